@@ -1,0 +1,122 @@
+#include "core/decode_hex.h"
+
+#include <array>
+#include <cstring>
+
+#include "platform/prompts.h"
+
+namespace torvane {
+namespace {
+
+constexpr uint8_t kNotHex = 0xFF;
+
+constexpr std::array<uint8_t, 256> MakeHexTable() {
+    std::array<uint8_t, 256> t{};
+    for (auto& v : t) v = kNotHex;
+    for (int c = '0'; c <= '9'; ++c) t[c] = static_cast<uint8_t>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) t[c] = static_cast<uint8_t>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c) t[c] = static_cast<uint8_t>(c - 'A' + 10);
+    return t;
+}
+
+constexpr std::array<uint8_t, 256> kHexTable = MakeHexTable();
+
+// Reads the pair at p into `out`; false (and `out` untouched) when either
+// character is not a hex digit.
+inline bool ReadPair(const uint8_t* p, uint8_t& out) {
+    const uint8_t hi = kHexTable[p[0]];
+    const uint8_t lo = kHexTable[p[1]];
+    if ((hi | lo) & 0xF0) return false;
+    out = static_cast<uint8_t>((hi << 4) | lo);
+    return true;
+}
+
+// Positions inside a record, counted from its ':'.
+constexpr uint32_t kCountPos = 1;
+constexpr uint32_t kBodyPos = 3;  // address high, address low, type, data, checksum
+// The record buffer holds address (2), type (1), up to 255 data bytes and the
+// checksum: 259 bytes, so byte counts up to 255 decode without overrun.
+constexpr size_t kRecordBufferSize = 2 + 1 + 255 + 1;
+
+}  // namespace
+
+HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prompts& prompts) {
+    HexDecodeResult result;
+    if (text == nullptr) return result;
+
+    uint16_t ela = 0;
+    uint16_t esa = 0;
+    uint32_t runningMinimum = 0x0FFFFFFF;
+    // Kept across records on purpose: a pair that is not hex leaves the byte the
+    // previous record had at that position, and only the checksum catches it.
+    uint8_t record[kRecordBufferSize];
+    std::memset(record, 0, sizeof record);
+
+    if (n < 2) return result;
+
+    uint8_t* const out = image.data();
+    uint64_t p = 0;
+    for (;;) {
+        // The ':' and the byte count must lie inside the text.
+        if (p + kBodyPos > n || text[p] != ':') break;
+        uint8_t count = 0;
+        ReadPair(text + p + kCountPos, count);  // not hex: the count reads as 0
+
+        // Everything up to and including the checksum must lie inside the text.
+        const uint32_t bodyBytes = static_cast<uint32_t>(count) + 4;
+        if (p + kBodyPos + 2ull * bodyBytes > n) break;
+
+        const uint8_t* pair = text + p + kBodyPos;
+        uint32_t sum = count;
+        for (uint32_t i = 0; i < bodyBytes; ++i, pair += 2) {
+            ReadPair(pair, record[i]);
+            sum += record[i];
+        }
+        if ((sum & 0xFF) != 0) {
+            ShowNotice(prompts, kBadHexFileMessage);
+            break;
+        }
+
+        const uint8_t* data = record + 3;
+        uint64_t next;
+        switch (static_cast<RecordType>(record[2])) {
+            case RecordType::Data: {
+                const uint32_t address = static_cast<uint32_t>(ela) * 65536u + static_cast<uint32_t>(esa) * 16u +
+                                         (static_cast<uint32_t>(record[0]) << 8 | record[1]);
+                const uint32_t index = ImageIndexOf(address);
+                if (static_cast<uint64_t>(index) + count > kHexImageSize) return result;
+                if (address < runningMinimum) {
+                    runningMinimum = address;
+                    result.LowestAddress = address;
+                }
+                result.foundData = true;
+                std::memcpy(out + index, data, count);
+                if (index + count > result.ImageEnd) result.ImageEnd = index + count;
+                next = p + 2ull * count + 13;  // 11 characters of frame and CR LF
+                break;
+            }
+            case RecordType::EndOfFile:
+                result.code = 1;
+                return result;
+            case RecordType::ExtendedSegmentAddress:
+                esa = static_cast<uint16_t>(data[0] << 8 | data[1]);
+                next = p + 17;  // a byte count of 2 is taken for granted
+                break;
+            case RecordType::ExtendedLinearAddress:
+                ela = static_cast<uint16_t>(data[0] << 8 | data[1]);
+                next = p + 17;
+                break;
+            case RecordType::StartSegmentAddress:
+            case RecordType::StartLinearAddress:
+                next = p + 21;  // a byte count of 4 is taken for granted
+                break;
+            default:
+                return result;
+        }
+        if (next + 2 > n) break;
+        p = next;
+    }
+    return result;
+}
+
+}  // namespace torvane

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace torvane {
+
+inline constexpr int kRowCount = 6;
+
+// FileType values of a FileEntry.
+inline constexpr int32_t kHexFile = 1;
+inline constexpr int32_t kBinFile = 2;
+
+// PolishType index of each alignment choice, and the choice a cleared row shows.
+inline constexpr int32_t kAlign1 = 0;
+inline constexpr int32_t kAlign4 = 2;
+inline constexpr int32_t kDefaultPolishType = kAlign4;
+
+// One row's settings. The field names are also the keys of the project file.
+struct FileEntry {
+    int32_t IsSelected = 0;        // 1 when the row takes part in the next batch operation
+    int32_t FileNo = 0;            // row number 1..6, "文件%d" in every message
+    int32_t FileType = 0;          // kHexFile, kBinFile; 0 only in a reset working copy
+    std::string FileName;          // full path, UTF-8; empty = the row holds no file
+    int32_t FileSize = 0;          // bytes, as found when chosen or last reloaded
+    int32_t BINOffset = 0;         // byte position in the merged image
+    int32_t OffsetAddr = 0;        // lowest HEX address (a BIN file: whatever edit 1041 holds)
+    int32_t IsSaveOffsetData = 0;  // 1 = keep the data before OffsetAddr in the BIN
+    int32_t PolishType = 0;        // 0..3 = 1, 2, 4, 8 bytes
+    int32_t PolishData = 0;        // 0 = fill 0x00, 1 = fill 0xFF
+
+    bool operator==(const FileEntry&) const = default;
+};
+
+// The file type rule: a HEX file exactly when the last three bytes of the name,
+// in the system code page, are "hex" in lower case. Everything else is BIN.
+int32_t FileTypeOf(const std::string& fileName);
+
+// The value of a hexadecimal text field: the hex digits at the start of the text
+// (an optional "0x" after a leading zero is skipped, as stream extraction does).
+// 0 when the text does not begin with a hex digit. Eight digits of 80000000 and
+// above give the signed value of their 32-bit pattern, so every "%.8X" text reads
+// back as itself; leading zeros do not count, and a value that needs more than
+// 32 bits gives 0xFFFFFFFF (-1), which every consumer refuses as out of range.
+int32_t ParseHexField(const std::string& text);
+
+// The fill byte of a PolishData choice.
+inline uint8_t FillByte(int32_t polishData) { return polishData == 1 ? 0xFF : 0x00; }
+
+}  // namespace torvane

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/file_entry.h"
+
+namespace torvane {
+
+class Prompts;
+
+// Control identifiers of a file list row.
+namespace row_id {
+inline constexpr int kSelect = 1066;          // numbered check box: IsSelected, caption FileNo
+inline constexpr int kFileName = 1057;        // edit: FileName
+inline constexpr int kBrowse = 1037;          // button "...": ChooseFile
+inline constexpr int kFileSize = 1038;        // edit: FileSize (decimal)
+inline constexpr int kPolishType = 1043;      // drop-down list: PolishType
+inline constexpr int kBinOffset = 1010;       // edit: BINOffset (hex)
+inline constexpr int kPolishData = 1044;      // drop-down list: PolishData
+inline constexpr int kOffsetAddr = 1041;      // edit: OffsetAddr (hex)
+inline constexpr int kSaveOffsetData = 1042;  // check box: IsSaveOffsetData
+inline constexpr int kDeleteCommand = 32780;  // context menu "删除"
+}  // namespace row_id
+
+// The items of the two drop-down lists, in their order.
+inline constexpr std::array<const char*, 4> kPolishTypeItems = {"1字节", "2字节", "4字节", "8字节"};
+inline constexpr std::array<const char*, 2> kPolishDataItems = {"0x00", "0xFF"};
+
+// The hex edits take at most this many characters.
+inline constexpr size_t kHexEditLimit = 8;
+
+// What the controls of one row show. Between row operations these values are
+// the truth: user input lands here first, and the row's widgets only show them.
+struct RowControls {
+    std::string FileNameText;        // edit 1057
+    std::string FileSizeText;        // edit 1038
+    bool FileSizeReadOnly = false;
+    std::string OffsetAddrText;      // edit 1041
+    bool OffsetAddrReadOnly = false;
+    std::string BinOffsetText;       // edit 1010
+    bool Selected = false;           // check box 1066
+    std::string SelectCaption;       // caption of check box 1066: the row number
+    bool SaveOffsetData = false;     // check box 1042
+    int PolishTypeIndex = kDefaultPolishType;  // list 1043, -1 = no selection
+    int PolishDataIndex = 0;                   // list 1044, -1 = no selection
+    bool AlignColumnShown = true;    // list 1043 shown (true) or edit 1010 (false)
+
+    bool operator==(const RowControls&) const = default;
+};
+
+// The commands the main window sends to a row.
+enum class RowCommand : int {
+    Collect = 0,          // CollectEntry
+    Reload = 1,           // ReloadEntry
+    Clear = 2,            // ClearEntry
+    ShowAlignColumn = 3,  // list 1043 shown, edit 1010 hidden
+    ShowOffsetColumn = 4, // edit 1010 shown, list 1043 hidden
+};
+
+// Limits and messages of the row operations.
+inline constexpr uint64_t kChooseSizeLimit = 0x200000;  // 2 MiB, inclusive
+inline constexpr uint64_t kReloadSizeLimit = 0x100000;  // 1 MiB, inclusive
+inline constexpr const char* kChooseFilter = "(*.HEX;*.BIN)|*.HEX;*.BIN|(*.HEX)|*.HEX|(*.BIN)|*.BIN||";
+inline constexpr const char* kOpenFailedMessage = "文件打开失败！";
+inline constexpr const char* kTooLargeMessage = "文件大于2M，加载失败！";
+inline constexpr const char* kEmptyFileMessage = "您选择了空文件，请重新选择！";
+inline constexpr const char* kChooseFileFirstMessage = "请选择文件！";
+inline constexpr const char* kNothingToDeleteMessage = "当前没有可删除的条目！";
+inline constexpr const char* kNothingToDeleteCaption = "Error";
+
+struct FileRow {
+    FileEntry entry;
+    RowControls controls;
+};
+
+// The six rows of the file list and the operations on one row. Every message
+// box goes through the Prompts given at construction.
+class FileList {
+public:
+    explicit FileList(Prompts& prompts);
+
+    FileRow& Row(int row) { return rows_.at(static_cast<size_t>(row)); }
+    const FileRow& Row(int row) const { return rows_.at(static_cast<size_t>(row)); }
+    RowControls& Controls(int row) { return Row(row).controls; }
+    FileEntry& Entry(int row) { return Row(row).entry; }
+
+    // The "..." button: asks for a file, checks it and shows its facts.
+    void ChooseFile(int row);
+    // ChooseFile with the path already chosen (the dialog's answer).
+    void LoadChosenFile(int row, const std::string& path);
+    // Decodes a chosen HEX file to preset the row's offset controls.
+    void ScanHexOffset(int row, const std::string& path, uint64_t size);
+    // Copies the row's controls into its entry.
+    void CollectEntry(int row);
+    // Checks the entry's file on disk and shows the entry in the controls.
+    void ReloadEntry(int row);
+    // Empties the row and resets its entry.
+    void ClearEntry(int row);
+    // The context-menu command "删除".
+    void DeleteEntry(int row);
+    // The numbered check box was clicked; the controls hold its new state.
+    void SetSelected(int row);
+    // The header check box was set to `on`.
+    void SelectAll(bool on);
+    // A row command 0..4; other codes do nothing.
+    void SendCommand(int row, int code);
+
+private:
+    Prompts& prompts_;
+    std::array<FileRow, kRowCount> rows_;
+};
+
+}  // namespace torvane

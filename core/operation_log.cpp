@@ -1,0 +1,106 @@
+#include "core/operation_log.h"
+
+#include <algorithm>
+#include <cstdarg>
+
+#include "platform/code_page.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/prompts.h"
+
+namespace torvane {
+
+std::string CutToChars(const std::string& text, size_t maxChars) {
+    if (text.size() <= maxChars) return text;  // never more characters than bytes
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        // Every byte that is not a continuation byte starts a character.
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (chars == maxChars) return text.substr(0, i);
+            ++chars;
+        }
+    }
+    return text;
+}
+
+int32_t OperationLog::Append(int32_t index, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatV(format, args);
+    va_end(args);
+    return AppendText(index, text);
+}
+
+int32_t OperationLog::AppendText(int32_t index, const std::string& text) {
+    const int32_t count = LineCount();
+    if (index == LastLine) index = count > 0 ? count - 1 : 0;
+
+    bool added;
+    if (index >= 0 && index < count) {
+        std::string& line = lines_[static_cast<size_t>(index)];
+        line = CutToChars(line + CutToChars(text, kMaxLineChars), kMaxLineChars);
+        added = false;
+    } else {
+        index = count;
+        lines_.push_back(CutToChars(text, kMaxLineChars));
+        added = true;
+    }
+    selected_ = index;
+    for (OperationLogListener* l : listeners_) l->OnLineWritten(index, added);
+    return index;
+}
+
+void OperationLog::Select(int32_t index) {
+    if (index >= 0 && index < LineCount()) selected_ = index;
+}
+
+void OperationLog::Clear() {
+    lines_.clear();
+    selected_ = -1;
+    for (OperationLogListener* l : listeners_) l->OnCleared();
+}
+
+std::string LogSavePath(const std::string& chosen) {
+    if (chosen.find(".log") != std::string::npos) return chosen;
+    return chosen + ".log";
+}
+
+bool OperationLog::WriteToFile(const std::string& path) const {
+    // One conversion for the whole log: the lines carry their own "\r\n", and
+    // nothing is written between them.
+    std::string all;
+    size_t total = 0;
+    for (const std::string& line : lines_) total += line.size();
+    all.reserve(total);
+    for (const std::string& line : lines_) all += line;
+    const std::string bytes = ToCodePage(all);
+    return WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+void OperationLog::SaveToFile(Prompts& prompts) const {
+    if (lines_.empty()) {
+        ShowNotice(prompts, kLogEmptyMessage);
+        return;
+    }
+    FileDialog dialog;
+    dialog.filter = kLogFilter;
+    dialog.overwritePrompt = true;
+    const std::optional<std::string> chosen = prompts.SaveFile(dialog);
+    if (!chosen) return;
+    if (!WriteToFile(LogSavePath(*chosen))) {
+        ShowNotice(prompts, kLogSaveFailedMessage);
+        return;
+    }
+    prompts.Show(MessageBox{kLogSavedMessage, kLogSavedCaption, MessageIcon::Information, MessageButtons::Ok});
+}
+
+void OperationLog::AddListener(OperationLogListener* listener) {
+    if (listener && std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+        listeners_.push_back(listener);
+}
+
+void OperationLog::RemoveListener(OperationLogListener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+}  // namespace torvane

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace torvane {
+
+// The system's multibyte code page. Inside the program all text is UTF-8; the
+// code page appears only where bytes meet the disk (the log file, the INI file)
+// and in the rules that look at a file name's bytes (the "hex" test, the "BIN"
+// renaming). On POSIX it is the character set of the locale named by the
+// environment (LC_ALL, LC_CTYPE, LANG); the "C" and "POSIX" locales count as UTF-8.
+
+// Converts UTF-8 text to the code page. Characters the code page cannot
+// represent become its default character '?'. Invalid UTF-8 input bytes are
+// also written as '?'.
+std::string ToCodePage(std::string_view utf8);
+
+// Converts code-page bytes to UTF-8. Bytes that are not valid in the code page
+// become U+FFFD.
+std::string FromCodePage(std::string_view bytes);
+
+// The iconv name of the code page in use ("UTF-8", "GBK", ...).
+std::string CodePageName();
+
+// True when the code page is UTF-8, so that both conversions keep valid text as is.
+bool CodePageIsUtf8();
+
+// Sets the code page by its iconv name; an empty name returns to the locale's.
+// Returns false, and changes nothing, when the name is unknown to iconv.
+bool SetCodePage(const std::string& iconvName);
+
+}  // namespace torvane

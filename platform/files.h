@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torvane {
+
+// File helpers by path. Paths are UTF-8. Every failure is reported through the
+// result; nothing throws.
+
+// True when a file (of any kind) exists at the path.
+bool FileExists(const std::string& path);
+
+// The length in bytes of a regular file, or nothing when it cannot be examined
+// or is not a regular file.
+std::optional<uint64_t> FileLength(const std::string& path);
+
+// True when the path names a regular file that has no write permission bit.
+// This is checked explicitly, because root may open such a file for writing.
+bool IsReadOnlyFile(const std::string& path);
+
+// True when the path names a regular file that can be opened for reading and
+// writing without creating or truncating it; a read-only file (above) cannot.
+// The file is opened and closed again.
+bool CanOpenReadWrite(const std::string& path);
+
+// True when the path names a regular file that can be opened for reading.
+bool CanOpenRead(const std::string& path);
+
+// Reads the whole of a regular file, or nothing on any failure.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+
+// Reads up to `count` bytes from the start of a regular file into a buffer of
+// exactly `count` bytes; a file shorter than that leaves the rest 0. Nothing on
+// failure to open or read.
+std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count);
+
+// Creates or truncates the file and writes the bytes; true only when the open,
+// every write and the close succeeded.
+bool WriteWholeFile(const std::string& path, const void* data, size_t size);
+
+// Appends `count` bytes of value `fill` at the end of an existing regular file,
+// which is neither created nor truncated. True only when all bytes were written
+// and the file was closed without error.
+bool AppendFill(const std::string& path, uint8_t fill, size_t count);
+
+}  // namespace torvane

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Set-up, build and run in one place.
+#   scripts/torvane.sh start   install what is missing, build, start the program
+#   scripts/torvane.sh test    install what is missing, build, run every test
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="${TORVANE_BUILD_DIR:-$here/build}"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+# Debian packages the build and the tests need.
+packages=(cmake g++ make libgtest-dev libgmock-dev)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+    local dir=$1
+    shift
+    cmake -S "$here" -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+    start)
+        install_missing
+        configure_and_build "$build"
+        "$build/torvane-cli" --help
+        ;;
+    test)
+        install_missing
+        configure_and_build "$build"
+        ctest --test-dir "$build" --output-on-failure -j "$jobs"
+        ;;
+    *)
+        echo "usage: $0 start|test" >&2
+        exit 2
+        ;;
+esac

@@ -1,0 +1,342 @@
+#include "core/file_list.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "core/batch_selection.h"
+#include "core/decode_hex.h"
+#include "support/hex_text.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+
+namespace torvane {
+namespace {
+
+using test::ScriptedPrompts;
+using test::TempDir;
+
+class FileListTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    void Choose(int row, const std::string& path) {
+        prompts.ExpectOpen(path);
+        list.ChooseFile(row);
+    }
+
+    TempDir dir;
+    ScriptedPrompts prompts;
+    FileList list{prompts};
+};
+
+TEST_F(FileListTest, NewRowsShowTheirNumberAndDefaults) {
+    for (int i = 0; i < kRowCount; ++i) {
+        const RowControls& c = list.Controls(i);
+        EXPECT_EQ(std::to_string(i + 1), c.SelectCaption);
+        EXPECT_EQ(2, c.PolishTypeIndex);
+        EXPECT_EQ(0, c.PolishDataIndex);
+        EXPECT_TRUE(c.AlignColumnShown);
+        EXPECT_EQ(FileEntry{}, list.Entry(i));
+    }
+}
+
+TEST_F(FileListTest, ChooseBinFileShowsPathAndSizeAndSelects) {
+    const std::string p = dir.Write("data.bin", std::string(300, 'x'));
+    Choose(1, p);
+    const RowControls& c = list.Controls(1);
+    EXPECT_EQ(p, c.FileNameText);
+    EXPECT_EQ("300", c.FileSizeText);
+    EXPECT_TRUE(c.FileSizeReadOnly);
+    EXPECT_TRUE(c.Selected);
+    EXPECT_EQ("", c.OffsetAddrText);
+    EXPECT_FALSE(c.OffsetAddrReadOnly);
+    ASSERT_EQ(1u, prompts.openDialogs.size());
+    EXPECT_EQ("(*.HEX;*.BIN)|*.HEX;*.BIN|(*.HEX)|*.HEX|(*.BIN)|*.BIN||", prompts.openDialogs[0].filter);
+    EXPECT_EQ("", prompts.openDialogs[0].defaultExtension);
+}
+
+TEST_F(FileListTest, UpperCaseHexIsABinFileAndNotScanned) {
+    const std::string p = dir.Write("APP.HEX", test::HexBlock(0x1000, 16));
+    Choose(0, p);
+    EXPECT_EQ("", list.Controls(0).OffsetAddrText);
+    list.CollectEntry(0);
+    EXPECT_EQ(kBinFile, list.Entry(0).FileType);
+}
+
+TEST_F(FileListTest, ChooseHexFilePresetsOffsets) {
+    struct Case {
+        uint32_t lowest;
+        const char* offsetAddr;
+        bool keep;
+        const char* binOffset;
+    };
+    for (const Case c : {Case{0x08000000, "08000000", true, "0"}, Case{0x1000, "00001000", true, "1000"},
+                         Case{0, "00000000", false, "0"}, Case{0x08012340, "08012340", true, "12340"}}) {
+        const std::string p = dir.Write("app.hex", test::HexBlock(c.lowest, 64));
+        Choose(2, p);
+        const RowControls& r = list.Controls(2);
+        EXPECT_EQ(c.offsetAddr, r.OffsetAddrText);
+        EXPECT_TRUE(r.OffsetAddrReadOnly);
+        EXPECT_EQ(c.keep, r.SaveOffsetData) << c.offsetAddr;
+        EXPECT_EQ(c.binOffset, r.BinOffsetText);
+        EXPECT_TRUE(r.Selected);
+        list.ClearEntry(2);
+    }
+}
+
+TEST_F(FileListTest, HexFileWithoutDataShowsAddressZero) {
+    const std::string p = dir.Write("empty.hex", std::string(test::EndRecord()));
+    Choose(0, p);
+    EXPECT_EQ("00000000", list.Controls(0).OffsetAddrText);
+    EXPECT_FALSE(list.Controls(0).SaveOffsetData);
+}
+
+TEST_F(FileListTest, BadChecksumInScanStillFillsTheRow) {
+    std::string text = test::DataRecord(0x2000, {1, 2, 3}) + ":0100000001FF\r\n" + test::EndRecord();
+    const std::string p = dir.Write("bad.hex", text);
+    prompts.ExpectNotice(kBadHexFileMessage);
+    Choose(0, p);
+    EXPECT_EQ("00002000", list.Controls(0).OffsetAddrText);
+    EXPECT_TRUE(list.Controls(0).Selected);
+}
+
+TEST_F(FileListTest, SizeLimitsOfChoosing) {
+    const std::string exact = dir.Write("exact.bin", std::string(0x200000, '\0'));
+    Choose(0, exact);
+    EXPECT_EQ("2097152", list.Controls(0).FileSizeText);
+
+    const std::string over = dir.Write("over.bin", std::string(0x200001, '\0'));
+    prompts.ExpectNotice("文件大于2M，加载失败！");
+    Choose(1, over);
+    EXPECT_EQ(RowControls{}.FileNameText, list.Controls(1).FileNameText);
+    EXPECT_FALSE(list.Controls(1).Selected);
+
+    const std::string empty = dir.Write("empty.bin", std::string());
+    prompts.ExpectNotice("您选择了空文件，请重新选择！");
+    Choose(1, empty);
+    EXPECT_EQ("", list.Controls(1).FileNameText);
+}
+
+TEST_F(FileListTest, UnopenableFilesAreRefused) {
+    prompts.ExpectNotice("文件打开失败！");
+    Choose(0, dir.File("missing.bin"));
+    prompts.ExpectNotice("文件打开失败！");
+    Choose(0, dir.path());  // a folder
+
+    const std::string ro = dir.Write("ro.bin", std::string("abc"));
+    ASSERT_EQ(0, ::chmod(ro.c_str(), 0444));
+    prompts.ExpectNotice("文件打开失败！");
+    Choose(0, ro);
+    EXPECT_EQ("", list.Controls(0).FileNameText);
+}
+
+TEST_F(FileListTest, FailedChooseInALoadedRowKeepsNameAndSelection) {
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0x1000, 16));
+    Choose(3, hex);
+    list.Controls(3).PolishDataIndex = 1;
+    prompts.ExpectNotice("您选择了空文件，请重新选择！");
+    Choose(3, dir.Write("empty.bin", std::string()));
+    const RowControls& c = list.Controls(3);
+    EXPECT_EQ(hex, c.FileNameText);
+    EXPECT_TRUE(c.Selected);
+    EXPECT_EQ("", c.FileSizeText);
+    EXPECT_EQ("", c.OffsetAddrText);
+    EXPECT_EQ("", c.BinOffsetText);
+    EXPECT_FALSE(c.SaveOffsetData);
+    EXPECT_EQ(1, c.PolishDataIndex);
+}
+
+TEST_F(FileListTest, CancelledDialogChangesNothing) {
+    const std::string p = dir.Write("a.bin", std::string(10, 'a'));
+    Choose(0, p);
+    const RowControls before = list.Controls(0);
+    prompts.ExpectOpen(std::nullopt);
+    list.ChooseFile(0);
+    EXPECT_EQ(before, list.Controls(0));
+}
+
+TEST_F(FileListTest, CollectEntryReadsEveryControl) {
+    RowControls& c = list.Controls(4);
+    c.FileNameText = "/x/fw.hex";
+    c.FileSizeText = "1234";
+    c.OffsetAddrText = "08001000";
+    c.BinOffsetText = "1000";
+    c.Selected = true;
+    c.SaveOffsetData = true;
+    c.PolishTypeIndex = 3;
+    c.PolishDataIndex = 1;
+    list.CollectEntry(4);
+    const FileEntry expected{1, 5, kHexFile, "/x/fw.hex", 1234, 0x1000, 0x08001000, 1, 3, 1};
+    EXPECT_EQ(expected, list.Entry(4));
+}
+
+TEST_F(FileListTest, ClearedRowCollectsAsDefaults) {
+    const std::string p = dir.Write("app.hex", test::HexBlock(0x1000, 16));
+    Choose(2, p);
+    list.ClearEntry(2);
+    const FileEntry expected{0, 3, kBinFile, "", 0, 0, 0, 0, 2, 0};
+    EXPECT_EQ(expected, list.Entry(2));
+    const RowControls& c = list.Controls(2);
+    EXPECT_FALSE(c.FileSizeReadOnly);
+    EXPECT_FALSE(c.OffsetAddrReadOnly);
+    EXPECT_FALSE(c.Selected);
+    EXPECT_EQ("", c.FileNameText);
+}
+
+TEST_F(FileListTest, DeleteEntryOfAnEmptyRowShowsError) {
+    prompts.ExpectBox("当前没有可删除的条目！", "Error", Answer::Ok, MessageButtons::Ok, MessageIcon::Exclamation);
+    list.DeleteEntry(0);
+    const std::string p = dir.Write("a.bin", std::string(10, 'a'));
+    Choose(0, p);
+    list.DeleteEntry(0);
+    EXPECT_EQ("", list.Controls(0).FileNameText);
+}
+
+TEST_F(FileListTest, SetSelectedOnAnEmptyRowIsRefused) {
+    list.Controls(0).Selected = true;
+    prompts.ExpectNotice("请选择文件！");
+    list.SetSelected(0);
+    EXPECT_FALSE(list.Controls(0).Selected);
+
+    const std::string p = dir.Write("a.bin", std::string(10, 'a'));
+    Choose(1, p);
+    list.Controls(1).Selected = false;
+    list.SetSelected(1);
+    EXPECT_FALSE(list.Controls(1).Selected);
+    list.Controls(1).Selected = true;
+    list.SetSelected(1);
+    EXPECT_TRUE(list.Controls(1).Selected);
+}
+
+TEST_F(FileListTest, SelectAllChecksOnlyRowsWithFiles) {
+    Choose(0, dir.Write("a.bin", std::string(10, 'a')));
+    Choose(3, dir.Write("b.bin", std::string(10, 'b')));
+    list.SelectAll(false);
+    for (int i = 0; i < kRowCount; ++i) EXPECT_FALSE(list.Controls(i).Selected);
+    list.SelectAll(true);
+    for (int i = 0; i < kRowCount; ++i) EXPECT_EQ(i == 0 || i == 3, list.Controls(i).Selected) << i;
+}
+
+TEST_F(FileListTest, ReloadUnchangedHexShowsTheEntry) {
+    const std::string p = dir.Write("app.hex", test::HexBlock(0x08000100, 64));
+    Choose(0, p);
+    list.CollectEntry(0);
+    const FileEntry entry = list.Entry(0);
+    list.ClearEntry(0);
+    list.Entry(0) = entry;
+    list.Entry(0).BINOffset = 0x4000;
+    list.Entry(0).PolishType = 1;
+    list.ReloadEntry(0);
+    const RowControls& c = list.Controls(0);
+    EXPECT_EQ(p, c.FileNameText);
+    EXPECT_EQ(std::to_string(entry.FileSize), c.FileSizeText);
+    EXPECT_EQ("08000100", c.OffsetAddrText);
+    EXPECT_EQ("00004000", c.BinOffsetText);
+    EXPECT_TRUE(c.FileSizeReadOnly);
+    EXPECT_TRUE(c.OffsetAddrReadOnly);
+    EXPECT_TRUE(c.SaveOffsetData);
+    EXPECT_TRUE(c.Selected);
+    EXPECT_EQ(1, c.PolishTypeIndex);
+}
+
+TEST_F(FileListTest, ReloadChangedHexShowsTheNewFacts) {
+    const std::string p = dir.Write("app.hex", test::HexBlock(0x2000, 64));
+    FileEntry& e = list.Entry(1);
+    e = FileEntry{0, 2, kHexFile, p, 5, 0, 0x1000, 0, 2, 0};
+    prompts.ExpectNotice("文件2：" + p + "的信息已经改变！");
+    list.ReloadEntry(1);
+    const RowControls& c = list.Controls(1);
+    EXPECT_EQ(std::to_string(test::HexBlock(0x2000, 64).size()), c.FileSizeText);
+    EXPECT_EQ("00002000", c.OffsetAddrText);
+    EXPECT_FALSE(c.OffsetAddrReadOnly);  // only an unchanged reload makes it read-only
+    EXPECT_EQ(5, list.Entry(1).FileSize);  // the entry is not written
+}
+
+TEST_F(FileListTest, ReloadChangedBinShowsTheOldSizeInTheMessage) {
+    const std::string p = dir.Write("c.bin", std::string(1008, 'c'));
+    list.Entry(2) = FileEntry{1, 3, kBinFile, p, 1001, 0x200, 0, 0, 3, 1};
+    prompts.ExpectNotice("文件3：" + p + "的大小1001已经改变！");
+    list.ReloadEntry(2);
+    const RowControls& c = list.Controls(2);
+    EXPECT_EQ("1008", c.FileSizeText);
+    EXPECT_EQ("00000000", c.OffsetAddrText);
+    EXPECT_EQ("00000200", c.BinOffsetText);
+    EXPECT_EQ(3, c.PolishTypeIndex);
+    EXPECT_EQ(1, c.PolishDataIndex);
+}
+
+TEST_F(FileListTest, ReloadFailuresLeaveTheControls) {
+    const RowControls before = list.Controls(0);
+    list.Entry(0) = FileEntry{0, 1, kBinFile, dir.File("gone.bin"), 10, 0, 0, 0, 2, 0};
+    prompts.ExpectNotice("文件1不存在!");
+    list.ReloadEntry(0);
+
+    const std::string ro = dir.Write("ro.bin", std::string(10, 'r'));
+    ASSERT_EQ(0, ::chmod(ro.c_str(), 0444));
+    list.Entry(0).FileName = ro;
+    prompts.ExpectNotice("文件1:" + ro + "打开失败！");
+    list.ReloadEntry(0);
+
+    list.Entry(0).FileName = dir.Write("big.bin", std::string(0x100001, '\0'));
+    prompts.ExpectNotice("文件1大于1M,加载失败!");
+    list.ReloadEntry(0);
+    EXPECT_EQ(before, list.Controls(0));
+
+    list.Entry(0).FileName = dir.Write("mib.bin", std::string(0x100000, '\0'));
+    list.Entry(0).FileSize = 0x100000;
+    list.ReloadEntry(0);
+    EXPECT_EQ("1048576", list.Controls(0).FileSizeText);
+}
+
+TEST_F(FileListTest, ReloadOfAnUnnamedListIndexSelectsNothing) {
+    const std::string p = dir.Write("a.bin", std::string(4, 'a'));
+    list.Entry(0) = FileEntry{0, 1, kBinFile, p, 4, 0, 0, 0, -1, 7};
+    list.ReloadEntry(0);
+    EXPECT_EQ(-1, list.Controls(0).PolishTypeIndex);
+    EXPECT_EQ(-1, list.Controls(0).PolishDataIndex);
+    list.CollectEntry(0);
+    EXPECT_EQ(-1, list.Entry(0).PolishType);
+}
+
+TEST_F(FileListTest, RowCommandsSwitchTheColumnAndClearKeepForHex) {
+    const std::string p = dir.Write("app.hex", test::HexBlock(0x1000, 16));
+    Choose(0, p);
+    list.SendCommand(0, 4);
+    EXPECT_FALSE(list.Controls(0).AlignColumnShown);
+    list.SendCommand(0, 0);  // collect: the entry now keeps the data before the offset
+    list.SendCommand(0, 3);
+    EXPECT_TRUE(list.Controls(0).AlignColumnShown);
+    EXPECT_FALSE(list.Controls(0).SaveOffsetData);
+    EXPECT_EQ(1, list.Entry(0).IsSaveOffsetData);
+    const RowControls before = list.Controls(0);
+    list.SendCommand(0, 5);
+    list.SendCommand(0, -1);
+    EXPECT_EQ(before, list.Controls(0));
+}
+
+TEST(BatchSelectionTest, GatherTakesSelectedRowsInOrder) {
+    ScriptedPrompts prompts;
+    TempDir dir;
+    FileList list(prompts);
+    for (int row : {1, 4}) {
+        prompts.ExpectOpen(dir.Write("f" + std::to_string(row) + ".bin", std::string(8, 'x')));
+        list.ChooseFile(row);
+    }
+    BatchSelection s;
+    ResetSelection(s);
+    GatherSelection(s, list);
+    EXPECT_EQ(2, s.Count);
+    EXPECT_EQ((std::array<int32_t, 6>{1, 4, -1, -1, -1, -1}), s.Rows);
+    EXPECT_EQ(5, s.Entry(1).FileNo);
+    EXPECT_EQ(FileEntry{}, s.WorkingCopies[0]);
+    EXPECT_EQ(list.Entry(4), s.WorkingCopies[4]);
+
+    ResetSelection(s);
+    EXPECT_EQ(0, s.Count);
+    EXPECT_EQ(FileEntry{}, s.WorkingCopies[4]);
+    EXPECT_EQ(-1, s.Rows[0]);
+}
+
+}  // namespace
+}  // namespace torvane

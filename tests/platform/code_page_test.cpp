@@ -1,0 +1,63 @@
+#include "platform/code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace torvane {
+namespace {
+
+class CodePageTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetCodePage(""); }
+};
+
+TEST_F(CodePageTest, Utf8KeepsTextAsIs) {
+    ASSERT_TRUE(SetCodePage("UTF-8"));
+    EXPECT_TRUE(CodePageIsUtf8());
+    EXPECT_EQ("文件1：#第1步", ToCodePage("文件1：#第1步"));
+    EXPECT_EQ("文件1：#第1步", FromCodePage("文件1：#第1步"));
+}
+
+TEST_F(CodePageTest, Utf8ReplacesBrokenSequences) {
+    ASSERT_TRUE(SetCodePage("UTF-8"));
+    EXPECT_EQ("a?b", ToCodePage("a\xE6\x96" "b"));  // a sequence cut short
+    EXPECT_EQ("a?z", ToCodePage("a\xFFz"));
+    EXPECT_EQ("a\xEF\xBF\xBDz", FromCodePage("a\xFFz"));
+}
+
+TEST_F(CodePageTest, GbkConvertsBothWays) {
+    ASSERT_TRUE(SetCodePage("GBK"));
+    EXPECT_FALSE(CodePageIsUtf8());
+    // "文件" in GBK is CE C4 BC FE.
+    EXPECT_EQ("\xCE\xC4\xBC\xFE.hex", ToCodePage("文件.hex"));
+    EXPECT_EQ("文件.hex", FromCodePage("\xCE\xC4\xBC\xFE.hex"));
+}
+
+TEST_F(CodePageTest, GbkWritesTheDefaultCharacterForUnrepresentableOnes) {
+    ASSERT_TRUE(SetCodePage("GBK"));
+    // An emoji and a Hangul syllable have no GBK form.
+    EXPECT_EQ("a?b?c", ToCodePage("a\U0001F600b\uD55Cc"));
+}
+
+TEST_F(CodePageTest, UnknownNameIsRefused) {
+    ASSERT_TRUE(SetCodePage("UTF-8"));
+    EXPECT_FALSE(SetCodePage("NO-SUCH-CODE-PAGE"));
+    EXPECT_EQ("UTF-8", CodePageName());
+}
+
+TEST_F(CodePageTest, CAndPosixLocalesCountAsUtf8) {
+    const char* old = std::getenv("LC_ALL");
+    const std::string saved = old ? old : "";
+    for (const char* name : {"C", "POSIX"}) {
+        ::setenv("LC_ALL", name, 1);
+        ASSERT_TRUE(SetCodePage(""));
+        EXPECT_TRUE(CodePageIsUtf8()) << name << " gave " << CodePageName();
+    }
+    if (old) ::setenv("LC_ALL", saved.c_str(), 1); else ::unsetenv("LC_ALL");
+    SetCodePage("");
+}
+
+}  // namespace
+}  // namespace torvane

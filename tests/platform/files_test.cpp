@@ -1,0 +1,67 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "support/temp_dir.h"
+
+namespace torvane {
+namespace {
+
+using test::TempDir;
+
+TEST(FilesTest, LengthAndReadOfARegularFile) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", std::string("\x01\x02\x00\x03", 4));
+    EXPECT_EQ(4u, FileLength(p).value());
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3}), ReadWholeFile(p).value());
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3, 0, 0}), ReadFilePrefix(p, 6).value());
+    EXPECT_EQ((std::vector<uint8_t>{1, 2}), ReadFilePrefix(p, 2).value());
+}
+
+TEST(FilesTest, FoldersAndMissingFilesAreNotFiles) {
+    TempDir dir;
+    EXPECT_FALSE(FileLength(dir.path()));
+    EXPECT_FALSE(ReadWholeFile(dir.path()));
+    EXPECT_FALSE(CanOpenRead(dir.path()));
+    EXPECT_FALSE(CanOpenReadWrite(dir.path()));
+    EXPECT_FALSE(FileExists(dir.File("none")));
+    EXPECT_FALSE(ReadFilePrefix(dir.File("none"), 4));
+    EXPECT_TRUE(FileExists(dir.path()));
+}
+
+TEST(FilesTest, ReadOnlyIsCheckedByTheModeEvenForRoot) {
+    TempDir dir;
+    const std::string p = dir.Write("ro.bin", std::string("x"));
+    ASSERT_EQ(0, ::chmod(p.c_str(), 0444));
+    EXPECT_TRUE(IsReadOnlyFile(p));
+    EXPECT_FALSE(CanOpenReadWrite(p));
+    EXPECT_TRUE(CanOpenRead(p));
+    EXPECT_FALSE(AppendFill(p, 0xFF, 3));
+    EXPECT_EQ(1u, FileLength(p).value());
+}
+
+TEST(FilesTest, WriteWholeFileReportsEveryFailure) {
+    TempDir dir;
+    const std::string p = dir.File("out.bin");
+    EXPECT_TRUE(WriteWholeFile(p, "abc", 3));
+    EXPECT_EQ("abc", test::ReadText(p));
+    EXPECT_TRUE(WriteWholeFile(p, "", 0));
+    EXPECT_EQ(0u, FileLength(p).value());
+    EXPECT_FALSE(WriteWholeFile(dir.File("missing/out.bin"), "abc", 3));
+    EXPECT_FALSE(WriteWholeFile("", "abc", 3));
+    EXPECT_FALSE(WriteWholeFile("/dev/full", "abc", 3));
+}
+
+TEST(FilesTest, AppendFillAddsAtTheEnd) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", std::string("ab"));
+    EXPECT_TRUE(AppendFill(p, 0xFF, 3));
+    EXPECT_EQ(std::string("ab\xFF\xFF\xFF"), test::ReadText(p));
+    EXPECT_FALSE(AppendFill(dir.File("none"), 0, 1));
+    EXPECT_FALSE(FileExists(dir.File("none")));
+}
+
+}  // namespace
+}  // namespace torvane
