@@ -28,8 +28,12 @@ Answer ScriptedPrompts::Show(const MessageBox& box) {
     boxes_.pop_front();
     EXPECT_EQ(expected.text, box.text);
     EXPECT_EQ(expected.caption, box.caption);
-    if (expected.buttons) EXPECT_EQ(*expected.buttons, box.buttons) << box.text;
-    if (expected.icon) EXPECT_EQ(*expected.icon, box.icon) << box.text;
+    if (expected.buttons) {
+        EXPECT_EQ(*expected.buttons, box.buttons) << box.text;
+    }
+    if (expected.icon) {
+        EXPECT_EQ(*expected.icon, box.icon) << box.text;
+    }
     return expected.answer;
 }
 
