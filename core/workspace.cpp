@@ -1,10 +1,38 @@
 #include "core/workspace.h"
 
+#include "platform/program_path.h"
 #include "platform/prompts.h"
 
 namespace torvane {
 
-Workspace::Workspace(Prompts& prompts) : prompts_(prompts), rows_(prompts) {}
+Workspace::Workspace(Prompts& prompts) : prompts_(prompts), rows_(prompts) {
+    SelectMode(WorkMode::HexToBinMode);
+    HeaderChecked = true;  // only the box: no row becomes selected
+    DefaultOutputPath = ProgramFolder() + kPathSeparator + "Merge.Bin";
+}
+
+void Workspace::SelectMode(WorkMode mode) {
+    mode_ = mode;
+    const bool merge = mode == WorkMode::MergeMode;
+    AlignTitle = merge ? "偏移地址(0x)" : "对齐长度";
+    FillTitle = merge ? "填充数据" : "补充数据";
+    OutputFileText = merge ? DefaultOutputPath : std::string();
+    const RowCommand column = merge ? RowCommand::ShowOffsetColumn : RowCommand::ShowAlignColumn;
+    for (int row = 0; row < kRowCount; ++row) rows_.SendCommand(row, static_cast<int>(column));
+    ListLayout = merge ? kOffsetLayout : kAlignLayout;
+}
+
+bool Workspace::IsCommandEnabled(int id) const {
+    switch (id) {
+        case main_id::kHexToBinButton:
+        case main_id::kHexToBinCommand: return mode_ == WorkMode::HexToBinMode;
+        case main_id::kMergeButton:
+        case main_id::kMergeCommand: return mode_ == WorkMode::MergeMode;
+        case main_id::kAlignButton:
+        case main_id::kAlignCommand: return mode_ == WorkMode::AlignMode;
+        default: return true;
+    }
+}
 
 void Workspace::ClearList() {
     const Answer answer =

@@ -16,6 +16,20 @@ enum class WorkMode { HexToBinMode, MergeMode, AlignMode };
 inline constexpr int32_t kAlignLayout = 1;   // list 1043 (HEX to BIN, align)
 inline constexpr int32_t kOffsetLayout = 2;  // edit 1010 (merge)
 
+// Control identifiers of the main window that the workspace's state stands for.
+namespace main_id {
+inline constexpr int kOutputFile = 1003;
+inline constexpr int kHeaderCheck = 1048;
+inline constexpr int kTitleAlign = 1055;
+inline constexpr int kTitleFill = 1056;
+inline constexpr int kHexToBinButton = 1023;
+inline constexpr int kMergeButton = 1024;
+inline constexpr int kAlignButton = 1025;
+inline constexpr int kHexToBinCommand = 32782;
+inline constexpr int kMergeCommand = 32783;
+inline constexpr int kAlignCommand = 32784;
+}  // namespace main_id
+
 inline constexpr const char* kClearListQuestion = "确认要清空文件列表吗？";
 inline constexpr const char* kClearListCaption = "温馨提示";
 
@@ -23,6 +37,7 @@ inline constexpr const char* kClearListCaption = "温馨提示";
 // state and passes input on; torvane-cli drives the same object.
 class Workspace {
 public:
+    // Starts in HexToBinMode with the header check box checked, as the window opens.
     explicit Workspace(Prompts& prompts);
 
     Prompts& prompts() { return prompts_; }
@@ -37,6 +52,25 @@ public:
     // Header check box 1048 "序号".
     bool HeaderChecked = false;
     int32_t ListLayout = kAlignLayout;
+    // Titles 1055 and 1056 above the fourth and fifth columns.
+    std::string AlignTitle;
+    std::string FillTitle;
+    // The program's folder and "Merge.Bin": the output file the merge mode shows.
+    std::string DefaultOutputPath;
+
+    WorkMode Mode() const { return mode_; }
+    // The three WorkMode flags: exactly one is 1.
+    int32_t HexToBinFlag() const { return mode_ == WorkMode::HexToBinMode ? 1 : 0; }
+    int32_t MergeFlag() const { return mode_ == WorkMode::MergeMode ? 1 : 0; }
+    int32_t AlignFlag() const { return mode_ == WorkMode::AlignMode ? 1 : 0; }
+
+    // Switches the mode: titles, output file, the rows' column, the flags and
+    // ListLayout. Selecting the mode in force runs the whole switch again.
+    void SelectMode(WorkMode mode);
+
+    // Whether a batch command (button 1023/1024/1025 or command 32782/32783/32784)
+    // is enabled in the current mode. Other identifiers are always enabled.
+    bool IsCommandEnabled(int id) const;
 
     // The header check box was clicked; HeaderChecked holds its new state.
     void OnHeaderClicked() { rows_.SelectAll(HeaderChecked); }
@@ -46,6 +80,7 @@ public:
 
 private:
     Prompts& prompts_;
+    WorkMode mode_ = WorkMode::HexToBinMode;
     FileList rows_;
     BatchSelection selection_;
     OperationLog log_;

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "support/hex_text.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using torvane::test::ReadBytes;
+using torvane::test::ReadText;
+using torvane::test::TempDir;
 
 struct Result {
     int status = -1;
@@ -13,31 +21,139 @@ struct Result {
     std::string err;
 };
 
-// Runs the built torvane-cli with the arguments (already quoted for the shell).
-Result RunCli(const std::string& args) {
-    torvane::test::TempDir dir;
-    const std::string command = std::string(TORVANE_CLI_PATH) + " " + args + " >" + dir.File("out") + " 2>" +
-                                dir.File("err");
-    Result r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = torvane::test::ReadText(dir.File("out"));
-    r.err = torvane::test::ReadText(dir.File("err"));
-    return r;
-}
+class CliTest : public ::testing::Test {
+protected:
+    // Runs the built torvane-cli inside the test's folder; `args` are quoted for the shell.
+    Result Run(const std::string& args) {
+        const std::string command = "cd '" + dir.path() + "' && " + std::string(TORVANE_CLI_PATH) + " " + args +
+                                    " >'" + dir.File(".out") + "' 2>'" + dir.File(".err") + "' </dev/null";
+        Result r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = ReadText(dir.File(".out"));
+        r.err = ReadText(dir.File(".err"));
+        return r;
+    }
+    std::string Write(const std::string& name, const std::string& bytes) { return dir.Write(name, bytes); }
 
-TEST(CliTest, HelpPrintsUsageToStdout) {
-    const Result r = RunCli("--help");
+    TempDir dir;
+};
+
+TEST_F(CliTest, HelpPrintsUsageToStdout) {
+    const Result r = Run("--help");
     EXPECT_EQ(0, r.status);
     EXPECT_NE(std::string::npos, r.out.find("torvane-cli hex2bin"));
     EXPECT_EQ("", r.err);
 }
 
-TEST(CliTest, UnknownCommandIsAUsageError) {
-    const Result r = RunCli("frobnicate");
-    EXPECT_EQ(2, r.status);
-    EXPECT_NE(std::string::npos, r.err.find("Usage"));
-    EXPECT_EQ(2, RunCli("").status);
+TEST_F(CliTest, WrongCommandLinesAreUsageErrors) {
+    for (const char* args : {"", "frobnicate", "hex2bin", "hex2bin --align 3 a.hex", "hex2bin a.hex --fill 00",
+                             "merge --on-overlap maybe a b", "hex2bin --offset 123456789 a.hex",
+                             "hex2bin -o x a.hex", "merge --bogus a b", "hex2bin 1 2 3 4 5 6 7"}) {
+        const Result r = Run(args);
+        EXPECT_EQ(2, r.status) << args;
+        EXPECT_NE(std::string::npos, r.err.find("Usage")) << args;
+        EXPECT_EQ("", r.out) << args;
+    }
+}
+
+TEST_F(CliTest, Hex2BinPrintsTheLogAndWritesTheBin) {
+    Write("app.hex", torvane::test::HexBlock(0x08000000, 16));
+    const Result r = Run("hex2bin --align 1 --no-keep-before-offset app.hex");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("***************hex转bin操作***************\n"
+              "文件1：#第1步：文件app.hex已读取" +
+                  std::to_string(torvane::test::HexBlock(0x08000000, 16).size()) +
+                  "字节数据\n"
+                  "文件1：#第2步：转换为Bin文件成功，生成的Bin文件为：app.BIN  大小：16字节\n"
+                  "***文件1:app.hex转换为Bin文件成功！***\n\n",
+              r.out);
+    EXPECT_EQ("", r.err);
+    EXPECT_EQ(16u, ReadBytes(dir.File("app.BIN")).size());
+}
+
+TEST_F(CliTest, Hex2BinOfABinFileFails) {
+    Write("data.bin", std::string(8, 'x'));
+    const Result r = Run("hex2bin data.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("该文件已经是Bin文件"));
+}
+
+TEST_F(CliTest, RefusedFileReportsTheBoxAndRunsNothing) {
+    Write("empty.hex", "");
+    const Result r = Run("hex2bin empty.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 您选择了空文件，请重新选择！\n", r.err);
+    EXPECT_EQ("", r.out);
+}
+
+TEST_F(CliTest, AlignCountsANoPaddingFileAsDone) {
+    Write("a.bin", std::string(1001, 'a'));
+    Write("b.bin", std::string(1000, 'b'));
+    const Result r = Run("align --align 8 --fill FF a.bin b.bin --log run.log");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(1008u, ReadBytes(dir.File("a.bin")).size());
+    EXPECT_EQ(0xFF, ReadBytes(dir.File("a.bin")).back());
+    EXPECT_EQ("torvane-cli: 文件1：a.bin的大小1001已经改变！\n", r.err);
+    EXPECT_NE(std::string::npos, r.out.find("文件2：#第1步：文件b.bin长度1000已经是4字节的整数倍，无需对齐\n"));
+    // The saved log holds the same lines with their "\r\n" endings.
+    std::string expected = r.out;
+    for (size_t at = expected.find('\n'); at != std::string::npos; at = expected.find('\n', at + 2))
+        expected.replace(at, 1, "\r\n");
+    // Empty log lines add no bytes to the file.
+    for (size_t at = expected.find("\r\n\r\n"); at != std::string::npos; at = expected.find("\r\n\r\n"))
+        expected.erase(at, 2);
+    EXPECT_EQ(expected, ReadText(dir.File("run.log")));
+}
+
+TEST_F(CliTest, MergeWritesMergeBinInTheCurrentFolderByDefault) {
+    Write("a.bin", std::string(256, '\xAA'));
+    Write("b.bin", std::string(128, '\xBB'));
+    const Result r = Run("merge a.bin --offset 200 --fill FF b.bin");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("torvane-cli: 合并成功!\n", r.err);
+    const std::vector<uint8_t> out = ReadBytes(dir.File("Merge.Bin"));
+    ASSERT_EQ(640u, out.size());
+    EXPECT_EQ(0xFF, out[0x100]);
+    EXPECT_EQ(0xBB, out[0x200]);
+    EXPECT_NE(std::string::npos, r.out.find("***文件合并成功！合并后的文件存于Merge.Bin,大小为640字节！***\n"));
+}
+
+TEST_F(CliTest, MergeOverlapIsCancelledUnlessAnswered) {
+    Write("a.bin", std::string(256, '\xAA'));
+    Write("b.bin", std::string(16, '\xBB'));
+    Result r = Run("merge -o out.bin a.bin --offset 10 b.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("提示: 文件2当前偏移地址0x00000010小于文件1"));
+    EXPECT_NE(std::string::npos, r.out.find("#第1步：取消合并\n"));
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+
+    r = Run("merge -o out.bin --on-overlap force a.bin --offset 10 b.bin");
+    EXPECT_EQ(0, r.status);
+    std::vector<uint8_t> out = ReadBytes(dir.File("out.bin"));
+    ASSERT_EQ(256u, out.size());
+    EXPECT_EQ(0xBB, out[0x10]);
+
+    r = Run("merge -o out.bin --on-overlap append a.bin --offset 10 b.bin");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(272u, ReadBytes(dir.File("out.bin")).size());
+}
+
+TEST_F(CliTest, MergeOversizeIsCancelledUnlessAnswered) {
+    Write("a.bin", std::string(16, '\xAA'));
+    Write("b.bin", std::string(16, '\xBB'));
+    EXPECT_EQ(1, Run("merge -o out.bin a.bin --offset 5FFFF1 b.bin").status);
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+    EXPECT_EQ(0, Run("merge -o out.bin --on-oversize append a.bin --offset 5FFFF1 b.bin").status);
+    EXPECT_EQ(32u, ReadBytes(dir.File("out.bin")).size());
+}
+
+TEST_F(CliTest, MergeThatCannotWriteFails) {
+    Write("a.bin", std::string(16, '\xAA'));
+    Write("b.bin", std::string(16, '\xBB'));
+    const Result r = Run("merge -o no/such/dir/out.bin a.bin --offset 10 b.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 合并文件写入失败！\n", r.err);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/program_path.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
@@ -56,6 +57,70 @@ TEST_F(ClearListTest, TheMergeLayoutKeepsTheOutputFile) {
     prompts.ExpectBox("确认要清空文件列表吗？", "温馨提示", Answer::Yes);
     ws.ClearList();
     EXPECT_EQ("/out/Merge.Bin", ws.OutputFileText);
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+TEST(SelectModeTest, StartsInHexToBinModeWithTheHeaderChecked) {
+    ScriptedPrompts prompts;
+    Workspace ws(prompts);
+    EXPECT_EQ(WorkMode::HexToBinMode, ws.Mode());
+    EXPECT_EQ("对齐长度", ws.AlignTitle);
+    EXPECT_EQ("补充数据", ws.FillTitle);
+    EXPECT_EQ("", ws.OutputFileText);
+    EXPECT_TRUE(ws.HeaderChecked);
+    EXPECT_EQ(kAlignLayout, ws.ListLayout);
+    for (int i = 0; i < kRowCount; ++i) EXPECT_FALSE(ws.rows().Controls(i).Selected);
+    EXPECT_EQ(ProgramFolder() + "/Merge.Bin", ws.DefaultOutputPath);
+}
+
+TEST(SelectModeTest, EachModeSetsTitlesColumnFlagsAndCommands) {
+    ScriptedPrompts prompts;
+    Workspace ws(prompts);
+    struct Case {
+        WorkMode mode;
+        const char* align;
+        const char* fill;
+        bool alignColumn;
+        int32_t layout;
+        int32_t flags[3];
+    };
+    for (const Case c : {Case{WorkMode::MergeMode, "偏移地址(0x)", "填充数据", false, 2, {0, 1, 0}},
+                         Case{WorkMode::AlignMode, "对齐长度", "补充数据", true, 1, {0, 0, 1}},
+                         Case{WorkMode::HexToBinMode, "对齐长度", "补充数据", true, 1, {1, 0, 0}}}) {
+        ws.SelectMode(c.mode);
+        EXPECT_EQ(c.align, ws.AlignTitle);
+        EXPECT_EQ(c.fill, ws.FillTitle);
+        EXPECT_EQ(c.layout, ws.ListLayout);
+        EXPECT_EQ(c.alignColumn, ws.rows().Controls(5).AlignColumnShown);
+        EXPECT_EQ(c.flags[0], ws.HexToBinFlag());
+        EXPECT_EQ(c.flags[1], ws.MergeFlag());
+        EXPECT_EQ(c.flags[2], ws.AlignFlag());
+        for (int id : {1023, 32782}) EXPECT_EQ(c.flags[0] == 1, ws.IsCommandEnabled(id));
+        for (int id : {1024, 32783}) EXPECT_EQ(c.flags[1] == 1, ws.IsCommandEnabled(id));
+        for (int id : {1025, 32784}) EXPECT_EQ(c.flags[2] == 1, ws.IsCommandEnabled(id));
+        EXPECT_TRUE(ws.IsCommandEnabled(1060));
+    }
+}
+
+TEST(SelectModeTest, MergeModeRestoresTheDefaultOutputNotATypedOne) {
+    ScriptedPrompts prompts;
+    Workspace ws(prompts);
+    ws.SelectMode(WorkMode::MergeMode);
+    EXPECT_EQ(ws.DefaultOutputPath, ws.OutputFileText);
+    ws.OutputFileText = "/elsewhere/typed.bin";
+    ws.SelectMode(WorkMode::HexToBinMode);
+    EXPECT_EQ("", ws.OutputFileText);
+    ws.SelectMode(WorkMode::MergeMode);
+    EXPECT_EQ(ws.DefaultOutputPath, ws.OutputFileText);
+    ws.SelectMode(WorkMode::AlignMode);
+    ws.OutputFileText = "/filled/by/an/operation.BIN";
+    ws.SelectMode(WorkMode::AlignMode);
+    EXPECT_EQ("", ws.OutputFileText);
 }
 
 }  // namespace

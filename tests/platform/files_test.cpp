@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "support/temp_dir.h"
@@ -61,6 +63,23 @@ TEST(FilesTest, AppendFillAddsAtTheEnd) {
     EXPECT_EQ(std::string("ab\xFF\xFF\xFF"), test::ReadText(p));
     EXPECT_FALSE(AppendFill(dir.File("none"), 0, 1));
     EXPECT_FALSE(FileExists(dir.File("none")));
+}
+
+TEST(FilesTest, ShortAppendIsTakenBack) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", std::string(1001, 'a'));
+    // A file size limit one byte above the file lets only the first padding byte in.
+    struct rlimit old;
+    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &old));
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = old;
+    tight.rlim_cur = 1002;
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &tight));
+    const bool ok = AppendFill(p, 0xFF, 3);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(1001u, FileLength(p).value());
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+namespace torvane {
+
+class Workspace;
+
+// The merged image holds 6 MiB; the output file is as long as the highest end
+// any placed file reached.
+inline constexpr int32_t kMergedImageSize = 0x600000;
+
+inline constexpr const char* kChooseOutputMessage = "请选择输出文件！";
+inline constexpr const char* kSelectTwoFilesMessage = "请选择至少两个目标文件！";
+inline constexpr const char* kMergeDoneMessage = "合并成功!";
+inline constexpr const char* kMergeWriteFailedMessage = "合并文件写入失败！";
+inline constexpr const char* kMergeQuestionCaption = "提示";
+
+// "合并BIN文件": places every selected file at its BINOffset in one image (HEX
+// files are converted first), fills the gaps and writes the image to the
+// output-file text's path. Asks through the workspace's Prompts when a file
+// overlaps the one before it or would pass 6 MiB. True when the file was written.
+bool MergeBatch(Workspace& ws);
+
+}  // namespace torvane

@@ -1,0 +1,194 @@
+#include "core/hex_to_bin.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "platform/code_page.h"
+#include "support/hex_text.h"
+#include "support/workspace_fixture.h"
+
+namespace torvane {
+namespace {
+
+using test::ReadBytes;
+using Lines = std::vector<std::string>;
+
+class HexToBinTest : public test::WorkspaceTest {};
+
+TEST(BinFileNameTest, ReplacesTheLastThreeBytes) {
+    EXPECT_EQ("/fw/app.BIN", BinFileNameFor("/fw/app.hex"));
+    EXPECT_EQ("/fw/myBIN", BinFileNameFor("/fw/myhex"));
+    EXPECT_EQ("/固件/应用.BIN", BinFileNameFor("/固件/应用.hex"));
+    ASSERT_TRUE(SetCodePage("GBK"));
+    EXPECT_EQ("/固件/应用.BIN", BinFileNameFor("/固件/应用.hex"));
+    SetCodePage("");
+}
+
+TEST_F(HexToBinTest, WorkedExampleLogsEveryLine) {
+    const std::string hex = WriteAndChoose(0, "app.hex", test::HexBlock(0, 512));
+    Row(0).PolishTypeIndex = 0;
+    const std::string bin = WriteAndChoose(1, "data.bin", std::string(10, 'd'));
+    EXPECT_TRUE(!HexToBinBatch(ws));  // the BIN row counts as not converted
+    const std::string size = std::to_string(test::HexBlock(0, 512).size());
+    EXPECT_EQ((Lines{
+                  "***************hex转bin操作***************",
+                  "文件1：#第1步：文件" + hex + "已读取" + size + "字节数据",
+                  "文件1：#第2步：转换为Bin文件成功， 生成的Bin文件为：" + dir.File("app.BIN") + "  大小：512字节",
+                  "***文件1:" + hex + "转换为Bin文件成功！***",
+                  "",
+                  "文件2：#第1步：该文件已经是Bin文件",
+                  "***文件2：" + bin + "转换为Bin文件失败！***",
+                  "",
+              }),
+              LogLines());
+    const std::vector<uint8_t> out = ReadBytes(dir.File("app.BIN"));
+    ASSERT_EQ(512u, out.size());
+    EXPECT_EQ(test::BlockByte(511), out[511]);
+    EXPECT_EQ(dir.File("app.BIN"), ws.OutputFileText);
+    EXPECT_EQ(dir.File("app.BIN"), ws.selection().ConvertedName[0]);
+    EXPECT_EQ(512, ws.selection().ConvertedSize[0]);
+    EXPECT_EQ(3, ws.selection().StepNo[0]);
+}
+
+TEST_F(HexToBinTest, NothingSelectedOnlyShowsTheMessage) {
+    ws.OutputFileText = "keep";
+    prompts.ExpectNotice("请选择至少一个目标文件！");
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ(0, ws.log().LineCount());
+    EXPECT_EQ("keep", ws.OutputFileText);
+}
+
+TEST_F(HexToBinTest, FlashBaseFileKeepsOrDropsTheDataBeforeItsOffset) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0x08000000, 0x1000));
+    Row(0).PolishTypeIndex = 0;
+    Row(0).SaveOffsetData = false;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(0x1000u, ReadBytes(dir.File("app.BIN")).size());
+
+    Row(0).SaveOffsetData = true;
+    std::remove(dir.File("app.BIN").c_str());
+    const int from = ws.log().LineCount();
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！", LogLines(from)[2]);
+    EXPECT_FALSE(test::Exists(dir.File("app.BIN")));
+    EXPECT_EQ("", ws.OutputFileText);
+}
+
+TEST_F(HexToBinTest, LowOffsetKeepsZerosBeforeTheData) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0x1000, 0x1000));
+    Row(0).PolishTypeIndex = 0;
+    ASSERT_TRUE(Row(0).SaveOffsetData);
+    EXPECT_TRUE(HexToBinBatch(ws));
+    std::vector<uint8_t> out = ReadBytes(dir.File("app.BIN"));
+    ASSERT_EQ(0x2000u, out.size());
+    EXPECT_EQ(std::vector<uint8_t>(0x1000, 0), std::vector<uint8_t>(out.begin(), out.begin() + 0x1000));
+    EXPECT_EQ(test::BlockByte(0), out[0x1000]);
+    EXPECT_EQ("文件1：#第2步：转换为Bin文件成功，生成的Bin文件为：" + dir.File("app.BIN") + "  大小：8192字节",
+              LogLines()[2]);
+
+    Row(0).SaveOffsetData = false;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    out = ReadBytes(dir.File("app.BIN"));
+    ASSERT_EQ(0x1000u, out.size());
+    EXPECT_EQ(test::BlockByte(0), out[0]);
+}
+
+TEST_F(HexToBinTest, OffsetPlusImageEndIsComparedNotTheLength) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0x100000, 0xC0000, 32));
+    Row(0).PolishTypeIndex = 0;
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_NE(std::string::npos, LogLines()[2].find("偏移地址太大"));
+}
+
+TEST_F(HexToBinTest, GapsAreZeroWhateverTheFillChoice) {
+    WriteAndChoose(0, "gap.hex", test::DataRecord(0, {1, 2}) + test::DataRecord(0x10, {3}) + test::EndRecord());
+    Row(0).PolishTypeIndex = 0;
+    Row(0).PolishDataIndex = 1;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    std::vector<uint8_t> expected(0x11, 0);
+    expected[0] = 1;
+    expected[1] = 2;
+    expected[0x10] = 3;
+    EXPECT_EQ(expected, ReadBytes(dir.File("gap.BIN")));
+}
+
+TEST_F(HexToBinTest, AFailedFileDoesNotStopTheOthers) {
+    WriteAndChoose(0, "a.hex", test::HexBlock(0, 16));
+    WriteAndChoose(1, "b.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
+    WriteAndChoose(2, "c.hex", test::HexBlock(0, 32));
+    for (int r = 0; r < 3; ++r) Row(r).PolishTypeIndex = 0;
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_TRUE(test::Exists(dir.File("a.BIN")));
+    EXPECT_FALSE(test::Exists(dir.File("b.BIN")));
+    EXPECT_EQ(dir.File("c.BIN"), ws.OutputFileText);
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件2：#第2步：转换为Bin文件失败！", lines[6]);
+    EXPECT_EQ("***文件2：" + dir.File("b.hex") + "转换为Bin文件失败！***", lines[7]);
+}
+
+TEST_F(HexToBinTest, UpperCaseHexIsAlreadyABinFile) {
+    const std::string p = WriteAndChoose(0, "APP.HEX", test::HexBlock(0, 16));
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ((Lines{"***************hex转bin操作***************", "文件1：#第1步：该文件已经是Bin文件",
+                     "***文件1：" + p + "转换为Bin文件失败！***", ""}),
+              LogLines());
+}
+
+TEST_F(HexToBinTest, AlignmentStepsFollowTheConversion) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0, 13));
+    Row(0).PolishTypeIndex = 2;
+    Row(0).PolishDataIndex = 1;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    const std::string bin = dir.File("app.BIN");
+    const Lines lines = LogLines();
+    ASSERT_EQ(7u, lines.size());
+    EXPECT_EQ("文件1：#第3步：文件" + bin + "已读取13字节数据", lines[3]);
+    EXPECT_EQ("文件1：#第4步：文件" + bin + " 4字节对齐成功, 对齐后文件的长度由13变为16", lines[4]);
+    EXPECT_EQ(16, ws.selection().ConvertedSize[0]);
+    const std::vector<uint8_t> out = ReadBytes(bin);
+    ASSERT_EQ(16u, out.size());
+    EXPECT_EQ(0xFF, out[13]);
+    EXPECT_EQ(0xFF, out[15]);
+}
+
+TEST_F(HexToBinTest, UnreadableSourceIsALogLine) {
+    const std::string p = WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
+    std::remove(p.c_str());
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ("文件1：#第1步：文件" + p + "读取数据失败", LogLines()[1]);
+}
+
+TEST_F(HexToBinTest, ShorterFileThanRecordedReadsAsZerosPastItsEnd) {
+    const std::string text = test::HexBlock(0, 16);
+    const std::string p = WriteAndChoose(0, "app.hex", text);
+    Row(0).PolishTypeIndex = 0;
+    Row(0).FileSizeText = std::to_string(text.size() + 5000);  // as a hand-edited project might say
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(16u, ReadBytes(dir.File("app.BIN")).size());
+}
+
+TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
+    Row(0).PolishTypeIndex = 0;
+    // A folder where the BIN file should go cannot be replaced by a file.
+    ASSERT_EQ(0, ::mkdir(dir.File("app.BIN").c_str(), 0755));
+    EXPECT_FALSE(HexToBinBatch(ws));
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：文件" + dir.File("app.BIN") + "写入失败！", lines[2]);
+    EXPECT_EQ("***文件1：" + dir.File("app.hex") + "转换为Bin文件失败！***", lines[3]);
+    EXPECT_EQ("", ws.OutputFileText);
+}
+
+TEST_F(HexToBinTest, OffsetPastTheDataIsRefusedWithoutWriting) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0x1000, 16));
+    Row(0).PolishTypeIndex = 0;
+    Row(0).SaveOffsetData = false;
+    Row(0).OffsetAddrText = "00005000";  // as an imported project might say
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：偏移地址0x00005000超出HEX文件的数据范围！", LogLines()[2]);
+    EXPECT_FALSE(test::Exists(dir.File("app.BIN")));
+}
+
+}  // namespace
+}  // namespace torvane

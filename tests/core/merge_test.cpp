@@ -1,0 +1,252 @@
+#include "core/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "support/hex_text.h"
+#include "support/workspace_fixture.h"
+
+namespace torvane {
+namespace {
+
+using test::ReadBytes;
+using Lines = std::vector<std::string>;
+
+const std::string kOverlapFormat =
+    "文件%d当前偏移地址0x%.8X小于文件%d在FLASH存储空间的结束地址0x%.8X，是否强制插入？\r\n"
+    " 选是，该文件将强制插入到偏移地址处\r\n 选否，则该文件将追加到文件%d结束地址处\r\n 选取消，则取消合并操作\r\n";
+
+class MergeTest : public test::WorkspaceTest {
+protected:
+    void SetUp() override {
+        ws.SelectMode(WorkMode::MergeMode);
+        ws.OutputFileText = dir.File("out.bin");
+    }
+
+    // A BIN file of `size` bytes of `value` in `row`, placed at `offset`.
+    std::string Bin(int row, const std::string& name, size_t size, uint8_t value, const char* offset, int fill = 0) {
+        const std::string p = WriteAndChoose(row, name, std::string(size, static_cast<char>(value)));
+        Row(row).BinOffsetText = offset;
+        Row(row).PolishDataIndex = fill;
+        return p;
+    }
+
+    void ExpectOverlap(int file, uint32_t offset, int previous, uint32_t end, Answer answer) {
+        char text[1024];
+        std::snprintf(text, sizeof text, kOverlapFormat.c_str(), file, offset, previous, end, previous);
+        prompts.ExpectBox(text, "提示", answer, MessageButtons::YesNoCancel, MessageIcon::Question);
+    }
+
+    void ExpectDone() { prompts.ExpectNotice("合并成功!"); }
+
+    std::vector<uint8_t> Output() const { return ReadBytes(dir.File("out.bin")); }
+};
+
+TEST_F(MergeTest, WorkedExampleFillsTheGapWithTheNextFilesFill) {
+    const std::string a = Bin(0, "a.bin", 256, 0xAA, "0");
+    const std::string b = Bin(1, "b.bin", 128, 0xBB, "200", 1);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ((Lines{"***************合并操作***************", "文件1：#第1步：文件" + a + "已读取256数据",
+                     "文件1：#第2步：文件" + a + "已插入到合并文件0x00000000处，空白处已填充0x00", "",
+                     "文件2：#第1步：文件" + b + "已读取128数据",
+                     "文件2：#第2步：文件" + b + "已插入到合并文件0x00000200处，空白处已填充0xFF", "",
+                     "***文件合并成功！合并后的文件存于" + dir.File("out.bin") + ",大小为640字节！***", ""}),
+              LogLines());
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(640u, out.size());
+    EXPECT_EQ(0xAA, out[255]);
+    EXPECT_EQ(0xFF, out[0x100]);
+    EXPECT_EQ(0xFF, out[0x1FF]);
+    EXPECT_EQ(0xBB, out[0x200]);
+    EXPECT_EQ(dir.File("out.bin"), ws.OutputFileText);
+}
+
+TEST_F(MergeTest, SpaceBeforeTheFirstFileGetsItsFill) {
+    Bin(0, "a.bin", 16, 0xAA, "10", 1);
+    Bin(1, "b.bin", 16, 0xBB, "20");
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x30u, out.size());
+    EXPECT_EQ(std::vector<uint8_t>(16, 0xFF), std::vector<uint8_t>(out.begin(), out.begin() + 16));
+}
+
+TEST_F(MergeTest, FileAtThePreviousEndNeedsNoQuestionAndNoFill) {
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    const std::string b = Bin(1, "b.bin", 16, 0xBB, "10", 1);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ("文件2：#第2步：文件" + b + "已插入到合并文件0x00000010处，空白处已填充0x00", LogLines()[5]);
+}
+
+TEST_F(MergeTest, OverlapForcedOverwritesAndTheNextFileComparesWithTheForcedEnd) {
+    Bin(0, "a.bin", 0x100, 0xAA, "0");
+    const std::string b = Bin(1, "b.bin", 0x10, 0xBB, "20");
+    const std::string c = Bin(2, "c.bin", 0x10, 0xCC, "40", 1);  // between P (0x30) and L (0x100)
+    ExpectOverlap(2, 0x20, 1, 0x100, Answer::Yes);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件2：#第2步：文件" + b + "已强制插入到合并文件0x00000020处", lines[5]);
+    EXPECT_EQ("文件3：#第2步：文件" + c + "已插入到合并文件0x00000040处，空白处已填充0x00", lines[8]);
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x100u, out.size());  // L only grows when a file ends beyond it
+    EXPECT_EQ(0xAA, out[0x1F]);
+    EXPECT_EQ(0xBB, out[0x20]);
+    EXPECT_EQ(0xAA, out[0x30]);
+    EXPECT_EQ(0xCC, out[0x40]);
+    EXPECT_EQ(0xAA, out[0x50]);
+}
+
+TEST_F(MergeTest, OverlapAnsweredNoAppendsAtThePreviousEnd) {
+    Bin(0, "a.bin", 0x100, 0xAA, "0");
+    const std::string b = Bin(1, "b.bin", 0x10, 0xBB, "20");
+    ExpectOverlap(2, 0x20, 1, 0x100, Answer::No);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ("文件2：#第2步：文件" + b + "已追加到合并文件0x00000100处", LogLines()[5]);
+    EXPECT_EQ(0x110u, Output().size());
+}
+
+TEST_F(MergeTest, CancelWritesNothing) {
+    Bin(0, "a.bin", 0x100, 0xAA, "0");
+    Bin(1, "b.bin", 0x10, 0xBB, "20");
+    ExpectOverlap(2, 0x20, 1, 0x100, Answer::Cancel);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ("#第1步：取消合并", LogLines().back());
+    EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+}
+
+TEST_F(MergeTest, SixMebibytesExactlyFitsAndOneByteMoreAsks) {
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    Bin(1, "b.bin", 16, 0xBB, "5FFFF0");
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(0x600000u, Output().size());
+
+    Row(1).BinOffsetText = "5FFFF1";
+    prompts.ExpectBox(
+        "文件2偏移地址0x005FFFF1太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n是，将该文件将追加到文件1结束地址0x00000010\r\n否，取消合并",
+        "提示", Answer::Yes, MessageButtons::YesNo, MessageIcon::Question);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(0x20u, Output().size());
+
+    prompts.ExpectBox(
+        "文件2偏移地址0x005FFFF1太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n是，将该文件将追加到文件1结束地址0x00000010\r\n否，取消合并",
+        "提示", Answer::No);
+    const int from = ws.log().LineCount();
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ("#第1步：取消合并", LogLines(from).back());
+}
+
+TEST_F(MergeTest, SizeQuestionForTheFirstFileNamesTheImageStart) {
+    Bin(0, "a.bin", 16, 0xAA, "5FFFF8");
+    Bin(1, "b.bin", 16, 0xBB, "10");
+    prompts.ExpectBox(
+        "文件1偏移地址0x005FFFF8太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n是，将该文件将追加到合并文件起始地址0x00000000\r\n否，取消合并",
+        "提示", Answer::Yes);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(0x20u, Output().size());
+}
+
+TEST_F(MergeTest, FailedHexConversionLeavesTheFileOutAndStillSucceeds) {
+    const std::string hex = WriteAndChoose(0, "bad.hex", std::string(":00000001"));
+    Bin(1, "b.bin", 16, 0xBB, "10", 1);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x20u, out.size());
+    EXPECT_EQ(0xFF, out[0]);
+    EXPECT_EQ(0xBB, out[0x10]);
+}
+
+TEST_F(MergeTest, HexFilesAreConvertedAndTheirStepsContinue) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0x08000000, 32));
+    Row(0).SaveOffsetData = false;
+    const std::string b = Bin(1, "b.bin", 16, 0xBB, "20");
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件1：#第3步：文件" + dir.File("app.BIN") + "已读取32数据", lines[3]);
+    EXPECT_EQ(0u, lines[4].find("文件1：#第4步："));
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x30u, out.size());
+    EXPECT_EQ(test::BlockByte(31), out[31]);
+    EXPECT_TRUE(test::Exists(dir.File("app.BIN")));
+}
+
+TEST_F(MergeTest, UnreadableSourceEndsTheMergeWithoutOutput) {
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    const std::string b = Bin(1, "b.bin", 16, 0xBB, "10");
+    Bin(2, "c.bin", 16, 0xCC, "20");
+    std::remove(b.c_str());
+    EXPECT_FALSE(MergeBatch(ws));
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件2：#第1步：文件" + b + "读取数据失败", lines[4]);
+    EXPECT_EQ("", lines[5]);
+    EXPECT_EQ(6u, lines.size());
+    EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+}
+
+TEST_F(MergeTest, EntryChecksComeFirst) {
+    ws.OutputFileText.clear();
+    prompts.ExpectNotice("请选择输出文件！");
+    EXPECT_FALSE(MergeBatch(ws));
+    ws.OutputFileText = dir.File("out.bin");
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    prompts.ExpectNotice("请选择至少两个目标文件！");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ(0, ws.log().LineCount());
+}
+
+TEST_F(MergeTest, NegativeOffsetIsRefusedAndEndsTheMerge) {
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    const std::string b = Bin(1, "b.bin", 16, 0xBB, "FFFFFFFF");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ("文件2：#第2步：文件" + b + "放置到0xFFFFFFFF处将超出合并文件6M的范围，合并终止", LogLines()[5]);
+    EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+}
+
+TEST_F(MergeTest, ForcedOrAppendedPlacementPastTheImageIsRefused) {
+    Bin(0, "a.bin", 0x200000, 0xAA, "0");
+    Bin(1, "b.bin", 0x200000, 0xBB, "200000");
+    Bin(2, "c.bin", 0x200000, 0xCC, "400000");
+    Bin(3, "d.bin", 0x100, 0xDD, "300000");  // overlaps; appending at 6 MiB cannot fit
+    ExpectOverlap(4, 0x300000, 3, 0x600000, Answer::No);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_NE(std::string::npos, LogLines().at(LogLines().size() - 2).find("放置到0x00600000处将超出合并文件6M的范围"));
+    EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+}
+
+TEST_F(MergeTest, UnwritableOutputIsReportedNotSucceeded) {
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    Bin(1, "b.bin", 16, 0xBB, "10");
+    ws.OutputFileText = dir.File("missing/out.bin");
+    prompts.ExpectNotice("合并文件写入失败！");
+    EXPECT_FALSE(MergeBatch(ws));
+    const Lines lines = LogLines();
+    EXPECT_EQ("***文件合并失败！合并后的文件" + dir.File("missing/out.bin") + "写入失败！***", lines[lines.size() - 2]);
+}
+
+TEST_F(MergeTest, BinFileShorterThanRecordedReadsAsZeros) {
+    const std::string a = Bin(0, "a.bin", 16, 0xAA, "0");
+    Bin(1, "b.bin", 16, 0xBB, "10");
+    test::TempDir other;
+    std::FILE* f = std::fopen(a.c_str(), "wb");  // the file shrinks after choosing
+    std::fputs("xy", f);
+    std::fclose(f);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x20u, out.size());
+    EXPECT_EQ('y', out[1]);
+    EXPECT_EQ(0, out[2]);
+    EXPECT_EQ(0, out[15]);
+}
+
+}  // namespace
+}  // namespace torvane

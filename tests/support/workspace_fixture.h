@@ -1,0 +1,47 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/workspace.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+
+namespace torvane::test {
+
+// A workspace with scripted prompts and a temporary folder for its files.
+class WorkspaceTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    // Chooses `path` in `row` through the open dialog, as the "..." button does.
+    void Choose(int row, const std::string& path) {
+        prompts.ExpectOpen(path);
+        ws.rows().ChooseFile(row);
+    }
+    std::string WriteAndChoose(int row, const std::string& name, const std::string& bytes) {
+        const std::string p = dir.Write(name, bytes);
+        Choose(row, p);
+        return p;
+    }
+    RowControls& Row(int row) { return ws.rows().Controls(row); }
+
+    // The log lines written since `from`, each without its "\r\n" ending.
+    std::vector<std::string> LogLines(int from = 0) const {
+        std::vector<std::string> out;
+        for (int i = from; i < ws.log().LineCount(); ++i) {
+            std::string line = ws.log().Line(i);
+            if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) line.resize(line.size() - 2);
+            out.push_back(line);
+        }
+        return out;
+    }
+
+    TempDir dir;
+    ScriptedPrompts prompts;
+    Workspace ws{prompts};
+};
+
+}  // namespace torvane::test
