@@ -4,6 +4,7 @@
 
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "config/config_file.h"
 #include "core/align.h"
 #include "core/hex_to_bin.h"
 #include "core/merge.h"
@@ -17,6 +18,8 @@ constexpr const char* kUsage =
     "  torvane-cli hex2bin [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli merge   [-o OUT] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
+    "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli --help | --version\n"
     "\n"
     "Up to six files go into rows 1..6 in the order given, through the same checks\n"
@@ -78,12 +81,27 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     LogPrinter printer(ws.log(), out);
     ws.log().AddListener(&printer);
 
-    const std::string operation = cmd.command;
-    ws.SelectMode(ModeFor(operation));
+    const bool run = cmd.command == "run";
+    const std::string operation = run ? cmd.runOperation : cmd.command;
+    // The mode is chosen before the rows are filled, as a user picks the mode
+    // and then the files; export takes the mode its layout belongs to.
+    if (cmd.command == "export") {
+        ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
+    } else {
+        ws.SelectMode(ModeFor(operation));
+    }
     if (operation == "merge") ws.OutputFileText = cmd.output.value_or("Merge.Bin");
 
-    bool ok = LoadFiles(ws, prompts, cmd.files);
-    if (ok) ok = RunOperation(ws, operation);
+    bool ok;
+    if (run) {
+        // A row the project names but that cannot be loaded would be left out
+        // silently: nothing runs then.
+        const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
+        ok = imported.accepted && imported.loaded == imported.named;
+    } else {
+        ok = LoadFiles(ws, prompts, cmd.files);
+    }
+    if (ok) ok = cmd.command == "export" ? ExportConfigTo(ws, *cmd.config) : RunOperation(ws, operation);
 
     if (cmd.logFile && ws.log().LineCount() > 0 && !ws.log().WriteToFile(*cmd.logFile)) {
         std::fprintf(err, "torvane-cli: cannot write the log to %s\n", cmd.logFile->c_str());
@@ -106,7 +124,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         std::fputs("torvane-cli 1.2.0\n", out);
         return kExitOk;
     }
-    if (command == "hex2bin" || command == "align" || command == "merge") {
+    if (command == "hex2bin" || command == "align" || command == "merge" || command == "run" || command == "export") {
         std::string error;
         const std::optional<BatchCommand> cmd = ParseBatchCommand(args, error);
         if (!cmd) return UsageError(error, err);

@@ -1,5 +1,7 @@
 #include "core/file_entry.h"
 
+#include <climits>
+
 #include "platform/code_page.h"
 
 namespace torvane {
@@ -9,6 +11,23 @@ int32_t FileTypeOf(const std::string& fileName) {
     if (bytes.size() >= 3 && bytes.compare(bytes.size() - 3, 3, "hex") == 0) return kHexFile;
     return kBinFile;
 }
+
+int32_t ParseDecimalField(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<int64_t>(INT32_MAX) + 1) break;
+    }
+    if (negative) value = -value;
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
 
 namespace {
 

@@ -44,6 +44,11 @@ int32_t FileTypeOf(const std::string& fileName);
 // 32 bits gives 0xFFFFFFFF (-1), which every consumer refuses as out of range.
 int32_t ParseHexField(const std::string& text);
 
+// The decimal value of a text, read the way the C library's atoi reads it
+// (leading blanks, a sign, the digits up to the first other character; no
+// digits give 0), kept inside the 32-bit range.
+int32_t ParseDecimalField(const std::string& text);
+
 // The fill byte of a PolishData choice.
 inline uint8_t FillByte(int32_t polishData) { return polishData == 1 ? 0xFF : 0x00; }
 

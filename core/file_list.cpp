@@ -1,6 +1,5 @@
 #include "core/file_list.h"
 
-#include <climits>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -12,24 +11,6 @@
 
 namespace torvane {
 namespace {
-
-// The decimal value of an edit's text, read the way the C library's atoi reads
-// it (leading blanks, a sign, digits), kept inside the 32-bit range.
-int32_t ParseDecimalField(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<int64_t>(INT32_MAX) + 1) break;
-    }
-    if (negative) value = -value;
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 int ListIndexFor(int32_t value, size_t itemCount) {
     // A list asked to select an index it does not have ends with no selection.

@@ -156,4 +156,50 @@ TEST_F(CliTest, MergeThatCannotWriteFails) {
     EXPECT_EQ("torvane-cli: 合并文件写入失败！\n", r.err);
 }
 
+TEST_F(CliTest, ExportThenRunMergesLikeTheWindow) {
+    Write("a.bin", std::string(256, '\xAA'));
+    Write("b.bin", std::string(128, '\xBB'));
+    Result r = Run("export --config p.ini --layout merge a.bin --offset 200 --fill FF b.bin");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("信息: 已将文件配置信息保存到INI文件中。\n", r.err);
+    const std::string ini = ReadText(dir.File("p.ini"));
+    EXPECT_NE(std::string::npos, ini.find("[FileInfo2]\r\nFileName=b.bin\r\nFileNo=2\r\nFileType=2\r\nFileSize=128\r\n"
+                                          "BINOffset=00000200\r\nPolishType=2\r\nPolishData=1\r\n"));
+
+    r = Run("run merge --config p.ini -o out.bin");
+    EXPECT_EQ(0, r.status) << r.err;
+    const std::vector<uint8_t> out = ReadBytes(dir.File("out.bin"));
+    ASSERT_EQ(640u, out.size());
+    EXPECT_EQ(0xFF, out[0x100]);
+}
+
+TEST_F(CliTest, RunOfAProjectWithAMissingFileRunsNothing) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("p.ini", "[FileInfo1]\nFileName=a.bin\nFileSize=16\n[FileInfo2]\nFileName=gone.bin\nFileSize=16\n");
+    const Result r = Run("run merge --config p.ini");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 文件2不存在!\n", r.err);
+    EXPECT_FALSE(torvane::test::Exists(dir.File("Merge.Bin")));
+}
+
+TEST_F(CliTest, RunOfAnEmptyProjectFails) {
+    Write("p.ini", "");
+    const Result r = Run("run hex2bin --config p.ini");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 该配置文件为空！\n", r.err);
+    EXPECT_EQ(2, Run("run hex2bin").status);
+    EXPECT_EQ(2, Run("run --config p.ini").status);
+    EXPECT_EQ(2, Run("run align --config p.ini a.bin").status);
+}
+
+TEST_F(CliTest, RunHex2BinFromAHandWrittenProject) {
+    Write("app.hex", torvane::test::HexBlock(0x1000, 32));
+    const std::string size = std::to_string(torvane::test::HexBlock(0x1000, 32).size());
+    Write("p.ini", "; written by hand\n[fileinfo1]\nFileName = app.hex\nFileSize=" + size +
+                       "\nOffsetAddr=00001000\nPolishType=0\nIsSaveOffsetData=0\n");
+    const Result r = Run("run hex2bin --config p.ini");
+    EXPECT_EQ(0, r.status) << r.err << r.out;
+    EXPECT_EQ(32u, ReadBytes(dir.File("app.BIN")).size());
+}
+
 }  // namespace

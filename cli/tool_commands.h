@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace torvane::cli {
+
+// The usage lines of the tool commands, for torvane-cli's usage text.
+inline constexpr const char* kToolCommandsUsage =
+    "  torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n"
+    "  torvane-cli testbin  -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
+    "  torvane-cli bin2c    SOURCE [-o TARGET]\n";
+
+// The tool commands. `args` are the words after the command word. Each message
+// box goes to `err` as one "CAPTION: TEXT" line and is answered OK. The exit
+// status is kExitOk when the tool did its work, kExitFailed when it reported an
+// error, kExitUsage (with the command's usage on `err`) for a wrong command line.
+
+// "checksum METHOD (FILE | --data HEXTEXT)": prints the check value text as the
+// dialog shows it, on one line of `out`, and nothing else.
+int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+// "testbin -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]":
+// the generate command over the dialog's fields. Unset fields keep the values
+// the dialog opens with (1024, 000000, random); without --end the end field is
+// the one the length sets. Writes nothing to `out`.
+int RunTestBinCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+// "bin2c SOURCE [-o TARGET]": the convert command; the target defaults to the
+// one the dialog proposes for the source. Writes nothing to `out`.
+int RunBinToCCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+}  // namespace torvane::cli

@@ -1,0 +1,156 @@
+#include "config/config_file.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "core/hex_to_bin.h"
+#include "core/workspace.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/profile.h"
+#include "platform/prompts.h"
+
+namespace torvane {
+namespace {
+
+// Room of the section-name list: ten names of nine characters and their
+// terminators do not fit, so a file may name at most nine sections.
+constexpr uint32_t kSectionListRoom = 100;
+// Room of a string value, terminator included.
+constexpr uint32_t kValueRoom = 128;
+constexpr size_t kSectionNameLength = 9;  // "FileInfo1" .. "FileInfo6"
+
+FileDialog ConfigDialog() {
+    FileDialog d;
+    d.filter = kConfigFilter;
+    d.defaultExtension = "ini";
+    return d;
+}
+
+// Takes a working copy of every row that holds a file, checked or not. False,
+// after saying so, when no row holds one.
+bool GatherExportRows(Workspace& ws) {
+    BatchSelection& sel = ws.selection();
+    ResetSelection(sel);
+    for (int row = 0; row < kRowCount; ++row) {
+        ws.rows().CollectEntry(row);
+        const FileEntry& entry = ws.rows().Entry(row);
+        if (entry.FileName.empty()) continue;
+        sel.WorkingCopies[static_cast<size_t>(row)] = entry;
+        sel.Rows[static_cast<size_t>(sel.Count++)] = row;
+    }
+    if (sel.Count == 0) {
+        ShowNotice(ws.prompts(), kSelectOneFileMessage);
+        return false;
+    }
+    return true;
+}
+
+bool WriteExport(Workspace& ws, const std::string& path) {
+    Prompts& prompts = ws.prompts();
+    if (!WriteWholeFile(path, "", 0)) {
+        ShowNotice(prompts, kConfigOpenFailedMessage);
+        return false;
+    }
+    const BatchSelection& sel = ws.selection();
+    const bool perFile = ws.ListLayout == kAlignLayout;
+    for (int k = 0; k < sel.Count; ++k) {
+        const FileEntry& e = sel.Entry(k);
+        const std::string section = Format("FileInfo%d", e.FileNo);
+        const std::array<std::pair<const char*, std::string>, 9> keys = {{
+            {"FileName", e.FileName},
+            {"FileNo", Format("%d", e.FileNo)},
+            {"FileType", Format("%d", e.FileType)},
+            {"FileSize", Format("%d", e.FileSize)},
+            // The column the layout hides is written as a cleared row shows it.
+            {"BINOffset", Format("%.8X", perFile ? 0u : static_cast<uint32_t>(e.BINOffset))},
+            {"PolishType", Format("%d", perFile ? e.PolishType : kDefaultPolishType)},
+            {"PolishData", Format("%d", e.PolishData)},
+            {"OffsetAddr", Format("%.8X", static_cast<uint32_t>(e.OffsetAddr))},
+            {"IsSaveOffsetData", Format("%d", e.IsSaveOffsetData)},
+        }};
+        for (const auto& [key, value] : keys) {
+            if (!WriteProfileString(section, key, value, path)) {
+                ShowNotice(prompts, kConfigWriteFailedMessage);
+                return false;
+            }
+        }
+    }
+    prompts.Show(MessageBox{kConfigSavedMessage, "信息", MessageIcon::Information, MessageButtons::Ok});
+    return true;
+}
+
+}  // namespace
+
+bool ExportConfigTo(Workspace& ws, const std::string& path) { return GatherExportRows(ws) && WriteExport(ws, path); }
+
+void ExportConfig(Workspace& ws) {
+    if (!GatherExportRows(ws)) return;
+    FileDialog dialog = ConfigDialog();
+    dialog.proposedName = "Config";
+    dialog.overwritePrompt = true;
+    const std::optional<std::string> path = ws.prompts().SaveFile(dialog);
+    if (!path) return;
+    WriteExport(ws, *path);
+}
+
+ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
+    ImportResult result;
+    Prompts& prompts = ws.prompts();
+    const SectionNameList list = GetProfileSectionNames(path, kSectionListRoom);
+    if (list.result == 0) {
+        ShowNotice(prompts, kConfigEmptyMessage);
+        return result;
+    }
+    if (list.result % 10 != 0) {
+        ShowNotice(prompts, kConfigIncompleteMessage);
+        return result;
+    }
+
+    // The row comes from the name's last character. A name that ends in no row
+    // number refuses the whole file before anything changes; a row named twice
+    // is loaded once.
+    std::vector<int> rows;
+    for (const std::string& name : list.names) {
+        const int row = name.size() == kSectionNameLength ? name.back() - '1' : -1;
+        if (row < 0 || row >= kRowCount) {
+            ShowNotice(prompts, kConfigIncompleteMessage);
+            return result;
+        }
+        if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
+    }
+
+    FileList& fileList = ws.rows();
+    for (int row = 0; row < kRowCount; ++row) {
+        if (fileList.Controls(row).FileNameText.empty()) continue;
+        ws.selection().WorkingCopies[static_cast<size_t>(row)] = FileEntry{};
+        fileList.SendCommand(row, static_cast<int>(RowCommand::Clear));
+    }
+    result.accepted = true;
+
+    for (const int r : rows) {
+        const std::string section = Format("FileInfo%d", r + 1);
+        FileEntry& e = fileList.Entry(r);
+        e.FileName = GetProfileString(section, "FileName", "", kValueRoom, path);
+        e.FileNo = r + 1;
+        e.FileSize = ParseDecimalField(GetProfileString(section, "FileSize", "", kValueRoom, path));
+        e.OffsetAddr = ParseHexField(GetProfileString(section, "OffsetAddr", "", kValueRoom, path));
+        e.BINOffset = ParseHexField(GetProfileString(section, "BINOffset", "", kValueRoom, path));
+        e.IsSaveOffsetData = GetProfileInt(section, "IsSaveOffsetData", 0, path);
+        e.PolishType = GetProfileInt(section, "PolishType", -1, path);
+        e.PolishData = GetProfileInt(section, "PolishData", -1, path);
+        fileList.SendCommand(r, static_cast<int>(RowCommand::Reload));
+        ++result.named;
+        if (!fileList.Controls(r).FileNameText.empty()) ++result.loaded;
+    }
+    return result;
+}
+
+void ImportConfig(Workspace& ws) {
+    const std::optional<std::string> path = ws.prompts().OpenFile(ConfigDialog());
+    if (!path) return;
+    ImportConfigFrom(ws, *path);
+}
+
+}  // namespace torvane

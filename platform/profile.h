@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace torvane {
+
+// Initialization (profile) files: "[section]" header lines and "key=value"
+// lines. Files are read and written in the system code page, written with CRLF
+// line ends and no byte-order mark. Reading follows what users who edit these
+// files by hand expect: section and key names match without regard to case,
+// blanks around names and values are trimmed, a value in matching quotes loses
+// them, lines beginning with ';' are comments, CRLF and LF line ends both read,
+// and a missing file reads as empty. When a name occurs twice, the first wins.
+
+// Sets the key's value: a missing section is added at the end of the file and a
+// missing key at the end of its section. False when the file cannot be read or
+// written.
+bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& path);
+
+// The section names in file order, as they fit a list of `room` characters in
+// which every name is followed by a terminator and the list by one more.
+struct SectionNameList {
+    // Characters copied without the final terminator; room - 2 when the list
+    // did not fit and was cut.
+    uint32_t result = 0;
+    // The names the (possibly cut) list holds; a cut name is kept as cut.
+    std::vector<std::string> names;
+};
+SectionNameList GetProfileSectionNames(const std::string& path, uint32_t room);
+
+// The key's value cut to room - 1 characters, or `fallback` when the key or the
+// section is missing.
+std::string GetProfileString(const std::string& section, const std::string& key, const std::string& fallback,
+                             uint32_t room, const std::string& path);
+
+// The key's value read as a decimal integer (leading blanks, a sign, the digits
+// up to the first other character; no digits give 0), or `fallback` when the
+// key or the section is missing or the value is empty.
+int32_t GetProfileInt(const std::string& section, const std::string& key, int32_t fallback,
+                      const std::string& path);
+
+}  // namespace torvane

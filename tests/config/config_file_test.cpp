@@ -1,0 +1,189 @@
+#include "config/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/hex_text.h"
+#include "support/workspace_fixture.h"
+
+namespace torvane {
+namespace {
+
+using test::ReadText;
+
+class ConfigTest : public test::WorkspaceTest {
+protected:
+    void ExpectSaved() {
+        prompts.ExpectBox("已将文件配置信息保存到INI文件中。", "信息", Answer::Ok, MessageButtons::Ok,
+                          MessageIcon::Information);
+    }
+    void Export(const std::string& path) {
+        prompts.ExpectSave(path);
+        ExpectSaved();
+        ExportConfig(ws);
+    }
+    void Import(const std::string& path) {
+        prompts.ExpectOpen(path);
+        ImportConfig(ws);
+    }
+};
+
+TEST_F(ConfigTest, ExportWritesTheExampleBytes) {
+    const std::string hex = WriteAndChoose(0, "app.hex", test::HexBlock(0x08000000, 64));
+    const std::string size = Row(0).FileSizeText;
+    const std::string ini = dir.File("Config.ini");
+    Export(ini);
+    EXPECT_EQ("[FileInfo1]\r\nFileName=" + hex + "\r\nFileNo=1\r\nFileType=1\r\nFileSize=" + size +
+                  "\r\nBINOffset=00000000\r\nPolishType=2\r\nPolishData=0\r\nOffsetAddr=08000000\r\n"
+                  "IsSaveOffsetData=1\r\n",
+              ReadText(ini));
+    ASSERT_EQ(1u, prompts.saveDialogs.size());
+    const FileDialog& d = prompts.saveDialogs[0];
+    EXPECT_EQ("ini文件(*.ini)|*.ini||", d.filter);
+    EXPECT_EQ("ini", d.defaultExtension);
+    EXPECT_EQ("Config", d.proposedName);
+    EXPECT_TRUE(d.overwritePrompt);
+}
+
+TEST_F(ConfigTest, ExportTakesEveryRowWithAFileCheckedOrNot) {
+    WriteAndChoose(0, "a.bin", std::string(10, 'a'));
+    WriteAndChoose(2, "c.bin", std::string(10, 'c'));
+    Row(2).Selected = false;
+    const std::string ini = dir.File("two.ini");
+    Export(ini);
+    const std::string text = ReadText(ini);
+    EXPECT_NE(std::string::npos, text.find("[FileInfo1]"));
+    EXPECT_NE(std::string::npos, text.find("[FileInfo3]"));
+    EXPECT_EQ(std::string::npos, text.find("[FileInfo2]"));
+}
+
+TEST_F(ConfigTest, ExportRefusals) {
+    prompts.ExpectNotice("请选择至少一个目标文件！");
+    ExportConfig(ws);
+    WriteAndChoose(0, "a.bin", std::string(10, 'a'));
+    prompts.ExpectSave(std::nullopt);
+    ExportConfig(ws);
+    prompts.ExpectSave(dir.File("no/such/dir/x.ini"));
+    prompts.ExpectNotice("配置文件打开失败！");
+    ExportConfig(ws);
+}
+
+TEST_F(ConfigTest, LayoutDecidesTheHiddenColumn) {
+    WriteAndChoose(0, "a.bin", std::string(10, 'a'));
+    Row(0).BinOffsetText = "1234";
+    Row(0).PolishTypeIndex = 3;
+    const std::string perFile = dir.File("file.ini");
+    Export(perFile);
+    EXPECT_NE(std::string::npos, ReadText(perFile).find("BINOffset=00000000\r\nPolishType=3\r\n"));
+
+    ws.SelectMode(WorkMode::MergeMode);
+    const std::string merge = dir.File("merge.ini");
+    Export(merge);
+    EXPECT_NE(std::string::npos, ReadText(merge).find("BINOffset=00001234\r\nPolishType=2\r\n"));
+}
+
+TEST_F(ConfigTest, RoundTripInBothLayouts) {
+    const std::string hex = WriteAndChoose(1, "app.hex", test::HexBlock(0x1000, 64));
+    const std::string bin = WriteAndChoose(4, "data.bin", std::string(100, 'd'));
+    Row(4).BinOffsetText = "8000";
+    Row(4).PolishDataIndex = 1;
+    Row(4).PolishTypeIndex = 1;
+    Row(4).Selected = false;
+
+    for (const WorkMode mode : {WorkMode::HexToBinMode, WorkMode::MergeMode}) {
+        ws.SelectMode(mode);
+        const bool merge = mode == WorkMode::MergeMode;
+        const std::string ini = dir.File(merge ? "m.ini" : "f.ini");
+        Export(ini);
+        Import(ini);
+        const RowControls& h = Row(1);
+        EXPECT_EQ(hex, h.FileNameText);
+        EXPECT_EQ("00001000", h.OffsetAddrText);
+        EXPECT_TRUE(h.OffsetAddrReadOnly);
+        EXPECT_TRUE(h.SaveOffsetData || !merge);  // the HEX-to-BIN switch unchecks it before export
+        const RowControls& b = Row(4);
+        EXPECT_EQ(bin, b.FileNameText);
+        EXPECT_EQ("100", b.FileSizeText);
+        EXPECT_TRUE(b.Selected);  // imported rows are checked
+        EXPECT_EQ(1, b.PolishDataIndex);
+        EXPECT_EQ(merge ? "00008000" : "00000000", b.BinOffsetText);
+        EXPECT_EQ(merge ? 2 : 1, b.PolishTypeIndex);
+        // Put back what the hidden column lost, for the next layout.
+        Row(4).BinOffsetText = "8000";
+        Row(4).PolishTypeIndex = 1;
+    }
+}
+
+TEST_F(ConfigTest, ImportLoadsRowsInFileOrderAndClearsTheOthers) {
+    const std::string a = dir.Write("a.bin", std::string(10, 'a'));
+    const std::string c = dir.Write("c.bin", std::string(30, 'c'));
+    WriteAndChoose(1, "old.bin", std::string(5, 'o'));
+    WriteAndChoose(5, "old6.bin", std::string(5, 'o'));
+    const std::string ini = dir.Write("p.ini", "[FileInfo3]\r\nFileName=" + c + "\r\nFileSize=30\r\nPolishType=3\r\n"
+                                               "PolishData=1\r\n[FileInfo1]\r\nFileName=" + a + "\r\nFileSize=10\r\n");
+    Import(ini);
+    EXPECT_EQ(a, Row(0).FileNameText);
+    EXPECT_EQ(c, Row(2).FileNameText);
+    EXPECT_EQ(3, Row(2).PolishTypeIndex);
+    for (int r : {1, 3, 4, 5}) EXPECT_EQ("", Row(r).FileNameText) << r;
+    // Missing keys: no alignment and no fill chosen.
+    EXPECT_EQ(-1, Row(0).PolishTypeIndex);
+    EXPECT_EQ(-1, Row(0).PolishDataIndex);
+    EXPECT_FALSE(Row(0).SaveOffsetData);
+}
+
+TEST_F(ConfigTest, RefusedFilesChangeNothing) {
+    WriteAndChoose(0, "keep.bin", std::string(5, 'k'));
+    const RowControls before = Row(0);
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    for (const Case c : {Case{"", "该配置文件为空！"}, Case{"; only a comment\r\nx=1\r\n", "该配置文件为空！"},
+                         Case{"[FileInfo1]\r\n[Config]\r\n", "该配置文件不完整！"},
+                         Case{"[FileInfo12]\r\n", "该配置文件不完整！"},
+                         Case{"[FileInfo1]\r\n[FileInfo7]\r\n", "该配置文件不完整！"},
+                         Case{"[FileInfo0]\r\n", "该配置文件不完整！"},
+                         Case{"[FileInfoX]\r\n", "该配置文件不完整！"}}) {
+        prompts.ExpectNotice(c.message);
+        Import(dir.Write("bad.ini", c.text));
+        EXPECT_EQ(before, Row(0)) << c.text;
+    }
+    // Ten sections do not fit the name list: the cut list is refused.
+    std::string ten;
+    for (int i = 0; i < 10; ++i) ten += "[FileInfo" + std::to_string(i % 6 + 1) + "]\r\n";
+    prompts.ExpectNotice("该配置文件不完整！");
+    Import(dir.Write("ten.ini", ten));
+    EXPECT_EQ(before, Row(0));
+    prompts.ExpectOpen(std::nullopt);
+    ImportConfig(ws);
+    EXPECT_EQ(before, Row(0));
+}
+
+TEST_F(ConfigTest, ReloadMessagesOfImportedRows) {
+    const std::string b = dir.Write("b.bin", std::string(12, 'b'));
+    const std::string longName = "/" + std::string(130, 'n') + ".bin";
+    const std::string ini = dir.Write("r.ini", "[FileInfo2]\nFileName=" + b + "\nFileSize=10\n[FileInfo4]\nFileName=" +
+                                                   longName + "\n");
+    prompts.ExpectNotice("文件2：" + b + "的大小10已经改变！");
+    prompts.ExpectNotice("文件4不存在!");
+    prompts.ExpectOpen(ini);
+    ImportConfig(ws);
+    EXPECT_EQ("12", Row(1).FileSizeText);
+    EXPECT_EQ("", Row(3).FileNameText);
+    EXPECT_EQ(longName.substr(0, 127), ws.rows().Entry(3).FileName);
+}
+
+TEST_F(ConfigTest, RowNamedTwiceLoadsOnce) {
+    const std::string b = dir.Write("b.bin", std::string(12, 'b'));
+    const std::string ini = dir.Write("d.ini", "[FileInfo2]\nFileName=" + b + "\nFileSize=10\n[fileinfo2]\n");
+    prompts.ExpectNotice("文件2：" + b + "的大小10已经改变！");
+    const ImportResult r = [&] {
+        return ImportConfigFrom(ws, ini);
+    }();
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(1, r.named);
+    EXPECT_EQ(1, r.loaded);
+}
+
+}  // namespace
+}  // namespace torvane

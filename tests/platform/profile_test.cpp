@@ -1,0 +1,114 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/code_page.h"
+#include "support/temp_dir.h"
+
+namespace torvane {
+namespace {
+
+using test::ReadText;
+using test::TempDir;
+
+TEST(ProfileWriteTest, AddsSectionsAndKeysAtTheirEnds) {
+    TempDir dir;
+    const std::string p = dir.File("a.ini");
+    ASSERT_TRUE(WriteProfileString("One", "a", "1", p));
+    ASSERT_TRUE(WriteProfileString("Two", "b", "2", p));
+    ASSERT_TRUE(WriteProfileString("One", "c", "3", p));
+    ASSERT_TRUE(WriteProfileString("one", "A", "4", p));  // names match without regard to case
+    EXPECT_EQ("[One]\r\nA=4\r\nc=3\r\n[Two]\r\nb=2\r\n", ReadText(p));
+}
+
+TEST(ProfileWriteTest, KeyGoesAfterTheLastEntryNotAfterBlankLines) {
+    TempDir dir;
+    const std::string p = dir.Write("a.ini", "[S]\nx=1\n\n[T]\ny=2\n");
+    ASSERT_TRUE(WriteProfileString("S", "z", "3", p));
+    EXPECT_EQ("[S]\r\nx=1\r\nz=3\r\n\r\n[T]\r\ny=2\r\n", ReadText(p));
+}
+
+TEST(ProfileWriteTest, UnwritablePathFails) {
+    TempDir dir;
+    EXPECT_FALSE(WriteProfileString("S", "k", "v", dir.File("none/a.ini")));
+    EXPECT_FALSE(WriteProfileString("S", "k", "v", dir.path()));
+}
+
+TEST(ProfileWriteTest, WritesTheCodePage) {
+    TempDir dir;
+    const std::string p = dir.File("gbk.ini");
+    ASSERT_TRUE(SetCodePage("GBK"));
+    ASSERT_TRUE(WriteProfileString("S", "FileName", "/固件/app.hex", p));
+    EXPECT_EQ("[S]\r\nFileName=/\xB9\xCC\xBC\xFE/app.hex\r\n", ReadText(p));
+    EXPECT_EQ("/固件/app.hex", GetProfileString("S", "FileName", "", 128, p));
+    SetCodePage("");
+}
+
+TEST(ProfileReadTest, FollowsHandEditingHabits) {
+    TempDir dir;
+    const std::string p = dir.Write("h.ini",
+                                    "; a comment\n"
+                                    "  [ FileInfo1 ]  \n"
+                                    "  fileNAME =  \"/fw/my app.hex\"  \r\n"
+                                    ";PolishType=3\n"
+                                    "PolishType = 1\n"
+                                    "Quoted='x'\n"
+                                    "Unbalanced=\"x\n"
+                                    "[fileinfo1]\n"
+                                    "Extra=1\n");
+    EXPECT_EQ("/fw/my app.hex", GetProfileString("FILEINFO1", "FileName", "", 128, p));
+    EXPECT_EQ(1, GetProfileInt("FileInfo1", "PolishType", -1, p));
+    EXPECT_EQ("x", GetProfileString("FileInfo1", "Quoted", "", 128, p));
+    EXPECT_EQ("\"x", GetProfileString("FileInfo1", "Unbalanced", "", 128, p));
+    // Only the first section of a name is read.
+    EXPECT_EQ("dflt", GetProfileString("FileInfo1", "Extra", "dflt", 128, p));
+}
+
+TEST(ProfileReadTest, MissingThingsGiveTheDefault) {
+    TempDir dir;
+    const std::string p = dir.Write("m.ini", "[S]\nEmpty=\nText=abc\nNum=-12x\nBig=4294967295\n");
+    EXPECT_EQ(-1, GetProfileInt("S", "None", -1, p));
+    EXPECT_EQ(-1, GetProfileInt("T", "Num", -1, p));
+    EXPECT_EQ(-1, GetProfileInt("S", "Empty", -1, p));
+    EXPECT_EQ(0, GetProfileInt("S", "Text", -1, p));
+    EXPECT_EQ(-12, GetProfileInt("S", "Num", -1, p));
+    EXPECT_EQ(-1, GetProfileInt("S", "Big", 0, p));
+    EXPECT_EQ("d", GetProfileString("S", "None", "d", 128, p));
+    EXPECT_EQ("", GetProfileString("S", "Empty", "d", 128, p));
+    EXPECT_EQ("d", GetProfileString("S", "Text", "d", 128, dir.File("missing.ini")));
+}
+
+TEST(ProfileReadTest, StringsAreCutToTheRoom) {
+    TempDir dir;
+    const std::string value(200, 'v');
+    const std::string p = dir.Write("c.ini", "[S]\nLong=" + value + "\nWide=" + std::string("文件文件") + "\n");
+    EXPECT_EQ(std::string(127, 'v'), GetProfileString("S", "Long", "", 128, p));
+    EXPECT_EQ("文件文", GetProfileString("S", "Wide", "", 4, p));
+}
+
+TEST(ProfileSectionNamesTest, ListsNamesWithTheirCharacterCount) {
+    TempDir dir;
+    const std::string p = dir.Write("n.ini", "[FileInfo3]\r\nx=1\r\n[FileInfo1]\r\n[Config]\r\n");
+    const SectionNameList list = GetProfileSectionNames(p, 100);
+    EXPECT_EQ(27u, list.result);
+    EXPECT_EQ((std::vector<std::string>{"FileInfo3", "FileInfo1", "Config"}), list.names);
+    EXPECT_EQ(0u, GetProfileSectionNames(dir.File("none.ini"), 100).result);
+    EXPECT_EQ(0u, GetProfileSectionNames(dir.Write("e.ini", "; nothing\n"), 100).result);
+}
+
+TEST(ProfileSectionNamesTest, ACutListReportsRoomMinusTwo) {
+    TempDir dir;
+    std::string text;
+    for (int i = 1; i <= 10; ++i) text += "[FileInfo" + std::to_string(i % 10) + "]\n";
+    const std::string p = dir.Write("ten.ini", text);
+    const SectionNameList list = GetProfileSectionNames(p, 100);
+    EXPECT_EQ(98u, list.result);
+    ASSERT_EQ(10u, list.names.size());
+    EXPECT_EQ("FileInfo", list.names.back());  // 9 names of 10 characters, then 8 characters
+    // Nine names fit exactly: 90 characters and the final terminator.
+    const SectionNameList nine = GetProfileSectionNames(dir.Write("nine.ini", text.substr(0, 9 * 12)), 100);
+    EXPECT_EQ(90u, nine.result);
+}
+
+}  // namespace
+}  // namespace torvane
