@@ -8,6 +8,35 @@ void ShowNotice(Prompts& prompts, const std::string& text) {
     prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::None, MessageButtons::Ok});
 }
 
+std::vector<FilterEntry> ParseFilter(const std::string& filter) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= filter.size()) {
+        const size_t bar = filter.find('|', start);
+        const size_t end = bar == std::string::npos ? filter.size() : bar;
+        parts.push_back(filter.substr(start, end - start));
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    std::vector<FilterEntry> entries;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty() && parts[i + 1].empty()) break;  // the closing "||"
+        FilterEntry e;
+        e.description = parts[i];
+        const std::string& pats = parts[i + 1];
+        size_t p = 0;
+        while (p <= pats.size()) {
+            const size_t semi = pats.find(';', p);
+            const size_t end = semi == std::string::npos ? pats.size() : semi;
+            if (end > p) e.patterns.push_back(pats.substr(p, end - p));
+            if (semi == std::string::npos) break;
+            p = semi + 1;
+        }
+        if (!e.patterns.empty()) entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
 Answer SilentPrompts::Show(const MessageBox& box) {
     switch (box.buttons) {
         case MessageButtons::Ok: return Answer::Ok;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace torvane {
 
@@ -28,7 +29,18 @@ struct FileDialog {
     std::string proposedName;      // file name shown at the start; empty for none
     std::string initialFolder;     // empty for the toolkit's choice
     bool overwritePrompt = false;  // save dialogs: ask before choosing an existing file
+    bool allowNewFile = false;     // open dialogs: a name that does not exist yet may be chosen
 };
+
+// One description and its patterns, from a '|' separated filter text.
+struct FilterEntry {
+    std::string description;
+    std::vector<std::string> patterns;  // "*.HEX", "*.BIN"
+};
+
+// Splits "desc|pat;pat|desc|pat||" into its entries; a description without its
+// pattern part is dropped.
+std::vector<FilterEntry> ParseFilter(const std::string& filter);
 
 class Prompts {
 public:

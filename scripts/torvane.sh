@@ -9,7 +9,7 @@ build="${TORVANE_BUILD_DIR:-$here/build}"
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # Debian packages the build and the tests need.
-packages=(cmake g++ make libgtest-dev libgmock-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev qt6-base-dev fonts-wqy-microhei xvfb xauth)
 
 install_missing() {
     local missing=()
@@ -35,7 +35,14 @@ case "${1:-}" in
     start)
         install_missing
         configure_and_build "$build"
-        "$build/torvane-cli" --help
+        if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+            exec "$build/torvane"
+        fi
+        # No display: show the window on a virtual one, keep a picture of it, stop.
+        shot="$build/torvane-screenshot.png"
+        echo "No display found: starting Torvane on a virtual display."
+        xvfb-run -a -s "-screen 0 1280x800x24" "$build/torvane" --screenshot "$shot"
+        echo "The main window is pictured in $shot"
         ;;
     test)
         install_missing

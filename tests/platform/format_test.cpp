@@ -17,3 +17,22 @@ TEST(FormatTest, LongTextsAreNotCut) {
 
 }  // namespace
 }  // namespace torvane
+
+#include "platform/prompts.h"
+
+namespace torvane {
+namespace {
+
+TEST(ParseFilterTest, SplitsDescriptionsAndPatterns) {
+    const std::vector<FilterEntry> e = ParseFilter("(*.HEX;*.BIN)|*.HEX;*.BIN|(*.HEX)|*.HEX|(*.BIN)|*.BIN||");
+    ASSERT_EQ(3u, e.size());
+    EXPECT_EQ("(*.HEX;*.BIN)", e[0].description);
+    EXPECT_EQ((std::vector<std::string>{"*.HEX", "*.BIN"}), e[0].patterns);
+    EXPECT_EQ((std::vector<std::string>{"*.BIN"}), e[2].patterns);
+    EXPECT_EQ(1u, ParseFilter("ini文件(*.ini)|*.ini||").size());
+    EXPECT_TRUE(ParseFilter("").empty());
+    EXPECT_TRUE(ParseFilter("broken|").empty());
+}
+
+}  // namespace
+}  // namespace torvane

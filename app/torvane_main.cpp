@@ -1,0 +1,3 @@
+#include "ui/app.h"
+
+int main(int argc, char** argv) { return torvane::ui::CQuenlorApp().Run(argc, argv); }

@@ -1,0 +1,123 @@
+#include "core/window_layout.h"
+
+#include <algorithm>
+
+namespace torvane {
+namespace {
+
+// A design value scaled the way the window does it: in single precision, as
+// the value divided by the reciprocal of the scale, truncated.
+struct Scaler {
+    explicit Scaler(double s) : reciprocal(static_cast<float>(1.0 / s)) {}
+    float reciprocal;
+    float f(float v) const { return v / reciprocal; }
+    int32_t operator()(float v) const { return static_cast<int32_t>(f(v)); }
+    // A value built on one already converted: the sum is truncated once.
+    int32_t plus(int32_t base, float v) const { return static_cast<int32_t>(static_cast<float>(base) + f(v)); }
+};
+
+}  // namespace
+
+double UiScaleFor(int dpiX, int dpiY) {
+    const int avg = static_cast<int>(static_cast<float>(dpiX + dpiY) * 0.5f);
+    const int steps = (avg - 96) / 24;  // truncates toward zero
+    return std::max(1.0, 1.0 + 0.25 * steps);
+}
+
+MainLayout ComputeMainLayout(double scale) {
+    const Scaler v(scale);
+    MainLayout m;
+    m.scale = scale;
+    m.windowWidth = v(1090);
+    m.windowHeight = v(750);
+    m.L = v(25);
+    m.R = v.plus(m.L, 1020);
+    m.panel = {v(12), v(67), v(1060), v(395)};
+
+    int32_t left = v(12);
+    const int32_t panelTop = v(67);
+    const int32_t modeTop = static_cast<int32_t>(static_cast<float>(panelTop) - v.f(25));
+    for (Rect& b : m.modeButtons) {
+        const int32_t right = v.plus(left, 88);
+        b = {left, modeTop, right, panelTop};
+        left = right;
+    }
+
+    m.headerBand = {m.L, v(95), m.R, v(121)};
+    constexpr std::array<int, 6> kColumns = {60, 400, 510, 600, 700, 840};
+    for (size_t i = 0; i < kColumns.size(); ++i) m.columnEdges[i] = v.plus(m.L, static_cast<float>(kColumns[i]));
+    const int32_t titleTop = v(96);
+    const int32_t titleBottom = v(120);
+    m.headerCheck = {m.L + 3, titleTop, m.columnEdges[0], titleBottom};  // 3 pixels, not scaled
+    for (size_t i = 0; i < m.titles.size(); ++i) {
+        const int32_t right = i + 1 < m.columnEdges.size() ? m.columnEdges[i + 1] : m.R;
+        m.titles[i] = {m.columnEdges[i], titleTop, right, titleBottom};
+    }
+
+    int32_t top = m.headerBand.bottom;
+    for (Rect& row : m.rows) {
+        const int32_t bottom = static_cast<int32_t>(static_cast<double>(top) + 26 * scale);
+        row = {m.headerBand.left, top, m.headerBand.right, bottom};
+        top = bottom;
+    }
+
+    const int32_t outTop = v(299);
+    const int32_t outBottom = v(324);
+    const int32_t b1 = v.plus(m.L, 120);
+    m.outputLabel = {m.L, outTop, b1, outBottom};
+    m.outputEdit = {b1, outTop, v.plus(m.R, -40), outBottom};
+    m.outputBrowse = {v.plus(m.R, -30), outTop, m.R, outBottom};
+
+    const int32_t actionTop = v(339);
+    const int32_t actionBottom = v(374);
+    const int32_t gap = static_cast<int32_t>((static_cast<float>(m.R - m.L) - v.f(5 * 120)) * 0.25f);
+    left = m.L;
+    for (Rect& b : m.actionButtons) {
+        const int32_t right = v.plus(left, 120);
+        b = {left, actionTop, right, actionBottom};
+        left = right + gap;
+    }
+
+    m.logGroup = {v(12), v(403), v(1060), v(673)};
+    m.logList = {m.L, v(433), m.R, v(623)};
+    const int32_t buttonTop = v(633);
+    const int32_t buttonBottom = v(663);
+    m.clearButton = {v.plus(m.R, -60), buttonTop, m.R, buttonBottom};
+    const int32_t c = m.clearButton.left;
+    m.saveButton = {v.plus(c, -70), buttonTop, v.plus(c, -10), buttonBottom};
+
+    m.groupFontPx = v(16);
+    m.titleFontPx = v(13);
+    m.pathFontPx = v(14);
+    m.captionFontPx = static_cast<int32_t>(14 * scale);
+    return m;
+}
+
+RowLayout ComputeRowLayout(double f) {
+    auto s = [f](double x) { return static_cast<int32_t>(x * f); };
+    RowLayout r;
+    r.width = s(1020);
+    r.height = s(26);
+    const int32_t top = s(2);
+    const int32_t bottom = s(26);
+    auto column = [&](double from, double to) { return Rect{s(from), top, s(to), bottom}; };
+    auto inset = [](Rect c, int32_t dl, int32_t dt, int32_t dw, int32_t dh) {
+        const int32_t left = c.left + dl;
+        const int32_t t = c.top + dt;
+        return Rect{left, t, left + c.width() + dw, t + c.height() + dh};
+    };
+    r.select = inset(column(0, 60), 3, 1, -5, -2);
+    r.fileName = inset(column(60, 350), 2, 3, -4, -4);
+    r.browse = inset(column(360, 400), 2, 1, -14, -3);
+    r.fileSize = inset(column(400, 510), 2, 3, -4, -4);
+    r.polishType = inset(column(510, 600), 2, 1, -4, -2);
+    r.binOffset = inset(column(510, 600), 2, 3, -4, -4);
+    r.polishData = inset(column(600, 700), 2, 1, -4, -2);
+    r.offsetAddr = inset(column(700, 840), 2, 3, -4, -4);
+    r.saveOffset = inset(column(840, 1020), s(85), 1, -s(120), -2);
+    r.lines = {s(60), s(400), s(510), s(600), s(700), s(840)};
+    r.fontPx = s(12);
+    return r;
+}
+
+}  // namespace torvane

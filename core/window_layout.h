@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace torvane {
+
+// Geometry of the main window and its rows. Design values are pixels at 96 dpi;
+// every value is scaled by UiScale and truncated to whole pixels.
+
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    int32_t width() const { return right - left; }
+    int32_t height() const { return bottom - top; }
+    bool operator==(const Rect&) const = default;
+};
+
+// The scale from the screen's logical resolution: 1.0 at 96 dpi, a quarter more
+// for every full 24 dpi above it, never below 1.
+double UiScaleFor(int dpiX, int dpiY);
+
+// The main window's layout table, in client coordinates.
+struct MainLayout {
+    double scale = 1.0;
+    int32_t windowWidth = 0;   // outer size, frame included
+    int32_t windowHeight = 0;
+    int32_t L = 0;             // left and right edges of everything in the panel
+    int32_t R = 0;
+    Rect panel;                // the white area
+    std::array<Rect, 3> modeButtons;     // 1027, 1028, 1029
+    Rect headerBand;
+    std::array<int32_t, 6> columnEdges;  // 85, 425, 535, 625, 725, 865 at scale 1
+    Rect headerCheck;                    // 1048
+    std::array<Rect, 6> titles;          // 1049, 1050, 1055, 1056, 1053, 1054
+    std::array<Rect, 6> rows;            // the six file list rows
+    Rect outputLabel;   // 1069
+    Rect outputEdit;    // 1003
+    Rect outputBrowse;  // 1070
+    std::array<Rect, 5> actionButtons;   // 1060, 1061, 1023, 1024, 1025
+    Rect logGroup;      // 1068
+    Rect logList;       // 1071
+    Rect saveButton;    // 1059
+    Rect clearButton;   // 1004
+    // Font heights in pixels: group title, column titles, the path, and the
+    // caption of the action buttons.
+    int32_t groupFontPx = 0;
+    int32_t titleFontPx = 0;
+    int32_t pathFontPx = 0;
+    int32_t captionFontPx = 0;
+};
+
+MainLayout ComputeMainLayout(double scale);
+
+// The controls of one row, in the row's own coordinates.
+struct RowLayout {
+    int32_t width = 0;
+    int32_t height = 0;
+    Rect select;        // 1066
+    Rect fileName;      // 1057
+    Rect browse;        // 1037
+    Rect fileSize;      // 1038
+    Rect polishType;    // 1043 (and 1010 in the same column)
+    Rect binOffset;     // 1010
+    Rect polishData;    // 1044
+    Rect offsetAddr;    // 1041
+    Rect saveOffset;    // 1042
+    std::array<int32_t, 6> lines;  // the vertical lines between columns
+    int32_t fontPx = 0;            // the edits' and lists' font
+};
+
+RowLayout ComputeRowLayout(double scale);
+
+}  // namespace torvane

@@ -1,0 +1,236 @@
+#include "ui/main_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+
+#include "support/hex_text.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+#include "ui/about_dialog.h"
+#include "ui/controls/ec_static.h"
+#include "ui/controls/new_list_box.h"
+#include "ui/list_item.h"
+#include "ui/main_ids.h"
+
+namespace torvane::ui {
+namespace {
+
+using namespace main_ids;
+using test::ScriptedPrompts;
+
+template <typename T>
+T* Find(QWidget* parent, int id) {
+    return parent->findChild<T*>(QString::number(id));
+}
+
+// Saves a picture under the build folder for a person to look at.
+void Shoot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+class MainDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<CQuenlorDlg>(prompts, 1.0);
+        window->show();
+    }
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    QPushButton* Button(int id) { return Find<QPushButton>(window.get(), id); }
+    void Click(int id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
+    bool AllThree(int button, int command) {
+        return Button(button)->isEnabled() && window->menuAction(command)->isEnabled() &&
+               window->toolAction(command)->isEnabled();
+    }
+    bool NoneOfThree(int button, int command) {
+        return !Button(button)->isEnabled() && !window->menuAction(command)->isEnabled() &&
+               !window->toolAction(command)->isEnabled();
+    }
+
+    test::TempDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<CQuenlorDlg> window;
+};
+
+TEST_F(MainDialogTest, StartsInHexToBinMode) {
+    EXPECT_EQ(QStringLiteral("Torvane V120"), window->windowTitle());
+    EXPECT_EQ(QStringLiteral("对齐长度"), Find<CECStatic>(window.get(), kTitleAlign)->text());
+    EXPECT_EQ(QStringLiteral("补充数据"), Find<CECStatic>(window.get(), kTitleFill)->text());
+    EXPECT_EQ(QString(), Find<QLineEdit>(window.get(), kOutputFile)->text());
+    EXPECT_TRUE(Find<QCheckBox>(window.get(), kHeaderCheck)->isChecked());
+    EXPECT_TRUE(AllThree(kHexToBinButton, kHexToBin));
+    EXPECT_TRUE(NoneOfThree(kMergeButton, kMerge));
+    EXPECT_TRUE(NoneOfThree(kAlignButton, kAlign));
+    for (int i = 0; i < 6; ++i) EXPECT_FALSE(Find<QCheckBox>(window->row(i), 1066)->isChecked());
+    Shoot(window.get(), QStringLiteral("main-hex2bin"));
+}
+
+TEST_F(MainDialogTest, ModeButtonsSwitchTheEnabledCommandAndTheColumn) {
+    Click(kModeMerge);
+    EXPECT_TRUE(NoneOfThree(kHexToBinButton, kHexToBin));
+    EXPECT_TRUE(AllThree(kMergeButton, kMerge));
+    EXPECT_TRUE(NoneOfThree(kAlignButton, kAlign));
+    EXPECT_TRUE(Find<QLineEdit>(window->row(0), 1010)->isVisible());
+    EXPECT_FALSE(Find<QComboBox>(window->row(0), 1043)->isVisible());
+    EXPECT_EQ(QStringLiteral("偏移地址(0x)"), Find<CECStatic>(window.get(), kTitleAlign)->text());
+    EXPECT_EQ(QString::fromStdString(window->workspace().DefaultOutputPath),
+              Find<QLineEdit>(window.get(), kOutputFile)->text());
+    Shoot(window.get(), QStringLiteral("main-merge"));
+
+    Click(kModeAlign);
+    EXPECT_TRUE(AllThree(kAlignButton, kAlign));
+    EXPECT_TRUE(NoneOfThree(kMergeButton, kMerge));
+    EXPECT_TRUE(Find<QComboBox>(window->row(0), 1043)->isVisible());
+    EXPECT_EQ(QString(), Find<QLineEdit>(window.get(), kOutputFile)->text());
+    Shoot(window.get(), QStringLiteral("main-align"));
+
+    // A disabled command does nothing, whichever way it is issued.
+    window->OnCommand(kMerge);
+    EXPECT_EQ(0, window->workspace().log().LineCount());
+}
+
+TEST_F(MainDialogTest, TypedOutputIsReplacedByTheDefaultOnTheNextMergeSwitch) {
+    Click(kModeMerge);
+    QLineEdit* out = Find<QLineEdit>(window.get(), kOutputFile);
+    out->clear();
+    QTest::keyClicks(out, QStringLiteral("/tmp/typed.bin"));
+    EXPECT_EQ("/tmp/typed.bin", window->workspace().OutputFileText);
+    Click(kModeHexToBin);
+    EXPECT_EQ(QString(), out->text());
+    Click(kModeMerge);
+    EXPECT_EQ(QString::fromStdString(window->workspace().DefaultOutputPath), out->text());
+}
+
+TEST_F(MainDialogTest, HexEditsTakeOnlyHexDigitsAndEightOfThem) {
+    QLineEdit* edit = Find<QLineEdit>(window->row(2), 1041);
+    QTest::keyClicks(edit, QStringLiteral("aF3g-z"));
+    EXPECT_EQ(QStringLiteral("aF3"), edit->text());
+    EXPECT_EQ("aF3", window->workspace().rows().Controls(2).OffsetAddrText);
+    QTest::keyClicks(edit, QStringLiteral("123456"));
+    EXPECT_EQ(QStringLiteral("aF312345"), edit->text());
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(QStringLiteral("aF31234"), edit->text());
+}
+
+TEST_F(MainDialogTest, EnterAndEscapeDoNothing) {
+    QLineEdit* edit = Find<QLineEdit>(window->row(0), 1057);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QTest::keyClick(Button(kHexToBinButton), Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainDialogTest, HexToBinFromTheRowsBrowseButton) {
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0, 13));
+    prompts.ExpectOpen(hex);
+    QTest::mouseClick(Find<QPushButton>(window->row(0), 1037), Qt::LeftButton);
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), 1057)->text());
+    EXPECT_TRUE(Find<QCheckBox>(window->row(0), 1066)->isChecked());
+    EXPECT_EQ(QStringLiteral("00000000"), Find<QLineEdit>(window->row(0), 1041)->text());
+
+    Click(kHexToBinButton);
+    EXPECT_TRUE(test::Exists(dir.File("app.BIN")));
+    EXPECT_EQ(16u, test::ReadBytes(dir.File("app.BIN")).size());  // padded to 4 bytes
+    CNewListBox* log = Find<CNewListBox>(window.get(), kLogList);
+    ASSERT_EQ(7, log->model()->rowCount());
+    EXPECT_EQ(QStringLiteral("***************hex转bin操作***************"), log->RowText(0));
+    EXPECT_EQ(6, log->currentIndex().row());
+    EXPECT_EQ(QString::fromStdString(dir.File("app.BIN")), Find<QLineEdit>(window.get(), kOutputFile)->text());
+    Shoot(window.get(), QStringLiteral("main-after-hex2bin"));
+
+    // The menu item "清空操作记录" does what the button does.
+    window->menuAction(kClearLog)->trigger();
+    EXPECT_EQ(0, log->model()->rowCount());
+}
+
+TEST_F(MainDialogTest, MergeQuestionIsAnsweredThroughPrompts) {
+    Click(kModeMerge);
+    const std::string a = dir.Write("a.bin", std::string(256, 'a'));
+    const std::string b = dir.Write("b.bin", std::string(16, 'b'));
+    prompts.ExpectOpen(a);
+    QTest::mouseClick(Find<QPushButton>(window->row(0), 1037), Qt::LeftButton);
+    prompts.ExpectOpen(b);
+    QTest::mouseClick(Find<QPushButton>(window->row(1), 1037), Qt::LeftButton);
+    QLineEdit* offset = Find<QLineEdit>(window->row(1), 1010);
+    offset->clear();
+    QTest::keyClicks(offset, QStringLiteral("10"));
+    QLineEdit* out = Find<QLineEdit>(window.get(), kOutputFile);
+    out->setText(QString::fromStdString(dir.File("out.bin")));
+    window->workspace().OutputFileText = dir.File("out.bin");
+
+    prompts.ExpectBox(
+        "文件2当前偏移地址0x00000010小于文件1在FLASH存储空间的结束地址0x00000100，是否强制插入？\r\n"
+        " 选是，该文件将强制插入到偏移地址处\r\n 选否，则该文件将追加到文件1结束地址处\r\n 选取消，则取消合并操作\r\n",
+        "提示", Answer::No, MessageButtons::YesNoCancel, MessageIcon::Question);
+    prompts.ExpectNotice("合并成功!");
+    window->toolAction(kMerge)->trigger();
+    EXPECT_EQ(272u, test::ReadBytes(dir.File("out.bin")).size());
+}
+
+TEST_F(MainDialogTest, DeleteFromTheContextMenuOfAnEmptyRow) {
+    QMenu* menu = window->row(3)->CreateContextMenu(window.get());
+    ASSERT_EQ(1, menu->actions().size());
+    EXPECT_EQ(QStringLiteral("删除"), menu->actions()[0]->text());
+    menu->popup(window->row(3)->mapToGlobal(QPoint(100, 10)));
+    Shoot(menu, QStringLiteral("row-context-menu"));
+    prompts.ExpectBox("当前没有可删除的条目！", "Error", Answer::Ok, MessageButtons::Ok, MessageIcon::Exclamation);
+    menu->actions()[0]->trigger();
+    menu->close();
+    delete menu;
+}
+
+TEST_F(MainDialogTest, OutputBrowseCancelledKeepsTheText) {
+    prompts.ExpectOpen(std::nullopt);
+    Click(kOutputBrowse);
+    EXPECT_EQ(QString(), Find<QLineEdit>(window.get(), kOutputFile)->text());
+    ASSERT_EQ(1u, prompts.openDialogs.size());
+    EXPECT_EQ("bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||", prompts.openDialogs[0].filter);
+    EXPECT_EQ("Bin", prompts.openDialogs[0].defaultExtension);
+    prompts.ExpectOpen(dir.File("chosen.bin"));
+    Click(kOutputBrowse);
+    EXPECT_EQ(QString::fromStdString(dir.File("chosen.bin")), Find<QLineEdit>(window.get(), kOutputFile)->text());
+}
+
+TEST(MainLayoutWidgetsTest, WidgetsSitInTheirDesignRectanglesAtTwoScales) {
+    for (const double scale : {1.0, 1.5}) {
+        ScriptedPrompts prompts;
+        CQuenlorDlg window(prompts, scale);
+        window.show();
+        const MainLayout& m = window.layout();
+        auto at = [&](int id) { return window.findChild<QWidget*>(QString::number(id))->geometry(); };
+        EXPECT_EQ(QRect(m.outputEdit.left, m.outputEdit.top, m.outputEdit.width(), m.outputEdit.height()), at(kOutputFile));
+        EXPECT_EQ(m.actionButtons[4].left, at(kAlignButton).left());
+        EXPECT_EQ(m.clearButton.left, at(kClearLog).left());
+        EXPECT_EQ(m.rows[5].top, window.row(5)->geometry().top());
+        EXPECT_EQ(m.windowWidth - kFrameWidth, window.width());
+        const RowLayout& r = window.row(0)->layout();
+        EXPECT_EQ(r.fileName.left, window.row(0)->findChild<QWidget*>(QStringLiteral("1057"))->geometry().left());
+        if (scale > 1) Shoot(&window, QStringLiteral("main-144dpi"));
+        EXPECT_TRUE(prompts.Done());
+    }
+}
+
+TEST(AboutBoxTest, ShowsProductRightsAndLink) {
+    CAboutDlg about;
+    about.show();
+    EXPECT_EQ(QStringLiteral("关于 Torvane"), about.windowTitle());
+    EXPECT_EQ(QStringLiteral("Torvane, V110"), about.findChild<QLabel*>(QStringLiteral("product"))->text());
+    EXPECT_EQ(QStringLiteral("联系我们"), about.findChild<QPushButton*>(QStringLiteral("contact"))->text());
+    Shoot(&about, QStringLiteral("about"));
+}
+
+}  // namespace
+}  // namespace torvane::ui

@@ -1,0 +1,34 @@
+#include "ui/about_dialog.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace torvane::ui {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("关于 Torvane"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 18, 24, 18);
+    layout->setSpacing(10);
+    auto* product = new QLabel(QStringLiteral("Torvane, V110"), this);
+    product->setObjectName(QStringLiteral("product"));
+    auto* rights = new QLabel(QStringLiteral("版权所有 (C) 2026 Torvane 开发者，保留所有权利。"), this);
+    rights->setObjectName(QStringLiteral("rights"));
+    auto* link = new QPushButton(QStringLiteral("联系我们"), this);
+    link->setObjectName(QStringLiteral("contact"));
+    link->setFlat(true);
+    link->setAutoDefault(false);
+    link->setCursor(Qt::PointingHandCursor);
+    link->setStyleSheet(QStringLiteral("QPushButton { color: #0645AD; text-decoration: underline; border: none; }"));
+    link->setFixedSize(link->sizeHint());
+    connect(link, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(kContactAddress))); });
+    layout->addWidget(product);
+    layout->addWidget(rights);
+    layout->addWidget(link);
+    setFixedSize(sizeHint());
+}
+
+}  // namespace torvane::ui

@@ -1,0 +1,87 @@
+#include "ui/controls/button_st.h"
+
+#include <QEnterEvent>
+#include <QPainter>
+
+namespace torvane::ui {
+
+CButtonST::CButtonST(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    const QPalette pal = palette();
+    colours_ = {pal.color(QPalette::Button), pal.color(QPalette::ButtonText), pal.color(QPalette::Button),
+                pal.color(QPalette::ButtonText), pal.color(QPalette::Button), pal.color(QPalette::ButtonText)};
+    setFlat(true);
+    setAutoDefault(false);
+    setAttribute(Qt::WA_Hover, true);
+}
+
+void CButtonST::SetColour(ColourSlot slot, const QColor& colour) {
+    colours_[slot] = colour;
+    update();
+}
+
+void CButtonST::SetBorderDrawn(bool on) {
+    drawBorder_ = on;
+    update();
+}
+
+QColor CButtonST::CurrentBackground() const {
+    if (mouseOver_ || isDown()) return colours_[HotBackground];
+    if (hasFocus()) return colours_[FocusBackground];
+    return colours_[IdleBackground];
+}
+
+bool CButtonST::ShowsBorder() const { return drawBorder_ && (isDown() || mouseOver_); }
+
+void CButtonST::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect r = rect();
+    p.fillRect(r, CurrentBackground());
+
+    const QPalette pal = palette();
+    if (ShowsBorder()) {
+        // Sunken while pressed, raised while hovered.
+        const QColor topLeft = isDown() ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
+        const QColor bottomRight = isDown() ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
+        p.setPen(topLeft);
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(bottomRight);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+    }
+
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPointSize(10);
+    p.setFont(font);
+    QRect textRect = r;
+    if (isDown()) textRect.translate(1, 1);
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    if (!isEnabled()) {
+        p.setPen(pal.color(QPalette::Light));
+        p.drawText(textRect.translated(1, 1), flags, text());
+        p.setPen(pal.color(QPalette::Dark));
+        p.drawText(textRect, flags, text());
+        return;
+    }
+    QColor textColour = colours_[IdleText];
+    if (mouseOver_ || isDown()) textColour = colours_[HotText];
+    else if (hasFocus()) textColour = colours_[FocusText];
+    p.setPen(textColour);
+    p.drawText(textRect, flags, text());
+}
+
+void CButtonST::enterEvent(QEnterEvent* event) {
+    mouseOver_ = true;
+    update();
+    QPushButton::enterEvent(event);
+}
+
+void CButtonST::leaveEvent(QEvent* event) {
+    mouseOver_ = false;
+    update();
+    QPushButton::leaveEvent(event);
+}
+
+void CButtonST::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+}  // namespace torvane::ui

@@ -1,0 +1,193 @@
+#include "ui/list_item.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+
+namespace torvane::ui {
+namespace {
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// Drops every typed character but hex digits and Backspace.
+class HexKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->text().isEmpty() && !AcceptsHexKey(key->key(), key->text())) return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+bool AcceptsHexKey(int key, const QString& text) {
+    if (key == Qt::Key_Backspace) return true;
+    if (text.size() != 1) return false;
+    const QChar c = text[0];
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* parent)
+    : QWidget(parent), list_(list), row_(row), layout_(ComputeRowLayout(scale)) {
+    setObjectName(QStringLiteral("row%1").arg(row));
+    auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
+
+    select_ = new QCheckBox(this);
+    name(select_, row_id::kSelect);
+    fileName_ = new QLineEdit(this);
+    name(fileName_, row_id::kFileName);
+    fileName_->setAlignment(Qt::AlignCenter);
+    browse_ = new QPushButton(QStringLiteral("..."), this);
+    name(browse_, row_id::kBrowse);
+    browse_->setAutoDefault(false);
+    fileSize_ = new QLineEdit(this);
+    name(fileSize_, row_id::kFileSize);
+    fileSize_->setAlignment(Qt::AlignCenter);
+    polishType_ = new QComboBox(this);
+    name(polishType_, row_id::kPolishType);
+    for (const char* item : kPolishTypeItems) polishType_->addItem(QString::fromUtf8(item));
+    binOffset_ = new QLineEdit(this);
+    name(binOffset_, row_id::kBinOffset);
+    binOffset_->setAlignment(Qt::AlignCenter);
+    binOffset_->setMaxLength(static_cast<int>(kHexEditLimit));
+    polishData_ = new QComboBox(this);
+    name(polishData_, row_id::kPolishData);
+    for (const char* item : kPolishDataItems) polishData_->addItem(QString::fromUtf8(item));
+    offsetAddr_ = new QLineEdit(this);
+    name(offsetAddr_, row_id::kOffsetAddr);
+    offsetAddr_->setAlignment(Qt::AlignCenter);
+    offsetAddr_->setMaxLength(static_cast<int>(kHexEditLimit));
+    saveOffset_ = new QCheckBox(this);
+    name(saveOffset_, row_id::kSaveOffsetData);
+
+    auto* filter = new HexKeyFilter(this);
+    binOffset_->installEventFilter(filter);
+    offsetAddr_->installEventFilter(filter);
+
+    QFont font(QStringLiteral("MS Shell Dlg"));
+    font.setPixelSize(std::max(1, layout_.fontPx));
+    for (QWidget* w : {static_cast<QWidget*>(polishType_), static_cast<QWidget*>(polishData_),
+                       static_cast<QWidget*>(fileName_), static_cast<QWidget*>(fileSize_),
+                       static_cast<QWidget*>(offsetAddr_), static_cast<QWidget*>(binOffset_)}) {
+        w->setFont(font);
+    }
+
+    // User input lands in RowControls as it happens.
+    connect(fileName_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().FileNameText = t.toStdString(); });
+    connect(fileSize_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().FileSizeText = t.toStdString(); });
+    connect(binOffset_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().BinOffsetText = t.toStdString(); });
+    connect(offsetAddr_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { controls().OffsetAddrText = t.toStdString(); });
+    connect(polishType_, qOverload<int>(&QComboBox::activated), this, [this](int i) { controls().PolishTypeIndex = i; });
+    connect(polishData_, qOverload<int>(&QComboBox::activated), this, [this](int i) { controls().PolishDataIndex = i; });
+    connect(saveOffset_, &QCheckBox::clicked, this, [this](bool on) { controls().SaveOffsetData = on; });
+    connect(select_, &QCheckBox::clicked, this, [this](bool on) {
+        controls().Selected = on;
+        list_.SetSelected(row_);
+        Refresh();
+        emit changed(row_);
+    });
+    connect(browse_, &QPushButton::clicked, this, [this] {
+        list_.ChooseFile(row_);
+        Refresh();
+        emit changed(row_);
+    });
+
+    Place();
+    Refresh();
+}
+
+void Dlg_ListItem::Place() {
+    select_->setGeometry(ToQRect(layout_.select));
+    fileName_->setGeometry(ToQRect(layout_.fileName));
+    browse_->setGeometry(ToQRect(layout_.browse));
+    fileSize_->setGeometry(ToQRect(layout_.fileSize));
+    polishType_->setGeometry(ToQRect(layout_.polishType));
+    binOffset_->setGeometry(ToQRect(layout_.binOffset));
+    polishData_->setGeometry(ToQRect(layout_.polishData));
+    offsetAddr_->setGeometry(ToQRect(layout_.offsetAddr));
+    saveOffset_->setGeometry(ToQRect(layout_.saveOffset));
+}
+
+void Dlg_ListItem::Refresh() {
+    refreshing_ = true;
+    const RowControls& c = list_.Controls(row_);
+    select_->setText(QString::fromStdString(c.SelectCaption));
+    select_->setChecked(c.Selected);
+    auto setText = [](QLineEdit* e, const std::string& text) {
+        const QString t = QString::fromStdString(text);
+        if (e->text() != t) {
+            e->setText(t);
+            e->setCursorPosition(0);
+        }
+    };
+    setText(fileName_, c.FileNameText);
+    setText(fileSize_, c.FileSizeText);
+    fileSize_->setReadOnly(c.FileSizeReadOnly);
+    setText(offsetAddr_, c.OffsetAddrText);
+    offsetAddr_->setReadOnly(c.OffsetAddrReadOnly);
+    setText(binOffset_, c.BinOffsetText);
+    polishType_->setCurrentIndex(c.PolishTypeIndex);
+    polishData_->setCurrentIndex(c.PolishDataIndex);
+    saveOffset_->setChecked(c.SaveOffsetData);
+    polishType_->setVisible(c.AlignColumnShown);
+    binOffset_->setVisible(!c.AlignColumnShown);
+    refreshing_ = false;
+}
+
+void Dlg_ListItem::SendCommand(int code) {
+    list_.SendCommand(row_, code);
+    Refresh();
+}
+
+void Dlg_ListItem::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect r = rect();
+    p.fillRect(r, QColor(250, 250, 250));
+    // The client rectangle in a new surface's default pen and brush.
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    for (int x : layout_.lines) p.drawLine(x, 0, x, r.height() - 1);
+}
+
+QMenu* Dlg_ListItem::CreateContextMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("FileListMenu"));
+    QAction* remove = menu->addAction(QStringLiteral("删除"));
+    remove->setObjectName(QString::number(row_id::kDeleteCommand));
+    remove->setEnabled(true);
+    connect(remove, &QAction::triggered, this, [this] {
+        list_.DeleteEntry(row_);
+        Refresh();
+        emit changed(row_);
+    });
+    return menu;
+}
+
+void Dlg_ListItem::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = CreateContextMenu(this);
+    menu->exec(event->globalPos());
+    delete menu;
+}
+
+void Dlg_ListItem::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape never default or close anything in a row.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace torvane::ui

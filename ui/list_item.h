@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QWidget>
+
+#include "core/file_list.h"
+#include "core/window_layout.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace torvane::ui {
+
+// One row of the file list: a view of the row's RowControls. What the user
+// types, picks or checks goes into RowControls at once; after every row
+// operation the widgets are refreshed from it. Each widget's object name is its
+// control identifier.
+class Dlg_ListItem : public QWidget {
+    Q_OBJECT
+public:
+    Dlg_ListItem(FileList& list, int row, double scale, QWidget* parent);
+
+    int row() const { return row_; }
+    // Shows RowControls in the widgets.
+    void Refresh();
+    // Carries out a row command 0..4 and shows the result.
+    void SendCommand(int code);
+
+    const RowLayout& layout() const { return layout_; }
+
+    // The row's context menu, with its single item "删除" (32780).
+    QMenu* CreateContextMenu(QWidget* parent);
+
+signals:
+    // A row operation ran (the rows of the window may want to refresh).
+    void changed(int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Place();
+    RowControls& controls() { return list_.Controls(row_); }
+
+    FileList& list_;
+    int row_;
+    RowLayout layout_;
+    bool refreshing_ = false;
+
+    QCheckBox* select_;
+    QLineEdit* fileName_;
+    QPushButton* browse_;
+    QLineEdit* fileSize_;
+    QComboBox* polishType_;
+    QLineEdit* binOffset_;
+    QComboBox* polishData_;
+    QLineEdit* offsetAddr_;
+    QCheckBox* saveOffset_;
+};
+
+// True when a typed character may enter a hex edit: 0-9, A-F, a-f and Backspace.
+bool AcceptsHexKey(int key, const QString& text);
+
+}  // namespace torvane::ui

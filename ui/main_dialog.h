@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <map>
+
+#include "core/window_layout.h"
+#include "core/workspace.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QToolBar;
+
+namespace torvane::ui {
+
+class CButtonST;
+class CECButton;
+class CECStatic;
+class CNewListBox;
+class Dlg_ListItem;
+
+// The main window: a view of its Workspace. Every button, menu item and toolbar
+// button carries a command number and OnCommand routes it; after each command
+// the widgets show the workspace's state again.
+class CQuenlorDlg : public QMainWindow {
+    Q_OBJECT
+public:
+    // `scale` is UiScale; 0 takes it from the screen's logical resolution.
+    explicit CQuenlorDlg(Prompts& prompts, double scale = 0, QWidget* parent = nullptr);
+    ~CQuenlorDlg() override;
+
+    Workspace& workspace() { return ws_; }
+    const MainLayout& layout() const { return layout_; }
+    Dlg_ListItem* row(int i) const { return rows_[static_cast<size_t>(i)]; }
+
+    // Runs the action of a command number; a disabled command does nothing.
+    void OnCommand(int id);
+    // The enable rule: the WorkMode flag for the three batch commands, true otherwise.
+    bool IsEnabled(int id) const;
+
+    // The menu action or toolbar action of a command (nullptr when it has none).
+    QAction* menuAction(int id) const;
+    QAction* toolAction(int id) const;
+    QToolBar* toolBar() const { return toolBar_; }
+
+    // Shows the workspace's state in every widget.
+    void RefreshAll();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildToolBar();
+    void ApplyLayout();
+    void ApplyFonts();
+    void SelectMode(WorkMode mode);
+    void ChooseOutputFile();
+    void ShowAbout();
+    void OpenTool(int id);
+
+    Workspace ws_;
+    double scale_;
+    MainLayout layout_;
+
+    QWidget* client_ = nullptr;
+    std::array<CButtonST*, 3> modeButtons_{};
+    QCheckBox* headerCheck_ = nullptr;
+    std::array<CECStatic*, 6> titles_{};
+    std::array<Dlg_ListItem*, kRowCount> rows_{};
+    CECStatic* outputLabel_ = nullptr;
+    QLineEdit* outputFile_ = nullptr;
+    QPushButton* outputBrowse_ = nullptr;
+    std::array<CECButton*, 5> actionButtons_{};
+    QGroupBox* logGroup_ = nullptr;
+    CNewListBox* logList_ = nullptr;
+    CECButton* saveButton_ = nullptr;
+    CECButton* clearButton_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    std::map<int, QAction*> menuActions_;
+    std::map<int, QAction*> toolActions_;
+};
+
+// The client area the window's outer size leaves inside a desktop frame.
+inline constexpr int kFrameWidth = 16;   // left and right borders
+inline constexpr int kFrameHeight = 39;  // title bar and the borders
+
+}  // namespace torvane::ui
