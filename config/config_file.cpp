@@ -1,12 +1,10 @@
 #include "config/config_file.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "core/hex_to_bin.h"
 #include "core/workspace.h"
-#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/profile.h"
 #include "platform/prompts.h"
@@ -49,33 +47,28 @@ bool GatherExportRows(Workspace& ws) {
 
 bool WriteExport(Workspace& ws, const std::string& path) {
     Prompts& prompts = ws.prompts();
-    if (!WriteWholeFile(path, "", 0)) {
-        ShowNotice(prompts, kConfigOpenFailedMessage);
-        return false;
-    }
+    // The file is made empty and then takes the sections in row order: built
+    // in memory and written once, so a failed export leaves an old file whole.
+    ProfileDocument doc;
     const BatchSelection& sel = ws.selection();
     const bool perFile = ws.ListLayout == kAlignLayout;
     for (int k = 0; k < sel.Count; ++k) {
         const FileEntry& e = sel.Entry(k);
         const std::string section = Format("FileInfo%d", e.FileNo);
-        const std::array<std::pair<const char*, std::string>, 9> keys = {{
-            {"FileName", e.FileName},
-            {"FileNo", Format("%d", e.FileNo)},
-            {"FileType", Format("%d", e.FileType)},
-            {"FileSize", Format("%d", e.FileSize)},
-            // The column the layout hides is written as a cleared row shows it.
-            {"BINOffset", Format("%.8X", perFile ? 0u : static_cast<uint32_t>(e.BINOffset))},
-            {"PolishType", Format("%d", perFile ? e.PolishType : kDefaultPolishType)},
-            {"PolishData", Format("%d", e.PolishData)},
-            {"OffsetAddr", Format("%.8X", static_cast<uint32_t>(e.OffsetAddr))},
-            {"IsSaveOffsetData", Format("%d", e.IsSaveOffsetData)},
-        }};
-        for (const auto& [key, value] : keys) {
-            if (!WriteProfileString(section, key, value, path)) {
-                ShowNotice(prompts, kConfigWriteFailedMessage);
-                return false;
-            }
-        }
+        doc.Set(section, "FileName", e.FileName);
+        doc.Set(section, "FileNo", Format("%d", e.FileNo));
+        doc.Set(section, "FileType", Format("%d", e.FileType));
+        doc.Set(section, "FileSize", Format("%d", e.FileSize));
+        // The column the layout hides is written as a cleared row shows it.
+        doc.Set(section, "BINOffset", Format("%.8X", perFile ? 0u : static_cast<uint32_t>(e.BINOffset)));
+        doc.Set(section, "PolishType", Format("%d", perFile ? e.PolishType : kDefaultPolishType));
+        doc.Set(section, "PolishData", Format("%d", e.PolishData));
+        doc.Set(section, "OffsetAddr", Format("%.8X", static_cast<uint32_t>(e.OffsetAddr)));
+        doc.Set(section, "IsSaveOffsetData", Format("%d", e.IsSaveOffsetData));
+    }
+    if (!doc.Save(path)) {
+        ShowNotice(prompts, kConfigOpenFailedMessage);
+        return false;
     }
     prompts.Show(MessageBox{kConfigSavedMessage, "信息", MessageIcon::Information, MessageButtons::Ok});
     return true;

@@ -8,7 +8,6 @@ class Workspace;
 
 inline constexpr const char* kConfigFilter = "ini文件(*.ini)|*.ini||";
 inline constexpr const char* kConfigOpenFailedMessage = "配置文件打开失败！";
-inline constexpr const char* kConfigWriteFailedMessage = "配置文件写入失败！";
 inline constexpr const char* kConfigSavedMessage = "已将文件配置信息保存到INI文件中。";
 inline constexpr const char* kConfigEmptyMessage = "该配置文件为空！";
 inline constexpr const char* kConfigIncompleteMessage = "该配置文件不完整！";

@@ -1,6 +1,8 @@
 #include "platform/files.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,13 +85,77 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size
     return bytes;
 }
 
+namespace {
+
+bool WriteAll(int fd, const void* data, size_t size) {
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, p + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool HasWriteBits(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+
+// Writes a target that is not a regular file (a device, a pipe) in place.
+bool WriteInPlace(const std::string& path, const void* data, size_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, data, size);
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
+
+}  // namespace
+
 bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     if (path.empty()) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+    std::string target = path;
+    struct stat st;
+    bool exists = ::lstat(target.c_str(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode)) {
+        // Replace the file the link points to, not the link.
+        char resolved[PATH_MAX];
+        if (::realpath(target.c_str(), resolved) != nullptr) {
+            target = resolved;
+            exists = ::stat(target.c_str(), &st) == 0;
+        } else {
+            exists = false;
+        }
+    }
+    if (exists && S_ISDIR(st.st_mode)) return false;
+    if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(target, data, size);
+    if (exists && !HasWriteBits(st.st_mode)) return false;  // read-only, also for root
+
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    struct stat dirStat;
+    if (::stat(folder.c_str(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode) || !HasWriteBits(dirStat.st_mode))
+        return false;
+
+    // The new content goes to a temporary file beside the target and replaces
+    // it only once it is complete, so a failed write leaves the old file as it was.
+    std::string temp = folder + "/." + name + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    mode_t mode;
+    if (exists) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0;
+    ok = ok && WriteAll(fd, data, size);
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
     return ok;
 }
 

@@ -37,8 +37,12 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 // failure to open or read.
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count);
 
-// Creates or truncates the file and writes the bytes; true only when the open,
-// every write and the close succeeded.
+// Creates or replaces the file with the bytes; true only when every byte was
+// written. A regular file is replaced through a temporary file in its folder
+// that takes the old file's place only when it is complete, so a failure leaves
+// an existing file as it was. A target that is not a regular file (a device) is
+// written in place. A read-only target, or one in a folder without write
+// permission, is refused, also for root.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
 // Appends `count` bytes of value `fill` at the end of an existing regular file,

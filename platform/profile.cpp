@@ -106,48 +106,61 @@ std::string FirstChars(const std::string& s, size_t chars) {
 
 }  // namespace
 
-bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
-                        const std::string& path) {
+bool ProfileDocument::Load(const std::string& path) {
     std::optional<std::vector<std::string>> read = ReadLines(path);
     if (!read) return false;
-    std::vector<std::string>& lines = *read;
-    const std::string newLine = key + "=" + value;
+    lines_ = std::move(*read);
+    return true;
+}
 
+void ProfileDocument::Set(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string newLine = key + "=" + value;
     // Find the first section of that name and, in it, the key.
-    size_t sectionLine = lines.size();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const auto name = SectionOf(lines[i]);
+    size_t sectionLine = lines_.size();
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const auto name = SectionOf(lines_[i]);
         if (name && SameName(*name, section)) {
             sectionLine = i;
             break;
         }
     }
-    if (sectionLine == lines.size()) {
-        lines.push_back("[" + section + "]");
-        lines.push_back(newLine);
-    } else {
-        size_t lastEntry = sectionLine;  // the last line of the section that is not blank
-        size_t i = sectionLine + 1;
-        bool replaced = false;
-        for (; i < lines.size() && !SectionOf(lines[i]); ++i) {
-            const auto kv = KeyValueOf(lines[i]);
-            if (kv && SameName(kv->first, key)) {
-                lines[i] = newLine;
-                replaced = true;
-                break;
-            }
-            if (!Trim(lines[i]).empty()) lastEntry = i;
-        }
-        if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastEntry + 1), newLine);
+    if (sectionLine == lines_.size()) {
+        lines_.push_back("[" + section + "]");
+        lines_.push_back(newLine);
+        return;
     }
+    size_t lastEntry = sectionLine;  // the last line of the section that is not blank
+    for (size_t i = sectionLine + 1; i < lines_.size() && !SectionOf(lines_[i]); ++i) {
+        const auto kv = KeyValueOf(lines_[i]);
+        if (kv && SameName(kv->first, key)) {
+            lines_[i] = newLine;
+            return;
+        }
+        if (!Trim(lines_[i]).empty()) lastEntry = i;
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastEntry + 1), newLine);
+}
 
+std::string ProfileDocument::Text() const {
     std::string text;
-    for (const std::string& line : lines) {
+    for (const std::string& line : lines_) {
         text += line;
         text += "\r\n";
     }
-    const std::string bytes = ToCodePage(text);
+    return text;
+}
+
+bool ProfileDocument::Save(const std::string& path) const {
+    const std::string bytes = ToCodePage(Text());
     return WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& path) {
+    ProfileDocument doc;
+    if (!doc.Load(path)) return false;
+    doc.Set(section, key, value);
+    return doc.Save(path);
 }
 
 SectionNameList GetProfileSectionNames(const std::string& path, uint32_t room) {

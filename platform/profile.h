@@ -14,6 +14,22 @@ namespace torvane {
 // them, lines beginning with ';' are comments, CRLF and LF line ends both read,
 // and a missing file reads as empty. When a name occurs twice, the first wins.
 
+// A profile file in memory, for writing many keys with one write of the file.
+class ProfileDocument {
+public:
+    // Reads the file (a missing one is empty); false when it cannot be read.
+    bool Load(const std::string& path);
+    // Sets the key's value, as WriteProfileString does.
+    void Set(const std::string& section, const std::string& key, const std::string& value);
+    // The file's text in UTF-8, every line ended by CRLF.
+    std::string Text() const;
+    // Writes the file in the system code page; false on any failure.
+    bool Save(const std::string& path) const;
+
+private:
+    std::vector<std::string> lines_;
+};
+
 // Sets the key's value: a missing section is added at the end of the file and a
 // missing key at the end of its section. False when the file cannot be read or
 // written.

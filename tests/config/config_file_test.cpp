@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "support/hex_text.h"
 #include "support/workspace_fixture.h"
 
@@ -65,6 +67,17 @@ TEST_F(ConfigTest, ExportRefusals) {
     prompts.ExpectSave(dir.File("no/such/dir/x.ini"));
     prompts.ExpectNotice("配置文件打开失败！");
     ExportConfig(ws);
+}
+
+TEST_F(ConfigTest, FailedExportLeavesAnOldProjectWhole) {
+    WriteAndChoose(0, "a.bin", std::string(10, 'a'));
+    const std::string ini = dir.Write("old.ini", std::string("[FileInfo1]\r\nFileName=/kept\r\n"));
+    ASSERT_EQ(0, ::chmod(dir.path().c_str(), 0555));
+    prompts.ExpectSave(ini);
+    prompts.ExpectNotice("配置文件打开失败！");
+    ExportConfig(ws);
+    ASSERT_EQ(0, ::chmod(dir.path().c_str(), 0755));
+    EXPECT_EQ("[FileInfo1]\r\nFileName=/kept\r\n", ReadText(ini));
 }
 
 TEST_F(ConfigTest, LayoutDecidesTheHiddenColumn) {

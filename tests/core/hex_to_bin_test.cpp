@@ -180,6 +180,16 @@ TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
     EXPECT_EQ("", ws.OutputFileText);
 }
 
+TEST_F(HexToBinTest, FailedWriteKeepsAnEarlierBin) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
+    Row(0).PolishTypeIndex = 0;
+    const std::string bin = dir.Write("app.BIN", std::string("earlier output"));
+    ASSERT_EQ(0, ::chmod(bin.c_str(), 0444));
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ("earlier output", test::ReadText(bin));
+    EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：文件" + bin + "写入失败！", LogLines()[2]);
+}
+
 TEST_F(HexToBinTest, OffsetPastTheDataIsRefusedWithoutWriting) {
     WriteAndChoose(0, "app.hex", test::HexBlock(0x1000, 16));
     Row(0).PolishTypeIndex = 0;

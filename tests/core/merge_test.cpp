@@ -232,6 +232,25 @@ TEST_F(MergeTest, UnwritableOutputIsReportedNotSucceeded) {
     EXPECT_EQ("***文件合并失败！合并后的文件" + dir.File("missing/out.bin") + "写入失败！***", lines[lines.size() - 2]);
 }
 
+TEST_F(MergeTest, FailedWriteLeavesTheOldOutput) {
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    Bin(1, "b.bin", 16, 0xBB, "10");
+    const std::string out = dir.Write("out.bin", std::string("previous image"));
+    ASSERT_EQ(0, ::chmod(out.c_str(), 0444));
+    prompts.ExpectNotice("合并文件写入失败！");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ("previous image", test::ReadText(out));
+    for (const std::string& line : LogLines()) EXPECT_EQ(std::string::npos, line.find("合并成功")) << line;
+}
+
+TEST_F(MergeTest, OutputOnAFullDeviceIsAFailure) {
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    Bin(1, "b.bin", 16, 0xBB, "10");
+    ws.OutputFileText = "/dev/full";
+    prompts.ExpectNotice("合并文件写入失败！");
+    EXPECT_FALSE(MergeBatch(ws));
+}
+
 TEST_F(MergeTest, BinFileShorterThanRecordedReadsAsZeros) {
     const std::string a = Bin(0, "a.bin", 16, 0xAA, "0");
     Bin(1, "b.bin", 16, 0xBB, "10");

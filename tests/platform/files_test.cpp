@@ -5,6 +5,9 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "support/temp_dir.h"
 
@@ -54,6 +57,42 @@ TEST(FilesTest, WriteWholeFileReportsEveryFailure) {
     EXPECT_FALSE(WriteWholeFile(dir.File("missing/out.bin"), "abc", 3));
     EXPECT_FALSE(WriteWholeFile("", "abc", 3));
     EXPECT_FALSE(WriteWholeFile("/dev/full", "abc", 3));
+}
+
+TEST(FilesTest, FailedReplaceLeavesTheOldFile) {
+    TempDir dir;
+    const std::string p = dir.Write("keep.bin", std::string("old"));
+    ASSERT_EQ(0, ::chmod(dir.path().c_str(), 0555));  // a folder without write permission
+    EXPECT_FALSE(WriteWholeFile(p, "new content", 11));
+    ASSERT_EQ(0, ::chmod(dir.path().c_str(), 0755));
+    EXPECT_EQ("old", test::ReadText(p));
+
+    ASSERT_EQ(0, ::chmod(p.c_str(), 0444));  // a read-only target
+    EXPECT_FALSE(WriteWholeFile(p, "new", 3));
+    EXPECT_EQ("old", test::ReadText(p));
+}
+
+TEST(FilesTest, ReplaceKeepsTheModeAndFollowsLinks) {
+    TempDir dir;
+    const std::string p = dir.Write("script.bin", std::string("old"));
+    ASSERT_EQ(0, ::chmod(p.c_str(), 0640));
+    const std::string link = dir.File("link.bin");
+    ASSERT_EQ(0, ::symlink(p.c_str(), link.c_str()));
+    ASSERT_TRUE(WriteWholeFile(link, "new", 3));
+    EXPECT_EQ("new", test::ReadText(p));
+    struct stat st;
+    ASSERT_EQ(0, ::lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(0, ::stat(p.c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 07777);
+}
+
+TEST(FilesTest, NoTemporaryFileIsLeftBehind) {
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.File("a.bin"), "abc", 3));
+    size_t entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) entries += e.path().filename() != "" ? 1 : 0;
+    EXPECT_EQ(1u, entries);
 }
 
 TEST(FilesTest, AppendFillAddsAtTheEnd) {
