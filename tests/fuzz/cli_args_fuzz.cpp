@@ -1,0 +1,27 @@
+// torvane-cli's argument parser on any argument vector: the bytes are split at
+// NUL into arguments.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::vector<std::string> args;
+    std::string current;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            args.push_back(current);
+            current.clear();
+        } else {
+            current.push_back(static_cast<char>(data[i]));
+        }
+    }
+    if (!current.empty() || args.empty()) args.push_back(current);
+    std::string error;
+    const auto cmd = torvane::cli::ParseBatchCommand(args, error);
+    if (cmd && cmd->files.size() > 6) std::abort();
+    if (!cmd && error.empty()) std::abort();
+    return 0;
+}
