@@ -4,6 +4,8 @@
 
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/nic_commands.h"
+#include "cli/tool_commands.h"
 #include "config/config_file.h"
 #include "core/align.h"
 #include "core/hex_to_bin.h"
@@ -13,13 +15,16 @@
 namespace torvane::cli {
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kBatchUsage =
     "Usage:\n"
     "  torvane-cli hex2bin [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli merge   [-o OUT] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
     "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
+    "%s"
+    "  torvane-cli nic-info CONFIG\n"
+    "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
     "  torvane-cli --help | --version\n"
     "\n"
     "Up to six files go into rows 1..6 in the order given, through the same checks\n"
@@ -38,8 +43,11 @@ constexpr const char* kUsage =
     "The log goes to stdout, message boxes to stderr. Exit status: 0 done, 1 a file\n"
     "was refused or failed or the merge was cancelled, 2 a wrong command line.\n";
 
+void PrintUsage(std::FILE* stream) { std::fprintf(stream, kBatchUsage, kToolCommandsUsage); }
+
 int UsageError(const std::string& message, std::FILE* err) {
-    std::fprintf(err, "torvane-cli: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(err, "torvane-cli: %s\n\n", message.c_str());
+    PrintUsage(err);
     return kExitUsage;
 }
 
@@ -117,7 +125,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (args.empty()) return UsageError("no command given", err);
     const std::string& command = args[0];
     if (command == "--help" || command == "-h") {
-        std::fputs(kUsage, out);
+        PrintUsage(out);
         return kExitOk;
     }
     if (command == "--version") {
@@ -130,6 +138,12 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         if (!cmd) return UsageError(error, err);
         return RunBatch(*cmd, out, err);
     }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "checksum") return RunChecksumCommand(rest, out, err);
+    if (command == "testbin") return RunTestBinCommand(rest, out, err);
+    if (command == "bin2c") return RunBinToCCommand(rest, out, err);
+    if (command == "nic-info") return RunNicInfoCommand(rest, out, err);
+    if (command == "nic-upgrade") return RunNicUpgradeCommand(rest, out, err);
     return UsageError("unknown command '" + command + "'", err);
 }
 

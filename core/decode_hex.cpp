@@ -21,6 +21,34 @@ constexpr std::array<uint8_t, 256> MakeHexTable() {
 
 constexpr std::array<uint8_t, 256> kHexTable = MakeHexTable();
 
+// The value of every pair of characters, looked up by the two bytes as one
+// 16-bit index (first character in the low byte); kBadPair marks a pair with a
+// character that is not a hex digit. One lookup per byte and no branch.
+constexpr uint16_t kBadPair = 0x100;
+
+struct PairTable {
+    uint16_t v[65536];
+};
+
+PairTable MakePairTable() {
+    PairTable t{};
+    for (uint32_t i = 0; i < 65536; ++i) {
+        const uint8_t hi = kHexTable[i & 0xFF];
+        const uint8_t lo = kHexTable[i >> 8];
+        t.v[i] = (hi | lo) & 0xF0 ? kBadPair : static_cast<uint16_t>((hi << 4) | lo);
+    }
+    return t;
+}
+
+const PairTable& Pairs() {
+    static const PairTable table = MakePairTable();
+    return table;
+}
+
+inline uint16_t PairAt(const PairTable& t, const uint8_t* p) {
+    return t.v[static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8];
+}
+
 // Reads the pair at p into `out`; false (and `out` untouched) when either
 // character is not a hex digit.
 inline bool ReadPair(const uint8_t* p, uint8_t& out) {
@@ -55,6 +83,8 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
     if (n < 2) return result;
 
     uint8_t* const out = image.data();
+    const PairTable& pairs = Pairs();
+    uint8_t scratch[kRecordBufferSize];
     uint64_t p = 0;
     for (;;) {
         // The ':' and the byte count must lie inside the text.
@@ -68,9 +98,23 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
 
         const uint8_t* pair = text + p + kBodyPos;
         uint32_t sum = count;
-        for (uint32_t i = 0; i < bodyBytes; ++i, pair += 2) {
-            ReadPair(pair, record[i]);
-            sum += record[i];
+        uint16_t bad = 0;
+        for (uint32_t i = 0; i < bodyBytes; ++i) {
+            const uint16_t v = PairAt(pairs, pair + 2 * i);
+            bad |= v;
+            scratch[i] = static_cast<uint8_t>(v);
+            sum += static_cast<uint8_t>(v);
+        }
+        if ((bad & kBadPair) == 0) {
+            std::memcpy(record, scratch, bodyBytes);
+        } else {
+            // Rare: a pair that is not hex keeps the byte the previous record
+            // left at that position.
+            sum = count;
+            for (uint32_t i = 0; i < bodyBytes; ++i) {
+                ReadPair(pair + 2 * i, record[i]);
+                sum += record[i];
+            }
         }
         if ((sum & 0xFF) != 0) {
             ShowNotice(prompts, kBadHexFileMessage);
