@@ -1,0 +1,133 @@
+#include "tools/bin2c/bin_to_c_array.h"
+#include "tools/bin2c/bin_to_c_tool.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+
+namespace torvane {
+namespace {
+
+using test::ReadText;
+using test::TempDir;
+
+TEST(BinToCArrayTest, ThreeBytesGiveTheFortyEightByteArray) {
+    const std::string text = BinToCArray(std::vector<uint8_t>{0x01, 0xAB, 0xFF});
+    EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t0X01,0XAB,0XFF\r\n};", text);
+    EXPECT_EQ(48u, text.size());
+}
+
+TEST(BinToCArrayTest, EmptyInputGivesHeadAndTailOnly) {
+    const std::string text = BinToCArray({});
+    EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t\r\n};", text);
+    EXPECT_EQ(34u, text.size());
+}
+
+TEST(BinToCArrayTest, ProposedTargetCutsAtTheLastDot) {
+    EXPECT_EQ("/fw/app.h", ProposedTargetPath("/fw/app.bin"));
+    EXPECT_EQ("/fw/app.tar.h", ProposedTargetPath("/fw/app.tar.gz"));
+    EXPECT_EQ("/fw.h", ProposedTargetPath("/fw.old/data"));  // a dot in a folder name counts too
+    EXPECT_EQ("/fw/data.h", ProposedTargetPath("/fw/data"));
+    EXPECT_EQ(".h", ProposedTargetPath(""));
+}
+
+class BinToCToolTest : public ::testing::Test {
+protected:
+    void ExpectError(const char* text, MessageIcon icon = MessageIcon::Exclamation) {
+        prompts.ExpectBox(text, kBinToCErrorCaption, Answer::Ok, MessageButtons::Ok, icon);
+    }
+    void ExpectDone() {
+        prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok,
+                          MessageIcon::Information);
+    }
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    test::ScriptedPrompts prompts;
+    TempDir dir;
+    std::string target = dir.File("out.h");
+};
+
+TEST_F(BinToCToolTest, ConvertsTheSourceAndLeavesItAsItWas) {
+    const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01, 0xAB, 0xFF});
+    dir.Write("out.h", std::string(500, 'o'));
+    ExpectDone();
+    EXPECT_TRUE(ConvertBinToC(source, target, prompts));
+    EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t0X01,0XAB,0XFF\r\n};", ReadText(target));
+    EXPECT_EQ(std::string("\x01\xAB\xFF", 3), ReadText(source));
+}
+
+TEST_F(BinToCToolTest, MissingSourceIsReportedAndNothingIsCreated) {
+    for (const std::string& source : {dir.File("none.bin"), std::string()}) {
+        ExpectError(kBinToCMissingMessage);
+        EXPECT_FALSE(ConvertBinToC(source, target, prompts));
+    }
+    EXPECT_FALSE(test::Exists(dir.File("none.bin")));
+    EXPECT_FALSE(test::Exists(target));
+}
+
+TEST_F(BinToCToolTest, EmptySourceIsReportedAndNothingIsCreated) {
+    const std::string source = dir.Write("empty.bin", std::string());
+    ExpectError(kBinToCEmptyMessage);
+    EXPECT_FALSE(ConvertBinToC(source, target, prompts));
+    EXPECT_FALSE(test::Exists(target));
+}
+
+TEST_F(BinToCToolTest, SourceAtTheSizeLimitIsTakenAndOnePastIsRefused) {
+    const std::string source = dir.Write("big.bin", std::string(1677620, '\x5A'));
+    ExpectError(kBinToCTooLargeMessage);
+    EXPECT_FALSE(ConvertBinToC(source, target, prompts));
+    EXPECT_FALSE(test::Exists(target));
+
+    ASSERT_EQ(0, ::truncate(source.c_str(), 1677619));
+    ExpectDone();
+    EXPECT_TRUE(ConvertBinToC(source, target, prompts));
+    EXPECT_EQ(5u * 1677619 + 33, test::ReadBytes(target).size());
+}
+
+TEST_F(BinToCToolTest, SourceThatCannotBeOpenedForWritingLeavesTheTargetAlone) {
+    const std::string readOnly = dir.Write("ro.bin", std::string("abc"));
+    ASSERT_EQ(0, ::chmod(readOnly.c_str(), 0444));
+    dir.Write("out.h", std::string("keep"));
+    for (const std::string& source : {readOnly, dir.path()}) {
+        ExpectError(kBinToCOpenFailedMessage);
+        EXPECT_FALSE(ConvertBinToC(source, target, prompts)) << source;
+    }
+    EXPECT_EQ("keep", ReadText(target));
+}
+
+TEST_F(BinToCToolTest, TargetThatIsTheSourceIsRefused) {
+    const std::string source = dir.Write("app.bin", std::string("abc"));
+    for (const std::string& same : {source, dir.path() + "/./app.bin"}) {
+        ExpectError(kBinToCSameFileMessage);
+        EXPECT_FALSE(ConvertBinToC(source, same, prompts));
+    }
+    EXPECT_EQ("abc", ReadText(source));
+}
+
+TEST_F(BinToCToolTest, TargetThatCannotBeWrittenIsReportedWithAStopIcon) {
+    const std::string source = dir.Write("app.bin", std::string("abc"));
+    const std::string readOnly = dir.Write("ro.h", std::string("old"));
+    ASSERT_EQ(0, ::chmod(readOnly.c_str(), 0444));
+    for (const std::string& bad : {dir.File("no/folder/out.h"), std::string("/dev/full"), std::string(), readOnly}) {
+        ExpectError(kBinToCWriteFailedMessage, MessageIcon::Error);
+        EXPECT_FALSE(ConvertBinToC(source, bad, prompts)) << bad;
+    }
+    EXPECT_EQ("old", ReadText(readOnly));
+}
+
+TEST_F(BinToCToolTest, BrowsingTheSourceProposesTheTarget) {
+    prompts.ExpectOpen(std::string("/fw/app.bin"));
+    const std::optional<BinToCPaths> paths = BrowseBinToCSource(prompts);
+    ASSERT_TRUE(paths);
+    EXPECT_EQ("/fw/app.bin", paths->Source);
+    EXPECT_EQ("/fw/app.h", paths->Target);
+
+    prompts.ExpectOpen(std::nullopt);
+    EXPECT_FALSE(BrowseBinToCSource(prompts));
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,102 @@
+#include "tools/checksum/check_tool.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/program_path.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+#include "tools/checksum/check_value.h"
+
+namespace torvane {
+namespace {
+
+using test::TempDir;
+
+constexpr int kSum8 = 0;
+constexpr int kSum32 = 2;
+constexpr int kNoMethod = -1;
+
+class CheckToolTest : public ::testing::Test {
+protected:
+    void ExpectInformation(const char* text) {
+        prompts.ExpectBox(text, ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
+    }
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    test::ScriptedPrompts prompts;
+    TempDir dir;
+};
+
+TEST_F(CheckToolTest, NoPathAndNoDataAsksForOneAndClearsTheSelection) {
+    ExpectInformation(kCheckNothingMessage);
+    const CheckOutcome outcome = RunCheckComputation("", "", kSum8, prompts);
+    EXPECT_FALSE(outcome.ResultText);
+    EXPECT_TRUE(outcome.ClearSelection);
+}
+
+TEST_F(CheckToolTest, FileIsReadWholeAndWinsOverData) {
+    const std::string p = dir.Write("a.bin", std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                                    0x00, 0x00, 0x00, 0x01});
+    // The data is malformed, but it is not even looked at.
+    const CheckOutcome outcome = RunCheckComputation(p, "1", kSum32, prompts);
+    EXPECT_EQ("FFFFFFFF", outcome.ResultText);
+    EXPECT_FALSE(outcome.ClearSelection);
+}
+
+TEST_F(CheckToolTest, EmptyFileGivesEachMethodsEmptyValue) {
+    const std::string p = dir.Write("empty.bin", std::string());
+    const char* expected[] = {"FF", "FFFF", "FFFFFFFF", "FFFFFFFFFFFFFFFF", "d41d8cd98f00b204e9800998ecf8427e"};
+    for (int i = 0; i < kChecksumMethodCount; ++i)
+        EXPECT_EQ(expected[i], RunCheckComputation(p, "", i, prompts).ResultText) << i;
+}
+
+TEST_F(CheckToolTest, FileThatCannotBeOpenedForWritingIsRefused) {
+    const std::string readOnly = dir.Write("ro.bin", std::string("\x01\x02", 2));
+    ASSERT_EQ(0, ::chmod(readOnly.c_str(), 0444));
+    for (const std::string& p : {readOnly, dir.File("missing.bin"), dir.path()}) {
+        ExpectInformation(kCheckOpenFailedMessage);
+        EXPECT_FALSE(RunCheckComputation(p, "0102", kSum8, prompts).ResultText) << p;
+    }
+    EXPECT_FALSE(test::Exists(dir.File("missing.bin")));
+}
+
+TEST_F(CheckToolTest, FileOfFourGibibytesIsRefusedUnread) {
+    const std::string p = dir.File("huge.bin");
+    const int fd = ::open(p.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const bool sparse = ::ftruncate(fd, 0x100000000LL) == 0;
+    ::close(fd);
+    if (!sparse) GTEST_SKIP() << "no sparse 4 GiB file here";
+    ExpectInformation(kCheckOpenFailedMessage);
+    EXPECT_FALSE(RunCheckComputation(p, "", kSum8, prompts).ResultText);
+}
+
+TEST_F(CheckToolTest, MalformedDataWithoutPathIsADataError) {
+    for (const char* data : {"1", ",;-"}) {
+        ExpectInformation(kCheckDataErrorMessage);
+        EXPECT_FALSE(RunCheckComputation("", data, kSum8, prompts).ResultText) << data;
+    }
+}
+
+TEST_F(CheckToolTest, NoMethodSelectedStopsSilentlyAfterTheSourceChecks) {
+    const CheckOutcome outcome = RunCheckComputation("", "0102", kNoMethod, prompts);
+    EXPECT_FALSE(outcome.ResultText);
+    EXPECT_FALSE(outcome.ClearSelection);
+    EXPECT_FALSE(RunCheckComputation("", "0102", kChecksumMethodCount, prompts).ResultText);
+
+    // The source is checked first, so its message still comes.
+    ExpectInformation(kCheckDataErrorMessage);
+    EXPECT_FALSE(RunCheckComputation("", "x", kNoMethod, prompts).ResultText);
+}
+
+TEST_F(CheckToolTest, DataEditTakesHexDigitsAndBackspaceOnly) {
+    for (char32_t ch : {U'0', U'9', U'A', U'F', U'a', U'f', char32_t{8}}) EXPECT_TRUE(AcceptsCheckDataKey(ch));
+    for (char32_t ch : {U'G', U'g', U'x', U' ', U',', U'中'}) EXPECT_FALSE(AcceptsCheckDataKey(ch));
+}
+
+}  // namespace
+}  // namespace torvane

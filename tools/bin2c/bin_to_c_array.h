@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace torvane {
+
+// The text is built in a working area of this many bytes, and an input is taken
+// only when 10 bytes per input byte plus 1024 fit into it.
+inline constexpr uint64_t kBinToCWorkArea = 0xFFFFFF;
+// The longest input that fits: 1,677,619 bytes.
+inline constexpr uint64_t kMaxBinToCLength = (kBinToCWorkArea - 1024) / 10;
+
+// True when an input of `length` bytes fits the working area.
+bool FitsBinToCLimit(uint64_t length);
+
+// The C source text of one array "Bin_Tab" holding the bytes: the declaration
+// line, "{", a tab, the items "0X%02X" separated by commas on that one line, and
+// "\r\n};" with no line break after it. 5 * L + 33 bytes; 34 for no bytes.
+std::string BinToCArray(std::span<const uint8_t> bytes);
+
+// The target proposed for a source: the path cut at its last '.' (even when that
+// dot is in a folder name) with ".h" added; a path without a dot gets ".h" appended.
+std::string ProposedTargetPath(const std::string& sourcePath);
+
+}  // namespace torvane
