@@ -21,8 +21,5 @@ list(APPEND TORVANE_TOOL_TEST_SOURCES
   ${CMAKE_SOURCE_DIR}/tests/tools/check_tool_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/tools/testbin_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/tools/bin2c_test.cpp
-  # The core test program does not link the CLI library, so the command
-  # functions it tests are compiled into it as well.
-  ${CMAKE_SOURCE_DIR}/cli/tool_commands.cpp
   ${CMAKE_SOURCE_DIR}/tests/cli/tool_commands_test.cpp
 )

@@ -1,0 +1,110 @@
+#include "tools/nic/upgrade_image.h"
+
+#include <algorithm>
+
+#include "core/operation_log.h"
+#include "platform/files.h"
+#include "platform/program_path.h"
+#include "platform/prompts.h"
+
+namespace torvane {
+namespace {
+
+// Writes the output of one image and reports it. `cdrom` picks the texts of
+// image A, otherwise those of image B. True when the output was written.
+bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body, bool production,
+                  OperationLog& list) {
+    if (!FileExists(path)) {
+        // The spaces around '+' belong to this one text.
+        list.Append(list.LineCount(), cdrom ? "升级文件 + CDROM不存在！\r\n" : "升级文件不存在！\r\n");
+        return false;
+    }
+    const std::optional<std::vector<uint8_t>> image = ReadWholeFile(path);
+    if (!image) {
+        list.Append(list.LineCount(), cdrom ? "升级文件+CDROM打开失败！\r\n" : "升级文件打开失败！\r\n");
+        return false;
+    }
+    const std::optional<std::vector<uint8_t>> built = BuildUpgradeImage(*image, body, production);
+    if (!built) {
+        const auto size = static_cast<unsigned long long>(image->size());
+        list.Append(list.LineCount(),
+                    cdrom ? "升级文件+CDROM长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n"
+                          : "升级文件长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n",
+                    size);
+        return false;
+    }
+    const std::string output = UpgradeOutputPath(path, production);
+    // A read-only output is refused even where the process could write it anyway.
+    if (IsReadOnlyFile(output) || !WriteWholeFile(output, built->data(), built->size())) {
+        list.Append(list.LineCount(), cdrom ? "升级文件+CDROM生成失败,无法写入文件%s！\r\n"
+                                            : "升级文件生成失败,无法写入文件%s！\r\n",
+                    output.c_str());
+        return false;
+    }
+    list.Append(list.LineCount(),
+                cdrom ? (production ? "升级文件+CDROM合并用于生产生成成功,文件名为%s！\r\n"
+                                    : "升级文件+CDROM合并生成成功,文件名为%s！\r\n")
+                      : (production ? "升级文件合并用于生产生成成功,文件名为%s！\r\n"
+                                    : "升级文件合并生成成功,文件名为%s！\r\n"),
+                output.c_str());
+    return true;
+}
+
+bool GenerateUpgradeFiles(const std::string& cdromImagePath, const std::string& imagePath,
+                          const std::string& configPath, bool production, OperationLog& list, Prompts& prompts) {
+    if (cdromImagePath.empty() && imagePath.empty()) {
+        ShowNotice(prompts, kChooseUpgradeFileMessage);
+        return false;
+    }
+    // Read again for every command, so a production run never leaves its
+    // blanking behind for the next one.
+    NicConfigBody body{};
+    if (!LoadNicConfig(configPath, body, list, prompts)) return false;
+    if (!cdromImagePath.empty() && !ProcessImage(cdromImagePath, true, body, production, list)) return false;
+    if (!imagePath.empty() && !ProcessImage(imagePath, false, body, production, list)) return false;
+    return true;
+}
+
+}  // namespace
+
+NicConfigBody BlankForProduction(NicConfigBody body) {
+    std::fill_n(body.begin() + kNicModuleMacOffset, kNicModuleMacSize, uint8_t{0});
+    std::fill_n(body.begin() + kNicSerialDescriptorOffset, kProductionSerialBlankSize, uint8_t{0});
+    return body;
+}
+
+std::optional<std::vector<uint8_t>> BuildUpgradeImage(std::span<const uint8_t> image, const NicConfigBody& body,
+                                                      bool production) {
+    if (image.size() < kUpgradeImageMinSize) return std::nullopt;
+    std::vector<uint8_t> out(image.begin(), image.end());
+    const NicConfigBody placed = production ? BlankForProduction(body) : body;
+    std::copy(placed.begin(), placed.end(), out.begin() + kNicSettingsOffset);
+    return out;
+}
+
+std::string UpgradeOutputPath(const std::string& input, bool production) {
+    const char* suffix = production ? "_newforproduction." : "_new.";
+    const size_t slash = input.rfind(kPathSeparator);
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = input.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) {
+        // No extension to split at: the suffix, without its dot, ends the name,
+        // which keeps the output beside the input.
+        std::string out = input + suffix;
+        out.pop_back();
+        return out;
+    }
+    return input.substr(0, dot) + suffix + input.substr(dot + 1);
+}
+
+bool GenerateMergedFiles(const std::string& cdromImagePath, const std::string& imagePath,
+                         const std::string& configPath, OperationLog& list, Prompts& prompts) {
+    return GenerateUpgradeFiles(cdromImagePath, imagePath, configPath, false, list, prompts);
+}
+
+bool GenerateProductionFiles(const std::string& cdromImagePath, const std::string& imagePath,
+                             const std::string& configPath, OperationLog& list, Prompts& prompts) {
+    return GenerateUpgradeFiles(cdromImagePath, imagePath, configPath, true, list, prompts);
+}
+
+}  // namespace torvane
