@@ -1,5 +1,7 @@
 #include "tools/bin2c/bin_to_c_array.h"
 
+#include <cstring>
+
 namespace torvane {
 namespace {
 
@@ -10,18 +12,41 @@ constexpr char kTail[] = "\r\n};";
 
 bool FitsBinToCLimit(uint64_t length) { return length <= kMaxBinToCLength; }
 
-std::string BinToCArray(std::span<const uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(sizeof kHead - 1 + 5 * bytes.size() + sizeof kTail - 1);
-    text += kHead;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i) text += ',';
-        text += "0X";
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 0x0F];
+// ",0XHH" for every byte value: each item is formed by one 5-byte copy.
+struct ItemTable {
+    char items[256][5];
+};
+
+constexpr ItemTable MakeItemTable() {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    ItemTable t{};
+    for (int b = 0; b < 256; ++b) {
+        t.items[b][0] = ',';
+        t.items[b][1] = '0';
+        t.items[b][2] = 'X';
+        t.items[b][3] = kDigits[b >> 4];
+        t.items[b][4] = kDigits[b & 0x0F];
     }
-    text += kTail;
+    return t;
+}
+
+constexpr ItemTable kItems = MakeItemTable();
+
+std::string BinToCArray(std::span<const uint8_t> bytes) {
+    constexpr size_t kHeadLength = sizeof kHead - 1;
+    constexpr size_t kTailLength = sizeof kTail - 1;
+    // The first item has no comma before it: 5 * L - 1 item bytes, plus head and tail.
+    const size_t items = bytes.empty() ? 0 : 5 * bytes.size() - 1;
+    std::string text(kHeadLength + items + kTailLength, '\0');
+    char* out = text.data();
+    std::memcpy(out, kHead, kHeadLength);
+    out += kHeadLength;
+    if (!bytes.empty()) {
+        std::memcpy(out, kItems.items[bytes[0]] + 1, 4);
+        out += 4;
+        for (size_t i = 1; i < bytes.size(); ++i, out += 5) std::memcpy(out, kItems.items[bytes[i]], 5);
+    }
+    std::memcpy(out, kTail, kTailLength);
     return text;
 }
 
