@@ -3,6 +3,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/prompts.h"
 
 namespace torvane {
@@ -59,6 +63,29 @@ inline bool ReadPair(const uint8_t* p, uint8_t& out) {
     return true;
 }
 
+#if defined(__SSE2__)
+// Decodes 16 characters into 8 bytes at `out`. Returns the sum of the bytes in
+// the low 16 bits and kBadPair in the high bits when a character is not a hex
+// digit (the bytes written are then not used).
+inline uint32_t DecodeSixteen(const uint8_t* in, uint8_t* out) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
+    const __m128i l = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(l, _mm_set1_epi8(5)), l);
+    const __m128i value = _mm_or_si128(_mm_and_si128(d, isDigit),
+                                       _mm_and_si128(_mm_add_epi8(l, _mm_set1_epi8(10)), isLetter));
+    const int valid = _mm_movemask_epi8(_mm_or_si128(isDigit, isLetter));
+    // Each 16-bit lane holds (high digit, low digit): byte = high << 4 | low.
+    const __m128i high = _mm_slli_epi16(_mm_and_si128(value, _mm_set1_epi16(0x00FF)), 4);
+    const __m128i bytes = _mm_or_si128(high, _mm_srli_epi16(value, 8));
+    const __m128i packed = _mm_packus_epi16(bytes, _mm_setzero_si128());
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+    const uint32_t sum = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_sad_epu8(packed, _mm_setzero_si128())));
+    return sum | (valid == 0xFFFF ? 0u : static_cast<uint32_t>(kBadPair) << 16);
+}
+#endif
+
 // Positions inside a record, counted from its ':'.
 constexpr uint32_t kCountPos = 1;
 constexpr uint32_t kBodyPos = 3;  // address high, address low, type, data, checksum
@@ -99,7 +126,15 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
         const uint8_t* pair = text + p + kBodyPos;
         uint32_t sum = count;
         uint16_t bad = 0;
-        for (uint32_t i = 0; i < bodyBytes; ++i) {
+        uint32_t i = 0;
+#if defined(__SSE2__)
+        for (; i + 8 <= bodyBytes; i += 8) {
+            const uint32_t chunk = DecodeSixteen(pair + 2 * i, scratch + i);
+            bad |= static_cast<uint16_t>(chunk >> 16);
+            sum += chunk & 0xFFFF;
+        }
+#endif
+        for (; i < bodyBytes; ++i) {
             const uint16_t v = PairAt(pairs, pair + 2 * i);
             bad |= v;
             scratch[i] = static_cast<uint8_t>(v);

@@ -162,6 +162,22 @@ TEST(DecodeHexTest, NonHexPairKeepsThePreviousRecordsByteAndOnlyTheChecksumCatch
     EXPECT_EQ(0x01, d.image.data()[0]);
 }
 
+TEST(DecodeHexTest, NonHexPairInsideALongRecordAlsoKeepsThePreviousByte) {
+    std::vector<uint8_t> data(32);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(0xA0 + i);
+    const std::string first = HexRecord(0x00, 0x0100, data);
+    std::string second = first;
+    second.replace(9 + 2 * 13, 2, "g!");  // byte 13 of the data
+    const Decoded d = Decode(first + "\r\n" + second + "\r\n" + EndRecord());
+    EXPECT_EQ(1, d.result.code);
+    EXPECT_EQ(0, std::memcmp(d.image.data() + 0x100, data.data(), data.size()));
+
+    // Without a previous record to lend the byte, the checksum catches it.
+    ScriptedPrompts prompts;
+    prompts.ExpectNotice(kBadHexFileMessage);
+    EXPECT_EQ(0, Decode(second + "\r\n" + EndRecord(), prompts).result.code);
+}
+
 TEST(DecodeHexTest, NonHexByteCountReadsAsZero) {
     // ":zz" makes N = 0: the record is read as a zero-length data record whose
     // checksum must then balance address and type alone.

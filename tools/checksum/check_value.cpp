@@ -47,12 +47,24 @@ PositionSums SumByPosition(std::span<const uint8_t> bytes) {
     return out;
 }
 
-int DataDigitValue(char ch) {
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'A' && ch <= 'Z') return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'z') return ch - 'a' + 10;
-    return -1;
+// The value of a kept character: digits 0..9, letters 10..35 in either case;
+// -1 for a character that is dropped.
+struct DigitTable {
+    int8_t v[256];
+};
+
+constexpr DigitTable MakeDigitTable() {
+    DigitTable t{};
+    for (int c = 0; c < 256; ++c) {
+        if (c >= '0' && c <= '9') t.v[c] = static_cast<int8_t>(c - '0');
+        else if (c >= 'A' && c <= 'Z') t.v[c] = static_cast<int8_t>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'z') t.v[c] = static_cast<int8_t>(c - 'a' + 10);
+        else t.v[c] = -1;
+    }
+    return t;
 }
+
+constexpr DigitTable kDataDigits = MakeDigitTable();
 
 }  // namespace
 
@@ -118,20 +130,21 @@ std::string ComputeCheckValue(ChecksumMethod method, std::span<const uint8_t> by
 }
 
 std::optional<std::vector<uint8_t>> ParseHexData(std::string_view text) {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(text.size() / 2);
+    std::vector<uint8_t> bytes(text.size() / 2);
+    size_t count = 0;
     int high = -1;
-    for (char ch : text) {
-        const int value = DataDigitValue(ch);
+    for (const char ch : text) {
+        const int value = kDataDigits.v[static_cast<uint8_t>(ch)];
         if (value < 0) continue;
         if (high < 0) {
             high = value;
         } else {
-            bytes.push_back(static_cast<uint8_t>((high << 4) | value));
+            bytes[count++] = static_cast<uint8_t>((high << 4) | value);
             high = -1;
         }
     }
-    if (bytes.empty()) return std::nullopt;
+    if (count == 0) return std::nullopt;
+    bytes.resize(count);
     return bytes;
 }
 

@@ -1,0 +1,201 @@
+#include "tools/checksum/check_dialog.h"
+
+// Torvane
+#include "tools/checksum/check_tool.h"
+#include "tools/hex_field_key.h"
+
+// Qt
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+
+// Standard library
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace torvane::ui {
+
+// List 1064. Every pick of the user is reported: a click on any method, the
+// selected one included (so changed data can be checked again with the same
+// method), and each move of the selection by keyboard. Selections the dialog
+// makes itself are not reported.
+class CheckMethodList : public QListWidget {
+public:
+    CheckMethodList(std::function<void()> picked, QWidget* parent)
+        : QListWidget(parent), picked_(std::move(picked)) {
+        setSelectionMode(QAbstractItemView::SingleSelection);
+    }
+
+    // Selects `row`, or nothing for -1, without reporting it.
+    void SelectQuietly(int row) {
+        quiet_ = true;
+        if (row < 0) selectionModel()->clear();
+        else setCurrentRow(row);
+        quiet_ = false;
+    }
+
+    // The selected row, -1 when none is.
+    int SelectedRow() const {
+        const QModelIndexList rows = selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.first().row();
+    }
+
+    // Tall enough for every method without scrolling.
+    QSize sizeHint() const override {
+        const int rows = count();
+        const int rowHeight = rows > 0 ? sizeHintForRow(0) : fontMetrics().height();
+        return QSize(QListWidget::sizeHint().width(), rows * rowHeight + 2 * frameWidth() + 2);
+    }
+
+protected:
+    // A mouse pick is reported once, when the button goes up, however often the
+    // selection moved while it was held.
+    void mousePressEvent(QMouseEvent* event) override {
+        pressing_ = true;
+        movedWhilePressed_ = false;
+        QListWidget::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QListWidget::mouseReleaseEvent(event);
+        const bool wasPressing = std::exchange(pressing_, false);
+        if (wasPressing && (movedWhilePressed_ || indexAt(event->position().toPoint()).isValid())) picked_();
+    }
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override {
+        QListWidget::selectionChanged(selected, deselected);
+        if (quiet_) return;
+        if (pressing_) movedWhilePressed_ = true;
+        else picked_();
+    }
+
+private:
+    std::function<void()> picked_;
+    bool quiet_ = false;
+    bool pressing_ = false;
+    bool movedWhilePressed_ = false;
+};
+
+namespace {
+
+// The characters a key press types into an edit; empty for a press that types
+// none: navigation and editing keys, Tab, Enter, Escape, Delete, and Ctrl
+// shortcuts such as Ctrl+V, which paste rather than type. Backspace counts as
+// a typed character (code 8), as the key filters expect.
+std::u32string TypedCharacters(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Backspace) return std::u32string(1, kBackspaceKey);
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier)) return {};
+    std::u32string typed;
+    for (const uint c : key.text().toUcs4()) {
+        if (c < 0x20 || c == 0x7F) return {};
+        typed.push_back(static_cast<char32_t>(c));
+    }
+    return typed;
+}
+
+// Drops a key press that types a character the data edit refuses. Pasted text
+// does not come through key presses and is not filtered.
+class DataKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            for (const char32_t c : TypedCharacters(*static_cast<QKeyEvent*>(event))) {
+                if (!AcceptsCheckDataKey(c)) return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QLabel* Label(const char* caption, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+    setObjectName(QString::number(check_id::kDialog));
+    setWindowTitle(QString::fromUtf8(kCheckCaption));
+    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
+
+    // Created in the order of the tab chain: hint, path, "...", data, methods, result.
+    auto* hint = Label(kCheckHint, this);
+    auto* pathLabel = Label(kCheckPathLabel, this);
+    path_ = new QLineEdit(this);
+    name(path_, check_id::kPath);
+    browse_ = new QPushButton(QStringLiteral("..."), this);
+    name(browse_, check_id::kBrowse);
+    browse_->setAutoDefault(false);
+    auto* dataLabel = Label(kCheckDataLabel, this);
+    data_ = new QLineEdit(this);
+    name(data_, check_id::kData);
+    data_->installEventFilter(new DataKeyFilter(this));
+    auto* methodLabel = Label(kCheckMethodLabel, this);
+    methods_ = new CheckMethodList([this] { Compute(); }, this);
+    name(methods_, check_id::kMethodList);
+    for (const char* caption : kChecksumMethodCaptions) methods_->addItem(QString::fromUtf8(caption));
+    methods_->SelectQuietly(0);
+    auto* resultLabel = Label(kCheckResultLabel, this);
+    result_ = new QLineEdit(this);
+    name(result_, check_id::kResult);
+    // The value is computed, never typed; it can still be selected and copied.
+    result_->setReadOnly(true);
+
+    // Room for a long path and for the 32 digits of an MD5 value.
+    const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * 48;
+    path_->setMinimumWidth(fieldWidth);
+    const int browseWidth = fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24;
+    browse_->setFixedWidth(browseWidth);
+    methods_->setFixedWidth(fontMetrics().horizontalAdvance(QString::fromUtf8("8字节校验和")) + 48);
+    methods_->setFixedHeight(methods_->sizeHint().height());
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(16, 14, 16, 16);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(hint, 0, 0, 1, 3);
+    grid->addWidget(pathLabel, 1, 0);
+    grid->addWidget(path_, 1, 1);
+    grid->addWidget(browse_, 1, 2);
+    grid->addWidget(dataLabel, 2, 0);
+    grid->addWidget(data_, 2, 1, 1, 2);
+    grid->addWidget(methodLabel, 3, 0, Qt::AlignTop);
+    grid->addWidget(methods_, 3, 1, Qt::AlignLeft);
+    grid->addWidget(resultLabel, 4, 0);
+    grid->addWidget(result_, 4, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(browse_, &QPushButton::clicked, this, [this] { Browse(); });
+}
+
+void CDlg_Check::Compute() {
+    const CheckOutcome outcome =
+        RunCheckComputation(path_->text().toStdString(), data_->text().toStdString(), methods_->SelectedRow(), prompts_);
+    if (outcome.ClearSelection) methods_->SelectQuietly(-1);
+    if (outcome.ResultText) result_->setText(QString::fromStdString(*outcome.ResultText));
+}
+
+void CDlg_Check::Browse() {
+    if (const std::optional<std::string> path = BrowseCheckFile(prompts_)) path_->setText(QString::fromStdString(*path));
+}
+
+void CDlg_Check::keyPressEvent(QKeyEvent* event) {
+    // Neither key closes this dialog nor presses a button in it.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace torvane::ui
