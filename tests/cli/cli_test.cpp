@@ -202,4 +202,48 @@ TEST_F(CliTest, RunHex2BinFromAHandWrittenProject) {
     EXPECT_EQ(32u, ReadBytes(dir.File("app.BIN")).size());
 }
 
+// What a careless build system feeds in, and exactly what each input gets.
+TEST_F(CliTest, BadInputMatrix) {
+    using torvane::test::HexBlock;
+    const std::string good = HexBlock(0, 16);
+    Write("lf.hex", ":0400000001020304F2\n:00000001FF\n");
+    Write("cut.hex", good.substr(0, good.size() - 20));
+    Write("zero.hex", "");
+    Write("big.hex", std::string(3 * 1024 * 1024, ':'));
+    Write("far.hex", torvane::test::LinearRecord(0x0820) + torvane::test::DataRecord(0, {1, 2}) +
+                         torvane::test::EndRecord());
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    Write("p9.ini", "[FileInfo9]\r\nFileName=a.bin\r\n");
+    Write("ten.cfg", "Kavrun_Po\x01");
+    Write("ok.cfg", std::string("Kavrun_PortSetupApp.exe", 23) + std::string(1, '\0'));
+    Write("img.bin", std::string(100, '\0'));
+
+    struct Case {
+        const char* args;
+        const char* expected;  // a whole line of stdout or stderr
+    };
+    const Case cases[] = {
+        {"hex2bin --align 1 lf.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
+        {"hex2bin --align 1 cut.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
+        {"hex2bin zero.hex", "torvane-cli: 您选择了空文件，请重新选择！\n"},
+        {"hex2bin big.hex", "torvane-cli: 文件大于2M，加载失败！\n"},
+        {"hex2bin --align 1 far.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
+        {"merge -o out.bin a.bin --offset FFFFFFFF b.bin",
+         "文件2：#第2步：文件b.bin放置到0xFFFFFFFF处将超出合并文件6M的范围，合并终止\n"},
+        {"run merge --config p9.ini", "torvane-cli: 该配置文件不完整！\n"},
+        {"nic-info ten.cfg", "网卡配置文件无效！\n"},
+        {"nic-upgrade --config ok.cfg --image img.bin", "升级文件长度为100字节,不足16648字节,无法写入网卡配置！\n"},
+    };
+    for (const Case& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(1, r.status) << c.args;
+        const std::string both = "\n" + r.out + r.err;
+        EXPECT_NE(std::string::npos, both.find("\n" + std::string(c.expected))) << c.args << "\n" << both;
+    }
+    EXPECT_FALSE(torvane::test::Exists(dir.File("far.BIN")));
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+    EXPECT_FALSE(torvane::test::Exists(dir.File("img_new.bin")));
+}
+
 }  // namespace
