@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 namespace torvane {
 
@@ -28,15 +30,27 @@ inline constexpr uint32_t ImageIndexOf(uint32_t address) {
     return address < kFlashBase ? address : address - kFlashBase;
 }
 
-class HexImage {
+// A zero-filled byte buffer of a fixed size. calloc hands out fresh zero pages,
+// so bytes that no record touches cost neither a fill nor a page fault.
+class ZeroBuffer {
 public:
-    HexImage() : bytes_(new uint8_t[kHexImageSize]()) {}
+    explicit ZeroBuffer(size_t size) : bytes_(static_cast<uint8_t*>(std::calloc(size, 1))) {
+        if (!bytes_) throw std::bad_alloc();
+    }
     uint8_t* data() { return bytes_.get(); }
     const uint8_t* data() const { return bytes_.get(); }
-    static constexpr uint32_t size() { return kHexImageSize; }
 
 private:
-    std::unique_ptr<uint8_t[]> bytes_;
+    struct Free {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<uint8_t, Free> bytes_;
+};
+
+class HexImage : public ZeroBuffer {
+public:
+    HexImage() : ZeroBuffer(kHexImageSize) {}
+    static constexpr uint32_t size() { return kHexImageSize; }
 };
 
 // What one call of DecodeHex found.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/decode_hex.h"
 #include "core/hex_to_bin.h"
 #include "core/workspace.h"
 #include "platform/files.h"
@@ -20,7 +21,7 @@ enum class Placement { Placed, Cancelled, OutOfRange };
 // Positions are signed 32-bit values; sums are taken in 64 bits so that a
 // position near the top of the range cannot wrap into the image.
 struct MergeState {
-    std::unique_ptr<uint8_t[]> image{new uint8_t[kMergedImageSize]()};
+    ZeroBuffer image{kMergedImageSize};
     int64_t P = 0;  // one past the last byte of the file placed last
     int64_t L = 0;  // the highest end reached: the output length
 };
@@ -97,7 +98,7 @@ bool MergeBatch(Workspace& ws) {
         };
         auto append = [&]() -> bool {
             if (!Fits(m.P, S)) return false;
-            std::memcpy(m.image.get() + m.P, bytes->data(), static_cast<size_t>(S));
+            std::memcpy(m.image.data() + m.P, bytes->data(), static_cast<size_t>(S));
             log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n", e.FileNo, step, name,
                        static_cast<uint32_t>(m.P));
             log.Add("");
@@ -119,7 +120,7 @@ bool MergeBatch(Workspace& ws) {
                 MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNoCancel});
             if (a == Answer::Yes) {
                 if (!Fits(O, S)) return refuse(O);
-                std::memcpy(m.image.get() + O, bytes->data(), static_cast<size_t>(S));
+                std::memcpy(m.image.data() + O, bytes->data(), static_cast<size_t>(S));
                 m.P = O + S;
                 m.L = std::max(m.L, m.P);
                 log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已强制插入到合并文件0x%.8X处\r\n", e.FileNo, step,
@@ -151,11 +152,11 @@ bool MergeBatch(Workspace& ws) {
             continue;
         }
 
-        std::memcpy(m.image.get() + O, bytes->data(), static_cast<size_t>(S));
+        std::memcpy(m.image.data() + O, bytes->data(), static_cast<size_t>(S));
         uint8_t shownFill = 0x00;
         if (O + S >= m.L) {
             if (O > m.L) {
-                std::memset(m.image.get() + m.L, F, static_cast<size_t>(O - m.L));
+                std::memset(m.image.data() + m.L, F, static_cast<size_t>(O - m.L));
                 shownFill = F;
             }
             m.L = O + S;
@@ -167,7 +168,7 @@ bool MergeBatch(Workspace& ws) {
         m.P = O + S;
     }
 
-    if (!WriteWholeFile(output, m.image.get(), static_cast<size_t>(m.L))) {
+    if (!WriteWholeFile(output, m.image.data(), static_cast<size_t>(m.L))) {
         ShowNotice(prompts, kMergeWriteFailedMessage);
         log.Append(log.LineCount(), "***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());
         log.Add("");

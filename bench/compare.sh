@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Whole-process times of Torvane against the tools engineers use today, for the
+# same jobs on the same inputs, with a check that outputs agree where the formats
+# are the same. Run by hand: bench/compare.sh [RUNS]
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+runs=${1:-15}
+build="${TORVANE_BUILD_DIR:-$here/build-release}"
+cli="$build/torvane-cli"
+
+need=()
+for p in binutils srecord python3-intelhex coreutils xxd hyperfine cmake g++; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
+fi
+if [ ! -x "$cli" ]; then
+    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTORVANE_GUI=OFF -DTORVANE_TESTS=OFF >/dev/null
+    cmake --build "$build" -j "$(nproc)" --target torvane-cli >/dev/null
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Inputs: a HEX file just under the 2 MiB a row accepts (32-byte records from
+# address 0), two BIN files for a merge with a gap, 8 MiB and 1 MiB of bytes.
+/usr/bin/python3 - <<'PY'
+import os, random
+random.seed(7)
+data = bytes(random.getrandbits(8) for _ in range(840 * 1024))
+with open("app.hex", "w", newline="\r\n") as f:
+    upper = -1
+    for i in range(0, len(data), 32):
+        if (i >> 16) != upper:
+            upper = i >> 16
+            rec = bytes([2, 0, 0, 4, upper >> 8, upper & 255])
+            f.write(":" + rec.hex().upper() + "%02X" % (-sum(rec) & 255) + "\n")
+        chunk = data[i:i + 32]
+        rec = bytes([len(chunk), (i >> 8) & 255, i & 255, 0]) + chunk
+        f.write(":" + rec.hex().upper() + "%02X" % (-sum(rec) & 255) + "\n")
+    f.write(":00000001FF\n")
+open("a.bin", "wb").write(os.urandom(512 * 1024))
+open("b.bin", "wb").write(os.urandom(256 * 1024))
+open("md5.bin", "wb").write(os.urandom(8 * 1024 * 1024))
+open("c.bin", "wb").write(os.urandom(1024 * 1024))
+PY
+[ "$(stat -c %s app.hex)" -le 2097152 ] || { echo "app.hex too large" >&2; exit 1; }
+
+# Outputs that must agree byte for byte.
+"$cli" hex2bin --align 1 app.hex >/dev/null
+objcopy -I ihex -O binary app.hex objcopy.bin
+srec_cat app.hex -intel -o srec.bin -binary
+/usr/bin/python3 -c "from intelhex import IntelHex; IntelHex('app.hex').tobinfile('intelhex.bin')"
+cmp app.BIN objcopy.bin && cmp app.BIN srec.bin && cmp app.BIN intelhex.bin
+"$cli" merge -o merged.bin a.bin --offset 100000 --fill FF b.bin >/dev/null 2>&1
+srec_cat a.bin -binary -fill 0xFF 0 0x100000 b.bin -binary -offset 0x100000 -o srec-merged.bin -binary
+cmp merged.bin srec-merged.bin
+[ "$("$cli" checksum md5 md5.bin)" = "$(md5sum md5.bin | cut -d' ' -f1)" ]
+echo "Outputs agree: HEX to BIN (objcopy, srec_cat, intelhex), merge (srec_cat), MD5 (md5sum)."
+
+declare -a rows
+time_job() {  # job, tool, command
+    hyperfine -N --style none --warmup 2 --runs "$runs" --export-json t.json "$3" >/dev/null 2>&1
+    local ms
+    ms=$(/usr/bin/python3 -c "import json; print('%.2f' % (json.load(open('t.json'))['results'][0]['median'] * 1000))")
+    rows+=("$1|$2|$ms")
+}
+
+time_job "HEX to BIN, 2 MiB HEX" torvane "$cli hex2bin --align 1 app.hex"
+time_job "HEX to BIN, 2 MiB HEX" objcopy "objcopy -I ihex -O binary app.hex objcopy.bin"
+time_job "HEX to BIN, 2 MiB HEX" srec_cat "srec_cat app.hex -intel -o srec.bin -binary"
+time_job "HEX to BIN, 2 MiB HEX" intelhex "/usr/bin/python3 -c \"from intelhex import IntelHex; IntelHex('app.hex').tobinfile('intelhex.bin')\""
+time_job "merge two BIN, 0xFF gap" torvane "$cli merge -o merged.bin a.bin --offset 100000 --fill FF b.bin"
+time_job "merge two BIN, 0xFF gap" srec_cat "srec_cat a.bin -binary -fill 0xFF 0 0x100000 b.bin -binary -offset 0x100000 -o srec-merged.bin -binary"
+time_job "MD5 of 8 MiB" torvane "$cli checksum md5 md5.bin"
+time_job "MD5 of 8 MiB" md5sum "md5sum md5.bin"
+time_job "C array of 1 MiB" torvane "$cli bin2c c.bin -o c.h"
+time_job "C array of 1 MiB" "xxd -i" "sh -c 'xxd -i c.bin > xxd.h'"
+
+echo
+echo "Median of $runs runs each, on $(nproc) cores; ratio = the tool's time / Torvane's."
+echo
+printf '| %-24s | %-9s | %10s | %6s |\n' job tool "median ms" ratio
+printf '|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..26})" "$(printf -- '-%.0s' {1..11})" "$(printf -- '-%.0s' {1..12})" "$(printf -- '-%.0s' {1..8})"
+base=""
+for row in "${rows[@]}"; do
+    IFS='|' read -r job tool ms <<<"$row"
+    [ "$tool" = torvane ] && base=$ms
+    ratio=$(/usr/bin/python3 -c "print('%.2f' % ($ms / $base))")
+    printf '| %-24s | %-9s | %10s | %6s |\n' "$job" "$tool" "$ms" "$ratio"
+done
