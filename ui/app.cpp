@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 #include <cstring>
 #include <string>
 
@@ -23,6 +25,7 @@ void InstallFontSubstitutes() {
 }
 
 int CQuenlorApp::Run(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
     // The window scales itself from the screen's logical resolution, so the
     // toolkit must not scale it a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -34,8 +37,11 @@ int CQuenlorApp::Run(int argc, char** argv) {
     // --screenshot FILE: show the window, save a picture of it and exit. Used
     // to show that the program runs on a machine without a display.
     std::string screenshot;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0) screenshot = argv[i + 1];
+    bool probe = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshot = argv[i + 1];
+        // --startup-probe: report how long the window took to show and exit.
+        if (std::strcmp(argv[i], "--startup-probe") == 0) probe = true;
     }
 
     QtPrompts prompts;
@@ -48,6 +54,17 @@ int CQuenlorApp::Run(int argc, char** argv) {
             std::fprintf(ok ? stdout : stderr, ok ? "Screenshot saved to %s\n" : "Cannot save %s\n",
                          screenshot.c_str());
             QApplication::exit(ok ? 0 : 1);
+        });
+    }
+    if (probe) {
+        QTimer::singleShot(0, &window, [&window, started] {
+            window.repaint();
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+            struct rusage usage;
+            ::getrusage(RUSAGE_SELF, &usage);
+            std::printf("main window shown after %.1f ms; peak memory %ld KiB\n", ms, usage.ru_maxrss);
+            QApplication::exit(0);
         });
     }
     return app.exec();
