@@ -63,13 +63,7 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int32_t si
 bool AlignBatch(Workspace& ws) {
     BatchSelection& sel = ws.selection();
     OperationLog& log = ws.log();
-    ResetSelection(sel);
-    ResetConverted(sel);
-    GatherSelection(sel, ws.rows());
-    if (sel.Count == 0) {
-        ShowNotice(ws.prompts(), kSelectOneFileMessage);
-        return false;
-    }
+    if (!ws.GatherBatch(1, kSelectOneFileMessage)) return false;
 
     log.Add("***************对齐操作***************\r\n");
     int last = -1;

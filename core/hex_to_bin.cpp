@@ -100,13 +100,7 @@ bool ConvertHexFile(Workspace& ws, int k) {
 bool HexToBinBatch(Workspace& ws) {
     BatchSelection& sel = ws.selection();
     OperationLog& log = ws.log();
-    ResetSelection(sel);
-    ResetConverted(sel);
-    GatherSelection(sel, ws.rows());
-    if (sel.Count == 0) {
-        ShowNotice(ws.prompts(), kSelectOneFileMessage);
-        return false;
-    }
+    if (!ws.GatherBatch(1, kSelectOneFileMessage)) return false;
 
     log.Add("***************hex转bin操作***************\r\n");
     int last = -1;

@@ -40,13 +40,7 @@ bool MergeBatch(Workspace& ws) {
         ShowNotice(prompts, kChooseOutputMessage);
         return false;
     }
-    ResetSelection(sel);
-    ResetConverted(sel);
-    GatherSelection(sel, ws.rows());
-    if (sel.Count < 2) {
-        ShowNotice(prompts, kSelectTwoFilesMessage);
-        return false;
-    }
+    if (!ws.GatherBatch(2, kSelectTwoFilesMessage)) return false;
 
     log.Add("***************合并操作***************\r\n");
     MergeState m;

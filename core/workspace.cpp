@@ -34,6 +34,15 @@ bool Workspace::IsCommandEnabled(int id) const {
     }
 }
 
+bool Workspace::GatherBatch(int atLeast, const char* tooFewMessage) {
+    ResetSelection(selection_);
+    ResetConverted(selection_);
+    GatherSelection(selection_, rows_);
+    if (selection_.Count >= atLeast) return true;
+    ShowNotice(prompts_, tooFewMessage);
+    return false;
+}
+
 void Workspace::ClearList() {
     const Answer answer =
         prompts_.Show(MessageBox{kClearListQuestion, kClearListCaption, MessageIcon::Question, MessageButtons::YesNo});

@@ -75,6 +75,11 @@ public:
     // The header check box was clicked; HeaderChecked holds its new state.
     void OnHeaderClicked() { rows_.SelectAll(HeaderChecked); }
 
+    // The start of every batch operation: resets the BatchSelection (with its
+    // converted files) and gathers the selected rows. False, after showing
+    // `tooFewMessage`, when fewer than `atLeast` files are selected.
+    bool GatherBatch(int atLeast, const char* tooFewMessage);
+
     // "清空文件列表信息": asks, then clears every row.
     void ClearList();
 
