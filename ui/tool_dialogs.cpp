@@ -1,7 +1,37 @@
 #include "ui/tool_dialogs.h"
 
-namespace torvane::ui {
+#include "tools/bin2c/bin_to_c_dialog.h"
+#include "tools/bin2c/bin_to_c_tool.h"
+#include "tools/checksum/check_dialog.h"
+#include "tools/checksum/check_tool.h"
+#include "tools/nic/upgrade_dialog.h"
+#include "tools/testbin/test_bin_dialog.h"
+#include "tools/testbin/test_bin_tool.h"
+#include "ui/qt_prompts.h"
 
-void OpenToolDialog(int, QWidget*) {}
+namespace torvane::ui {
+namespace {
+
+// A tool dialog is made for one use. Its boxes and file dialogs open over it,
+// and its prompts live exactly as long as it does.
+template <typename Dialog>
+void RunToolDialog(QWidget* parent) {
+    QtPrompts prompts;
+    Dialog dialog(prompts, parent);
+    prompts.SetOwner(&dialog);
+    dialog.exec();
+}
+
+}  // namespace
+
+void OpenToolDialog(int command, QWidget* parent) {
+    switch (command) {
+        case check_id::kCommand: RunToolDialog<CDlg_Check>(parent); break;
+        case testbin_id::kCommand: RunToolDialog<Dlg_TestBin>(parent); break;
+        case bin2c_id::kCommand: RunToolDialog<CDlg_BinToH>(parent); break;
+        case upgrade_id::kCommand: RunToolDialog<CDlg_NCUpgradeFile>(parent); break;
+        default: break;
+    }
+}
 
 }  // namespace torvane::ui

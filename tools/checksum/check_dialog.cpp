@@ -2,7 +2,7 @@
 
 // Torvane
 #include "tools/checksum/check_tool.h"
-#include "tools/hex_field_key.h"
+#include "ui/key_filter.h"
 
 // Qt
 #include <QGridLayout>
@@ -82,37 +82,6 @@ private:
 
 namespace {
 
-// The characters a key press types into an edit; empty for a press that types
-// none: navigation and editing keys, Tab, Enter, Escape, Delete, and Ctrl
-// shortcuts such as Ctrl+V, which paste rather than type. Backspace counts as
-// a typed character (code 8), as the key filters expect.
-std::u32string TypedCharacters(const QKeyEvent& key) {
-    if (key.key() == Qt::Key_Backspace) return std::u32string(1, kBackspaceKey);
-    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier)) return {};
-    std::u32string typed;
-    for (const uint c : key.text().toUcs4()) {
-        if (c < 0x20 || c == 0x7F) return {};
-        typed.push_back(static_cast<char32_t>(c));
-    }
-    return typed;
-}
-
-// Drops a key press that types a character the data edit refuses. Pasted text
-// does not come through key presses and is not filtered.
-class DataKeyFilter : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            for (const char32_t c : TypedCharacters(*static_cast<QKeyEvent*>(event))) {
-                if (!AcceptsCheckDataKey(c)) return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 QLabel* Label(const char* caption, QWidget* parent) {
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
     label->setTextFormat(Qt::PlainText);
@@ -138,7 +107,7 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     auto* dataLabel = Label(kCheckDataLabel, this);
     data_ = new QLineEdit(this);
     name(data_, check_id::kData);
-    data_->installEventFilter(new DataKeyFilter(this));
+    data_->installEventFilter(new TypedKeyFilter(AcceptsCheckDataKey, this));
     auto* methodLabel = Label(kCheckMethodLabel, this);
     methods_ = new CheckMethodList([this] { Compute(); }, this);
     name(methods_, check_id::kMethodList);

@@ -1,0 +1,365 @@
+// The tool dialogs' wiring: that each control reaches its logic call and shows
+// what it returns. What the logic computes is proven by the tests under tests/tools.
+
+#include "ui/tool_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/program_path.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+#include "tools/bin2c/bin_to_c_dialog.h"
+#include "tools/bin2c/bin_to_c_tool.h"
+#include "tools/checksum/check_dialog.h"
+#include "tools/checksum/check_tool.h"
+#include "tools/nic/upgrade_dialog.h"
+#include "tools/nic/upgrade_image.h"
+#include "tools/nic_test_support.h"
+#include "tools/testbin/test_bin_dialog.h"
+#include "tools/testbin/test_bin_tool.h"
+#include "ui/controls/new_list_box.h"
+
+namespace torvane::ui {
+namespace {
+
+using test::ScriptedPrompts;
+
+template <typename T>
+T* Find(QWidget* parent, int id) {
+    T* w = parent->findChild<T*>(QString::number(id));
+    EXPECT_NE(nullptr, w) << id;
+    return w;
+}
+
+// Saves a picture under the build folder for a person to look at.
+void Shoot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+void Click(QWidget* parent, int id) { QTest::mouseClick(Find<QPushButton>(parent, id), Qt::LeftButton); }
+
+// Replaces an edit's text the way a user does: select everything, then type.
+void Retype(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Backspace);
+    else QTest::keyClicks(edit, text);
+}
+
+void ExpectInformation(ScriptedPrompts& prompts, const char* text) {
+    prompts.ExpectBox(text, ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
+}
+
+template <typename Dialog>
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dialog = std::make_unique<Dialog>(prompts);
+        dialog->show();
+    }
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    QLineEdit* Edit(int id) { return Find<QLineEdit>(dialog.get(), id); }
+    QString Text(int id) { return Edit(id)->text(); }
+
+    test::TempDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<Dialog> dialog;
+};
+
+// ---- 生成文件校验值 ----
+
+class CheckDialogTest : public DialogTest<CDlg_Check> {
+protected:
+    QListWidget* Methods() { return Find<QListWidget>(dialog.get(), check_id::kMethodList); }
+    void ClickMethod(int row) {
+        QListWidget* list = Methods();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+    int SelectedMethod() {
+        const QList<QListWidgetItem*> items = Methods()->selectedItems();
+        return items.isEmpty() ? -1 : Methods()->row(items.first());
+    }
+};
+
+TEST_F(CheckDialogTest, EveryPickOfAMethodComputesAndShowsTheValue) {
+    ASSERT_EQ(5, Methods()->count());
+    EXPECT_EQ(0, SelectedMethod());
+    QTest::keyClicks(Edit(check_id::kData), QStringLiteral("0102"));
+    // The method selected from the start, clicked again.
+    ClickMethod(0);
+    EXPECT_EQ(QStringLiteral("FC"), Text(check_id::kResult));
+    // A move by keyboard computes too.
+    QTest::keyClick(Methods(), Qt::Key_Down);
+    EXPECT_EQ(1, SelectedMethod());
+    EXPECT_EQ(QStringLiteral("FEFD"), Text(check_id::kResult));
+
+    Retype(Edit(check_id::kData), QStringLiteral("0001f203f4f5f6f7"));
+    ClickMethod(1);
+    EXPECT_EQ(QStringLiteral("220D"), Text(check_id::kResult));
+    Shoot(dialog.get(), QStringLiteral("tool-check"));
+}
+
+TEST_F(CheckDialogTest, NothingToCheckClearsTheSelectionUntilTheNextPick) {
+    ExpectInformation(prompts, kCheckNothingMessage);
+    ClickMethod(2);
+    EXPECT_EQ(-1, SelectedMethod());
+    EXPECT_EQ(QString(), Text(check_id::kResult));
+
+    QTest::keyClicks(Edit(check_id::kData), QStringLiteral("0102030405"));
+    ClickMethod(2);
+    EXPECT_EQ(2, SelectedMethod());
+    EXPECT_EQ(QStringLiteral("F9FDFCFB"), Text(check_id::kResult));
+}
+
+TEST_F(CheckDialogTest, DataEditDropsTypedNonHexCharactersButNotPastedText) {
+    QLineEdit* data = Edit(check_id::kData);
+    QTest::keyClicks(data, QStringLiteral("1g2 ,fZ"));
+    EXPECT_EQ(QStringLiteral("12f"), data->text());
+    QTest::keyClick(data, Qt::Key_Backspace);
+    EXPECT_EQ(QStringLiteral("12"), data->text());
+    QGuiApplication::clipboard()->setText(QStringLiteral(" 34,zz"));
+    QTest::keyClick(data, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(QStringLiteral("12 34,zz"), data->text());
+    // The path edit takes any character.
+    QTest::keyClicks(Edit(check_id::kPath), QStringLiteral("/tmp/g z"));
+    EXPECT_EQ(QStringLiteral("/tmp/g z"), Text(check_id::kPath));
+}
+
+TEST_F(CheckDialogTest, BrowsedFileIsChecked) {
+    const std::string file = dir.Write("app.bin", std::vector<uint8_t>{0x01, 0x02});
+    prompts.ExpectOpen(file);
+    Click(dialog.get(), check_id::kBrowse);
+    EXPECT_EQ(QString::fromStdString(file), Text(check_id::kPath));
+    ClickMethod(0);
+    EXPECT_EQ(QStringLiteral("FC"), Text(check_id::kResult));
+}
+
+TEST_F(CheckDialogTest, EnterAndEscapeNeitherCloseNorPress) {
+    QPushButton* browse = Find<QPushButton>(dialog.get(), check_id::kBrowse);
+    browse->setFocus();
+    // A pressed "..." would ask for a file, which the prompts would refuse as unexpected.
+    QTest::keyClick(browse, Qt::Key_Return);
+    QTest::keyClick(browse, Qt::Key_Enter);
+    QTest::keyClick(Edit(check_id::kData), Qt::Key_Escape);
+    QTest::keyClick(Methods(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+// ---- 生成测试文件 ----
+
+class TestBinDialogTest : public DialogTest<Dlg_TestBin> {
+protected:
+    QCheckBox* Random() { return Find<QCheckBox>(dialog.get(), testbin_id::kRandom); }
+};
+
+TEST_F(TestBinDialogTest, OpensWithTheStartValuesAndLimits) {
+    EXPECT_EQ(QStringLiteral("1024"), Text(testbin_id::kLength));
+    EXPECT_EQ(QStringLiteral("000000"), Text(testbin_id::kStart));
+    EXPECT_EQ(QStringLiteral("0003FF"), Text(testbin_id::kEnd));
+    EXPECT_EQ(QString(), Text(testbin_id::kFill));
+    EXPECT_FALSE(Edit(testbin_id::kFill)->isEnabled());
+    EXPECT_TRUE(Random()->isChecked());
+    EXPECT_EQ(QString::fromStdString(TestBinDefaultPath()), Text(testbin_id::kPath));
+    EXPECT_EQ(7, Edit(testbin_id::kLength)->maxLength());
+    EXPECT_EQ(2, Edit(testbin_id::kFill)->maxLength());
+    Shoot(dialog.get(), QStringLiteral("tool-testbin"));
+}
+
+TEST_F(TestBinDialogTest, EndFieldFollowsTheLength) {
+    Retype(Edit(testbin_id::kLength), QStringLiteral("100"));
+    EXPECT_EQ(QStringLiteral("000063"), Text(testbin_id::kEnd));
+    EXPECT_EQ("000063", dialog->form().EndText);
+    // No length: the end field shows all eight digits of -1, past its typing limit.
+    Retype(Edit(testbin_id::kLength), QString());
+    EXPECT_EQ(QStringLiteral("FFFFFFFF"), Text(testbin_id::kEnd));
+    // The user may shorten that text, not lengthen it.
+    QLineEdit* end = Edit(testbin_id::kEnd);
+    end->end(false);
+    QTest::keyClick(end, Qt::Key_Backspace);
+    QTest::keyClicks(end, QStringLiteral("AB"));
+    EXPECT_EQ(QStringLiteral("FFFFFFF"), end->text());
+    EXPECT_EQ("FFFFFFF", dialog->form().EndText);
+}
+
+TEST_F(TestBinDialogTest, HexFieldsDropTypedNonHexCharactersAndTheLengthDoesNot) {
+    for (int id : {testbin_id::kStart, testbin_id::kEnd}) {
+        Retype(Edit(id), QStringLiteral("1g2x"));
+        EXPECT_EQ(QStringLiteral("12"), Text(id)) << id;
+    }
+    Random()->click();
+    Retype(Edit(testbin_id::kFill), QStringLiteral("z5-a7"));
+    EXPECT_EQ(QStringLiteral("5a"), Text(testbin_id::kFill));
+    EXPECT_EQ("5a", dialog->form().FillText);
+    // A sign passes into the length, whose end field then reads -6.
+    Retype(Edit(testbin_id::kLength), QStringLiteral("-5"));
+    EXPECT_EQ(QStringLiteral("-5"), Text(testbin_id::kLength));
+    EXPECT_EQ(QStringLiteral("FFFFFFFA"), Text(testbin_id::kEnd));
+}
+
+TEST_F(TestBinDialogTest, GenerateWritesTheFileAtTheBrowsedPath) {
+    const std::string out = dir.File("test16.bin");
+    prompts.ExpectOpen(out);
+    Click(dialog.get(), testbin_id::kBrowse);
+    EXPECT_EQ(QString::fromStdString(out), Text(testbin_id::kPath));
+
+    Retype(Edit(testbin_id::kLength), QStringLiteral("16"));
+    Retype(Edit(testbin_id::kStart), QStringLiteral("4"));
+    Retype(Edit(testbin_id::kEnd), QStringLiteral("7"));
+    Random()->click();
+    EXPECT_TRUE(Edit(testbin_id::kFill)->isEnabled());
+    QTest::keyClicks(Edit(testbin_id::kFill), QStringLiteral("5A"));
+    ExpectInformation(prompts, kTestBinDoneMessage);
+    Click(dialog.get(), testbin_id::kGenerate);
+    EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 0, 0x5A, 0x5A, 0x5A, 0x5A, 0, 0, 0, 0, 0, 0, 0, 0}),
+              test::ReadBytes(out));
+}
+
+TEST_F(TestBinDialogTest, ResetEmptiesTheNumbersAndRestoresThePath) {
+    Random()->click();
+    Retype(Edit(testbin_id::kPath), QStringLiteral("/tmp/elsewhere.bin"));
+    Click(dialog.get(), testbin_id::kReset);
+    for (int id : {testbin_id::kLength, testbin_id::kStart, testbin_id::kEnd, testbin_id::kFill})
+        EXPECT_EQ(QString(), Text(id)) << id;
+    EXPECT_EQ(QString::fromStdString(TestBinDefaultPath()), Text(testbin_id::kPath));
+    EXPECT_FALSE(Random()->isChecked());
+    EXPECT_TRUE(Edit(testbin_id::kFill)->isEnabled());
+}
+
+TEST_F(TestBinDialogTest, EnterAndEscapeNeitherCloseNorPress) {
+    // A pressed "生成" would write Test.bin and show a box the prompts do not expect.
+    QPushButton* generate = Find<QPushButton>(dialog.get(), testbin_id::kGenerate);
+    generate->setFocus();
+    QTest::keyClick(generate, Qt::Key_Return);
+    QTest::keyClick(Edit(testbin_id::kLength), Qt::Key_Enter);
+    QTest::keyClick(Edit(testbin_id::kLength), Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+// ---- 转换为C语言数组格式 ----
+
+using BinToHDialogTest = DialogTest<CDlg_BinToH>;
+
+TEST_F(BinToHDialogTest, ConvertsTheBrowsedSourceIntoTheProposedTarget) {
+    const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01, 0xAB, 0xFF});
+    prompts.ExpectOpen(source);
+    Click(dialog.get(), bin2c_id::kBrowseSource);
+    EXPECT_EQ(QString::fromStdString(source), Text(bin2c_id::kSource));
+    EXPECT_EQ(QString::fromStdString(dir.File("app.h")), Text(bin2c_id::kTarget));
+    Shoot(dialog.get(), QStringLiteral("tool-bin2c"));
+
+    prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
+    Click(dialog.get(), bin2c_id::kConvert);
+    EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t0X01,0XAB,0XFF\r\n};", test::ReadText(dir.File("app.h")));
+}
+
+TEST_F(BinToHDialogTest, EnterConvertsNothingAndEscapeCloses) {
+    const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01});
+    QTest::keyClicks(Edit(bin2c_id::kSource), QString::fromStdString(source));
+    QTest::keyClicks(Edit(bin2c_id::kTarget), QString::fromStdString(dir.File("app.h")));
+    QTest::keyClick(Edit(bin2c_id::kTarget), Qt::Key_Return);
+    EXPECT_FALSE(test::Exists(dir.File("app.h")));
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::keyClick(Edit(bin2c_id::kTarget), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(QDialog::Rejected, dialog->result());
+}
+
+// ---- 生成网卡升级文件 ----
+
+class UpgradeDialogTest : public DialogTest<CDlg_NCUpgradeFile> {
+protected:
+    CNewListBox* List() { return Find<CNewListBox>(dialog.get(), upgrade_id::kList); }
+    // Chooses a file with the browse button inside the edit.
+    void Browse(int id, const std::string& path) {
+        prompts.ExpectOpen(path);
+        QAction* browse = Edit(id)->findChild<QAction*>(QString::fromUtf8(kUpgradeBrowseAction));
+        ASSERT_NE(nullptr, browse);
+        browse->trigger();
+        EXPECT_EQ(QString::fromStdString(path), Text(id));
+    }
+};
+
+TEST_F(UpgradeDialogTest, CommandsListTheirLinesInTheDialogsList) {
+    EXPECT_EQ(0, List()->model()->rowCount());
+    const std::string image = dir.Write("net_v1.2.bin", std::vector<uint8_t>(kUpgradeImageMinSize + 16, 0xEE));
+    const std::string config = dir.Write("net.cfg", test::NicConfigFile(test::CountingBody()));
+    Browse(upgrade_id::kImage, image);
+    Browse(upgrade_id::kConfig, config);
+
+    Click(dialog.get(), upgrade_id::kMerge);
+    // The success line, the 32 settings, the line of image B.
+    ASSERT_EQ(34, List()->model()->rowCount());
+    EXPECT_EQ(QStringLiteral("网卡配置文件读取成功！"), List()->RowText(0));
+    const QString merged = QString::fromStdString(dir.File("net_v1.2_new.bin"));
+    EXPECT_EQ(QStringLiteral("升级文件合并生成成功,文件名为%1！").arg(merged), List()->RowText(33));
+    EXPECT_EQ(33, List()->currentIndex().row());
+    EXPECT_TRUE(test::Exists(merged.toStdString()));
+
+    // Lines accumulate.
+    Click(dialog.get(), upgrade_id::kProduction);
+    ASSERT_EQ(68, List()->model()->rowCount());
+    const QString production = QString::fromStdString(dir.File("net_v1.2_newforproduction.bin"));
+    EXPECT_EQ(QStringLiteral("升级文件合并用于生产生成成功,文件名为%1！").arg(production), List()->RowText(67));
+    EXPECT_TRUE(test::Exists(production.toStdString()));
+    Shoot(dialog.get(), QStringLiteral("tool-upgrade"));
+}
+
+TEST_F(UpgradeDialogTest, NoImageGivesTheNoticeAndNoLine) {
+    prompts.ExpectNotice(kChooseUpgradeFileMessage);
+    Click(dialog.get(), upgrade_id::kProduction);
+    EXPECT_EQ(0, List()->model()->rowCount());
+}
+
+TEST_F(UpgradeDialogTest, EnterWritesNothingAndEscapeCloses) {
+    QTest::keyClicks(Edit(upgrade_id::kImage), QStringLiteral("/nonexistent/net.bin"));
+    QTest::keyClick(Edit(upgrade_id::kImage), Qt::Key_Return);
+    EXPECT_EQ(0, List()->model()->rowCount());
+    QTest::keyClick(Edit(upgrade_id::kImage), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+// ---- the Tools menu ----
+
+TEST(OpenToolDialogTest, EachToolCommandOpensItsDialogModallyForOneUse) {
+    const std::pair<int, const char*> cases[] = {
+        {check_id::kCommand, CDlg_Check::staticMetaObject.className()},
+        {testbin_id::kCommand, Dlg_TestBin::staticMetaObject.className()},
+        {bin2c_id::kCommand, CDlg_BinToH::staticMetaObject.className()},
+        {upgrade_id::kCommand, CDlg_NCUpgradeFile::staticMetaObject.className()},
+        {32780, ""},  // not a tool
+    };
+    for (const auto& [command, className] : cases) {
+        QString seen;
+        QPointer<QWidget> opened;
+        QTimer closer;
+        closer.setSingleShot(true);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen = QString::fromLatin1(dialog->metaObject()->className());
+                opened = dialog;
+                dialog->reject();
+            }
+        });
+        closer.start(0);
+        OpenToolDialog(command, nullptr);
+        EXPECT_EQ(QString::fromLatin1(className), seen) << command;
+        EXPECT_TRUE(opened.isNull()) << command;
+    }
+}
+
+}  // namespace
+}  // namespace torvane::ui

@@ -1,0 +1,85 @@
+#include "tools/bin2c/bin_to_c_dialog.h"
+
+// Torvane
+#include "tools/bin2c/bin_to_c_tool.h"
+
+// Qt
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+// Standard library
+#include <optional>
+#include <string>
+
+namespace torvane::ui {
+
+CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+    setObjectName(QString::number(bin2c_id::kDialog));
+    setWindowTitle(QString::fromUtf8(kBinToCCaption));
+    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+
+    auto label = [this](const char* caption) {
+        auto* l = new QLabel(QString::fromUtf8(caption), this);
+        l->setTextFormat(Qt::PlainText);
+        return l;
+    };
+    auto edit = [this](int id) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::number(id));
+        e->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 48);
+        return e;
+    };
+    // No button is a default one: Enter must not start a conversion by surprise.
+    auto button = [this](const char* caption, int id) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::number(id));
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    auto* sourceLabel = label(kBinToCSourceLabel);
+    source_ = edit(bin2c_id::kSource);
+    browseSource_ = button("...", bin2c_id::kBrowseSource);
+    auto* targetLabel = label(kBinToCTargetLabel);
+    target_ = edit(bin2c_id::kTarget);
+    browseTarget_ = button("...", bin2c_id::kBrowseTarget);
+    convert_ = button("转换", bin2c_id::kConvert);
+    const int browseWidth = fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24;
+    browseSource_->setFixedWidth(browseWidth);
+    browseTarget_->setFixedWidth(browseWidth);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(16, 14, 16, 14);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(sourceLabel, 0, 0);
+    grid->addWidget(source_, 0, 1);
+    grid->addWidget(browseSource_, 0, 2);
+    grid->addWidget(targetLabel, 1, 0);
+    grid->addWidget(target_, 1, 1);
+    grid->addWidget(browseTarget_, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(convert_);
+    grid->addLayout(buttons, 2, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(browseSource_, &QPushButton::clicked, this, [this] {
+        if (const std::optional<BinToCPaths> paths = BrowseBinToCSource(prompts_)) {
+            source_->setText(QString::fromStdString(paths->Source));
+            target_->setText(QString::fromStdString(paths->Target));
+        }
+    });
+    connect(browseTarget_, &QPushButton::clicked, this, [this] {
+        if (const std::optional<std::string> path = BrowseBinToCTarget(prompts_))
+            target_->setText(QString::fromStdString(*path));
+    });
+    connect(convert_, &QPushButton::clicked, this,
+            [this] { ConvertBinToC(source_->text().toStdString(), target_->text().toStdString(), prompts_); });
+}
+
+}  // namespace torvane::ui

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+
+#include "core/operation_log.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace torvane {
+class Prompts;
+}
+
+namespace torvane::ui {
+
+class CNewListBox;
+
+// Control identifiers of the upgrade-file dialog CDlg_NCUpgradeFile (resource 192).
+namespace upgrade_id {
+inline constexpr int kDialog = 192;
+inline constexpr int kCommand = 32806;     // "生成网卡升级文件" in the Tools menu
+inline constexpr int kCdromImage = 1076;   // edit with browse button: image A, "升级文件+CDROM"
+inline constexpr int kImage = 1077;        // edit with browse button: image B, "升级文件"
+inline constexpr int kConfig = 1078;       // edit with browse button: "网卡配置文件"
+inline constexpr int kMerge = 1002;        // "生成合并后的文件"
+inline constexpr int kProduction = 1003;   // "生成生产使用文件"
+inline constexpr int kList = 1071;         // the result lines
+}  // namespace upgrade_id
+
+// Object name of the browse action inside each path edit.
+inline constexpr const char* kUpgradeBrowseAction = "browse";
+
+// "生成网卡升级文件": writes copies of one or two adapter upgrade images with the
+// settings of a configuration file in place. The dialog gathers the three
+// paths; each command is one call of GenerateMergedFiles or
+// GenerateProductionFiles, whose lines collect in the dialog's own list and
+// stay there until it closes. Escape closes it; Enter presses no button.
+class CDlg_NCUpgradeFile : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent = nullptr);
+    ~CDlg_NCUpgradeFile() override;
+
+    const OperationLog& lines() const { return lines_; }
+
+private:
+    // An edit whose browse button puts the chosen file's full path into it.
+    QLineEdit* PathEdit(int id);
+
+    Prompts& prompts_;
+    OperationLog lines_;
+    QLineEdit* cdromImage_ = nullptr;
+    QLineEdit* image_ = nullptr;
+    QLineEdit* config_ = nullptr;
+    QPushButton* merge_ = nullptr;
+    QPushButton* production_ = nullptr;
+    CNewListBox* list_ = nullptr;
+};
+
+}  // namespace torvane::ui
