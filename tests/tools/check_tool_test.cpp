@@ -47,6 +47,31 @@ TEST_F(CheckToolTest, FileIsReadWholeAndWinsOverData) {
     EXPECT_FALSE(outcome.ClearSelection);
 }
 
+TEST_F(CheckToolTest, LargeFileReadInPiecesGivesTheValuesOfItsWholeBytes) {
+    // Longer than one read piece, and not a multiple of a block.
+    std::vector<uint8_t> bytes(3 * 262144 + 12345);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 9));
+    const std::string p = dir.Write("big.bin", bytes);
+    for (int m = 0; m < kChecksumMethodCount; ++m) {
+        EXPECT_EQ(ComputeCheckValue(static_cast<ChecksumMethod>(m), bytes), RunCheckComputation(p, "", m, prompts).ResultText)
+            << m;
+    }
+}
+
+TEST(CheckValueStreamTest, PiecesGiveTheOneShotValue) {
+    std::vector<uint8_t> bytes(1000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+    for (int m = 0; m < kChecksumMethodCount; ++m) {
+        const auto method = static_cast<ChecksumMethod>(m);
+        for (size_t cut : {0u, 64u, 128u, 960u}) {
+            CheckValueStream stream(method);
+            stream.Add(std::span<const uint8_t>(bytes.data(), cut));
+            stream.Add(std::span<const uint8_t>(bytes.data() + cut, bytes.size() - cut));
+            EXPECT_EQ(ComputeCheckValue(method, bytes), stream.Finish()) << m << " " << cut;
+        }
+    }
+}
+
 TEST_F(CheckToolTest, EmptyFileGivesEachMethodsEmptyValue) {
     const std::string p = dir.Write("empty.bin", std::string());
     const char* expected[] = {"FF", "FFFF", "FFFFFFFF", "FFFFFFFFFFFFFFFF", "d41d8cd98f00b204e9800998ecf8427e"};

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <new>
+#include <cstdio>
 #include <vector>
 
 #include "platform/files.h"
@@ -20,15 +21,31 @@ void ShowInformation(Prompts& prompts, const char* text) {
     prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Information, MessageButtons::Ok});
 }
 
-std::optional<std::vector<uint8_t>> ReadCheckFile(const std::string& path) {
+// Runs the method over the whole file, read in pieces. Nothing when the file
+// cannot be opened or read, is not a regular file or is 4 GiB or larger.
+std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod method) {
     if (!CanOpenReadWrite(path)) return std::nullopt;
     const std::optional<uint64_t> length = FileLength(path);
     if (!length || *length > kMaxCheckFileLength) return std::nullopt;
-    try {
-        return ReadWholeFile(path);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    CheckValueStream stream(method);
+    // A multiple of 64 bytes, as the stream wants for every piece but the last.
+    std::vector<uint8_t> buffer(1 << 18);
+    uint64_t total = 0;
+    bool ok = true;
+    for (;;) {
+        const size_t got = std::fread(buffer.data(), 1, buffer.size(), f);
+        total += got;
+        if (total > kMaxCheckFileLength) ok = false;
+        if (!ok) break;
+        stream.Add(std::span<const uint8_t>(buffer.data(), got));
+        if (got < buffer.size()) break;
     }
+    ok = ok && std::ferror(f) == 0;
+    std::fclose(f);
+    if (!ok) return std::nullopt;
+    return stream.Finish();
 }
 
 }  // namespace
@@ -42,28 +59,34 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         return outcome;
     }
 
-    std::optional<std::vector<uint8_t>> bytes;
+    const std::optional<ChecksumMethod> method = ChecksumMethodAt(selectedIndex);
     if (!pathText.empty()) {
-        bytes = ReadCheckFile(pathText);
-        if (!bytes) {
+        // The file is opened even when no method is chosen, so a bad path is
+        // reported either way; it is read only for a method.
+        if (!method) {
+            if (!CanOpenReadWrite(pathText)) ShowInformation(prompts, kCheckOpenFailedMessage);
+            return outcome;
+        }
+        std::optional<std::string> text = CheckFile(pathText, *method);
+        if (!text) {
             ShowInformation(prompts, kCheckOpenFailedMessage);
             return outcome;
         }
-    } else {
-        try {
-            bytes = ParseHexData(dataText);
-        } catch (const std::bad_alloc&) {
-            bytes.reset();
-        }
-        if (!bytes) {
-            ShowInformation(prompts, kCheckDataErrorMessage);
-            return outcome;
-        }
+        outcome.ResultText = std::move(text);
+        return outcome;
     }
 
-    const std::optional<ChecksumMethod> method = ChecksumMethodAt(selectedIndex);
-    if (!method) return outcome;
-    outcome.ResultText = ComputeCheckValue(*method, *bytes);
+    std::optional<std::vector<uint8_t>> bytes;
+    try {
+        bytes = ParseHexData(dataText);
+    } catch (const std::bad_alloc&) {
+        bytes.reset();
+    }
+    if (!bytes) {
+        ShowInformation(prompts, kCheckDataErrorMessage);
+        return outcome;
+    }
+    if (method) outcome.ResultText = ComputeCheckValue(*method, *bytes);
     return outcome;
 }
 

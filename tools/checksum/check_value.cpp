@@ -14,12 +14,7 @@ namespace {
 // in sums[i % 8]). Every method but MD5 is a weighted sum of these eight, so the
 // data is read once, eight bytes at a time, with no branch per byte. Bytes past
 // the data count as 0, which completes a last partial word with zeros.
-struct PositionSums {
-    uint64_t sums[8] = {};
-};
-
-PositionSums SumByPosition(std::span<const uint8_t> bytes) {
-    PositionSums out;
+void AddByPosition(PositionSums& out, std::span<const uint8_t> bytes) {
     constexpr uint64_t kLow = 0x00FF00FF00FF00FFull;
     const uint8_t* p = bytes.data();
     size_t left = bytes.size();
@@ -44,6 +39,11 @@ PositionSums SumByPosition(std::span<const uint8_t> bytes) {
         left -= 8 * words;
     }
     for (size_t i = 0; i < left; ++i) out.sums[i] += p[i];
+}
+
+PositionSums SumByPosition(std::span<const uint8_t> bytes) {
+    PositionSums out;
+    AddByPosition(out, bytes);
     return out;
 }
 
@@ -73,15 +73,17 @@ std::optional<ChecksumMethod> ChecksumMethodAt(int index) {
     return static_cast<ChecksumMethod>(index);
 }
 
-uint8_t Sum8(std::span<const uint8_t> bytes) {
-    const PositionSums s = SumByPosition(bytes);
+uint8_t Sum8(std::span<const uint8_t> bytes) { return Sum8Of(SumByPosition(bytes)); }
+
+uint8_t Sum8Of(const PositionSums& s) {
     uint64_t total = 0;
     for (uint64_t v : s.sums) total += v;
     return static_cast<uint8_t>(~total);
 }
 
-uint16_t Sum16(std::span<const uint8_t> bytes) {
-    const PositionSums s = SumByPosition(bytes);
+uint16_t Sum16(std::span<const uint8_t> bytes) { return Sum16Of(SumByPosition(bytes)); }
+
+uint16_t Sum16Of(const PositionSums& s) {
     // The sum of the words (even byte high) wraps modulo 2^32 on purpose: a
     // carry out of bit 31 is lost. Summed exactly, then cut to 32 bits.
     const uint64_t even = s.sums[0] + s.sums[2] + s.sums[4] + s.sums[6];
@@ -92,8 +94,9 @@ uint16_t Sum16(std::span<const uint8_t> bytes) {
     return static_cast<uint16_t>(~folded & 0xFFFF);
 }
 
-uint32_t Sum32(std::span<const uint8_t> bytes) {
-    const PositionSums s = SumByPosition(bytes);
+uint32_t Sum32(std::span<const uint8_t> bytes) { return Sum32Of(SumByPosition(bytes)); }
+
+uint32_t Sum32Of(const PositionSums& s) {
     // The exact sum of the big-endian words: no overflow below 2^32 words.
     const uint64_t total = ((s.sums[0] + s.sums[4]) << 24) + ((s.sums[1] + s.sums[5]) << 16) +
                            ((s.sums[2] + s.sums[6]) << 8) + (s.sums[3] + s.sums[7]);
@@ -106,8 +109,9 @@ uint32_t Sum32(std::span<const uint8_t> bytes) {
     return ~sum;
 }
 
-uint64_t Sum64(std::span<const uint8_t> bytes) {
-    const PositionSums s = SumByPosition(bytes);
+uint64_t Sum64(std::span<const uint8_t> bytes) { return Sum64Of(SumByPosition(bytes)); }
+
+uint64_t Sum64Of(const PositionSums& s) {
     // The exact sum of the big-endian words: its low 64 bits are the wrapped
     // sum, its high bits the number of additions that overflowed.
     unsigned __int128 total = 0;
@@ -118,15 +122,33 @@ uint64_t Sum64(std::span<const uint8_t> bytes) {
     return ~(sum + overflows);
 }
 
-std::string ComputeCheckValue(ChecksumMethod method, std::span<const uint8_t> bytes) {
-    switch (method) {
-        case ChecksumMethod::Sum8: return Format("%X", static_cast<unsigned>(Sum8(bytes)));
-        case ChecksumMethod::Sum16: return Format("%X", static_cast<unsigned>(Sum16(bytes)));
-        case ChecksumMethod::Sum32: return Format("%X", static_cast<unsigned>(Sum32(bytes)));
-        case ChecksumMethod::Sum64: return Format("%llX", static_cast<unsigned long long>(Sum64(bytes)));
-        case ChecksumMethod::Md5: return Md5Text(Md5(bytes));
+CheckValueStream::CheckValueStream(ChecksumMethod method) : method_(method) {}
+
+void CheckValueStream::Add(std::span<const uint8_t> piece) {
+    if (method_ == ChecksumMethod::Md5) {
+        Md5Update(md5_, piece);
+        const size_t whole = piece.size() / 64 * 64;
+        rest_.assign(piece.begin() + static_cast<std::ptrdiff_t>(whole), piece.end());
+    } else {
+        AddByPosition(sums_, piece);
+    }
+}
+
+std::string CheckValueStream::Finish() const {
+    switch (method_) {
+        case ChecksumMethod::Sum8: return Format("%X", static_cast<unsigned>(Sum8Of(sums_)));
+        case ChecksumMethod::Sum16: return Format("%X", static_cast<unsigned>(Sum16Of(sums_)));
+        case ChecksumMethod::Sum32: return Format("%X", static_cast<unsigned>(Sum32Of(sums_)));
+        case ChecksumMethod::Sum64: return Format("%llX", static_cast<unsigned long long>(Sum64Of(sums_)));
+        case ChecksumMethod::Md5: return Md5Text(Md5Finish(md5_, rest_));
     }
     return std::string();
+}
+
+std::string ComputeCheckValue(ChecksumMethod method, std::span<const uint8_t> bytes) {
+    CheckValueStream stream(method);
+    stream.Add(bytes);
+    return stream.Finish();
 }
 
 std::optional<std::vector<uint8_t>> ParseHexData(std::string_view text) {

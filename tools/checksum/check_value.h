@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/checksum/md5.h"
+
 namespace torvane {
 
 // The check-value methods, numbered as the method list shows them: the list
@@ -40,6 +42,31 @@ uint32_t Sum32(std::span<const uint8_t> bytes);
 // The complement of the sum of big-endian 64-bit words (the last completed with
 // zero bytes) plus the number of word additions that overflowed.
 uint64_t Sum64(std::span<const uint8_t> bytes);
+
+// The byte sums at each position modulo 8, from which the four sums follow.
+struct PositionSums {
+    uint64_t sums[8] = {};
+};
+uint8_t Sum8Of(const PositionSums& sums);
+uint16_t Sum16Of(const PositionSums& sums);
+uint32_t Sum32Of(const PositionSums& sums);
+uint64_t Sum64Of(const PositionSums& sums);
+
+// One method over bytes that arrive in pieces, so a file need not be held in
+// memory. Every piece but the last must hold a multiple of 64 bytes.
+class CheckValueStream {
+public:
+    explicit CheckValueStream(ChecksumMethod method);
+    void Add(std::span<const uint8_t> piece);
+    // The result text, as ComputeCheckValue gives it.
+    std::string Finish() const;
+
+private:
+    ChecksumMethod method_;
+    PositionSums sums_;
+    Md5State md5_;
+    std::vector<uint8_t> rest_;  // MD5: the bytes after the last whole block
+};
 
 // Runs one method and returns the result text: the four sums in upper-case hex
 // without leading zeros ("%X"), MD5 as 32 lower-case hex digits.

@@ -113,25 +113,33 @@ void ProcessBlock(uint32_t state[4], const uint8_t* block) {
 
 }  // namespace
 
-Md5Digest Md5(std::span<const uint8_t> bytes) {
-    uint32_t state[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
-    const size_t whole = bytes.size() / kBlockBytes * kBlockBytes;
-    for (size_t i = 0; i < whole; i += kBlockBytes) ProcessBlock(state, bytes.data() + i);
+void Md5Update(Md5State& state, std::span<const uint8_t> blocks) {
+    const size_t whole = blocks.size() / kBlockBytes * kBlockBytes;
+    for (size_t i = 0; i < whole; i += kBlockBytes) ProcessBlock(state.words, blocks.data() + i);
+    state.length += whole;
+}
 
-    // The rest, 0x80, zeros up to 56 modulo 64 and the bit length: one or two blocks.
+Md5Digest Md5Finish(Md5State state, std::span<const uint8_t> rest) {
+    // Whole blocks of the rest first, then the last bytes, 0x80, zeros up to 56
+    // modulo 64 and the bit length: one or two blocks.
+    Md5Update(state, rest);
+    const size_t whole = rest.size() / kBlockBytes * kBlockBytes;
+    const size_t left = rest.size() - whole;
+    const uint64_t length = state.length + left;
     uint8_t tail[2 * kBlockBytes] = {};
-    const size_t rest = bytes.size() - whole;
-    if (rest) std::memcpy(tail, bytes.data() + whole, rest);
-    tail[rest] = 0x80;
-    const size_t tailBytes = rest < 56 ? kBlockBytes : 2 * kBlockBytes;
-    const uint64_t bits = static_cast<uint64_t>(bytes.size()) * 8u;
+    if (left) std::memcpy(tail, rest.data() + whole, left);
+    tail[left] = 0x80;
+    const size_t tailBytes = left < 56 ? kBlockBytes : 2 * kBlockBytes;
+    const uint64_t bits = length * 8u;
     for (int i = 0; i < 8; ++i) tail[tailBytes - 8 + i] = static_cast<uint8_t>(bits >> (8 * i));
-    for (size_t i = 0; i < tailBytes; i += kBlockBytes) ProcessBlock(state, tail + i);
+    for (size_t i = 0; i < tailBytes; i += kBlockBytes) ProcessBlock(state.words, tail + i);
 
     Md5Digest digest;
-    for (int i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(state[i / 4] >> (8 * (i % 4)));
+    for (int i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(state.words[i / 4] >> (8 * (i % 4)));
     return digest;
 }
+
+Md5Digest Md5(std::span<const uint8_t> bytes) { return Md5Finish(Md5State{}, bytes); }
 
 std::string Md5Text(const Md5Digest& digest) {
     static constexpr char kDigits[] = "0123456789abcdef";

@@ -11,6 +11,19 @@ namespace torvane {
 // emits them (A, B, C, D, each low byte first).
 using Md5Digest = std::array<uint8_t, 16>;
 
+// The running state of a digest fed in pieces.
+struct Md5State {
+    uint32_t words[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+    uint64_t length = 0;  // bytes taken so far
+};
+
+// Takes the whole 64-byte blocks of `blocks`; the caller keeps any rest for the
+// next piece or for Md5Finish.
+void Md5Update(Md5State& state, std::span<const uint8_t> blocks);
+
+// Takes the last bytes (any number) and gives the digest.
+Md5Digest Md5Finish(Md5State state, std::span<const uint8_t> rest);
+
 // The MD5 digest of the bytes. The message bit length is taken modulo 2^64.
 Md5Digest Md5(std::span<const uint8_t> bytes);
 
