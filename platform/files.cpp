@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <new>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,30 +70,6 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
     std::fclose(f);
     if (failed) return std::nullopt;
     return bytes;
-}
-
-std::optional<FileBytes> ReadFileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    FileBytes out;
-    out.size = static_cast<size_t>(st.st_size);
-    out.data.reset(new (std::nothrow) uint8_t[out.size ? out.size : 1]);
-    bool ok = out.data != nullptr;
-    size_t done = 0;
-    while (ok && done < out.size) {
-        const ssize_t n = ::read(fd, out.data.get() + done, out.size - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;  // a file that got shorter is a failure, not a short result
-        if (ok) done += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    if (!ok) return std::nullopt;
-    return out;
 }
 
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count) {

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -33,18 +31,6 @@ bool CanOpenRead(const std::string& path);
 
 // Reads the whole of a regular file, or nothing on any failure.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
-
-// The bytes of a whole file, in a buffer that is not cleared before the read
-// (for large files, where a cleared vector would touch every page twice).
-struct FileBytes {
-    std::unique_ptr<uint8_t[]> data;
-    size_t size = 0;
-    std::span<const uint8_t> bytes() const { return {data.get(), size}; }
-};
-
-// Reads the whole of a regular file; nothing on any failure, also when the file
-// changes length while it is read.
-std::optional<FileBytes> ReadFileBytes(const std::string& path);
 
 // Reads up to `count` bytes from the start of a regular file into a buffer of
 // exactly `count` bytes; a file shorter than that leaves the rest 0. Nothing on
