@@ -9,33 +9,15 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "core/hex_field_key.h"
+#include "ui/key_filter.h"
+
 namespace torvane::ui {
 namespace {
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
-// Drops every typed character but hex digits and Backspace.
-class HexKeyFilter : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (!key->text().isEmpty() && !AcceptsHexKey(key->key(), key->text())) return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 }  // namespace
-
-bool AcceptsHexKey(int key, const QString& text) {
-    if (key == Qt::Key_Backspace) return true;
-    if (text.size() != 1) return false;
-    const QChar c = text[0];
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
-}
 
 Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* parent)
     : QWidget(parent), list_(list), row_(row), layout_(ComputeRowLayout(scale)) {
@@ -70,7 +52,7 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
     saveOffset_ = new QCheckBox(this);
     name(saveOffset_, row_id::kSaveOffsetData);
 
-    auto* filter = new HexKeyFilter(this);
+    auto* filter = new TypedKeyFilter(AcceptsHexFieldKey, this);
     binOffset_->installEventFilter(filter);
     offsetAddr_->installEventFilter(filter);
 

@@ -62,7 +62,4 @@ private:
     QCheckBox* saveOffset_;
 };
 
-// True when a typed character may enter a hex edit: 0-9, A-F, a-f and Backspace.
-bool AcceptsHexKey(int key, const QString& text);
-
 }  // namespace torvane::ui

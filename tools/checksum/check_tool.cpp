@@ -9,7 +9,7 @@
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 #include "tools/checksum/check_value.h"
-#include "tools/hex_field_key.h"
+#include "core/hex_field_key.h"
 
 namespace torvane {
 namespace {

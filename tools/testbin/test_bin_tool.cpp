@@ -8,7 +8,7 @@
 #include "platform/format.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
-#include "tools/hex_field_key.h"
+#include "core/hex_field_key.h"
 
 namespace torvane {
 namespace {
