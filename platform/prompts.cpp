@@ -8,6 +8,10 @@ void ShowNotice(Prompts& prompts, const std::string& text) {
     prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::None, MessageButtons::Ok});
 }
 
+void ShowInformation(Prompts& prompts, const std::string& text) {
+    prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Information, MessageButtons::Ok});
+}
+
 std::vector<FilterEntry> ParseFilter(const std::string& filter) {
     std::vector<std::string> parts;
     size_t start = 0;

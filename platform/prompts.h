@@ -59,6 +59,9 @@ public:
 // A plain box: the application's name as caption, no icon, an OK button.
 void ShowNotice(Prompts& prompts, const std::string& text);
 
+// The same with an information icon.
+void ShowInformation(Prompts& prompts, const std::string& text);
+
 // Prompts that answer every box with the button that declines (OK, No or
 // Cancel) and cancel every dialog. For callers that must never pause.
 class SilentPrompts final : public Prompts {

@@ -17,10 +17,6 @@ namespace {
 // File lengths are 32-bit values in this tool.
 constexpr uint64_t kMaxCheckFileLength = 0xFFFFFFFFull;
 
-void ShowInformation(Prompts& prompts, const char* text) {
-    prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Information, MessageButtons::Ok});
-}
-
 // Runs the method over the whole file, read in pieces. Nothing when the file
 // cannot be opened or read, is not a regular file or is 4 GiB or larger.
 std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod method) {

@@ -11,13 +11,6 @@
 #include "core/hex_field_key.h"
 
 namespace torvane {
-namespace {
-
-void ShowInformation(Prompts& prompts, const char* text) {
-    prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Information, MessageButtons::Ok});
-}
-
-}  // namespace
 
 std::string TestBinDefaultPath() {
     std::string folder = ProgramFolder();
