@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
+#include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +53,34 @@ bool CanOpenRead(const std::string& path) {
     if (!f) return false;
     std::fclose(f);
     return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    struct stat sa;
+    struct stat sb;
+    const bool aExists = ::stat(a.c_str(), &sa) == 0;
+    const bool bExists = ::stat(b.c_str(), &sb) == 0;
+    if (aExists && bExists) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (aExists != bExists) return false;
+    // Neither exists yet: two spellings of one future file.
+    std::error_code ec1;
+    std::error_code ec2;
+    const std::filesystem::path ca = std::filesystem::weakly_canonical(std::filesystem::path(a), ec1);
+    const std::filesystem::path cb = std::filesystem::weakly_canonical(std::filesystem::path(b), ec2);
+    if (ec1 || ec2) return AbsolutePath(a) == AbsolutePath(b);
+    return ca == cb;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
+    if (ec) return path;
+    std::string normal = absolute.lexically_normal().string();
+    // "/fw/" names the folder; only the root keeps its separator.
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
 }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {

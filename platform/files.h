@@ -29,6 +29,16 @@ bool CanOpenReadWrite(const std::string& path);
 // True when the path names a regular file that can be opened for reading.
 bool CanOpenRead(const std::string& path);
 
+// True when both paths name the same file, however they are spelled: the same
+// file on disk (device and inode, links followed) when both exist, otherwise
+// the same absolute path once ".", ".." and the links of its existing folders
+// are resolved. Two empty paths are not the same file.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The absolute, lexically normal form of a path, taken against the current
+// folder; links are not resolved. An empty path stays empty.
+std::string AbsolutePath(const std::string& path);
+
 // Reads the whole of a regular file, or nothing on any failure.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 

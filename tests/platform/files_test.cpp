@@ -121,5 +121,27 @@ TEST(FilesTest, ShortAppendIsTakenBack) {
     EXPECT_EQ(1001u, FileLength(p).value());
 }
 
+TEST(FilesTest, SameFileSeesThroughSpellingsAndLinks) {
+    TempDir dir;
+    const std::string a = dir.Write("a.bin", std::string("x"));
+    ASSERT_EQ(0, ::symlink(a.c_str(), dir.File("link.bin").c_str()));
+    ASSERT_EQ(0, ::link(a.c_str(), dir.File("hard.bin").c_str()));
+    ASSERT_EQ(0, ::mkdir(dir.File("sub").c_str(), 0755));
+    EXPECT_TRUE(SameFile(a, dir.path() + "/./sub/../a.bin"));
+    EXPECT_TRUE(SameFile(a, dir.File("link.bin")));
+    EXPECT_TRUE(SameFile(a, dir.File("hard.bin")));
+    EXPECT_FALSE(SameFile(a, dir.Write("b.bin", std::string("x"))));
+    // A file that does not exist yet: the same when the paths resolve alike.
+    EXPECT_TRUE(SameFile(dir.File("new.bin"), dir.path() + "//./new.bin"));
+    EXPECT_FALSE(SameFile(dir.File("new.bin"), a));
+    EXPECT_FALSE(SameFile("", ""));
+}
+
+TEST(FilesTest, AbsolutePathIsNormal) {
+    EXPECT_EQ("/a/c", AbsolutePath("/a/b/../c/"));
+    EXPECT_EQ("", AbsolutePath(""));
+    EXPECT_EQ('/', AbsolutePath("x.hex").front());
+}
+
 }  // namespace
 }  // namespace torvane

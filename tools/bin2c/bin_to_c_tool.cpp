@@ -1,7 +1,6 @@
 #include "tools/bin2c/bin_to_c_tool.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -15,12 +14,6 @@ namespace {
 bool Fail(Prompts& prompts, const char* text, MessageIcon icon = MessageIcon::Exclamation) {
     prompts.Show(MessageBox{text, kBinToCErrorCaption, icon, MessageButtons::Ok});
     return false;
-}
-
-// True when both paths name one existing file, however they are spelled.
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), ec) && !ec;
 }
 
 }  // namespace
