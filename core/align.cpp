@@ -1,13 +1,14 @@
 #include "core/align.h"
 
+#include <vector>
+
 #include "core/hex_to_bin.h"
 #include "core/workspace.h"
-#include "platform/files.h"
-#include "platform/prompts.h"
+#include "platform/sized_files.h"
 
 namespace torvane {
 
-AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int32_t size, int k) {
+AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     BatchSelection& sel = ws.selection();
     OperationLog& log = ws.log();
     FileEntry& e = sel.Entry(k);
@@ -25,37 +26,43 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int32_t si
         return AlignOutcome::Failed;
     }
 
-    const uint32_t alignment = 1u << e.PolishType;  // 2, 4 or 8
-    const uint32_t remainder = static_cast<uint32_t>(size) % alignment;
-    const uint32_t padding = alignment - remainder;
-    if (remainder == 0) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：文件%s长度%d已经是%d字节的整数倍，无需对齐\r\n", e.FileNo, step,
-                   name, size, static_cast<int>(alignment));
-        ++step;
-        return AlignOutcome::NotNeeded;
+    // The padding comes from the length of the file as it is now, measured and
+    // padded under a lock: a length recorded earlier may be stale (a reload that
+    // refused the file keeps the old one), and a second program padding the same
+    // file must not pad it twice.
+    const int alignment = 1 << e.PolishType;  // 2, 4 or 8
+    const PadResult pad = PadFileEnd(path, static_cast<uint32_t>(alignment), FillByte(e.PolishData));
+    const int32_t before = static_cast<int32_t>(pad.oldLength);
+    const int32_t after = static_cast<int32_t>(pad.newLength);
+    switch (pad.status) {
+        case PadStatus::OpenFailed:
+            log.Append(log.LineCount(), "文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
+            return AlignOutcome::Failed;
+        case PadStatus::NotNeeded:
+            log.Append(log.LineCount(), "文件%d：#第%d步：文件%s长度%d已经是%d字节的整数倍，无需对齐\r\n", e.FileNo,
+                       step, name, before, alignment);
+            ++step;
+            return AlignOutcome::NotNeeded;
+        case PadStatus::WriteFailed:
+        case PadStatus::Padded: break;
     }
-    if (!CanOpenReadWrite(path)) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
-        return AlignOutcome::Failed;
-    }
-    log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, size);
+    // Nothing is read: the line reports the length found.
+    log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, before);
     ++step;
-
-    if (!AppendFill(path, FillByte(e.PolishData), padding)) {
+    if (pad.status == PadStatus::WriteFailed) {
         log.Append(log.LineCount(), "文件%d：#第%d步：文件%s %d字节对齐失败，填充数据写入出错！\r\n", e.FileNo, step,
-                   name, static_cast<int>(alignment));
+                   name, alignment);
         return AlignOutcome::Failed;
     }
-    const int32_t padded = static_cast<int32_t>(static_cast<uint32_t>(size) + padding);
     log.Append(log.LineCount(), "文件%d：#第%d步：文件%s %d字节对齐成功, 对齐后文件的长度由%d变为%d\r\n", e.FileNo,
-               step, name, static_cast<int>(alignment), size, padded);
+               step, name, alignment, before, after);
 
     if (e.FileType == kHexFile) {
-        sel.ConvertedSize[static_cast<size_t>(k)] += static_cast<int32_t>(padding);
+        sel.ConvertedSize[static_cast<size_t>(k)] = after;
     } else {
-        e.FileSize += static_cast<int32_t>(padding);
+        e.FileSize = after;
         // The row's own entry still holds the old size, so the reload reports it.
-        ws.rows().SendCommand(sel.Rows[static_cast<size_t>(k)], static_cast<int>(RowCommand::Reload));
+        ws.rows().ReloadEntry(sel.Rows[static_cast<size_t>(k)]);
     }
     return AlignOutcome::Padded;
 }
@@ -67,7 +74,7 @@ bool AlignBatch(Workspace& ws) {
 
     log.Add("***************对齐操作***************\r\n");
     int last = -1;
-    bool allDone = true;
+    std::vector<int32_t> failed;
     for (int k = 0; k < sel.Count; ++k) {
         const FileEntry& e = sel.Entry(k);
         AlignOutcome outcome;
@@ -75,22 +82,22 @@ bool AlignBatch(Workspace& ws) {
             if (!ConvertHexFile(ws, k)) {
                 log.Append(log.LineCount(), "***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
                 log.Add("");
-                allDone = false;
+                failed.push_back(e.FileNo);
                 continue;
             }
-            outcome = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)],
-                                       sel.ConvertedSize[static_cast<size_t>(k)], k);
+            outcome = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)], k);
         } else {
-            outcome = AlignFileOutcome(ws, e.FileName, e.FileSize, k);
+            outcome = AlignFileOutcome(ws, e.FileName, k);
         }
         if (outcome == AlignOutcome::Padded) {
             last = k;
             log.Append(log.LineCount(), "***文件%d：%s对齐成功！***\r\n", e.FileNo, e.FileName.c_str());
         } else {
-            // A file that needed no padding also gets the failure summary.
+            // A file that needed no padding also gets the failure summary, but
+            // it is not named as failed at the end: nothing was left undone.
             log.Append(log.LineCount(), "***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
         }
-        if (outcome == AlignOutcome::Failed) allDone = false;
+        if (outcome == AlignOutcome::Failed) failed.push_back(e.FileNo);
         log.Add("");
     }
 
@@ -100,7 +107,7 @@ bool AlignBatch(Workspace& ws) {
         const FileEntry& e = sel.Entry(last);
         ws.OutputFileText = e.FileType == kHexFile ? BinFileNameFor(e.FileName) : e.FileName;
     }
-    return allDone;
+    return ws.ReportFailedFiles(failed);
 }
 
 }  // namespace torvane

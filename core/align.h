@@ -14,19 +14,22 @@ enum class AlignOutcome {
 };
 
 // Pads the file of the k-th selected file at its end to a multiple of its
-// alignment, with its fill byte, computed from the known length `size`. Logs its
+// alignment, with its fill byte, computed from the file's length when it is
+// opened (not from a length recorded earlier, which may be stale). Logs its
 // steps, continuing StepNo[k] for a HEX entry and restarting it for a BIN entry.
-// A padded BIN entry's row is reloaded, which reports its changed size.
-AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int32_t size, int k);
+// The new length goes to ConvertedSize[k] (HEX entry) or to the working copy's
+// FileSize, and a padded BIN entry's row is reloaded, which reports its change.
+AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k);
 
 // "对齐BIN文件": pads every selected file (a HEX file's BIN file after converting
 // it). The output-file text shows the file padded last. True when at least one
-// file was selected and each was padded or needed no padding.
+// file was selected and each was padded or needed no padding; otherwise a
+// warning names the rows that failed.
 bool AlignBatch(Workspace& ws);
 
 // The same, true when padding was written.
-inline bool AlignFile(Workspace& ws, const std::string& path, int32_t size, int k) {
-    return AlignFileOutcome(ws, path, size, k) == AlignOutcome::Padded;
+inline bool AlignFile(Workspace& ws, const std::string& path, int k) {
+    return AlignFileOutcome(ws, path, k) == AlignOutcome::Padded;
 }
 
 }  // namespace torvane

@@ -7,24 +7,38 @@
 #include "core/align.h"
 #include "core/decode_hex.h"
 #include "core/workspace.h"
-#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
 
 namespace torvane {
 
 std::string BinFileNameFor(const std::string& hexFileName) {
-    std::string bytes = ToCodePage(hexFileName);
-    if (bytes.size() < 3) return FromCodePage(bytes + "BIN");
-    bytes.replace(bytes.size() - 3, 3, "BIN");
-    return FromCodePage(bytes);
+    // Made from the path's own bytes: "hex" and "BIN" are ASCII, so the name is
+    // the same in every code page, and two inputs never share one output.
+    std::string name = hexFileName;
+    if (name.size() < 3) return name + "BIN";
+    name.replace(name.size() - 3, 3, "BIN");
+    return name;
 }
 
-std::optional<std::vector<uint8_t>> ReadRecordedSize(const std::string& path, int32_t size) {
-    // No row accepts a file above 2 MiB, and no placement can use more than the
-    // merged image, so the buffer never needs to grow past that.
-    const size_t count = static_cast<size_t>(std::clamp<int64_t>(size, 0, kSourceReadLimit));
-    return ReadFilePrefix(path, count);
+SizedRead ReadRecordedFile(const std::string& path, int32_t size, uint64_t limit) {
+    SizedRead read;
+    if (size < 0 || static_cast<uint64_t>(size) > limit) {
+        // No row records such a size for a file it could load: whatever is on
+        // disk now is not what was chosen.
+        const std::optional<uint64_t> length = FileLength(path);
+        if (!length) return read;
+        read.status = SizedReadStatus::SizeChanged;
+        read.actualLength = *length;
+        return read;
+    }
+    return ReadExpectedSize(path, static_cast<uint64_t>(size));
+}
+
+void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::string& path, int32_t recorded,
+                    uint64_t actual) {
+    log.Append(log.LineCount(), kFileChangedFormat, fileNo, step, path.c_str(), recorded,
+               static_cast<unsigned long long>(actual));
 }
 
 bool ConvertHexFile(Workspace& ws, int k) {
@@ -35,13 +49,16 @@ bool ConvertHexFile(Workspace& ws, int k) {
     const char* name = e.FileName.c_str();
     step = 1;
 
-    if (!CanOpenRead(e.FileName)) {
+    // The file is read at the size recorded when it was chosen; a file
+    // replaced since then is refused rather than converted in part.
+    const SizedRead text = CanOpenRead(e.FileName) ? ReadRecordedFile(e.FileName, e.FileSize, kChooseSizeLimit)
+                                                   : SizedRead{};
+    if (text.status == SizedReadStatus::Unreadable) {
         log.Append(log.LineCount(), "文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
         return false;
     }
-    const std::optional<std::vector<uint8_t>> text = ReadRecordedSize(e.FileName, e.FileSize);
-    if (!text) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
+    if (text.status == SizedReadStatus::SizeChanged) {
+        LogChangedFile(log, e.FileNo, step, e.FileName, e.FileSize, text.actualLength);
         return false;
     }
     log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, e.FileSize);
@@ -49,7 +66,7 @@ bool ConvertHexFile(Workspace& ws, int k) {
 
     HexImage image;
     const HexDecodeResult decoded =
-        DecodeHex(text->data(), static_cast<uint32_t>(text->size()), image, ws.prompts());
+        DecodeHex(text.bytes.data(), static_cast<uint32_t>(text.bytes.size()), image, ws.prompts());
     if (decoded.code == 0) {
         log.Append(log.LineCount(), "文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);
         return false;
@@ -104,33 +121,33 @@ bool HexToBinBatch(Workspace& ws) {
 
     log.Add("***************hex转bin操作***************\r\n");
     int last = -1;
-    bool allDone = true;
+    std::vector<int32_t> failed;
     for (int k = 0; k < sel.Count; ++k) {
         const FileEntry& e = sel.Entry(k);
         if (e.FileType == kBinFile) {
             log.Append(log.LineCount(), "文件%d：#第1步：该文件已经是Bin文件\r\n", e.FileNo);
             log.Append(log.LineCount(), "***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
             log.Add("");
-            allDone = false;
+            failed.push_back(e.FileNo);
             continue;
         }
         if (ConvertHexFile(ws, k)) {
             last = k;
             if (e.PolishType != kAlign1) {
-                // The summary stays the success line whatever the padding did.
-                const AlignOutcome padded = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)],
-                                                             sel.ConvertedSize[static_cast<size_t>(k)], k);
-                if (padded == AlignOutcome::Failed) allDone = false;
+                // The summary stays the success line whatever the padding did;
+                // a padding that failed is still named at the end.
+                const AlignOutcome padded = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)], k);
+                if (padded == AlignOutcome::Failed) failed.push_back(e.FileNo);
             }
             log.Append(log.LineCount(), "***文件%d:%s转换为Bin文件成功！***\r\n", e.FileNo, e.FileName.c_str());
         } else {
             log.Append(log.LineCount(), "***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
-            allDone = false;
+            failed.push_back(e.FileNo);
         }
         log.Add("");
     }
     ws.OutputFileText = last >= 0 ? sel.ConvertedName[static_cast<size_t>(last)] : std::string();
-    return allDone;
+    return ws.ReportFailedFiles(failed);
 }
 
 }  // namespace torvane

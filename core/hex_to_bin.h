@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/sized_files.h"
+
 namespace torvane {
 
+class OperationLog;
 class Workspace;
 
-// The BIN file written for a HEX file: the name's last three bytes, in the
-// system code page, replaced by "BIN" (/fw/app.hex becomes /fw/app.BIN).
+// The BIN file written for a HEX file: the name's last three bytes replaced by
+// "BIN" (/fw/app.hex becomes /fw/app.BIN).
 std::string BinFileNameFor(const std::string& hexFileName);
 
 // Converts the k-th selected file of the workspace's BatchSelection into its BIN
@@ -21,14 +24,18 @@ bool ConvertHexFile(Workspace& ws, int k);
 // "HEX转BIN": converts every selected HEX file and pads it to its alignment.
 // The output-file text shows the BIN file converted last. True when at least one
 // file was selected and every one of them was converted (and padded, where its
-// alignment asks for it).
+// alignment asks for it); otherwise a warning names the rows that were not.
 bool HexToBinBatch(Workspace& ws);
 
-// Reads the size recorded for a source file into a zero-filled buffer of that
-// size (at most kSourceReadLimit bytes): a shorter file leaves the rest zero, and
-// nothing is read past its end. Nothing when the file cannot be read.
-inline constexpr int64_t kSourceReadLimit = 0x600000;
-std::optional<std::vector<uint8_t>> ReadRecordedSize(const std::string& path, int32_t size);
+// A source file read at the size recorded for it. A recorded size outside
+// 0..limit is one no row could hold: such a file counts as changed, unread.
+SizedRead ReadRecordedFile(const std::string& path, int32_t size, uint64_t limit);
+
+// The step line of a file that is not the length recorded when it was chosen.
+inline constexpr const char* kFileChangedFormat =
+    "文件%d：#第%d步：文件%s在选择后已被改变（记录的大小为%d字节，现在为%llu字节），请重新选择该文件\r\n";
+void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::string& path, int32_t recorded,
+                    uint64_t actual);
 
 inline constexpr const char* kSelectOneFileMessage = "请选择至少一个目标文件！";
 

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
+#include "platform/sized_files.h"
 
 namespace torvane {
 namespace {
@@ -44,6 +45,7 @@ bool MergeBatch(Workspace& ws) {
 
     log.Add("***************合并操作***************\r\n");
     MergeState m;
+    std::vector<int32_t> leftOut;  // FileNo of each selected file the image lacks
     auto cancel = [&] {
         log.Add("#第1步：取消合并\r\n");
         return false;
@@ -59,6 +61,7 @@ bool MergeBatch(Workspace& ws) {
         if (e.FileType == kHexFile) {
             if (!ConvertHexFile(ws, k)) {
                 log.Add("");
+                leftOut.push_back(e.FileNo);
                 continue;
             }
             source = sel.ConvertedName[static_cast<size_t>(k)];
@@ -67,13 +70,22 @@ bool MergeBatch(Workspace& ws) {
         const char* name = source.c_str();
 
         // A recorded size that no row could have produced counts as unreadable.
-        std::optional<std::vector<uint8_t>> bytes;
-        if (size >= 0 && CanOpenReadWrite(source)) bytes = ReadRecordedSize(source, size);
-        if (!bytes) {
+        SizedRead read;
+        if (size >= 0 && CanOpenReadWrite(source)) read = ReadRecordedFile(source, size, kMergedImageSize);
+        if (read.status == SizedReadStatus::Unreadable) {
             log.Append(log.LineCount(), "文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
             log.Add("");
             return false;
         }
+        if (read.status == SizedReadStatus::SizeChanged) {
+            // Placed at its recorded size it would match neither version of the
+            // file: it is left out, and the end of the merge says so.
+            LogChangedFile(log, e.FileNo, step, source, size, read.actualLength);
+            log.Add("");
+            leftOut.push_back(e.FileNo);
+            continue;
+        }
+        const std::vector<uint8_t>* bytes = &read.bytes;
         log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已读取%d数据\r\n", e.FileNo, step, name, size);
         ++step;
 
@@ -165,6 +177,15 @@ bool MergeBatch(Workspace& ws) {
     if (!WriteWholeFile(output, m.image.data(), static_cast<size_t>(m.L))) {
         ShowNotice(prompts, kMergeWriteFailedMessage);
         log.Append(log.LineCount(), "***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());
+        log.Add("");
+        return false;
+    }
+    if (!leftOut.empty()) {
+        // An image without one of its files would pass for the whole one.
+        const std::string missing = FileNoList(leftOut);
+        ShowWarning(prompts, Format(kMergeIncompleteFormat, missing.c_str()));
+        log.Append(log.LineCount(), "***文件合并未完成！合并后的文件存于%s,大小为%d字节，其中缺少%s！***\r\n",
+                   output.c_str(), static_cast<int32_t>(m.L), missing.c_str());
         log.Add("");
         return false;
     }

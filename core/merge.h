@@ -15,11 +15,17 @@ inline constexpr const char* kSelectTwoFilesMessage = "请选择至少两个目�
 inline constexpr const char* kMergeDoneMessage = "合并成功!";
 inline constexpr const char* kMergeWriteFailedMessage = "合并文件写入失败！";
 inline constexpr const char* kMergeQuestionCaption = "提示";
+// The image was written, but a selected file is not in it.
+inline constexpr const char* kMergeIncompleteFormat =
+    "合并文件已写入，但以下文件未能合并：%s\r\n合并后的文件缺少这些文件的数据，详细原因请查看操作记录。";
 
 // "合并BIN文件": places every selected file at its BINOffset in one image (HEX
 // files are converted first), fills the gaps and writes the image to the
 // output-file text's path. Asks through the workspace's Prompts when a file
-// overlaps the one before it or would pass 6 MiB. True when the file was written.
+// overlaps the one before it or would pass 6 MiB. True when the file was written
+// with every selected file in it; a written image that lacks one (a HEX file
+// that could not be converted, a file changed since it was chosen) ends with a
+// warning naming the rows left out instead of "合并成功!".
 bool MergeBatch(Workspace& ws);
 
 }  // namespace torvane

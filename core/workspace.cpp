@@ -1,5 +1,8 @@
 #include "core/workspace.h"
 
+#include "core/hex_to_bin.h"
+#include "platform/files.h"
+#include "platform/format.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 
@@ -38,9 +41,43 @@ bool Workspace::GatherBatch(int atLeast, const char* tooFewMessage) {
     ResetSelection(selection_);
     ResetConverted(selection_);
     GatherSelection(selection_, rows_);
-    if (selection_.Count >= atLeast) return true;
-    ShowNotice(prompts_, tooFewMessage);
+    if (selection_.Count < atLeast) {
+        ShowNotice(prompts_, tooFewMessage);
+        return false;
+    }
+    return OutputsAreNotInputs();
+}
+
+bool Workspace::OutputsAreNotInputs() {
+    // Compared as files, not as texts: "./x", links and other spellings of one
+    // file count as the same.
+    for (int k = 0; k < selection_.Count; ++k) {
+        const FileEntry& hex = selection_.Entry(k);
+        if (hex.FileType != kHexFile) continue;
+        const std::string output = BinFileNameFor(hex.FileName);
+        for (int j = 0; j < selection_.Count; ++j) {
+            const FileEntry& other = selection_.Entry(j);
+            if (!SameFile(output, other.FileName)) continue;
+            ShowNotice(prompts_, Format(kOutputIsInputFormat, hex.FileNo, output.c_str(), other.FileNo, other.FileNo));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Workspace::ReportFailedFiles(const std::vector<int32_t>& fileNos) {
+    if (fileNos.empty()) return true;
+    ShowWarning(prompts_, Format(kFilesFailedFormat, FileNoList(fileNos).c_str()));
     return false;
+}
+
+std::string FileNoList(const std::vector<int32_t>& fileNos) {
+    std::string list;
+    for (const int32_t no : fileNos) {
+        if (!list.empty()) list += "、";
+        list += Format("文件%d", no);
+    }
+    return list;
 }
 
 void Workspace::ClearList() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/batch_selection.h"
 #include "core/file_list.h"
@@ -31,6 +32,14 @@ inline constexpr int kAlignCommand = 32784;
 }  // namespace main_id
 
 inline constexpr const char* kClearListQuestion = "确认要清空文件列表吗？";
+
+// A batch whose conversion output is another selected row's file would
+// replace that file before it is read (row of the HEX file, the output path,
+// the other row twice).
+inline constexpr const char* kOutputIsInputFormat =
+    "文件%d转换生成的%s与文件%d是同一个文件，继续操作将覆盖文件%d，操作已取消！";
+// The end of a HEX-to-BIN or align batch in which a row did not succeed.
+inline constexpr const char* kFilesFailedFormat = "以下文件未能完成操作：%s\r\n详细原因请查看操作记录。";
 inline constexpr const char* kClearListCaption = "温馨提示";
 
 // Everything the main window owns that is not a widget. The window shows this
@@ -77,18 +86,29 @@ public:
 
     // The start of every batch operation: resets the BatchSelection (with its
     // converted files) and gathers the selected rows. False, after showing
-    // `tooFewMessage`, when fewer than `atLeast` files are selected.
+    // `tooFewMessage`, when fewer than `atLeast` files are selected, or after
+    // showing kOutputIsInputFormat when a HEX row's BIN file is the file of a
+    // selected row: nothing has been written then.
     bool GatherBatch(int atLeast, const char* tooFewMessage);
+
+    // Ends a HEX-to-BIN or align batch: a warning naming every row (by FileNo)
+    // whose file did not succeed, nothing when all did. True when all did.
+    bool ReportFailedFiles(const std::vector<int32_t>& fileNos);
 
     // "清空文件列表信息": asks, then clears every row.
     void ClearList();
 
 private:
+    bool OutputsAreNotInputs();
+
     Prompts& prompts_;
     WorkMode mode_ = WorkMode::HexToBinMode;
     FileList rows_;
     BatchSelection selection_;
     OperationLog log_;
 };
+
+// "文件1、文件3": rows named by FileNo, as the messages name them.
+std::string FileNoList(const std::vector<int32_t>& fileNos);
 
 }  // namespace torvane

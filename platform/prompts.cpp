@@ -12,6 +12,10 @@ void ShowInformation(Prompts& prompts, const std::string& text) {
     prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Information, MessageButtons::Ok});
 }
 
+void ShowWarning(Prompts& prompts, const std::string& text) {
+    prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Exclamation, MessageButtons::Ok});
+}
+
 std::vector<FilterEntry> ParseFilter(const std::string& filter) {
     std::vector<std::string> parts;
     size_t start = 0;

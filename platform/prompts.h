@@ -62,6 +62,9 @@ void ShowNotice(Prompts& prompts, const std::string& text);
 // The same with an information icon.
 void ShowInformation(Prompts& prompts, const std::string& text);
 
+// The same with an exclamation icon: the work ended, but not all of it was done.
+void ShowWarning(Prompts& prompts, const std::string& text);
+
 // Prompts that answer every box with the button that declines (OK, No or
 // Cancel) and cancel every dialog. For callers that must never pause.
 class SilentPrompts final : public Prompts {

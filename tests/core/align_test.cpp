@@ -73,6 +73,7 @@ TEST_F(AlignTest, AlreadyAlignedFileIsUntouchedAndEmptiesTheOutput) {
 TEST_F(AlignTest, OneByteChoiceIsRefusedAtStepOne) {
     const std::string p = WriteAndChoose(0, "one.bin", std::string(1001, 'o'));
     Row(0).PolishTypeIndex = 0;
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(AlignBatch(ws));
     EXPECT_EQ((Lines{"***************对齐操作***************", "文件1：#第1步：对齐失败！原因：选择了1字节对齐",
                      "***文件1：" + p + "对齐失败！***", ""}),
@@ -83,6 +84,7 @@ TEST_F(AlignTest, OneByteChoiceIsRefusedAtStepOne) {
 TEST_F(AlignTest, NoAlignmentChosenIsRefused) {
     const std::string p = WriteAndChoose(0, "none.bin", std::string(1001, 'n'));
     Row(0).PolishTypeIndex = -1;  // what a project file without the key leaves
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(AlignBatch(ws));
     EXPECT_EQ("文件1：#第1步：对齐失败！原因：未选择对齐长度", LogLines()[1]);
     EXPECT_EQ(1001u, ReadBytes(p).size());
@@ -105,6 +107,7 @@ TEST_F(AlignTest, HexEntryIsConvertedThenItsBinPadded) {
 
 TEST_F(AlignTest, FailedConversionIsTheFailureSummary) {
     const std::string hex = WriteAndChoose(0, "bad.hex", std::string(":00000001"));
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(AlignBatch(ws));
     const Lines lines = LogLines();
     EXPECT_EQ("***文件1：" + hex + "对齐失败！***", lines[3]);
@@ -113,6 +116,7 @@ TEST_F(AlignTest, FailedConversionIsTheFailureSummary) {
 TEST_F(AlignTest, UnopenableFileIsALogLineWithoutPath) {
     const std::string p = WriteAndChoose(0, "gone.bin", std::string(1001, 'g'));
     ASSERT_EQ(0, ::chmod(p.c_str(), 0444));
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(AlignBatch(ws));
     EXPECT_EQ("文件1：#第1步：文件读取数据失败", LogLines()[1]);
     EXPECT_EQ(1001u, ReadBytes(p).size());
@@ -126,6 +130,7 @@ TEST_F(AlignTest, PaddingThatCannotBeWrittenIsAFailureAndLeavesTheFile) {
     struct rlimit tight = old;
     tight.rlim_cur = 1002;  // room for one of the three padding bytes
     ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &tight));
+    ExpectFailedFiles("文件1");
     const bool ok = AlignBatch(ws);
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
@@ -134,6 +139,21 @@ TEST_F(AlignTest, PaddingThatCannotBeWrittenIsAFailureAndLeavesTheFile) {
     EXPECT_EQ("***文件1：" + p + "对齐失败！***", LogLines()[3]);
     EXPECT_EQ(1001u, ReadBytes(p).size());
     EXPECT_EQ("", ws.OutputFileText);
+}
+
+TEST_F(AlignTest, PaddingComesFromTheFilesLengthNotARecordedOne) {
+    // Over 1 MiB, the reload after the first padding refuses the file, and the
+    // row keeps its old size: the second run must still see the padded file.
+    const std::string p = WriteAndChoose(0, "big.bin", std::string(0x180001, 'b'));
+    prompts.ExpectNotice("文件1大于1M,加载失败!");
+    EXPECT_TRUE(AlignBatch(ws));
+    ASSERT_EQ(0x180004u, ReadBytes(p).size());
+    ASSERT_EQ("1572865", Row(0).FileSizeText);
+
+    const int from = ws.log().LineCount();
+    EXPECT_TRUE(AlignBatch(ws));
+    EXPECT_EQ("文件1：#第1步：文件" + p + "长度1572868已经是4字节的整数倍，无需对齐", LogLines(from)[1]);
+    EXPECT_EQ(0x180004u, ReadBytes(p).size());
 }
 
 TEST_F(AlignTest, NothingSelectedShowsTheMessage) {

@@ -22,6 +22,7 @@ TEST(BinFileNameTest, ReplacesTheLastThreeBytes) {
     EXPECT_EQ("/固件/应用.BIN", BinFileNameFor("/固件/应用.hex"));
     ASSERT_TRUE(SetCodePage("GBK"));
     EXPECT_EQ("/固件/应用.BIN", BinFileNameFor("/固件/应用.hex"));
+    EXPECT_EQ("/fw/\xe2\x82\xac.BIN", BinFileNameFor("/fw/\xe2\x82\xac.hex"));  // no GBK form
     SetCodePage("");
 }
 
@@ -29,6 +30,7 @@ TEST_F(HexToBinTest, WorkedExampleLogsEveryLine) {
     const std::string hex = WriteAndChoose(0, "app.hex", test::HexBlock(0, 512));
     Row(0).PolishTypeIndex = 0;
     const std::string bin = WriteAndChoose(1, "data.bin", std::string(10, 'd'));
+    ExpectFailedFiles("文件2");
     EXPECT_TRUE(!HexToBinBatch(ws));  // the BIN row counts as not converted
     const std::string size = std::to_string(test::HexBlock(0, 512).size());
     EXPECT_EQ((Lines{
@@ -69,6 +71,7 @@ TEST_F(HexToBinTest, FlashBaseFileKeepsOrDropsTheDataBeforeItsOffset) {
     Row(0).SaveOffsetData = true;
     std::remove(dir.File("app.BIN").c_str());
     const int from = ws.log().LineCount();
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！", LogLines(from)[2]);
     EXPECT_FALSE(test::Exists(dir.File("app.BIN")));
@@ -97,6 +100,7 @@ TEST_F(HexToBinTest, LowOffsetKeepsZerosBeforeTheData) {
 TEST_F(HexToBinTest, OffsetPlusImageEndIsComparedNotTheLength) {
     WriteAndChoose(0, "app.hex", test::HexBlock(0x100000, 0xC0000, 32));
     Row(0).PolishTypeIndex = 0;
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_NE(std::string::npos, LogLines()[2].find("偏移地址太大"));
 }
@@ -118,6 +122,7 @@ TEST_F(HexToBinTest, AFailedFileDoesNotStopTheOthers) {
     WriteAndChoose(1, "b.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
     WriteAndChoose(2, "c.hex", test::HexBlock(0, 32));
     for (int r = 0; r < 3; ++r) Row(r).PolishTypeIndex = 0;
+    ExpectFailedFiles("文件2");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_TRUE(test::Exists(dir.File("a.BIN")));
     EXPECT_FALSE(test::Exists(dir.File("b.BIN")));
@@ -129,6 +134,7 @@ TEST_F(HexToBinTest, AFailedFileDoesNotStopTheOthers) {
 
 TEST_F(HexToBinTest, UpperCaseHexIsAlreadyABinFile) {
     const std::string p = WriteAndChoose(0, "APP.HEX", test::HexBlock(0, 16));
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ((Lines{"***************hex转bin操作***************", "文件1：#第1步：该文件已经是Bin文件",
                      "***文件1：" + p + "转换为Bin文件失败！***", ""}),
@@ -155,17 +161,42 @@ TEST_F(HexToBinTest, AlignmentStepsFollowTheConversion) {
 TEST_F(HexToBinTest, UnreadableSourceIsALogLine) {
     const std::string p = WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
     std::remove(p.c_str());
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ("文件1：#第1步：文件" + p + "读取数据失败", LogLines()[1]);
 }
 
-TEST_F(HexToBinTest, ShorterFileThanRecordedReadsAsZerosPastItsEnd) {
+TEST_F(HexToBinTest, FileOfAnotherLengthThanRecordedIsRefused) {
     const std::string text = test::HexBlock(0, 16);
     const std::string p = WriteAndChoose(0, "app.hex", text);
     Row(0).PolishTypeIndex = 0;
-    Row(0).FileSizeText = std::to_string(text.size() + 5000);  // as a hand-edited project might say
+    dir.Write("app.hex", text.substr(0, text.size() - 13) + test::EndRecord() + test::EndRecord());
+    ExpectFailedFiles("文件1");
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ("文件1：#第1步：文件" + p + "在选择后已被改变（记录的大小为" + std::to_string(text.size()) +
+                  "字节，现在为" + std::to_string(text.size() + 13) + "字节），请重新选择该文件",
+              LogLines()[1]);
+    EXPECT_FALSE(test::Exists(dir.File("app.BIN")));
+}
+
+TEST_F(HexToBinTest, ConversionOutputThatIsAnotherRowsFileIsRefused) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
+    const std::string bin = WriteAndChoose(1, "app.BIN", std::string("mine"));
+    prompts.ExpectNotice("文件1转换生成的" + bin + "与文件2是同一个文件，继续操作将覆盖文件2，操作已取消！");
+    EXPECT_FALSE(HexToBinBatch(ws));
+    EXPECT_EQ("mine", test::ReadText(bin));
+}
+
+TEST_F(HexToBinTest, NamesComeFromThePathsOwnBytes) {
+    // Neither name survives a code-page round trip; both keep their own BIN.
+    WriteAndChoose(0, "x\xff.hex", test::HexBlock(0, 16));
+    WriteAndChoose(1, "x\xfe.hex", test::HexBlock(0, 32));
+    Row(0).PolishTypeIndex = 0;
+    Row(1).PolishTypeIndex = 0;
     EXPECT_TRUE(HexToBinBatch(ws));
-    EXPECT_EQ(16u, ReadBytes(dir.File("app.BIN")).size());
+    EXPECT_EQ(16u, ReadBytes(dir.File("x\xff.BIN")).size());
+    EXPECT_EQ(32u, ReadBytes(dir.File("x\xfe.BIN")).size());
+    EXPECT_FALSE(test::Exists(dir.File("x?.BIN")));
 }
 
 TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
@@ -173,6 +204,7 @@ TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
     Row(0).PolishTypeIndex = 0;
     // A folder where the BIN file should go cannot be replaced by a file.
     ASSERT_EQ(0, ::mkdir(dir.File("app.BIN").c_str(), 0755));
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     const Lines lines = LogLines();
     EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：文件" + dir.File("app.BIN") + "写入失败！", lines[2]);
@@ -185,6 +217,7 @@ TEST_F(HexToBinTest, FailedWriteKeepsAnEarlierBin) {
     Row(0).PolishTypeIndex = 0;
     const std::string bin = dir.Write("app.BIN", std::string("earlier output"));
     ASSERT_EQ(0, ::chmod(bin.c_str(), 0444));
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ("earlier output", test::ReadText(bin));
     EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：文件" + bin + "写入失败！", LogLines()[2]);
@@ -195,6 +228,7 @@ TEST_F(HexToBinTest, OffsetPastTheDataIsRefusedWithoutWriting) {
     Row(0).PolishTypeIndex = 0;
     Row(0).SaveOffsetData = false;
     Row(0).OffsetAddrText = "00005000";  // as an imported project might say
+    ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：偏移地址0x00005000超出HEX文件的数据范围！", LogLines()[2]);
     EXPECT_FALSE(test::Exists(dir.File("app.BIN")));

@@ -39,6 +39,11 @@ protected:
     }
 
     void ExpectDone() { prompts.ExpectNotice("合并成功!"); }
+    void ExpectIncomplete(const std::string& files) {
+        prompts.ExpectBox("合并文件已写入，但以下文件未能合并：" + files +
+                              "\r\n合并后的文件缺少这些文件的数据，详细原因请查看操作记录。",
+                          ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Exclamation);
+    }
 
     std::vector<uint8_t> Output() const { return ReadBytes(dir.File("out.bin")); }
 };
@@ -153,15 +158,19 @@ TEST_F(MergeTest, SizeQuestionForTheFirstFileNamesTheImageStart) {
     EXPECT_EQ(0x20u, Output().size());
 }
 
-TEST_F(MergeTest, FailedHexConversionLeavesTheFileOutAndStillSucceeds) {
-    const std::string hex = WriteAndChoose(0, "bad.hex", std::string(":00000001"));
+TEST_F(MergeTest, ImageWithoutAFailedHexFileIsWrittenButNotASuccess) {
+    const std::string hex = WriteAndChoose(0, "boot.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
     Bin(1, "b.bin", 16, 0xBB, "10", 1);
-    ExpectDone();
-    EXPECT_TRUE(MergeBatch(ws));
+    ExpectIncomplete("文件1");
+    EXPECT_FALSE(MergeBatch(ws));
     const std::vector<uint8_t> out = Output();
     ASSERT_EQ(0x20u, out.size());
     EXPECT_EQ(0xFF, out[0]);
     EXPECT_EQ(0xBB, out[0x10]);
+    const Lines lines = LogLines();
+    EXPECT_EQ("***文件合并未完成！合并后的文件存于" + dir.File("out.bin") + ",大小为32字节，其中缺少文件1！***",
+              lines[lines.size() - 2]);
+    for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("合并成功")) << line;
 }
 
 TEST_F(MergeTest, HexFilesAreConvertedAndTheirStepsContinue) {
@@ -251,20 +260,64 @@ TEST_F(MergeTest, OutputOnAFullDeviceIsAFailure) {
     EXPECT_FALSE(MergeBatch(ws));
 }
 
-TEST_F(MergeTest, BinFileShorterThanRecordedReadsAsZeros) {
+TEST_F(MergeTest, FileReplacedSinceItWasChosenIsLeftOut) {
     const std::string a = Bin(0, "a.bin", 16, 0xAA, "0");
     Bin(1, "b.bin", 16, 0xBB, "10");
-    test::TempDir other;
-    std::FILE* f = std::fopen(a.c_str(), "wb");  // the file shrinks after choosing
-    std::fputs("xy", f);
-    std::fclose(f);
+    Bin(2, "c.bin", 16, 0xCC, "20");
+    dir.Write("a.bin", std::string("xy"));  // same name, other length
+    ExpectIncomplete("文件1");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ("文件1：#第1步：文件" + a + "在选择后已被改变（记录的大小为16字节，现在为2字节），请重新选择该文件",
+              LogLines()[1]);
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x30u, out.size());
+    EXPECT_EQ(0x00, out[0]);  // neither version of a.bin
+    EXPECT_EQ(0xBB, out[0x10]);
+    EXPECT_EQ(0xCC, out[0x20]);
+}
+
+TEST_F(MergeTest, LongerFileIsAlsoAChange) {
+    const std::string b = Bin(1, "b.bin", 16, 0xBB, "10");
+    Bin(0, "a.bin", 16, 0xAA, "0");
+    dir.Write("b.bin", std::string(17, 'b'));
+    ExpectIncomplete("文件2");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ(16u, Output().size());
+}
+
+TEST_F(MergeTest, ConversionOutputThatIsAnotherRowsFileIsRefusedBeforeAnyWrite) {
+    // app.BIN is the user's own file; converting app.hex would replace it.
+    const std::string bin = Bin(1, "app.BIN", 16, 0xBB, "1000");
+    WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
+    prompts.ExpectNotice("文件1转换生成的" + dir.File("app.BIN") + "与文件2是同一个文件，继续操作将覆盖文件2，操作已取消！");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ(std::string(16, '\xBB'), test::ReadText(bin));
+    EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+    EXPECT_EQ(0, ws.log().LineCount());
+}
+
+TEST_F(MergeTest, AnotherSpellingOfTheSameFileIsAlsoRefused) {
+    WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
+    ASSERT_EQ(0, ::mkdir(dir.File("sub").c_str(), 0755));
+    dir.Write("real.bin", std::string(16, 'r'));
+    ASSERT_EQ(0, ::symlink(dir.File("real.bin").c_str(), dir.File("app.BIN").c_str()));
+    Choose(1, dir.path() + "/sub/../real.bin");
+    prompts.ExpectNotice("文件1转换生成的" + dir.File("app.BIN") + "与文件2是同一个文件，继续操作将覆盖文件2，操作已取消！");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ(std::string(16, 'r'), test::ReadText(dir.File("real.bin")));
+}
+
+TEST_F(MergeTest, OutputOntoOneOfItsOwnInputsIsAllowed) {
+    // The inputs are read before the image is written.
+    const std::string a = Bin(0, "a.bin", 16, 0xAA, "0");
+    Bin(1, "b.bin", 16, 0xBB, "10");
+    ws.OutputFileText = a;
     ExpectDone();
     EXPECT_TRUE(MergeBatch(ws));
-    const std::vector<uint8_t> out = Output();
+    const std::vector<uint8_t> out = ReadBytes(a);
     ASSERT_EQ(0x20u, out.size());
-    EXPECT_EQ('y', out[1]);
-    EXPECT_EQ(0, out[2]);
-    EXPECT_EQ(0, out[15]);
+    EXPECT_EQ(0xAA, out[0]);
+    EXPECT_EQ(0xBB, out[0x10]);
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "platform/sized_files.h"
 #include "support/temp_dir.h"
 
 namespace torvane {
@@ -141,6 +143,55 @@ TEST(FilesTest, AbsolutePathIsNormal) {
     EXPECT_EQ("/a/c", AbsolutePath("/a/b/../c/"));
     EXPECT_EQ("", AbsolutePath(""));
     EXPECT_EQ('/', AbsolutePath("x.hex").front());
+}
+
+TEST(SizedFilesTest, ReadExpectedSizeTellsAChangedLength) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", std::string(10, 'a'));
+    EXPECT_EQ(SizedReadStatus::Ok, ReadExpectedSize(p, 10).status);
+    EXPECT_EQ(10u, ReadExpectedSize(p, 10).bytes.size());
+    const SizedRead shorter = ReadExpectedSize(p, 12);
+    EXPECT_EQ(SizedReadStatus::SizeChanged, shorter.status);
+    EXPECT_EQ(10u, shorter.actualLength);
+    const SizedRead longer = ReadExpectedSize(p, 3);
+    EXPECT_EQ(SizedReadStatus::SizeChanged, longer.status);
+    EXPECT_EQ(10u, longer.actualLength);
+    EXPECT_EQ(SizedReadStatus::Unreadable, ReadExpectedSize(dir.path(), 0).status);
+    EXPECT_EQ(SizedReadStatus::Unreadable, ReadExpectedSize(dir.File("none"), 0).status);
+}
+
+TEST(SizedFilesTest, PadFileEndMeasuresTheFileItPads) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", std::string(1001, 'a'));
+    const PadResult padded = PadFileEnd(p, 8, 0xFF);
+    EXPECT_EQ(PadStatus::Padded, padded.status);
+    EXPECT_EQ(1001u, padded.oldLength);
+    EXPECT_EQ(1008u, padded.newLength);
+    EXPECT_EQ(std::string(1001, 'a') + std::string(7, '\xFF'), test::ReadText(p));
+    EXPECT_EQ(PadStatus::NotNeeded, PadFileEnd(p, 4, 0).status);
+    ASSERT_EQ(0, ::chmod(p.c_str(), 0444));
+    EXPECT_EQ(PadStatus::OpenFailed, PadFileEnd(p, 16, 0).status);
+    EXPECT_EQ(PadStatus::OpenFailed, PadFileEnd(dir.File("none"), 4, 0).status);
+    EXPECT_FALSE(FileExists(dir.File("none")));
+}
+
+TEST(SizedFilesTest, TwoProgramsPaddingOneFileAtOnceDoNotBothPad) {
+    TempDir dir;
+    for (int round = 0; round < 20; ++round) {
+        const std::string p = dir.Write("a.bin", std::string(1001, 'a'));
+        pid_t children[2];
+        for (pid_t& child : children) {
+            child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) _exit(PadFileEnd(p, 8, 0).status == PadStatus::OpenFailed ? 1 : 0);
+        }
+        for (const pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(child, ::waitpid(child, &status, 0));
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        ASSERT_EQ(1008u, FileLength(p).value()) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/workspace.h"
+#include "platform/program_path.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
@@ -27,6 +28,13 @@ protected:
         return p;
     }
     RowControls& Row(int row) { return ws.rows().Controls(row); }
+
+    // The warning that ends a HEX-to-BIN or align batch in which `files`
+    // ("文件1、文件3") did not succeed.
+    void ExpectFailedFiles(const std::string& files) {
+        prompts.ExpectBox("以下文件未能完成操作：" + files + "\r\n详细原因请查看操作记录。", ApplicationName(), Answer::Ok,
+                          MessageButtons::Ok, MessageIcon::Exclamation);
+    }
 
     // The log lines written since `from`, each without its "\r\n" ending.
     std::vector<std::string> LogLines(int from = 0) const {
