@@ -5,6 +5,8 @@
 
 #include "core/hex_to_bin.h"
 #include "core/workspace.h"
+#include "platform/code_page.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/profile.h"
 #include "platform/prompts.h"
@@ -17,7 +19,36 @@ namespace {
 constexpr uint32_t kSectionListRoom = 100;
 // Room of a string value, terminator included.
 constexpr uint32_t kValueRoom = 128;
-constexpr size_t kSectionNameLength = 9;  // "FileInfo1" .. "FileInfo6"
+constexpr size_t kSectionNameLength = 9;  // "FileInfo1" .. "FileInfo6", in characters
+
+size_t CharCount(const std::string& utf8) {
+    size_t n = 0;
+    for (const unsigned char c : utf8) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The FileName value as written: the reader trims blanks and strips one pair
+// of matching quotes, so a value that would lose either gets quotes of its own.
+std::string StoredValue(const std::string& value) {
+    if (value.empty()) return value;
+    const bool blankEnds = IsBlank(value.front()) || IsBlank(value.back());
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return blankEnds || quoted ? "\"" + value + "\"" : value;
+}
+
+// Nothing when the row's path is read back from the file as it is; otherwise
+// the message that refuses the export.
+std::optional<std::string> UnstorablePath(const FileEntry& e) {
+    const std::string& name = e.FileName;
+    if (name.find('\r') != std::string::npos || name.find('\n') != std::string::npos)
+        return Format(kPathWithLineBreakFormat, e.FileNo);
+    if (FromCodePage(ToCodePage(name)) != name) return Format(kPathNotInCodePageFormat, e.FileNo, name.c_str());
+    if (CharCount(name) > kValueRoom - 1) return Format(kPathTooLongFormat, e.FileNo);
+    return std::nullopt;
+}
 
 FileDialog ConfigDialog() {
     FileDialog d;
@@ -47,15 +78,27 @@ bool GatherExportRows(Workspace& ws) {
 
 bool WriteExport(Workspace& ws, const std::string& path) {
     Prompts& prompts = ws.prompts();
+    const BatchSelection& sel = ws.selection();
+    for (int k = 0; k < sel.Count; ++k) {
+        const FileEntry& e = sel.Entry(k);
+        if (SameFile(path, e.FileName)) {
+            ShowNotice(prompts, Format(kConfigOntoRowFormat, e.FileNo, e.FileName.c_str()));
+            return false;
+        }
+        // A project that silently lacks a row would later build an image without it.
+        if (const std::optional<std::string> refusal = UnstorablePath(e)) {
+            ShowNotice(prompts, *refusal);
+            return false;
+        }
+    }
     // The file is made empty and then takes the sections in row order: built
     // in memory and written once, so a failed export leaves an old file whole.
     ProfileDocument doc;
-    const BatchSelection& sel = ws.selection();
     const bool perFile = ws.ListLayout == kAlignLayout;
     for (int k = 0; k < sel.Count; ++k) {
         const FileEntry& e = sel.Entry(k);
         const std::string section = Format("FileInfo%d", e.FileNo);
-        doc.Set(section, "FileName", e.FileName);
+        doc.Set(section, "FileName", StoredValue(e.FileName));
         doc.Set(section, "FileNo", Format("%d", e.FileNo));
         doc.Set(section, "FileType", Format("%d", e.FileType));
         doc.Set(section, "FileSize", Format("%d", e.FileSize));
@@ -91,6 +134,11 @@ void ExportConfig(Workspace& ws) {
 ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
     ImportResult result;
     Prompts& prompts = ws.prompts();
+    const std::optional<uint64_t> length = FileLength(path);
+    if (length && *length > kProjectFileLimit) {
+        ShowNotice(prompts, Format(kConfigTooLargeFormat, path.c_str()));
+        return result;
+    }
     const SectionNameList list = GetProfileSectionNames(path, kSectionListRoom);
     if (list.result == 0) {
         ShowNotice(prompts, kConfigEmptyMessage);
@@ -106,13 +154,17 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
     // is loaded once.
     std::vector<int> rows;
     for (const std::string& name : list.names) {
-        const int row = name.size() == kSectionNameLength ? name.back() - '1' : -1;
+        const int row = CharCount(name) == kSectionNameLength ? name.back() - '1' : -1;
         if (row < 0 || row >= kRowCount) {
             ShowNotice(prompts, kConfigIncompleteMessage);
             return result;
         }
         if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
     }
+
+    // Paths written by hand may be relative: they mean the project's own folder.
+    const std::string absolute = AbsolutePath(path);
+    const std::string folder = absolute.substr(0, absolute.rfind('/') + 1);
 
     FileList& fileList = ws.rows();
     for (int row = 0; row < kRowCount; ++row) {
@@ -126,6 +178,7 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
         const std::string section = Format("FileInfo%d", r + 1);
         FileEntry& e = fileList.Entry(r);
         e.FileName = GetProfileString(section, "FileName", "", kValueRoom, path);
+        if (!e.FileName.empty() && e.FileName.front() != '/') e.FileName = AbsolutePath(folder + e.FileName);
         e.FileNo = r + 1;
         e.FileSize = ParseDecimalField(GetProfileString(section, "FileSize", "", kValueRoom, path));
         e.OffsetAddr = ParseHexField(GetProfileString(section, "OffsetAddr", "", kValueRoom, path));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace torvane {
@@ -12,8 +13,23 @@ inline constexpr const char* kConfigSavedMessage = "已将文件配置信息保�
 inline constexpr const char* kConfigEmptyMessage = "该配置文件为空！";
 inline constexpr const char* kConfigIncompleteMessage = "该配置文件不完整！";
 
+// A project names six rows in a few hundred bytes; anything past this is no
+// project and is not read.
+inline constexpr uint64_t kProjectFileLimit = 4 * 1024 * 1024;
+inline constexpr const char* kConfigTooLargeFormat = "配置文件%s过大，无法导入！";
+// An export onto a file that one of the rows names would destroy that file.
+inline constexpr const char* kConfigOntoRowFormat = "不能将配置文件保存为文件%d：%s，否则该文件将被覆盖！";
+// Rows whose path the project file cannot give back as it is.
+inline constexpr const char* kPathTooLongFormat = "文件%d的路径超过127个字符，无法保存到配置文件中，导出已取消！";
+inline constexpr const char* kPathNotInCodePageFormat =
+    "文件%d的路径%s含有当前系统编码无法表示的字符，无法保存到配置文件中，导出已取消！";
+inline constexpr const char* kPathWithLineBreakFormat = "文件%d的路径含有换行符，无法保存到配置文件中，导出已取消！";
+
 // "导出配置文件": asks for a path and writes one section per row that holds a
-// file, in the layout ListLayout names.
+// file, in the layout ListLayout names. Every path is written so that the
+// import reads it back as it is (quoted where blanks or quotes at its ends
+// would be lost); a path that cannot be, and a project file that is one of the
+// rows' own files, refuse the export before anything is written.
 void ExportConfig(Workspace& ws);
 
 // The export to a given path, without the dialog. True when the file was
@@ -27,7 +43,8 @@ struct ImportResult {
     int loaded = 0;         // of those, rows whose reload succeeded
 };
 
-// "导入配置文件": asks for a file and loads its rows.
+// "导入配置文件": asks for a file and loads its rows. A relative FileName is taken
+// against the project file's folder.
 void ImportConfig(Workspace& ws);
 
 // The import of a given file, without the dialog.

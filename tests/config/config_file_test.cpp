@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/hex_text.h"
 #include "support/workspace_fixture.h"
@@ -196,6 +197,73 @@ TEST_F(ConfigTest, RowNamedTwiceLoadsOnce) {
     EXPECT_TRUE(r.accepted);
     EXPECT_EQ(1, r.named);
     EXPECT_EQ(1, r.loaded);
+}
+
+TEST_F(ConfigTest, ExportOntoARowsOwnFileIsRefused) {
+    const std::string bin = WriteAndChoose(0, "a.bin", std::string(10, 'a'));
+    prompts.ExpectSave(dir.path() + "/./a.bin");
+    prompts.ExpectNotice("不能将配置文件保存为文件1：" + bin + "，否则该文件将被覆盖！");
+    ExportConfig(ws);
+    EXPECT_EQ(std::string(10, 'a'), ReadText(bin));
+}
+
+TEST_F(ConfigTest, PathsComeBackAsTheyWereWritten) {
+    // The reader trims blanks and strips a pair of quotes; the export quotes
+    // such a value so that it survives both.
+    const std::string blank = WriteAndChoose(0, "trail.bin ", std::string(10, 't'));
+    const std::string ini = dir.File("p.ini");
+    Export(ini);
+    EXPECT_NE(std::string::npos, ReadText(ini).find("FileName=\"" + blank + "\"\r\n"));
+    ws.rows().ClearEntry(0);
+    Import(ini);
+    EXPECT_EQ(blank, Row(0).FileNameText);
+}
+
+TEST_F(ConfigTest, PathsThatCannotBeReadBackRefuseTheExport) {
+    const std::string ini = dir.File("x.ini");
+    WriteAndChoose(0, "x\xff.bin", std::string(10, 'x'));  // not valid in the code page
+    prompts.ExpectSave(ini);
+    prompts.ExpectNotice("文件1的路径" + dir.File("x\xff.bin") +
+                         "含有当前系统编码无法表示的字符，无法保存到配置文件中，导出已取消！");
+    ExportConfig(ws);
+
+    WriteAndChoose(0, "a\nb.bin", std::string(10, 'x'));
+    prompts.ExpectSave(ini);
+    prompts.ExpectNotice("文件1的路径含有换行符，无法保存到配置文件中，导出已取消！");
+    ExportConfig(ws);
+
+    WriteAndChoose(0, std::string(130, 'n') + ".bin", std::string(10, 'x'));
+    prompts.ExpectSave(ini);
+    prompts.ExpectNotice("文件1的路径超过127个字符，无法保存到配置文件中，导出已取消！");
+    ExportConfig(ws);
+    EXPECT_FALSE(test::Exists(ini));
+}
+
+TEST_F(ConfigTest, RelativePathsMeanTheProjectsFolder) {
+    ASSERT_EQ(0, ::mkdir(dir.File("proj").c_str(), 0755));
+    const std::string bin = dir.Write("proj/fw.bin", std::string(12, 'f'));
+    const std::string ini = dir.Write("proj/p.ini", "[FileInfo1]\r\nFileName=fw.bin\r\nFileSize=12\r\n");
+    Import(ini);
+    EXPECT_EQ(bin, Row(0).FileNameText);
+    EXPECT_TRUE(Row(0).Selected);
+}
+
+TEST_F(ConfigTest, SectionNamesAreMeasuredInCharacters) {
+    // Nine characters pass the length check and name row 2 by their last one;
+    // its keys are then looked up in [FileInfo2], which this file lacks.
+    const std::string bin = dir.Write("a.bin", std::string(12, 'a'));
+    prompts.ExpectNotice("文件2不存在!");
+    Import(dir.Write("c.ini", "[FileInfo1]\r\nFileName=" + bin + "\r\nFileSize=12\r\n[文件信息File2]\r\n"));
+    EXPECT_EQ(bin, Row(0).FileNameText);
+}
+
+TEST_F(ConfigTest, OversizedProjectIsRefusedUnread) {
+    WriteAndChoose(0, "keep.bin", std::string(5, 'k'));
+    const std::string ini = dir.Write("huge.ini", "[FileInfo1]\r\n");
+    ASSERT_EQ(0, ::truncate(ini.c_str(), 5 * 1024 * 1024));
+    prompts.ExpectNotice("配置文件" + ini + "过大，无法导入！");
+    Import(ini);
+    EXPECT_EQ(dir.File("keep.bin"), Row(0).FileNameText);
 }
 
 }  // namespace
