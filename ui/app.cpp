@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QMessageBox>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "ui/icons.h"
@@ -24,12 +27,25 @@ void InstallFontSubstitutes() {
     }
 }
 
+bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
+    const char* message = nullptr;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        message = kOutOfMemoryMessage;
+    } catch (...) {
+        message = kUnexpectedFailureMessage;
+    }
+    QMessageBox::critical(activeWindow(), applicationName(), QString::fromUtf8(message));
+    return false;
+}
+
 int CQuenlorApp::Run(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     // The window scales itself from the screen's logical resolution, so the
     // toolkit must not scale it a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("torvane"));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();

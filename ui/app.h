@@ -1,6 +1,20 @@
 #pragma once
 
+#include <QApplication>
+
 namespace torvane::ui {
+
+// The toolkit's application object, with one guard for every command: an
+// exception that would leave an event handler (an allocation that failed in
+// the middle of an operation) becomes a message box, never an abort.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+inline constexpr const char* kOutOfMemoryMessage = "内存不足，操作未能完成！";
+inline constexpr const char* kUnexpectedFailureMessage = "发生意外错误，操作未能完成！";
 
 // The application: sets up the toolkit and its fonts, shows the main window
 // and runs until it closes. Returns the process exit status.

@@ -7,7 +7,12 @@
 #include "ui/controls/ec_button.h"
 #include "ui/controls/ec_static.h"
 #include "ui/controls/new_list_box.h"
+#include "ui/app.h"
 #include "ui/qt_prompts.h"
+
+#include <QMessageBox>
+#include <QTimer>
+#include <new>
 
 namespace torvane::ui {
 namespace {
@@ -80,6 +85,23 @@ TEST(QtPromptsTest, FiltersMatchBothLetterCases) {
               QtNameFilters("(*.HEX;*.BIN)|*.HEX;*.BIN|(*.HEX)|*.HEX|(*.BIN)|*.BIN||"));
     EXPECT_EQ((QStringList{QStringLiteral("bin文件(*.bin) (*.bin *.BIN)"), QStringLiteral("所有文件(*.*) (*.*)")}),
               QtNameFilters("bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||"));
+}
+
+TEST(GuardedApplicationTest, AnAllocationFailureInAHandlerBecomesABox) {
+    class Failing : public QObject {
+    public:
+        bool event(QEvent*) override { throw std::bad_alloc(); }
+    } failing;
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        shown = box->text();
+        box->accept();
+    });
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+    EXPECT_EQ(QString::fromUtf8(kOutOfMemoryMessage), shown);
 }
 
 }  // namespace
