@@ -53,10 +53,9 @@ void BM_DecodeHex(benchmark::State& state) {
     const uint32_t length = perRecord == 16 ? 0xB8000 : 0xC8000;
     const std::string text = MakeHexText(length, perRecord);
     HexImage image;
-    SilentPrompts prompts;
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     for (auto _ : state) {
-        const HexDecodeResult r = DecodeHex(reinterpret_cast<const uint8_t*>(text.data()),
-                                            static_cast<uint32_t>(text.size()), image, prompts);
+        const HexDecodeResult r = DecodeHex(bytes, image);
         benchmark::DoNotOptimize(r);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));

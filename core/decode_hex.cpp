@@ -1,5 +1,6 @@
 #include "core/decode_hex.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -7,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/prompts.h"
+#include "platform/format.h"
 
 namespace torvane {
 namespace {
@@ -95,8 +96,10 @@ constexpr size_t kRecordBufferSize = 2 + 1 + 255 + 1;
 
 }  // namespace
 
-HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prompts& prompts) {
+HexDecodeResult DecodeHex(std::span<const uint8_t> input, HexImage& image) {
     HexDecodeResult result;
+    const uint8_t* const text = input.data();
+    const uint64_t n = input.size();
     if (text == nullptr) return result;
 
     uint16_t ela = 0;
@@ -113,15 +116,34 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
     const PairTable& pairs = Pairs();
     uint8_t scratch[kRecordBufferSize];
     uint64_t p = 0;
-    for (;;) {
-        // The ':' and the byte count must lie inside the text.
-        if (p + kBodyPos > n || text[p] != ':') break;
+    uint32_t recordNo = 1;
+    // Where the record before this one ended (its line end starts there).
+    uint64_t previousEnd = 0;
+    auto stop = [&](HexFault fault, uint32_t record, uint64_t offset) {
+        result.fault = fault;
+        result.faultRecord = record;
+        result.faultOffset = offset;
+        return result;
+    };
+    for (;; ++recordNo) {
+        if (text[p] != ':') {
+            // A record ended by one line-end byte leaves the next one a byte
+            // early: the usual sign of a file with LF or CR line ends.
+            const bool afterLineEnd = recordNo > 1 && previousEnd + 2 == p;
+            if (afterLineEnd && text[previousEnd] == '\n')
+                return stop(HexFault::LfLineEnd, recordNo - 1, previousEnd);
+            if (afterLineEnd && text[previousEnd] == '\r' && text[previousEnd + 1] != '\n')
+                return stop(HexFault::CrLineEnd, recordNo - 1, previousEnd);
+            return stop(HexFault::NoRecordStart, recordNo, p);
+        }
+        // The byte count must lie inside the text.
+        if (p + kBodyPos > n) return stop(HexFault::RecordPastText, recordNo, p);
         uint8_t count = 0;
         ReadPair(text + p + kCountPos, count);  // not hex: the count reads as 0
 
         // Everything up to and including the checksum must lie inside the text.
         const uint32_t bodyBytes = static_cast<uint32_t>(count) + 4;
-        if (p + kBodyPos + 2ull * bodyBytes > n) break;
+        if (p + kBodyPos + 2ull * bodyBytes > n) return stop(HexFault::RecordPastText, recordNo, p);
 
         const uint8_t* pair = text + p + kBodyPos;
         uint32_t sum = count;
@@ -151,10 +173,7 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
                 sum += record[i];
             }
         }
-        if ((sum & 0xFF) != 0) {
-            ShowNotice(prompts, kBadHexFileMessage);
-            break;
-        }
+        if ((sum & 0xFF) != 0) return stop(HexFault::BadChecksum, recordNo, p);
 
         const uint8_t* data = record + 3;
         uint64_t next;
@@ -163,7 +182,8 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
                 const uint32_t address = static_cast<uint32_t>(ela) * 65536u + static_cast<uint32_t>(esa) * 16u +
                                          (static_cast<uint32_t>(record[0]) << 8 | record[1]);
                 const uint32_t index = ImageIndexOf(address);
-                if (static_cast<uint64_t>(index) + count > kHexImageSize) return result;
+                if (static_cast<uint64_t>(index) + count > kHexImageSize)
+                    return stop(HexFault::DataOutsideImage, recordNo, p);
                 if (address < runningMinimum) {
                     runningMinimum = address;
                     result.LowestAddress = address;
@@ -176,6 +196,7 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
             }
             case RecordType::EndOfFile:
                 result.code = 1;
+                result.fault = HexFault::None;
                 return result;
             case RecordType::ExtendedSegmentAddress:
                 esa = static_cast<uint16_t>(data[0] << 8 | data[1]);
@@ -190,12 +211,37 @@ HexDecodeResult DecodeHex(const uint8_t* text, uint32_t n, HexImage& image, Prom
                 next = p + 21;  // a byte count of 4 is taken for granted
                 break;
             default:
-                return result;
+                return stop(HexFault::UnknownType, recordNo, p);
         }
-        if (next + 2 > n) break;
+        // The line end of this record begins after its checksum.
+        previousEnd = p + kBodyPos + 2ull * bodyBytes;
+        if (next + 2 > n) return stop(HexFault::NoEndRecord, recordNo + 1, std::min(next, n));
         p = next;
     }
-    return result;
+}
+
+std::string HexFaultReason(const HexDecodeResult& r) {
+    const unsigned line = r.faultRecord;
+    const unsigned long long at = r.faultOffset;
+    switch (r.fault) {
+        case HexFault::None: return std::string();
+        case HexFault::NoText: return "the file holds no record";
+        case HexFault::NoRecordStart:
+            return Format("line %u: no record starts at byte %llu (a record begins with ':')", line, at);
+        case HexFault::LfLineEnd:
+            return Format("line %u: a record must end with CR LF; this file uses LF line ends", line);
+        case HexFault::CrLineEnd:
+            return Format("line %u: a record must end with CR LF; this file uses CR line ends", line);
+        case HexFault::RecordPastText: return Format("line %u: the record is cut off by the end of the file", line);
+        case HexFault::BadChecksum: return Format("line %u: the record's checksum does not match", line);
+        case HexFault::DataOutsideImage:
+            return Format("line %u: the data lies outside the 2 MiB image (addresses 0x00000000-0x001FFFFF and "
+                          "0x08000000-0x081FFFFF)",
+                          line);
+        case HexFault::UnknownType: return Format("line %u: unknown record type", line);
+        case HexFault::NoEndRecord: return Format("line %u: the file ends without an end-of-file record", line);
+    }
+    return std::string();
 }
 
 }  // namespace torvane

@@ -20,12 +20,15 @@ int ListIndexFor(int32_t value, size_t itemCount) {
 std::string Hex8(int32_t value) { return Format("%.8X", static_cast<uint32_t>(value)); }
 
 // Decodes a whole HEX file for its lowest address; the result code is not used
-// by the row operations. Nothing when the file cannot be read.
+// by the row operations, but a bad checksum is still shown. Nothing when the
+// file cannot be read.
 std::optional<uint32_t> LowestAddressOf(const std::string& path, uint64_t size, Prompts& prompts) {
     const std::optional<std::vector<uint8_t>> text = ReadFilePrefix(path, static_cast<size_t>(size));
     if (!text) return std::nullopt;
     HexImage image;
-    return DecodeHex(text->data(), static_cast<uint32_t>(text->size()), image, prompts).LowestAddress;
+    const HexDecodeResult decoded = DecodeHex(*text, image);
+    if (decoded.fault == HexFault::BadChecksum) ShowNotice(prompts, kBadHexFileMessage);
+    return decoded.LowestAddress;
 }
 
 }  // namespace

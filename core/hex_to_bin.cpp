@@ -65,8 +65,8 @@ bool ConvertHexFile(Workspace& ws, int k) {
     ++step;
 
     HexImage image;
-    const HexDecodeResult decoded =
-        DecodeHex(text.bytes.data(), static_cast<uint32_t>(text.bytes.size()), image, ws.prompts());
+    const HexDecodeResult decoded = DecodeHex(text.bytes, image);
+    if (decoded.fault == HexFault::BadChecksum) ShowNotice(ws.prompts(), kBadHexFileMessage);
     if (decoded.code == 0) {
         log.Append(log.LineCount(), "文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);
         return false;

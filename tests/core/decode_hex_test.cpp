@@ -6,7 +6,6 @@
 #include <string>
 
 #include "support/hex_text.h"
-#include "support/scripted_prompts.h"
 
 namespace torvane {
 namespace {
@@ -14,23 +13,20 @@ namespace {
 using test::DataRecord;
 using test::EndRecord;
 using test::HexRecord;
-using test::ScriptedPrompts;
 
 struct Decoded {
     HexDecodeResult result;
     HexImage image;
 };
 
-Decoded Decode(const std::string& text, Prompts& prompts) {
-    Decoded d;
-    d.result = DecodeHex(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), d.image,
-                         prompts);
-    return d;
+std::span<const uint8_t> Bytes(const std::string& text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
 Decoded Decode(const std::string& text) {
-    ScriptedPrompts prompts;  // fails the test on any box
-    return Decode(text, prompts);
+    Decoded d;
+    d.result = DecodeHex(Bytes(text), d.image);
+    return d;
 }
 
 const std::string kFourBytes = ":0400000001020304F2\r\n";
@@ -74,12 +70,44 @@ TEST(DecodeHexTest, BothExtensionsApplyAtOnce) {
     EXPECT_EQ(0xAA, d.image.data()[0x10120]);
 }
 
-TEST(DecodeHexTest, LineFeedOnlyFailsSilentlyAtTheSecondRecord) {
+TEST(DecodeHexTest, LineFeedOnlyFailsAtTheSecondRecordAndSaysWhy) {
     const Decoded d = Decode(":0400000001020304F2\n" + DataRecord(0x10, {9}) + EndRecord());
     EXPECT_EQ(0, d.result.code);
     EXPECT_EQ(4u, d.result.ImageEnd);
     EXPECT_EQ(0x04, d.image.data()[3]);
     EXPECT_EQ(0x00, d.image.data()[0x10]);
+    EXPECT_EQ(HexFault::LfLineEnd, d.result.fault);
+    EXPECT_EQ(1u, d.result.faultRecord);
+    EXPECT_EQ(19u, d.result.faultOffset);
+    EXPECT_EQ("line 1: a record must end with CR LF; this file uses LF line ends", HexFaultReason(d.result));
+
+    const Decoded cr = Decode(":0400000001020304F2\r" + DataRecord(0x10, {9}) + EndRecord());
+    EXPECT_EQ(HexFault::CrLineEnd, cr.result.fault);
+}
+
+TEST(DecodeHexTest, EachFaultNamesItsRecord) {
+    struct Case {
+        std::string text;
+        HexFault fault;
+        uint32_t record;
+    };
+    const std::string three = kFourBytes + kFourBytes;  // records 1 and 2 are fine
+    for (const Case& c : {
+             Case{"", HexFault::NoText, 0},
+             Case{" " + kFourBytes + EndRecord(), HexFault::NoRecordStart, 1},
+             Case{three + "\r\n" + EndRecord(), HexFault::NoRecordStart, 3},
+             Case{three + ":0400000001020305F2\r\n" + EndRecord(), HexFault::BadChecksum, 3},
+             Case{three + HexRecord(0x06, 0, {}) + "\r\n", HexFault::UnknownType, 3},
+             Case{three + ":04000000010203", HexFault::RecordPastText, 3},
+             Case{three + test::LinearRecord(0x0820) + kFourBytes, HexFault::DataOutsideImage, 4},
+             Case{three, HexFault::NoEndRecord, 3},
+             Case{kFourBytes + EndRecord(), HexFault::None, 0},
+         }) {
+        const Decoded d = Decode(c.text);
+        EXPECT_EQ(c.fault, d.result.fault) << c.text;
+        EXPECT_EQ(c.record, d.result.faultRecord) << c.text;
+        EXPECT_EQ(c.fault == HexFault::None, HexFaultReason(d.result).empty()) << c.text;
+    }
 }
 
 TEST(DecodeHexTest, LowerCaseDigitsAreAccepted) {
@@ -88,15 +116,13 @@ TEST(DecodeHexTest, LowerCaseDigitsAreAccepted) {
     EXPECT_EQ(0, std::memcmp(d.image.data(), "\xAA\xBB\xCC\xDD", 4));
 }
 
-TEST(DecodeHexTest, BadChecksumShowsMessageAndKeepsEarlierData) {
-    ScriptedPrompts prompts;
-    prompts.ExpectNotice(kBadHexFileMessage);
-    const Decoded d = Decode(DataRecord(0x100, {7}) + ":0400000001020305F2\r\n" + EndRecord(), prompts);
+TEST(DecodeHexTest, BadChecksumKeepsEarlierData) {
+    const Decoded d = Decode(DataRecord(0x100, {7}) + ":0400000001020305F2\r\n" + EndRecord());
     EXPECT_EQ(0, d.result.code);
+    EXPECT_EQ(HexFault::BadChecksum, d.result.fault);
     EXPECT_EQ(0x101u, d.result.ImageEnd);
     EXPECT_EQ(7, d.image.data()[0x100]);
     EXPECT_EQ(0, d.image.data()[3]);
-    EXPECT_TRUE(prompts.Done());
 }
 
 TEST(DecodeHexTest, MissingEndRecordFailsSilentlyWithResultsSet) {
@@ -145,8 +171,7 @@ TEST(DecodeHexTest, StartAddressRecordsAreSkipped) {
 
 TEST(DecodeHexTest, NullTextLeavesResultsAtZero) {
     HexImage image;
-    ScriptedPrompts prompts;
-    const HexDecodeResult r = DecodeHex(nullptr, 100, image, prompts);
+    const HexDecodeResult r = DecodeHex(std::span<const uint8_t>(), image);
     EXPECT_EQ(0, r.code);
     EXPECT_EQ(0u, r.ImageEnd);
 }
@@ -173,9 +198,7 @@ TEST(DecodeHexTest, NonHexPairInsideALongRecordAlsoKeepsThePreviousByte) {
     EXPECT_EQ(0, std::memcmp(d.image.data() + 0x100, data.data(), data.size()));
 
     // Without a previous record to lend the byte, the checksum catches it.
-    ScriptedPrompts prompts;
-    prompts.ExpectNotice(kBadHexFileMessage);
-    EXPECT_EQ(0, Decode(second + "\r\n" + EndRecord(), prompts).result.code);
+    EXPECT_EQ(HexFault::BadChecksum, Decode(second + "\r\n" + EndRecord()).result.fault);
 }
 
 TEST(DecodeHexTest, NonHexByteCountReadsAsZero) {
@@ -202,8 +225,7 @@ TEST(DecodeHexTest, RecordRunningPastTheTextIsRefusedWithoutReadingPastIt) {
     // Copy into an exactly sized heap buffer so a read past it is caught by ASan.
     std::vector<uint8_t> exact(text.begin(), text.end());
     HexImage image;
-    ScriptedPrompts prompts;
-    const HexDecodeResult r = DecodeHex(exact.data(), static_cast<uint32_t>(exact.size()), image, prompts);
+    const HexDecodeResult r = DecodeHex(exact, image);
     EXPECT_EQ(0, r.code);
     EXPECT_EQ(4u, r.ImageEnd);
     EXPECT_EQ(0, image.data()[0x10]);
@@ -214,8 +236,7 @@ TEST(DecodeHexTest, CutEndRecordIsRefused) {
     const std::string text = kFourBytes + ":000000";
     exact.assign(text.begin(), text.end());
     HexImage image;
-    ScriptedPrompts prompts;
-    EXPECT_EQ(0, DecodeHex(exact.data(), static_cast<uint32_t>(exact.size()), image, prompts).code);
+    EXPECT_EQ(0, DecodeHex(exact, image).code);
 }
 
 TEST(DecodeHexTest, DataOutsideTheImageIsRefusedAndNotCounted) {

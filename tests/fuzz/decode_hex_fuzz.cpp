@@ -5,17 +5,21 @@
 #include <vector>
 
 #include "core/decode_hex.h"
-#include "platform/prompts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static torvane::HexImage* image = new torvane::HexImage();
-    torvane::SilentPrompts prompts;
     // An exactly sized copy, so a read past the text is caught.
     std::vector<uint8_t> text(data, data + size);
-    const torvane::HexDecodeResult r =
-        torvane::DecodeHex(size ? text.data() : nullptr, static_cast<uint32_t>(size), *image, prompts);
+    const torvane::HexDecodeResult r = torvane::DecodeHex(text, *image);
     if (r.ImageEnd > torvane::kHexImageSize) std::abort();
     if (r.code != 0 && r.code != 1) std::abort();
     if (!r.foundData && r.LowestAddress != 0) std::abort();
+    // A fault is named exactly when no end record was reached, and it points
+    // inside the text.
+    if ((r.code == 1) != (r.fault == torvane::HexFault::None)) std::abort();
+    if (r.fault != torvane::HexFault::None && r.fault != torvane::HexFault::NoText &&
+        (r.faultRecord == 0 || r.faultOffset > size))
+        std::abort();
+    if (torvane::HexFaultReason(r).empty() != (r.code == 1)) std::abort();
     return 0;
 }
