@@ -17,12 +17,12 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
 
     if (e.FileType == kBinFile) step = 1;
     if (e.PolishType == kAlign1) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：对齐失败！原因：选择了1字节对齐\r\n", e.FileNo, step);
+        log.Addf("文件%d：#第%d步：对齐失败！原因：选择了1字节对齐\r\n", e.FileNo, step);
         return AlignOutcome::Failed;
     }
     if (e.PolishType < 0 || e.PolishType > 3) {
         // A project file without the key leaves no alignment chosen.
-        log.Append(log.LineCount(), "文件%d：#第%d步：对齐失败！原因：未选择对齐长度\r\n", e.FileNo, step);
+        log.Addf("文件%d：#第%d步：对齐失败！原因：未选择对齐长度\r\n", e.FileNo, step);
         return AlignOutcome::Failed;
     }
 
@@ -36,26 +36,25 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     const int32_t after = static_cast<int32_t>(pad.newLength);
     switch (pad.status) {
         case PadStatus::OpenFailed:
-            log.Append(log.LineCount(), "文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
+            log.Addf("文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
             return AlignOutcome::Failed;
         case PadStatus::NotNeeded:
-            log.Append(log.LineCount(), "文件%d：#第%d步：文件%s长度%d已经是%d字节的整数倍，无需对齐\r\n", e.FileNo,
-                       step, name, before, alignment);
+            log.Addf("文件%d：#第%d步：文件%s长度%d已经是%d字节的整数倍，无需对齐\r\n", e.FileNo, step, name, before,
+                     alignment);
             ++step;
             return AlignOutcome::NotNeeded;
         case PadStatus::WriteFailed:
         case PadStatus::Padded: break;
     }
     // Nothing is read: the line reports the length found.
-    log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, before);
+    log.Addf("文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, before);
     ++step;
     if (pad.status == PadStatus::WriteFailed) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：文件%s %d字节对齐失败，填充数据写入出错！\r\n", e.FileNo, step,
-                   name, alignment);
+        log.Addf("文件%d：#第%d步：文件%s %d字节对齐失败，填充数据写入出错！\r\n", e.FileNo, step, name, alignment);
         return AlignOutcome::Failed;
     }
-    log.Append(log.LineCount(), "文件%d：#第%d步：文件%s %d字节对齐成功, 对齐后文件的长度由%d变为%d\r\n", e.FileNo,
-               step, name, alignment, before, after);
+    log.Addf("文件%d：#第%d步：文件%s %d字节对齐成功, 对齐后文件的长度由%d变为%d\r\n", e.FileNo, step, name, alignment,
+             before, after);
 
     if (e.FileType == kHexFile) {
         sel.ConvertedSize[static_cast<size_t>(k)] = after;
@@ -80,7 +79,7 @@ bool AlignBatch(Workspace& ws) {
         AlignOutcome outcome;
         if (e.FileType == kHexFile) {
             if (!ConvertHexFile(ws, k)) {
-                log.Append(log.LineCount(), "***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
+                log.Addf("***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
                 log.Add("");
                 failed.push_back(e.FileNo);
                 continue;
@@ -91,11 +90,11 @@ bool AlignBatch(Workspace& ws) {
         }
         if (outcome == AlignOutcome::Padded) {
             last = k;
-            log.Append(log.LineCount(), "***文件%d：%s对齐成功！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf("***文件%d：%s对齐成功！***\r\n", e.FileNo, e.FileName.c_str());
         } else {
             // A file that needed no padding also gets the failure summary, but
             // it is not named as failed at the end: nothing was left undone.
-            log.Append(log.LineCount(), "***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf("***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
         }
         if (outcome == AlignOutcome::Failed) failed.push_back(e.FileNo);
         log.Add("");

@@ -37,8 +37,7 @@ SizedRead ReadRecordedFile(const std::string& path, int32_t size, uint64_t limit
 
 void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::string& path, int32_t recorded,
                     uint64_t actual) {
-    log.Append(log.LineCount(), kFileChangedFormat, fileNo, step, path.c_str(), recorded,
-               static_cast<unsigned long long>(actual));
+    log.Addf(kFileChangedFormat, fileNo, step, path.c_str(), recorded, static_cast<unsigned long long>(actual));
 }
 
 bool ConvertHexFile(Workspace& ws, int k) {
@@ -51,24 +50,24 @@ bool ConvertHexFile(Workspace& ws, int k) {
 
     // The file is read at the size recorded when it was chosen; a file
     // replaced since then is refused rather than converted in part.
-    const SizedRead text = CanOpenRead(e.FileName) ? ReadRecordedFile(e.FileName, e.FileSize, kChooseSizeLimit)
-                                                   : SizedRead{};
+    const SizedRead text =
+        CanOpenRead(e.FileName) ? ReadRecordedFile(e.FileName, e.FileSize, kChooseSizeLimit) : SizedRead{};
     if (text.status == SizedReadStatus::Unreadable) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
+        log.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
         return false;
     }
     if (text.status == SizedReadStatus::SizeChanged) {
         LogChangedFile(log, e.FileNo, step, e.FileName, e.FileSize, text.actualLength);
         return false;
     }
-    log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, e.FileSize);
+    log.Addf("文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, e.FileSize);
     ++step;
 
     HexImage image;
     const HexDecodeResult decoded = DecodeHex(text.bytes, image);
     if (decoded.fault == HexFault::BadChecksum) ShowNotice(ws.prompts(), kBadHexFileMessage);
     if (decoded.code == 0) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);
+        log.Addf("文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);
         return false;
     }
 
@@ -83,9 +82,8 @@ bool ConvertHexFile(Workspace& ws, int k) {
         // The sum is taken with the end index of the image, not its length from
         // the offset, so every file at the flash base fails here.
         if (static_cast<uint64_t>(offset) + end > kHexImageSize) {
-            log.Append(log.LineCount(),
-                       "文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！\r\n",
-                       e.FileNo, step);
+            log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！\r\n",
+                     e.FileNo, step);
             return false;
         }
         successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";
@@ -93,9 +91,8 @@ bool ConvertHexFile(Workspace& ws, int k) {
         from = ImageIndexOf(offset);
         if (from > end) {
             // Only an offset typed or imported by hand can lie past the data.
-            log.Append(log.LineCount(),
-                       "文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址0x%.8X超出HEX文件的数据范围！\r\n",
-                       e.FileNo, step, offset);
+            log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址0x%.8X超出HEX文件的数据范围！\r\n",
+                     e.FileNo, step, offset);
             return false;
         }
         successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";
@@ -103,13 +100,12 @@ bool ConvertHexFile(Workspace& ws, int k) {
 
     const uint32_t length = end - from;
     if (!WriteWholeFile(output, image.data() + from, length)) {
-        log.Append(log.LineCount(), "文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n", e.FileNo,
-                   step, output.c_str());
+        log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n", e.FileNo, step, output.c_str());
         return false;
     }
     sel.ConvertedName[static_cast<size_t>(k)] = output;
     sel.ConvertedSize[static_cast<size_t>(k)] = static_cast<int32_t>(length);
-    log.Append(log.LineCount(), successLine, e.FileNo, step, output.c_str(), static_cast<int32_t>(length));
+    log.Addf(successLine, e.FileNo, step, output.c_str(), static_cast<int32_t>(length));
     ++step;
     return true;
 }
@@ -125,8 +121,8 @@ bool HexToBinBatch(Workspace& ws) {
     for (int k = 0; k < sel.Count; ++k) {
         const FileEntry& e = sel.Entry(k);
         if (e.FileType == kBinFile) {
-            log.Append(log.LineCount(), "文件%d：#第1步：该文件已经是Bin文件\r\n", e.FileNo);
-            log.Append(log.LineCount(), "***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf("文件%d：#第1步：该文件已经是Bin文件\r\n", e.FileNo);
+            log.Addf("***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
             log.Add("");
             failed.push_back(e.FileNo);
             continue;
@@ -139,9 +135,9 @@ bool HexToBinBatch(Workspace& ws) {
                 const AlignOutcome padded = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)], k);
                 if (padded == AlignOutcome::Failed) failed.push_back(e.FileNo);
             }
-            log.Append(log.LineCount(), "***文件%d:%s转换为Bin文件成功！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf("***文件%d:%s转换为Bin文件成功！***\r\n", e.FileNo, e.FileName.c_str());
         } else {
-            log.Append(log.LineCount(), "***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf("***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
             failed.push_back(e.FileNo);
         }
         log.Add("");

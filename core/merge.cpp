@@ -73,7 +73,7 @@ bool MergeBatch(Workspace& ws) {
         SizedRead read;
         if (size >= 0 && CanOpenReadWrite(source)) read = ReadRecordedFile(source, size, kMergedImageSize);
         if (read.status == SizedReadStatus::Unreadable) {
-            log.Append(log.LineCount(), "文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
+            log.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
             log.Add("");
             return false;
         }
@@ -86,7 +86,7 @@ bool MergeBatch(Workspace& ws) {
             continue;
         }
         const std::vector<uint8_t>* bytes = &read.bytes;
-        log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已读取%d数据\r\n", e.FileNo, step, name, size);
+        log.Addf("文件%d：#第%d步：文件%s已读取%d数据\r\n", e.FileNo, step, name, size);
         ++step;
 
         const int64_t S = size;
@@ -97,16 +97,16 @@ bool MergeBatch(Workspace& ws) {
         // Every copy stays inside the image; a file that cannot be placed ends
         // the merge, so no image is written without it.
         auto refuse = [&](int64_t at) {
-            log.Append(log.LineCount(), "文件%d：#第%d步：文件%s放置到0x%.8X处将超出合并文件6M的范围，合并终止\r\n",
-                       e.FileNo, step, name, static_cast<uint32_t>(at));
+            log.Addf("文件%d：#第%d步：文件%s放置到0x%.8X处将超出合并文件6M的范围，合并终止\r\n", e.FileNo, step, name,
+                     static_cast<uint32_t>(at));
             log.Add("");
             return false;
         };
         auto append = [&]() -> bool {
             if (!Fits(m.P, S)) return false;
             std::memcpy(m.image.data() + m.P, bytes->data(), static_cast<size_t>(S));
-            log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n", e.FileNo, step, name,
-                       static_cast<uint32_t>(m.P));
+            log.Addf("文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n", e.FileNo, step, name,
+                     static_cast<uint32_t>(m.P));
             log.Add("");
             ++step;
             m.P += S;
@@ -129,8 +129,8 @@ bool MergeBatch(Workspace& ws) {
                 std::memcpy(m.image.data() + O, bytes->data(), static_cast<size_t>(S));
                 m.P = O + S;
                 m.L = std::max(m.L, m.P);
-                log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已强制插入到合并文件0x%.8X处\r\n", e.FileNo, step,
-                           name, static_cast<uint32_t>(O));
+                log.Addf("文件%d：#第%d步：文件%s已强制插入到合并文件0x%.8X处\r\n", e.FileNo, step, name,
+                         static_cast<uint32_t>(O));
                 log.Add("");
                 ++step;
             } else if (a == Answer::No) {
@@ -144,11 +144,11 @@ bool MergeBatch(Workspace& ws) {
         if (O + S > kMergedImageSize) {
             // The first file has no file before it: an append then places it at
             // the start of the image, and the question says so.
-            const std::string target =
-                k > 0 ? Format("文件%d结束地址0x%.8X", prevNo, static_cast<uint32_t>(m.P))
-                      : Format("合并文件起始地址0x%.8X", static_cast<uint32_t>(m.P));
+            const std::string target = k > 0 ? Format("文件%d结束地址0x%.8X", prevNo, static_cast<uint32_t>(m.P))
+                                             : Format("合并文件起始地址0x%.8X", static_cast<uint32_t>(m.P));
             const std::string question = Format(
-                "文件%d偏移地址0x%.8X太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n是，将该文件将追加到%s\r\n否，"
+                "文件%d偏移地址0x%.8X太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n是，将该文件将追加到%"
+                "s\r\n否，"
                 "取消合并",
                 e.FileNo, static_cast<uint32_t>(O), target.c_str());
             const Answer a =
@@ -167,8 +167,8 @@ bool MergeBatch(Workspace& ws) {
             }
             m.L = O + S;
         }
-        log.Append(log.LineCount(), "文件%d：#第%d步：文件%s已插入到合并文件0x%.8X处，空白处已填充0x%.2X\r\n", e.FileNo,
-                   step, name, static_cast<uint32_t>(O), shownFill);
+        log.Addf("文件%d：#第%d步：文件%s已插入到合并文件0x%.8X处，空白处已填充0x%.2X\r\n", e.FileNo, step, name,
+                 static_cast<uint32_t>(O), shownFill);
         log.Add("");
         ++step;
         m.P = O + S;
@@ -176,7 +176,7 @@ bool MergeBatch(Workspace& ws) {
 
     if (!WriteWholeFile(output, m.image.data(), static_cast<size_t>(m.L))) {
         ShowNotice(prompts, kMergeWriteFailedMessage);
-        log.Append(log.LineCount(), "***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());
+        log.Addf("***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());
         log.Add("");
         return false;
     }
@@ -184,14 +184,13 @@ bool MergeBatch(Workspace& ws) {
         // An image without one of its files would pass for the whole one.
         const std::string missing = FileNoList(leftOut);
         ShowWarning(prompts, Format(kMergeIncompleteFormat, missing.c_str()));
-        log.Append(log.LineCount(), "***文件合并未完成！合并后的文件存于%s,大小为%d字节，其中缺少%s！***\r\n",
-                   output.c_str(), static_cast<int32_t>(m.L), missing.c_str());
+        log.Addf("***文件合并未完成！合并后的文件存于%s,大小为%d字节，其中缺少%s！***\r\n", output.c_str(),
+                 static_cast<int32_t>(m.L), missing.c_str());
         log.Add("");
         return false;
     }
     ShowNotice(prompts, kMergeDoneMessage);
-    log.Append(log.LineCount(), "***文件合并成功！合并后的文件存于%s,大小为%d字节！***\r\n", output.c_str(),
-               static_cast<int32_t>(m.L));
+    log.Addf("***文件合并成功！合并后的文件存于%s,大小为%d字节！***\r\n", output.c_str(), static_cast<int32_t>(m.L));
     log.Add("");
     return true;
 }

@@ -31,6 +31,14 @@ int32_t OperationLog::Append(int32_t index, const char* format, ...) {
     return AppendText(index, text);
 }
 
+int32_t OperationLog::Addf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatV(format, args);
+    va_end(args);
+    return AppendText(LineCount(), text);
+}
+
 int32_t OperationLog::AppendText(int32_t index, const std::string& text) {
     const int32_t count = LineCount();
     if (index == LastLine) index = count > 0 ? count - 1 : 0;

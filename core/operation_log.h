@@ -38,6 +38,9 @@ public:
     // The same with a finished text.
     int32_t AppendText(int32_t index, const std::string& text);
 
+    // Formats the text as a new last line: what every batch operation writes.
+    int32_t Addf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
     // Adds `text` as a new last line: the common case of every batch operation.
     int32_t Add(const std::string& text) { return AppendText(LineCount(), text); }
 
