@@ -2,13 +2,11 @@
 
 #include <cstdint>
 
+#include "core/merge_layout.h"
+
 namespace torvane {
 
 class Workspace;
-
-// The merged image holds 6 MiB; the output file is as long as the highest end
-// any placed file reached.
-inline constexpr int32_t kMergedImageSize = 0x600000;
 
 inline constexpr const char* kChooseOutputMessage = "请选择输出文件！";
 inline constexpr const char* kSelectTwoFilesMessage = "请选择至少两个目标文件！";
