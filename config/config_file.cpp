@@ -170,7 +170,7 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
     for (int row = 0; row < kRowCount; ++row) {
         if (fileList.Controls(row).FileNameText.empty()) continue;
         ws.selection().WorkingCopies[static_cast<size_t>(row)] = FileEntry{};
-        fileList.SendCommand(row, static_cast<int>(RowCommand::Clear));
+        fileList.ClearEntry(row);
     }
     result.accepted = true;
 
@@ -186,7 +186,7 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
         e.IsSaveOffsetData = GetProfileInt(section, "IsSaveOffsetData", 0, path);
         e.PolishType = GetProfileInt(section, "PolishType", -1, path);
         e.PolishData = GetProfileInt(section, "PolishData", -1, path);
-        fileList.SendCommand(r, static_cast<int>(RowCommand::Reload));
+        fileList.ReloadEntry(r);
         ++result.named;
         if (!fileList.Controls(r).FileNameText.empty()) ++result.loaded;
     }

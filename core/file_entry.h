@@ -24,7 +24,7 @@ struct FileEntry {
     std::string FileName;          // full path, UTF-8; empty = the row holds no file
     int32_t FileSize = 0;          // bytes, as found when chosen or last reloaded
     int32_t BINOffset = 0;         // byte position in the merged image
-    int32_t OffsetAddr = 0;        // lowest HEX address (a BIN file: whatever edit 1041 holds)
+    int32_t OffsetAddr = 0;        // lowest HEX address (a BIN file: whatever its offset-address edit holds)
     int32_t IsSaveOffsetData = 0;  // 1 = keep the data before OffsetAddr in the BIN
     int32_t PolishType = 0;        // 0..3 = 1, 2, 4, 8 bytes
     int32_t PolishData = 0;        // 0 = fill 0x00, 1 = fill 0xFF

@@ -219,21 +219,12 @@ void FileList::SelectAll(bool on) {
     }
 }
 
-void FileList::SendCommand(int row, int code) {
-    switch (code) {
-        case static_cast<int>(RowCommand::Collect): CollectEntry(row); break;
-        case static_cast<int>(RowCommand::Reload): ReloadEntry(row); break;
-        case static_cast<int>(RowCommand::Clear): ClearEntry(row); break;
-        case static_cast<int>(RowCommand::ShowAlignColumn): {
-            FileRow& r = Row(row);
-            r.controls.AlignColumnShown = true;
-            // The entry keeps its value until the next CollectEntry.
-            if (r.entry.FileType == kHexFile && r.entry.IsSaveOffsetData != 0) r.controls.SaveOffsetData = false;
-            break;
-        }
-        case static_cast<int>(RowCommand::ShowOffsetColumn): Controls(row).AlignColumnShown = false; break;
-        default: break;
-    }
+void FileList::ShowAlignColumn(int row) {
+    FileRow& r = Row(row);
+    r.controls.AlignColumnShown = true;
+    if (r.entry.FileType == kHexFile && r.entry.IsSaveOffsetData != 0) r.controls.SaveOffsetData = false;
 }
+
+void FileList::ShowOffsetColumn(int row) { Controls(row).AlignColumnShown = false; }
 
 }  // namespace torvane

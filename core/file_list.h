@@ -10,20 +10,6 @@ namespace torvane {
 
 class Prompts;
 
-// Control identifiers of a file list row.
-namespace row_id {
-inline constexpr int kSelect = 1066;          // numbered check box: IsSelected, caption FileNo
-inline constexpr int kFileName = 1057;        // edit: FileName
-inline constexpr int kBrowse = 1037;          // button "...": ChooseFile
-inline constexpr int kFileSize = 1038;        // edit: FileSize (decimal)
-inline constexpr int kPolishType = 1043;      // drop-down list: PolishType
-inline constexpr int kBinOffset = 1010;       // edit: BINOffset (hex)
-inline constexpr int kPolishData = 1044;      // drop-down list: PolishData
-inline constexpr int kOffsetAddr = 1041;      // edit: OffsetAddr (hex)
-inline constexpr int kSaveOffsetData = 1042;  // check box: IsSaveOffsetData
-inline constexpr int kDeleteCommand = 32780;  // context menu "删除"
-}  // namespace row_id
-
 // The items of the two drop-down lists, in their order.
 inline constexpr std::array<const char*, 4> kPolishTypeItems = {"1字节", "2字节", "4字节", "8字节"};
 inline constexpr std::array<const char*, 2> kPolishDataItems = {"0x00", "0xFF"};
@@ -34,29 +20,20 @@ inline constexpr size_t kHexEditLimit = 8;
 // What the controls of one row show. Between row operations these values are
 // the truth: user input lands here first, and the row's widgets only show them.
 struct RowControls {
-    std::string FileNameText;        // edit 1057
-    std::string FileSizeText;        // edit 1038
+    std::string FileNameText;        // the file-name edit
+    std::string FileSizeText;        // the size edit (decimal)
     bool FileSizeReadOnly = false;
-    std::string OffsetAddrText;      // edit 1041
+    std::string OffsetAddrText;      // the HEX offset-address edit (hex)
     bool OffsetAddrReadOnly = false;
-    std::string BinOffsetText;       // edit 1010
-    bool Selected = false;           // check box 1066
-    std::string SelectCaption;       // caption of check box 1066: the row number
-    bool SaveOffsetData = false;     // check box 1042
-    int PolishTypeIndex = kDefaultPolishType;  // list 1043, -1 = no selection
-    int PolishDataIndex = 0;                   // list 1044, -1 = no selection
-    bool AlignColumnShown = true;    // list 1043 shown (true) or edit 1010 (false)
+    std::string BinOffsetText;       // the BIN-offset edit (hex)
+    bool Selected = false;           // the numbered check box
+    std::string SelectCaption;       // its caption: the row number
+    bool SaveOffsetData = false;     // the keep-data-before-offset check box
+    int PolishTypeIndex = kDefaultPolishType;  // the alignment list, -1 = no selection
+    int PolishDataIndex = 0;                   // the fill list, -1 = no selection
+    bool AlignColumnShown = true;    // the alignment list shown (true) or the BIN-offset edit (false)
 
     bool operator==(const RowControls&) const = default;
-};
-
-// The commands the main window sends to a row.
-enum class RowCommand : int {
-    Collect = 0,          // CollectEntry
-    Reload = 1,           // ReloadEntry
-    Clear = 2,            // ClearEntry
-    ShowAlignColumn = 3,  // list 1043 shown, edit 1010 hidden
-    ShowOffsetColumn = 4, // edit 1010 shown, list 1043 hidden
 };
 
 // Limits and messages of the row operations.
@@ -104,8 +81,13 @@ public:
     void SetSelected(int row);
     // The header check box was set to `on`.
     void SelectAll(bool on);
-    // A row command 0..4; other codes do nothing.
-    void SendCommand(int row, int code);
+    // The HEX-to-BIN and align layout: the alignment list shown, the BIN-offset
+    // edit hidden. A HEX row that keeps the data before its offset (as last
+    // collected) shows its keep box unchecked; the entry keeps its value until
+    // the next CollectEntry.
+    void ShowAlignColumn(int row);
+    // The merge layout: the BIN-offset edit shown, the alignment list hidden.
+    void ShowOffsetColumn(int row);
 
 private:
     Prompts& prompts_;

@@ -30,20 +30,20 @@ struct MainLayout {
     int32_t L = 0;             // left and right edges of everything in the panel
     int32_t R = 0;
     Rect panel;                // the white area
-    std::array<Rect, 3> modeButtons;     // 1027, 1028, 1029
+    std::array<Rect, 3> modeButtons;     // HEX to BIN, merge, align
     Rect headerBand;
     std::array<int32_t, 6> columnEdges;  // 85, 425, 535, 625, 725, 865 at scale 1
-    Rect headerCheck;                    // 1048
-    std::array<Rect, 6> titles;          // 1049, 1050, 1055, 1056, 1053, 1054
+    Rect headerCheck;                    // "序号"
+    std::array<Rect, 6> titles;          // file, size, alignment/offset, fill, HEX offset, keep
     std::array<Rect, 6> rows;            // the six file list rows
-    Rect outputLabel;   // 1069
-    Rect outputEdit;    // 1003
-    Rect outputBrowse;  // 1070
-    std::array<Rect, 5> actionButtons;   // 1060, 1061, 1023, 1024, 1025
-    Rect logGroup;      // 1068
-    Rect logList;       // 1071
-    Rect saveButton;    // 1059
-    Rect clearButton;   // 1004
+    Rect outputLabel;   // "输出文件："
+    Rect outputEdit;
+    Rect outputBrowse;  // its "..."
+    std::array<Rect, 5> actionButtons;   // import, export, HEX to BIN, merge, align
+    Rect logGroup;      // "操作记录"
+    Rect logList;
+    Rect saveButton;    // "保存"
+    Rect clearButton;   // "清空"
     // Font heights in pixels: group title, column titles, the path, and the
     // caption of the action buttons.
     int32_t groupFontPx = 0;
@@ -58,15 +58,15 @@ MainLayout ComputeMainLayout(double scale);
 struct RowLayout {
     int32_t width = 0;
     int32_t height = 0;
-    Rect select;        // 1066
-    Rect fileName;      // 1057
-    Rect browse;        // 1037
-    Rect fileSize;      // 1038
-    Rect polishType;    // 1043 (and 1010 in the same column)
-    Rect binOffset;     // 1010
-    Rect polishData;    // 1044
-    Rect offsetAddr;    // 1041
-    Rect saveOffset;    // 1042
+    Rect select;        // the numbered check box
+    Rect fileName;
+    Rect browse;        // "..."
+    Rect fileSize;
+    Rect polishType;    // the alignment list (the BIN-offset edit shares its column)
+    Rect binOffset;
+    Rect polishData;    // the fill list
+    Rect offsetAddr;
+    Rect saveOffset;    // the keep box
     std::array<int32_t, 6> lines;  // the vertical lines between columns
     int32_t fontPx = 0;            // the edits' and lists' font
 };

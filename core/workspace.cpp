@@ -20,21 +20,23 @@ void Workspace::SelectMode(WorkMode mode) {
     AlignTitle = merge ? "偏移地址(0x)" : "对齐长度";
     FillTitle = merge ? "填充数据" : "补充数据";
     OutputFileText = merge ? DefaultOutputPath : std::string();
-    const RowCommand column = merge ? RowCommand::ShowOffsetColumn : RowCommand::ShowAlignColumn;
-    for (int row = 0; row < kRowCount; ++row) rows_.SendCommand(row, static_cast<int>(column));
+    for (int row = 0; row < kRowCount; ++row) {
+        if (merge) {
+            rows_.ShowOffsetColumn(row);
+        } else {
+            rows_.ShowAlignColumn(row);
+        }
+    }
     ListLayout = merge ? kOffsetLayout : kAlignLayout;
 }
 
-bool Workspace::IsCommandEnabled(int id) const {
-    switch (id) {
-        case main_id::kHexToBinButton:
-        case main_id::kHexToBinCommand: return mode_ == WorkMode::HexToBinMode;
-        case main_id::kMergeButton:
-        case main_id::kMergeCommand: return mode_ == WorkMode::MergeMode;
-        case main_id::kAlignButton:
-        case main_id::kAlignCommand: return mode_ == WorkMode::AlignMode;
-        default: return true;
+bool Workspace::IsEnabled(Operation operation) const {
+    switch (operation) {
+        case Operation::HexToBin: return mode_ == WorkMode::HexToBinMode;
+        case Operation::Merge: return mode_ == WorkMode::MergeMode;
+        case Operation::Align: return mode_ == WorkMode::AlignMode;
     }
+    return false;
 }
 
 bool Workspace::GatherBatch(int atLeast, const char* tooFewMessage) {

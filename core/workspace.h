@@ -13,23 +13,12 @@ class Prompts;
 
 enum class WorkMode { HexToBinMode, MergeMode, AlignMode };
 
-// ListLayout values: which column the rows show in their fourth place.
-inline constexpr int32_t kAlignLayout = 1;   // list 1043 (HEX to BIN, align)
-inline constexpr int32_t kOffsetLayout = 2;  // edit 1010 (merge)
+// The three batch operations; the mode decides which one is enabled.
+enum class Operation { HexToBin, Merge, Align };
 
-// Control identifiers of the main window that the workspace's state stands for.
-namespace main_id {
-inline constexpr int kOutputFile = 1003;
-inline constexpr int kHeaderCheck = 1048;
-inline constexpr int kTitleAlign = 1055;
-inline constexpr int kTitleFill = 1056;
-inline constexpr int kHexToBinButton = 1023;
-inline constexpr int kMergeButton = 1024;
-inline constexpr int kAlignButton = 1025;
-inline constexpr int kHexToBinCommand = 32782;
-inline constexpr int kMergeCommand = 32783;
-inline constexpr int kAlignCommand = 32784;
-}  // namespace main_id
+// ListLayout values: which column the rows show in their fourth place.
+inline constexpr int32_t kAlignLayout = 1;   // the alignment list (HEX to BIN, align)
+inline constexpr int32_t kOffsetLayout = 2;  // the BIN-offset edit (merge)
 
 inline constexpr const char* kClearListQuestion = "确认要清空文件列表吗？";
 
@@ -56,12 +45,12 @@ public:
     OperationLog& log() { return log_; }
     const OperationLog& log() const { return log_; }
 
-    // Edit 1003, the output file.
+    // The output-file edit.
     std::string OutputFileText;
-    // Header check box 1048 "序号".
+    // The header check box "序号".
     bool HeaderChecked = false;
     int32_t ListLayout = kAlignLayout;
-    // Titles 1055 and 1056 above the fourth and fifth columns.
+    // The titles above the fourth and fifth columns.
     std::string AlignTitle;
     std::string FillTitle;
     // The program's folder and "Merge.Bin": the output file the merge mode shows.
@@ -77,9 +66,8 @@ public:
     // ListLayout. Selecting the mode in force runs the whole switch again.
     void SelectMode(WorkMode mode);
 
-    // Whether a batch command (button 1023/1024/1025 or command 32782/32783/32784)
-    // is enabled in the current mode. Other identifiers are always enabled.
-    bool IsCommandEnabled(int id) const;
+    // Whether a batch operation is enabled in the current mode: exactly one is.
+    bool IsEnabled(Operation operation) const;
 
     // The header check box was clicked; HeaderChecked holds its new state.
     void OnHeaderClicked() { rows_.SelectAll(HeaderChecked); }

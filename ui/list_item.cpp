@@ -11,6 +11,7 @@
 
 #include "core/hex_field_key.h"
 #include "ui/key_filter.h"
+#include "ui/row_ids.h"
 
 namespace torvane::ui {
 namespace {
@@ -25,32 +26,32 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
     select_ = new QCheckBox(this);
-    name(select_, row_id::kSelect);
+    name(select_, row_ids::kSelect);
     fileName_ = new QLineEdit(this);
-    name(fileName_, row_id::kFileName);
+    name(fileName_, row_ids::kFileName);
     fileName_->setAlignment(Qt::AlignCenter);
     browse_ = new QPushButton(QStringLiteral("..."), this);
-    name(browse_, row_id::kBrowse);
+    name(browse_, row_ids::kBrowse);
     browse_->setAutoDefault(false);
     fileSize_ = new QLineEdit(this);
-    name(fileSize_, row_id::kFileSize);
+    name(fileSize_, row_ids::kFileSize);
     fileSize_->setAlignment(Qt::AlignCenter);
     polishType_ = new QComboBox(this);
-    name(polishType_, row_id::kPolishType);
+    name(polishType_, row_ids::kPolishType);
     for (const char* item : kPolishTypeItems) polishType_->addItem(QString::fromUtf8(item));
     binOffset_ = new QLineEdit(this);
-    name(binOffset_, row_id::kBinOffset);
+    name(binOffset_, row_ids::kBinOffset);
     binOffset_->setAlignment(Qt::AlignCenter);
     binOffset_->setMaxLength(static_cast<int>(kHexEditLimit));
     polishData_ = new QComboBox(this);
-    name(polishData_, row_id::kPolishData);
+    name(polishData_, row_ids::kPolishData);
     for (const char* item : kPolishDataItems) polishData_->addItem(QString::fromUtf8(item));
     offsetAddr_ = new QLineEdit(this);
-    name(offsetAddr_, row_id::kOffsetAddr);
+    name(offsetAddr_, row_ids::kOffsetAddr);
     offsetAddr_->setAlignment(Qt::AlignCenter);
     offsetAddr_->setMaxLength(static_cast<int>(kHexEditLimit));
     saveOffset_ = new QCheckBox(this);
-    name(saveOffset_, row_id::kSaveOffsetData);
+    name(saveOffset_, row_ids::kSaveOffsetData);
 
     auto* filter = new TypedKeyFilter(AcceptsHexFieldKey, this);
     binOffset_->installEventFilter(filter);
@@ -127,11 +128,6 @@ void Dlg_ListItem::Refresh() {
     refreshing_ = false;
 }
 
-void Dlg_ListItem::SendCommand(int code) {
-    list_.SendCommand(row_, code);
-    Refresh();
-}
-
 void Dlg_ListItem::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect r = rect();
@@ -147,7 +143,7 @@ QMenu* Dlg_ListItem::CreateContextMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("FileListMenu"));
     QAction* remove = menu->addAction(QStringLiteral("删除"));
-    remove->setObjectName(QString::number(row_id::kDeleteCommand));
+    remove->setObjectName(QString::number(row_ids::kDeleteCommand));
     remove->setEnabled(true);
     connect(remove, &QAction::triggered, this, [this] {
         list_.DeleteEntry(row_);

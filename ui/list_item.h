@@ -25,8 +25,6 @@ public:
     int row() const { return row_; }
     // Shows RowControls in the widgets.
     void Refresh();
-    // Carries out a row command 0..4 and shows the result.
-    void SendCommand(int code);
 
     const RowLayout& layout() const { return layout_; }
 

@@ -280,7 +280,17 @@ void CQuenlorDlg::ApplyFonts() {
     clearButton_->SetCaptionFont(layout_.captionFontPx, hei, 0);
 }
 
-bool CQuenlorDlg::IsEnabled(int id) const { return ws_.IsCommandEnabled(id); }
+bool CQuenlorDlg::IsEnabled(int id) const {
+    switch (id) {
+        case kHexToBinButton:
+        case kHexToBin: return ws_.IsEnabled(Operation::HexToBin);
+        case kMergeButton:
+        case kMerge: return ws_.IsEnabled(Operation::Merge);
+        case kAlignButton:
+        case kAlign: return ws_.IsEnabled(Operation::Align);
+        default: return true;
+    }
+}
 
 QAction* CQuenlorDlg::menuAction(int id) const {
     const auto it = menuActions_.find(id);

@@ -8,6 +8,7 @@
 #include "tools/testbin/test_bin_dialog.h"
 #include "tools/testbin/test_bin_tool.h"
 #include "ui/qt_prompts.h"
+#include "ui/main_ids.h"
 
 namespace torvane::ui {
 namespace {
@@ -26,10 +27,10 @@ void RunToolDialog(QWidget* parent) {
 
 void OpenToolDialog(int command, QWidget* parent) {
     switch (command) {
-        case check_id::kCommand: RunToolDialog<CDlg_Check>(parent); break;
-        case testbin_id::kCommand: RunToolDialog<Dlg_TestBin>(parent); break;
-        case bin2c_id::kCommand: RunToolDialog<CDlg_BinToH>(parent); break;
-        case upgrade_id::kCommand: RunToolDialog<CDlg_NCUpgradeFile>(parent); break;
+        case main_ids::kChecksumTool: RunToolDialog<CDlg_Check>(parent); break;
+        case main_ids::kTestBinTool: RunToolDialog<Dlg_TestBin>(parent); break;
+        case main_ids::kBinToCTool: RunToolDialog<CDlg_BinToH>(parent); break;
+        case main_ids::kUpgradeTool: RunToolDialog<CDlg_NCUpgradeFile>(parent); break;
         default: break;
     }
 }

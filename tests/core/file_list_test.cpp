@@ -299,20 +299,16 @@ TEST_F(FileListTest, ReloadOfAnUnnamedListIndexSelectsNothing) {
     EXPECT_EQ(-1, list.Entry(0).PolishType);
 }
 
-TEST_F(FileListTest, RowCommandsSwitchTheColumnAndClearKeepForHex) {
+TEST_F(FileListTest, ColumnSwitchesClearTheKeepBoxOfAHexRow) {
     const std::string p = dir.Write("app.hex", test::HexBlock(0x1000, 16));
     Choose(0, p);
-    list.SendCommand(0, 4);
+    list.ShowOffsetColumn(0);
     EXPECT_FALSE(list.Controls(0).AlignColumnShown);
-    list.SendCommand(0, 0);  // collect: the entry now keeps the data before the offset
-    list.SendCommand(0, 3);
+    list.CollectEntry(0);  // the entry now keeps the data before the offset
+    list.ShowAlignColumn(0);
     EXPECT_TRUE(list.Controls(0).AlignColumnShown);
     EXPECT_FALSE(list.Controls(0).SaveOffsetData);
     EXPECT_EQ(1, list.Entry(0).IsSaveOffsetData);
-    const RowControls before = list.Controls(0);
-    list.SendCommand(0, 5);
-    list.SendCommand(0, -1);
-    EXPECT_EQ(before, list.Controls(0));
 }
 
 TEST(BatchSelectionTest, GatherTakesSelectedRowsInOrder) {

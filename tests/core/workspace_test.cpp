@@ -100,10 +100,9 @@ TEST(SelectModeTest, EachModeSetsTitlesColumnFlagsAndCommands) {
         EXPECT_EQ(c.flags[0], ws.HexToBinFlag());
         EXPECT_EQ(c.flags[1], ws.MergeFlag());
         EXPECT_EQ(c.flags[2], ws.AlignFlag());
-        for (int id : {1023, 32782}) EXPECT_EQ(c.flags[0] == 1, ws.IsCommandEnabled(id));
-        for (int id : {1024, 32783}) EXPECT_EQ(c.flags[1] == 1, ws.IsCommandEnabled(id));
-        for (int id : {1025, 32784}) EXPECT_EQ(c.flags[2] == 1, ws.IsCommandEnabled(id));
-        EXPECT_TRUE(ws.IsCommandEnabled(1060));
+        EXPECT_EQ(c.flags[0] == 1, ws.IsEnabled(Operation::HexToBin));
+        EXPECT_EQ(c.flags[1] == 1, ws.IsEnabled(Operation::Merge));
+        EXPECT_EQ(c.flags[2] == 1, ws.IsEnabled(Operation::Align));
     }
 }
 

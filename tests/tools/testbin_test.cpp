@@ -63,11 +63,11 @@ TEST(TestBinFormTest, ResetEmptiesTheNumbersAndKeepsTheCheckBox) {
 }
 
 TEST(TestBinFormTest, HexEditsTakeHexDigitsOnlyAndTheLengthEverything) {
-    for (int id : {testbin_id::kStart, testbin_id::kEnd, testbin_id::kFill}) {
-        EXPECT_TRUE(TestBinFieldAcceptsKey(id, U'b') && TestBinFieldAcceptsKey(id, char32_t{8}));
-        EXPECT_FALSE(TestBinFieldAcceptsKey(id, U'g') || TestBinFieldAcceptsKey(id, U'-'));
+    for (const TestBinField field : {TestBinField::Start, TestBinField::End, TestBinField::Fill}) {
+        EXPECT_TRUE(TestBinFieldAcceptsKey(field, U'b') && TestBinFieldAcceptsKey(field, char32_t{8}));
+        EXPECT_FALSE(TestBinFieldAcceptsKey(field, U'g') || TestBinFieldAcceptsKey(field, U'-'));
     }
-    EXPECT_TRUE(TestBinFieldAcceptsKey(testbin_id::kLength, U'-'));
+    EXPECT_TRUE(TestBinFieldAcceptsKey(TestBinField::Length, U'-'));
 }
 
 class TestBinGenerateTest : public ::testing::Test {

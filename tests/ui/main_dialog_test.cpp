@@ -20,6 +20,7 @@
 #include "ui/controls/new_list_box.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
+#include "ui/row_ids.h"
 
 namespace torvane::ui {
 namespace {
@@ -73,7 +74,7 @@ TEST_F(MainDialogTest, StartsInHexToBinMode) {
     EXPECT_TRUE(AllThree(kHexToBinButton, kHexToBin));
     EXPECT_TRUE(NoneOfThree(kMergeButton, kMerge));
     EXPECT_TRUE(NoneOfThree(kAlignButton, kAlign));
-    for (int i = 0; i < 6; ++i) EXPECT_FALSE(Find<QCheckBox>(window->row(i), 1066)->isChecked());
+    for (int i = 0; i < 6; ++i) EXPECT_FALSE(Find<QCheckBox>(window->row(i), row_ids::kSelect)->isChecked());
     Shoot(window.get(), QStringLiteral("main-hex2bin"));
 }
 
@@ -82,8 +83,8 @@ TEST_F(MainDialogTest, ModeButtonsSwitchTheEnabledCommandAndTheColumn) {
     EXPECT_TRUE(NoneOfThree(kHexToBinButton, kHexToBin));
     EXPECT_TRUE(AllThree(kMergeButton, kMerge));
     EXPECT_TRUE(NoneOfThree(kAlignButton, kAlign));
-    EXPECT_TRUE(Find<QLineEdit>(window->row(0), 1010)->isVisible());
-    EXPECT_FALSE(Find<QComboBox>(window->row(0), 1043)->isVisible());
+    EXPECT_TRUE(Find<QLineEdit>(window->row(0), row_ids::kBinOffset)->isVisible());
+    EXPECT_FALSE(Find<QComboBox>(window->row(0), row_ids::kPolishType)->isVisible());
     EXPECT_EQ(QStringLiteral("偏移地址(0x)"), Find<CECStatic>(window.get(), kTitleAlign)->text());
     EXPECT_EQ(QString::fromStdString(window->workspace().DefaultOutputPath),
               Find<QLineEdit>(window.get(), kOutputFile)->text());
@@ -92,7 +93,7 @@ TEST_F(MainDialogTest, ModeButtonsSwitchTheEnabledCommandAndTheColumn) {
     Click(kModeAlign);
     EXPECT_TRUE(AllThree(kAlignButton, kAlign));
     EXPECT_TRUE(NoneOfThree(kMergeButton, kMerge));
-    EXPECT_TRUE(Find<QComboBox>(window->row(0), 1043)->isVisible());
+    EXPECT_TRUE(Find<QComboBox>(window->row(0), row_ids::kPolishType)->isVisible());
     EXPECT_EQ(QString(), Find<QLineEdit>(window.get(), kOutputFile)->text());
     Shoot(window.get(), QStringLiteral("main-align"));
 
@@ -114,7 +115,7 @@ TEST_F(MainDialogTest, TypedOutputIsReplacedByTheDefaultOnTheNextMergeSwitch) {
 }
 
 TEST_F(MainDialogTest, HexEditsTakeOnlyHexDigitsAndEightOfThem) {
-    QLineEdit* edit = Find<QLineEdit>(window->row(2), 1041);
+    QLineEdit* edit = Find<QLineEdit>(window->row(2), row_ids::kOffsetAddr);
     QTest::keyClicks(edit, QStringLiteral("aF3g-z"));
     EXPECT_EQ(QStringLiteral("aF3"), edit->text());
     EXPECT_EQ("aF3", window->workspace().rows().Controls(2).OffsetAddrText);
@@ -125,7 +126,7 @@ TEST_F(MainDialogTest, HexEditsTakeOnlyHexDigitsAndEightOfThem) {
 }
 
 TEST_F(MainDialogTest, EnterAndEscapeDoNothing) {
-    QLineEdit* edit = Find<QLineEdit>(window->row(0), 1057);
+    QLineEdit* edit = Find<QLineEdit>(window->row(0), row_ids::kFileName);
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Escape);
@@ -136,10 +137,10 @@ TEST_F(MainDialogTest, EnterAndEscapeDoNothing) {
 TEST_F(MainDialogTest, HexToBinFromTheRowsBrowseButton) {
     const std::string hex = dir.Write("app.hex", test::HexBlock(0, 13));
     prompts.ExpectOpen(hex);
-    QTest::mouseClick(Find<QPushButton>(window->row(0), 1037), Qt::LeftButton);
-    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), 1057)->text());
-    EXPECT_TRUE(Find<QCheckBox>(window->row(0), 1066)->isChecked());
-    EXPECT_EQ(QStringLiteral("00000000"), Find<QLineEdit>(window->row(0), 1041)->text());
+    QTest::mouseClick(Find<QPushButton>(window->row(0), row_ids::kBrowse), Qt::LeftButton);
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), row_ids::kFileName)->text());
+    EXPECT_TRUE(Find<QCheckBox>(window->row(0), row_ids::kSelect)->isChecked());
+    EXPECT_EQ(QStringLiteral("00000000"), Find<QLineEdit>(window->row(0), row_ids::kOffsetAddr)->text());
 
     Click(kHexToBinButton);
     EXPECT_TRUE(test::Exists(dir.File("app.BIN")));
@@ -161,10 +162,10 @@ TEST_F(MainDialogTest, MergeQuestionIsAnsweredThroughPrompts) {
     const std::string a = dir.Write("a.bin", std::string(256, 'a'));
     const std::string b = dir.Write("b.bin", std::string(16, 'b'));
     prompts.ExpectOpen(a);
-    QTest::mouseClick(Find<QPushButton>(window->row(0), 1037), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(window->row(0), row_ids::kBrowse), Qt::LeftButton);
     prompts.ExpectOpen(b);
-    QTest::mouseClick(Find<QPushButton>(window->row(1), 1037), Qt::LeftButton);
-    QLineEdit* offset = Find<QLineEdit>(window->row(1), 1010);
+    QTest::mouseClick(Find<QPushButton>(window->row(1), row_ids::kBrowse), Qt::LeftButton);
+    QLineEdit* offset = Find<QLineEdit>(window->row(1), row_ids::kBinOffset);
     offset->clear();
     QTest::keyClicks(offset, QStringLiteral("10"));
     QLineEdit* out = Find<QLineEdit>(window.get(), kOutputFile);
@@ -217,7 +218,7 @@ TEST(MainLayoutWidgetsTest, WidgetsSitInTheirDesignRectanglesAtTwoScales) {
         EXPECT_EQ(m.rows[5].top, window.row(5)->geometry().top());
         EXPECT_EQ(m.windowWidth - kFrameWidth, window.width());
         const RowLayout& r = window.row(0)->layout();
-        EXPECT_EQ(r.fileName.left, window.row(0)->findChild<QWidget*>(QStringLiteral("1057"))->geometry().left());
+        EXPECT_EQ(r.fileName.left, window.row(0)->findChild<QWidget*>(QString::number(row_ids::kFileName))->geometry().left());
         if (scale > 1) Shoot(&window, QStringLiteral("main-144dpi"));
         EXPECT_TRUE(prompts.Done());
     }

@@ -29,6 +29,12 @@
 #include "tools/testbin/test_bin_dialog.h"
 #include "tools/testbin/test_bin_tool.h"
 #include "ui/controls/new_list_box.h"
+#include "ui/main_ids.h"
+#include "ui/row_ids.h"
+#include "tools/testbin/test_bin_ids.h"
+#include "tools/nic/upgrade_ids.h"
+#include "tools/checksum/check_ids.h"
+#include "tools/bin2c/bin_to_c_ids.h"
 
 namespace torvane::ui {
 namespace {
@@ -84,7 +90,7 @@ protected:
 
 class CheckDialogTest : public DialogTest<CDlg_Check> {
 protected:
-    QListWidget* Methods() { return Find<QListWidget>(dialog.get(), check_id::kMethodList); }
+    QListWidget* Methods() { return Find<QListWidget>(dialog.get(), check_ids::kMethodList); }
     void ClickMethod(int row) {
         QListWidget* list = Methods();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
@@ -98,18 +104,18 @@ protected:
 TEST_F(CheckDialogTest, EveryPickOfAMethodComputesAndShowsTheValue) {
     ASSERT_EQ(5, Methods()->count());
     EXPECT_EQ(0, SelectedMethod());
-    QTest::keyClicks(Edit(check_id::kData), QStringLiteral("0102"));
+    QTest::keyClicks(Edit(check_ids::kData), QStringLiteral("0102"));
     // The method selected from the start, clicked again.
     ClickMethod(0);
-    EXPECT_EQ(QStringLiteral("FC"), Text(check_id::kResult));
+    EXPECT_EQ(QStringLiteral("FC"), Text(check_ids::kResult));
     // A move by keyboard computes too.
     QTest::keyClick(Methods(), Qt::Key_Down);
     EXPECT_EQ(1, SelectedMethod());
-    EXPECT_EQ(QStringLiteral("FEFD"), Text(check_id::kResult));
+    EXPECT_EQ(QStringLiteral("FEFD"), Text(check_ids::kResult));
 
-    Retype(Edit(check_id::kData), QStringLiteral("0001f203f4f5f6f7"));
+    Retype(Edit(check_ids::kData), QStringLiteral("0001f203f4f5f6f7"));
     ClickMethod(1);
-    EXPECT_EQ(QStringLiteral("220D"), Text(check_id::kResult));
+    EXPECT_EQ(QStringLiteral("220D"), Text(check_ids::kResult));
     Shoot(dialog.get(), QStringLiteral("tool-check"));
 }
 
@@ -117,16 +123,16 @@ TEST_F(CheckDialogTest, NothingToCheckClearsTheSelectionUntilTheNextPick) {
     ExpectInformation(prompts, kCheckNothingMessage);
     ClickMethod(2);
     EXPECT_EQ(-1, SelectedMethod());
-    EXPECT_EQ(QString(), Text(check_id::kResult));
+    EXPECT_EQ(QString(), Text(check_ids::kResult));
 
-    QTest::keyClicks(Edit(check_id::kData), QStringLiteral("0102030405"));
+    QTest::keyClicks(Edit(check_ids::kData), QStringLiteral("0102030405"));
     ClickMethod(2);
     EXPECT_EQ(2, SelectedMethod());
-    EXPECT_EQ(QStringLiteral("F9FDFCFB"), Text(check_id::kResult));
+    EXPECT_EQ(QStringLiteral("F9FDFCFB"), Text(check_ids::kResult));
 }
 
 TEST_F(CheckDialogTest, DataEditDropsTypedNonHexCharactersButNotPastedText) {
-    QLineEdit* data = Edit(check_id::kData);
+    QLineEdit* data = Edit(check_ids::kData);
     QTest::keyClicks(data, QStringLiteral("1g2 ,fZ"));
     EXPECT_EQ(QStringLiteral("12f"), data->text());
     QTest::keyClick(data, Qt::Key_Backspace);
@@ -135,26 +141,26 @@ TEST_F(CheckDialogTest, DataEditDropsTypedNonHexCharactersButNotPastedText) {
     QTest::keyClick(data, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(QStringLiteral("12 34,zz"), data->text());
     // The path edit takes any character.
-    QTest::keyClicks(Edit(check_id::kPath), QStringLiteral("/tmp/g z"));
-    EXPECT_EQ(QStringLiteral("/tmp/g z"), Text(check_id::kPath));
+    QTest::keyClicks(Edit(check_ids::kPath), QStringLiteral("/tmp/g z"));
+    EXPECT_EQ(QStringLiteral("/tmp/g z"), Text(check_ids::kPath));
 }
 
 TEST_F(CheckDialogTest, BrowsedFileIsChecked) {
     const std::string file = dir.Write("app.bin", std::vector<uint8_t>{0x01, 0x02});
     prompts.ExpectOpen(file);
-    Click(dialog.get(), check_id::kBrowse);
-    EXPECT_EQ(QString::fromStdString(file), Text(check_id::kPath));
+    Click(dialog.get(), check_ids::kBrowse);
+    EXPECT_EQ(QString::fromStdString(file), Text(check_ids::kPath));
     ClickMethod(0);
-    EXPECT_EQ(QStringLiteral("FC"), Text(check_id::kResult));
+    EXPECT_EQ(QStringLiteral("FC"), Text(check_ids::kResult));
 }
 
 TEST_F(CheckDialogTest, EnterAndEscapeNeitherCloseNorPress) {
-    QPushButton* browse = Find<QPushButton>(dialog.get(), check_id::kBrowse);
+    QPushButton* browse = Find<QPushButton>(dialog.get(), check_ids::kBrowse);
     browse->setFocus();
     // A pressed "..." would ask for a file, which the prompts would refuse as unexpected.
     QTest::keyClick(browse, Qt::Key_Return);
     QTest::keyClick(browse, Qt::Key_Enter);
-    QTest::keyClick(Edit(check_id::kData), Qt::Key_Escape);
+    QTest::keyClick(Edit(check_ids::kData), Qt::Key_Escape);
     QTest::keyClick(Methods(), Qt::Key_Escape);
     EXPECT_TRUE(dialog->isVisible());
 }
@@ -163,31 +169,31 @@ TEST_F(CheckDialogTest, EnterAndEscapeNeitherCloseNorPress) {
 
 class TestBinDialogTest : public DialogTest<Dlg_TestBin> {
 protected:
-    QCheckBox* Random() { return Find<QCheckBox>(dialog.get(), testbin_id::kRandom); }
+    QCheckBox* Random() { return Find<QCheckBox>(dialog.get(), testbin_ids::kRandom); }
 };
 
 TEST_F(TestBinDialogTest, OpensWithTheStartValuesAndLimits) {
-    EXPECT_EQ(QStringLiteral("1024"), Text(testbin_id::kLength));
-    EXPECT_EQ(QStringLiteral("000000"), Text(testbin_id::kStart));
-    EXPECT_EQ(QStringLiteral("0003FF"), Text(testbin_id::kEnd));
-    EXPECT_EQ(QString(), Text(testbin_id::kFill));
-    EXPECT_FALSE(Edit(testbin_id::kFill)->isEnabled());
+    EXPECT_EQ(QStringLiteral("1024"), Text(testbin_ids::kLength));
+    EXPECT_EQ(QStringLiteral("000000"), Text(testbin_ids::kStart));
+    EXPECT_EQ(QStringLiteral("0003FF"), Text(testbin_ids::kEnd));
+    EXPECT_EQ(QString(), Text(testbin_ids::kFill));
+    EXPECT_FALSE(Edit(testbin_ids::kFill)->isEnabled());
     EXPECT_TRUE(Random()->isChecked());
-    EXPECT_EQ(QString::fromStdString(TestBinDefaultPath()), Text(testbin_id::kPath));
-    EXPECT_EQ(7, Edit(testbin_id::kLength)->maxLength());
-    EXPECT_EQ(2, Edit(testbin_id::kFill)->maxLength());
+    EXPECT_EQ(QString::fromStdString(TestBinDefaultPath()), Text(testbin_ids::kPath));
+    EXPECT_EQ(7, Edit(testbin_ids::kLength)->maxLength());
+    EXPECT_EQ(2, Edit(testbin_ids::kFill)->maxLength());
     Shoot(dialog.get(), QStringLiteral("tool-testbin"));
 }
 
 TEST_F(TestBinDialogTest, EndFieldFollowsTheLength) {
-    Retype(Edit(testbin_id::kLength), QStringLiteral("100"));
-    EXPECT_EQ(QStringLiteral("000063"), Text(testbin_id::kEnd));
+    Retype(Edit(testbin_ids::kLength), QStringLiteral("100"));
+    EXPECT_EQ(QStringLiteral("000063"), Text(testbin_ids::kEnd));
     EXPECT_EQ("000063", dialog->form().EndText);
     // No length: the end field shows all eight digits of -1, past its typing limit.
-    Retype(Edit(testbin_id::kLength), QString());
-    EXPECT_EQ(QStringLiteral("FFFFFFFF"), Text(testbin_id::kEnd));
+    Retype(Edit(testbin_ids::kLength), QString());
+    EXPECT_EQ(QStringLiteral("FFFFFFFF"), Text(testbin_ids::kEnd));
     // The user may shorten that text, not lengthen it.
-    QLineEdit* end = Edit(testbin_id::kEnd);
+    QLineEdit* end = Edit(testbin_ids::kEnd);
     end->end(false);
     QTest::keyClick(end, Qt::Key_Backspace);
     QTest::keyClicks(end, QStringLiteral("AB"));
@@ -196,56 +202,56 @@ TEST_F(TestBinDialogTest, EndFieldFollowsTheLength) {
 }
 
 TEST_F(TestBinDialogTest, HexFieldsDropTypedNonHexCharactersAndTheLengthDoesNot) {
-    for (int id : {testbin_id::kStart, testbin_id::kEnd}) {
+    for (int id : {testbin_ids::kStart, testbin_ids::kEnd}) {
         Retype(Edit(id), QStringLiteral("1g2x"));
         EXPECT_EQ(QStringLiteral("12"), Text(id)) << id;
     }
     Random()->click();
-    Retype(Edit(testbin_id::kFill), QStringLiteral("z5-a7"));
-    EXPECT_EQ(QStringLiteral("5a"), Text(testbin_id::kFill));
+    Retype(Edit(testbin_ids::kFill), QStringLiteral("z5-a7"));
+    EXPECT_EQ(QStringLiteral("5a"), Text(testbin_ids::kFill));
     EXPECT_EQ("5a", dialog->form().FillText);
     // A sign passes into the length, whose end field then reads -6.
-    Retype(Edit(testbin_id::kLength), QStringLiteral("-5"));
-    EXPECT_EQ(QStringLiteral("-5"), Text(testbin_id::kLength));
-    EXPECT_EQ(QStringLiteral("FFFFFFFA"), Text(testbin_id::kEnd));
+    Retype(Edit(testbin_ids::kLength), QStringLiteral("-5"));
+    EXPECT_EQ(QStringLiteral("-5"), Text(testbin_ids::kLength));
+    EXPECT_EQ(QStringLiteral("FFFFFFFA"), Text(testbin_ids::kEnd));
 }
 
 TEST_F(TestBinDialogTest, GenerateWritesTheFileAtTheBrowsedPath) {
     const std::string out = dir.File("test16.bin");
     prompts.ExpectOpen(out);
-    Click(dialog.get(), testbin_id::kBrowse);
-    EXPECT_EQ(QString::fromStdString(out), Text(testbin_id::kPath));
+    Click(dialog.get(), testbin_ids::kBrowse);
+    EXPECT_EQ(QString::fromStdString(out), Text(testbin_ids::kPath));
 
-    Retype(Edit(testbin_id::kLength), QStringLiteral("16"));
-    Retype(Edit(testbin_id::kStart), QStringLiteral("4"));
-    Retype(Edit(testbin_id::kEnd), QStringLiteral("7"));
+    Retype(Edit(testbin_ids::kLength), QStringLiteral("16"));
+    Retype(Edit(testbin_ids::kStart), QStringLiteral("4"));
+    Retype(Edit(testbin_ids::kEnd), QStringLiteral("7"));
     Random()->click();
-    EXPECT_TRUE(Edit(testbin_id::kFill)->isEnabled());
-    QTest::keyClicks(Edit(testbin_id::kFill), QStringLiteral("5A"));
+    EXPECT_TRUE(Edit(testbin_ids::kFill)->isEnabled());
+    QTest::keyClicks(Edit(testbin_ids::kFill), QStringLiteral("5A"));
     ExpectInformation(prompts, kTestBinDoneMessage);
-    Click(dialog.get(), testbin_id::kGenerate);
+    Click(dialog.get(), testbin_ids::kGenerate);
     EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 0, 0x5A, 0x5A, 0x5A, 0x5A, 0, 0, 0, 0, 0, 0, 0, 0}),
               test::ReadBytes(out));
 }
 
 TEST_F(TestBinDialogTest, ResetEmptiesTheNumbersAndRestoresThePath) {
     Random()->click();
-    Retype(Edit(testbin_id::kPath), QStringLiteral("/tmp/elsewhere.bin"));
-    Click(dialog.get(), testbin_id::kReset);
-    for (int id : {testbin_id::kLength, testbin_id::kStart, testbin_id::kEnd, testbin_id::kFill})
+    Retype(Edit(testbin_ids::kPath), QStringLiteral("/tmp/elsewhere.bin"));
+    Click(dialog.get(), testbin_ids::kReset);
+    for (int id : {testbin_ids::kLength, testbin_ids::kStart, testbin_ids::kEnd, testbin_ids::kFill})
         EXPECT_EQ(QString(), Text(id)) << id;
-    EXPECT_EQ(QString::fromStdString(TestBinDefaultPath()), Text(testbin_id::kPath));
+    EXPECT_EQ(QString::fromStdString(TestBinDefaultPath()), Text(testbin_ids::kPath));
     EXPECT_FALSE(Random()->isChecked());
-    EXPECT_TRUE(Edit(testbin_id::kFill)->isEnabled());
+    EXPECT_TRUE(Edit(testbin_ids::kFill)->isEnabled());
 }
 
 TEST_F(TestBinDialogTest, EnterAndEscapeNeitherCloseNorPress) {
     // A pressed "生成" would write Test.bin and show a box the prompts do not expect.
-    QPushButton* generate = Find<QPushButton>(dialog.get(), testbin_id::kGenerate);
+    QPushButton* generate = Find<QPushButton>(dialog.get(), testbin_ids::kGenerate);
     generate->setFocus();
     QTest::keyClick(generate, Qt::Key_Return);
-    QTest::keyClick(Edit(testbin_id::kLength), Qt::Key_Enter);
-    QTest::keyClick(Edit(testbin_id::kLength), Qt::Key_Escape);
+    QTest::keyClick(Edit(testbin_ids::kLength), Qt::Key_Enter);
+    QTest::keyClick(Edit(testbin_ids::kLength), Qt::Key_Escape);
     EXPECT_TRUE(dialog->isVisible());
 }
 
@@ -256,24 +262,24 @@ using BinToHDialogTest = DialogTest<CDlg_BinToH>;
 TEST_F(BinToHDialogTest, ConvertsTheBrowsedSourceIntoTheProposedTarget) {
     const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01, 0xAB, 0xFF});
     prompts.ExpectOpen(source);
-    Click(dialog.get(), bin2c_id::kBrowseSource);
-    EXPECT_EQ(QString::fromStdString(source), Text(bin2c_id::kSource));
-    EXPECT_EQ(QString::fromStdString(dir.File("app.h")), Text(bin2c_id::kTarget));
+    Click(dialog.get(), bin2c_ids::kBrowseSource);
+    EXPECT_EQ(QString::fromStdString(source), Text(bin2c_ids::kSource));
+    EXPECT_EQ(QString::fromStdString(dir.File("app.h")), Text(bin2c_ids::kTarget));
     Shoot(dialog.get(), QStringLiteral("tool-bin2c"));
 
     prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
-    Click(dialog.get(), bin2c_id::kConvert);
+    Click(dialog.get(), bin2c_ids::kConvert);
     EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t0X01,0XAB,0XFF\r\n};", test::ReadText(dir.File("app.h")));
 }
 
 TEST_F(BinToHDialogTest, EnterConvertsNothingAndEscapeCloses) {
     const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01});
-    QTest::keyClicks(Edit(bin2c_id::kSource), QString::fromStdString(source));
-    QTest::keyClicks(Edit(bin2c_id::kTarget), QString::fromStdString(dir.File("app.h")));
-    QTest::keyClick(Edit(bin2c_id::kTarget), Qt::Key_Return);
+    QTest::keyClicks(Edit(bin2c_ids::kSource), QString::fromStdString(source));
+    QTest::keyClicks(Edit(bin2c_ids::kTarget), QString::fromStdString(dir.File("app.h")));
+    QTest::keyClick(Edit(bin2c_ids::kTarget), Qt::Key_Return);
     EXPECT_FALSE(test::Exists(dir.File("app.h")));
     EXPECT_TRUE(dialog->isVisible());
-    QTest::keyClick(Edit(bin2c_id::kTarget), Qt::Key_Escape);
+    QTest::keyClick(Edit(bin2c_ids::kTarget), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(QDialog::Rejected, dialog->result());
 }
@@ -282,7 +288,7 @@ TEST_F(BinToHDialogTest, EnterConvertsNothingAndEscapeCloses) {
 
 class UpgradeDialogTest : public DialogTest<CDlg_NCUpgradeFile> {
 protected:
-    CNewListBox* List() { return Find<CNewListBox>(dialog.get(), upgrade_id::kList); }
+    CNewListBox* List() { return Find<CNewListBox>(dialog.get(), upgrade_ids::kList); }
     // Chooses a file with the browse button inside the edit.
     void Browse(int id, const std::string& path) {
         prompts.ExpectOpen(path);
@@ -297,10 +303,10 @@ TEST_F(UpgradeDialogTest, CommandsListTheirLinesInTheDialogsList) {
     EXPECT_EQ(0, List()->model()->rowCount());
     const std::string image = dir.Write("net_v1.2.bin", std::vector<uint8_t>(kUpgradeImageMinSize + 16, 0xEE));
     const std::string config = dir.Write("net.cfg", test::NicConfigFile(test::CountingBody()));
-    Browse(upgrade_id::kImage, image);
-    Browse(upgrade_id::kConfig, config);
+    Browse(upgrade_ids::kImage, image);
+    Browse(upgrade_ids::kConfig, config);
 
-    Click(dialog.get(), upgrade_id::kMerge);
+    Click(dialog.get(), upgrade_ids::kMerge);
     // The success line, the 32 settings, the line of image B.
     ASSERT_EQ(34, List()->model()->rowCount());
     EXPECT_EQ(QStringLiteral("网卡配置文件读取成功！"), List()->RowText(0));
@@ -310,7 +316,7 @@ TEST_F(UpgradeDialogTest, CommandsListTheirLinesInTheDialogsList) {
     EXPECT_TRUE(test::Exists(merged.toStdString()));
 
     // Lines accumulate.
-    Click(dialog.get(), upgrade_id::kProduction);
+    Click(dialog.get(), upgrade_ids::kProduction);
     ASSERT_EQ(68, List()->model()->rowCount());
     const QString production = QString::fromStdString(dir.File("net_v1.2_newforproduction.bin"));
     EXPECT_EQ(QStringLiteral("升级文件合并用于生产生成成功,文件名为%1！").arg(production), List()->RowText(67));
@@ -320,15 +326,15 @@ TEST_F(UpgradeDialogTest, CommandsListTheirLinesInTheDialogsList) {
 
 TEST_F(UpgradeDialogTest, NoImageGivesTheNoticeAndNoLine) {
     prompts.ExpectNotice(kChooseUpgradeFileMessage);
-    Click(dialog.get(), upgrade_id::kProduction);
+    Click(dialog.get(), upgrade_ids::kProduction);
     EXPECT_EQ(0, List()->model()->rowCount());
 }
 
 TEST_F(UpgradeDialogTest, EnterWritesNothingAndEscapeCloses) {
-    QTest::keyClicks(Edit(upgrade_id::kImage), QStringLiteral("/nonexistent/net.bin"));
-    QTest::keyClick(Edit(upgrade_id::kImage), Qt::Key_Return);
+    QTest::keyClicks(Edit(upgrade_ids::kImage), QStringLiteral("/nonexistent/net.bin"));
+    QTest::keyClick(Edit(upgrade_ids::kImage), Qt::Key_Return);
     EXPECT_EQ(0, List()->model()->rowCount());
-    QTest::keyClick(Edit(upgrade_id::kImage), Qt::Key_Escape);
+    QTest::keyClick(Edit(upgrade_ids::kImage), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -336,11 +342,11 @@ TEST_F(UpgradeDialogTest, EnterWritesNothingAndEscapeCloses) {
 
 TEST(OpenToolDialogTest, EachToolCommandOpensItsDialogModallyForOneUse) {
     const std::pair<int, const char*> cases[] = {
-        {check_id::kCommand, CDlg_Check::staticMetaObject.className()},
-        {testbin_id::kCommand, Dlg_TestBin::staticMetaObject.className()},
-        {bin2c_id::kCommand, CDlg_BinToH::staticMetaObject.className()},
-        {upgrade_id::kCommand, CDlg_NCUpgradeFile::staticMetaObject.className()},
-        {32780, ""},  // not a tool
+        {main_ids::kChecksumTool, CDlg_Check::staticMetaObject.className()},
+        {main_ids::kTestBinTool, Dlg_TestBin::staticMetaObject.className()},
+        {main_ids::kBinToCTool, CDlg_BinToH::staticMetaObject.className()},
+        {main_ids::kUpgradeTool, CDlg_NCUpgradeFile::staticMetaObject.className()},
+        {row_ids::kDeleteCommand, ""},  // not a tool
     };
     for (const auto& [command, className] : cases) {
         QString seen;

@@ -2,6 +2,7 @@
 
 // Torvane
 #include "tools/bin2c/bin_to_c_tool.h"
+#include "tools/bin2c/bin_to_c_ids.h"
 
 // Qt
 #include <QGridLayout>
@@ -17,7 +18,7 @@
 namespace torvane::ui {
 
 CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
-    setObjectName(QString::number(bin2c_id::kDialog));
+    setObjectName(QString::number(bin2c_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kBinToCCaption));
     setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
 
@@ -41,12 +42,12 @@ CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     };
 
     auto* sourceLabel = label(kBinToCSourceLabel);
-    source_ = edit(bin2c_id::kSource);
-    browseSource_ = button("...", bin2c_id::kBrowseSource);
+    source_ = edit(bin2c_ids::kSource);
+    browseSource_ = button("...", bin2c_ids::kBrowseSource);
     auto* targetLabel = label(kBinToCTargetLabel);
-    target_ = edit(bin2c_id::kTarget);
-    browseTarget_ = button("...", bin2c_id::kBrowseTarget);
-    convert_ = button("转换", bin2c_id::kConvert);
+    target_ = edit(bin2c_ids::kTarget);
+    browseTarget_ = button("...", bin2c_ids::kBrowseTarget);
+    convert_ = button("转换", bin2c_ids::kConvert);
     const int browseWidth = fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24;
     browseSource_->setFixedWidth(browseWidth);
     browseTarget_->setFixedWidth(browseWidth);

@@ -7,17 +7,6 @@ namespace torvane {
 
 class Prompts;
 
-// Control identifiers of the C array dialog CDlg_BinToH (resource 170).
-namespace bin2c_id {
-inline constexpr int kDialog = 170;
-inline constexpr int kCommand = 32773;     // "转换文件格式" in the Tools menu
-inline constexpr int kSource = 1014;       // edit: the file to convert
-inline constexpr int kBrowseSource = 1037; // "..."
-inline constexpr int kTarget = 1015;       // edit: the C source to write
-inline constexpr int kBrowseTarget = 1038; // "..."
-inline constexpr int kConvert = 1065;      // "转换"
-}  // namespace bin2c_id
-
 inline constexpr const char* kBinToCCaption = "转换为C语言数组格式";
 inline constexpr const char* kBinToCSourceLabel = "待转换文件：";
 inline constexpr const char* kBinToCTargetLabel = "目标文件：";
@@ -39,18 +28,18 @@ inline constexpr const char* kBinToCDoneMessage = "文件转换完成";
 
 // The two path edits after the source was chosen.
 struct BinToCPaths {
-    std::string Source;  // 1014
-    std::string Target;  // 1015, the proposed target
+    std::string Source;  // the file to convert
+    std::string Target;  // the C source to write, as proposed
 };
 
-// Button 1037: asks for the source; with it, the proposed target. Nothing when cancelled.
+// The source's "..." button: asks for the source; with it, the proposed target. Nothing when cancelled.
 std::optional<BinToCPaths> BrowseBinToCSource(Prompts& prompts);
 
-// Button 1038: asks for the target, confirming the replacement of an existing
+// The target's "..." button: asks for the target, confirming the replacement of an existing
 // file. Nothing when cancelled.
 std::optional<std::string> BrowseBinToCTarget(Prompts& prompts);
 
-// Convert (1065): writes the C array text of the source file to the target,
+// "转换": writes the C array text of the source file to the target,
 // replacing it, and reports the outcome in a box ("Error" with a warning icon
 // for a source that is missing, not a regular file, empty, too large, not
 // openable for reading and writing, unreadable or the target itself; "Error"

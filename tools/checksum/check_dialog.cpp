@@ -3,6 +3,7 @@
 // Torvane
 #include "tools/checksum/check_tool.h"
 #include "ui/key_filter.h"
+#include "tools/checksum/check_ids.h"
 
 // Qt
 #include <QGridLayout>
@@ -91,7 +92,7 @@ QLabel* Label(const char* caption, QWidget* parent) {
 }  // namespace
 
 CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
-    setObjectName(QString::number(check_id::kDialog));
+    setObjectName(QString::number(check_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kCheckCaption));
     setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
@@ -100,22 +101,22 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     auto* hint = Label(kCheckHint, this);
     auto* pathLabel = Label(kCheckPathLabel, this);
     path_ = new QLineEdit(this);
-    name(path_, check_id::kPath);
+    name(path_, check_ids::kPath);
     browse_ = new QPushButton(QStringLiteral("..."), this);
-    name(browse_, check_id::kBrowse);
+    name(browse_, check_ids::kBrowse);
     browse_->setAutoDefault(false);
     auto* dataLabel = Label(kCheckDataLabel, this);
     data_ = new QLineEdit(this);
-    name(data_, check_id::kData);
+    name(data_, check_ids::kData);
     data_->installEventFilter(new TypedKeyFilter(AcceptsCheckDataKey, this));
     auto* methodLabel = Label(kCheckMethodLabel, this);
     methods_ = new CheckMethodList([this] { Compute(); }, this);
-    name(methods_, check_id::kMethodList);
+    name(methods_, check_ids::kMethodList);
     for (const char* caption : kChecksumMethodCaptions) methods_->addItem(QString::fromUtf8(caption));
     methods_->SelectQuietly(0);
     auto* resultLabel = Label(kCheckResultLabel, this);
     result_ = new QLineEdit(this);
-    name(result_, check_id::kResult);
+    name(result_, check_ids::kResult);
     // The value is computed, never typed; it can still be selected and copied.
     result_->setReadOnly(true);
 

@@ -4,6 +4,7 @@
 #include "platform/prompts.h"
 #include "tools/nic/upgrade_image.h"
 #include "ui/controls/new_list_box.h"
+#include "tools/nic/upgrade_ids.h"
 
 // Qt
 #include <QAction>
@@ -37,7 +38,7 @@ QIcon BrowseIcon(const QColor& colour) {
 }  // namespace
 
 CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
-    setObjectName(QString::number(upgrade_id::kDialog));
+    setObjectName(QString::number(upgrade_ids::kDialog));
     setWindowTitle(QStringLiteral("生成网卡升级文件"));
     setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
 
@@ -56,15 +57,15 @@ CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDia
     };
 
     auto* cdromLabel = label("升级文件+CDROM");
-    cdromImage_ = PathEdit(upgrade_id::kCdromImage);
+    cdromImage_ = PathEdit(upgrade_ids::kCdromImage);
     auto* imageLabel = label("升级文件");
-    image_ = PathEdit(upgrade_id::kImage);
+    image_ = PathEdit(upgrade_ids::kImage);
     auto* configLabel = label("网卡配置文件");
-    config_ = PathEdit(upgrade_id::kConfig);
-    merge_ = button("生成合并后的文件", upgrade_id::kMerge);
-    production_ = button("生成生产使用文件", upgrade_id::kProduction);
+    config_ = PathEdit(upgrade_ids::kConfig);
+    merge_ = button("生成合并后的文件", upgrade_ids::kMerge);
+    production_ = button("生成生产使用文件", upgrade_ids::kProduction);
     list_ = new CNewListBox(this);
-    list_->setObjectName(QString::number(upgrade_id::kList));
+    list_->setObjectName(QString::number(upgrade_ids::kList));
     list_->Show(&lines_);
     // A long line (the 32 wake-up bytes, an output path) scrolls sideways as in
     // a plain list box instead of being cut off with an ellipsis; the scroll

@@ -15,18 +15,6 @@ namespace torvane::ui {
 
 class CNewListBox;
 
-// Control identifiers of the upgrade-file dialog CDlg_NCUpgradeFile (resource 192).
-namespace upgrade_id {
-inline constexpr int kDialog = 192;
-inline constexpr int kCommand = 32806;     // "生成网卡升级文件" in the Tools menu
-inline constexpr int kCdromImage = 1076;   // edit with browse button: image A, "升级文件+CDROM"
-inline constexpr int kImage = 1077;        // edit with browse button: image B, "升级文件"
-inline constexpr int kConfig = 1078;       // edit with browse button: "网卡配置文件"
-inline constexpr int kMerge = 1002;        // "生成合并后的文件"
-inline constexpr int kProduction = 1003;   // "生成生产使用文件"
-inline constexpr int kList = 1071;         // the result lines
-}  // namespace upgrade_id
-
 // Object name of the browse action inside each path edit.
 inline constexpr const char* kUpgradeBrowseAction = "browse";
 

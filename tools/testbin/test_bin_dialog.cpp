@@ -2,6 +2,7 @@
 
 // Torvane
 #include "ui/key_filter.h"
+#include "tools/testbin/test_bin_ids.h"
 
 // Qt
 #include <QCheckBox>
@@ -47,16 +48,16 @@ void ShowText(QLineEdit* edit, const std::string& text, int limit = 0) {
 
 Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), defaultPath_(TestBinDefaultPath()), form_(StartTestBinForm(defaultPath_)) {
-    setObjectName(QString::number(testbin_id::kDialog));
+    setObjectName(QString::number(testbin_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kTestBinCaption));
     setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
 
-    auto numberEdit = [this](int id, int limit) {
+    auto numberEdit = [this](int id, TestBinField field, int limit) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::number(id));
         edit->setMaxLength(limit);
         edit->installEventFilter(
-            new TypedKeyFilter([id](char32_t c) { return TestBinFieldAcceptsKey(id, c); }, edit));
+            new TypedKeyFilter([field](char32_t c) { return TestBinFieldAcceptsKey(field, c); }, edit));
         connect(edit, &QLineEdit::textEdited, this, [edit, limit] { FitLimit(edit, limit); });
         return edit;
     };
@@ -68,21 +69,21 @@ Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
     };
 
     auto* lengthLabel = Label("文件长度：", this);
-    length_ = numberEdit(testbin_id::kLength, kLengthTextLimit);
+    length_ = numberEdit(testbin_ids::kLength, TestBinField::Length, kLengthTextLimit);
     auto* startLabel = Label("填充首地址： 0x", this);
-    start_ = numberEdit(testbin_id::kStart, kStartTextLimit);
+    start_ = numberEdit(testbin_ids::kStart, TestBinField::Start, kStartTextLimit);
     auto* endLabel = Label("填充末地址： 0x", this);
-    end_ = numberEdit(testbin_id::kEnd, kEndTextLimit);
+    end_ = numberEdit(testbin_ids::kEnd, TestBinField::End, kEndTextLimit);
     auto* fillLabel = Label("填充数据 ：  0x", this);
-    fill_ = numberEdit(testbin_id::kFill, kFillTextLimit);
+    fill_ = numberEdit(testbin_ids::kFill, TestBinField::Fill, kFillTextLimit);
     random_ = new QCheckBox(QStringLiteral("随机数"), this);
-    random_->setObjectName(QString::number(testbin_id::kRandom));
+    random_->setObjectName(QString::number(testbin_ids::kRandom));
     auto* pathLabel = Label("BIN文件路径：", this);
     path_ = new QLineEdit(this);
-    path_->setObjectName(QString::number(testbin_id::kPath));
-    browse_ = button("...", testbin_id::kBrowse);
-    generate_ = button("生成", testbin_id::kGenerate);
-    reset_ = button("重置", testbin_id::kReset);
+    path_->setObjectName(QString::number(testbin_ids::kPath));
+    browse_ = button("...", testbin_ids::kBrowse);
+    generate_ = button("生成", testbin_ids::kGenerate);
+    reset_ = button("重置", testbin_ids::kReset);
 
     // Wide enough for "FFFFFFFF", which an empty length puts into the end field.
     const int numberWidth = fontMetrics().horizontalAdvance(QStringLiteral("FFFFFFFF")) + 20;

@@ -41,13 +41,15 @@ std::string EndFieldText(const std::string& lengthText) {
     return Format("%.6X", static_cast<unsigned>(length - 1u));
 }
 
-bool TestBinFieldAcceptsKey(int controlId, char32_t ch) {
-    switch (controlId) {
-        case testbin_id::kStart:
-        case testbin_id::kEnd:
-        case testbin_id::kFill: return AcceptsHexFieldKey(ch);
-        default: return true;
+bool TestBinFieldAcceptsKey(TestBinField field, char32_t ch) {
+    switch (field) {
+        case TestBinField::Start:
+        case TestBinField::End:
+        case TestBinField::Fill: return AcceptsHexFieldKey(ch);
+        case TestBinField::Length:
+        case TestBinField::Path: return true;
     }
+    return true;
 }
 
 std::optional<std::string> BrowseTestBinPath(Prompts& prompts) {

@@ -10,21 +10,6 @@ namespace torvane {
 
 class Prompts;
 
-// Control identifiers of the test BIN dialog Dlg_TestBin (resource 162).
-namespace testbin_id {
-inline constexpr int kDialog = 162;
-inline constexpr int kCommand = 32774;  // "生成测试文件" in the Tools menu
-inline constexpr int kLength = 1009;    // edit: length, decimal
-inline constexpr int kStart = 1011;     // edit: first filled address, hex
-inline constexpr int kEnd = 1012;       // edit: last filled address, hex
-inline constexpr int kFill = 1010;      // edit: fill byte, hex; enabled when not random
-inline constexpr int kRandom = 1072;    // check box "随机数"
-inline constexpr int kPath = 1014;      // edit: output path
-inline constexpr int kBrowse = 1062;    // "..."
-inline constexpr int kGenerate = 1020;  // "生成"
-inline constexpr int kReset = 1021;     // "重置"
-}  // namespace testbin_id
-
 // Text limits of the edits, in characters.
 inline constexpr int kLengthTextLimit = 7;
 inline constexpr int kStartTextLimit = 6;
@@ -46,14 +31,14 @@ inline constexpr const char* kTestBinOpenFailedMessage = "BIN文件打开失败�
 
 // The contents of the dialog's edits and check box.
 struct TestBinForm {
-    std::string LengthText;  // 1009
-    std::string StartText;   // 1011
-    std::string EndText;     // 1012
-    std::string FillText;    // 1010
-    bool Random = true;      // 1072
-    std::string PathText;    // 1014
+    std::string LengthText;  // the length edit, decimal
+    std::string StartText;   // the first filled address, hex
+    std::string EndText;     // the last filled address, hex
+    std::string FillText;    // the fill byte, hex
+    bool Random = true;      // the check box "随机数"
+    std::string PathText;    // the output path
 
-    // Edit 1010 is enabled exactly when the check box is not checked.
+    // The fill edit is enabled exactly when the check box is not checked.
     bool FillEnabled() const { return !Random; }
 };
 
@@ -64,7 +49,7 @@ std::string TestBinDefaultPath();
 // random, the default path.
 TestBinForm StartTestBinForm(const std::string& defaultPath);
 
-// Reset (1021): the four number edits empty, the default path back; the check
+// "重置": the four number edits empty, the default path back; the check
 // box stays as it is.
 void ResetTestBinForm(TestBinForm& form, const std::string& defaultPath);
 
@@ -73,17 +58,20 @@ void ResetTestBinForm(TestBinForm& form, const std::string& defaultPath);
 // so "1024" gives "0003FF" and an empty or zero length "FFFFFFFF".
 std::string EndFieldText(const std::string& lengthText);
 
-// Each edit of 1009 sets 1012 from it.
+// Each edit of the length sets the end address from it.
 inline void OnTestBinLengthEdited(TestBinForm& form) { form.EndText = EndFieldText(form.LengthText); }
 
-// True when a character typed into the edit `controlId` reaches it: 1011, 1012
-// and 1010 take hex digits and Backspace only, other edits take everything.
-bool TestBinFieldAcceptsKey(int controlId, char32_t ch);
+// The dialog's edits.
+enum class TestBinField { Length, Start, End, Fill, Path };
 
-// Button 1062: asks for the output path (an open-kind dialog); nothing when cancelled.
+// True when a character typed into the field reaches it: the start, end and
+// fill edits take hex digits and Backspace only, the others take everything.
+bool TestBinFieldAcceptsKey(TestBinField field, char32_t ch);
+
+// The "..." button: asks for the output path (an open-kind dialog); nothing when cancelled.
 std::optional<std::string> BrowseTestBinPath(Prompts& prompts);
 
-// Generate (1020): checks the fields in order, each failure stopping with its
+// "生成": checks the fields in order, each failure stopping with its
 // information box; then builds the image and writes it, replacing an existing
 // file, and reports. True only when the whole file was written. `values` feeds
 // the random fill; empty means a generator seeded from the clock now.
