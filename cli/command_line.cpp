@@ -142,8 +142,12 @@ bool Parser::Option() {
     if (rule->commands == kFileCommands) return FileOption();
 
     if (a == "-o") return Once(cmd_.output);
-    if (a == "--config") return Once(cmd_.config);
-    if (a == "--log") return Once(cmd_.logFile);
+    if (a == "--config" || a == "--log") {
+        std::optional<std::string>& slot = a == "--config" ? cmd_.config : cmd_.logFile;
+        if (!Once(slot)) return false;
+        // These stand for a file dialog's answer, which is never empty.
+        return !slot->empty() || Fail(a + " needs a file name");
+    }
     if (a == "--layout") {
         if (!Once(cmd_.layout)) return false;
         return *cmd_.layout == "file" || *cmd_.layout == "merge" || Fail("--layout takes file or merge");
@@ -202,7 +206,7 @@ bool Parser::FileOption() {
 bool Parser::File(const std::string& path) {
     if (bit_ == kRun) return Fail("run takes no files: they come from the project file");
     // No file dialog gives an empty path.
-    if (path.empty()) return Fail("a FILE is an empty text");
+    if (path.empty()) return Fail("a FILE cannot be an empty name");
     if (cmd_.files.size() == kMaxFiles) return Fail("at most six files");
     pending_.path = path;
     cmd_.files.push_back(pending_);

@@ -380,7 +380,7 @@ TEST_F(CliTest, ValuesNoFieldCouldHoldAreUsageErrors) {
     for (const char* args :
          {"merge --offset 1G a.bin", "merge --offset '' a.bin", "merge --offset 100000000 a.bin",
           "merge --offset 10 --offset 20 a.bin", "merge --fill 0 a.bin", "merge -o x.bin -o y.bin a.bin",
-          "merge --on-overlap force --on-overlap cancel a.bin", "merge --log x.log --log y.log a.bin",
+          "merge --on-overlap force --on-overlap cancel a.bin", "merge --log x.log --log y.log a.bin", "merge --log '' a.bin",
           "hex2bin --keep-before-offset --no-keep-before-offset a.bin", "hex2bin --config p.ini a.bin",
           "align --layout merge a.bin", "hex2bin --on-oversize append a.bin", "hex2bin ''",
           "export --config p.ini --config q.ini a.bin", "testbin -o t.bin --fill GG", "testbin -o t.bin --length 16abc",
