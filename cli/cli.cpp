@@ -112,10 +112,28 @@ bool RunOperation(Workspace& ws, const BatchCommand& cmd, const std::string& ope
     return MergeBatch(ws);
 }
 
-WorkMode ModeFor(const std::string& operation) {
-    if (operation == "merge") return WorkMode::MergeMode;
-    if (operation == "align") return WorkMode::AlignMode;
-    return WorkMode::HexToBinMode;
+// The mode is chosen before the rows are filled, as a user picks the mode and
+// then the files; export takes the mode its layout belongs to.
+void SelectMode(Workspace& ws, const BatchCommand& cmd, const std::string& operation) {
+    if (cmd.command == "export")
+        ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
+    else if (operation == "merge")
+        ws.SelectMode(WorkMode::MergeMode);
+    else if (operation == "align")
+        ws.SelectMode(WorkMode::AlignMode);
+    else
+        ws.SelectMode(WorkMode::HexToBinMode);
+    if (operation == "merge") ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+}
+
+// Fills the rows from the project (run) or from the FILE arguments. False when
+// a row was refused.
+bool LoadRows(Workspace& ws, ConsolePrompts& prompts, const BatchCommand& cmd) {
+    if (cmd.command != "run") return LoadFiles(ws, prompts, cmd.files);
+    // A row the project names but that cannot be loaded would be left out
+    // silently: nothing runs then.
+    const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
+    return imported.accepted && imported.loaded == imported.named;
 }
 
 int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
@@ -127,33 +145,18 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     LogPrinter printer(ws.log(), console);
     ws.log().AddListener(&printer);
 
-    const bool run = cmd.command == "run";
-    const std::string operation = run ? cmd.runOperation : cmd.command;
-    // The mode is chosen before the rows are filled, as a user picks the mode
-    // and then the files; export takes the mode its layout belongs to.
-    if (cmd.command == "export") {
-        ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
-    } else {
-        ws.SelectMode(ModeFor(operation));
-    }
-    if (operation == "merge") ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+    const std::string operation = cmd.command == "run" ? cmd.runOperation : cmd.command;
+    SelectMode(ws, cmd, operation);
 
     bool ok = false;
-    // The log is saved once the run is known not to name the log file among
-    // its own files; then also when an exception stopped the run, before the
-    // exception goes on to Run's guard: a --log file never keeps an older
-    // run's lines.
+    // The log is saved whatever the run ends in, also when an exception stops
+    // it (which then goes on to Run's guard), so a --log file never keeps an
+    // older run's lines. It is not saved over a file of the run, nor when the
+    // run stopped before that was checked.
     bool saveLog = false;
     std::exception_ptr escaped;
     try {
-        if (run) {
-            // A row the project names but that cannot be loaded would be left
-            // out silently: nothing runs then.
-            const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
-            ok = imported.accepted && imported.loaded == imported.named;
-        } else {
-            ok = LoadFiles(ws, prompts, cmd.files);
-        }
+        ok = LoadRows(ws, prompts, cmd);
         const std::optional<std::string> clash = cmd.logFile ? LogClash(ws, cmd, *cmd.logFile) : std::nullopt;
         saveLog = cmd.logFile && !clash;
         if (clash) {
