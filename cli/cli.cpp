@@ -1,6 +1,10 @@
 #include "cli/cli.h"
 
+#include <csignal>
 #include <cstdio>
+#include <exception>
+#include <new>
+#include <optional>
 
 #include "cli/command_line.h"
 #include "cli/console.h"
@@ -8,21 +12,29 @@
 #include "cli/tool_commands.h"
 #include "config/config_file.h"
 #include "core/align.h"
+#include "core/file_entry.h"
 #include "core/hex_to_bin.h"
 #include "core/merge.h"
 #include "core/workspace.h"
+#include "platform/files.h"
 
 namespace torvane::cli {
 namespace {
 
-constexpr const char* kBatchUsage =
+WorkHook g_workHook = nullptr;
+
+void StartWork(const std::string& command) {
+    if (g_workHook) g_workHook(command);
+}
+
+constexpr const char* kBatchUsageHead =
     "Usage:\n"
     "  torvane-cli hex2bin [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli merge   [-o OUT] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
-    "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
-    "%s"
+    "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n";
+constexpr const char* kBatchUsageTail =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
     "  torvane-cli --help | --version\n"
@@ -38,29 +50,33 @@ constexpr const char* kBatchUsage =
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
     "Any operation:\n"
-    "  --log FILE               also save the log to FILE\n"
+    "  --log FILE               also save the log to FILE (written by every run)\n"
+    "  --                       ends the options: a FILE after it may begin with '-'\n"
+    "                           ('-' alone is always a FILE)\n"
     "\n"
     "The log goes to stdout, message boxes to stderr. Exit status: 0 done, 1 a file\n"
-    "was refused or failed or the merge was cancelled, 2 a wrong command line.\n";
+    "was refused or failed, the merge was cancelled or stdout could not be written,\n"
+    "2 a wrong command line.\n";
 
-void PrintUsage(std::FILE* stream) { std::fprintf(stream, kBatchUsage, kToolCommandsUsage); }
+std::string UsageText() { return std::string(kBatchUsageHead) + kToolCommandsUsage + kBatchUsageTail; }
 
-int UsageError(const std::string& message, std::FILE* err) {
-    std::fprintf(err, "torvane-cli: %s\n\n", message.c_str());
-    PrintUsage(err);
-    return kExitUsage;
+int BatchUsageError(const std::string& problem, std::FILE* err) {
+    return UsageError(err, problem, ("\n" + UsageText()).c_str());
 }
 
 // Loads the files into rows 1..6 the way the "..." button does, then sets the
-// options given for each. False when a file was refused.
+// options given for each. A path is made absolute first, as the file dialog
+// gives a full path: the rows, the log and an exported project then name the
+// file wherever they are read. False when a file was refused.
 bool LoadFiles(Workspace& ws, ConsolePrompts& prompts, const std::vector<FileArgument>& files) {
     for (size_t i = 0; i < files.size(); ++i) {
         const int row = static_cast<int>(i);
         const FileArgument& f = files[i];
-        prompts.AnswerNextOpen(f.path);
+        const std::string path = AbsolutePath(f.path);
+        prompts.AnswerNextOpen(path);
         ws.rows().ChooseFile(row);
         RowControls& c = ws.rows().Controls(row);
-        if (c.FileNameText != f.path || c.FileSizeText.empty()) return false;
+        if (c.FileNameText != path || c.FileSizeText.empty()) return false;
         if (f.offset) c.BinOffsetText = *f.offset;
         if (f.polishType) c.PolishTypeIndex = *f.polishType;
         if (f.polishData) c.PolishDataIndex = *f.polishData;
@@ -69,85 +85,150 @@ bool LoadFiles(Workspace& ws, ConsolePrompts& prompts, const std::vector<FileArg
     return true;
 }
 
-bool RunOperation(Workspace& ws, const std::string& operation) {
+// A file of the run that saving the log to `logFile` would replace: a row's
+// file or the BIN file a HEX row converts to, the merge's output, the project.
+// Nothing when the log names none of them.
+std::optional<std::string> LogClash(Workspace& ws, const BatchCommand& cmd, const std::string& logFile) {
+    std::vector<std::string> files;
+    for (const FileArgument& f : cmd.files) files.push_back(f.path);
+    for (int row = 0; row < kRowCount; ++row) {
+        files.push_back(ws.rows().Controls(row).FileNameText);
+        files.push_back(ws.rows().Entry(row).FileName);
+    }
+    const size_t named = files.size();
+    for (size_t i = 0; i < named; ++i)
+        if (FileTypeOf(files[i]) == kHexFile) files.push_back(BinFileNameFor(files[i]));
+    if (ws.Mode() == WorkMode::MergeMode) files.push_back(ws.OutputFileText);
+    if (cmd.config) files.push_back(*cmd.config);
+    for (const std::string& file : files)
+        if (!file.empty() && SameFile(file, logFile)) return file;
+    return std::nullopt;
+}
+
+bool RunOperation(Workspace& ws, const BatchCommand& cmd, const std::string& operation) {
+    if (cmd.command == "export") return ExportConfigTo(ws, *cmd.config);
     if (operation == "hex2bin") return HexToBinBatch(ws);
     if (operation == "align") return AlignBatch(ws);
     return MergeBatch(ws);
 }
 
-WorkMode ModeFor(const std::string& operation) {
-    if (operation == "merge") return WorkMode::MergeMode;
-    if (operation == "align") return WorkMode::AlignMode;
-    return WorkMode::HexToBinMode;
+// The mode is chosen before the rows are filled, as a user picks the mode and
+// then the files; export takes the mode its layout belongs to.
+void SelectMode(Workspace& ws, const BatchCommand& cmd, const std::string& operation) {
+    if (cmd.command == "export")
+        ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
+    else if (operation == "merge")
+        ws.SelectMode(WorkMode::MergeMode);
+    else if (operation == "align")
+        ws.SelectMode(WorkMode::AlignMode);
+    else
+        ws.SelectMode(WorkMode::HexToBinMode);
+    if (operation == "merge") ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+}
+
+// Fills the rows from the project (run) or from the FILE arguments. False when
+// a row was refused.
+bool LoadRows(Workspace& ws, ConsolePrompts& prompts, const BatchCommand& cmd) {
+    if (cmd.command != "run") return LoadFiles(ws, prompts, cmd.files);
+    // A row the project names but that cannot be loaded would be left out
+    // silently: nothing runs then.
+    const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
+    return imported.accepted && imported.loaded == imported.named;
 }
 
 int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
+    ConsoleOut console(out);
     ConsolePrompts prompts(err);
     prompts.onOverlap = cmd.onOverlap;
     prompts.onOversize = cmd.onOversize;
     Workspace ws(prompts);
-    LogPrinter printer(ws.log(), out);
+    LogPrinter printer(ws.log(), console);
     ws.log().AddListener(&printer);
 
-    const bool run = cmd.command == "run";
-    const std::string operation = run ? cmd.runOperation : cmd.command;
-    // The mode is chosen before the rows are filled, as a user picks the mode
-    // and then the files; export takes the mode its layout belongs to.
-    if (cmd.command == "export") {
-        ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
-    } else {
-        ws.SelectMode(ModeFor(operation));
-    }
-    if (operation == "merge") ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+    const std::string operation = cmd.command == "run" ? cmd.runOperation : cmd.command;
+    SelectMode(ws, cmd, operation);
 
-    bool ok;
-    if (run) {
-        // A row the project names but that cannot be loaded would be left out
-        // silently: nothing runs then.
-        const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
-        ok = imported.accepted && imported.loaded == imported.named;
-    } else {
-        ok = LoadFiles(ws, prompts, cmd.files);
+    bool ok = false;
+    // The log is saved whatever the run ends in, also when an exception stops
+    // it (which then goes on to Run's guard), so a --log file never keeps an
+    // older run's lines. It is not saved over a file of the run, nor when the
+    // run stopped before that was checked.
+    bool saveLog = false;
+    std::exception_ptr escaped;
+    try {
+        ok = LoadRows(ws, prompts, cmd);
+        const std::optional<std::string> clash = cmd.logFile ? LogClash(ws, cmd, *cmd.logFile) : std::nullopt;
+        saveLog = cmd.logFile && !clash;
+        if (clash) {
+            std::fprintf(err, "torvane-cli: the log cannot be saved to %s: it is the file %s of this run\n",
+                         cmd.logFile->c_str(), clash->c_str());
+            ok = false;
+        } else if (ok) {
+            StartWork(cmd.command);
+            ok = RunOperation(ws, cmd, operation);
+        }
+    } catch (...) {
+        escaped = std::current_exception();
     }
-    if (ok) ok = cmd.command == "export" ? ExportConfigTo(ws, *cmd.config) : RunOperation(ws, operation);
-
-    if (cmd.logFile && ws.log().LineCount() > 0 && !ws.log().WriteToFile(*cmd.logFile)) {
+    ws.log().RemoveListener(&printer);
+    if (saveLog && !ws.log().WriteToFile(*cmd.logFile)) {
         std::fprintf(err, "torvane-cli: cannot write the log to %s\n", cmd.logFile->c_str());
         ok = false;
     }
-    ws.log().RemoveListener(&printer);
-    return ok ? kExitOk : kExitFailed;
+    if (escaped) std::rethrow_exception(escaped);
+    return console.Finish(ok ? kExitOk : kExitFailed, err);
 }
 
-}  // namespace
-
-int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    if (args.empty()) return UsageError("no command given", err);
+int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    if (args.empty()) return BatchUsageError("no command given", err);
     const std::string& command = args[0];
-    if (command == "--help" || command == "-h") {
-        PrintUsage(out);
-        return kExitOk;
-    }
-    if (command == "--version") {
-        std::fputs("torvane-cli 1.2.0\n", out);
-        return kExitOk;
+    if (command == "--help" || command == "-h" || command == "--version") {
+        ConsoleOut console(out);
+        console.Text(command == "--version" ? std::string("torvane-cli 1.2.0\n") : UsageText());
+        return console.Finish(kExitOk, err);
     }
     if (command == "hex2bin" || command == "align" || command == "merge" || command == "run" || command == "export") {
         std::string error;
         const std::optional<BatchCommand> cmd = ParseBatchCommand(args, error);
-        if (!cmd) return UsageError(error, err);
+        if (!cmd) return BatchUsageError(error, err);
         return RunBatch(*cmd, out, err);
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
+    StartWork(command);
     if (command == "checksum") return RunChecksumCommand(rest, out, err);
     if (command == "testbin") return RunTestBinCommand(rest, out, err);
     if (command == "bin2c") return RunBinToCCommand(rest, out, err);
     if (command == "nic-info") return RunNicInfoCommand(rest, out, err);
     if (command == "nic-upgrade") return RunNicUpgradeCommand(rest, out, err);
-    return UsageError("unknown command '" + command + "'", err);
+    return BatchUsageError("unknown command '" + command + "'", err);
+}
+
+}  // namespace
+
+void SetWorkHookForTesting(WorkHook hook) { g_workHook = hook; }
+
+int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    // The one guard of every command: whatever escapes is reported, never an
+    // abort that leaves a script guessing.
+    try {
+        return Dispatch(args, out, err);
+    } catch (const std::bad_alloc&) {
+        std::fputs("torvane-cli: out of memory\n", err);
+    } catch (const std::exception& e) {
+        std::fprintf(err, "torvane-cli: %s\n", e.what());
+    } catch (...) {
+        std::fputs("torvane-cli: unexpected failure\n", err);
+    }
+    return kExitFailed;
 }
 
 int Main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A reader that closes the pipe early (`| head -1`) must not end the
+    // process between two files: the write fails with EPIPE instead, and the
+    // failure is reported when the command ends.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     return Run(args, stdout, stderr);

@@ -1,9 +1,15 @@
 #include "cli/console.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "cli/cli.h"
+
 namespace torvane::cli {
 
 Answer ConsolePrompts::Show(const MessageBox& box) {
     std::fprintf(err_, "%s: %s\n", box.caption.c_str(), box.text.c_str());
+    std::fflush(err_);
     switch (box.buttons) {
         case MessageButtons::Ok: return Answer::Ok;
         case MessageButtons::YesNoCancel:
@@ -29,18 +35,44 @@ std::optional<std::string> ConsolePrompts::OpenFile(const FileDialog&) {
     return path;
 }
 
-std::string ConsoleLine(const std::string& logLine) {
-    if (logLine.size() >= 2 && logLine.compare(logLine.size() - 2, 2, "\r\n") == 0)
-        return logLine.substr(0, logLine.size() - 2);
+void ConsoleOut::Put(std::string_view text) {
+    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), out_) != text.size() && error_ == 0)
+        error_ = errno != 0 ? errno : EIO;
+}
+
+void ConsoleOut::Text(std::string_view text) {
+    Put(text);
+    if (std::fflush(out_) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
+}
+
+void ConsoleOut::Line(std::string_view text) {
+    Put(text);
+    Text("\n");
+}
+
+int ConsoleOut::Finish(int status, std::FILE* err) {
+    if (std::fflush(out_) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
+    // The stream's own error flag counts too; errno would be stale by now.
+    if (std::ferror(out_) && error_ == 0) error_ = EIO;
+    if (error_ == 0) return status;
+    std::fprintf(err, "torvane-cli: cannot write to standard output: %s\n", std::strerror(error_));
+    return status == kExitOk ? kExitFailed : status;
+}
+
+std::string_view ConsoleLine(std::string_view logLine) {
+    if (logLine.ends_with("\r\n")) logLine.remove_suffix(2);
     return logLine;
 }
 
 void LogPrinter::OnLineWritten(int32_t index, bool added) {
     if (!added) return;  // no operation appends to a line it already wrote
-    const std::string line = ConsoleLine(log_.Line(index));
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fputc('\n', out_);
-    std::fflush(out_);
+    out_.Line(ConsoleLine(log_.Line(index)));
+}
+
+int UsageError(std::FILE* err, const std::string& problem, const char* usage) {
+    std::fprintf(err, "torvane-cli: %s\n", problem.c_str());
+    std::fputs(usage, err);
+    return kExitUsage;
 }
 
 }  // namespace torvane::cli

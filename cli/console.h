@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <deque>
 #include <string>
+#include <string_view>
 
 #include "cli/command_line.h"
 #include "core/operation_log.h"
@@ -10,9 +11,10 @@
 
 namespace torvane::cli {
 
-// Prompts for a console: every box is printed to `err` as "CAPTION: TEXT", the
-// merge's two questions are answered from the command line, and the open
-// dialog answers with the file the command is loading.
+// Prompts for a console, used by every command: each box is printed to `err`
+// as "CAPTION: TEXT", the merge's two questions are answered from the command
+// line (any other question is declined), and the open dialog answers with the
+// file the command is loading; every other dialog is cancelled.
 class ConsolePrompts final : public Prompts {
 public:
     explicit ConsolePrompts(std::FILE* err) : err_(err) {}
@@ -32,20 +34,48 @@ private:
     std::deque<std::string> opens_;
 };
 
-// Prints every new log line to `out` as it is written: the "\r\n" ending
-// becomes a newline, an empty line stays an empty line.
+// The standard output of one command. Each line is flushed as it is written,
+// so a reader sees the log as it grows. A failed write (a full disk, a closed
+// pipe) does not stop the command: the first failure's system error is kept
+// and reported once, when the command ends.
+class ConsoleOut {
+public:
+    explicit ConsoleOut(std::FILE* out) : out_(out) {}
+
+    // Writes the text and a newline.
+    void Line(std::string_view text);
+    // Writes the text as it is.
+    void Text(std::string_view text);
+
+    // The exit status of a command that ended with `status`: when a write
+    // failed, one line on `err` names standard output and the system's error
+    // text, and a success becomes kExitFailed.
+    int Finish(int status, std::FILE* err);
+
+private:
+    void Put(std::string_view text);
+
+    std::FILE* out_;
+    int error_ = 0;  // errno of the first failed write
+};
+
+// Prints every new log line as it is written: the "\r\n" ending becomes a
+// newline, an empty line stays an empty line.
 class LogPrinter final : public OperationLogListener {
 public:
-    LogPrinter(const OperationLog& log, std::FILE* out) : log_(log), out_(out) {}
+    LogPrinter(const OperationLog& log, ConsoleOut& out) : log_(log), out_(out) {}
     void OnLineWritten(int32_t index, bool added) override;
     void OnCleared() override {}
 
 private:
     const OperationLog& log_;
-    std::FILE* out_;
+    ConsoleOut& out_;
 };
 
 // A log line as the console prints it, without its newline.
-std::string ConsoleLine(const std::string& logLine);
+std::string_view ConsoleLine(std::string_view logLine);
+
+// Prints "torvane-cli: PROBLEM" and the usage text to `err`; returns kExitUsage.
+int UsageError(std::FILE* err, const std::string& problem, const char* usage);
 
 }  // namespace torvane::cli

@@ -1,11 +1,11 @@
 #include "cli/nic_commands.h"
 
 #include <optional>
-#include <string_view>
 
 #include "cli/cli.h"
+#include "cli/command_line.h"
+#include "cli/console.h"
 #include "core/operation_log.h"
-#include "platform/prompts.h"
 #include "tools/nic/nic_config.h"
 #include "tools/nic/upgrade_image.h"
 
@@ -19,57 +19,30 @@ constexpr const char* kNicUpgradeUsage =
     "  --image IMAGE   the plain upgrade image\n"
     "  --production    blank the MAC address and serial number (files for production use)\n";
 
-// Message boxes become "CAPTION: TEXT" lines on stderr. Every box of these
-// tools has only an OK button; dialogs are never needed, so they are cancelled.
-class StderrPrompts final : public Prompts {
-public:
-    explicit StderrPrompts(std::FILE* err) : err_(err) {}
-
-    Answer Show(const MessageBox& box) override {
-        std::fprintf(err_, "%s: %s\n", box.caption.c_str(), box.text.c_str());
-        switch (box.buttons) {
-            case MessageButtons::Ok: return Answer::Ok;
-            case MessageButtons::YesNo: return Answer::No;
-            case MessageButtons::YesNoCancel: return Answer::Cancel;
-        }
-        return Answer::Cancel;
-    }
-    std::optional<std::string> OpenFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<std::string> SaveFile(const FileDialog&) override { return std::nullopt; }
-
-private:
-    std::FILE* err_;
-};
-
 // One output line per list line, its "\r\n" ending written as a newline.
-void PrintLines(const OperationLog& list, std::FILE* out) {
-    for (const std::string& line : list.Lines()) {
-        std::string_view text = line;
-        if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n") text.remove_suffix(2);
-        std::fwrite(text.data(), 1, text.size(), out);
-        std::fputc('\n', out);
-    }
-}
-
-int UsageError(std::FILE* err, const std::string& problem, const char* usage) {
-    std::fprintf(err, "torvane-cli: %s\n", problem.c_str());
-    std::fputs(usage, err);
-    return kExitUsage;
+int PrintLines(const OperationLog& list, bool ok, std::FILE* out, std::FILE* err) {
+    ConsoleOut console(out);
+    for (const std::string& line : list.Lines()) console.Line(ConsoleLine(line));
+    return console.Finish(ok ? kExitOk : kExitFailed, err);
 }
 
 }  // namespace
 
 int RunNicInfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    if (args.size() != 1) return UsageError(err, "nic-info takes one configuration file", kNicInfoUsage);
-    if (args[0].size() > 1 && args[0][0] == '-')
-        return UsageError(err, "unknown option '" + args[0] + "'", kNicInfoUsage);
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && arg == "--") optionsEnded = true;
+        else if (!optionsEnded && IsOption(arg)) return UsageError(err, "unknown option '" + arg + "'", kNicInfoUsage);
+        else words.push_back(arg);
+    }
+    if (words.size() != 1) return UsageError(err, "nic-info takes one configuration file", kNicInfoUsage);
 
-    StderrPrompts prompts(err);
+    ConsolePrompts prompts(err);
     OperationLog list;
     NicConfigBody body{};
-    const bool ok = LoadNicConfig(args[0], body, list, prompts);
-    PrintLines(list, out);
-    return ok ? kExitOk : kExitFailed;
+    const bool ok = LoadNicConfig(words[0], body, list, prompts);
+    return PrintLines(list, ok, out, err);
 }
 
 int RunNicUpgradeCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
@@ -77,8 +50,16 @@ int RunNicUpgradeCommand(const std::vector<std::string>& args, std::FILE* out, s
     std::optional<std::string> cdrom;
     std::optional<std::string> image;
     bool production = false;
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // The command takes no word of its own: every path is an option's value.
+        if (optionsEnded || !IsOption(arg))
+            return UsageError(err, "unexpected argument '" + arg + "'", kNicUpgradeUsage);
         std::optional<std::string>* target = nullptr;
         if (arg == "--config") target = &config;
         else if (arg == "--cdrom") target = &cdrom;
@@ -86,10 +67,8 @@ int RunNicUpgradeCommand(const std::vector<std::string>& args, std::FILE* out, s
         else if (arg == "--production") {
             production = true;
             continue;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return UsageError(err, "unknown option '" + arg + "'", kNicUpgradeUsage);
         } else {
-            return UsageError(err, "unexpected argument '" + arg + "'", kNicUpgradeUsage);
+            return UsageError(err, "unknown option '" + arg + "'", kNicUpgradeUsage);
         }
         if (i + 1 >= args.size()) return UsageError(err, arg + " needs a path", kNicUpgradeUsage);
         if (*target) return UsageError(err, arg + " given twice", kNicUpgradeUsage);
@@ -97,14 +76,13 @@ int RunNicUpgradeCommand(const std::vector<std::string>& args, std::FILE* out, s
     }
     if (!config) return UsageError(err, "nic-upgrade needs --config CONFIG", kNicUpgradeUsage);
 
-    StderrPrompts prompts(err);
+    ConsolePrompts prompts(err);
     OperationLog list;
     const std::string a = cdrom.value_or(std::string());
     const std::string b = image.value_or(std::string());
     const bool ok = production ? GenerateProductionFiles(a, b, *config, list, prompts)
                                : GenerateMergedFiles(a, b, *config, list, prompts);
-    PrintLines(list, out);
-    return ok ? kExitOk : kExitFailed;
+    return PrintLines(list, ok, out, err);
 }
 
 }  // namespace torvane::cli

@@ -1,10 +1,10 @@
 #include "cli/tool_commands.h"
 
-#include <exception>
 #include <optional>
 
 #include "cli/cli.h"
-#include "platform/prompts.h"
+#include "cli/command_line.h"
+#include "cli/console.h"
 #include "tools/bin2c/bin_to_c_array.h"
 #include "tools/bin2c/bin_to_c_tool.h"
 #include "tools/checksum/check_tool.h"
@@ -17,7 +17,10 @@ namespace {
 constexpr const char* kChecksumUsage =
     "Usage: torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n";
 constexpr const char* kTestBinUsage =
-    "Usage: torvane-cli testbin -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n";
+    "Usage: torvane-cli testbin -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
+    "  --length N   1 to 7 decimal digits\n"
+    "  --start HEX, --end HEX   1 to 6 hex digits\n"
+    "  --fill HEX   1 or 2 hex digits\n";
 constexpr const char* kBinToCUsage = "Usage: torvane-cli bin2c SOURCE [-o TARGET]\n";
 
 struct MethodName {
@@ -29,156 +32,131 @@ constexpr MethodName kMethodNames[] = {
     {"sum64", ChecksumMethod::Sum64}, {"md5", ChecksumMethod::Md5},
 };
 
-// Message boxes as "CAPTION: TEXT" lines on stderr. A box is answered with the
-// button that declines (OK for a plain box), and file dialogs are cancelled: a
-// tool command is given all its paths on the command line.
-class ConsolePrompts final : public Prompts {
+// The words of a tool command: options that take a value (each at most once)
+// and the words that are not options. "--" ends the options.
+class ToolWords {
 public:
-    explicit ConsolePrompts(std::FILE* err) : err_(err) {}
+    ToolWords(const std::vector<std::string>& args, const char* usage, std::FILE* err)
+        : args_(args), usage_(usage), err_(err) {}
 
-    Answer Show(const MessageBox& box) override {
-        std::fprintf(err_, "%s: %s\n", box.caption.c_str(), box.text.c_str());
-        std::fflush(err_);
-        return silent_.Show(box);
+    // Reads the words; `valueOption(name, slot)` gives the slot of a value
+    // option, `flag(name)` accepts a flag. kExitOk, or the usage error's status.
+    template <typename ValueSlot, typename Flag>
+    int Read(ValueSlot valueOption, Flag flag, std::vector<std::string>& words) {
+        bool optionsEnded = false;
+        for (size_t i = 0; i < args_.size(); ++i) {
+            const std::string& a = args_[i];
+            if (!optionsEnded && a == "--") {
+                optionsEnded = true;
+            } else if (optionsEnded || !IsOption(a)) {
+                words.push_back(a);
+            } else if (std::optional<std::string>* slot = valueOption(a)) {
+                if (i + 1 >= args_.size()) return Error(a + " needs a value");
+                if (*slot) return Error(a + " given twice");
+                *slot = args_[++i];
+            } else if (!flag(a)) {
+                return Error("unknown option '" + a + "'");
+            }
+        }
+        return kExitOk;
     }
-    std::optional<std::string> OpenFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<std::string> SaveFile(const FileDialog&) override { return std::nullopt; }
+
+    int Error(const std::string& problem) const { return UsageError(err_, problem, usage_); }
 
 private:
+    const std::vector<std::string>& args_;
+    const char* usage_;
     std::FILE* err_;
-    SilentPrompts silent_;
 };
 
-int UsageError(std::FILE* err, const char* command, const std::string& problem, const char* usage) {
-    std::fprintf(err, "torvane-cli %s: %s\n", command, problem.c_str());
-    std::fputs(usage, err);
-    return kExitUsage;
-}
-
-bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
-
-// Runs a command body; an escaping exception is a failure, never a crash.
-template <typename Body>
-int Guarded(std::FILE* err, const char* command, Body body) {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        std::fprintf(err, "torvane-cli %s: %s\n", command, e.what());
-    } catch (...) {
-        std::fprintf(err, "torvane-cli %s: unexpected failure\n", command);
-    }
-    return kExitFailed;
-}
+constexpr auto kNoFlags = [](const std::string&) { return false; };
 
 }  // namespace
 
 int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    return Guarded(err, "checksum", [&]() -> int {
-        if (args.empty()) return UsageError(err, "checksum", "missing method", kChecksumUsage);
-        std::optional<ChecksumMethod> method;
-        for (const MethodName& m : kMethodNames)
-            if (args[0] == m.name) method = m.method;
-        if (!method) return UsageError(err, "checksum", "unknown method '" + args[0] + "'", kChecksumUsage);
+    std::optional<std::string> data;
+    std::vector<std::string> words;
+    ToolWords reader(args, kChecksumUsage, err);
+    if (const int status = reader.Read(
+            [&](const std::string& a) { return a == "--data" ? &data : nullptr; }, kNoFlags, words))
+        return status;
+    if (words.empty()) return reader.Error("missing method");
+    std::optional<ChecksumMethod> method;
+    for (const MethodName& m : kMethodNames)
+        if (words[0] == m.name) method = m.method;
+    if (!method) return reader.Error("unknown method '" + words[0] + "'");
+    if (words.size() > 2) return reader.Error("more than one file");
+    const bool file = words.size() == 2;
+    if (file && data) return reader.Error("give a FILE or --data, not both");
+    if (!file && !data) return reader.Error("missing FILE or --data");
 
-        std::optional<std::string> file;
-        std::optional<std::string> data;
-        for (size_t i = 1; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a == "--data") {
-                if (i + 1 >= args.size()) return UsageError(err, "checksum", "--data needs a value", kChecksumUsage);
-                if (data) return UsageError(err, "checksum", "--data given twice", kChecksumUsage);
-                data = args[++i];
-            } else if (IsOption(a)) {
-                return UsageError(err, "checksum", "unknown option '" + a + "'", kChecksumUsage);
-            } else {
-                if (file) return UsageError(err, "checksum", "more than one file", kChecksumUsage);
-                file = a;
-            }
-        }
-        if (file && data) return UsageError(err, "checksum", "give a FILE or --data, not both", kChecksumUsage);
-        if (!file && !data) return UsageError(err, "checksum", "missing FILE or --data", kChecksumUsage);
-
-        ConsolePrompts prompts(err);
-        const CheckOutcome outcome =
-            RunCheckComputation(file.value_or(""), data.value_or(""), static_cast<int>(*method), prompts);
-        if (!outcome.ResultText) return kExitFailed;
-        const std::string line = *outcome.ResultText + "\n";
-        if (std::fputs(line.c_str(), out) < 0 || std::fflush(out) != 0) return kExitFailed;
-        return kExitOk;
-    });
+    ConsolePrompts prompts(err);
+    ConsoleOut console(out);
+    const CheckOutcome outcome = RunCheckComputation(file ? words[1] : std::string(), data.value_or(""),
+                                                     static_cast<int>(*method), prompts);
+    if (!outcome.ResultText) return kExitFailed;
+    console.Line(*outcome.ResultText);
+    return console.Finish(kExitOk, err);
 }
 
 int RunTestBinCommand(const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
-    return Guarded(err, "testbin", [&]() -> int {
-        std::optional<std::string> output;
-        std::optional<std::string> length;
-        std::optional<std::string> start;
-        std::optional<std::string> end;
-        std::optional<std::string> fill;
-        bool random = false;
-        const struct {
-            const char* name;
-            std::optional<std::string>* value;
-        } valueOptions[] = {{"-o", &output}, {"--length", &length}, {"--start", &start}, {"--end", &end},
-                            {"--fill", &fill}};
-        for (size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a == "--random") {
-                random = true;
-                continue;
-            }
-            std::optional<std::string>* value = nullptr;
-            for (const auto& option : valueOptions)
-                if (a == option.name) value = option.value;
-            if (value) {
-                if (i + 1 >= args.size()) return UsageError(err, "testbin", a + " needs a value", kTestBinUsage);
-                *value = args[++i];
-            } else if (IsOption(a)) {
-                return UsageError(err, "testbin", "unknown option '" + a + "'", kTestBinUsage);
-            } else {
-                return UsageError(err, "testbin", "unexpected argument '" + a + "'", kTestBinUsage);
-            }
-        }
-        if (!output) return UsageError(err, "testbin", "missing -o OUT", kTestBinUsage);
-        if (fill && random) return UsageError(err, "testbin", "give --fill or --random, not both", kTestBinUsage);
+    std::optional<std::string> output, length, start, end, fill;
+    bool random = false;
+    std::vector<std::string> words;
+    ToolWords reader(args, kTestBinUsage, err);
+    const auto valueOption = [&](const std::string& a) -> std::optional<std::string>* {
+        if (a == "-o") return &output;
+        if (a == "--length") return &length;
+        if (a == "--start") return &start;
+        if (a == "--end") return &end;
+        if (a == "--fill") return &fill;
+        return nullptr;
+    };
+    const auto flag = [&](const std::string& a) {
+        if (a != "--random") return false;
+        random = true;
+        return true;
+    };
+    if (const int status = reader.Read(valueOption, flag, words)) return status;
+    if (!words.empty()) return reader.Error("unexpected argument '" + words[0] + "'");
+    if (!output) return reader.Error("missing -o OUT");
+    if (fill && random) return reader.Error("give --fill or --random, not both");
+    // Each value as the dialog's edit could hold it: the length edit takes
+    // digits (a sign or letters would be read as something else), the others
+    // the hex digits their key filter lets through, all within the edit's limit.
+    if (length && !IsDecimalFieldValue(*length, kLengthTextLimit))
+        return reader.Error("--length takes 1 to 7 decimal digits");
+    if (start && !IsHexFieldValue(*start, kStartTextLimit)) return reader.Error("--start takes 1 to 6 hex digits");
+    if (end && !IsHexFieldValue(*end, kEndTextLimit)) return reader.Error("--end takes 1 to 6 hex digits");
+    if (fill && !IsHexFieldValue(*fill, kFillTextLimit)) return reader.Error("--fill takes 1 or 2 hex digits");
 
-        TestBinForm form = StartTestBinForm(*output);
-        if (length) {
-            form.LengthText = *length;
-            OnTestBinLengthEdited(form);
-        }
-        if (start) form.StartText = *start;
-        if (end) form.EndText = *end;
-        if (fill) {
-            form.Random = false;
-            form.FillText = *fill;
-        }
-        ConsolePrompts prompts(err);
-        return GenerateTestBin(form, prompts) ? kExitOk : kExitFailed;
-    });
+    TestBinForm form = StartTestBinForm(*output);
+    if (length) {
+        form.LengthText = *length;
+        OnTestBinLengthEdited(form);
+    }
+    if (start) form.StartText = *start;
+    if (end) form.EndText = *end;
+    if (fill) {
+        form.Random = false;
+        form.FillText = *fill;
+    }
+    ConsolePrompts prompts(err);
+    return GenerateTestBin(form, prompts) ? kExitOk : kExitFailed;
 }
 
 int RunBinToCCommand(const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
-    return Guarded(err, "bin2c", [&]() -> int {
-        std::optional<std::string> source;
-        std::optional<std::string> target;
-        for (size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a == "-o") {
-                if (i + 1 >= args.size()) return UsageError(err, "bin2c", "-o needs a value", kBinToCUsage);
-                target = args[++i];
-            } else if (IsOption(a)) {
-                return UsageError(err, "bin2c", "unknown option '" + a + "'", kBinToCUsage);
-            } else {
-                if (source) return UsageError(err, "bin2c", "more than one source", kBinToCUsage);
-                source = a;
-            }
-        }
-        if (!source) return UsageError(err, "bin2c", "missing SOURCE", kBinToCUsage);
+    std::optional<std::string> target;
+    std::vector<std::string> words;
+    ToolWords reader(args, kBinToCUsage, err);
+    if (const int status =
+            reader.Read([&](const std::string& a) { return a == "-o" ? &target : nullptr; }, kNoFlags, words))
+        return status;
+    if (words.empty()) return reader.Error("missing SOURCE");
+    if (words.size() > 1) return reader.Error("more than one source");
 
-        ConsolePrompts prompts(err);
-        return ConvertBinToC(*source, target.value_or(ProposedTargetPath(*source)), prompts) ? kExitOk : kExitFailed;
-    });
+    ConsolePrompts prompts(err);
+    return ConvertBinToC(words[0], target.value_or(DefaultTargetPath(words[0])), prompts) ? kExitOk : kExitFailed;
 }
 
 }  // namespace torvane::cli

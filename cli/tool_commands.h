@@ -12,10 +12,12 @@ inline constexpr const char* kToolCommandsUsage =
     "  torvane-cli testbin  -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
     "  torvane-cli bin2c    SOURCE [-o TARGET]\n";
 
-// The tool commands. `args` are the words after the command word. Each message
-// box goes to `err` as one "CAPTION: TEXT" line and is answered OK. The exit
-// status is kExitOk when the tool did its work, kExitFailed when it reported an
-// error, kExitUsage (with the command's usage on `err`) for a wrong command line.
+// The tool commands. `args` are the words after the command word; "--" ends
+// the options. Each message box goes to `err` as one "CAPTION: TEXT" line and
+// is answered OK. The exit status is kExitOk when the tool did its work,
+// kExitFailed when it reported an error or its output could not be written,
+// kExitUsage (with the command's usage on `err`) for a wrong command line: a
+// value its dialog field could not hold, an option given twice.
 
 // "checksum METHOD (FILE | --data HEXTEXT)": prints the check value text as the
 // dialog shows it, on one line of `out`, and nothing else.
@@ -27,8 +29,8 @@ int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std
 // the one the length sets. Writes nothing to `out`.
 int RunTestBinCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
-// "bin2c SOURCE [-o TARGET]": the convert command; the target defaults to the
-// one the dialog proposes for the source. Writes nothing to `out`.
+// "bin2c SOURCE [-o TARGET]": the convert command; the target defaults to
+// DefaultTargetPath of the source. Writes nothing to `out`.
 int RunBinToCCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
 }  // namespace torvane::cli

@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "support/hex_text.h"
 #include "support/temp_dir.h"
+#include "tools/nic_test_support.h"
 
 namespace {
 
@@ -23,18 +30,58 @@ struct Result {
 
 class CliTest : public ::testing::Test {
 protected:
-    // Runs the built torvane-cli inside the test's folder; `args` are quoted for the shell.
-    Result Run(const std::string& args) {
+    // Runs the built torvane-cli inside the test's folder; `args` are quoted for
+    // the shell. Its stdout goes to `stdoutTo` when one is named.
+    Result Run(const std::string& args, const std::string& stdoutTo = "") {
+        const std::string out = stdoutTo.empty() ? dir.File(".out") : stdoutTo;
         const std::string command = "cd '" + dir.path() + "' && " + std::string(TORVANE_CLI_PATH) + " " + args +
-                                    " >'" + dir.File(".out") + "' 2>'" + dir.File(".err") + "' </dev/null";
+                                    " >'" + out + "' 2>'" + dir.File(".err") + "' </dev/null";
         Result r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = ReadText(dir.File(".out"));
+        r.out = stdoutTo.empty() ? ReadText(out) : "";
         r.err = ReadText(dir.File(".err"));
         return r;
     }
+
+    // The same with stdout a pipe whose reader has already gone, the state a
+    // `| head -1` reaches after its first line, without the race. SIGPIPE has
+    // its default action, as in a shell.
+    Result RunIntoClosedPipe(const std::string& args) {
+        int fds[2];
+        if (::pipe(fds) != 0) std::abort();
+        ::close(fds[0]);
+        const std::string command = "cd '" + dir.path() + "' && " + std::string(TORVANE_CLI_PATH) + " " + args +
+                                    " 2>'" + dir.File(".err") + "' </dev/null";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+        pid_t pid = -1;
+        const int spawned = posix_spawn(&pid, "/bin/sh", &actions, &attributes, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        ::close(fds[1]);
+        Result r;
+        int raw = 0;
+        if (spawned == 0 && ::waitpid(pid, &raw, 0) == pid) r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.err = ReadText(dir.File(".err"));
+        return r;
+    }
+
     std::string Write(const std::string& name, const std::string& bytes) { return dir.Write(name, bytes); }
+    // A file of the test's folder as the program names it: absolute, from the
+    // folder's physical path, the current folder the program starts in.
+    std::string Abs(const std::string& name) const {
+        return std::filesystem::canonical(dir.path()).string() + "/" + name;
+    }
 
     TempDir dir;
 };
@@ -62,11 +109,14 @@ TEST_F(CliTest, Hex2BinPrintsTheLogAndWritesTheBin) {
     const Result r = Run("hex2bin --align 1 --no-keep-before-offset app.hex");
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ("***************hex转bin操作***************\n"
-              "文件1：#第1步：文件app.hex已读取" +
-                  std::to_string(torvane::test::HexBlock(0x08000000, 16).size()) +
+              "文件1：#第1步：文件" +
+                  Abs("app.hex") + "已读取" + std::to_string(torvane::test::HexBlock(0x08000000, 16).size()) +
                   "字节数据\n"
-                  "文件1：#第2步：转换为Bin文件成功，生成的Bin文件为：app.BIN  大小：16字节\n"
-                  "***文件1:app.hex转换为Bin文件成功！***\n\n",
+                  "文件1：#第2步：转换为Bin文件成功，生成的Bin文件为：" +
+                  Abs("app.BIN") +
+                  "  大小：16字节\n"
+                  "***文件1:" +
+                  Abs("app.hex") + "转换为Bin文件成功！***\n\n",
               r.out);
     EXPECT_EQ("", r.err);
     EXPECT_EQ(16u, ReadBytes(dir.File("app.BIN")).size());
@@ -94,8 +144,9 @@ TEST_F(CliTest, AlignCountsANoPaddingFileAsDone) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ(1008u, ReadBytes(dir.File("a.bin")).size());
     EXPECT_EQ(0xFF, ReadBytes(dir.File("a.bin")).back());
-    EXPECT_EQ("torvane-cli: 文件1：a.bin的大小1001已经改变！\n", r.err);
-    EXPECT_NE(std::string::npos, r.out.find("文件2：#第1步：文件b.bin长度1000已经是4字节的整数倍，无需对齐\n"));
+    EXPECT_EQ("torvane-cli: 文件1：" + Abs("a.bin") + "的大小1001已经改变！\n", r.err);
+    EXPECT_NE(std::string::npos,
+              r.out.find("文件2：#第1步：文件" + Abs("b.bin") + "长度1000已经是4字节的整数倍，无需对齐\n"));
     // The saved log holds the same lines with their "\r\n" endings.
     std::string expected = r.out;
     for (size_t at = expected.find('\n'); at != std::string::npos; at = expected.find('\n', at + 2))
@@ -163,7 +214,7 @@ TEST_F(CliTest, ExportThenRunMergesLikeTheWindow) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ("信息: 已将文件配置信息保存到INI文件中。\n", r.err);
     const std::string ini = ReadText(dir.File("p.ini"));
-    EXPECT_NE(std::string::npos, ini.find("[FileInfo2]\r\nFileName=b.bin\r\nFileNo=2\r\nFileType=2\r\nFileSize=128\r\n"
+    EXPECT_NE(std::string::npos, ini.find("[FileInfo2]\r\nFileName=" + Abs("b.bin") + "\r\nFileNo=2\r\nFileType=2\r\nFileSize=128\r\n"
                                           "BINOffset=00000200\r\nPolishType=2\r\nPolishData=1\r\n"));
 
     r = Run("run merge --config p.ini -o out.bin");
@@ -221,7 +272,7 @@ TEST_F(CliTest, BadInputMatrix) {
 
     struct Case {
         const char* args;
-        const char* expected;  // a whole line of stdout or stderr
+        std::string expected;  // a whole line of stdout or stderr
     };
     const Case cases[] = {
         {"hex2bin --align 1 lf.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
@@ -230,7 +281,7 @@ TEST_F(CliTest, BadInputMatrix) {
         {"hex2bin big.hex", "torvane-cli: 文件大于2M，加载失败！\n"},
         {"hex2bin --align 1 far.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
         {"merge -o out.bin a.bin --offset FFFFFFFF b.bin",
-         "文件2：#第2步：文件b.bin放置到0xFFFFFFFF处将超出合并文件6M的范围，合并终止\n"},
+         "文件2：#第2步：文件" + Abs("b.bin") + "放置到0xFFFFFFFF处将超出合并文件6M的范围，合并终止\n"},
         {"run merge --config p9.ini", "torvane-cli: 该配置文件不完整！\n"},
         {"nic-info ten.cfg", "网卡配置文件无效！\n"},
         {"nic-upgrade --config ok.cfg --image img.bin", "升级文件长度为100字节,不足16648字节,无法写入网卡配置！\n"},
@@ -239,11 +290,122 @@ TEST_F(CliTest, BadInputMatrix) {
         const Result r = Run(c.args);
         EXPECT_EQ(1, r.status) << c.args;
         const std::string both = "\n" + r.out + r.err;
-        EXPECT_NE(std::string::npos, both.find("\n" + std::string(c.expected))) << c.args << "\n" << both;
+        EXPECT_NE(std::string::npos, both.find("\n" + c.expected)) << c.args << "\n" << both;
     }
     EXPECT_FALSE(torvane::test::Exists(dir.File("far.BIN")));
     EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
     EXPECT_FALSE(torvane::test::Exists(dir.File("img_new.bin")));
+}
+
+// Every command that prints fails when its stdout cannot take the lines, and
+// says why; the work itself is done all the same.
+TEST_F(CliTest, EveryPrintingCommandReportsAStdoutThatCannotBeWritten) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    const std::vector<uint8_t> config = torvane::test::NicConfigFile(torvane::test::CountingBody());
+    Write("adapter.cfg", std::string(config.begin(), config.end()));
+    Write("fw.bin", std::string(0x4108, '\x77'));
+    const std::string reason = "torvane-cli: cannot write to standard output: " + std::string(std::strerror(ENOSPC)) + "\n";
+    for (const char* args : {"merge -o out.bin a.bin --offset 10 b.bin", "checksum md5 a.bin", "nic-info adapter.cfg",
+                             "nic-upgrade --config adapter.cfg --image fw.bin", "--help", "--version"}) {
+        const Result r = Run(args, "/dev/full");
+        EXPECT_EQ(1, r.status) << args;
+        EXPECT_TRUE(r.err.ends_with(reason)) << args << "\n" << r.err;
+        EXPECT_EQ(r.err.find("standard output"), r.err.rfind("standard output")) << args << "\n" << r.err;
+    }
+    EXPECT_EQ(32u, ReadBytes(dir.File("out.bin")).size());
+    EXPECT_EQ(0x4108u, ReadBytes(dir.File("fw_new.bin")).size());
+}
+
+TEST_F(CliTest, AClosedPipeDoesNotStopTheMergeHalfWay) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    const Result r = RunIntoClosedPipe("merge -o out.bin a.bin --offset 10 b.bin --log run.log");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(r.err.ends_with("torvane-cli: cannot write to standard output: " + std::string(std::strerror(EPIPE)) +
+                                "\n"))
+        << r.err;
+    EXPECT_EQ(std::string(16, 'a') + std::string(16, 'b'), ReadText(dir.File("out.bin")));
+    EXPECT_TRUE(ReadText(dir.File("run.log")).ends_with("大小为32字节！***\r\n")) << ReadText(dir.File("run.log"));
+}
+
+// Whatever a run ends in, its --log file holds its own lines and nothing older.
+TEST_F(CliTest, LogFileHoldsThatRunOnly) {
+    Write("empty.hex", "");
+    Write("p.ini", "");
+    Write("a.bin", std::string(256, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    for (const char* refused : {"hex2bin empty.hex --log run.log", "run merge --config p.ini --log run.log"}) {
+        Write("run.log", "an older run\r\n");
+        EXPECT_EQ(1, Run(refused).status) << refused;
+        EXPECT_TRUE(torvane::test::Exists(dir.File("run.log"))) << refused;
+        EXPECT_EQ("", ReadText(dir.File("run.log"))) << refused;
+    }
+    const Result cancelled = Run("merge -o out.bin a.bin --offset 10 b.bin --log run.log");
+    EXPECT_EQ(1, cancelled.status);
+    EXPECT_TRUE(ReadText(dir.File("run.log")).ends_with("#第1步：取消合并\r\n"));
+
+    // A command line that does not parse runs nothing and writes nothing.
+    std::filesystem::remove(dir.File("run.log"));
+    EXPECT_EQ(2, Run("merge --fill GG a.bin --log run.log").status);
+    EXPECT_FALSE(torvane::test::Exists(dir.File("run.log")));
+
+    const Result unwritable = Run("align --align 1 a.bin --log no/such/run.log");
+    EXPECT_EQ(1, unwritable.status);
+    EXPECT_EQ("torvane-cli: cannot write the log to no/such/run.log\n", unwritable.err);
+}
+
+// The log is saved last: onto a file the run reads or writes it would destroy
+// that file, so such a run is refused before anything is written.
+TEST_F(CliTest, LogNeverReplacesAFileOfTheRun) {
+    const std::string hex = torvane::test::HexBlock(0, 16);
+    Write("app.hex", hex);
+    Write("a.bin", std::string(16, 'a'));
+    for (const char* args : {"merge -o out.bin a.bin --log ./a.bin", "merge -o out.bin a.bin --log out.bin",
+                             "hex2bin app.hex --log app.BIN", "export --config p.ini a.bin --log p.ini"}) {
+        const Result r = Run(args);
+        EXPECT_EQ(1, r.status) << args;
+        EXPECT_NE(std::string::npos, r.err.find("torvane-cli: the log cannot be saved to ")) << args << r.err;
+        EXPECT_EQ("", r.out) << args;
+    }
+    EXPECT_EQ(std::string(16, 'a'), ReadText(dir.File("a.bin")));
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")) || torvane::test::Exists(dir.File("app.BIN")) ||
+                 torvane::test::Exists(dir.File("p.ini")));
+}
+
+// What no field of the window could hold is a wrong command line, and so is
+// an option that would have to pick one of two values.
+TEST_F(CliTest, ValuesNoFieldCouldHoldAreUsageErrors) {
+    Write("a.bin", std::string(16, 'a'));
+    for (const char* args :
+         {"merge --offset 1G a.bin", "merge --offset '' a.bin", "merge --offset 100000000 a.bin",
+          "merge --offset 10 --offset 20 a.bin", "merge --fill 0 a.bin", "merge -o x.bin -o y.bin a.bin",
+          "merge --on-overlap force --on-overlap cancel a.bin", "merge --log x.log --log y.log a.bin", "merge --log '' a.bin",
+          "hex2bin --keep-before-offset --no-keep-before-offset a.bin", "hex2bin --config p.ini a.bin",
+          "align --layout merge a.bin", "hex2bin --on-oversize append a.bin", "hex2bin ''",
+          "export --config p.ini --config q.ini a.bin", "testbin -o t.bin --fill GG", "testbin -o t.bin --length 16abc",
+          "bin2c -o x.h -o y.h a.bin", "nic-upgrade --config c.cfg --image a.bin -"}) {
+        const Result r = Run(args);
+        EXPECT_EQ(2, r.status) << args;
+        EXPECT_NE(std::string::npos, r.err.find("Usage")) << args;
+        EXPECT_EQ("", r.out) << args;
+    }
+    for (const char* written : {"x.bin", "y.bin", "x.log", "y.log", "p.ini", "q.ini", "t.bin", "x.h", "y.h"})
+        EXPECT_FALSE(torvane::test::Exists(dir.File(written))) << written;
+}
+
+// "--" ends the options, so a file may begin with '-'; "-" alone is a file.
+TEST_F(CliTest, DoubleDashEndsTheOptions) {
+    Write("-dash.hex", torvane::test::HexBlock(0, 16));
+    Write("-", "abc");
+    Result r = Run("hex2bin --align 1 -- -dash.hex");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(16u, ReadBytes(dir.File("-dash.BIN")).size());
+    r = Run("checksum md5 -- -");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72\n", r.out);
+    EXPECT_EQ(0, Run("bin2c -o -dash.h -- -").status);
+    EXPECT_TRUE(torvane::test::Exists(dir.File("-dash.h")));
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <new>
+#include <stdexcept>
 
+#include "cli/cli.h"
 #include "platform/program_path.h"
 #include "support/temp_dir.h"
 
@@ -127,8 +131,73 @@ TEST(ToolCommandsTest, BinToCWritesTheProposedTargetByDefault) {
     EXPECT_FALSE(test::Exists(dir.File("none.bin")) || test::Exists(dir.File("none.h")));
 }
 
+// Each value as its edit could hold it: the length 1 to 7 digits, the addresses
+// 1 to 6 and the fill byte 1 or 2 hex digits.
+TEST(ToolCommandsTest, TestBinRefusesValuesItsFieldsCannotHold) {
+    TempDir dir;
+    const std::string out = dir.File("t.bin");
+    ExpectUsageErrors(RunTestBinCommand, {{"-o", out, "--fill", "GG"},
+                                          {"-o", out, "--fill", "FFF"},
+                                          {"-o", out, "--fill", ""},
+                                          {"-o", out, "--length", "16abc"},
+                                          {"-o", out, "--length", ""},
+                                          {"-o", out, "--length", "+16"},
+                                          {"-o", out, "--length", "00000016"},
+                                          {"-o", out, "--start", "1G"},
+                                          {"-o", out, "--start", "0000000"},
+                                          {"-o", out, "--end", "3FF "},
+                                          {"-o", out, "--end", "0003FF0"},
+                                          {"-o", out, "--length", "16", "--length", "32"}});
+    EXPECT_FALSE(test::Exists(out));
+    EXPECT_EQ(0, RunTool(RunTestBinCommand, {"-o", out, "--length", "0000016", "--start", "00000F", "--fill", "A"}).status);
+    EXPECT_EQ(16u, ReadBytes(out).size());
+}
+
+TEST(ToolCommandsTest, BinToCDefaultTargetIsCutInTheFileNameOnly) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("d.x"));
+    dir.Write("d.h", std::string("unrelated"));
+    const std::string source = dir.Write("d.x/data", std::vector<uint8_t>{0x01});
+    EXPECT_EQ(0, RunTool(RunBinToCCommand, {source}).status);
+    EXPECT_EQ("unrelated", ReadText(dir.File("d.h")));
+    EXPECT_EQ(38u, ReadBytes(dir.File("d.x/data.h")).size());
+}
+
 TEST(ToolCommandsTest, BinToCCommandLineErrors) {
     ExpectUsageErrors(RunBinToCCommand, {{}, {"a.bin", "b.bin"}, {"a.bin", "-o"}, {"--force", "a.bin"}});
+}
+
+// Run, as torvane-cli's main calls it.
+Result RunCli(const std::vector<std::string>& args) {
+    return RunTool([](const std::vector<std::string>& a, std::FILE* out, std::FILE* err) { return Run(a, out, err); },
+                   args);
+}
+
+// Restores the default of no hook when a test ends, whatever its outcome.
+struct WorkHookScope {
+    explicit WorkHookScope(WorkHook hook) { SetWorkHookForTesting(hook); }
+    ~WorkHookScope() { SetWorkHookForTesting(nullptr); }
+};
+
+// An exception inside any command is one line and status 1, never an abort;
+// the batch's --log file is still written with what the run logged.
+TEST(CliRunTest, AnEscapingExceptionIsOneLineAndAFailure) {
+    TempDir dir;
+    const std::string log = dir.Write("run.log", std::string("an older run\r\n"));
+    const std::string a = dir.Write("a.bin", std::string(16, 'a'));
+    {
+        WorkHookScope scope([](const std::string&) { throw std::bad_alloc(); });
+        const Result r = RunCli({"merge", "-o", dir.File("out.bin"), a, "--log", log});
+        EXPECT_EQ(1, r.status);
+        EXPECT_EQ("torvane-cli: out of memory\n", r.err);
+        EXPECT_EQ("", ReadText(log));
+        EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+    }
+    WorkHookScope scope([](const std::string&) { throw std::runtime_error("the disk went away"); });
+    const Result r = RunCli({"checksum", "md5", "--data", "00"});
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("torvane-cli: the disk went away\n", r.err);
 }
 
 }  // namespace

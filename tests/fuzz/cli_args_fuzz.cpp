@@ -21,7 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!current.empty() || args.empty()) args.push_back(current);
     std::string error;
     const auto cmd = torvane::cli::ParseBatchCommand(args, error);
-    if (cmd && cmd->files.size() > 6) std::abort();
     if (!cmd && error.empty()) std::abort();
+    if (!cmd) return 0;
+    if (cmd->files.size() > 6) std::abort();
+    // A value the option takes is one its field can hold, and no file is an empty path.
+    for (const auto& file : cmd->files) {
+        if (file.path.empty()) std::abort();
+        if (file.offset && !torvane::cli::IsHexFieldValue(*file.offset, 8)) std::abort();
+    }
+    if (cmd->command == "run" && !cmd->files.empty()) std::abort();
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/program_path.h"
+
 namespace torvane {
 namespace {
 
@@ -53,6 +55,14 @@ std::string BinToCArray(std::span<const uint8_t> bytes) {
 std::string ProposedTargetPath(const std::string& sourcePath) {
     const size_t dot = sourcePath.rfind('.');
     return (dot == std::string::npos ? sourcePath : sourcePath.substr(0, dot)) + ".h";
+}
+
+std::string DefaultTargetPath(const std::string& sourcePath) {
+    const size_t separator = sourcePath.find_last_of(std::string{'/', kPathSeparator});
+    const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+    const size_t dot = sourcePath.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot >= nameStart;
+    return (hasExtension ? sourcePath.substr(0, dot) : sourcePath) + ".h";
 }
 
 }  // namespace torvane

@@ -22,6 +22,13 @@ std::string BinToCArray(std::span<const uint8_t> bytes);
 
 // The target proposed for a source: the path cut at its last '.' (even when that
 // dot is in a folder name) with ".h" added; a path without a dot gets ".h" appended.
+// The dialog shows it, and the user can correct it there.
 std::string ProposedTargetPath(const std::string& sourcePath);
+
+// The target written without asking (torvane-cli without -o): the source path
+// with the extension of its file name, from the name's last '.', replaced by
+// ".h", or ".h" appended when the name has no '.'. A dot in a folder name is
+// never cut at. Made from the path's own bytes.
+std::string DefaultTargetPath(const std::string& sourcePath);
 
 }  // namespace torvane
