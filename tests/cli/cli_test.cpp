@@ -350,7 +350,7 @@ TEST_F(CliTest, LogFileHoldsThatRunOnly) {
     EXPECT_EQ(2, Run("merge --fill GG a.bin --log run.log").status);
     EXPECT_FALSE(torvane::test::Exists(dir.File("run.log")));
 
-    const Result unwritable = Run("align --align 1 a.bin --log no/such/run.log");
+    const Result unwritable = Run("align --align 2 a.bin --log no/such/run.log");  // nothing to pad
     EXPECT_EQ(1, unwritable.status);
     EXPECT_EQ("torvane-cli: cannot write the log to no/such/run.log\n", unwritable.err);
 }
