@@ -409,3 +409,52 @@ TEST_F(CliTest, DoubleDashEndsTheOptions) {
 }
 
 }  // namespace
+
+// A merge image that lacks a selected file is written, but it is not a success.
+TEST_F(CliTest, MergeWithARowLeftOutExitsOne) {
+    Write("boot.hex", ":0400000001020304F2\n:00000001FF\n");  // LF line ends
+    Write("app.bin", std::string(16, 'a'));
+    const Result r = Run("merge -o fw.bin boot.hex --offset 1000 app.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(std::string::npos, r.err.find("合并成功!"));
+    EXPECT_NE(std::string::npos, r.err.find("以下文件未能合并：文件1"));
+    EXPECT_NE(std::string::npos, r.out.find("***文件合并未完成！"));
+    EXPECT_EQ(0x1010u, ReadBytes(dir.File("fw.bin")).size());
+}
+
+TEST_F(CliTest, BatchWhoseOutputIsAnotherInputWritesNothing) {
+    Write("app.hex", torvane::test::HexBlock(0, 16));
+    Write("app.BIN", "the user's own image");
+    for (const char* args : {"merge -o out.bin --align 1 app.hex --offset 1000 app.BIN",
+                             "merge -o out.bin app.hex --offset 1000 ./app.BIN", "hex2bin app.hex app.BIN",
+                             "align app.hex app.BIN"}) {
+        const Result r = Run(args);
+        EXPECT_EQ(1, r.status) << args;
+        EXPECT_NE(std::string::npos, r.err.find("文件1转换生成的" + Abs("app.BIN") + "与文件2是同一个文件")) << args;
+        EXPECT_EQ("the user's own image", ReadText(dir.File("app.BIN"))) << args;
+        EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin"))) << args;
+    }
+}
+
+TEST_F(CliTest, ExportOntoARowsFileIsRefused) {
+    Write("a.bin", std::string(16, 'a'));
+    const Result r = Run("export --config a.bin a.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(std::string(16, 'a'), ReadText(dir.File("a.bin")));
+}
+
+TEST_F(CliTest, ProjectsWorkFromAnyFolder) {
+    std::filesystem::create_directories(dir.File("proj"));
+    Write("proj/fw.bin", std::string(16, 'p'));
+    Write("fw.bin", std::string(16, 'o'));  // the same name in the current folder
+    // Exported with a relative file name, the project names the absolute path.
+    Result r = Run("export --config proj/p.ini proj/fw.bin");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, ReadText(dir.File("proj/p.ini")).find("FileName=" + Abs("proj/fw.bin") + "\r\n"));
+    // A hand-written relative name means the project's folder, not the current one.
+    Write("proj/h.ini", "[FileInfo1]\r\nFileName=fw.bin\r\nFileSize=16\r\nPolishType=1\r\n"
+                        "[FileInfo2]\r\nFileName=fw.bin\r\nFileSize=16\r\nBINOffset=10\r\n");
+    r = Run("run merge --config proj/h.ini -o m.bin");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(std::string(32, 'p'), ReadText(dir.File("m.bin")));
+}
