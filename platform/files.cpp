@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/interrupt_cleanup.h"
+
 namespace torvane {
 namespace {
 
@@ -169,9 +171,19 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
         return false;
 
     // The new content goes to a temporary file beside the target and replaces
-    // it only once it is complete, so a failed write leaves the old file as it was.
-    std::string temp = folder + "/." + name + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    // it only once it is complete, so a failed write leaves the old file as it
+    // was. ".<name>.XXXXXX" tells whose it is; a name too long for that (or a
+    // file system with shorter names) gets a short one.
+    const std::string base = (folder == "/" ? "" : folder) + "/.";
+    const std::string shortPattern = base + "tv-XXXXXX";
+    const bool longFits = name.size() + 8 <= NAME_MAX;
+    std::string temp = longFits ? base + name + ".XXXXXX" : shortPattern;
+    int registration = -1;
+    int fd = CreateTempFile(temp, registration);
+    if (fd < 0 && errno == ENAMETOOLONG && longFits) {
+        temp = shortPattern;
+        fd = CreateTempFile(temp, registration);
+    }
     if (fd < 0) return false;
     mode_t mode;
     if (exists) {
@@ -183,10 +195,25 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     }
     bool ok = ::fchmod(fd, mode) == 0;
     ok = ok && WriteAll(fd, data, size);
+    // On disk before it takes the old file's place: after a power cut the
+    // folder then names the old file or the complete new one.
+    ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    ok = ok && CommitTempFile(registration, temp, target);
+    if (!ok) {
+        DiscardTempFile(registration, temp);
+        return false;
+    }
+    // The rename itself is made lasting by the folder's own sync. A file
+    // system that cannot sync a folder (EINVAL) has nothing to make lasting;
+    // a folder this process may write but not read is left as it is.
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;
+        ::close(dirFd);
+        if (!synced) return false;
+    }
+    return true;
 }
 
 bool AppendFill(const std::string& path, uint8_t fill, size_t count) {

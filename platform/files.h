@@ -49,10 +49,11 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size
 
 // Creates or replaces the file with the bytes; true only when every byte was
 // written. A regular file is replaced through a temporary file in its folder
-// that takes the old file's place only when it is complete, so a failure leaves
-// an existing file as it was. A target that is not a regular file (a device) is
-// written in place. A read-only target, or one in a folder without write
-// permission, is refused, also for root.
+// that takes the old file's place only when it is complete and on disk, so a
+// failure, an interruption (see InstallInterruptCleanup) or a power cut leaves
+// the old file or the new one, never a mix. A target that is not a regular
+// file (a device) is written in place. A read-only target, or one in a folder
+// without write permission, is refused, also for root.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
 // Appends `count` bytes of value `fill` at the end of an existing regular file,
