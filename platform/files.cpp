@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -85,22 +86,70 @@ std::string AbsolutePath(const std::string& path) {
     return normal;
 }
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
-    struct stat st;
-    if (!StatRegular(path, st)) return std::nullopt;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    bytes.reserve(static_cast<size_t>(st.st_size));
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, f);
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (got < sizeof chunk) break;
+namespace {
+
+// Reads until `size` bytes are in or the file ends; the count read, or -1 on an error.
+ssize_t ReadUpTo(int fd, uint8_t* into, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, into + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
     }
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;
+    return static_cast<ssize_t>(done);
+}
+
+std::optional<std::vector<uint8_t>> Refuse(ReadFailure reason, ReadFailure* why) {
+    if (why) *why = reason;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxSize, ReadFailure* why) {
+    // Without O_NONBLOCK a pipe would hang the open; a regular file reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Refuse(ReadFailure::Unreadable, why);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Refuse(ReadFailure::Unreadable, why);
+    }
+    if (static_cast<uint64_t>(st.st_size) > maxSize) {
+        ::close(fd);
+        return Refuse(ReadFailure::TooLarge, why);
+    }
+    std::optional<ReadFailure> failure;
+    std::vector<uint8_t> bytes;
+    try {
+        // One read into a buffer of the file's size; the file may still have
+        // changed since its length was taken.
+        bytes.resize(static_cast<size_t>(st.st_size));
+        const ssize_t got = ReadUpTo(fd, bytes.data(), bytes.size());
+        if (got < 0) {
+            failure = ReadFailure::Unreadable;
+        } else if (static_cast<size_t>(got) < bytes.size()) {
+            bytes.resize(static_cast<size_t>(got));
+        } else {
+            uint8_t more[65536];
+            for (;;) {
+                const ssize_t extra = ReadUpTo(fd, more, sizeof more);
+                if (extra < 0) failure = ReadFailure::Unreadable;
+                if (extra <= 0) break;
+                if (bytes.size() + static_cast<uint64_t>(extra) > maxSize) {
+                    failure = ReadFailure::TooLarge;
+                    break;
+                }
+                bytes.insert(bytes.end(), more, more + extra);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        failure = ReadFailure::NoMemory;
+    }
+    ::close(fd);
+    if (failure) return Refuse(*failure, why);
     return bytes;
 }
 

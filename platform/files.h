@@ -39,8 +39,19 @@ bool SameFile(const std::string& a, const std::string& b);
 // folder; links are not resolved. An empty path stays empty.
 std::string AbsolutePath(const std::string& path);
 
-// Reads the whole of a regular file, or nothing on any failure.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+// Why ReadWholeFile gave nothing.
+enum class ReadFailure {
+    Unreadable,  // missing, not a regular file, or an error while opening or reading
+    TooLarge,    // longer than the caller's limit
+    NoMemory,    // no buffer of the file's size could be had
+};
+
+// Reads the whole of a regular file of at most `maxSize` bytes, or nothing on
+// any failure, with the reason in `why` when it is given. The length is
+// checked before anything is allocated, and a file that grows past the limit
+// while it is read is refused as well. Nothing throws, also when memory runs out.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxSize,
+                                                  ReadFailure* why = nullptr);
 
 // Reads up to `count` bytes from the start of a regular file into a buffer of
 // exactly `count` bytes; a file shorter than that leaves the rest 0. Nothing on

@@ -21,11 +21,11 @@ std::string Trim(const std::string& s) {
 bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 // The file's lines in UTF-8, without their line ends; nothing when the file
-// exists but cannot be read. A missing file has no lines.
+// exists but cannot be read or is too long. A missing file has no lines.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     if (!FileExists(path)) return lines;
-    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kProfileSizeLimit);
     if (!bytes) return std::nullopt;
     const std::string text =
         FromCodePage(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));

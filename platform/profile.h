@@ -14,6 +14,10 @@ namespace torvane {
 // them, lines beginning with ';' are comments, CRLF and LF line ends both read,
 // and a missing file reads as empty. When a name occurs twice, the first wins.
 
+// The longest profile file read; a longer one is unreadable. Project files are
+// a few hundred bytes.
+inline constexpr uint64_t kProfileSizeLimit = uint64_t{4} << 20;
+
 // A profile file in memory, for writing many keys with one write of the file.
 class ProfileDocument {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,15 +24,36 @@ TEST(FilesTest, LengthAndReadOfARegularFile) {
     TempDir dir;
     const std::string p = dir.Write("a.bin", std::string("\x01\x02\x00\x03", 4));
     EXPECT_EQ(4u, FileLength(p).value());
-    EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3}), ReadWholeFile(p).value());
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3}), ReadWholeFile(p, 4).value());
     EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3, 0, 0}), ReadFilePrefix(p, 6).value());
     EXPECT_EQ((std::vector<uint8_t>{1, 2}), ReadFilePrefix(p, 2).value());
+}
+
+TEST(FilesTest, ReadWholeFileTellsTooLargeFromUnreadable) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", std::string("abcd"));
+    ReadFailure why = ReadFailure::Unreadable;
+    EXPECT_TRUE(ReadWholeFile(p, 4, &why));
+    EXPECT_FALSE(ReadWholeFile(p, 3, &why));
+    EXPECT_EQ(ReadFailure::TooLarge, why);
+    EXPECT_FALSE(ReadWholeFile(dir.File("none"), 100, &why));
+    EXPECT_EQ(ReadFailure::Unreadable, why);
+    // 64 GiB of holes: refused by its length, before a buffer is even asked for.
+    const std::string huge = dir.File("huge.bin");
+    const int fd = ::open(huge.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(0, ::ftruncate(fd, off_t{64} << 30));
+    ::close(fd);
+    EXPECT_FALSE(ReadWholeFile(huge, uint64_t{1} << 20, &why));
+    EXPECT_EQ(ReadFailure::TooLarge, why);
 }
 
 TEST(FilesTest, FoldersAndMissingFilesAreNotFiles) {
     TempDir dir;
     EXPECT_FALSE(FileLength(dir.path()));
-    EXPECT_FALSE(ReadWholeFile(dir.path()));
+    EXPECT_FALSE(ReadWholeFile(dir.path(), 1 << 20));
+    ASSERT_EQ(0, ::mkfifo(dir.File("pipe").c_str(), 0644));
+    EXPECT_FALSE(ReadWholeFile(dir.File("pipe"), 1 << 20));  // and does not wait for a writer
     EXPECT_FALSE(CanOpenRead(dir.path()));
     EXPECT_FALSE(CanOpenReadWrite(dir.path()));
     EXPECT_FALSE(FileExists(dir.File("none")));

@@ -18,6 +18,9 @@ class Prompts;
 inline constexpr size_t kNicSettingsOffset = 0x4000;
 // The shortest image that holds the whole body: 0x4108 = 16648 bytes.
 inline constexpr size_t kUpgradeImageMinSize = kNicSettingsOffset + kNicConfigBodySize;
+// The longest image taken, far above any real one: an image is held in memory
+// whole while its output is built.
+inline constexpr uint64_t kUpgradeImageMaxSize = uint64_t{64} << 20;
 // Production images carry no per-unit identity: the module MAC address and the
 // first 26 bytes of the serial number descriptor (length, type and 12 code
 // units) are zeroed; its last 4 bytes stay.
@@ -28,9 +31,12 @@ inline constexpr const char* kChooseUpgradeFileMessage = "请至少选择一个�
 // The body as a production image carries it.
 NicConfigBody BlankForProduction(NicConfigBody body);
 
-// A copy of `image` with the body (blanked first when `production`) at
-// kNicSettingsOffset; every other byte and the length stay. Nothing when the
-// image is shorter than kUpgradeImageMinSize.
+// Puts the body (blanked first when `production`) into `image` at
+// kNicSettingsOffset; every other byte and the length stay. False, and the
+// image unchanged, when it is shorter than kUpgradeImageMinSize.
+bool PlaceUpgradeSettings(std::span<uint8_t> image, const NicConfigBody& body, bool production);
+
+// A copy of `image` with the body placed as above; nothing when it is too short.
 std::optional<std::vector<uint8_t>> BuildUpgradeImage(std::span<const uint8_t> image, const NicConfigBody& body,
                                                       bool production);
 
