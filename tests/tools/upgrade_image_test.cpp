@@ -249,6 +249,34 @@ TEST_F(UpgradeCommandTest, RunningOutOfMemoryIsALineNotAnAbort) {
 #endif
 }
 
+TEST_F(UpgradeCommandTest, AnOutputThatWouldReplaceAnotherFileOfTheCommandIsRefused) {
+    // The output of B is the configuration file.
+    const std::vector<uint8_t> configBytes = ReadBytes(config);
+    const std::string x = dir.Write("x.bin", Image(0x4200));
+    const std::string xNew = dir.Write("x_new.bin", configBytes);
+    config = xNew;
+    EXPECT_FALSE(Merge("", x));
+    EXPECT_EQ(Lines{"升级文件生成失败,生成的文件" + xNew + "会覆盖" + xNew + "！"}, CommandLines());
+    EXPECT_EQ(configBytes, ReadBytes(xNew));
+    config = dir.File("adapter.cfg");
+
+    // The output of A is image B, which is not read yet.
+    const std::string y = dir.Write("y.bin", Image(0x4200, 0x44));
+    const std::string yNew = dir.Write("y_new.bin", Image(0x4300, 0x55));
+    EXPECT_FALSE(Merge(y, yNew));
+    EXPECT_EQ(Lines{"升级文件+CDROM生成失败,生成的文件" + yNew + "会覆盖" + yNew + "！"}, CommandLines());
+    EXPECT_EQ(Image(0x4300, 0x55), ReadBytes(yNew));
+    EXPECT_FALSE(Exists(dir.File("y_new_new.bin")));
+
+    // A and B are one file spelt two ways: B's output would replace A's.
+    const std::string sameA = dir.path() + "/./cdrom.v1.bin";
+    EXPECT_FALSE(Production(imageA, sameA));
+    EXPECT_EQ(Lines{"升级文件生成失败,生成的文件" + dir.path() + "/./cdrom.v1_newforproduction.bin会覆盖" +
+                    dir.File("cdrom.v1_newforproduction.bin") + "！"},
+              CommandLines());
+    EXPECT_FALSE(Exists(dir.File("cdrom.v1_newforproduction.bin")));
+}
+
 TEST_F(UpgradeCommandTest, InputsThatDifferInOneByteGiveTwoOutputs) {
     const std::string a = dir.Write("x\xFF.bin", Image(0x4200, 0x11));
     const std::string b = dir.Write("x\xFE.bin", Image(0x4200, 0x22));

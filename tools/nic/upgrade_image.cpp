@@ -63,6 +63,28 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
     return true;
 }
 
+// Appends the line and returns true when an output of the command would
+// replace one of its other files: the configuration, an input image (for A's
+// output, image B before B is read) or, for B's, the output of A.
+bool RefuseOverwrites(const std::string& cdromImagePath, const std::string& imagePath,
+                      const std::string& configPath, bool production, OperationLog& list) {
+    const std::string outA = cdromImagePath.empty() ? std::string() : UpgradeOutputPath(cdromImagePath, production);
+    const std::string outB = imagePath.empty() ? std::string() : UpgradeOutputPath(imagePath, production);
+    for (const bool cdrom : {true, false}) {
+        const std::string& output = cdrom ? outA : outB;
+        if (output.empty()) continue;
+        for (const std::string* other : {&configPath, &cdromImagePath, &imagePath, cdrom ? nullptr : &outA}) {
+            if (other == nullptr || !SameFile(output, *other)) continue;
+            list.Append(list.LineCount(),
+                        cdrom ? "升级文件+CDROM生成失败,生成的文件%s会覆盖%s！\r\n"
+                              : "升级文件生成失败,生成的文件%s会覆盖%s！\r\n",
+                        output.c_str(), other->c_str());
+            return true;
+        }
+    }
+    return false;
+}
+
 bool GenerateUpgradeFiles(const std::string& cdromImagePath, const std::string& imagePath,
                           const std::string& configPath, bool production, OperationLog& list, Prompts& prompts) {
     if (cdromImagePath.empty() && imagePath.empty()) {
@@ -73,6 +95,7 @@ bool GenerateUpgradeFiles(const std::string& cdromImagePath, const std::string& 
     // blanking behind for the next one.
     NicConfigBody body{};
     if (!LoadNicConfig(configPath, body, list, prompts)) return false;
+    if (RefuseOverwrites(cdromImagePath, imagePath, configPath, production, list)) return false;
     if (!cdromImagePath.empty() && !ProcessImage(cdromImagePath, true, body, production, list)) return false;
     if (!imagePath.empty() && !ProcessImage(imagePath, false, body, production, list)) return false;
     return true;

@@ -50,7 +50,9 @@ std::string UpgradeOutputPath(const std::string& input, bool production);
 // the texts of the fields "升级文件+CDROM" (image A), "升级文件" (image B) and
 // "网卡配置文件", read the configuration into `list` first, then write the
 // output of A and then of B, each given one, and append a line for each. The
-// first failure ends the command. True when every given image was written.
+// first failure ends the command. A command in which an output would replace
+// the configuration, either image or the other output is refused with one line
+// before anything is written. True when every given image was written.
 bool GenerateMergedFiles(const std::string& cdromImagePath, const std::string& imagePath,
                          const std::string& configPath, OperationLog& list, Prompts& prompts);
 bool GenerateProductionFiles(const std::string& cdromImagePath, const std::string& imagePath,
