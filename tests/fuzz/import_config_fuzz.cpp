@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ::unlink(path.c_str());
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return 0;
-    const bool written = std::fwrite(data, 1, size, f) == size;
+    const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
     if (std::fclose(f) != 0 || !written) return 0;
     torvane::SilentPrompts prompts;
     torvane::Workspace ws(prompts);
