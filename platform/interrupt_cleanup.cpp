@@ -3,8 +3,6 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <pthread.h>
 #include <signal.h>

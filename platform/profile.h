@@ -47,7 +47,8 @@ public:
     // longer than kProfileSizeLimit.
     bool Load(const std::string& path, ReadFailure* why = nullptr);
 
-    // The lookups of the functions below of the same names.
+    // GetProfileSectionNames, GetProfileString and GetProfileInt (below) on
+    // this document.
     SectionNameList SectionNames(uint32_t room) const;
     std::string GetString(std::string_view section, std::string_view key, const std::string& fallback,
                           uint32_t room) const;
@@ -86,6 +87,7 @@ private:
 bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& path);
 
+// The file's section names (see SectionNameList); none when it cannot be read.
 SectionNameList GetProfileSectionNames(const std::string& path, uint32_t room);
 
 // The key's value cut to room - 1 characters, or `fallback` when the key or the
