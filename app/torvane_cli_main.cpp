@@ -1,3 +1,11 @@
-#include "cli/cli.h"
+#include <csignal>
 
-int main(int argc, char** argv) { return torvane::cli::Main(argc, argv); }
+#include "cli/cli.h"
+#include "platform/interrupt_cleanup.h"
+
+int main(int argc, char** argv) {
+    torvane::InstallInterruptCleanup();
+    // A write past the file size limit fails and is reported instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    return torvane::cli::Main(argc, argv);
+}

@@ -1,3 +1,11 @@
+#include <csignal>
+
+#include "platform/interrupt_cleanup.h"
 #include "ui/app.h"
 
-int main(int argc, char** argv) { return torvane::ui::CQuenlorApp().Run(argc, argv); }
+int main(int argc, char** argv) {
+    torvane::InstallInterruptCleanup();
+    // A write past the file size limit fails and is reported instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    return torvane::ui::CQuenlorApp().Run(argc, argv);
+}

@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/interrupt_cleanup.h"
 
 namespace torvane {
 namespace {
@@ -83,22 +86,70 @@ std::string AbsolutePath(const std::string& path) {
     return normal;
 }
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
-    struct stat st;
-    if (!StatRegular(path, st)) return std::nullopt;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    bytes.reserve(static_cast<size_t>(st.st_size));
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, f);
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (got < sizeof chunk) break;
+namespace {
+
+// Reads until `size` bytes are in or the file ends; the count read, or -1 on an error.
+ssize_t ReadUpTo(int fd, uint8_t* into, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, into + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
     }
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;
+    return static_cast<ssize_t>(done);
+}
+
+std::optional<std::vector<uint8_t>> Refuse(ReadFailure reason, ReadFailure* why) {
+    if (why) *why = reason;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxSize, ReadFailure* why) {
+    // Without O_NONBLOCK a pipe would hang the open; a regular file reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Refuse(ReadFailure::Unreadable, why);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Refuse(ReadFailure::Unreadable, why);
+    }
+    if (static_cast<uint64_t>(st.st_size) > maxSize) {
+        ::close(fd);
+        return Refuse(ReadFailure::TooLarge, why);
+    }
+    std::optional<ReadFailure> failure;
+    std::vector<uint8_t> bytes;
+    try {
+        // One read into a buffer of the file's size; the file may still have
+        // changed since its length was taken.
+        bytes.resize(static_cast<size_t>(st.st_size));
+        const ssize_t got = ReadUpTo(fd, bytes.data(), bytes.size());
+        if (got < 0) {
+            failure = ReadFailure::Unreadable;
+        } else if (static_cast<size_t>(got) < bytes.size()) {
+            bytes.resize(static_cast<size_t>(got));
+        } else {
+            uint8_t more[65536];
+            for (;;) {
+                const ssize_t extra = ReadUpTo(fd, more, sizeof more);
+                if (extra < 0) failure = ReadFailure::Unreadable;
+                if (extra <= 0) break;
+                if (bytes.size() + static_cast<uint64_t>(extra) > maxSize) {
+                    failure = ReadFailure::TooLarge;
+                    break;
+                }
+                bytes.insert(bytes.end(), more, more + extra);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        failure = ReadFailure::NoMemory;
+    }
+    ::close(fd);
+    if (failure) return Refuse(*failure, why);
     return bytes;
 }
 
@@ -169,9 +220,19 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
         return false;
 
     // The new content goes to a temporary file beside the target and replaces
-    // it only once it is complete, so a failed write leaves the old file as it was.
-    std::string temp = folder + "/." + name + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    // it only once it is complete, so a failed write leaves the old file as it
+    // was. ".<name>.XXXXXX" tells whose it is; a name too long for that (or a
+    // file system with shorter names) gets a short one.
+    const std::string base = (folder == "/" ? "" : folder) + "/.";
+    const std::string shortPattern = base + "tv-XXXXXX";
+    const bool longFits = name.size() + 8 <= NAME_MAX;
+    std::string temp = longFits ? base + name + ".XXXXXX" : shortPattern;
+    int registration = -1;
+    int fd = CreateTempFile(temp, registration);
+    if (fd < 0 && errno == ENAMETOOLONG && longFits) {
+        temp = shortPattern;
+        fd = CreateTempFile(temp, registration);
+    }
     if (fd < 0) return false;
     mode_t mode;
     if (exists) {
@@ -183,10 +244,25 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     }
     bool ok = ::fchmod(fd, mode) == 0;
     ok = ok && WriteAll(fd, data, size);
+    // On disk before it takes the old file's place: after a power cut the
+    // folder then names the old file or the complete new one.
+    ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    ok = ok && CommitTempFile(registration, temp, target);
+    if (!ok) {
+        DiscardTempFile(registration, temp);
+        return false;
+    }
+    // The rename itself is made lasting by the folder's own sync. A file
+    // system that cannot sync a folder (EINVAL) has nothing to make lasting;
+    // a folder this process may write but not read is left as it is.
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;
+        ::close(dirFd);
+        if (!synced) return false;
+    }
+    return true;
 }
 
 bool AppendFill(const std::string& path, uint8_t fill, size_t count) {

@@ -39,8 +39,19 @@ bool SameFile(const std::string& a, const std::string& b);
 // folder; links are not resolved. An empty path stays empty.
 std::string AbsolutePath(const std::string& path);
 
-// Reads the whole of a regular file, or nothing on any failure.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+// Why ReadWholeFile gave nothing.
+enum class ReadFailure {
+    Unreadable,  // missing, not a regular file, or an error while opening or reading
+    TooLarge,    // longer than the caller's limit
+    NoMemory,    // no buffer of the file's size could be had
+};
+
+// Reads the whole of a regular file of at most `maxSize` bytes, or nothing on
+// any failure, with the reason in `why` when it is given. The length is
+// checked before anything is allocated, and a file that grows past the limit
+// while it is read is refused as well. Nothing throws, also when memory runs out.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxSize,
+                                                  ReadFailure* why = nullptr);
 
 // Reads up to `count` bytes from the start of a regular file into a buffer of
 // exactly `count` bytes; a file shorter than that leaves the rest 0. Nothing on
@@ -49,10 +60,11 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size
 
 // Creates or replaces the file with the bytes; true only when every byte was
 // written. A regular file is replaced through a temporary file in its folder
-// that takes the old file's place only when it is complete, so a failure leaves
-// an existing file as it was. A target that is not a regular file (a device) is
-// written in place. A read-only target, or one in a folder without write
-// permission, is refused, also for root.
+// that takes the old file's place only when it is complete and on disk, so a
+// failure, an interruption (see InstallInterruptCleanup) or a power cut leaves
+// the old file or the new one, never a mix. A target that is not a regular
+// file (a device) is written in place. A read-only target, or one in a folder
+// without write permission, is refused, also for root.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
 // Appends `count` bytes of value `fill` at the end of an existing regular file,

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
+#include "platform/interrupt_cleanup.h"
 #include "platform/sized_files.h"
 #include "support/temp_dir.h"
 
@@ -22,15 +25,36 @@ TEST(FilesTest, LengthAndReadOfARegularFile) {
     TempDir dir;
     const std::string p = dir.Write("a.bin", std::string("\x01\x02\x00\x03", 4));
     EXPECT_EQ(4u, FileLength(p).value());
-    EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3}), ReadWholeFile(p).value());
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3}), ReadWholeFile(p, 4).value());
     EXPECT_EQ((std::vector<uint8_t>{1, 2, 0, 3, 0, 0}), ReadFilePrefix(p, 6).value());
     EXPECT_EQ((std::vector<uint8_t>{1, 2}), ReadFilePrefix(p, 2).value());
+}
+
+TEST(FilesTest, ReadWholeFileTellsTooLargeFromUnreadable) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", std::string("abcd"));
+    ReadFailure why = ReadFailure::Unreadable;
+    EXPECT_TRUE(ReadWholeFile(p, 4, &why));
+    EXPECT_FALSE(ReadWholeFile(p, 3, &why));
+    EXPECT_EQ(ReadFailure::TooLarge, why);
+    EXPECT_FALSE(ReadWholeFile(dir.File("none"), 100, &why));
+    EXPECT_EQ(ReadFailure::Unreadable, why);
+    // 64 GiB of holes: refused by its length, before a buffer is even asked for.
+    const std::string huge = dir.File("huge.bin");
+    const int fd = ::open(huge.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(0, ::ftruncate(fd, off_t{64} << 30));
+    ::close(fd);
+    EXPECT_FALSE(ReadWholeFile(huge, uint64_t{1} << 20, &why));
+    EXPECT_EQ(ReadFailure::TooLarge, why);
 }
 
 TEST(FilesTest, FoldersAndMissingFilesAreNotFiles) {
     TempDir dir;
     EXPECT_FALSE(FileLength(dir.path()));
-    EXPECT_FALSE(ReadWholeFile(dir.path()));
+    EXPECT_FALSE(ReadWholeFile(dir.path(), 1 << 20));
+    ASSERT_EQ(0, ::mkfifo(dir.File("pipe").c_str(), 0644));
+    EXPECT_FALSE(ReadWholeFile(dir.File("pipe"), 1 << 20));  // and does not wait for a writer
     EXPECT_FALSE(CanOpenRead(dir.path()));
     EXPECT_FALSE(CanOpenReadWrite(dir.path()));
     EXPECT_FALSE(FileExists(dir.File("none")));
@@ -95,6 +119,101 @@ TEST(FilesTest, NoTemporaryFileIsLeftBehind) {
     size_t entries = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) entries += e.path().filename() != "" ? 1 : 0;
     EXPECT_EQ(1u, entries);
+}
+
+TEST(FilesTest, NamesUpToTheLongestLegalOneAreReplaced) {
+    TempDir dir;
+    // 247 is the longest name whose ".<name>.XXXXXX" temporary fits NAME_MAX (255).
+    for (const size_t length : {size_t{247}, size_t{248}, size_t{NAME_MAX}}) {
+        const std::string p = dir.File(std::string(length, 'n'));
+        ASSERT_TRUE(WriteWholeFile(p, "first", 5)) << length;
+        ASSERT_TRUE(WriteWholeFile(p, "second", 6)) << length;
+        EXPECT_EQ("second", test::ReadText(p));
+        std::filesystem::remove(p);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+// Runs `child` in a forked process and returns its wait status.
+int RunInChild(const std::function<int()>& child) {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(child());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+TEST(InterruptCleanupTest, EachSignalRemovesTheRegisteredFilesAndEndsTheProgram) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
+        TempDir dir;
+        const std::string temp = dir.Write(".t.bin.ABCDEF", std::string("partial"));
+        const std::string done = dir.Write(".t.bin.GHIJKL", std::string("renamed"));
+        const int status = RunInChild([&] {
+            InstallInterruptCleanup();
+            RegisterTempFile(temp.c_str());
+            ReleaseTempFile(RegisterTempFile(done.c_str()));
+            ::raise(signal);
+            return 0;
+        });
+        ASSERT_TRUE(WIFSIGNALED(status)) << signal;
+        EXPECT_EQ(signal, WTERMSIG(status));
+        EXPECT_FALSE(test::Exists(temp)) << signal;
+        EXPECT_TRUE(test::Exists(done)) << signal;
+    }
+}
+
+TEST(InterruptCleanupTest, ASignalIgnoredFromTheStartStaysIgnored) {
+    TempDir dir;
+    const std::string temp = dir.Write(".t.bin.ABCDEF", std::string("partial"));
+    const int status = RunInChild([&] {
+        std::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
+        InstallInterruptCleanup();
+        RegisterTempFile(temp.c_str());
+        ::raise(SIGHUP);
+        return 7;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(7, WEXITSTATUS(status));
+    EXPECT_TRUE(test::Exists(temp));
+}
+
+// A write past the file size limit: the kernel sends SIGXFSZ in the middle of
+// the replacement, while the temporary file is half written.
+constexpr rlim_t kSizeLimit = 4096;
+const std::string kBig(1 << 16, 'n');
+
+int WriteOverTheSizeLimit(const std::string& target, bool ignoreSignal) {
+    InstallInterruptCleanup();
+    if (ignoreSignal) std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {kSizeLimit, kSizeLimit};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+    if (WriteWholeFile(target, kBig.data(), kBig.size())) return 11;
+    return 0;
+}
+
+TEST(InterruptCleanupTest, AWriteEndedBySIGXFSZLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string target = dir.Write("out.bin", std::string("old"));
+    const int status = RunInChild([&] { return WriteOverTheSizeLimit(target, false); });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(SIGXFSZ, WTERMSIG(status));
+    EXPECT_EQ("old", test::ReadText(target));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
+TEST(InterruptCleanupTest, WithSIGXFSZIgnoredAsTheMainsDoAnOversizeWriteIsAFailure) {
+    TempDir dir;
+    const std::string target = dir.Write("out.bin", std::string("old"));
+    const std::string padded = dir.Write("pad.bin", std::string(kSizeLimit - 1, 'p'));
+    const int status = RunInChild([&] {
+        if (const int failed = WriteOverTheSizeLimit(target, true)) return failed;
+        return AppendFill(padded, 0xFF, 2) ? 12 : 0;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ("old", test::ReadText(target));
+    EXPECT_EQ(kSizeLimit - 1, FileLength(padded).value());
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.path()), {}));
 }
 
 TEST(FilesTest, AppendFillAddsAtTheEnd) {

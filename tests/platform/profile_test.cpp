@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "platform/code_page.h"
 #include "support/temp_dir.h"
 
@@ -108,6 +111,75 @@ TEST(ProfileSectionNamesTest, ACutListReportsRoomMinusTwo) {
     // Nine names fit exactly: 90 characters and the final terminator.
     const SectionNameList nine = GetProfileSectionNames(dir.Write("nine.ini", text.substr(0, 9 * 12)), 100);
     EXPECT_EQ(90u, nine.result);
+}
+
+std::string Utf16Le(std::u16string_view text) {
+    std::string out;
+    for (const char16_t u : text) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+
+TEST(ProfileEncodingTest, AUtf16FileIsReadAsTextAndSavedInTheCodePage) {
+    TempDir dir;
+    const std::string unpaired = std::string("\x00\xD8", 2);  // a high surrogate alone
+    const std::string p = dir.Write("w.ini", "\xFF\xFE" + Utf16Le(u"[FileInfo1]\r\nFileName=/固件/app.hex\r\n"
+                                                                   u"PolishType=2\r\nBad=") +
+                                                 unpaired + Utf16Le(u"x\r\n[FileInfo2]\r\n"));
+    const SectionNameList list = GetProfileSectionNames(p, 100);
+    EXPECT_EQ(20u, list.result);
+    EXPECT_EQ((std::vector<std::string>{"FileInfo1", "FileInfo2"}), list.names);
+    EXPECT_EQ("/固件/app.hex", GetProfileString("FileInfo1", "FileName", "", 128, p));
+    EXPECT_EQ(2, GetProfileInt("FileInfo1", "PolishType", -1, p));
+    EXPECT_EQ("\xEF\xBF\xBDx", GetProfileString("FileInfo1", "Bad", "", 128, p));
+
+    ASSERT_TRUE(SetCodePage("GBK"));
+    ProfileDocument doc;
+    ASSERT_TRUE(doc.Load(p));
+    doc.Set("FileInfo2", "FileNo", "2");
+    ASSERT_TRUE(doc.Save(p));
+    SetCodePage("");
+    EXPECT_EQ("[FileInfo1]\r\nFileName=/\xB9\xCC\xBC\xFE/app.hex\r\nPolishType=2\r\nBad=?x\r\n[FileInfo2]\r\nFileNo=2\r\n",
+              ReadText(p));
+}
+
+TEST(ProfileEncodingTest, AUtf8MarkIsSkippedAndTheRestReadAsUtf8) {
+    TempDir dir;
+    const std::string p = dir.Write("u.ini", "\xEF\xBB\xBF[FileInfo1]\nFileName=/固件/app.hex\n");
+    ASSERT_TRUE(SetCodePage("GBK"));  // the mark, not the code page, says how to read it
+    EXPECT_EQ((std::vector<std::string>{"FileInfo1"}), GetProfileSectionNames(p, 100).names);
+    EXPECT_EQ("/固件/app.hex", GetProfileString("FileInfo1", "FileName", "", 128, p));
+    SetCodePage("");
+}
+
+TEST(ProfileDocumentTest, ParsedBytesAnswerEveryLookup) {
+    const std::string text = "[S]\r\nName=\"v\"\r\nNum=42\r\n[T]\r\n";
+    const ProfileDocument doc =
+        ProfileDocument::Parse(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    EXPECT_EQ((std::vector<std::string>{"S", "T"}), doc.SectionNames(100).names);
+    EXPECT_EQ("v", doc.GetString("s", "name", "", 128));
+    EXPECT_EQ(42, doc.GetInt("S", "Num", -1));
+    EXPECT_EQ(-1, doc.GetInt("T", "Num", -1));
+    EXPECT_EQ("[S]\r\nName=\"v\"\r\nNum=42\r\n[T]\r\n", doc.Text());
+}
+
+TEST(ProfileDocumentTest, AFileLongerThanTheLimitIsUnreadable) {
+    TempDir dir;
+    const std::string p = dir.Write("big.ini", "[FileInfo1]\r\nFileName=a.hex\r\n");
+    const int fd = ::open(p.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(0, ::ftruncate(fd, static_cast<off_t>(kProfileSizeLimit + 1)));
+    ::close(fd);
+    ReadFailure why = ReadFailure::Unreadable;
+    ProfileDocument doc;
+    EXPECT_FALSE(doc.Load(p, &why));
+    EXPECT_EQ(ReadFailure::TooLarge, why);
+    EXPECT_EQ(0u, GetProfileSectionNames(p, 100).result);
+    EXPECT_EQ("d", GetProfileString("FileInfo1", "FileName", "d", 128, p));
+    EXPECT_FALSE(WriteProfileString("FileInfo1", "FileNo", "1", p));
+    EXPECT_EQ(kProfileSizeLimit + 1, ReadText(p).size());
 }
 
 }  // namespace

@@ -113,5 +113,14 @@ TEST_F(NicCommandsTest, NicUpgradeMapsTheOptionsToTheDialogFields) {
     EXPECT_EQ(BuildUpgradeImage(std::vector<uint8_t>(0x4108, 0x77), body, true), test::ReadBytes(out));
 }
 
+TEST_F(NicCommandsTest, NicUpgradeOverItsOwnConfigurationIsStatusOneAndWritesNothing) {
+    const std::vector<uint8_t> bytes = test::ReadBytes(config);
+    const std::string own = dir.Write("fw_new.bin", bytes);
+    const Outcome o = RunCommand(RunNicUpgradeCommand, {"--config", own, "--image", image});
+    EXPECT_EQ(1, o.status);
+    EXPECT_TRUE(o.out.ends_with("\n升级文件生成失败,生成的文件" + own + "会覆盖" + own + "！\n")) << o.out;
+    EXPECT_EQ(bytes, test::ReadBytes(own));
+}
+
 }  // namespace
 }  // namespace torvane::cli

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "core/operation_log.h"
 #include "support/scripted_prompts.h"
@@ -39,6 +45,12 @@ TEST(UpgradeImageTest, NameWithoutADotGetsTheSuffixAppendedInTheSameFolder) {
     EXPECT_EQ("/fw/image_new", UpgradeOutputPath("/fw/image", false));
     EXPECT_EQ("/fw.d/image_newforproduction", UpgradeOutputPath("/fw.d/image", true));
     EXPECT_EQ("image_new", UpgradeOutputPath("image", false));
+}
+
+TEST(UpgradeImageTest, OutputNameKeepsThePathsOwnBytes) {
+    // Not UTF-8, and in no code page the same character: two files, two outputs.
+    EXPECT_EQ("/fw/x\xFF_new.bin", UpgradeOutputPath("/fw/x\xFF.bin", false));
+    EXPECT_EQ("/fw/x\xFE_new.bin", UpgradeOutputPath("/fw/x\xFE.bin", false));
 }
 
 TEST(UpgradeImageTest, BodyReplacesExactlyItsRangeAndTheLengthStays) {
@@ -182,6 +194,95 @@ TEST_F(UpgradeCommandTest, OutputThatCannotBeWrittenIsReportedAndEndsTheCommand)
     EXPECT_FALSE(Production("", imageB));
     EXPECT_EQ(Lines{"升级文件生成失败,无法写入文件" + outB + "！"}, CommandLines());
     EXPECT_EQ("keep", test::ReadText(outB));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TORVANE_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TORVANE_TEST_ASAN 1
+#endif
+#endif
+
+// A file of `size` bytes of holes: large, yet quick to make.
+std::string SparseFile(const std::string& path, uint64_t size) {
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0) ADD_FAILURE() << "cannot make " << path;
+    if (fd >= 0) ::close(fd);
+    return path;
+}
+
+TEST_F(UpgradeCommandTest, ImageOverTheSizeLimitIsRefusedBeforeItIsRead) {
+    const std::string big = SparseFile(dir.File("big.bin"), kUpgradeImageMaxSize + 1);
+    EXPECT_FALSE(Merge(big, imageB));
+    EXPECT_EQ(Lines{"升级文件+CDROM长度为67108865字节,超过64MB,无法写入网卡配置！"}, CommandLines());
+    EXPECT_FALSE(Production("", big));
+    EXPECT_EQ(Lines{"升级文件长度为67108865字节,超过64MB,无法写入网卡配置！"}, CommandLines());
+    EXPECT_FALSE(Exists(dir.File("big_new.bin")));
+    EXPECT_FALSE(Exists(dir.File("plain_new.bin")));
+}
+
+TEST_F(UpgradeCommandTest, RunningOutOfMemoryIsALineNotAnAbort) {
+#if defined(TORVANE_TEST_ASAN)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    const std::string big = SparseFile(dir.File("big.bin"), 48u << 20);
+    const int status = [&] {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // Room for what the process holds now and 16 MiB more: not for the image.
+            long pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (16u << 20);
+            struct rlimit r = {limit, limit};
+            if (pages == 0 || ::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(10);
+            if (Merge("", big)) ::_exit(11);
+            ::_exit(list.Line(list.LineCount() - 1) == "升级文件生成失败,内存不足！\r\n" ? 0 : 12);
+        }
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        return raw;
+    }();
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_FALSE(Exists(dir.File("big_new.bin")));
+#endif
+}
+
+TEST_F(UpgradeCommandTest, AnOutputThatWouldReplaceAnotherFileOfTheCommandIsRefused) {
+    // The output of B is the configuration file.
+    const std::vector<uint8_t> configBytes = ReadBytes(config);
+    const std::string x = dir.Write("x.bin", Image(0x4200));
+    const std::string xNew = dir.Write("x_new.bin", configBytes);
+    config = xNew;
+    EXPECT_FALSE(Merge("", x));
+    EXPECT_EQ(Lines{"升级文件生成失败,生成的文件" + xNew + "会覆盖" + xNew + "！"}, CommandLines());
+    EXPECT_EQ(configBytes, ReadBytes(xNew));
+    config = dir.File("adapter.cfg");
+
+    // The output of A is image B, which is not read yet.
+    const std::string y = dir.Write("y.bin", Image(0x4200, 0x44));
+    const std::string yNew = dir.Write("y_new.bin", Image(0x4300, 0x55));
+    EXPECT_FALSE(Merge(y, yNew));
+    EXPECT_EQ(Lines{"升级文件+CDROM生成失败,生成的文件" + yNew + "会覆盖" + yNew + "！"}, CommandLines());
+    EXPECT_EQ(Image(0x4300, 0x55), ReadBytes(yNew));
+    EXPECT_FALSE(Exists(dir.File("y_new_new.bin")));
+
+    // A and B are one file spelt two ways: B's output would replace A's.
+    const std::string sameA = dir.path() + "/./cdrom.v1.bin";
+    EXPECT_FALSE(Production(imageA, sameA));
+    EXPECT_EQ(Lines{"升级文件生成失败,生成的文件" + dir.path() + "/./cdrom.v1_newforproduction.bin会覆盖" +
+                    dir.File("cdrom.v1_newforproduction.bin") + "！"},
+              CommandLines());
+    EXPECT_FALSE(Exists(dir.File("cdrom.v1_newforproduction.bin")));
+}
+
+TEST_F(UpgradeCommandTest, InputsThatDifferInOneByteGiveTwoOutputs) {
+    const std::string a = dir.Write("x\xFF.bin", Image(0x4200, 0x11));
+    const std::string b = dir.Write("x\xFE.bin", Image(0x4200, 0x22));
+    EXPECT_TRUE(Merge(a, b));
+    EXPECT_EQ(BuildUpgradeImage(Image(0x4200, 0x11), body, false), ReadBytes(dir.File("x\xFF_new.bin")));
+    EXPECT_EQ(BuildUpgradeImage(Image(0x4200, 0x22), body, false), ReadBytes(dir.File("x\xFE_new.bin")));
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ bool ConvertBinToC(const std::string& sourcePath, const std::string& targetPath,
 
     std::optional<std::vector<uint8_t>> bytes;
     try {
-        bytes = ReadWholeFile(sourcePath);
+        bytes = ReadWholeFile(sourcePath, kMaxBinToCLength);
     } catch (const std::bad_alloc&) {
         bytes.reset();
     }

@@ -19,13 +19,26 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
         list.Append(list.LineCount(), cdrom ? "升级文件 + CDROM不存在！\r\n" : "升级文件不存在！\r\n");
         return false;
     }
-    const std::optional<std::vector<uint8_t>> image = ReadWholeFile(path);
+    ReadFailure why = ReadFailure::Unreadable;
+    std::optional<std::vector<uint8_t>> image = ReadWholeFile(path, kUpgradeImageMaxSize, &why);
+    if (!image && why == ReadFailure::TooLarge) {
+        const auto size = static_cast<unsigned long long>(FileLength(path).value_or(kUpgradeImageMaxSize + 1));
+        list.Append(list.LineCount(),
+                    cdrom ? "升级文件+CDROM长度为%llu字节,超过64MB,无法写入网卡配置！\r\n"
+                          : "升级文件长度为%llu字节,超过64MB,无法写入网卡配置！\r\n",
+                    size);
+        return false;
+    }
+    if (!image && why == ReadFailure::NoMemory) {
+        list.Append(list.LineCount(), cdrom ? "升级文件+CDROM生成失败,内存不足！\r\n" : "升级文件生成失败,内存不足！\r\n");
+        return false;
+    }
     if (!image) {
         list.Append(list.LineCount(), cdrom ? "升级文件+CDROM打开失败！\r\n" : "升级文件打开失败！\r\n");
         return false;
     }
-    const std::optional<std::vector<uint8_t>> built = BuildUpgradeImage(*image, body, production);
-    if (!built) {
+    // Placed in the buffer read, so the image is held once, not twice.
+    if (!PlaceUpgradeSettings(*image, body, production)) {
         const auto size = static_cast<unsigned long long>(image->size());
         list.Append(list.LineCount(),
                     cdrom ? "升级文件+CDROM长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n"
@@ -35,7 +48,7 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
     }
     const std::string output = UpgradeOutputPath(path, production);
     // A read-only output is refused even where the process could write it anyway.
-    if (IsReadOnlyFile(output) || !WriteWholeFile(output, built->data(), built->size())) {
+    if (IsReadOnlyFile(output) || !WriteWholeFile(output, image->data(), image->size())) {
         list.Append(list.LineCount(), cdrom ? "升级文件+CDROM生成失败,无法写入文件%s！\r\n"
                                             : "升级文件生成失败,无法写入文件%s！\r\n",
                     output.c_str());
@@ -50,6 +63,28 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
     return true;
 }
 
+// Appends the line and returns true when an output of the command would
+// replace one of its other files: the configuration, an input image (for A's
+// output, image B before B is read) or, for B's, the output of A.
+bool RefuseOverwrites(const std::string& cdromImagePath, const std::string& imagePath,
+                      const std::string& configPath, bool production, OperationLog& list) {
+    const std::string outA = cdromImagePath.empty() ? std::string() : UpgradeOutputPath(cdromImagePath, production);
+    const std::string outB = imagePath.empty() ? std::string() : UpgradeOutputPath(imagePath, production);
+    for (const bool cdrom : {true, false}) {
+        const std::string& output = cdrom ? outA : outB;
+        if (output.empty()) continue;
+        for (const std::string* other : {&configPath, &cdromImagePath, &imagePath, cdrom ? nullptr : &outA}) {
+            if (other == nullptr || !SameFile(output, *other)) continue;
+            list.Append(list.LineCount(),
+                        cdrom ? "升级文件+CDROM生成失败,生成的文件%s会覆盖%s！\r\n"
+                              : "升级文件生成失败,生成的文件%s会覆盖%s！\r\n",
+                        output.c_str(), other->c_str());
+            return true;
+        }
+    }
+    return false;
+}
+
 bool GenerateUpgradeFiles(const std::string& cdromImagePath, const std::string& imagePath,
                           const std::string& configPath, bool production, OperationLog& list, Prompts& prompts) {
     if (cdromImagePath.empty() && imagePath.empty()) {
@@ -60,6 +95,7 @@ bool GenerateUpgradeFiles(const std::string& cdromImagePath, const std::string& 
     // blanking behind for the next one.
     NicConfigBody body{};
     if (!LoadNicConfig(configPath, body, list, prompts)) return false;
+    if (RefuseOverwrites(cdromImagePath, imagePath, configPath, production, list)) return false;
     if (!cdromImagePath.empty() && !ProcessImage(cdromImagePath, true, body, production, list)) return false;
     if (!imagePath.empty() && !ProcessImage(imagePath, false, body, production, list)) return false;
     return true;
@@ -73,12 +109,18 @@ NicConfigBody BlankForProduction(NicConfigBody body) {
     return body;
 }
 
+bool PlaceUpgradeSettings(std::span<uint8_t> image, const NicConfigBody& body, bool production) {
+    if (image.size() < kUpgradeImageMinSize) return false;
+    const NicConfigBody placed = production ? BlankForProduction(body) : body;
+    std::copy(placed.begin(), placed.end(), image.begin() + kNicSettingsOffset);
+    return true;
+}
+
 std::optional<std::vector<uint8_t>> BuildUpgradeImage(std::span<const uint8_t> image, const NicConfigBody& body,
                                                       bool production) {
     if (image.size() < kUpgradeImageMinSize) return std::nullopt;
     std::vector<uint8_t> out(image.begin(), image.end());
-    const NicConfigBody placed = production ? BlankForProduction(body) : body;
-    std::copy(placed.begin(), placed.end(), out.begin() + kNicSettingsOffset);
+    PlaceUpgradeSettings(out, body, production);
     return out;
 }
 

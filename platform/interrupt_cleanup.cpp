@@ -1,0 +1,121 @@
+#include "platform/interrupt_cleanup.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+namespace torvane {
+namespace {
+
+// A fixed table, so the handler touches nothing but static memory and calls
+// nothing but unlink(), sigaction() and raise(), which are safe in a handler.
+// Writes run one or two at a time; more at once than places only go without
+// the clean-up.
+constexpr int kPlaces = 16;
+
+enum : int { kFree = 0, kFilling = 1, kActive = 2 };
+
+struct Place {
+    std::atomic<int> state{kFree};
+    char path[PATH_MAX];
+};
+
+Place g_places[kPlaces];
+
+static_assert(std::atomic<int>::is_always_lock_free, "the handler reads the states without locks");
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
+
+extern "C" void RemoveTempFilesAndEnd(int signal) {
+    const int savedErrno = errno;
+    for (Place& place : g_places) {
+        if (place.state.load(std::memory_order_acquire) == kActive) ::unlink(place.path);
+    }
+    // The default action ends the program once the handler returns, since the
+    // signal stays blocked until then; the parent sees the real signal.
+    struct sigaction dfl;
+    std::memset(&dfl, 0, sizeof dfl);
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    ::sigaction(signal, &dfl, nullptr);
+    ::raise(signal);
+    errno = savedErrno;
+}
+
+// Blocks the four signals in this thread for its lifetime.
+class BlockedSignals {
+public:
+    BlockedSignals() {
+        sigset_t block;
+        sigemptyset(&block);
+        for (int s : kSignals) sigaddset(&block, s);
+        ::pthread_sigmask(SIG_BLOCK, &block, &saved_);
+    }
+    ~BlockedSignals() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+    BlockedSignals(const BlockedSignals&) = delete;
+    BlockedSignals& operator=(const BlockedSignals&) = delete;
+
+private:
+    sigset_t saved_;
+};
+
+}  // namespace
+
+void InstallInterruptCleanup() {
+    for (int s : kSignals) {
+        struct sigaction old;
+        if (::sigaction(s, nullptr, &old) != 0) continue;
+        if (old.sa_handler == SIG_IGN) continue;  // ignored from the start: stays so
+        struct sigaction act;
+        std::memset(&act, 0, sizeof act);
+        act.sa_handler = RemoveTempFilesAndEnd;
+        sigemptyset(&act.sa_mask);
+        // Every one of the four waits while the handler runs.
+        for (int other : kSignals) sigaddset(&act.sa_mask, other);
+        ::sigaction(s, &act, nullptr);
+    }
+}
+
+int RegisterTempFile(const char* path) {
+    const size_t length = std::strlen(path);
+    if (length >= PATH_MAX) return -1;
+    for (int i = 0; i < kPlaces; ++i) {
+        int expected = kFree;
+        if (!g_places[i].state.compare_exchange_strong(expected, kFilling, std::memory_order_acquire)) continue;
+        std::memcpy(g_places[i].path, path, length + 1);
+        g_places[i].state.store(kActive, std::memory_order_release);
+        return i;
+    }
+    return -1;
+}
+
+void ReleaseTempFile(int registration) {
+    if (registration < 0 || registration >= kPlaces) return;
+    g_places[registration].state.store(kFree, std::memory_order_release);
+}
+
+int CreateTempFile(std::string& pattern, int& registration) {
+    BlockedSignals blocked;
+    const int fd = ::mkstemp(pattern.data());
+    registration = fd >= 0 ? RegisterTempFile(pattern.c_str()) : -1;
+    return fd;
+}
+
+bool CommitTempFile(int registration, const std::string& temp, const std::string& target) {
+    BlockedSignals blocked;
+    if (::rename(temp.c_str(), target.c_str()) != 0) return false;
+    ReleaseTempFile(registration);
+    return true;
+}
+
+void DiscardTempFile(int registration, const std::string& temp) {
+    BlockedSignals blocked;
+    ::unlink(temp.c_str());
+    ReleaseTempFile(registration);
+}
+
+}  // namespace torvane

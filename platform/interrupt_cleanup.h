@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+namespace torvane {
+
+// Temporary files in flight, removed when a signal ends the program, so an
+// interrupted replacement leaves no half-written temporary file beside its
+// target (and the target as it was).
+
+// Installs the removing handler for SIGINT, SIGTERM, SIGHUP and SIGXFSZ: it
+// removes the registered files, then ends the program with the signal's
+// default action. A signal ignored when the program started (nohup, a
+// background job) stays ignored. Each program's main calls it once, before any
+// work, and then ignores SIGXFSZ, so that a write past the file size limit
+// fails (EFBIG) and is reported like any other failed write.
+void InstallInterruptCleanup();
+
+// Registers a file for removal by the handler; the path is copied. Returns the
+// registration, or -1 when the path is too long or every place is taken (the
+// file then stays where an interruption leaves it).
+int RegisterTempFile(const char* path);
+// Ends a registration; -1 is ignored.
+void ReleaseTempFile(int registration);
+
+// Creates and opens a new file from a mkstemp pattern (its trailing "XXXXXX"
+// is replaced) and registers it, with the four signals blocked in between.
+// Returns the descriptor, or -1 with errno set.
+int CreateTempFile(std::string& pattern, int& registration);
+// Renames the temporary file onto `target` and ends its registration, again
+// with no interruption in between. On failure the file stays registered.
+bool CommitTempFile(int registration, const std::string& temp, const std::string& target);
+// Removes the temporary file and ends its registration.
+void DiscardTempFile(int registration, const std::string& temp);
+
+}  // namespace torvane
