@@ -265,32 +265,5 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     return true;
 }
 
-bool AppendFill(const std::string& path, uint8_t fill, size_t count) {
-    if (!CanOpenReadWrite(path)) return false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return false;
-    }
-    std::vector<uint8_t> bytes(count, fill);
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < count) {
-        const ssize_t n = ::write(fd, bytes.data() + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<size_t>(n);
-    }
-    // A short append is taken back, so the file is either padded or as it was.
-    if (!ok) {
-        if (::ftruncate(fd, st.st_size) != 0) {
-            // Nothing more can be done; the caller reports the failure either way.
-        }
-    }
-    ok = ::close(fd) == 0 && ok;
-    return ok;
-}
 
 }  // namespace torvane

@@ -67,10 +67,5 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size
 // without write permission, is refused, also for root.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
-// Appends `count` bytes of value `fill` at the end of an existing regular file,
-// which is neither created nor truncated. True only when all bytes were written
-// and the file was closed without error; a short append is cut off again, so a
-// failure leaves the file at its old length.
-bool AppendFill(const std::string& path, uint8_t fill, size_t count);
 
 }  // namespace torvane

@@ -69,7 +69,7 @@ TEST(FilesTest, ReadOnlyIsCheckedByTheModeEvenForRoot) {
     EXPECT_TRUE(IsReadOnlyFile(p));
     EXPECT_FALSE(CanOpenReadWrite(p));
     EXPECT_TRUE(CanOpenRead(p));
-    EXPECT_FALSE(AppendFill(p, 0xFF, 3));
+    EXPECT_EQ(PadStatus::OpenFailed, PadFileEnd(p, 4, 0xFF).status);
     EXPECT_EQ(1u, FileLength(p).value());
 }
 
@@ -204,28 +204,20 @@ TEST(InterruptCleanupTest, AWriteEndedBySIGXFSZLeavesNoTemporaryFile) {
 TEST(InterruptCleanupTest, WithSIGXFSZIgnoredAsTheMainsDoAnOversizeWriteIsAFailure) {
     TempDir dir;
     const std::string target = dir.Write("out.bin", std::string("old"));
-    const std::string padded = dir.Write("pad.bin", std::string(kSizeLimit - 1, 'p'));
+    // Already past the limit (written before it was set): no padding byte fits.
+    const std::string padded = dir.Write("pad.bin", std::string(kSizeLimit + 1, 'p'));
     const int status = RunInChild([&] {
         if (const int failed = WriteOverTheSizeLimit(target, true)) return failed;
-        return AppendFill(padded, 0xFF, 2) ? 12 : 0;
+        return PadFileEnd(padded, 8, 0xFF).status == PadStatus::WriteFailed ? 0 : 12;
     });
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(0, WEXITSTATUS(status));
     EXPECT_EQ("old", test::ReadText(target));
-    EXPECT_EQ(kSizeLimit - 1, FileLength(padded).value());
+    EXPECT_EQ(kSizeLimit + 1, FileLength(padded).value());
     EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.path()), {}));
 }
 
-TEST(FilesTest, AppendFillAddsAtTheEnd) {
-    TempDir dir;
-    const std::string p = dir.Write("a.bin", std::string("ab"));
-    EXPECT_TRUE(AppendFill(p, 0xFF, 3));
-    EXPECT_EQ(std::string("ab\xFF\xFF\xFF"), test::ReadText(p));
-    EXPECT_FALSE(AppendFill(dir.File("none"), 0, 1));
-    EXPECT_FALSE(FileExists(dir.File("none")));
-}
-
-TEST(FilesTest, ShortAppendIsTakenBack) {
+TEST(FilesTest, ShortPaddingIsTakenBack) {
     TempDir dir;
     const std::string p = dir.Write("a.bin", std::string(1001, 'a'));
     // A file size limit one byte above the file lets only the first padding byte in.
@@ -235,10 +227,10 @@ TEST(FilesTest, ShortAppendIsTakenBack) {
     struct rlimit tight = old;
     tight.rlim_cur = 1002;
     ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &tight));
-    const bool ok = AppendFill(p, 0xFF, 3);
+    const PadStatus status = PadFileEnd(p, 4, 0xFF).status;
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(ok);
+    EXPECT_EQ(PadStatus::WriteFailed, status);
     EXPECT_EQ(1001u, FileLength(p).value());
 }
 
