@@ -132,14 +132,23 @@ void ExportConfig(Workspace& ws) {
 }
 
 ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
+    // One read of the file for every lookup. A file that cannot be read has no
+    // sections, as the profile functions report it; one too large is refused.
+    ProfileDocument doc;
+    ReadFailure why = ReadFailure::Unreadable;
+    if (!doc.Load(path, &why) && why == ReadFailure::TooLarge) {
+        ShowNotice(ws.prompts(), Format(kConfigTooLargeFormat, path.c_str()));
+        return ImportResult{};
+    }
+    // Paths written by hand may be relative: they mean the project's own folder.
+    const std::string absolute = AbsolutePath(path);
+    return ImportConfigDocument(ws, doc, absolute.substr(0, absolute.rfind('/') + 1));
+}
+
+ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder) {
     ImportResult result;
     Prompts& prompts = ws.prompts();
-    const std::optional<uint64_t> length = FileLength(path);
-    if (length && *length > kProjectFileLimit) {
-        ShowNotice(prompts, Format(kConfigTooLargeFormat, path.c_str()));
-        return result;
-    }
-    const SectionNameList list = GetProfileSectionNames(path, kSectionListRoom);
+    const SectionNameList list = doc.SectionNames(kSectionListRoom);
     if (list.result == 0) {
         ShowNotice(prompts, kConfigEmptyMessage);
         return result;
@@ -162,10 +171,6 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
         if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
     }
 
-    // Paths written by hand may be relative: they mean the project's own folder.
-    const std::string absolute = AbsolutePath(path);
-    const std::string folder = absolute.substr(0, absolute.rfind('/') + 1);
-
     FileList& fileList = ws.rows();
     for (int row = 0; row < kRowCount; ++row) {
         if (fileList.Controls(row).FileNameText.empty()) continue;
@@ -177,15 +182,15 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
     for (const int r : rows) {
         const std::string section = Format("FileInfo%d", r + 1);
         FileEntry& e = fileList.Entry(r);
-        e.FileName = GetProfileString(section, "FileName", "", kValueRoom, path);
+        e.FileName = doc.GetString(section, "FileName", "", kValueRoom);
         if (!e.FileName.empty() && e.FileName.front() != '/') e.FileName = AbsolutePath(folder + e.FileName);
         e.FileNo = r + 1;
-        e.FileSize = ParseDecimalField(GetProfileString(section, "FileSize", "", kValueRoom, path));
-        e.OffsetAddr = ParseHexField(GetProfileString(section, "OffsetAddr", "", kValueRoom, path));
-        e.BINOffset = ParseHexField(GetProfileString(section, "BINOffset", "", kValueRoom, path));
-        e.IsSaveOffsetData = GetProfileInt(section, "IsSaveOffsetData", 0, path);
-        e.PolishType = GetProfileInt(section, "PolishType", -1, path);
-        e.PolishData = GetProfileInt(section, "PolishData", -1, path);
+        e.FileSize = ParseDecimalField(doc.GetString(section, "FileSize", "", kValueRoom));
+        e.OffsetAddr = ParseHexField(doc.GetString(section, "OffsetAddr", "", kValueRoom));
+        e.BINOffset = ParseHexField(doc.GetString(section, "BINOffset", "", kValueRoom));
+        e.IsSaveOffsetData = doc.GetInt(section, "IsSaveOffsetData", 0);
+        e.PolishType = doc.GetInt(section, "PolishType", -1);
+        e.PolishData = doc.GetInt(section, "PolishData", -1);
         fileList.ReloadEntry(r);
         ++result.named;
         if (!fileList.Controls(r).FileNameText.empty()) ++result.loaded;

@@ -5,6 +5,7 @@
 
 namespace torvane {
 
+class ProfileDocument;
 class Workspace;
 
 inline constexpr const char* kConfigFilter = "ini文件(*.ini)|*.ini||";
@@ -13,9 +14,6 @@ inline constexpr const char* kConfigSavedMessage = "已将文件配置信息保�
 inline constexpr const char* kConfigEmptyMessage = "该配置文件为空！";
 inline constexpr const char* kConfigIncompleteMessage = "该配置文件不完整！";
 
-// A project names six rows in a few hundred bytes; anything past this is no
-// project and is not read.
-inline constexpr uint64_t kProjectFileLimit = 4 * 1024 * 1024;
 inline constexpr const char* kConfigTooLargeFormat = "配置文件%s过大，无法导入！";
 // An export onto a file that one of the rows names would destroy that file.
 inline constexpr const char* kConfigOntoRowFormat = "不能将配置文件保存为文件%d：%s，否则该文件将被覆盖！";
@@ -47,7 +45,12 @@ struct ImportResult {
 // against the project file's folder.
 void ImportConfig(Workspace& ws);
 
-// The import of a given file, without the dialog.
+// The import of a given file, without the dialog. A file over
+// kProfileSizeLimit is refused unread with kConfigTooLargeFormat.
 ImportResult ImportConfigFrom(Workspace& ws, const std::string& path);
+
+// The import of a project already read; relative FileName values are taken
+// against `folder` (ending in its separator).
+ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder);
 
 }  // namespace torvane
