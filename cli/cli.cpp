@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "torvane/version.h"
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -184,7 +186,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "--version") {
         ConsoleOut console(out);
-        console.Text(command == "--version" ? std::string("torvane-cli 1.2.0\n") : UsageText());
+        console.Text(command == "--version" ? std::string("torvane-cli " TORVANE_VERSION "\n") : UsageText());
         return console.Finish(kExitOk, err);
     }
     if (command == "hex2bin" || command == "align" || command == "merge" || command == "run" || command == "export") {

@@ -119,9 +119,9 @@ HexDecodeResult DecodeHex(std::span<const uint8_t> input, HexImage& image) {
     uint32_t recordNo = 1;
     // Where the record before this one ended (its line end starts there).
     uint64_t previousEnd = 0;
-    auto stop = [&](HexFault fault, uint32_t record, uint64_t offset) {
+    auto stop = [&](HexFault fault, uint32_t where, uint64_t offset) {
         result.fault = fault;
-        result.faultRecord = record;
+        result.faultRecord = where;
         result.faultOffset = offset;
         return result;
     };
@@ -168,9 +168,9 @@ HexDecodeResult DecodeHex(std::span<const uint8_t> input, HexImage& image) {
             // Rare: a pair that is not hex keeps the byte the previous record
             // left at that position.
             sum = count;
-            for (uint32_t i = 0; i < bodyBytes; ++i) {
-                ReadPair(pair + 2 * i, record[i]);
-                sum += record[i];
+            for (uint32_t j = 0; j < bodyBytes; ++j) {
+                ReadPair(pair + 2 * j, record[j]);
+                sum += record[j];
             }
         }
         if ((sum & 0xFF) != 0) return stop(HexFault::BadChecksum, recordNo, p);

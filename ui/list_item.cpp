@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 #include "core/hex_field_key.h"
-#include "ui/key_filter.h"
+#include "ui/widgets/key_filter.h"
 #include "ui/row_ids.h"
 
 namespace torvane::ui {

@@ -1,5 +1,7 @@
 #include "ui/main_dialog.h"
 
+#include "torvane/version.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,10 +21,10 @@
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 #include "ui/about_dialog.h"
-#include "ui/controls/button_st.h"
-#include "ui/controls/ec_button.h"
-#include "ui/controls/ec_static.h"
-#include "ui/controls/new_list_box.h"
+#include "ui/widgets/button_st.h"
+#include "ui/widgets/ec_button.h"
+#include "ui/widgets/ec_static.h"
+#include "ui/widgets/new_list_box.h"
 #include "ui/icons.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
@@ -80,7 +82,7 @@ struct MenuItem {
 
 CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
     : QMainWindow(parent), ws_(prompts), scale_(scale > 0 ? scale : ScreenScale()), layout_(ComputeMainLayout(scale_)) {
-    setWindowTitle(QStringLiteral("Torvane V120"));
+    setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION_TAG));
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);

@@ -14,7 +14,7 @@
 
 #include "support/hex_text.h"
 #include "support/temp_dir.h"
-#include "tools/nic_test_support.h"
+#include "support/nic_test_support.h"
 
 namespace {
 

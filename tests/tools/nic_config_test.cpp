@@ -8,7 +8,7 @@
 #include "platform/code_page.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
-#include "tools/nic_test_support.h"
+#include "support/nic_test_support.h"
 
 namespace torvane {
 namespace {

@@ -14,7 +14,7 @@
 #include "core/operation_log.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
-#include "tools/nic_test_support.h"
+#include "support/nic_test_support.h"
 
 namespace torvane {
 namespace {

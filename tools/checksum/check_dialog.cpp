@@ -2,7 +2,7 @@
 
 // Torvane
 #include "tools/checksum/check_tool.h"
-#include "ui/key_filter.h"
+#include "ui/widgets/key_filter.h"
 #include "tools/checksum/check_ids.h"
 
 // Qt

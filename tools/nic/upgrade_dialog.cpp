@@ -3,7 +3,7 @@
 // Torvane
 #include "platform/prompts.h"
 #include "tools/nic/upgrade_image.h"
-#include "ui/controls/new_list_box.h"
+#include "ui/widgets/new_list_box.h"
 #include "tools/nic/upgrade_ids.h"
 
 // Qt

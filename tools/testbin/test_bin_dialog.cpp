@@ -1,7 +1,7 @@
 #include "tools/testbin/test_bin_dialog.h"
 
 // Torvane
-#include "ui/key_filter.h"
+#include "ui/widgets/key_filter.h"
 #include "tools/testbin/test_bin_ids.h"
 
 // Qt

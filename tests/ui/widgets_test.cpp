@@ -3,10 +3,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/controls/button_st.h"
-#include "ui/controls/ec_button.h"
-#include "ui/controls/ec_static.h"
-#include "ui/controls/new_list_box.h"
+#include "ui/widgets/button_st.h"
+#include "ui/widgets/ec_button.h"
+#include "ui/widgets/ec_static.h"
+#include "ui/widgets/new_list_box.h"
 #include "ui/app.h"
 #include "ui/qt_prompts.h"
 

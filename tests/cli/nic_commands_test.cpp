@@ -7,7 +7,7 @@
 #include "platform/program_path.h"
 #include "support/temp_dir.h"
 #include "tools/nic/upgrade_image.h"
-#include "tools/nic_test_support.h"
+#include "support/nic_test_support.h"
 
 namespace torvane::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/controls/button_st.h"
+#include "ui/widgets/button_st.h"
 
 #include <QEnterEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/controls/ec_static.h"
+#include "ui/widgets/ec_static.h"
 
 namespace torvane::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/controls/ec_button.h"
+#include "ui/widgets/ec_button.h"
 
 #include <QEnterEvent>
 #include <QMouseEvent>

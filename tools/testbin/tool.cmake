@@ -1,0 +1,7 @@
+# The test BIN generator.
+torvane_tool(
+  LOGIC    test_bin_tool.cpp test_image.cpp
+  DIALOG   test_bin_dialog.cpp
+  COMMAND  ${PROJECT_SOURCE_DIR}/cli/tool_commands.cpp
+  TESTS    testbin_test.cpp
+)
