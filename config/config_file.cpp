@@ -141,8 +141,7 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
         return ImportResult{};
     }
     // Paths written by hand may be relative: they mean the project's own folder.
-    const std::string absolute = AbsolutePath(path);
-    return ImportConfigDocument(ws, doc, absolute.substr(0, absolute.rfind('/') + 1));
+    return ImportConfigDocument(ws, doc, FolderOf(AbsolutePath(path)));
 }
 
 ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder) {
@@ -183,7 +182,7 @@ ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, con
         const std::string section = Format("FileInfo%d", r + 1);
         FileEntry& e = fileList.Entry(r);
         e.FileName = doc.GetString(section, "FileName", "", kValueRoom);
-        if (!e.FileName.empty() && e.FileName.front() != '/') e.FileName = AbsolutePath(folder + e.FileName);
+        if (!e.FileName.empty() && !IsAbsolutePath(e.FileName)) e.FileName = ResolveAgainst(folder, e.FileName);
         e.FileNo = r + 1;
         e.FileSize = ParseDecimalField(doc.GetString(section, "FileSize", "", kValueRoom));
         e.OffsetAddr = ParseHexField(doc.GetString(section, "OffsetAddr", "", kValueRoom));

@@ -50,7 +50,7 @@ void ImportConfig(Workspace& ws);
 ImportResult ImportConfigFrom(Workspace& ws, const std::string& path);
 
 // The import of a project already read; relative FileName values are taken
-// against `folder` (ending in its separator).
+// against `folder`.
 ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder);
 
 }  // namespace torvane

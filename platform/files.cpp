@@ -108,6 +108,20 @@ std::optional<std::vector<uint8_t>> Refuse(ReadFailure reason, ReadFailure* why)
 
 }  // namespace
 
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
+
+std::string ResolveAgainst(const std::string& folder, const std::string& path) {
+    if (path.empty() || IsAbsolutePath(path)) return AbsolutePath(path);
+    return AbsolutePath(folder + "/" + path);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxSize, ReadFailure* why) {
     // Without O_NONBLOCK a pipe would hang the open; a regular file reads the same either way.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -39,6 +39,15 @@ bool SameFile(const std::string& a, const std::string& b);
 // folder; links are not resolved. An empty path stays empty.
 std::string AbsolutePath(const std::string& path);
 
+// True when the path does not depend on the current folder.
+bool IsAbsolutePath(const std::string& path);
+
+// `path` taken against `folder` when it is relative, in its absolute normal form.
+std::string ResolveAgainst(const std::string& folder, const std::string& path);
+
+// The folder part of a path, without its trailing separator ("." for a bare name).
+std::string FolderOf(const std::string& path);
+
 // Why ReadWholeFile gave nothing.
 enum class ReadFailure {
     Unreadable,  // missing, not a regular file, or an error while opening or reading

@@ -8,6 +8,7 @@
 
 #include "config/config_file.h"
 #include "core/workspace.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/prompts.h"
 
@@ -20,11 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     torvane::SilentPrompts prompts;
     torvane::Workspace ws(prompts);
-    const torvane::ImportResult r = torvane::ImportConfigDocument(ws, doc, "/torvane-fuzz/");
+    const torvane::ImportResult r = torvane::ImportConfigDocument(ws, doc, "/torvane-fuzz");
     if (r.loaded > r.named || r.named > torvane::kRowCount) std::abort();
     for (int row = 0; row < torvane::kRowCount; ++row) {
         const std::string& name = ws.rows().Entry(row).FileName;
-        if (!name.empty() && name.front() != '/') std::abort();  // every row's path is absolute
+        if (!name.empty() && !torvane::IsAbsolutePath(name)) std::abort();  // every row's path is absolute
     }
     return 0;
 }
