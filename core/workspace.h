@@ -64,7 +64,7 @@ public:
     // Titles 1055 and 1056 above the fourth and fifth columns.
     std::string AlignTitle;
     std::string FillTitle;
-    // The program's folder and "Merge.Bin": the output file the merge mode shows.
+    // DefaultFilesFolder() and "Merge.Bin": the output file the merge mode shows.
     std::string DefaultOutputPath;
 
     WorkMode Mode() const { return mode_; }
