@@ -11,7 +11,7 @@ namespace torvane {
 Workspace::Workspace(Prompts& prompts) : prompts_(prompts), rows_(prompts) {
     SelectMode(WorkMode::HexToBinMode);
     HeaderChecked = true;  // only the box: no row becomes selected
-    DefaultOutputPath = ProgramFolder() + kPathSeparator + "Merge.Bin";
+    DefaultOutputPath = DefaultFilesFolder() + kPathSeparator + "Merge.Bin";
 }
 
 void Workspace::SelectMode(WorkMode mode) {

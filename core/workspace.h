@@ -53,7 +53,7 @@ public:
     // The titles above the fourth and fifth columns.
     std::string AlignTitle;
     std::string FillTitle;
-    // The program's folder and "Merge.Bin": the output file the merge mode shows.
+    // DefaultFilesFolder() and "Merge.Bin": the output file the merge mode shows.
     std::string DefaultOutputPath;
 
     WorkMode Mode() const { return mode_; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build and run in one place.
 #   scripts/torvane.sh start   install what is missing, build, start the program
-#   scripts/torvane.sh test    install what is missing, build, run every test; then
+#   scripts/torvane.sh test    install what is missing, build, run every test and
+#                              check the Debian package; then
 #                              the same tests in an AddressSanitizer and
 #                              UndefinedBehaviorSanitizer build, and a short
 #                              fuzzing pass over every fuzz target
@@ -13,7 +14,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 # Debian packages the build and the tests need.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev qt6-base-dev fonts-wqy-microhei xvfb xauth
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          dpkg-dev librsvg2-bin desktop-file-utils appstream qt6-translations-l10n x11-utils bash-completion man-db)
 
 install_missing() {
     local missing=()
@@ -52,6 +54,7 @@ case "${1:-}" in
         install_missing
         configure_and_build "$build"
         ctest --test-dir "$build" --output-on-failure -j "$jobs"
+        "$here/scripts/check_package.sh" "$build"
 
         echo "== The tests again, with AddressSanitizer and UndefinedBehaviorSanitizer"
         configure_and_build "$build-asan" -DTORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -12,6 +14,10 @@
 #include <new>
 #include <string>
 
+#include "core/workspace.h"
+#include "platform/program_path.h"
+#include "platform/prompts.h"
+#include "tools/testbin/test_bin_tool.h"
 #include "ui/icons.h"
 #include "ui/main_dialog.h"
 #include "ui/qt_prompts.h"
@@ -42,13 +48,33 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
 
 int CQuenlorApp::Run(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
+    // --print-defaults: the paths the window proposes, without a display, so
+    // that an installed copy can be checked for defaults its user may write.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--print-defaults") == 0) {
+            SilentPrompts silent;
+            const Workspace ws(silent);
+            std::printf("merge output: %s\ntest file: %s\nbrowse folder: %s\n", ws.DefaultOutputPath.c_str(),
+                        TestBinDefaultPath().c_str(), DefaultFilesFolder().c_str());
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
+    }
     // The window scales itself from the screen's logical resolution, so the
     // toolkit must not scale it a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("torvane"));
+    // The desktop entry's name, which Wayland uses to match the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.torvane"));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();
+    // The window speaks Simplified Chinese whatever the locale, so the
+    // toolkit's own texts (the file dialogs' buttons and labels) do too, where
+    // its translations are installed.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&toolkitTexts);
+    }
 
     // --screenshot FILE: show the window, save a picture of it and exit. Used
     // to show that the program runs on a machine without a display.

@@ -379,7 +379,7 @@ void CQuenlorDlg::ChooseOutputFile() {
     FileDialog dialog;
     dialog.filter = "bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
     dialog.defaultExtension = "Bin";
-    dialog.initialFolder = ProgramFolder();
+    dialog.initialFolder = DefaultFilesFolder();
     dialog.overwritePrompt = true;
     dialog.allowNewFile = true;
     const std::optional<std::string> path = ws_.prompts().OpenFile(dialog);

@@ -320,5 +320,23 @@ TEST_F(MergeTest, OutputOntoOneOfItsOwnInputsIsAllowed) {
     EXPECT_EQ(0xBB, out[0x10]);
 }
 
+TEST_F(MergeTest, TheDefaultOutputOfAnInstalledProgramIsWritten) {
+    // The program's folder as /usr/bin is for its user: no write bit at all.
+    const std::string program = dir.File("bin");
+    const std::string home = dir.File("home");
+    ASSERT_EQ(0, ::mkdir(program.c_str(), 0555));
+    ASSERT_EQ(0, ::mkdir(home.c_str(), 0755));
+    ws.DefaultOutputPath = ChooseFilesFolder(program, home, "") + "/Merge.Bin";
+    ws.SelectMode(WorkMode::MergeMode);
+    Bin(0, "a.bin", 8, 0xAA, "0");
+    Bin(1, "b.bin", 8, 0xBB, "8");
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    std::vector<uint8_t> expected(8, 0xAA);
+    expected.resize(16, 0xBB);
+    EXPECT_EQ(expected, ReadBytes(home + "/Merge.Bin"));
+    ::chmod(program.c_str(), 0755);
+}
+
 }  // namespace
 }  // namespace torvane

@@ -13,7 +13,7 @@
 namespace torvane {
 
 std::string TestBinDefaultPath() {
-    std::string folder = ProgramFolder();
+    std::string folder = DefaultFilesFolder();
     if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
     return folder + kTestBinFileName;
 }

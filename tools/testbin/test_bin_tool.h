@@ -42,7 +42,7 @@ struct TestBinForm {
     bool FillEnabled() const { return !Random; }
 };
 
-// The program's folder followed by "Test.bin".
+// The folder for default files (DefaultFilesFolder) followed by "Test.bin".
 std::string TestBinDefaultPath();
 
 // The form as the dialog opens: length 1024, range 000000..0003FF, no fill data,
