@@ -96,7 +96,11 @@ constexpr size_t kRecordBufferSize = 2 + 1 + 255 + 1;
 
 }  // namespace
 
-HexDecodeResult DecodeHex(std::span<const uint8_t> input, HexImage& image) {
+namespace {
+
+// The one decoding loop. `out` is the image to write (nothing is written when
+// null); `sink`, when given, hears of every data record placed.
+HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSink* sink) {
     HexDecodeResult result;
     const uint8_t* const text = input.data();
     const uint64_t n = input.size();
@@ -112,7 +116,6 @@ HexDecodeResult DecodeHex(std::span<const uint8_t> input, HexImage& image) {
 
     if (n < 2) return result;
 
-    uint8_t* const out = image.data();
     const PairTable& pairs = Pairs();
     uint8_t scratch[kRecordBufferSize];
     uint64_t p = 0;
@@ -189,7 +192,8 @@ HexDecodeResult DecodeHex(std::span<const uint8_t> input, HexImage& image) {
                     result.LowestAddress = address;
                 }
                 result.foundData = true;
-                std::memcpy(out + index, data, count);
+                if (out) std::memcpy(out + index, data, count);
+                if (sink) sink->OnData(address, index, data, count);
                 if (index + count > result.ImageEnd) result.ImageEnd = index + count;
                 next = p + 2ull * count + 13;  // 11 characters of frame and CR LF
                 break;
@@ -219,6 +223,12 @@ HexDecodeResult DecodeHex(std::span<const uint8_t> input, HexImage& image) {
         p = next;
     }
 }
+
+}  // namespace
+
+HexDecodeResult DecodeHex(std::span<const uint8_t> text, HexImage& image) { return Decode(text, image.data(), nullptr); }
+
+HexDecodeResult ScanHex(std::span<const uint8_t> text, HexRecordSink& sink) { return Decode(text, nullptr, &sink); }
 
 std::string HexFaultReason(const HexDecodeResult& r) {
     const unsigned line = r.faultRecord;

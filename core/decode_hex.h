@@ -95,6 +95,19 @@ inline constexpr const char* kBadHexFileMessage = "错误的Hex文件！";
 // to show for each fault (the window shows kBadHexFileMessage for a checksum).
 HexDecodeResult DecodeHex(std::span<const uint8_t> text, HexImage& image);
 
+// Told of each data record as a decoding places it.
+class HexRecordSink {
+public:
+    virtual ~HexRecordSink() = default;
+    // `address` is the record's absolute address, `index` where it lands in the
+    // image; the record holds `count` bytes at `data`.
+    virtual void OnData(uint32_t address, uint32_t index, const uint8_t* data, uint8_t count) = 0;
+};
+
+// The same decoding without an image: every data record DecodeHex would place
+// goes to `sink` instead, and the result is the one DecodeHex gives.
+HexDecodeResult ScanHex(std::span<const uint8_t> text, HexRecordSink& sink);
+
 // One English line for a fault, as torvane-cli prints it after the file's name:
 // "line 1: a record must end with CR LF; this file uses LF line ends".
 std::string HexFaultReason(const HexDecodeResult& result);

@@ -40,7 +40,7 @@ void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::
     log.Addf(kFileChangedFormat, fileNo, step, path.c_str(), recorded, static_cast<unsigned long long>(actual));
 }
 
-bool ConvertHexFile(Workspace& ws, int k) {
+bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     BatchSelection& sel = ws.selection();
     OperationLog& log = ws.log();
     const FileEntry& e = sel.Entry(k);
@@ -99,7 +99,7 @@ bool ConvertHexFile(Workspace& ws, int k) {
     }
 
     const uint32_t length = end - from;
-    if (!WriteWholeFile(output, image.data() + from, length)) {
+    if (mode == ConvertMode::Write && !WriteWholeFile(output, image.data() + from, length)) {
         log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n", e.FileNo, step, output.c_str());
         return false;
     }

@@ -19,7 +19,9 @@ std::string BinFileNameFor(const std::string& hexFileName);
 // Converts the k-th selected file of the workspace's BatchSelection into its BIN
 // file and logs each step. True when the BIN file was written; ConvertedName[k]
 // and ConvertedSize[k] then name it, and StepNo[k] is one past the last step.
-bool ConvertHexFile(Workspace& ws, int k);
+// ConvertMode::Plan does all of it but the write: what a merge plan needs.
+enum class ConvertMode { Write, Plan };
+bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode = ConvertMode::Write);
 
 // "HEX转BIN": converts every selected HEX file and pads it to its alignment.
 // The output-file text shows the BIN file converted last. True when at least one

@@ -7,6 +7,7 @@
 
 #include "core/decode_hex.h"
 #include "core/hex_to_bin.h"
+#include "core/memory_map.h"
 #include "core/workspace.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -24,12 +25,19 @@ enum class FileOutcome {
 };
 
 // One run of the merge: the image, the positions and the files the image lacks.
+// A plan runs the same steps on a scratch workspace without the image: it
+// writes no file, shows no box, and answers the questions from fixed answers.
 class MergeRun {
 public:
-    explicit MergeRun(Workspace& ws) : ws_(ws), sel_(ws.selection()), log_(ws.log()), prompts_(ws.prompts()) {}
+    MergeRun(Workspace& ws, const MergeAnswers* plan)
+        : ws_(ws), sel_(ws.selection()), log_(ws.log()), prompts_(ws.prompts()), plan_(plan) {
+        if (!plan_) image_.emplace(kMergedImageSize);
+    }
 
     FileOutcome MergeFile(int k);
     bool Finish(const std::string& output);
+    MergeMap Map() const { return recorder_.Finish(cursor_.ImageLength()); }
+    void Stop(int32_t row, std::string reason) { recorder_.Stop(row, std::move(reason)); }
 
 private:
     // The k-th file's source: its BIN file (a HEX file is converted first) read
@@ -46,41 +54,72 @@ private:
     enum class How { AtOffset, Forced, Appended };
     FileOutcome Copy(int k, const Source& source, const MergeCursor::Placement& placed, How how);
     FileOutcome Refuse(int k, const Source& source, int64_t at);
-    FileOutcome Cancel();
+    FileOutcome Cancel(int k);
     // The file before the k-th among the selected ones, whether or not it was placed.
     int32_t PreviousFileNo(int k) const { return k > 0 ? sel_.Entry(k - 1).FileNo : 0; }
     int32_t& Step(int k) { return sel_.StepNo[static_cast<size_t>(k)]; }
+
+    Answer Ask(const MessageBox& box, bool overlap);
+    void LeaveOut(int k, std::string reason) {
+        leftOut_.push_back(sel_.Entry(k).FileNo);
+        recorder_.LeaveOut(sel_.Entry(k).FileNo, std::move(reason));
+    }
 
     Workspace& ws_;
     BatchSelection& sel_;
     OperationLog& log_;
     Prompts& prompts_;
-    ZeroBuffer image_{kMergedImageSize};
+    const MergeAnswers* plan_;
+    std::optional<ZeroBuffer> image_;  // none in a plan
     MergeCursor cursor_;
+    MergeMapRecorder recorder_;
     std::vector<int32_t> leftOut_;  // FileNo of each selected file the image lacks
 };
+
+Answer MergeRun::Ask(const MessageBox& box, bool overlap) {
+    if (!plan_) return prompts_.Show(box);
+    if (overlap) {
+        switch (plan_->overlap) {
+            case MergeAnswers::Overlap::Force: return Answer::Yes;
+            case MergeAnswers::Overlap::Append: return Answer::No;
+            case MergeAnswers::Overlap::Cancel: return Answer::Cancel;
+        }
+    }
+    return plan_->oversize == MergeAnswers::Oversize::Append ? Answer::Yes : Answer::No;
+}
 
 std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure) {
     const FileEntry& e = sel_.Entry(k);
     Source source{e.FileName, e.FileSize, {}};
     if (e.FileType == kHexFile) {
-        if (!ConvertHexFile(ws_, k)) {
+        if (!ConvertHexFile(ws_, k, plan_ ? ConvertMode::Plan : ConvertMode::Write)) {
             log_.Add("");
-            leftOut_.push_back(e.FileNo);
+            LeaveOut(k, "the HEX file could not be converted");
             failure = FileOutcome::LeftOut;
             return std::nullopt;
         }
         source.path = sel_.ConvertedName[static_cast<size_t>(k)];
         source.size = sel_.ConvertedSize[static_cast<size_t>(k)];
+        if (plan_) return source;  // its BIN file was not written: nothing to read
     }
 
-    // A recorded size that no row could have produced counts as unreadable.
+    // A recorded size that no row could have produced counts as unreadable. A
+    // plan only compares the length.
     SizedRead read;
-    if (source.size >= 0 && CanOpenReadWrite(source.path))
+    if (plan_) {
+        const std::optional<uint64_t> length = FileLength(source.path);
+        if (length && source.size >= 0) {
+            read.status = *length == static_cast<uint64_t>(source.size) ? SizedReadStatus::Ok
+                                                                        : SizedReadStatus::SizeChanged;
+            read.actualLength = *length;
+        }
+    } else if (source.size >= 0 && CanOpenReadWrite(source.path)) {
         read = ReadRecordedFile(source.path, source.size, kMergedImageSize);
+    }
     if (read.status == SizedReadStatus::Unreadable) {
         log_.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, Step(k), source.path.c_str());
         log_.Add("");
+        recorder_.Stop(e.FileNo, "the file cannot be read");
         failure = FileOutcome::Ended;
         return std::nullopt;
     }
@@ -89,7 +128,7 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
         // file: it is left out, and the end of the merge says so.
         LogChangedFile(log_, e.FileNo, Step(k), source.path, source.size, read.actualLength);
         log_.Add("");
-        leftOut_.push_back(e.FileNo);
+        LeaveOut(k, "the file changed since it was chosen");
         failure = FileOutcome::LeftOut;
         return std::nullopt;
     }
@@ -126,15 +165,14 @@ FileOutcome MergeRun::AskOverlap(int k, const Source& source, int64_t offset) {
         " 选是，该文件将强制插入到偏移地址处\r\n 选否，则该文件将追加到文件%d结束地址处\r\n"
         " 选取消，则取消合并操作\r\n",
         e.FileNo, static_cast<uint32_t>(offset), previous, static_cast<uint32_t>(cursor_.PreviousEnd()), previous);
-    switch (prompts_.Show(
-        MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNoCancel})) {
+    switch (Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNoCancel}, true)) {
         case Answer::Yes: {
             const std::optional<MergeCursor::Placement> placed = cursor_.Forced(offset, source.size);
             if (!placed) return Refuse(k, source, offset);
             return Copy(k, source, *placed, How::Forced);
         }
         case Answer::No: return Append(k, source);
-        default: return Cancel();
+        default: return Cancel(k);
     }
 }
 
@@ -150,8 +188,8 @@ FileOutcome MergeRun::AskSize(int k, const Source& source, int64_t offset) {
         "是，将该文件将追加到%s\r\n否，取消合并",
         e.FileNo, static_cast<uint32_t>(offset), target.c_str());
     const Answer answer =
-        prompts_.Show(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNo});
-    if (answer != Answer::Yes) return Cancel();
+        Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNo}, false);
+    if (answer != Answer::Yes) return Cancel(k);
     return Append(k, source);
 }
 
@@ -164,10 +202,14 @@ FileOutcome MergeRun::Append(int k, const Source& source) {
 
 FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Placement& placed, How how) {
     const FileEntry& e = sel_.Entry(k);
-    std::memcpy(image_.data() + placed.at, source.bytes.data(), source.bytes.size());
-    if (placed.fillTo > placed.fillFrom)
-        std::memset(image_.data() + placed.fillFrom, FillByte(e.PolishData),
-                    static_cast<size_t>(placed.fillTo - placed.fillFrom));
+    if (image_) {
+        std::memcpy(image_->data() + placed.at, source.bytes.data(), source.bytes.size());
+        if (placed.fillTo > placed.fillFrom)
+            std::memset(image_->data() + placed.fillFrom, FillByte(e.PolishData),
+                        static_cast<size_t>(placed.fillTo - placed.fillFrom));
+    }
+    recorder_.Fill(placed.fillFrom, placed.fillTo, FillByte(e.PolishData));
+    recorder_.File(placed.at, source.size, e.FileNo, source.path);
     const char* name = source.path.c_str();
     const uint32_t at = static_cast<uint32_t>(placed.at);
     switch (how) {
@@ -193,17 +235,21 @@ FileOutcome MergeRun::Refuse(int k, const Source& source, int64_t at) {
     log_.Addf("文件%d：#第%d步：文件%s放置到0x%.8X处将超出合并文件6M的范围，合并终止\r\n", sel_.Entry(k).FileNo,
               Step(k), source.path.c_str(), static_cast<uint32_t>(at));
     log_.Add("");
+    recorder_.Stop(sel_.Entry(k).FileNo, Format("placing the file at 0x%08X would pass the 6 MiB image",
+                                                static_cast<uint32_t>(at)));
     return FileOutcome::Ended;
 }
 
-FileOutcome MergeRun::Cancel() {
+FileOutcome MergeRun::Cancel(int k) {
     log_.Add("#第1步：取消合并\r\n");
+    recorder_.Stop(sel_.Entry(k).FileNo, "the merge was cancelled at this file's question");
     return FileOutcome::Ended;
 }
 
 bool MergeRun::Finish(const std::string& output) {
     const int32_t length = static_cast<int32_t>(cursor_.ImageLength());
-    if (!WriteWholeFile(output, image_.data(), static_cast<size_t>(length))) {
+    if (plan_) return leftOut_.empty();
+    if (!WriteWholeFile(output, image_->data(), static_cast<size_t>(length))) {
         ShowNotice(prompts_, kMergeWriteFailedMessage);
         log_.Addf("***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());
         log_.Add("");
@@ -235,11 +281,36 @@ bool MergeBatch(Workspace& ws) {
     if (!ws.GatherBatch(2, kSelectTwoFilesMessage)) return false;
 
     ws.log().Add("***************合并操作***************\r\n");
-    MergeRun run(ws);
-    for (int k = 0; k < ws.selection().Count; ++k) {
-        if (run.MergeFile(k) == FileOutcome::Ended) return false;
+    MergeRun run(ws, nullptr);
+    bool done = false;
+    int k = 0;
+    while (k < ws.selection().Count && run.MergeFile(k) != FileOutcome::Ended) ++k;
+    if (k == ws.selection().Count) done = run.Finish(output);
+    // What the merge did, as a map: also of a merge that stopped, up to there.
+    MergeMap map = run.Map();
+    if (k < ws.selection().Count) map.imageSize = 0;
+    ws.LastMergeMap = std::move(map);
+    return done;
+}
+
+MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers) {
+    // The rows as they stand, on a workspace of its own that shows nothing.
+    SilentPrompts silent;
+    Workspace scratch(silent);
+    for (int row = 0; row < kRowCount; ++row) scratch.rows().Row(row) = ws.rows().Row(row);
+    ResetSelection(scratch.selection());
+    ResetConverted(scratch.selection());
+    GatherSelection(scratch.selection(), scratch.rows());
+    MergeRun run(scratch, &answers);
+    if (scratch.selection().Count < 2) {
+        run.Stop(0, "a merge needs at least two selected files");
+        return run.Map();
     }
-    return run.Finish(output);
+    int k = 0;
+    while (k < scratch.selection().Count && run.MergeFile(k) != FileOutcome::Ended) ++k;
+    MergeMap map = run.Map();
+    if (k < scratch.selection().Count) map.imageSize = 0;
+    return map;
 }
 
 }  // namespace torvane

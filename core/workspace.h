@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/batch_selection.h"
 #include "core/file_list.h"
+#include "core/memory_map.h"
 #include "core/operation_log.h"
 
 namespace torvane {
@@ -55,6 +57,8 @@ public:
     std::string FillTitle;
     // DefaultFilesFolder() and "Merge.Bin": the output file the merge mode shows.
     std::string DefaultOutputPath;
+    // The map of the last merge that ran (also of one that stopped, up to there).
+    std::optional<MergeMap> LastMergeMap;
 
     WorkMode Mode() const { return mode_; }
     // The three WorkMode flags: exactly one is 1.

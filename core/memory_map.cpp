@@ -1,0 +1,126 @@
+#include "core/memory_map.h"
+
+#include <algorithm>
+
+namespace torvane {
+
+void MergeMapRecorder::Fill(int64_t from, int64_t to, uint8_t byte) {
+    if (to > from) writes_.push_back(Write{from, to, true, byte, 0, std::string()});
+}
+
+void MergeMapRecorder::File(int64_t at, int64_t size, int32_t row, const std::string& path) {
+    if (size > 0) writes_.push_back(Write{at, at + size, false, 0, row, path});
+}
+
+void MergeMapRecorder::LeaveOut(int32_t row, std::string reason) { leftOut_.push_back(MapNote{row, std::move(reason)}); }
+
+void MergeMapRecorder::Stop(int32_t row, std::string reason) { stopped_ = MapNote{row, std::move(reason)}; }
+
+MergeMap MergeMapRecorder::Finish(int64_t imageSize) const {
+    MergeMap map;
+    map.imageSize = imageSize;
+    map.leftOut = leftOut_;
+    map.stopped = stopped_;
+
+    // Every place a write starts or ends cuts the image into pieces that one
+    // write, the last over them, decides. A merge has at most twelve writes.
+    std::vector<int64_t> cuts = {0, imageSize};
+    for (const Write& w : writes_) {
+        cuts.push_back(std::clamp<int64_t>(w.from, 0, imageSize));
+        cuts.push_back(std::clamp<int64_t>(w.to, 0, imageSize));
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const int64_t from = cuts[i];
+        const int64_t to = cuts[i + 1];
+        std::vector<const Write*> covering;
+        for (const Write& w : writes_) {
+            if (w.from <= from && w.to >= to) covering.push_back(&w);
+        }
+        if (covering.empty()) continue;  // no write reaches here: the merge leaves no such byte
+        const Write* top = covering.back();
+        const Write* under = nullptr;  // the file written here last before `top`
+        for (size_t j = covering.size() - 1; !top->isFill && j-- > 0;) {
+            if (!covering[j]->isFill) {
+                under = covering[j];
+                break;
+            }
+        }
+        MapRange r;
+        r.start = from;
+        r.end = to - 1;
+        if (top->isFill) {
+            r.kind = RangeKind::Fill;
+            r.fill = top->fill;
+        } else {
+            r.kind = under ? RangeKind::Overlap : RangeKind::File;
+            r.row = top->row;
+            r.path = top->path;
+            r.sourceOffset = from - top->from;
+            r.coveredRow = under ? under->row : 0;
+        }
+        // Pieces that say the same thing join into one range.
+        if (!map.ranges.empty()) {
+            MapRange& last = map.ranges.back();
+            if (last.end + 1 == r.start && last.kind == r.kind && last.row == r.row && last.coveredRow == r.coveredRow &&
+                last.fill == r.fill && last.path == r.path &&
+                (r.kind == RangeKind::Fill || last.sourceOffset + last.size() == r.sourceOffset)) {
+                last.end = r.end;
+                continue;
+            }
+        }
+        map.ranges.push_back(std::move(r));
+    }
+    return map;
+}
+
+namespace {
+
+class SegmentSink final : public HexRecordSink {
+public:
+    void OnData(uint32_t address, uint32_t, const uint8_t*, uint8_t count) override {
+        if (count == 0) return;
+        // Touching or overlapping records join: keyed by start, the end kept.
+        const uint64_t end = static_cast<uint64_t>(address) + count - 1;
+        runs.push_back({address, static_cast<uint32_t>(std::min<uint64_t>(end, 0xFFFFFFFF))});
+    }
+    std::vector<HexSegment> runs;
+};
+
+}  // namespace
+
+HexFileInfo InspectHex(std::span<const uint8_t> text) {
+    SegmentSink sink;
+    HexFileInfo info;
+    info.decoded = ScanHex(text, sink);
+    std::vector<HexSegment>& runs = sink.runs;
+    std::sort(runs.begin(), runs.end(), [](const HexSegment& a, const HexSegment& b) { return a.start < b.start; });
+    for (const HexSegment& run : runs) {
+        if (!info.segments.empty() && static_cast<uint64_t>(info.segments.back().end) + 1 >= run.start) {
+            info.segments.back().end = std::max(info.segments.back().end, run.end);
+        } else {
+            info.segments.push_back(run);
+        }
+    }
+    return info;
+}
+
+const char* HexFaultName(HexFault fault) {
+    switch (fault) {
+        case HexFault::None: return "none";
+        case HexFault::NoText: return "no_text";
+        case HexFault::NoRecordStart: return "no_record_start";
+        case HexFault::LfLineEnd: return "lf_line_end";
+        case HexFault::CrLineEnd: return "cr_line_end";
+        case HexFault::RecordPastText: return "record_past_text";
+        case HexFault::BadChecksum: return "bad_checksum";
+        case HexFault::DataOutsideImage: return "data_outside_image";
+        case HexFault::UnknownType: return "unknown_type";
+        case HexFault::NoEndRecord: return "no_end_record";
+    }
+    return "unknown";
+}
+
+}  // namespace torvane

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/decode_hex.h"
+
+namespace torvane {
+
+class Workspace;
+
+// What a merged image holds, byte range by byte range: the picture of a merge,
+// computed from the same placement rules the merge follows.
+enum class RangeKind {
+    File,     // one file's bytes
+    Fill,     // the fill byte between files
+    Overlap,  // a file's bytes written over an earlier file's: the later one stays
+};
+
+struct MapRange {
+    int64_t start = 0;
+    int64_t end = 0;  // inclusive
+    RangeKind kind = RangeKind::File;
+    int32_t row = 0;       // File, Overlap: the file whose bytes the image holds (its FileNo)
+    std::string path;      // File, Overlap: that file (a HEX row's BIN file)
+    int64_t sourceOffset = 0;  // File, Overlap: where in that file the range's first byte is
+    int32_t coveredRow = 0;  // Overlap: the earlier file written over
+    uint8_t fill = 0;        // Fill: the byte
+    int64_t size() const { return end - start + 1; }
+};
+
+// A file the image lacks, or the point where the merge ends without an image.
+struct MapNote {
+    int32_t row = 0;
+    std::string reason;  // English, as torvane-cli prints reasons
+};
+
+struct MergeMap {
+    int64_t imageSize = 0;  // the length the merge writes; 0 when it stops
+    std::vector<MapRange> ranges;
+    std::vector<MapNote> leftOut;
+    std::optional<MapNote> stopped;
+    // True when the merge writes an image with every selected file in it.
+    bool Complete() const { return !stopped && leftOut.empty(); }
+};
+
+// Collects the writes of one merge, in order, and turns them into ranges.
+class MergeMapRecorder {
+public:
+    void Fill(int64_t from, int64_t to, uint8_t byte);  // [from, to)
+    void File(int64_t at, int64_t size, int32_t row, const std::string& path);
+    void LeaveOut(int32_t row, std::string reason);
+    void Stop(int32_t row, std::string reason);
+    // The ranges of [0, imageSize): the last write over a byte decides what it
+    // is; a file written over an earlier file's bytes is an overlap.
+    MergeMap Finish(int64_t imageSize) const;
+
+private:
+    struct Write {
+        int64_t from;
+        int64_t to;  // exclusive
+        bool isFill;
+        uint8_t fill;
+        int32_t row;
+        std::string path;
+    };
+    std::vector<Write> writes_;
+    std::vector<MapNote> leftOut_;
+    std::optional<MapNote> stopped_;
+};
+
+// The answers a merge plan takes where the merge asks: by default the ones that
+// show every file (force an overlap, append a file that would pass 6 MiB).
+struct MergeAnswers {
+    enum class Overlap { Force, Append, Cancel } overlap = Overlap::Force;
+    enum class Oversize { Append, Cancel } oversize = Oversize::Append;
+};
+
+// The map of the merge the workspace's selected rows would make with these
+// answers, computed without writing anything (HEX rows are decoded, not
+// converted) and without a box or a log line. A merge that would refuse to start
+// (fewer than two files) gives an empty map with `stopped` set.
+MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers);
+
+// One HEX file as its decoding sees it.
+struct HexSegment {
+    uint32_t start = 0;  // absolute address
+    uint32_t end = 0;    // inclusive
+    uint32_t bytes() const { return end - start + 1; }
+};
+struct HexFileInfo {
+    std::vector<HexSegment> segments;  // runs of contiguous data, in address order
+    HexDecodeResult decoded;           // lowest address, image end, end record, fault
+};
+
+// The segments of a HEX text: every data record the decoder places, joined
+// where they touch or overlap.
+HexFileInfo InspectHex(std::span<const uint8_t> text);
+
+// The English name of a fault kind in the map's data ("lf_line_end", ...).
+const char* HexFaultName(HexFault fault);
+
+}  // namespace torvane
