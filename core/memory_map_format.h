@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/memory_map.h"
+
+namespace torvane {
+
+// The memory map as text, JSON and SVG: what torvane-cli prints and writes, and
+// what the window exports. All three are UTF-8.
+
+// One line per range, addresses as 0x%08X in aligned columns, then the image
+// size and any row left out or the point where the merge stops.
+std::string MergeMapText(const MergeMap& map);
+// {"image_size": N, "ranges": [...], "left_out": [...], "stopped": null|{...}}
+std::string MergeMapJson(const MergeMap& map);
+// A standalone SVG picture of the band (see ComputeBand).
+std::string MergeMapSvg(const MergeMap& map);
+
+std::string HexInfoText(const std::string& path, const HexFileInfo& info);
+// {"path": ..., "segments": [...], "lowest": N, "image_end": N, "end_record": b, "failure": null|{...}}
+std::string HexInfoJson(const std::string& path, const HexFileInfo& info);
+
+// Where each range of a map goes on a band `width` units wide. Ranges are as
+// wide as their share of the image, but never narrower than `minWidth`: when a
+// range dwarfs the others the axis breaks, and the band says so.
+struct BandPiece {
+    double x = 0;
+    double width = 0;
+};
+struct BandLayout {
+    std::vector<BandPiece> pieces;  // one per range, in order
+    bool broken = false;            // some range was widened: the axis is not to scale
+};
+BandLayout ComputeBand(const MergeMap& map, double width, double minWidth);
+
+// The colour of a row's file (1..6) as "#RRGGBB"; the window uses the same.
+const char* RowColour(int32_t row);
+inline constexpr const char* kFillColour = "#D9D9D9";
+inline constexpr const char* kOverlapColour = "#D32F2F";
+
+// A string as a JSON string literal, quotes included; bytes that are not
+// UTF-8 become U+FFFD.
+std::string JsonString(const std::string& text);
+
+}  // namespace torvane

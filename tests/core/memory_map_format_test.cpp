@@ -1,0 +1,76 @@
+#include "core/memory_map_format.h"
+
+#include <gtest/gtest.h>
+
+namespace torvane {
+namespace {
+
+MergeMap ExampleMap() {
+    MergeMapRecorder rec;
+    rec.File(0, 256, 1, "/abs/a.bin");
+    rec.Fill(256, 512, 0xFF);
+    rec.File(512, 768, 2, "/abs/b.bin");
+    return rec.Finish(1280);
+}
+
+TEST(MemoryMapFormatTest, JsonHasTheDocumentedShape) {
+    EXPECT_EQ("{\"image_size\": 1280,\n"
+              " \"ranges\": [\n"
+              "  {\"start\": 0, \"end\": 255, \"kind\": \"file\", \"row\": 1, \"path\": \"/abs/a.bin\"},\n"
+              "  {\"start\": 256, \"end\": 511, \"kind\": \"fill\", \"byte\": 255},\n"
+              "  {\"start\": 512, \"end\": 1279, \"kind\": \"file\", \"row\": 2, \"path\": \"/abs/b.bin\"}],\n"
+              " \"left_out\": [],\n"
+              " \"stopped\": null}\n",
+              MergeMapJson(ExampleMap()));
+}
+
+TEST(MemoryMapFormatTest, JsonStringsStayValidWhateverThePath) {
+    EXPECT_EQ("\"a\\\"b\\\\c\\u000a\\ufffd固件\"", JsonString("a\"b\\c\n\xff固件"));
+}
+
+TEST(MemoryMapFormatTest, TextHasOneAlignedLinePerRange) {
+    const std::string text = MergeMapText(ExampleMap());
+    EXPECT_EQ("0x00000000  0x000000FF         256  file     row 1  /abs/a.bin\n"
+              "0x00000100  0x000001FF         256  fill     byte 0xFF\n"
+              "0x00000200  0x000004FF         768  file     row 2  /abs/b.bin\n"
+              "image size 1280 bytes\n",
+              text);
+}
+
+TEST(MemoryMapFormatTest, TheBandBreaksWhenOneRangeDwarfsTheOthers) {
+    MergeMapRecorder rec;
+    rec.File(0, 16, 1, "/a");
+    rec.Fill(16, 0x100000, 0);
+    rec.File(0x100000, 16, 2, "/b");
+    const MergeMap map = rec.Finish(0x100010);
+    const BandLayout band = ComputeBand(map, 1000, 6);
+    ASSERT_EQ(3u, band.pieces.size());
+    EXPECT_TRUE(band.broken);
+    double x = 0;
+    for (const BandPiece& p : band.pieces) {
+        EXPECT_DOUBLE_EQ(x, p.x);
+        EXPECT_GE(p.width, 6);
+        x += p.width;
+    }
+    EXPECT_NEAR(1000, x, 1e-9);
+    // Sizes alike: to scale.
+    EXPECT_FALSE(ComputeBand(ExampleMap(), 1000, 6).broken);
+    EXPECT_DOUBLE_EQ(200, ComputeBand(ExampleMap(), 1000, 6).pieces[0].width);
+}
+
+TEST(MemoryMapFormatTest, HexInfoJsonNamesTheFailure) {
+    HexFileInfo info;
+    info.segments.push_back(HexSegment{0x08000000, 0x08000FFF});
+    info.decoded.LowestAddress = 0x08000000;
+    info.decoded.ImageEnd = 0x1000;
+    info.decoded.fault = HexFault::LfLineEnd;
+    info.decoded.faultRecord = 3;
+    info.decoded.faultOffset = 42;
+    EXPECT_EQ("{\"path\": \"/fw.hex\", \"segments\": [{\"start\": 134217728, \"end\": 134221823, \"bytes\": 4096}], "
+              "\"lowest\": 134217728, \"image_end\": 4096, \"end_record\": false, "
+              "\"failure\": {\"kind\": \"lf_line_end\", \"line\": 3, \"offset\": 42}}\n",
+              HexInfoJson("/fw.hex", info));
+}
+
+}  // namespace
+}  // namespace torvane
