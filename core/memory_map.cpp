@@ -107,6 +107,30 @@ HexFileInfo InspectHex(std::span<const uint8_t> text) {
     return info;
 }
 
+MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string& path) {
+    MergeMap map;
+    if (info.segments.empty()) return map;
+    const int64_t base = info.segments.front().start;
+    for (const HexSegment& s : info.segments) {
+        if (!map.ranges.empty() && map.ranges.back().end + 1 < s.start) {
+            MapRange gap;
+            gap.start = map.ranges.back().end + 1;
+            gap.end = static_cast<int64_t>(s.start) - 1;
+            gap.kind = RangeKind::Fill;
+            map.ranges.push_back(gap);
+        }
+        MapRange r;
+        r.start = s.start;
+        r.end = s.end;
+        r.row = row;
+        r.path = path;
+        r.sourceOffset = static_cast<int64_t>(s.start) - base;
+        map.ranges.push_back(r);
+    }
+    map.imageSize = map.ranges.back().end + 1 - base;
+    return map;
+}
+
 const char* HexFaultName(HexFault fault) {
     switch (fault) {
         case HexFault::None: return "none";

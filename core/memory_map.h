@@ -99,6 +99,11 @@ struct HexFileInfo {
 // where they touch or overlap.
 HexFileInfo InspectHex(std::span<const uint8_t> text);
 
+// A HEX file's segments as a map over its addresses: each segment a file range
+// of `row`, the gaps between them zero (as its BIN file has them). Addresses are
+// absolute; imageSize is the span from the first segment to the last.
+MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string& path);
+
 // The English name of a fault kind in the map's data ("lf_line_end", ...).
 const char* HexFaultName(HexFault fault);
 

@@ -1,0 +1,106 @@
+#include "ui/memory_map_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "core/workspace.h"
+#include "support/hex_text.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+
+namespace torvane::ui {
+namespace {
+
+void Shoot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+class MemoryMapViewTest : public ::testing::Test {
+protected:
+    void SetUp() override { ws.SelectMode(WorkMode::MergeMode); }
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    void Load(int row, const std::string& name, const std::string& bytes, const char* offset, int fill = 0) {
+        prompts.ExpectOpen(dir.Write(name, bytes));
+        ws.rows().ChooseFile(row);
+        ws.rows().Controls(row).BinOffsetText = offset;
+        ws.rows().Controls(row).PolishDataIndex = fill;
+    }
+
+    test::TempDir dir;
+    test::ScriptedPrompts prompts;
+    Workspace ws{prompts};
+};
+
+TEST_F(MemoryMapViewTest, GapsShowTheFillOfTheFileAfterThem) {
+    Load(0, "boot.bin", std::string(0x4000, 'b'), "0");
+    Load(1, "app.bin", std::string(0x20000, 'a'), "8000", 1);
+    Load(2, "calib.bin", std::string(0x100, 'c'), "40000");
+    CMemoryMapDlg view(ws, prompts);
+    view.show();
+    ASSERT_EQ(5, view.table()->rowCount());
+    EXPECT_EQ(QStringLiteral("0x00004000"), view.table()->item(1, 0)->text());
+    EXPECT_EQ(QStringLiteral("0xFF"), view.table()->item(1, 4)->text());
+    EXPECT_EQ(QStringLiteral("0x00"), view.table()->item(3, 4)->text());
+    EXPECT_TRUE(view.notes()->text().contains(QStringLiteral("合并文件大小：262400 字节")));
+    // Hovering the first range names it.
+    const int first = view.band()->RangeAt(view.band()->rect().topLeft() + QPoint(14, 20));
+    EXPECT_EQ(0, first);
+    EXPECT_TRUE(view.band()->Describe(first).contains(QStringLiteral("大小：16384 字节")));
+    Shoot(&view, QStringLiteral("memory-map-gaps"));
+}
+
+TEST_F(MemoryMapViewTest, AnOverlapAnsweredWithForceIsRed) {
+    Load(0, "a.bin", std::string(0x1000, 'a'), "0");
+    Load(1, "b.bin", std::string(0x1000, 'b'), "800");
+    CMemoryMapDlg view(ws, prompts);
+    view.show();
+    const MergeMap& map = view.shown();
+    ASSERT_EQ(3u, map.ranges.size());
+    EXPECT_EQ(RangeKind::Overlap, map.ranges[1].kind);
+    EXPECT_EQ(QStringLiteral("重叠"), view.table()->item(1, 3)->text());
+    Shoot(&view, QStringLiteral("memory-map-overlap"));
+
+    // Answered with cancel, the same rows write no image, and the view says so.
+    view.findChild<QComboBox*>(QStringLiteral("overlap"))->setCurrentIndex(2);
+    EXPECT_TRUE(view.shown().stopped.has_value());
+    EXPECT_TRUE(view.notes()->text().contains(QStringLiteral("合并将在文件2处中止")));
+}
+
+TEST_F(MemoryMapViewTest, AHexRowShowsItsOwnSegments) {
+    const std::string text = test::HexBlock(0x08000000, 0x800);
+    const std::string more = test::HexBlock(0x08004000, 0x200) ;
+    const std::string last = test::HexBlock(0x08010000, 0x40);
+    auto body = [](const std::string& t) { return t.substr(0, t.find(test::EndRecord())); };
+    Load(0, "fw.hex", body(text) + body(more) + last, "0");
+    Load(1, "b.bin", std::string(16, 'b'), "20000");
+    CMemoryMapDlg view(ws, prompts);
+    view.show();
+    view.ShowSource(CMemoryMapDlg::Source::HexRow, 0);
+    const MergeMap& map = view.shown();
+    ASSERT_EQ(5u, map.ranges.size());  // three segments, two gaps
+    EXPECT_EQ(0x08004000, map.ranges[2].start);
+    EXPECT_EQ(QStringLiteral("数据段"), view.table()->item(0, 3)->text());
+    EXPECT_TRUE(view.notes()->text().contains(QStringLiteral("共 3 个数据段")));
+    Shoot(&view, QStringLiteral("memory-map-hex-segments"));
+}
+
+TEST_F(MemoryMapViewTest, ExportsWriteThePicture) {
+    Load(0, "a.bin", std::string(16, 'a'), "0");
+    Load(1, "b.bin", std::string(16, 'b'), "100");
+    CMemoryMapDlg view(ws, prompts);
+    ASSERT_TRUE(view.SaveSvg(QString::fromStdString(dir.File("map.svg"))));
+    ASSERT_TRUE(view.SavePng(QString::fromStdString(dir.File("map.png"))));
+    EXPECT_EQ(0u, test::ReadText(dir.File("map.svg")).find("<?xml"));
+    EXPECT_FALSE(QImage(QString::fromStdString(dir.File("map.png"))).isNull());
+}
+
+}  // namespace
+}  // namespace torvane::ui

@@ -1,0 +1,367 @@
+#include "ui/memory_map_view.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include "core/workspace.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/prompts.h"
+
+namespace torvane::ui {
+namespace {
+
+constexpr int kMargin = 12;
+constexpr int kBandHeight = 56;
+constexpr double kMinPiece = 6;
+
+QString Hex8(int64_t value) { return QString::fromStdString(Format("0x%08X", static_cast<uint32_t>(value))); }
+
+QString NameOf(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
+
+QColor Colour(const char* rgb) { return QColor(QString::fromLatin1(rgb)); }
+
+QBrush RangeBrush(const MapRange& r) {
+    switch (r.kind) {
+        case RangeKind::Fill: return QBrush(QColor(140, 140, 140), Qt::BDiagPattern);
+        case RangeKind::Overlap: return QBrush(Colour(kOverlapColour));
+        case RangeKind::File: break;
+    }
+    return QBrush(Colour(RowColour(r.row)));
+}
+
+QString Label(const MapRange& r) {
+    switch (r.kind) {
+        case RangeKind::Fill: return QStringLiteral("0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper().replace(
+                                  QStringLiteral("0X"), QStringLiteral("0x"));
+        case RangeKind::Overlap: return QStringLiteral("%1/%2").arg(r.coveredRow).arg(r.row);
+        case RangeKind::File: break;
+    }
+    return QStringLiteral("%1 %2").arg(r.row).arg(NameOf(r.path));
+}
+
+}  // namespace
+
+MemoryBand::MemoryBand(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setMinimumHeight(kBandHeight + 44);
+}
+
+void MemoryBand::SetMap(const MergeMap& map) {
+    map_ = map;
+    band_ = ComputeBand(map_, std::max(1, BandRect().width()), kMinPiece);
+    update();
+}
+
+QRect MemoryBand::BandRect() const { return QRect(kMargin, 8, width() - 2 * kMargin, kBandHeight); }
+
+int MemoryBand::RangeAt(const QPoint& point) const {
+    const QRect area = BandRect();
+    if (!area.contains(point)) return -1;
+    const BandLayout band = ComputeBand(map_, area.width(), kMinPiece);
+    const double x = point.x() - area.left();
+    for (size_t i = 0; i < band.pieces.size(); ++i) {
+        if (x >= band.pieces[i].x && x < band.pieces[i].x + band.pieces[i].width) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QString MemoryBand::Describe(int i) const {
+    if (i < 0 || static_cast<size_t>(i) >= map_.ranges.size()) return QString();
+    const MapRange& r = map_.ranges[static_cast<size_t>(i)];
+    QString source;
+    switch (r.kind) {
+        case RangeKind::Fill:
+            source = QStringLiteral("填充数据 0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper();
+            source.replace(QStringLiteral("0X"), QStringLiteral("0x"));
+            break;
+        case RangeKind::File:
+            source = QStringLiteral("文件%1：%2（文件内偏移 %3）")
+                         .arg(r.row)
+                         .arg(QString::fromStdString(r.path), Hex8(r.sourceOffset));
+            break;
+        case RangeKind::Overlap:
+            source = QStringLiteral("重叠：文件%1覆盖了文件%2，保留文件%1的数据：%3（文件内偏移 %4）")
+                         .arg(r.row)
+                         .arg(r.coveredRow)
+                         .arg(QString::fromStdString(r.path), Hex8(r.sourceOffset));
+            break;
+    }
+    return QStringLiteral("起始地址：%1\n结束地址：%2\n大小：%3 字节\n来源：%4")
+        .arg(Hex8(r.start), Hex8(r.end))
+        .arg(r.size())
+        .arg(source);
+}
+
+void MemoryBand::Paint(QPainter& p, const QRect& area) const {
+    p.fillRect(area.adjusted(-kMargin, -8, kMargin, 44), Qt::white);
+    const BandLayout band = ComputeBand(map_, area.width(), kMinPiece);
+    QFont small = font();
+    small.setPixelSize(10);
+    int lastLabel = -1000;
+    for (size_t i = 0; i < map_.ranges.size(); ++i) {
+        const MapRange& r = map_.ranges[i];
+        const QRectF piece(area.left() + band.pieces[i].x, area.top(), band.pieces[i].width, area.height());
+        if (r.kind == RangeKind::Fill) p.fillRect(piece, Colour(kFillColour));
+        p.fillRect(piece, RangeBrush(r));
+        p.setPen(QPen(Qt::white, 1));
+        p.drawLine(piece.topLeft(), piece.bottomLeft());
+        const QString label = Label(r);
+        p.setPen(r.kind == RangeKind::Fill ? Qt::black : Qt::white);
+        if (p.fontMetrics().horizontalAdvance(label) + 6 <= piece.width()) p.drawText(piece, Qt::AlignCenter, label);
+        // An address tick at every range's start, labelled where there is room.
+        const int x = static_cast<int>(piece.left());
+        p.setPen(Qt::black);
+        p.drawLine(x, area.bottom() + 1, x, area.bottom() + 6);
+        if (x - lastLabel >= 80 && x <= area.right() - 80) {
+            p.setFont(small);
+            p.drawText(QPoint(x, area.bottom() + 18), Hex8(r.start));
+            p.setFont(font());
+            lastLabel = x;
+        }
+    }
+    if (!map_.ranges.empty()) {
+        p.setPen(Qt::black);
+        p.drawLine(area.right(), area.bottom() + 1, area.right(), area.bottom() + 6);
+        p.setFont(small);
+        const QString end = Hex8(map_.ranges.back().end + 1);
+        p.drawText(QPoint(area.right() - p.fontMetrics().horizontalAdvance(end), area.bottom() + 18), end);
+        p.setFont(font());
+    }
+    if (band.broken) {
+        p.setFont(small);
+        p.setPen(Qt::darkGray);
+        p.drawText(QPoint(area.left(), area.bottom() + 34), QStringLiteral("刻度未按比例：小的区段已放大显示"));
+        p.setFont(font());
+    }
+}
+
+void MemoryBand::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    Paint(p, BandRect());
+}
+
+bool MemoryBand::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const int i = RangeAt(help->pos());
+        if (i < 0) {
+            QToolTip::hideText();
+            e->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), Describe(i), this);
+        }
+        return true;
+    }
+    if (e->type() == QEvent::Resize) band_ = ComputeBand(map_, std::max(1, BandRect().width()), kMinPiece);
+    return QWidget::event(e);
+}
+
+CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), ws_(ws), prompts_(prompts) {
+    setObjectName(QStringLiteral("memoryMap"));
+    setWindowTitle(QStringLiteral("内存分布图"));
+    resize(960, 560);
+
+    source_ = new QComboBox(this);
+    source_->setObjectName(QStringLiteral("source"));
+    source_->addItem(QStringLiteral("合并预览（按当前选中的文件）"), QVariant::fromValue(static_cast<int>(Source::Preview) * 10));
+    if (ws_.LastMergeMap) {
+        source_->addItem(QStringLiteral("上次合并的结果"), QVariant::fromValue(static_cast<int>(Source::LastMerge) * 10));
+    }
+    for (int row = 0; row < kRowCount; ++row) {
+        const std::string& name = ws_.rows().Controls(row).FileNameText;
+        if (name.empty() || FileTypeOf(name) != kHexFile) continue;
+        source_->addItem(QStringLiteral("文件%1的HEX分段：%2").arg(row + 1).arg(NameOf(name)),
+                         QVariant::fromValue(static_cast<int>(Source::HexRow) * 10 + row));
+    }
+    overlap_ = new QComboBox(this);
+    overlap_->setObjectName(QStringLiteral("overlap"));
+    overlap_->addItems({QStringLiteral("强制插入"), QStringLiteral("追加到上一文件之后"), QStringLiteral("取消合并")});
+    oversize_ = new QComboBox(this);
+    oversize_->setObjectName(QStringLiteral("oversize"));
+    oversize_->addItems({QStringLiteral("追加到上一文件之后"), QStringLiteral("取消合并")});
+
+    band_ = new MemoryBand(this);
+    band_->setObjectName(QStringLiteral("band"));
+    notes_ = new QLabel(this);
+    notes_->setObjectName(QStringLiteral("notes"));
+    notes_->setWordWrap(true);
+    notes_->setStyleSheet(QStringLiteral("color: #B71C1C"));
+    table_ = new QTableWidget(this);
+    table_->setObjectName(QStringLiteral("ranges"));
+    table_->setColumnCount(5);
+    table_->setHorizontalHeaderLabels({QStringLiteral("起始地址"), QStringLiteral("结束地址"), QStringLiteral("大小（字节）"),
+                                       QStringLiteral("类型"), QStringLiteral("来源")});
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+
+    png_ = new QPushButton(QStringLiteral("导出PNG..."), this);
+    svg_ = new QPushButton(QStringLiteral("导出SVG..."), this);
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    for (QPushButton* b : {png_, svg_, close}) b->setAutoDefault(false);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("显示："), this));
+    top->addWidget(source_, 1);
+    top->addSpacing(16);
+    top->addWidget(new QLabel(QStringLiteral("重叠时："), this));
+    top->addWidget(overlap_);
+    top->addWidget(new QLabel(QStringLiteral("超过6M时："), this));
+    top->addWidget(oversize_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(png_);
+    buttons->addWidget(svg_);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(band_);
+    layout->addWidget(notes_);
+    layout->addWidget(table_, 1);
+    layout->addLayout(buttons);
+
+    connect(source_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(overlap_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(oversize_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(png_, &QPushButton::clicked, this, [this] {
+        FileDialog d;
+        d.filter = "PNG图片(*.png)|*.png||";
+        d.defaultExtension = "png";
+        d.proposedName = "MemoryMap";
+        d.overwritePrompt = true;
+        if (const std::optional<std::string> path = prompts_.SaveFile(d)) {
+            if (!SavePng(QString::fromStdString(*path))) ShowNotice(prompts_, "图片保存失败！");
+        }
+    });
+    connect(svg_, &QPushButton::clicked, this, [this] {
+        FileDialog d;
+        d.filter = "SVG图片(*.svg)|*.svg||";
+        d.defaultExtension = "svg";
+        d.proposedName = "MemoryMap";
+        d.overwritePrompt = true;
+        if (const std::optional<std::string> path = prompts_.SaveFile(d)) {
+            if (!SaveSvg(QString::fromStdString(*path))) ShowNotice(prompts_, "图片保存失败！");
+        }
+    });
+    Refresh();
+}
+
+MergeAnswers CMemoryMapDlg::Answers() const {
+    MergeAnswers a;
+    a.overlap = static_cast<MergeAnswers::Overlap>(std::max(0, overlap_->currentIndex()));
+    a.oversize = static_cast<MergeAnswers::Oversize>(std::max(0, oversize_->currentIndex()));
+    return a;
+}
+
+void CMemoryMapDlg::ShowSource(Source source, int row) {
+    const int wanted = static_cast<int>(source) * 10 + (source == Source::HexRow ? row : 0);
+    const int index = source_->findData(QVariant::fromValue(wanted));
+    if (index >= 0) source_->setCurrentIndex(index);
+    Refresh();
+}
+
+void CMemoryMapDlg::Refresh() {
+    const int choice = source_->currentData().toInt();
+    const Source source = static_cast<Source>(choice / 10);
+    hexView_ = source == Source::HexRow;
+    overlap_->setEnabled(source == Source::Preview);
+    oversize_->setEnabled(source == Source::Preview);
+    QStringList notes;
+    MergeMap map;
+    if (source == Source::HexRow) {
+        const std::string& path = ws_.rows().Controls(choice % 10).FileNameText;
+        const std::optional<std::vector<uint8_t>> text = ReadWholeFile(path, kHexImageSize * 4);
+        if (!text) {
+            notes << QStringLiteral("文件%1打开失败！").arg(choice % 10 + 1);
+        } else {
+            const HexFileInfo info = InspectHex(*text);
+            map = HexSegmentsMap(info, choice % 10 + 1, path);
+            notes << QStringLiteral("最低地址 %1，共 %2 个数据段").arg(Hex8(info.decoded.LowestAddress)).arg(info.segments.size());
+            if (info.decoded.fault != HexFault::None) {
+                notes << QStringLiteral("解析在第%1行停止：%2")
+                             .arg(info.decoded.faultRecord)
+                             .arg(QString::fromStdString(HexFaultReason(info.decoded)));
+            }
+        }
+    } else {
+        map = source == Source::LastMerge && ws_.LastMergeMap ? *ws_.LastMergeMap : PlanMerge(ws_, Answers());
+        for (const MapNote& note : map.leftOut) notes << QStringLiteral("文件%1不在合并文件中。").arg(note.row);
+        if (map.stopped) {
+            notes << (map.stopped->row > 0 ? QStringLiteral("合并将在文件%1处中止，不会生成合并文件。").arg(map.stopped->row)
+                                           : QStringLiteral("请选择至少两个目标文件！"));
+        } else {
+            notes.prepend(QStringLiteral("合并文件大小：%1 字节").arg(map.imageSize));
+        }
+    }
+    notes_->setText(notes.join(QLatin1Char('\n')));
+    notes_->setStyleSheet(map.Complete() || hexView_ ? QStringLiteral("color: #1B5E20")
+                                                     : QStringLiteral("color: #B71C1C"));
+    band_->SetMap(map);
+    FillTable(map, hexView_);
+}
+
+void CMemoryMapDlg::FillTable(const MergeMap& map, bool hexSegments) {
+    table_->setRowCount(static_cast<int>(map.ranges.size()));
+    for (size_t i = 0; i < map.ranges.size(); ++i) {
+        const MapRange& r = map.ranges[i];
+        QString kind;
+        QString source;
+        switch (r.kind) {
+            case RangeKind::File:
+                kind = hexSegments ? QStringLiteral("数据段") : QStringLiteral("文件%1").arg(r.row);
+                source = QString::fromStdString(r.path);
+                break;
+            case RangeKind::Fill:
+                kind = hexSegments ? QStringLiteral("空白") : QStringLiteral("填充");
+                source = QStringLiteral("0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper().replace(QStringLiteral("0X"), QStringLiteral("0x"));
+                break;
+            case RangeKind::Overlap:
+                kind = QStringLiteral("重叠");
+                source = QStringLiteral("文件%1覆盖文件%2：%3").arg(r.row).arg(r.coveredRow).arg(QString::fromStdString(r.path));
+                break;
+        }
+        const QStringList cells = {Hex8(r.start), Hex8(r.end), QString::number(r.size()), kind, source};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (r.kind == RangeKind::Overlap) item->setForeground(Colour(kOverlapColour));
+            table_->setItem(static_cast<int>(i), c, item);
+        }
+    }
+    table_->resizeColumnsToContents();
+}
+
+bool CMemoryMapDlg::SavePng(const QString& path) const {
+    QImage image(1000, 140, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setFont(band_->font());
+    band_->Paint(p, QRect(kMargin, 8, image.width() - 2 * kMargin, kBandHeight));
+    p.end();
+    return image.save(path, "PNG");
+}
+
+bool CMemoryMapDlg::SaveSvg(const QString& path) const {
+    const std::string svg = MergeMapSvg(band_->map());
+    return WriteWholeFile(path.toStdString(), svg.data(), svg.size());
+}
+
+}  // namespace torvane::ui
