@@ -16,6 +16,10 @@ void ShowWarning(Prompts& prompts, const std::string& text) {
     prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Exclamation, MessageButtons::Ok});
 }
 
+void ExplainFailure(Prompts& prompts, int32_t row, const std::string& path, const std::string& reason) {
+    prompts.Explain(FailureReason{row, path, reason});
+}
+
 std::vector<FilterEntry> ParseFilter(const std::string& filter) {
     std::vector<std::string> parts;
     size_t start = 0;
