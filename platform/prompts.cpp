@@ -49,13 +49,15 @@ std::vector<FilterEntry> ParseFilter(const std::string& filter) {
     return entries;
 }
 
-Answer SilentPrompts::Show(const MessageBox& box) {
-    switch (box.buttons) {
+Answer DecliningAnswer(MessageButtons buttons) {
+    switch (buttons) {
         case MessageButtons::Ok: return Answer::Ok;
         case MessageButtons::YesNo: return Answer::No;
         case MessageButtons::YesNoCancel: return Answer::Cancel;
     }
     return Answer::Cancel;
 }
+
+Answer SilentPrompts::Show(const MessageBox& box) { return DecliningAnswer(box.buttons); }
 
 }  // namespace torvane

@@ -84,6 +84,9 @@ public:
 // Explain with the reason's parts.
 void ExplainFailure(Prompts& prompts, int32_t row, const std::string& path, const std::string& reason);
 
+// The button that declines a box with these buttons: OK, No or Cancel.
+Answer DecliningAnswer(MessageButtons buttons);
+
 // A plain box: the application's name as caption, no icon, an OK button.
 void ShowNotice(Prompts& prompts, const std::string& text);
 

@@ -133,7 +133,8 @@ TEST_F(CliTest, RefusedFileReportsTheBoxAndRunsNothing) {
     Write("empty.hex", "");
     const Result r = Run("hex2bin empty.hex");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 您选择了空文件，请重新选择！\n", r.err);
+    EXPECT_EQ("torvane-cli: 您选择了空文件，请重新选择！\ntorvane-cli: " + Abs("empty.hex") + " (row 1): the file is empty\n",
+              r.err);
     EXPECT_EQ("", r.out);
 }
 
@@ -144,7 +145,9 @@ TEST_F(CliTest, AlignCountsANoPaddingFileAsDone) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ(1008u, ReadBytes(dir.File("a.bin")).size());
     EXPECT_EQ(0xFF, ReadBytes(dir.File("a.bin")).back());
-    EXPECT_EQ("torvane-cli: 文件1：" + Abs("a.bin") + "的大小1001已经改变！\n", r.err);
+    EXPECT_EQ("torvane-cli: 文件1：" + Abs("a.bin") + "的大小1001已经改变！\ntorvane-cli: " + Abs("a.bin") +
+                  " (row 1): the file changed: 1001 bytes were recorded, it now has 1008\n",
+              r.err);
     EXPECT_NE(std::string::npos,
               r.out.find("文件2：#第1步：文件" + Abs("b.bin") + "长度1000已经是4字节的整数倍，无需对齐\n"));
     // The saved log holds the same lines with their "\r\n" endings.
@@ -204,7 +207,8 @@ TEST_F(CliTest, MergeThatCannotWriteFails) {
     Write("b.bin", std::string(16, '\xBB'));
     const Result r = Run("merge -o no/such/dir/out.bin a.bin --offset 10 b.bin");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 合并文件写入失败！\n", r.err);
+    EXPECT_EQ("torvane-cli: 合并文件写入失败！\ntorvane-cli: no/such/dir/out.bin: " + std::string(std::strerror(ENOENT)) + "\n",
+              r.err);
 }
 
 TEST_F(CliTest, ExportThenRunMergesLikeTheWindow) {
@@ -229,7 +233,8 @@ TEST_F(CliTest, RunOfAProjectWithAMissingFileRunsNothing) {
     Write("p.ini", "[FileInfo1]\nFileName=a.bin\nFileSize=16\n[FileInfo2]\nFileName=gone.bin\nFileSize=16\n");
     const Result r = Run("run merge --config p.ini");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 文件2不存在!\n", r.err);
+    EXPECT_EQ("torvane-cli: 文件2不存在!\ntorvane-cli: " + Abs("gone.bin") + " (row 2): " + std::strerror(ENOENT) + "\n",
+              r.err);
     EXPECT_FALSE(torvane::test::Exists(dir.File("Merge.Bin")));
 }
 
@@ -237,7 +242,7 @@ TEST_F(CliTest, RunOfAnEmptyProjectFails) {
     Write("p.ini", "");
     const Result r = Run("run hex2bin --config p.ini");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 该配置文件为空！\n", r.err);
+    EXPECT_EQ("torvane-cli: 该配置文件为空！\ntorvane-cli: p.ini: the file holds no section\n", r.err);
     EXPECT_EQ(2, Run("run hex2bin").status);
     EXPECT_EQ(2, Run("run --config p.ini").status);
     EXPECT_EQ(2, Run("run align --config p.ini a.bin").status);
@@ -352,7 +357,8 @@ TEST_F(CliTest, LogFileHoldsThatRunOnly) {
 
     const Result unwritable = Run("align --align 2 a.bin --log no/such/run.log");  // nothing to pad
     EXPECT_EQ(1, unwritable.status);
-    EXPECT_EQ("torvane-cli: cannot write the log to no/such/run.log\n", unwritable.err);
+    EXPECT_EQ("torvane-cli: cannot write the log to no/such/run.log: " + std::string(std::strerror(ENOENT)) + "\n",
+              unwritable.err);
 }
 
 // The log is saved last: onto a file the run reads or writes it would destroy
