@@ -99,9 +99,9 @@ bool ConvertHexFile(Workspace& ws, int k) {
             log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！\r\n",
                      e.FileNo, step);
             ExplainFailure(ws.prompts(), e.FileNo, e.FileName,
-                           Format("keeping the data before the offset 0x%.8X needs 0x%llX bytes (the offset plus the "
-                                  "data's end 0x%X), more than the 2 MiB image (0x%X)",
-                                  offset, static_cast<unsigned long long>(offset) + end, end, kHexImageSize));
+                           Format("keeping the data before the offset 0x%.8X takes the offset plus the data's end "
+                                  "0x%.8X, 0x%.8llX, past the 2 MiB image (0x%.8X)",
+                                  offset, end, static_cast<unsigned long long>(offset) + end, kHexImageSize));
             return false;
         }
         successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";

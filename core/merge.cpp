@@ -164,7 +164,7 @@ FileOutcome MergeRun::AskSize(int k, const Source& source, int64_t offset) {
                                                    MessageButtons::YesNo, MessageKind::MergeOversize});
     if (answer != Answer::Yes)
         return Cancel(k, source,
-                      Format("placed at 0x%.8X its %d bytes would end at 0x%llX, past the 6 MiB image (0x%.8X), and "
+                      Format("placed at 0x%.8X its %d bytes would end at 0x%.8llX, past the 6 MiB image (0x%.8X), and "
                              "the question whether to append it was answered No",
                              static_cast<uint32_t>(offset), source.size,
                              static_cast<unsigned long long>(static_cast<uint32_t>(offset)) +
@@ -211,7 +211,7 @@ FileOutcome MergeRun::Refuse(int k, const Source& source, int64_t at) {
     log_.Addf("文件%d：#第%d步：文件%s放置到0x%.8X处将超出合并文件6M的范围，合并终止\r\n", sel_.Entry(k).FileNo,
               Step(k), source.path.c_str(), static_cast<uint32_t>(at));
     ExplainFailure(prompts_, sel_.Entry(k).FileNo, source.path,
-                   Format("placed at 0x%.8X its %d bytes would end at 0x%llX, past the 6 MiB image (0x%.8X)",
+                   Format("placed at 0x%.8X its %d bytes would end at 0x%.8llX, past the 6 MiB image (0x%.8X)",
                           static_cast<uint32_t>(at), source.size,
                           static_cast<unsigned long long>(static_cast<uint32_t>(at)) +
                               static_cast<uint32_t>(source.size),
