@@ -17,7 +17,7 @@ bool Fail(std::string& error, const std::string& message) {
     return false;
 }
 
-constexpr OptionSpec kFileOptionTable[] = {
+constexpr OptionRule kFileOptionTable[] = {
     {"--offset", true},
     {"--align", true},
     {"--fill", true},
@@ -45,7 +45,7 @@ unsigned BitOf(BatchVerb verb) {
     return 0;
 }
 
-constexpr OptionSpec kGlobalOptionTable[] = {
+constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true}, {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
     {"--log", true},
 };
@@ -62,10 +62,10 @@ static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 // Every option of a batch command line, so that an option of another verb is
 // named as such rather than as unknown.
 constexpr auto kBatchOptionTable = [] {
-    std::array<OptionSpec, std::size(kFileOptionTable) + std::size(kGlobalOptionTable)> all{};
+    std::array<OptionRule, std::size(kFileOptionTable) + std::size(kGlobalOptionTable)> all{};
     size_t i = 0;
-    for (const OptionSpec& o : kFileOptionTable) all[i++] = o;
-    for (const OptionSpec& o : kGlobalOptionTable) all[i++] = o;
+    for (const OptionRule& o : kFileOptionTable) all[i++] = o;
+    for (const OptionRule& o : kGlobalOptionTable) all[i++] = o;
     return all;
 }();
 
@@ -88,10 +88,10 @@ std::optional<Operation> RunOperationOf(const std::string& word) {
 
 }  // namespace
 
-const std::span<const OptionSpec> kFileOptions(kFileOptionTable);
-const std::span<const OptionSpec> kGlobalOptions(kGlobalOptionTable);
+const std::span<const OptionRule> kFileOptions(kFileOptionTable);
+const std::span<const OptionRule> kGlobalOptions(kGlobalOptionTable);
 
-bool ReadArguments(const std::vector<std::string>& args, size_t first, std::span<const OptionSpec> options,
+bool ReadArguments(const std::vector<std::string>& args, size_t first, std::span<const OptionRule> options,
                    const std::function<bool(const Argument&)>& take, std::string& error) {
     bool optionsEnded = false;
     for (size_t i = first; i < args.size(); ++i) {
@@ -103,11 +103,11 @@ bool ReadArguments(const std::vector<std::string>& args, size_t first, std::span
         Argument argument;
         argument.name = a;
         if (!optionsEnded && IsOption(a)) {
-            const auto spec = std::find_if(options.begin(), options.end(),
-                                           [&](const OptionSpec& o) { return o.name == a; });
-            if (spec == options.end()) return Fail(error, "unknown option '" + a + "'");
+            const auto rule = std::find_if(options.begin(), options.end(),
+                                           [&](const OptionRule& o) { return o.name == a; });
+            if (rule == options.end()) return Fail(error, "unknown option '" + a + "'");
             argument.isOption = true;
-            if (spec->takesValue) {
+            if (rule->takesValue) {
                 if (i + 1 >= args.size()) return Fail(error, a + " needs a value");
                 argument.value = args[++i];
             }
@@ -125,8 +125,8 @@ bool TakeOnce(std::optional<std::string>& slot, const Argument& option, std::str
 
 bool ReadToolArguments(const std::vector<std::string>& args, std::span<const ToolOption> options,
                        std::vector<std::string>& words, std::string& error) {
-    std::vector<OptionSpec> specs;
-    for (const ToolOption& o : options) specs.push_back(OptionSpec{o.name, o.value != nullptr});
+    std::vector<OptionRule> rules;
+    for (const ToolOption& o : options) rules.push_back(OptionRule{o.name, o.value != nullptr});
     const auto take = [&](const Argument& a) {
         if (!a.isOption) {
             words.push_back(a.name);
@@ -136,7 +136,7 @@ bool ReadToolArguments(const std::vector<std::string>& args, std::span<const Too
         if (o->flag) *o->flag = true;
         return o->value == nullptr || TakeOnce(*o->value, a, error);
     };
-    return ReadArguments(args, 0, specs, take, error);
+    return ReadArguments(args, 0, rules, take, error);
 }
 
 bool IsHexFieldValue(const std::string& text, size_t limit) {
@@ -160,7 +160,7 @@ bool IsBatchCommandWord(const std::string& word) {
 }
 
 bool IsFileOption(std::string_view name) {
-    return std::any_of(kFileOptions.begin(), kFileOptions.end(), [&](const OptionSpec& o) { return o.name == name; });
+    return std::any_of(kFileOptions.begin(), kFileOptions.end(), [&](const OptionRule& o) { return o.name == name; });
 }
 
 bool TakeFileOption(const Argument& option, FileArgument& next, std::string& error) {

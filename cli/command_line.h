@@ -15,7 +15,7 @@ namespace torvane::cli {
 // The option reader every command uses.
 
 // One option a command knows.
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;  // "-o", "--config"
     bool takesValue;        // the next argument, whatever it is, is its value
 };
@@ -32,7 +32,7 @@ struct Argument {
 // argument after it is a word, and so is "-" alone. False, with `error` set,
 // when `take` stopped, for an option the table does not hold, or for a value
 // missing at the end.
-bool ReadArguments(const std::vector<std::string>& args, size_t first, std::span<const OptionSpec> options,
+bool ReadArguments(const std::vector<std::string>& args, size_t first, std::span<const OptionRule> options,
                    const std::function<bool(const Argument&)>& take, std::string& error);
 
 // Takes the option's value into `slot`. A second value is an error, as it
@@ -103,7 +103,7 @@ struct BatchCommand {
 
 // The file options (--offset, --align, --fill, --keep-before-offset,
 // --no-keep-before-offset), which stand before the file they apply to.
-extern const std::span<const OptionSpec> kFileOptions;
+extern const std::span<const OptionRule> kFileOptions;
 bool IsFileOption(std::string_view name);
 // Takes a file option into `next`, the file that follows. False, with `error`
 // set, for a value the row's field could not hold or an option given twice
@@ -112,7 +112,7 @@ bool TakeFileOption(const Argument& option, FileArgument& next, std::string& err
 
 // The options that apply to the whole command (-o, --config, --layout,
 // --on-overlap, --on-oversize, --log), each taken by some of the verbs.
-extern const std::span<const OptionSpec> kGlobalOptions;
+extern const std::span<const OptionRule> kGlobalOptions;
 // Takes a global option into `cmd`. False, with `error` set, for an option
 // the verb does not take, a value it cannot have, an option given twice.
 bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& error);
