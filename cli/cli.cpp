@@ -57,7 +57,8 @@ constexpr const char* kBatchUsageTail =
     "  --                       ends the options: a FILE after it may begin with '-'\n"
     "                           ('-' alone is always a FILE)\n"
     "\n"
-    "The log goes to stdout, message boxes to stderr. Exit status: 0 done, 1 a file\n"
+    "The log goes to stdout; message boxes go to stderr, each failure followed by a\n"
+    "line that names the file, its row and the reason. Exit status: 0 done, 1 a file\n"
     "was refused or failed, the merge was cancelled or stdout could not be written,\n"
     "2 a wrong command line.\n";
 
