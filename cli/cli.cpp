@@ -18,6 +18,7 @@
 #include "core/hex_to_bin.h"
 #include "core/merge.h"
 #include "core/workspace.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
 
 namespace torvane::cli {
@@ -56,7 +57,8 @@ constexpr const char* kBatchUsageTail =
     "  --                       ends the options: a FILE after it may begin with '-'\n"
     "                           ('-' alone is always a FILE)\n"
     "\n"
-    "The log goes to stdout, message boxes to stderr. Exit status: 0 done, 1 a file\n"
+    "The log goes to stdout; message boxes go to stderr, each failure followed by a\n"
+    "line that names the file, its row and the reason. Exit status: 0 done, 1 a file\n"
     "was refused or failed, the merge was cancelled or stdout could not be written,\n"
     "2 a wrong command line.\n";
 
@@ -107,31 +109,37 @@ std::optional<std::string> LogClash(Workspace& ws, const BatchCommand& cmd, cons
     return std::nullopt;
 }
 
-bool RunOperation(Workspace& ws, const BatchCommand& cmd, const std::string& operation) {
-    if (cmd.command == "export") return ExportConfigTo(ws, *cmd.config);
-    if (operation == "hex2bin") return HexToBinBatch(ws);
-    if (operation == "align") return AlignBatch(ws);
-    return MergeBatch(ws);
+bool RunOperation(Workspace& ws, const BatchCommand& cmd) {
+    if (!cmd.operation) return ExportConfigTo(ws, *cmd.config);
+    switch (*cmd.operation) {
+        case Operation::HexToBin: return HexToBinBatch(ws);
+        case Operation::Align: return AlignBatch(ws);
+        case Operation::Merge: return MergeBatch(ws);
+    }
+    return false;
 }
 
 // The mode is chosen before the rows are filled, as a user picks the mode and
 // then the files; export takes the mode its layout belongs to.
-void SelectMode(Workspace& ws, const BatchCommand& cmd, const std::string& operation) {
-    if (cmd.command == "export")
+void SelectMode(Workspace& ws, const BatchCommand& cmd) {
+    if (!cmd.operation) {
         ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
-    else if (operation == "merge")
-        ws.SelectMode(WorkMode::MergeMode);
-    else if (operation == "align")
-        ws.SelectMode(WorkMode::AlignMode);
-    else
-        ws.SelectMode(WorkMode::HexToBinMode);
-    if (operation == "merge") ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+        return;
+    }
+    switch (*cmd.operation) {
+        case Operation::HexToBin: ws.SelectMode(WorkMode::HexToBinMode); break;
+        case Operation::Align: ws.SelectMode(WorkMode::AlignMode); break;
+        case Operation::Merge:
+            ws.SelectMode(WorkMode::MergeMode);
+            ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+            break;
+    }
 }
 
 // Fills the rows from the project (run) or from the FILE arguments. False when
 // a row was refused.
 bool LoadRows(Workspace& ws, ConsolePrompts& prompts, const BatchCommand& cmd) {
-    if (cmd.command != "run") return LoadFiles(ws, prompts, cmd.files);
+    if (cmd.verb != BatchVerb::Run) return LoadFiles(ws, prompts, cmd.files);
     // A row the project names but that cannot be loaded would be left out
     // silently: nothing runs then.
     const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
@@ -147,8 +155,7 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     LogPrinter printer(ws.log(), console);
     ws.log().AddListener(&printer);
 
-    const std::string operation = cmd.command == "run" ? cmd.runOperation : cmd.command;
-    SelectMode(ws, cmd, operation);
+    SelectMode(ws, cmd);
 
     bool ok = false;
     // The log is saved whatever the run ends in, also when an exception stops
@@ -162,19 +169,20 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
         const std::optional<std::string> clash = cmd.logFile ? LogClash(ws, cmd, *cmd.logFile) : std::nullopt;
         saveLog = cmd.logFile && !clash;
         if (clash) {
-            std::fprintf(err, "torvane-cli: the log cannot be saved to %s: it is the file %s of this run\n",
-                         cmd.logFile->c_str(), clash->c_str());
+            ProblemLine(err, "the log cannot be saved to " + *cmd.logFile + ": it is the file " + *clash +
+                                 " of this run");
             ok = false;
         } else if (ok) {
-            StartWork(cmd.command);
-            ok = RunOperation(ws, cmd, operation);
+            StartWork(VerbName(cmd.verb));
+            ok = RunOperation(ws, cmd);
         }
     } catch (...) {
         escaped = std::current_exception();
     }
     ws.log().RemoveListener(&printer);
     if (saveLog && !ws.log().WriteToFile(*cmd.logFile)) {
-        std::fprintf(err, "torvane-cli: cannot write the log to %s\n", cmd.logFile->c_str());
+        const std::string problem = FileProblem(*cmd.logFile, FileUse::Write);
+        ProblemLine(err, "cannot write the log to " + *cmd.logFile + ": " + problem);
         ok = false;
     }
     if (escaped) std::rethrow_exception(escaped);
@@ -189,7 +197,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
         console.Text(command == "--version" ? std::string("torvane-cli " TORVANE_VERSION "\n") : UsageText());
         return console.Finish(kExitOk, err);
     }
-    if (command == "hex2bin" || command == "align" || command == "merge" || command == "run" || command == "export") {
+    if (IsBatchCommandWord(command)) {
         std::string error;
         const std::optional<BatchCommand> cmd = ParseBatchCommand(args, error);
         if (!cmd) return BatchUsageError(error, err);
@@ -215,11 +223,11 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     try {
         return Dispatch(args, out, err);
     } catch (const std::bad_alloc&) {
-        std::fputs("torvane-cli: out of memory\n", err);
+        ProblemLine(err, "out of memory");
     } catch (const std::exception& e) {
-        std::fprintf(err, "torvane-cli: %s\n", e.what());
+        ProblemLine(err, e.what());
     } catch (...) {
-        std::fputs("torvane-cli: unexpected failure\n", err);
+        ProblemLine(err, "unexpected failure");
     }
     return kExitFailed;
 }

@@ -1,5 +1,8 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
+#include <array>
+
 #include "core/file_list.h"
 
 namespace torvane::cli {
@@ -7,240 +10,289 @@ namespace {
 
 constexpr size_t kMaxFiles = 6;
 
-// The commands an option belongs to.
-enum CommandBit : unsigned {
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+bool Fail(std::string& error, const std::string& message) {
+    error = message;
+    return false;
+}
+
+constexpr OptionRule kFileOptionTable[] = {
+    {"--offset", true},
+    {"--align", true},
+    {"--fill", true},
+    {"--keep-before-offset", false},
+    {"--no-keep-before-offset", false},
+};
+
+// The verbs a global option belongs to.
+enum VerbBit : unsigned {
     kHexToBin = 1u << 0,
     kAlign = 1u << 1,
     kMerge = 1u << 2,
     kRun = 1u << 3,
     kExport = 1u << 4,
 };
-constexpr unsigned kFileCommands = kHexToBin | kAlign | kMerge | kExport;
-constexpr unsigned kAllCommands = kFileCommands | kRun;
 
-struct OptionRule {
-    const char* name;
-    unsigned commands;
-};
-constexpr OptionRule kOptionRules[] = {
-    {"--offset", kFileCommands},
-    {"--align", kFileCommands},
-    {"--fill", kFileCommands},
-    {"--keep-before-offset", kFileCommands},
-    {"--no-keep-before-offset", kFileCommands},
-    {"-o", kMerge | kRun},
-    {"--config", kRun | kExport},
-    {"--layout", kExport},
-    {"--on-overlap", kMerge | kRun},
-    {"--on-oversize", kMerge | kRun},
-    {"--log", kAllCommands},
-};
-
-unsigned CommandBitOf(const std::string& command) {
-    if (command == "hex2bin") return kHexToBin;
-    if (command == "align") return kAlign;
-    if (command == "merge") return kMerge;
-    if (command == "run") return kRun;
-    if (command == "export") return kExport;
+unsigned BitOf(BatchVerb verb) {
+    switch (verb) {
+        case BatchVerb::HexToBin: return kHexToBin;
+        case BatchVerb::Align: return kAlign;
+        case BatchVerb::Merge: return kMerge;
+        case BatchVerb::Run: return kRun;
+        case BatchVerb::Export: return kExport;
+    }
     return 0;
 }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+constexpr OptionRule kGlobalOptionTable[] = {
+    {"-o", true}, {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
+    {"--log", true},
+};
+constexpr unsigned kGlobalOptionVerbs[] = {
+    kMerge | kRun,                                   // -o
+    kRun | kExport,                                  // --config
+    kExport,                                         // --layout
+    kMerge | kRun,                                   // --on-overlap
+    kMerge | kRun,                                   // --on-oversize
+    kHexToBin | kAlign | kMerge | kRun | kExport,    // --log
+};
+static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
-class Parser {
-public:
-    Parser(const std::vector<std::string>& args, std::string& error) : args_(args), error_(error) {}
+// Every option of a batch command line, so that an option of another verb is
+// named as such rather than as unknown.
+constexpr auto kBatchOptionTable = [] {
+    std::array<OptionRule, std::size(kFileOptionTable) + std::size(kGlobalOptionTable)> all{};
+    size_t i = 0;
+    for (const OptionRule& o : kFileOptionTable) all[i++] = o;
+    for (const OptionRule& o : kGlobalOptionTable) all[i++] = o;
+    return all;
+}();
 
-    std::optional<BatchCommand> Parse();
-
-private:
-    bool Fail(const std::string& message) {
-        error_ = message;
-        return false;
-    }
-    // Moves to the value of the option at the current position.
-    const std::string* Value();
-    // Takes the option's value into `slot`; a second value is an error, as it
-    // would leave the reader to guess which one counts.
-    bool Once(std::optional<std::string>& slot);
-    bool Option();
-    bool FileOption();
-    bool File(const std::string& path);
-    bool Finish();
-
-    const std::vector<std::string>& args_;
-    std::string& error_;
-    size_t i_ = 1;
-    unsigned bit_ = 0;
-    BatchCommand cmd_;
-    FileArgument pending_;
-    bool pendingOptions_ = false;
-    bool overlapGiven_ = false;
-    bool oversizeGiven_ = false;
+struct VerbWord {
+    const char* word;
+    BatchVerb verb;
+};
+constexpr VerbWord kVerbWords[] = {
+    {"hex2bin", BatchVerb::HexToBin}, {"align", BatchVerb::Align},   {"merge", BatchVerb::Merge},
+    {"run", BatchVerb::Run},          {"export", BatchVerb::Export},
 };
 
-const std::string* Parser::Value() {
-    if (i_ + 1 >= args_.size()) {
-        Fail(args_[i_] + " needs a value");
-        return nullptr;
-    }
-    return &args_[++i_];
-}
-
-bool Parser::Once(std::optional<std::string>& slot) {
-    const std::string& option = args_[i_];
-    const std::string* v = Value();
-    if (!v) return false;
-    if (slot) return Fail(option + " given twice");
-    slot = *v;
-    return true;
-}
-
-std::optional<BatchCommand> Parser::Parse() {
-    if (args_.empty()) {
-        Fail("missing command");
-        return std::nullopt;
-    }
-    cmd_.command = args_[0];
-    bit_ = CommandBitOf(cmd_.command);
-    if (bit_ == 0) {
-        Fail("unknown command '" + cmd_.command + "'");
-        return std::nullopt;
-    }
-    if (bit_ == kRun) {
-        if (i_ >= args_.size() || (args_[i_] != "hex2bin" && args_[i_] != "merge" && args_[i_] != "align")) {
-            Fail("run needs hex2bin, merge or align");
-            return std::nullopt;
-        }
-        cmd_.runOperation = args_[i_++];
-    }
-    bool optionsEnded = false;
-    for (; i_ < args_.size(); ++i_) {
-        const std::string& a = args_[i_];
-        bool ok;
-        if (!optionsEnded && a == "--") {
-            optionsEnded = true;
-            ok = true;
-        } else if (!optionsEnded && IsOption(a)) {
-            ok = Option();
-        } else {
-            ok = File(a);
-        }
-        if (!ok) return std::nullopt;
-    }
-    if (!Finish()) return std::nullopt;
-    return std::move(cmd_);
-}
-
-bool Parser::Option() {
-    const std::string& a = args_[i_];
-    const OptionRule* rule = nullptr;
-    for (const OptionRule& r : kOptionRules)
-        if (a == r.name) rule = &r;
-    if (!rule) return Fail("unknown option '" + a + "'");
-    if ((rule->commands & bit_) == 0) return Fail(a + " is not an option of " + cmd_.command);
-    if (rule->commands == kFileCommands) return FileOption();
-
-    if (a == "-o") return Once(cmd_.output);
-    if (a == "--config" || a == "--log") {
-        std::optional<std::string>& slot = a == "--config" ? cmd_.config : cmd_.logFile;
-        if (!Once(slot)) return false;
-        // These stand for a file dialog's answer, which is never empty.
-        return !slot->empty() || Fail(a + " needs a file name");
-    }
-    if (a == "--layout") {
-        if (!Once(cmd_.layout)) return false;
-        return *cmd_.layout == "file" || *cmd_.layout == "merge" || Fail("--layout takes file or merge");
-    }
-    bool& given = a == "--on-overlap" ? overlapGiven_ : oversizeGiven_;
-    const std::string* v = Value();
-    if (!v) return false;
-    if (given) return Fail(a + " given twice");
-    given = true;
-    if (a == "--on-overlap") {
-        if (*v == "force") cmd_.onOverlap = OverlapAnswer::Force;
-        else if (*v == "append") cmd_.onOverlap = OverlapAnswer::Append;
-        else if (*v == "cancel") cmd_.onOverlap = OverlapAnswer::Cancel;
-        else return Fail("--on-overlap takes force, append or cancel");
-    } else {
-        if (*v == "append") cmd_.onOversize = OversizeAnswer::Append;
-        else if (*v == "cancel") cmd_.onOversize = OversizeAnswer::Cancel;
-        else return Fail("--on-oversize takes append or cancel");
-    }
-    return true;
-}
-
-bool Parser::FileOption() {
-    const std::string& a = args_[i_];
-    pendingOptions_ = true;
-    if (a == "--keep-before-offset" || a == "--no-keep-before-offset") {
-        const bool keep = a == "--keep-before-offset";
-        if (pending_.keepBeforeOffset && *pending_.keepBeforeOffset != keep)
-            return Fail("--keep-before-offset and --no-keep-before-offset given for one file");
-        pending_.keepBeforeOffset = keep;
-        return true;
-    }
-    const std::string* v = Value();
-    if (!v) return false;
-    if (a == "--offset") {
-        if (pending_.offset) return Fail("--offset given twice for one file");
-        // What the row's offset edit can hold.
-        if (!IsHexFieldValue(*v, kHexEditLimit)) return Fail("--offset takes 1 to 8 hex digits");
-        pending_.offset = *v;
-    } else if (a == "--align") {
-        if (pending_.polishType) return Fail("--align given twice for one file");
-        if (*v == "1") pending_.polishType = 0;
-        else if (*v == "2") pending_.polishType = 1;
-        else if (*v == "4") pending_.polishType = 2;
-        else if (*v == "8") pending_.polishType = 3;
-        else return Fail("--align takes 1, 2, 4 or 8");
-    } else {
-        if (pending_.polishData) return Fail("--fill given twice for one file");
-        if (*v == "00") pending_.polishData = 0;
-        else if (*v == "FF" || *v == "ff") pending_.polishData = 1;
-        else return Fail("--fill takes 00 or FF");
-    }
-    return true;
-}
-
-bool Parser::File(const std::string& path) {
-    if (bit_ == kRun) return Fail("run takes no files: they come from the project file");
-    // No file dialog gives an empty path.
-    if (path.empty()) return Fail("a FILE cannot be an empty name");
-    if (cmd_.files.size() == kMaxFiles) return Fail("at most six files");
-    pending_.path = path;
-    cmd_.files.push_back(pending_);
-    pending_ = FileArgument{};
-    pendingOptions_ = false;
-    return true;
-}
-
-bool Parser::Finish() {
-    if (pendingOptions_) return Fail("file options must stand before a file");
-    if ((bit_ == kRun || bit_ == kExport) && !cmd_.config) return Fail(cmd_.command + " needs --config");
-    if (bit_ != kRun && cmd_.files.empty()) return Fail("no file given");
-    if (cmd_.output && bit_ != kMerge && cmd_.runOperation != "merge") return Fail("-o is an option of merge only");
-    return true;
+// The operations run can name.
+std::optional<Operation> RunOperationOf(const std::string& word) {
+    if (word == "hex2bin") return Operation::HexToBin;
+    if (word == "merge") return Operation::Merge;
+    if (word == "align") return Operation::Align;
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<BatchCommand> ParseBatchCommand(const std::vector<std::string>& args, std::string& error) {
-    return Parser(args, error).Parse();
+const std::span<const OptionRule> kFileOptions(kFileOptionTable);
+const std::span<const OptionRule> kGlobalOptions(kGlobalOptionTable);
+
+bool ReadArguments(const std::vector<std::string>& args, size_t first, std::span<const OptionRule> options,
+                   const std::function<bool(const Argument&)>& take, std::string& error) {
+    bool optionsEnded = false;
+    for (size_t i = first; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (!optionsEnded && a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        Argument argument;
+        argument.name = a;
+        if (!optionsEnded && IsOption(a)) {
+            const auto rule = std::find_if(options.begin(), options.end(),
+                                           [&](const OptionRule& o) { return o.name == a; });
+            if (rule == options.end()) return Fail(error, "unknown option '" + a + "'");
+            argument.isOption = true;
+            if (rule->takesValue) {
+                if (i + 1 >= args.size()) return Fail(error, a + " needs a value");
+                argument.value = args[++i];
+            }
+        }
+        if (!take(argument)) return false;
+    }
+    return true;
+}
+
+bool TakeOnce(std::optional<std::string>& slot, const Argument& option, std::string& error) {
+    if (slot) return Fail(error, option.name + " given twice");
+    slot = option.value;
+    return true;
+}
+
+bool ReadToolArguments(const std::vector<std::string>& args, std::span<const ToolOption> options,
+                       std::vector<std::string>& words, std::string& error) {
+    std::vector<OptionRule> rules;
+    for (const ToolOption& o : options) rules.push_back(OptionRule{o.name, o.value != nullptr});
+    const auto take = [&](const Argument& a) {
+        if (!a.isOption) {
+            words.push_back(a.name);
+            return true;
+        }
+        const auto o = std::find_if(options.begin(), options.end(), [&](const ToolOption& t) { return t.name == a.name; });
+        if (o->flag) *o->flag = true;
+        return o->value == nullptr || TakeOnce(*o->value, a, error);
+    };
+    return ReadArguments(args, 0, rules, take, error);
 }
 
 bool IsHexFieldValue(const std::string& text, size_t limit) {
     if (text.empty() || text.size() > limit) return false;
-    for (char c : text)
-        if (!IsHexDigit(c)) return false;
-    return true;
+    return std::all_of(text.begin(), text.end(), IsHexDigit);
 }
 
 bool IsDecimalFieldValue(const std::string& text, size_t limit) {
     if (text.empty() || text.size() > limit) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+const char* VerbName(BatchVerb verb) {
+    for (const VerbWord& w : kVerbWords)
+        if (w.verb == verb) return w.word;
+    return "";
+}
+
+bool IsBatchCommandWord(const std::string& word) {
+    return std::any_of(std::begin(kVerbWords), std::end(kVerbWords), [&](const VerbWord& w) { return word == w.word; });
+}
+
+bool IsFileOption(std::string_view name) {
+    return std::any_of(kFileOptions.begin(), kFileOptions.end(), [&](const OptionRule& o) { return o.name == name; });
+}
+
+bool TakeFileOption(const Argument& option, FileArgument& next, std::string& error) {
+    const std::string& a = option.name;
+    const std::string& v = option.value;
+    if (a == "--keep-before-offset" || a == "--no-keep-before-offset") {
+        const bool keep = a == "--keep-before-offset";
+        if (next.keepBeforeOffset && *next.keepBeforeOffset != keep)
+            return Fail(error, "--keep-before-offset and --no-keep-before-offset given for one file");
+        next.keepBeforeOffset = keep;
+        return true;
+    }
+    if (a == "--offset") {
+        if (next.offset) return Fail(error, "--offset given twice for one file");
+        // What the row's offset edit can hold.
+        if (!IsHexFieldValue(v, kHexEditLimit)) return Fail(error, "--offset takes 1 to 8 hex digits");
+        next.offset = v;
+        return true;
+    }
+    if (a == "--align") {
+        if (next.polishType) return Fail(error, "--align given twice for one file");
+        if (v == "1") next.polishType = 0;
+        else if (v == "2") next.polishType = 1;
+        else if (v == "4") next.polishType = 2;
+        else if (v == "8") next.polishType = 3;
+        else return Fail(error, "--align takes 1, 2, 4 or 8");
+        return true;
+    }
+    if (a == "--fill") {
+        if (next.polishData) return Fail(error, "--fill given twice for one file");
+        if (v == "00") next.polishData = 0;
+        else if (v == "FF" || v == "ff") next.polishData = 1;
+        else return Fail(error, "--fill takes 00 or FF");
+        return true;
+    }
+    return Fail(error, "unknown option '" + a + "'");
+}
+
+bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& error) {
+    const std::string& a = option.name;
+    const std::string& v = option.value;
+    size_t index = 0;
+    while (index < std::size(kGlobalOptionTable) && kGlobalOptionTable[index].name != a) ++index;
+    if (index == std::size(kGlobalOptionTable)) return Fail(error, "unknown option '" + a + "'");
+    if ((kGlobalOptionVerbs[index] & BitOf(cmd.verb)) == 0)
+        return Fail(error, a + " is not an option of " + VerbName(cmd.verb));
+
+    if (a == "-o") return TakeOnce(cmd.output, option, error);
+    if (a == "--config" || a == "--log") {
+        std::optional<std::string>& slot = a == "--config" ? cmd.config : cmd.logFile;
+        if (!TakeOnce(slot, option, error)) return false;
+        // These stand for a file dialog's answer, which is never empty.
+        return !slot->empty() || Fail(error, a + " needs a file name");
+    }
+    if (a == "--layout") {
+        if (!TakeOnce(cmd.layout, option, error)) return false;
+        return v == "file" || v == "merge" || Fail(error, "--layout takes file or merge");
+    }
+    bool& given = a == "--on-overlap" ? cmd.overlapGiven : cmd.oversizeGiven;
+    if (given) return Fail(error, a + " given twice");
+    given = true;
+    if (a == "--on-overlap") {
+        if (v == "force") cmd.onOverlap = OverlapAnswer::Force;
+        else if (v == "append") cmd.onOverlap = OverlapAnswer::Append;
+        else if (v == "cancel") cmd.onOverlap = OverlapAnswer::Cancel;
+        else return Fail(error, "--on-overlap takes force, append or cancel");
+        return true;
+    }
+    if (v == "append") cmd.onOversize = OversizeAnswer::Append;
+    else if (v == "cancel") cmd.onOversize = OversizeAnswer::Cancel;
+    else return Fail(error, "--on-oversize takes append or cancel");
     return true;
+}
+
+std::optional<BatchCommand> ParseBatchCommand(const std::vector<std::string>& args, std::string& error) {
+    if (args.empty()) {
+        Fail(error, "missing command");
+        return std::nullopt;
+    }
+    BatchCommand cmd;
+    const auto word = std::find_if(std::begin(kVerbWords), std::end(kVerbWords),
+                                   [&](const VerbWord& w) { return args[0] == w.word; });
+    if (word == std::end(kVerbWords)) {
+        Fail(error, "unknown command '" + args[0] + "'");
+        return std::nullopt;
+    }
+    cmd.verb = word->verb;
+    size_t first = 1;
+    switch (cmd.verb) {
+        case BatchVerb::HexToBin: cmd.operation = Operation::HexToBin; break;
+        case BatchVerb::Align: cmd.operation = Operation::Align; break;
+        case BatchVerb::Merge: cmd.operation = Operation::Merge; break;
+        case BatchVerb::Export: break;
+        case BatchVerb::Run:
+            cmd.operation = args.size() > 1 ? RunOperationOf(args[1]) : std::nullopt;
+            if (!cmd.operation) {
+                Fail(error, "run needs hex2bin, merge or align");
+                return std::nullopt;
+            }
+            first = 2;
+            break;
+    }
+
+    FileArgument next;
+    bool nextHasOptions = false;
+    const auto take = [&](const Argument& a) {
+        if (a.isOption && IsFileOption(a.name)) {
+            if (cmd.verb == BatchVerb::Run) return Fail(error, a.name + " is not an option of run");
+            nextHasOptions = true;
+            return TakeFileOption(a, next, error);
+        }
+        if (a.isOption) return TakeGlobalOption(a, cmd, error);
+        if (cmd.verb == BatchVerb::Run) return Fail(error, "run takes no files: they come from the project file");
+        // No file dialog gives an empty path.
+        if (a.name.empty()) return Fail(error, "a FILE cannot be an empty name");
+        if (cmd.files.size() == kMaxFiles) return Fail(error, "at most six files");
+        next.path = a.name;
+        cmd.files.push_back(std::move(next));
+        next = FileArgument{};
+        nextHasOptions = false;
+        return true;
+    };
+    if (!ReadArguments(args, first, kBatchOptionTable, take, error)) return std::nullopt;
+
+    bool ok = true;
+    if (nextHasOptions) ok = Fail(error, "file options must stand before a file");
+    else if ((cmd.verb == BatchVerb::Run || cmd.verb == BatchVerb::Export) && !cmd.config)
+        ok = Fail(error, std::string(VerbName(cmd.verb)) + " needs --config");
+    else if (cmd.verb != BatchVerb::Run && cmd.files.empty()) ok = Fail(error, "no file given");
+    else if (cmd.output && cmd.operation != Operation::Merge) ok = Fail(error, "-o is an option of merge only");
+    if (!ok) return std::nullopt;
+    return cmd;
 }
 
 }  // namespace torvane::cli

@@ -4,28 +4,32 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "platform/format.h"
 
 namespace torvane::cli {
 
 Answer ConsolePrompts::Show(const MessageBox& box) {
     std::fprintf(err_, "%s: %s\n", box.caption.c_str(), box.text.c_str());
     std::fflush(err_);
-    switch (box.buttons) {
-        case MessageButtons::Ok: return Answer::Ok;
-        case MessageButtons::YesNoCancel:
-            // Only the merge's overlap question has three answers.
+    switch (box.kind) {
+        case MessageKind::MergeOverlap:
             switch (onOverlap) {
                 case OverlapAnswer::Force: return Answer::Yes;
                 case OverlapAnswer::Append: return Answer::No;
                 case OverlapAnswer::Cancel: return Answer::Cancel;
             }
-            return Answer::Cancel;
-        case MessageButtons::YesNo:
-            // The merge's size question; any other question is declined.
-            if (box.caption != "提示") return Answer::No;
-            return onOversize == OversizeAnswer::Append ? Answer::Yes : Answer::No;
+            break;
+        case MessageKind::MergeOversize: return onOversize == OversizeAnswer::Append ? Answer::Yes : Answer::No;
+        case MessageKind::ClearList:  // nothing on a command line clears the rows
+        case MessageKind::Plain: break;
     }
-    return Answer::Cancel;
+    return DecliningAnswer(box.buttons);
+}
+
+void ConsolePrompts::Explain(const FailureReason& reason) {
+    std::string where = reason.path;
+    if (reason.row > 0) where += where.empty() ? Format("row %d", reason.row) : Format(" (row %d)", reason.row);
+    ProblemLine(err_, where.empty() ? reason.reason : where + ": " + reason.reason);
 }
 
 std::optional<std::string> ConsolePrompts::OpenFile(const FileDialog&) {
@@ -55,7 +59,7 @@ int ConsoleOut::Finish(int status, std::FILE* err) {
     // The stream's own error flag counts too; errno would be stale by now.
     if (std::ferror(out_) && error_ == 0) error_ = EIO;
     if (error_ == 0) return status;
-    std::fprintf(err, "torvane-cli: cannot write to standard output: %s\n", std::strerror(error_));
+    ProblemLine(err, std::string("cannot write to standard output: ") + std::strerror(error_));
     return status == kExitOk ? kExitFailed : status;
 }
 
@@ -69,8 +73,13 @@ void LogPrinter::OnLineWritten(int32_t index, bool added) {
     out_.Line(ConsoleLine(log_.Line(index)));
 }
 
+void ProblemLine(std::FILE* err, std::string_view text) {
+    std::fprintf(err, "torvane-cli: %.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(err);
+}
+
 int UsageError(std::FILE* err, const std::string& problem, const char* usage) {
-    std::fprintf(err, "torvane-cli: %s\n", problem.c_str());
+    ProblemLine(err, problem);
     std::fputs(usage, err);
     return kExitUsage;
 }

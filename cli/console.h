@@ -12,9 +12,10 @@
 namespace torvane::cli {
 
 // Prompts for a console, used by every command: each box is printed to `err`
-// as "CAPTION: TEXT", the merge's two questions are answered from the command
-// line (any other question is declined), and the open dialog answers with the
-// file the command is loading; every other dialog is cancelled.
+// as "CAPTION: TEXT" and each failure's reason as a line of its own; the
+// merge's two questions, known by their kind, are answered from the command
+// line, and any other question is declined; the open dialog answers with the
+// file the command is loading, and every other dialog is cancelled.
 class ConsolePrompts final : public Prompts {
 public:
     explicit ConsolePrompts(std::FILE* err) : err_(err) {}
@@ -28,6 +29,8 @@ public:
     Answer Show(const MessageBox& box) override;
     std::optional<std::string> OpenFile(const FileDialog& dialog) override;
     std::optional<std::string> SaveFile(const FileDialog&) override { return std::nullopt; }
+    // "torvane-cli: PATH (row N): REASON"; without " (row N)" for no row.
+    void Explain(const FailureReason& reason) override;
 
 private:
     std::FILE* err_;
@@ -74,6 +77,9 @@ private:
 
 // A log line as the console prints it, without its newline.
 std::string_view ConsoleLine(std::string_view logLine);
+
+// The one form of torvane-cli's own lines on `err`: "torvane-cli: TEXT".
+void ProblemLine(std::FILE* err, std::string_view text);
 
 // Prints "torvane-cli: PROBLEM" and the usage text to `err`; returns kExitUsage.
 int UsageError(std::FILE* err, const std::string& problem, const char* usage);

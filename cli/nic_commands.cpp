@@ -30,12 +30,8 @@ int PrintLines(const OperationLog& list, bool ok, std::FILE* out, std::FILE* err
 
 int RunNicInfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::vector<std::string> words;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && arg == "--") optionsEnded = true;
-        else if (!optionsEnded && IsOption(arg)) return UsageError(err, "unknown option '" + arg + "'", kNicInfoUsage);
-        else words.push_back(arg);
-    }
+    std::string error;
+    if (!ReadToolArguments(args, {}, words, error)) return UsageError(err, error, kNicInfoUsage);
     if (words.size() != 1) return UsageError(err, "nic-info takes one configuration file", kNicInfoUsage);
 
     ConsolePrompts prompts(err);
@@ -50,30 +46,13 @@ int RunNicUpgradeCommand(const std::vector<std::string>& args, std::FILE* out, s
     std::optional<std::string> cdrom;
     std::optional<std::string> image;
     bool production = false;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        // The command takes no word of its own: every path is an option's value.
-        if (optionsEnded || !IsOption(arg))
-            return UsageError(err, "unexpected argument '" + arg + "'", kNicUpgradeUsage);
-        std::optional<std::string>* target = nullptr;
-        if (arg == "--config") target = &config;
-        else if (arg == "--cdrom") target = &cdrom;
-        else if (arg == "--image") target = &image;
-        else if (arg == "--production") {
-            production = true;
-            continue;
-        } else {
-            return UsageError(err, "unknown option '" + arg + "'", kNicUpgradeUsage);
-        }
-        if (i + 1 >= args.size()) return UsageError(err, arg + " needs a path", kNicUpgradeUsage);
-        if (*target) return UsageError(err, arg + " given twice", kNicUpgradeUsage);
-        *target = args[++i];
-    }
+    std::vector<std::string> words;
+    std::string error;
+    const ToolOption options[] = {
+        {"--config", &config}, {"--cdrom", &cdrom}, {"--image", &image}, {"--production", nullptr, &production}};
+    if (!ReadToolArguments(args, options, words, error)) return UsageError(err, error, kNicUpgradeUsage);
+    // The command takes no word of its own: every path is an option's value.
+    if (!words.empty()) return UsageError(err, "unexpected argument '" + words[0] + "'", kNicUpgradeUsage);
     if (!config) return UsageError(err, "nic-upgrade needs --config CONFIG", kNicUpgradeUsage);
 
     ConsolePrompts prompts(err);

@@ -12,9 +12,10 @@ inline constexpr const char* kToolCommandsUsage =
     "  torvane-cli testbin  -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
     "  torvane-cli bin2c    SOURCE [-o TARGET]\n";
 
-// The tool commands. `args` are the words after the command word; "--" ends
-// the options. Each message box goes to `err` as one "CAPTION: TEXT" line and
-// is answered OK. The exit status is kExitOk when the tool did its work,
+// The tool commands, one file each (cli/<tool>_command.cpp). `args` are the
+// words after the command word; "--" ends the options. Each message box goes
+// to `err` as one "CAPTION: TEXT" line and is answered OK; a failure's box is
+// followed by its reason line. The exit status is kExitOk when the tool did its work,
 // kExitFailed when it reported an error or its output could not be written,
 // kExitUsage (with the command's usage on `err`) for a wrong command line: a
 // value its dialog field could not hold, an option given twice.

@@ -6,6 +6,7 @@
 #include "core/hex_to_bin.h"
 #include "core/workspace.h"
 #include "platform/code_page.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/profile.h"
@@ -39,14 +40,25 @@ std::string StoredValue(const std::string& value) {
     return blankEnds || quoted ? "\"" + value + "\"" : value;
 }
 
+// A refusal of the export: its message and its reason.
+struct Refusal {
+    std::string message;
+    std::string reason;
+};
+
 // Nothing when the row's path is read back from the file as it is; otherwise
 // the message that refuses the export.
-std::optional<std::string> UnstorablePath(const FileEntry& e) {
+std::optional<Refusal> UnstorablePath(const FileEntry& e) {
     const std::string& name = e.FileName;
     if (name.find('\r') != std::string::npos || name.find('\n') != std::string::npos)
-        return Format(kPathWithLineBreakFormat, e.FileNo);
-    if (FromCodePage(ToCodePage(name)) != name) return Format(kPathNotInCodePageFormat, e.FileNo, name.c_str());
-    if (CharCount(name) > kValueRoom - 1) return Format(kPathTooLongFormat, e.FileNo);
+        return Refusal{Format(kPathWithLineBreakFormat, e.FileNo), "the path holds a line break"};
+    if (FromCodePage(ToCodePage(name)) != name)
+        return Refusal{Format(kPathNotInCodePageFormat, e.FileNo, name.c_str()),
+                       "the path holds characters the system code page cannot represent"};
+    if (CharCount(name) > kValueRoom - 1)
+        return Refusal{Format(kPathTooLongFormat, e.FileNo),
+                       Format("the path has %zu characters, more than the %u a project file holds", CharCount(name),
+                              kValueRoom - 1)};
     return std::nullopt;
 }
 
@@ -71,6 +83,7 @@ bool GatherExportRows(Workspace& ws) {
     }
     if (sel.Count == 0) {
         ShowNotice(ws.prompts(), kSelectOneFileMessage);
+        ExplainFailure(ws.prompts(), 0, "", "no row holds a file");
         return false;
     }
     return true;
@@ -83,11 +96,14 @@ bool WriteExport(Workspace& ws, const std::string& path) {
         const FileEntry& e = sel.Entry(k);
         if (SameFile(path, e.FileName)) {
             ShowNotice(prompts, Format(kConfigOntoRowFormat, e.FileNo, e.FileName.c_str()));
+            ExplainFailure(prompts, 0, path,
+                           Format("the project would replace %s, the file of row %d", e.FileName.c_str(), e.FileNo));
             return false;
         }
         // A project that silently lacks a row would later build an image without it.
-        if (const std::optional<std::string> refusal = UnstorablePath(e)) {
-            ShowNotice(prompts, *refusal);
+        if (const std::optional<Refusal> refusal = UnstorablePath(e)) {
+            ShowNotice(prompts, refusal->message);
+            ExplainFailure(prompts, e.FileNo, e.FileName, refusal->reason);
             return false;
         }
     }
@@ -110,7 +126,9 @@ bool WriteExport(Workspace& ws, const std::string& path) {
         doc.Set(section, "IsSaveOffsetData", Format("%d", e.IsSaveOffsetData));
     }
     if (!doc.Save(path)) {
+        const std::string problem = FileProblem(path, FileUse::Write);
         ShowNotice(prompts, kConfigOpenFailedMessage);
+        ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     prompts.Show(MessageBox{kConfigSavedMessage, "信息", MessageIcon::Information, MessageButtons::Ok});
@@ -131,29 +149,38 @@ void ExportConfig(Workspace& ws) {
     WriteExport(ws, *path);
 }
 
-ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
-    // One read of the file for every lookup. A file that cannot be read has no
-    // sections, as the profile functions report it; one too large is refused.
-    ProfileDocument doc;
-    ReadFailure why = ReadFailure::Unreadable;
-    if (!doc.Load(path, &why) && why == ReadFailure::TooLarge) {
-        ShowNotice(ws.prompts(), Format(kConfigTooLargeFormat, path.c_str()));
-        return ImportResult{};
+namespace {
+
+// The reason of kConfigIncompleteMessage: the first section name that is not
+// one of the rows', or a list cut for too many names.
+std::string IncompleteReason(const SectionNameList& list) {
+    if (list.result == kSectionListRoom - 2)
+        return Format("the file has more section names than fit the %u characters a project's list takes "
+                      "(at most nine sections)",
+                      kSectionListRoom);
+    for (const std::string& name : list.names) {
+        const int row = CharCount(name) == kSectionNameLength ? name.back() - '1' : -1;
+        if (row < 0 || row >= kRowCount)
+            return Format("the section name [%s] is not one of FileInfo1 to FileInfo6", name.c_str());
     }
-    // Paths written by hand may be relative: they mean the project's own folder.
-    return ImportConfigDocument(ws, doc, FolderOf(AbsolutePath(path)));
+    return "a section name is not one of FileInfo1 to FileInfo6";
 }
 
-ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder) {
+// The import of a document read from `path` (empty when it came from no file);
+// `noSections` is the reason to give when it has no section.
+ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder,
+                            const std::string& path, const std::string& noSections) {
     ImportResult result;
     Prompts& prompts = ws.prompts();
     const SectionNameList list = doc.SectionNames(kSectionListRoom);
     if (list.result == 0) {
         ShowNotice(prompts, kConfigEmptyMessage);
+        ExplainFailure(prompts, 0, path, noSections);
         return result;
     }
     if (list.result % 10 != 0) {
         ShowNotice(prompts, kConfigIncompleteMessage);
+        ExplainFailure(prompts, 0, path, IncompleteReason(list));
         return result;
     }
 
@@ -165,6 +192,7 @@ ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, con
         const int row = CharCount(name) == kSectionNameLength ? name.back() - '1' : -1;
         if (row < 0 || row >= kRowCount) {
             ShowNotice(prompts, kConfigIncompleteMessage);
+            ExplainFailure(prompts, 0, path, IncompleteReason(list));
             return result;
         }
         if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
@@ -195,6 +223,36 @@ ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, con
         if (!fileList.Controls(r).FileNameText.empty()) ++result.loaded;
     }
     return result;
+}
+
+}  // namespace
+
+ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
+    // One read of the file for every lookup. A file that cannot be read has no
+    // sections, as the profile functions report it; one too large is refused.
+    ProfileDocument doc;
+    ReadFailure why = ReadFailure::Unreadable;
+    std::string noSections = "the file holds no section";
+    if (!doc.Load(path, &why)) {
+        if (why == ReadFailure::TooLarge) {
+            ShowNotice(ws.prompts(), Format(kConfigTooLargeFormat, path.c_str()));
+            ExplainFailure(ws.prompts(), 0, path,
+                           Format("the file is %llu bytes long, more than the %llu bytes (4 MiB) a project file may be",
+                                  static_cast<unsigned long long>(FileLength(path).value_or(kProfileSizeLimit + 1)),
+                                  static_cast<unsigned long long>(kProfileSizeLimit)));
+            return ImportResult{};
+        }
+        noSections = why == ReadFailure::NoMemory ? "out of memory" : FileProblem(path, FileUse::Read);
+    } else if (!FileExists(path)) {
+        // A missing file reads as one without sections.
+        noSections = FileProblem(path, FileUse::Read);
+    }
+    // Paths written by hand may be relative: they mean the project's own folder.
+    return ImportDocument(ws, doc, FolderOf(AbsolutePath(path)), path, noSections);
+}
+
+ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder) {
+    return ImportDocument(ws, doc, folder, "", "the project holds no section");
 }
 
 void ImportConfig(Workspace& ws) {

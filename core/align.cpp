@@ -4,6 +4,9 @@
 
 #include "core/hex_to_bin.h"
 #include "core/workspace.h"
+#include "platform/file_problems.h"
+#include "platform/format.h"
+#include "platform/prompts.h"
 #include "platform/sized_files.h"
 
 namespace torvane {
@@ -18,11 +21,14 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     if (e.FileType == kBinFile) step = 1;
     if (e.PolishType == kAlign1) {
         log.Addf("文件%d：#第%d步：对齐失败！原因：选择了1字节对齐\r\n", e.FileNo, step);
+        ExplainFailure(ws.prompts(), e.FileNo, path, "the alignment is 1 byte, which pads nothing");
         return AlignOutcome::Failed;
     }
     if (e.PolishType < 0 || e.PolishType > 3) {
         // A project file without the key leaves no alignment chosen.
         log.Addf("文件%d：#第%d步：对齐失败！原因：未选择对齐长度\r\n", e.FileNo, step);
+        ExplainFailure(ws.prompts(), e.FileNo, path,
+                       Format("no alignment is chosen: PolishType is %d, not 0 to 3", e.PolishType));
         return AlignOutcome::Failed;
     }
 
@@ -32,11 +38,15 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     // file must not pad it twice.
     const int alignment = 1 << e.PolishType;  // 2, 4 or 8
     const PadResult pad = PadFileEnd(path, static_cast<uint32_t>(alignment), FillByte(e.PolishData));
+    const std::string problem = pad.status == PadStatus::OpenFailed || pad.status == PadStatus::WriteFailed
+                                    ? FileProblem(path, FileUse::ReadWrite)
+                                    : std::string();
     const int32_t before = static_cast<int32_t>(pad.oldLength);
     const int32_t after = static_cast<int32_t>(pad.newLength);
     switch (pad.status) {
         case PadStatus::OpenFailed:
             log.Addf("文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
+            ExplainFailure(ws.prompts(), e.FileNo, path, problem);
             return AlignOutcome::Failed;
         case PadStatus::NotNeeded:
             log.Addf("文件%d：#第%d步：文件%s长度%d已经是%d字节的整数倍，无需对齐\r\n", e.FileNo, step, name, before,
@@ -51,6 +61,7 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     ++step;
     if (pad.status == PadStatus::WriteFailed) {
         log.Addf("文件%d：#第%d步：文件%s %d字节对齐失败，填充数据写入出错！\r\n", e.FileNo, step, name, alignment);
+        ExplainFailure(ws.prompts(), e.FileNo, path, problem);
         return AlignOutcome::Failed;
     }
     log.Addf("文件%d：#第%d步：文件%s %d字节对齐成功, 对齐后文件的长度由%d变为%d\r\n", e.FileNo, step, name, alignment,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/decode_hex.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
@@ -21,14 +22,26 @@ std::string Hex8(int32_t value) { return Format("%.8X", static_cast<uint32_t>(va
 
 // Decodes a whole HEX file for its lowest address; the result code is not used
 // by the row operations, but a bad checksum is still shown. Nothing when the
-// file cannot be read.
-std::optional<uint32_t> LowestAddressOf(const std::string& path, uint64_t size, Prompts& prompts) {
+// file cannot be read, with the reason in `problem`.
+std::optional<uint32_t> LowestAddressOf(int32_t fileNo, const std::string& path, uint64_t size, Prompts& prompts,
+                                        std::string& problem) {
     const std::optional<std::vector<uint8_t>> text = ReadFilePrefix(path, static_cast<size_t>(size));
-    if (!text) return std::nullopt;
+    if (!text) {
+        problem = FileProblem(path, FileUse::Read);
+        return std::nullopt;
+    }
     HexImage image;
     const HexDecodeResult decoded = DecodeHex(*text, image);
-    if (decoded.fault == HexFault::BadChecksum) ShowNotice(prompts, kBadHexFileMessage);
+    if (decoded.fault == HexFault::BadChecksum) {
+        ShowNotice(prompts, kBadHexFileMessage);
+        ExplainFailure(prompts, fileNo, path, HexFaultReason(decoded));
+    }
     return decoded.LowestAddress;
+}
+
+std::string TooLongReason(uint64_t length, uint64_t limit, const char* limitName) {
+    return Format("the file is %llu bytes long, more than the %llu bytes (%s) a row takes",
+                  static_cast<unsigned long long>(length), static_cast<unsigned long long>(limit), limitName);
 }
 
 }  // namespace
@@ -55,21 +68,28 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
         c.BinOffsetText.clear();
         c.SaveOffsetData = false;
     }
+    const int32_t fileNo = row + 1;
     if (!CanOpenReadWrite(path)) {
+        const std::string problem = FileProblem(path, FileUse::ReadWrite);
         ShowNotice(prompts_, kOpenFailedMessage);
+        ExplainFailure(prompts_, fileNo, path, problem);
         return;
     }
     const std::optional<uint64_t> length = FileLength(path);
     if (!length) {
+        const std::string problem = FileProblem(path, FileUse::ReadWrite);
         ShowNotice(prompts_, kOpenFailedMessage);
+        ExplainFailure(prompts_, fileNo, path, problem);
         return;
     }
     if (*length > kChooseSizeLimit) {
         ShowNotice(prompts_, kTooLargeMessage);
+        ExplainFailure(prompts_, fileNo, path, TooLongReason(*length, kChooseSizeLimit, "2 MiB"));
         return;
     }
     if (*length == 0) {
         ShowNotice(prompts_, kEmptyFileMessage);
+        ExplainFailure(prompts_, fileNo, path, "the file is empty");
         return;
     }
     c.FileNameText = path;
@@ -81,9 +101,16 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
 
 void FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
     RowControls& c = Controls(row);
-    const std::optional<uint32_t> lowest = CanOpenRead(path) ? LowestAddressOf(path, size, prompts_) : std::nullopt;
+    const int32_t fileNo = row + 1;
+    std::string problem;
+    std::optional<uint32_t> lowest;
+    if (CanOpenRead(path))
+        lowest = LowestAddressOf(fileNo, path, size, prompts_, problem);
+    else
+        problem = FileProblem(path, FileUse::Read);
     if (!lowest) {
         ShowNotice(prompts_, kOpenFailedMessage);
+        ExplainFailure(prompts_, fileNo, path, problem);
         return;
     }
     const uint32_t l = *lowest;
@@ -116,28 +143,40 @@ void FileList::ReloadEntry(int row) {
     const char* name = e.FileName.c_str();
 
     if (!FileExists(e.FileName)) {
+        const std::string problem = FileProblem(e.FileName, FileUse::Read);
         ShowNotice(prompts_, Format("文件%d不存在!", e.FileNo));
+        ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
     if (!CanOpenReadWrite(e.FileName)) {
+        const std::string problem = FileProblem(e.FileName, FileUse::ReadWrite);
         ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
+        ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
     const std::optional<uint64_t> length = FileLength(e.FileName);
     if (!length) {
+        const std::string problem = FileProblem(e.FileName, FileUse::ReadWrite);
         ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
+        ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
     if (*length > kReloadSizeLimit) {
         ShowNotice(prompts_, Format("文件%d大于1M,加载失败!", e.FileNo));
+        ExplainFailure(prompts_, e.FileNo, e.FileName,
+                       Format("the file is %llu bytes long, more than the %llu bytes (1 MiB) a project row takes",
+                              static_cast<unsigned long long>(*length),
+                              static_cast<unsigned long long>(kReloadSizeLimit)));
         return;
     }
     const int32_t n = static_cast<int32_t>(*length);
 
     if (FileTypeOf(e.FileName) == kHexFile) {
-        const std::optional<uint32_t> lowest = LowestAddressOf(e.FileName, *length, prompts_);
+        std::string problem;
+        const std::optional<uint32_t> lowest = LowestAddressOf(e.FileNo, e.FileName, *length, prompts_, problem);
         if (!lowest) {
             ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
+            ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
             return;
         }
         const int32_t l = static_cast<int32_t>(*lowest);
@@ -149,6 +188,10 @@ void FileList::ReloadEntry(int row) {
             c.OffsetAddrReadOnly = true;
         } else {
             ShowNotice(prompts_, Format("文件%d：%s的信息已经改变！", e.FileNo, name));
+            ExplainFailure(prompts_, e.FileNo, e.FileName,
+                           Format("the file changed: %d bytes with the lowest address 0x%.8X were recorded, it now "
+                                  "has %d bytes with the lowest address 0x%.8X",
+                                  e.FileSize, static_cast<uint32_t>(e.OffsetAddr), n, static_cast<uint32_t>(l)));
             c.FileNameText = e.FileName;
             c.FileSizeText = Format("%d", n);
             c.OffsetAddrText = Hex8(l);
@@ -157,6 +200,8 @@ void FileList::ReloadEntry(int row) {
     } else {
         if (n != e.FileSize) {
             ShowNotice(prompts_, Format("文件%d：%s的大小%d已经改变！", e.FileNo, name, e.FileSize));
+            ExplainFailure(prompts_, e.FileNo, e.FileName,
+                           Format("the file changed: %d bytes were recorded, it now has %d", e.FileSize, n));
             c.FileNameText = e.FileName;
             c.FileSizeText = Format("%d", n);
         } else {

@@ -7,7 +7,9 @@
 #include "core/align.h"
 #include "core/decode_hex.h"
 #include "core/workspace.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
+#include "platform/format.h"
 #include "platform/prompts.h"
 
 namespace torvane {
@@ -40,6 +42,13 @@ void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::
     log.Addf(kFileChangedFormat, fileNo, step, path.c_str(), recorded, static_cast<unsigned long long>(actual));
 }
 
+void ExplainChangedFile(Prompts& prompts, int32_t fileNo, const std::string& path, int32_t recorded,
+                        uint64_t actual) {
+    ExplainFailure(prompts, fileNo, path,
+                   Format("the file changed since it was chosen: %d bytes were recorded, it now has %llu", recorded,
+                          static_cast<unsigned long long>(actual)));
+}
+
 bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     BatchSelection& sel = ws.selection();
     OperationLog& log = ws.log();
@@ -53,11 +62,14 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     const SizedRead text =
         CanOpenRead(e.FileName) ? ReadRecordedFile(e.FileName, e.FileSize, kChooseSizeLimit) : SizedRead{};
     if (text.status == SizedReadStatus::Unreadable) {
+        const std::string problem = FileProblem(e.FileName, FileUse::Read);
         log.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
+        ExplainFailure(ws.prompts(), e.FileNo, e.FileName, problem);
         return false;
     }
     if (text.status == SizedReadStatus::SizeChanged) {
         LogChangedFile(log, e.FileNo, step, e.FileName, e.FileSize, text.actualLength);
+        ExplainChangedFile(ws.prompts(), e.FileNo, e.FileName, e.FileSize, text.actualLength);
         return false;
     }
     log.Addf("文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, e.FileSize);
@@ -67,7 +79,9 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     const HexDecodeResult decoded = DecodeHex(text.bytes, image);
     if (decoded.fault == HexFault::BadChecksum) ShowNotice(ws.prompts(), kBadHexFileMessage);
     if (decoded.code == 0) {
+        // One reason for the checksum box and the log line alike.
         log.Addf("文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);
+        ExplainFailure(ws.prompts(), e.FileNo, e.FileName, HexFaultReason(decoded));
         return false;
     }
 
@@ -84,6 +98,10 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
         if (static_cast<uint64_t>(offset) + end > kHexImageSize) {
             log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！\r\n",
                      e.FileNo, step);
+            ExplainFailure(ws.prompts(), e.FileNo, e.FileName,
+                           Format("keeping the data before the offset 0x%.8X takes the offset plus the data's end "
+                                  "0x%.8X, 0x%.8llX, past the 2 MiB image (0x%.8X)",
+                                  offset, end, static_cast<unsigned long long>(offset) + end, kHexImageSize));
             return false;
         }
         successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";
@@ -93,6 +111,10 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
             // Only an offset typed or imported by hand can lie past the data.
             log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址0x%.8X超出HEX文件的数据范围！\r\n",
                      e.FileNo, step, offset);
+            ExplainFailure(ws.prompts(), e.FileNo, e.FileName,
+                           Format("the offset 0x%.8X (image index 0x%X) lies past the end of the file's data at "
+                                  "image index 0x%X",
+                                  offset, from, end));
             return false;
         }
         successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";
@@ -100,7 +122,9 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
 
     const uint32_t length = end - from;
     if (mode == ConvertMode::Write && !WriteWholeFile(output, image.data() + from, length)) {
+        const std::string problem = FileProblem(output, FileUse::Write);
         log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n", e.FileNo, step, output.c_str());
+        ExplainFailure(ws.prompts(), e.FileNo, output, problem);
         return false;
     }
     sel.ConvertedName[static_cast<size_t>(k)] = output;
@@ -122,6 +146,8 @@ bool HexToBinBatch(Workspace& ws) {
         const FileEntry& e = sel.Entry(k);
         if (e.FileType == kBinFile) {
             log.Addf("文件%d：#第1步：该文件已经是Bin文件\r\n", e.FileNo);
+            ExplainFailure(ws.prompts(), e.FileNo, e.FileName,
+                           "the file is a BIN file already (only a name ending in \"hex\" is converted)");
             log.Addf("***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
             log.Add("");
             failed.push_back(e.FileNo);

@@ -10,6 +10,7 @@
 namespace torvane {
 
 class OperationLog;
+class Prompts;
 class Workspace;
 
 // The BIN file written for a HEX file: the name's last three bytes replaced by
@@ -38,6 +39,9 @@ inline constexpr const char* kFileChangedFormat =
     "文件%d：#第%d步：文件%s在选择后已被改变（记录的大小为%d字节，现在为%llu字节），请重新选择该文件\r\n";
 void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::string& path, int32_t recorded,
                     uint64_t actual);
+// Its reason: the two lengths.
+void ExplainChangedFile(Prompts& prompts, int32_t fileNo, const std::string& path, int32_t recorded,
+                        uint64_t actual);
 
 inline constexpr const char* kSelectOneFileMessage = "请选择至少一个目标文件！";
 

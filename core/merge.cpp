@@ -9,6 +9,7 @@
 #include "core/hex_to_bin.h"
 #include "core/memory_map.h"
 #include "core/workspace.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
@@ -54,12 +55,13 @@ private:
     enum class How { AtOffset, Forced, Appended };
     FileOutcome Copy(int k, const Source& source, const MergeCursor::Placement& placed, How how);
     FileOutcome Refuse(int k, const Source& source, int64_t at);
-    FileOutcome Cancel(int k);
+    FileOutcome Cancel(int k, const Source& source, const std::string& reason);
     // The file before the k-th among the selected ones, whether or not it was placed.
     int32_t PreviousFileNo(int k) const { return k > 0 ? sel_.Entry(k - 1).FileNo : 0; }
     int32_t& Step(int k) { return sel_.StepNo[static_cast<size_t>(k)]; }
 
-    Answer Ask(const MessageBox& box, bool overlap);
+    // The question's answer: the user's, or in a plan the fixed one for its kind.
+    Answer Ask(const MessageBox& box);
     void LeaveOut(int k, std::string reason) {
         leftOut_.push_back(sel_.Entry(k).FileNo);
         recorder_.LeaveOut(sel_.Entry(k).FileNo, std::move(reason));
@@ -76,9 +78,9 @@ private:
     std::vector<int32_t> leftOut_;  // FileNo of each selected file the image lacks
 };
 
-Answer MergeRun::Ask(const MessageBox& box, bool overlap) {
+Answer MergeRun::Ask(const MessageBox& box) {
     if (!plan_) return prompts_.Show(box);
-    if (overlap) {
+    if (box.kind == MessageKind::MergeOverlap) {
         switch (plan_->overlap) {
             case MergeAnswers::Overlap::Force: return Answer::Yes;
             case MergeAnswers::Overlap::Append: return Answer::No;
@@ -117,7 +119,11 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
         read = ReadRecordedFile(source.path, source.size, kMergedImageSize);
     }
     if (read.status == SizedReadStatus::Unreadable) {
+        const std::string problem = source.size < 0
+                                        ? Format("the recorded size %d bytes is no file's size", source.size)
+                                        : FileProblem(source.path, FileUse::ReadWrite);
         log_.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, Step(k), source.path.c_str());
+        ExplainFailure(prompts_, e.FileNo, source.path, problem);
         log_.Add("");
         recorder_.Stop(e.FileNo, "the file cannot be read");
         failure = FileOutcome::Ended;
@@ -127,6 +133,7 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
         // Placed at its recorded size it would match neither version of the
         // file: it is left out, and the end of the merge says so.
         LogChangedFile(log_, e.FileNo, Step(k), source.path, source.size, read.actualLength);
+        ExplainChangedFile(prompts_, e.FileNo, source.path, source.size, read.actualLength);
         log_.Add("");
         LeaveOut(k, "the file changed since it was chosen");
         failure = FileOutcome::LeftOut;
@@ -165,14 +172,20 @@ FileOutcome MergeRun::AskOverlap(int k, const Source& source, int64_t offset) {
         " 选是，该文件将强制插入到偏移地址处\r\n 选否，则该文件将追加到文件%d结束地址处\r\n"
         " 选取消，则取消合并操作\r\n",
         e.FileNo, static_cast<uint32_t>(offset), previous, static_cast<uint32_t>(cursor_.PreviousEnd()), previous);
-    switch (Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNoCancel}, true)) {
+    switch (Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNoCancel,
+                           MessageKind::MergeOverlap})) {
         case Answer::Yes: {
             const std::optional<MergeCursor::Placement> placed = cursor_.Forced(offset, source.size);
             if (!placed) return Refuse(k, source, offset);
             return Copy(k, source, *placed, How::Forced);
         }
         case Answer::No: return Append(k, source);
-        default: return Cancel(k);
+        default:
+            return Cancel(k, source,
+                          Format("its offset 0x%.8X lies before the end 0x%.8X of row %d, and the question whether to "
+                                 "force it there or append it was answered Cancel",
+                                 static_cast<uint32_t>(offset), static_cast<uint32_t>(cursor_.PreviousEnd()),
+                                 previous));
     }
 }
 
@@ -187,9 +200,16 @@ FileOutcome MergeRun::AskSize(int k, const Source& source, int64_t offset) {
         "文件%d偏移地址0x%.8X太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n"
         "是，将该文件将追加到%s\r\n否，取消合并",
         e.FileNo, static_cast<uint32_t>(offset), target.c_str());
-    const Answer answer =
-        Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNo}, false);
-    if (answer != Answer::Yes) return Cancel(k);
+    const Answer answer = Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNo,
+                                         MessageKind::MergeOversize});
+    if (answer != Answer::Yes)
+        return Cancel(k, source,
+                      Format("placed at 0x%.8X its %d bytes would end at 0x%.8llX, past the 6 MiB image (0x%.8X), and "
+                             "the question whether to append it was answered No",
+                             static_cast<uint32_t>(offset), source.size,
+                             static_cast<unsigned long long>(static_cast<uint32_t>(offset)) +
+                                 static_cast<uint32_t>(source.size),
+                             static_cast<uint32_t>(kMergedImageSize)));
     return Append(k, source);
 }
 
@@ -234,15 +254,22 @@ FileOutcome MergeRun::Refuse(int k, const Source& source, int64_t at) {
     // merge, so no image is written without it.
     log_.Addf("文件%d：#第%d步：文件%s放置到0x%.8X处将超出合并文件6M的范围，合并终止\r\n", sel_.Entry(k).FileNo,
               Step(k), source.path.c_str(), static_cast<uint32_t>(at));
+    ExplainFailure(prompts_, sel_.Entry(k).FileNo, source.path,
+                   Format("placed at 0x%.8X its %d bytes would end at 0x%.8llX, past the 6 MiB image (0x%.8X)",
+                          static_cast<uint32_t>(at), source.size,
+                          static_cast<unsigned long long>(static_cast<uint32_t>(at)) +
+                              static_cast<uint32_t>(source.size),
+                          static_cast<uint32_t>(kMergedImageSize)));
     log_.Add("");
     recorder_.Stop(sel_.Entry(k).FileNo, Format("placing the file at 0x%08X would pass the 6 MiB image",
                                                 static_cast<uint32_t>(at)));
     return FileOutcome::Ended;
 }
 
-FileOutcome MergeRun::Cancel(int k) {
+FileOutcome MergeRun::Cancel(int k, const Source& source, const std::string& reason) {
     log_.Add("#第1步：取消合并\r\n");
-    recorder_.Stop(sel_.Entry(k).FileNo, "the merge was cancelled at this file's question");
+    ExplainFailure(prompts_, sel_.Entry(k).FileNo, source.path, "the merge was cancelled: " + reason);
+    recorder_.Stop(sel_.Entry(k).FileNo, "the merge is cancelled here: " + reason);
     return FileOutcome::Ended;
 }
 
@@ -250,7 +277,9 @@ bool MergeRun::Finish(const std::string& output) {
     const int32_t length = static_cast<int32_t>(cursor_.ImageLength());
     if (plan_) return leftOut_.empty();
     if (!WriteWholeFile(output, image_->data(), static_cast<size_t>(length))) {
+        const std::string problem = FileProblem(output, FileUse::Write);
         ShowNotice(prompts_, kMergeWriteFailedMessage);
+        ExplainFailure(prompts_, 0, output, problem);
         log_.Addf("***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());
         log_.Add("");
         return false;
@@ -276,6 +305,7 @@ bool MergeBatch(Workspace& ws) {
     const std::string output = ws.OutputFileText;
     if (output.empty()) {
         ShowNotice(ws.prompts(), kChooseOutputMessage);
+        ExplainFailure(ws.prompts(), 0, "", "no output file was given");
         return false;
     }
     if (!ws.GatherBatch(2, kSelectTwoFilesMessage)) return false;

@@ -45,6 +45,9 @@ bool Workspace::GatherBatch(int atLeast, const char* tooFewMessage) {
     GatherSelection(selection_, rows_);
     if (selection_.Count < atLeast) {
         ShowNotice(prompts_, tooFewMessage);
+        ExplainFailure(prompts_, 0, "",
+                       Format("%d file%s selected; the operation needs at least %d", selection_.Count,
+                              selection_.Count == 1 ? " is" : "s are", atLeast));
         return false;
     }
     return OutputsAreNotInputs();
@@ -61,6 +64,9 @@ bool Workspace::OutputsAreNotInputs() {
             const FileEntry& other = selection_.Entry(j);
             if (!SameFile(output, other.FileName)) continue;
             ShowNotice(prompts_, Format(kOutputIsInputFormat, hex.FileNo, output.c_str(), other.FileNo, other.FileNo));
+            ExplainFailure(prompts_, hex.FileNo, hex.FileName,
+                           Format("its BIN file %s would replace %s, the file of row %d", output.c_str(),
+                                  other.FileName.c_str(), other.FileNo));
             return false;
         }
     }
@@ -84,7 +90,8 @@ std::string FileNoList(const std::vector<int32_t>& fileNos) {
 
 void Workspace::ClearList() {
     const Answer answer =
-        prompts_.Show(MessageBox{kClearListQuestion, kClearListCaption, MessageIcon::Question, MessageButtons::YesNo});
+        prompts_.Show(MessageBox{kClearListQuestion, kClearListCaption, MessageIcon::Question, MessageButtons::YesNo,
+                                 MessageKind::ClearList});
     if (answer != Answer::Yes) return;
     for (int row = 0; row < kRowCount; ++row) {
         selection_.WorkingCopies[static_cast<size_t>(row)] = FileEntry{};

@@ -16,6 +16,10 @@ void ShowWarning(Prompts& prompts, const std::string& text) {
     prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Exclamation, MessageButtons::Ok});
 }
 
+void ExplainFailure(Prompts& prompts, int32_t row, const std::string& path, const std::string& reason) {
+    prompts.Explain(FailureReason{row, path, reason});
+}
+
 std::vector<FilterEntry> ParseFilter(const std::string& filter) {
     std::vector<std::string> parts;
     size_t start = 0;
@@ -45,13 +49,15 @@ std::vector<FilterEntry> ParseFilter(const std::string& filter) {
     return entries;
 }
 
-Answer SilentPrompts::Show(const MessageBox& box) {
-    switch (box.buttons) {
+Answer DecliningAnswer(MessageButtons buttons) {
+    switch (buttons) {
         case MessageButtons::Ok: return Answer::Ok;
         case MessageButtons::YesNo: return Answer::No;
         case MessageButtons::YesNoCancel: return Answer::Cancel;
     }
     return Answer::Cancel;
 }
+
+Answer SilentPrompts::Show(const MessageBox& box) { return DecliningAnswer(box.buttons); }
 
 }  // namespace torvane

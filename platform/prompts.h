@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,11 +14,30 @@ enum class MessageIcon { None, Information, Question, Exclamation, Error };
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class Answer { Ok, Yes, No, Cancel };
 
+// Which question a box asks, for a front end that answers without a person:
+// it answers the questions it knows by their kind and declines any other.
+enum class MessageKind {
+    Plain,          // a notice, or a question no front end answers by itself
+    MergeOverlap,   // a file starts before the previous one ends: Yes force, No append, Cancel
+    MergeOversize,  // a file would pass the merged image's end: Yes append, No cancel
+    ClearList,      // clear every row: Yes, No
+};
+
 struct MessageBox {
     std::string text;     // as shown, line breaks included
     std::string caption;  // the window title of the box
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    MessageKind kind = MessageKind::Plain;
+};
+
+// Why an operation failed, in English: one line that names the file (and
+// the row) beside the box or log line that reported the failure in the
+// program's own words.
+struct FailureReason {
+    int32_t row = 0;     // FileNo of the row the file is in; 0 when it is in none
+    std::string path;    // the file; empty when the failure is about no file
+    std::string reason;  // what was wrong, without a final full stop
 };
 
 // An open-file or save-file question. `filter` is a list of description and
@@ -54,7 +74,18 @@ public:
 
     // Asks for a file to save to; nothing when the user cancels.
     virtual std::optional<std::string> SaveFile(const FileDialog& dialog) = 0;
+
+    // The reason of a failure just reported by a box or a log line. The
+    // window shows its boxes and log lines only and ignores this; a console
+    // prints it.
+    virtual void Explain(const FailureReason&) {}
 };
+
+// Explain with the reason's parts.
+void ExplainFailure(Prompts& prompts, int32_t row, const std::string& path, const std::string& reason);
+
+// The button that declines a box with these buttons: OK, No or Cancel.
+Answer DecliningAnswer(MessageButtons buttons);
 
 // A plain box: the application's name as caption, no icon, an OK button.
 void ShowNotice(Prompts& prompts, const std::string& text);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/cli.h"
 #include "support/hex_text.h"
 #include "support/temp_dir.h"
 #include "support/nic_test_support.h"
@@ -77,6 +78,21 @@ protected:
     }
 
     std::string Write(const std::string& name, const std::string& bytes) { return dir.Write(name, bytes); }
+    // The reason line of a failure about the test's file `name` in `row`.
+    std::string Reason(const std::string& name, int row, const std::string& reason) const {
+        return "torvane-cli: " + Abs(name) + " (row " + std::to_string(row) + "): " + reason + "\n";
+    }
+    static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+    // The text written to a temporary stream, which is closed.
+    static std::string Drain(std::FILE* f) {
+        std::string text;
+        std::rewind(f);
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        std::fclose(f);
+        return text;
+    }
     // A file of the test's folder as the program names it: absolute, from the
     // folder's physical path, the current folder the program starts in.
     std::string Abs(const std::string& name) const {
@@ -133,7 +149,8 @@ TEST_F(CliTest, RefusedFileReportsTheBoxAndRunsNothing) {
     Write("empty.hex", "");
     const Result r = Run("hex2bin empty.hex");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 您选择了空文件，请重新选择！\n", r.err);
+    EXPECT_EQ("torvane-cli: 您选择了空文件，请重新选择！\ntorvane-cli: " + Abs("empty.hex") + " (row 1): the file is empty\n",
+              r.err);
     EXPECT_EQ("", r.out);
 }
 
@@ -144,7 +161,9 @@ TEST_F(CliTest, AlignCountsANoPaddingFileAsDone) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ(1008u, ReadBytes(dir.File("a.bin")).size());
     EXPECT_EQ(0xFF, ReadBytes(dir.File("a.bin")).back());
-    EXPECT_EQ("torvane-cli: 文件1：" + Abs("a.bin") + "的大小1001已经改变！\n", r.err);
+    EXPECT_EQ("torvane-cli: 文件1：" + Abs("a.bin") + "的大小1001已经改变！\ntorvane-cli: " + Abs("a.bin") +
+                  " (row 1): the file changed: 1001 bytes were recorded, it now has 1008\n",
+              r.err);
     EXPECT_NE(std::string::npos,
               r.out.find("文件2：#第1步：文件" + Abs("b.bin") + "长度1000已经是4字节的整数倍，无需对齐\n"));
     // The saved log holds the same lines with their "\r\n" endings.
@@ -204,7 +223,8 @@ TEST_F(CliTest, MergeThatCannotWriteFails) {
     Write("b.bin", std::string(16, '\xBB'));
     const Result r = Run("merge -o no/such/dir/out.bin a.bin --offset 10 b.bin");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 合并文件写入失败！\n", r.err);
+    EXPECT_EQ("torvane-cli: 合并文件写入失败！\ntorvane-cli: no/such/dir/out.bin: " + std::string(std::strerror(ENOENT)) + "\n",
+              r.err);
 }
 
 TEST_F(CliTest, ExportThenRunMergesLikeTheWindow) {
@@ -229,7 +249,8 @@ TEST_F(CliTest, RunOfAProjectWithAMissingFileRunsNothing) {
     Write("p.ini", "[FileInfo1]\nFileName=a.bin\nFileSize=16\n[FileInfo2]\nFileName=gone.bin\nFileSize=16\n");
     const Result r = Run("run merge --config p.ini");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 文件2不存在!\n", r.err);
+    EXPECT_EQ("torvane-cli: 文件2不存在!\ntorvane-cli: " + Abs("gone.bin") + " (row 2): " + std::strerror(ENOENT) + "\n",
+              r.err);
     EXPECT_FALSE(torvane::test::Exists(dir.File("Merge.Bin")));
 }
 
@@ -237,7 +258,7 @@ TEST_F(CliTest, RunOfAnEmptyProjectFails) {
     Write("p.ini", "");
     const Result r = Run("run hex2bin --config p.ini");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 该配置文件为空！\n", r.err);
+    EXPECT_EQ("torvane-cli: 该配置文件为空！\ntorvane-cli: p.ini: the file holds no section\n", r.err);
     EXPECT_EQ(2, Run("run hex2bin").status);
     EXPECT_EQ(2, Run("run --config p.ini").status);
     EXPECT_EQ(2, Run("run align --config p.ini a.bin").status);
@@ -253,48 +274,182 @@ TEST_F(CliTest, RunHex2BinFromAHandWrittenProject) {
     EXPECT_EQ(32u, ReadBytes(dir.File("app.BIN")).size());
 }
 
-// What a careless build system feeds in, and exactly what each input gets.
-TEST_F(CliTest, BadInputMatrix) {
-    using torvane::test::HexBlock;
-    const std::string good = HexBlock(0, 16);
+// What a careless build system feeds in: each bad input fails with its
+// window line or box and, on a line of its own, the file, its row and why.
+
+TEST_F(CliTest, HexWithLfLineEndsNamesTheLine) {
     Write("lf.hex", ":0400000001020304F2\n:00000001FF\n");
+    const Result r = Run("hex2bin --align 1 lf.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("文件1：#第2步：转换为Bin文件失败！\n"));
+    EXPECT_TRUE(Has(r.err, Reason("lf.hex", 1, "line 1: a record must end with CR LF; this file uses LF line ends")))
+        << r.err;
+}
+
+TEST_F(CliTest, CutHexRecordNamesTheLine) {
+    const std::string good = torvane::test::HexBlock(0, 16);  // records: address, data, end
     Write("cut.hex", good.substr(0, good.size() - 20));
-    Write("zero.hex", "");
-    Write("big.hex", std::string(3 * 1024 * 1024, ':'));
+    const Result r = Run("hex2bin --align 1 cut.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("文件1：#第2步：转换为Bin文件失败！\n"));
+    EXPECT_TRUE(Has(r.err, Reason("cut.hex", 1, "line 2: the record is cut off by the end of the file"))) << r.err;
+}
+
+TEST_F(CliTest, BadChecksumFollowsItsBoxWithTheLine) {
+    Write("sum.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
+    const Result r = Run("hex2bin --align 1 sum.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, "torvane-cli: 错误的Hex文件！\n" +
+                               Reason("sum.hex", 1, "line 1: the record's checksum does not match")))
+        << r.err;
+}
+
+TEST_F(CliTest, DataOutsideTheImageNamesTheLine) {
     Write("far.hex", torvane::test::LinearRecord(0x0820) + torvane::test::DataRecord(0, {1, 2}) +
                          torvane::test::EndRecord());
+    const Result r = Run("hex2bin --align 1 far.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, Reason("far.hex", 1,
+                                  "line 2: the data lies outside the 2 MiB image (addresses 0x00000000-0x001FFFFF "
+                                  "and 0x08000000-0x081FFFFF)")))
+        << r.err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("far.BIN")));
+}
+
+TEST_F(CliTest, FileOverTheRowLimitNamesSizeAndLimit) {
+    Write("big.hex", std::string(3 * 1024 * 1024, ':'));
+    const Result r = Run("hex2bin big.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 文件大于2M，加载失败！\n" +
+                  Reason("big.hex", 1, "the file is 3145728 bytes long, more than the 2097152 bytes (2 MiB) a row takes"),
+              r.err);
+}
+
+TEST_F(CliTest, FolderGivenAsAFileIsNamedSo) {
+    std::filesystem::create_directory(dir.File("fw.hex"));
+    const Result r = Run("hex2bin fw.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 文件打开失败！\n" + Reason("fw.hex", 1, "it is a folder, not a file"), r.err);
+}
+
+// Refused by our own check, also where root could write the file.
+TEST_F(CliTest, ReadOnlyFileIsNamedSo) {
+    Write("ro.bin", std::string(16, 'r'));
+    std::filesystem::permissions(dir.File("ro.bin"), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const Result r = Run("align ro.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 文件打开失败！\n" + Reason("ro.bin", 1, "the file is read-only"), r.err);
+}
+
+TEST_F(CliTest, UnreadableFileGivesTheSystemsText) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    Write("locked.bin", std::string(16, 'l'));
+    std::filesystem::permissions(dir.File("locked.bin"), std::filesystem::perms::none);
+    const Result r = Run("align locked.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 文件打开失败！\n" + Reason("locked.bin", 1, std::strerror(EACCES)), r.err);
+}
+
+TEST_F(CliTest, MissingProjectIsNoSuchFile) {
+    const Result r = Run("run merge --config none.ini");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 该配置文件为空！\ntorvane-cli: none.ini: " + std::string(std::strerror(ENOENT)) + "\n", r.err);
+}
+
+TEST_F(CliTest, IncompleteProjectNamesTheWrongSection) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("p9.ini", "[FileInfo1]\r\nFileName=a.bin\r\n[FileInfo9]\r\nFileName=a.bin\r\n");
+    const Result r = Run("run merge --config p9.ini");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 该配置文件不完整！\n"
+              "torvane-cli: p9.ini: the section name [FileInfo9] is not one of FileInfo1 to FileInfo6\n",
+              r.err);
+}
+
+TEST_F(CliTest, PlacementPastSixMiBNamesTheAddress) {
     Write("a.bin", std::string(16, 'a'));
     Write("b.bin", std::string(16, 'b'));
-    Write("p9.ini", "[FileInfo9]\r\nFileName=a.bin\r\n");
+    const Result r = Run("merge -o out.bin a.bin --offset FFFFFFFF b.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos,
+              r.out.find("文件2：#第2步：文件" + Abs("b.bin") + "放置到0xFFFFFFFF处将超出合并文件6M的范围，合并终止\n"));
+    EXPECT_EQ(Reason("b.bin", 2, "placed at 0xFFFFFFFF its 16 bytes would end at 0x10000000F, past the 6 MiB image "
+                                 "(0x00600000)"),
+              r.err);
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+}
+
+TEST_F(CliTest, DeclinedSizeQuestionNamesTheAddress) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    const Result r = Run("merge -o out.bin a.bin --offset 5FFFF1 b.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(r.err.ends_with(Reason("b.bin", 2,
+                                       "the merge was cancelled: placed at 0x005FFFF1 its 16 bytes would end at "
+                                       "0x00600001, past the 6 MiB image (0x00600000), and the question whether to "
+                                       "append it was answered No")))
+        << r.err;
+}
+
+TEST_F(CliTest, OutputThatCannotTakeTheImageGivesTheSystemsText) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    const Result r = Run("merge -o /dev/full a.bin --offset 10 b.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: 合并文件写入失败！\ntorvane-cli: /dev/full: " + std::string(std::strerror(ENOSPC)) + "\n",
+              r.err);
+}
+
+TEST_F(CliTest, ConversionOntoAnotherRowNamesBothFiles) {
+    Write("app.hex", torvane::test::HexBlock(0, 16));
+    Write("app.BIN", "the user's own image");
+    const Result r = Run("hex2bin app.hex app.BIN");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(r.err.ends_with(Reason("app.hex", 1, "its BIN file " + Abs("app.BIN") + " would replace " +
+                                                         Abs("app.BIN") + ", the file of row 2")))
+        << r.err;
+}
+
+TEST_F(CliTest, InvalidAdapterConfigurationSaysWhy) {
     Write("ten.cfg", "Kavrun_Po\x01");
+    const Result r = Run("nic-info ten.cfg");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("网卡配置文件无效！\n", r.out);
+    EXPECT_EQ("torvane-cli: ten.cfg: the file is 10 bytes long, shorter than its 24-byte tag\n", r.err);
+}
+
+TEST_F(CliTest, UpgradeImageTooShortNamesItsLength) {
     Write("ok.cfg", std::string("Kavrun_PortSetupApp.exe", 23) + std::string(1, '\0'));
     Write("img.bin", std::string(100, '\0'));
-
-    struct Case {
-        const char* args;
-        std::string expected;  // a whole line of stdout or stderr
-    };
-    const Case cases[] = {
-        {"hex2bin --align 1 lf.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
-        {"hex2bin --align 1 cut.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
-        {"hex2bin zero.hex", "torvane-cli: 您选择了空文件，请重新选择！\n"},
-        {"hex2bin big.hex", "torvane-cli: 文件大于2M，加载失败！\n"},
-        {"hex2bin --align 1 far.hex", "文件1：#第2步：转换为Bin文件失败！\n"},
-        {"merge -o out.bin a.bin --offset FFFFFFFF b.bin",
-         "文件2：#第2步：文件" + Abs("b.bin") + "放置到0xFFFFFFFF处将超出合并文件6M的范围，合并终止\n"},
-        {"run merge --config p9.ini", "torvane-cli: 该配置文件不完整！\n"},
-        {"nic-info ten.cfg", "网卡配置文件无效！\n"},
-        {"nic-upgrade --config ok.cfg --image img.bin", "升级文件长度为100字节,不足16648字节,无法写入网卡配置！\n"},
-    };
-    for (const Case& c : cases) {
-        const Result r = Run(c.args);
-        EXPECT_EQ(1, r.status) << c.args;
-        const std::string both = "\n" + r.out + r.err;
-        EXPECT_NE(std::string::npos, both.find("\n" + c.expected)) << c.args << "\n" << both;
-    }
-    EXPECT_FALSE(torvane::test::Exists(dir.File("far.BIN")));
-    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+    const Result r = Run("nic-upgrade --config ok.cfg --image img.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(r.out.ends_with("升级文件长度为100字节,不足16648字节,无法写入网卡配置！\n")) << r.out;
+    EXPECT_EQ("torvane-cli: img.bin: the image is 100 bytes long; the settings at 0x4000 need at least 16648 bytes\n",
+              r.err);
     EXPECT_FALSE(torvane::test::Exists(dir.File("img_new.bin")));
+}
+
+// The file the hook below replaces, once the rows are loaded.
+std::string g_replacedFile;
+
+TEST_F(CliTest, FileReplacedAfterLoadingIsLeftOutWithBothLengths) {
+    const std::string a = Write("a.bin", std::string(16, 'a'));
+    g_replacedFile = Write("b.bin", std::string(16, 'b'));
+    torvane::cli::SetWorkHookForTesting([](const std::string&) {
+        std::FILE* f = std::fopen(g_replacedFile.c_str(), "wb");
+        if (!f || std::fwrite("twenty bytes, not 16", 1, 20, f) != 20 || std::fclose(f) != 0) std::abort();
+    });
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int status =
+        torvane::cli::Run({"merge", "-o", dir.File("out.bin"), a, "--offset", "10", g_replacedFile}, out, err);
+    torvane::cli::SetWorkHookForTesting(nullptr);
+    EXPECT_EQ(1, status);
+    EXPECT_NE(std::string::npos, Drain(out).find("（记录的大小为16字节，现在为20字节）"));
+    EXPECT_TRUE(Has(Drain(err), "torvane-cli: " + g_replacedFile +
+                                    " (row 2): the file changed since it was chosen: 16 bytes were recorded, it now "
+                                    "has 20\n"));
+    EXPECT_EQ(std::string(16, 'a'), ReadText(dir.File("out.bin")));
 }
 
 // Every command that prints fails when its stdout cannot take the lines, and
@@ -352,7 +507,8 @@ TEST_F(CliTest, LogFileHoldsThatRunOnly) {
 
     const Result unwritable = Run("align --align 2 a.bin --log no/such/run.log");  // nothing to pad
     EXPECT_EQ(1, unwritable.status);
-    EXPECT_EQ("torvane-cli: cannot write the log to no/such/run.log\n", unwritable.err);
+    EXPECT_EQ("torvane-cli: cannot write the log to no/such/run.log: " + std::string(std::strerror(ENOENT)) + "\n",
+              unwritable.err);
 }
 
 // The log is saved last: onto a file the run reads or writes it would destroy

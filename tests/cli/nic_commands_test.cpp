@@ -65,12 +65,12 @@ TEST_F(NicCommandsTest, ReportedErrorsAreStatusOneWithBoxesOnStderr) {
     EXPECT_EQ("网卡配置文件不存在！\n", absent.out);
     const Outcome empty = RunCommand(RunNicInfoCommand, {""});
     EXPECT_EQ(1, empty.status);
-    EXPECT_EQ(ApplicationName() + ": 请选择网卡配置文件\n", empty.err);
+    EXPECT_EQ(ApplicationName() + ": 请选择网卡配置文件\ntorvane-cli: no configuration file was given\n", empty.err);
 
     const Outcome none = RunCommand(RunNicUpgradeCommand, {"--config", config});
     EXPECT_EQ(1, none.status);
     EXPECT_EQ("", none.out);
-    EXPECT_EQ(ApplicationName() + ": 请至少选择一个升级文件\n", none.err);
+    EXPECT_EQ(ApplicationName() + ": 请至少选择一个升级文件\ntorvane-cli: no upgrade image was given\n", none.err);
 
     const Outcome missing = RunCommand(RunNicUpgradeCommand, {"--config", config, "--cdrom", dir.File("x.bin"), "--image", image});
     EXPECT_EQ(1, missing.status);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <stdexcept>
@@ -75,7 +77,7 @@ TEST(ToolCommandsTest, ChecksumErrorIsABoxOnStderr) {
     const Result r = RunTool(RunChecksumCommand, {"sum8", "--data", "1"});
     EXPECT_EQ(1, r.status);
     EXPECT_EQ("", r.out);
-    EXPECT_EQ(Box(ApplicationName(), "数据输入错误"), r.err);
+    EXPECT_EQ(Box(ApplicationName(), "数据输入错误") + "torvane-cli: the data holds no pair of hex digits\n", r.err);
 }
 
 TEST(ToolCommandsTest, ChecksumCommandLineErrors) {
@@ -103,7 +105,9 @@ TEST(ToolCommandsTest, TestBinWritesTheRequestedImage) {
 
     r = RunTool(RunTestBinCommand, {"-o", out, "--length", "16", "--start", "10", "--end", "F"});
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ(Box(ApplicationName(), "填充首地址不能大于填充末地址"), r.err);
+    EXPECT_EQ(Box(ApplicationName(), "填充首地址不能大于填充末地址") + "torvane-cli: " + out +
+                  ": the first filled address 0x10 lies past the last one 0xF\n",
+              r.err);
 }
 
 TEST(ToolCommandsTest, TestBinCommandLineErrors) {
@@ -127,7 +131,9 @@ TEST(ToolCommandsTest, BinToCWritesTheProposedTargetByDefault) {
 
     r = RunTool(RunBinToCCommand, {dir.File("none.bin")});
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ(Box("Error", "待转换文件不存在，请重新选择文件！"), r.err);
+    EXPECT_EQ(Box("Error", "待转换文件不存在，请重新选择文件！") + "torvane-cli: " + dir.File("none.bin") + ": " +
+                  std::strerror(ENOENT) + "\n",
+              r.err);
     EXPECT_FALSE(test::Exists(dir.File("none.bin")) || test::Exists(dir.File("none.h")));
 }
 

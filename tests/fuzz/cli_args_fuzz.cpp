@@ -29,6 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (file.path.empty()) std::abort();
         if (file.offset && !torvane::cli::IsHexFieldValue(*file.offset, 8)) std::abort();
     }
-    if (cmd->command == "run" && !cmd->files.empty()) std::abort();
+    using torvane::cli::BatchVerb;
+    if (cmd->verb == BatchVerb::Run && !cmd->files.empty()) std::abort();
+    // Every command but export runs an operation, and only merge writes to -o.
+    if ((cmd->verb == BatchVerb::Export) == cmd->operation.has_value()) std::abort();
+    if (cmd->output && cmd->operation != torvane::Operation::Merge) std::abort();
     return 0;
 }

@@ -29,8 +29,11 @@ public:
     Answer Show(const MessageBox& box) override;
     std::optional<std::string> OpenFile(const FileDialog& dialog) override;
     std::optional<std::string> SaveFile(const FileDialog& dialog) override;
+    // Reasons are recorded, never expected: a test asserts the one it cares about.
+    void Explain(const FailureReason& reason) override { reasons.push_back(reason); }
 
     std::vector<MessageBox> shownBoxes;
+    std::vector<FailureReason> reasons;
     std::vector<FileDialog> openDialogs;
     std::vector<FileDialog> saveDialogs;
 

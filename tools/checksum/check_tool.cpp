@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/file_problems.h"
 #include "platform/files.h"
+#include "platform/format.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 #include "tools/checksum/check_value.h"
@@ -17,14 +19,33 @@ namespace {
 // File lengths are 32-bit values in this tool.
 constexpr uint64_t kMaxCheckFileLength = 0xFFFFFFFFull;
 
+std::string TooLongReason(uint64_t length) {
+    return Format("the file is %llu bytes long, more than the %llu bytes that are checked",
+                  static_cast<unsigned long long>(length), static_cast<unsigned long long>(kMaxCheckFileLength));
+}
+
 // Runs the method over the whole file, read in pieces. Nothing when the file
-// cannot be opened or read, is not a regular file or is 4 GiB or larger.
-std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod method) {
-    if (!CanOpenReadWrite(path)) return std::nullopt;
+// cannot be opened or read, is not a regular file or is 4 GiB or larger; the
+// reason is then in `problem`.
+std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod method, std::string& problem) {
+    if (!CanOpenReadWrite(path)) {
+        problem = FileProblem(path, FileUse::ReadWrite);
+        return std::nullopt;
+    }
     const std::optional<uint64_t> length = FileLength(path);
-    if (!length || *length > kMaxCheckFileLength) return std::nullopt;
+    if (!length) {
+        problem = FileProblem(path, FileUse::ReadWrite);
+        return std::nullopt;
+    }
+    if (*length > kMaxCheckFileLength) {
+        problem = TooLongReason(*length);
+        return std::nullopt;
+    }
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::nullopt;
+    if (!f) {
+        problem = FileProblem(path, FileUse::Read);
+        return std::nullopt;
+    }
     CheckValueStream stream(method);
     // A multiple of 64 bytes, as the stream wants for every piece but the last.
     std::vector<uint8_t> buffer(1 << 18);
@@ -38,7 +59,11 @@ std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod met
         stream.Add(std::span<const uint8_t>(buffer.data(), got));
         if (got < buffer.size()) break;
     }
-    ok = ok && std::ferror(f) == 0;
+    if (!ok) problem = TooLongReason(total);
+    if (ok && std::ferror(f) != 0) {
+        problem = FileProblem(path, FileUse::Read);
+        ok = false;
+    }
     std::fclose(f);
     if (!ok) return std::nullopt;
     return stream.Finish();
@@ -51,6 +76,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
     CheckOutcome outcome;
     if (pathText.empty() && dataText.empty()) {
         ShowInformation(prompts, kCheckNothingMessage);
+        ExplainFailure(prompts, 0, "", "neither a file nor data was given");
         outcome.ClearSelection = true;
         return outcome;
     }
@@ -60,12 +86,18 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         // The file is opened even when no method is chosen, so a bad path is
         // reported either way; it is read only for a method.
         if (!method) {
-            if (!CanOpenReadWrite(pathText)) ShowInformation(prompts, kCheckOpenFailedMessage);
+            if (!CanOpenReadWrite(pathText)) {
+                const std::string problem = FileProblem(pathText, FileUse::ReadWrite);
+                ShowInformation(prompts, kCheckOpenFailedMessage);
+                ExplainFailure(prompts, 0, pathText, problem);
+            }
             return outcome;
         }
-        std::optional<std::string> text = CheckFile(pathText, *method);
+        std::string problem;
+        std::optional<std::string> text = CheckFile(pathText, *method, problem);
         if (!text) {
             ShowInformation(prompts, kCheckOpenFailedMessage);
+            ExplainFailure(prompts, 0, pathText, problem);
             return outcome;
         }
         outcome.ResultText = std::move(text);
@@ -73,13 +105,16 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
     }
 
     std::optional<std::vector<uint8_t>> bytes;
+    bool noMemory = false;
     try {
         bytes = ParseHexData(dataText);
     } catch (const std::bad_alloc&) {
         bytes.reset();
+        noMemory = true;
     }
     if (!bytes) {
         ShowInformation(prompts, kCheckDataErrorMessage);
+        ExplainFailure(prompts, 0, "", noMemory ? "out of memory" : "the data holds no pair of hex digits");
         return outcome;
     }
     if (method) outcome.ResultText = ComputeCheckValue(*method, *bytes);

@@ -2,7 +2,7 @@
 torvane_tool(
   LOGIC    check_tool.cpp check_value.cpp md5.cpp
   DIALOG   check_dialog.cpp
-  COMMAND  ${PROJECT_SOURCE_DIR}/cli/tool_commands.cpp
+  COMMAND  ${PROJECT_SOURCE_DIR}/cli/checksum_command.cpp
   TESTS    checksum_test.cpp md5_test.cpp check_tool_test.cpp
   CLI_TESTS tool_commands_test.cpp
 )

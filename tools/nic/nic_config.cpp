@@ -6,6 +6,7 @@
 
 #include "core/operation_log.h"
 #include "platform/code_page.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
@@ -161,11 +162,14 @@ void AppendNicSettingLines(const NicConfigBody& b, OperationLog& list) {
 bool LoadNicConfig(const std::string& path, NicConfigBody& body, OperationLog& list, Prompts& prompts) {
     if (path.empty()) {
         ShowNotice(prompts, kNicChooseConfigMessage);
+        ExplainFailure(prompts, 0, path, "no configuration file was given");
         return false;
     }
     body.fill(0);
     if (!FileExists(path)) {
+        const std::string problem = FileProblem(path, FileUse::Read);
         list.Append(list.LineCount(), "网卡配置文件不存在！\r\n");
+        ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     // Only the header and the body are read, however long the file is; the
@@ -174,13 +178,20 @@ bool LoadNicConfig(const std::string& path, NicConfigBody& body, OperationLog& l
     const std::optional<std::vector<uint8_t>> prefix =
         length ? ReadFilePrefix(path, kNicConfigReadSize) : std::nullopt;
     if (!prefix) {
+        const std::string problem = FileProblem(path, FileUse::Read);
         list.Append(list.LineCount(), "网卡配置文件打开失败！\r\n");
+        ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     const size_t got = static_cast<size_t>(std::min<uint64_t>(*length, kNicConfigReadSize));
     const std::optional<NicConfigBody> parsed = ParseNicConfig(std::span<const uint8_t>(prefix->data(), got));
     if (!parsed) {
         list.Append(list.LineCount(), "网卡配置文件无效！\r\n");
+        ExplainFailure(prompts, 0, path,
+                       got < kNicConfigTagLength + 1
+                           ? Format("the file is %zu bytes long, shorter than its %zu-byte tag", got,
+                                    kNicConfigTagLength + 1)
+                           : Format("the file does not begin with the tag \"%s\" and a zero byte", kNicConfigTag));
         return false;
     }
     body = *parsed;

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "core/operation_log.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
+#include "platform/format.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 
@@ -13,10 +15,12 @@ namespace {
 // Writes the output of one image and reports it. `cdrom` picks the texts of
 // image A, otherwise those of image B. True when the output was written.
 bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body, bool production,
-                  OperationLog& list) {
+                  OperationLog& list, Prompts& prompts) {
     if (!FileExists(path)) {
+        const std::string problem = FileProblem(path, FileUse::Read);
         // The spaces around '+' belong to this one text.
         list.Append(list.LineCount(), cdrom ? "升级文件 + CDROM不存在！\r\n" : "升级文件不存在！\r\n");
+        ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     ReadFailure why = ReadFailure::Unreadable;
@@ -27,14 +31,20 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
                     cdrom ? "升级文件+CDROM长度为%llu字节,超过64MB,无法写入网卡配置！\r\n"
                           : "升级文件长度为%llu字节,超过64MB,无法写入网卡配置！\r\n",
                     size);
+        ExplainFailure(prompts, 0, path,
+                       Format("the image is %llu bytes long, more than the %llu bytes (64 MiB) an image may be", size,
+                              static_cast<unsigned long long>(kUpgradeImageMaxSize)));
         return false;
     }
     if (!image && why == ReadFailure::NoMemory) {
         list.Append(list.LineCount(), cdrom ? "升级文件+CDROM生成失败,内存不足！\r\n" : "升级文件生成失败,内存不足！\r\n");
+        ExplainFailure(prompts, 0, path, "out of memory");
         return false;
     }
     if (!image) {
+        const std::string problem = FileProblem(path, FileUse::Read);
         list.Append(list.LineCount(), cdrom ? "升级文件+CDROM打开失败！\r\n" : "升级文件打开失败！\r\n");
+        ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     // Placed in the buffer read, so the image is held once, not twice.
@@ -44,14 +54,19 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
                     cdrom ? "升级文件+CDROM长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n"
                           : "升级文件长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n",
                     size);
+        ExplainFailure(prompts, 0, path,
+                       Format("the image is %llu bytes long; the settings at 0x%zX need at least %zu bytes", size,
+                              kNicSettingsOffset, kUpgradeImageMinSize));
         return false;
     }
     const std::string output = UpgradeOutputPath(path, production);
     // A read-only output is refused even where the process could write it anyway.
     if (IsReadOnlyFile(output) || !WriteWholeFile(output, image->data(), image->size())) {
+        const std::string problem = FileProblem(output, FileUse::Write);
         list.Append(list.LineCount(), cdrom ? "升级文件+CDROM生成失败,无法写入文件%s！\r\n"
                                             : "升级文件生成失败,无法写入文件%s！\r\n",
                     output.c_str());
+        ExplainFailure(prompts, 0, output, problem);
         return false;
     }
     list.Append(list.LineCount(),
@@ -67,7 +82,7 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
 // replace one of its other files: the configuration, an input image (for A's
 // output, image B before B is read) or, for B's, the output of A.
 bool RefuseOverwrites(const std::string& cdromImagePath, const std::string& imagePath,
-                      const std::string& configPath, bool production, OperationLog& list) {
+                      const std::string& configPath, bool production, OperationLog& list, Prompts& prompts) {
     const std::string outA = cdromImagePath.empty() ? std::string() : UpgradeOutputPath(cdromImagePath, production);
     const std::string outB = imagePath.empty() ? std::string() : UpgradeOutputPath(imagePath, production);
     for (const bool cdrom : {true, false}) {
@@ -79,6 +94,10 @@ bool RefuseOverwrites(const std::string& cdromImagePath, const std::string& imag
                         cdrom ? "升级文件+CDROM生成失败,生成的文件%s会覆盖%s！\r\n"
                               : "升级文件生成失败,生成的文件%s会覆盖%s！\r\n",
                         output.c_str(), other->c_str());
+            const char* role = other == &configPath ? "the configuration file"
+                               : other == &outA    ? "the output of the other image"
+                                                   : "an input image";
+            ExplainFailure(prompts, 0, output, Format("the output would replace %s %s", role, other->c_str()));
             return true;
         }
     }
@@ -89,15 +108,16 @@ bool GenerateUpgradeFiles(const std::string& cdromImagePath, const std::string& 
                           const std::string& configPath, bool production, OperationLog& list, Prompts& prompts) {
     if (cdromImagePath.empty() && imagePath.empty()) {
         ShowNotice(prompts, kChooseUpgradeFileMessage);
+        ExplainFailure(prompts, 0, "", "no upgrade image was given");
         return false;
     }
     // Read again for every command, so a production run never leaves its
     // blanking behind for the next one.
     NicConfigBody body{};
     if (!LoadNicConfig(configPath, body, list, prompts)) return false;
-    if (RefuseOverwrites(cdromImagePath, imagePath, configPath, production, list)) return false;
-    if (!cdromImagePath.empty() && !ProcessImage(cdromImagePath, true, body, production, list)) return false;
-    if (!imagePath.empty() && !ProcessImage(imagePath, false, body, production, list)) return false;
+    if (RefuseOverwrites(cdromImagePath, imagePath, configPath, production, list, prompts)) return false;
+    if (!cdromImagePath.empty() && !ProcessImage(cdromImagePath, true, body, production, list, prompts)) return false;
+    if (!imagePath.empty() && !ProcessImage(imagePath, false, body, production, list, prompts)) return false;
     return true;
 }
 

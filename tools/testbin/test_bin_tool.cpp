@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/file_entry.h"
+#include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
@@ -59,17 +60,23 @@ std::optional<std::string> BrowseTestBinPath(Prompts& prompts) {
 }
 
 bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues values) {
-    if (form.PathText.empty()) {
+    const std::string& path = form.PathText;
+    if (path.empty()) {
         ShowInformation(prompts, kTestBinNoPathMessage);
+        ExplainFailure(prompts, 0, path, "no output file was given");
         return false;
     }
     const int32_t length = ParseDecimalField(form.LengthText);
     if (length == 0) {
         ShowInformation(prompts, kTestBinNoLengthMessage);
+        ExplainFailure(prompts, 0, path, "the length is 0");
         return false;
     }
     if (length > static_cast<int32_t>(kMaxTestImageLength)) {
         ShowInformation(prompts, kTestBinTooLongMessage);
+        ExplainFailure(prompts, 0, path,
+                       Format("the length %d is more than the %u bytes (2 MiB) of a test file", length,
+                              static_cast<unsigned>(kMaxTestImageLength)));
         return false;
     }
     // A negative length fails here, as every start does. A start that reads as
@@ -78,16 +85,25 @@ bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues val
     const int32_t start = ParseHexField(form.StartText);
     if (start < 0 || start > length) {
         ShowInformation(prompts, kTestBinStartPastLengthMessage);
+        ExplainFailure(prompts, 0, path,
+                       Format("the first filled address 0x%X lies past the length %d (0x%X)",
+                              static_cast<uint32_t>(start), length, static_cast<uint32_t>(length)));
         return false;
     }
     // A negative end is below every start and is caught by the next check.
     const int32_t end = ParseHexField(form.EndText);
     if (end > length - 1) {
         ShowInformation(prompts, kTestBinEndPastLengthMessage);
+        ExplainFailure(prompts, 0, path,
+                       Format("the last filled address 0x%X lies past the file's last byte 0x%X",
+                              static_cast<uint32_t>(end), static_cast<uint32_t>(length - 1)));
         return false;
     }
     if (end < start) {
         ShowInformation(prompts, kTestBinStartPastEndMessage);
+        ExplainFailure(prompts, 0, path,
+                       Format("the first filled address 0x%X lies past the last one 0x%X",
+                              static_cast<uint32_t>(start), static_cast<uint32_t>(end)));
         return false;
     }
 
@@ -99,8 +115,15 @@ bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues val
     } catch (const std::bad_alloc&) {
         image.reset();
     }
-    if (!image || !WriteWholeFile(form.PathText, image->data(), image->size())) {
+    if (!image) {
         ShowInformation(prompts, kTestBinOpenFailedMessage);
+        ExplainFailure(prompts, 0, path, "out of memory");
+        return false;
+    }
+    if (!WriteWholeFile(path, image->data(), image->size())) {
+        const std::string problem = FileProblem(path, FileUse::Write);
+        ShowInformation(prompts, kTestBinOpenFailedMessage);
+        ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     ShowInformation(prompts, kTestBinDoneMessage);

@@ -1,0 +1,31 @@
+#include <optional>
+
+#include "cli/cli.h"
+#include "cli/command_line.h"
+#include "cli/console.h"
+#include "cli/tool_commands.h"
+#include "tools/bin2c/bin_to_c_array.h"
+#include "tools/bin2c/bin_to_c_tool.h"
+
+namespace torvane::cli {
+namespace {
+
+constexpr const char* kBinToCUsage = "Usage: torvane-cli bin2c SOURCE [-o TARGET]\n";
+
+}  // namespace
+
+int RunBinToCCommand(const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
+    std::optional<std::string> target;
+    std::vector<std::string> words;
+    std::string error;
+    const ToolOption options[] = {{"-o", &target}};
+    const auto usage = [&](const std::string& problem) { return UsageError(err, problem, kBinToCUsage); };
+    if (!ReadToolArguments(args, options, words, error)) return usage(error);
+    if (words.empty()) return usage("missing SOURCE");
+    if (words.size() > 1) return usage("more than one source");
+
+    ConsolePrompts prompts(err);
+    return ConvertBinToC(words[0], target.value_or(DefaultTargetPath(words[0])), prompts) ? kExitOk : kExitFailed;
+}
+
+}  // namespace torvane::cli
