@@ -10,12 +10,15 @@
 
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/info_command.h"
 #include "cli/nic_commands.h"
 #include "cli/tool_commands.h"
 #include "config/config_file.h"
 #include "core/align.h"
 #include "core/file_entry.h"
 #include "core/hex_to_bin.h"
+#include "core/memory_map.h"
+#include "core/memory_map_format.h"
 #include "core/merge.h"
 #include "core/workspace.h"
 #include "platform/file_problems.h"
@@ -36,7 +39,9 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli merge   [-o OUT] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
-    "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n";
+    "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg]\n"
+    "  torvane-cli info    FILE.hex [--format text|json]\n";
 constexpr const char* kBatchUsageTail =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
@@ -49,9 +54,13 @@ constexpr const char* kBatchUsageTail =
     "  --fill 00|FF             fill byte (default 00)\n"
     "  --keep-before-offset, --no-keep-before-offset\n"
     "                           keep the data before a HEX file's offset\n"
-    "PROMPT-ANSWERS (merge):\n"
+    "PROMPT-ANSWERS (merge, map):\n"
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
+    "Memory map:\n"
+    "  map prints the layout the merge of the files would make and writes nothing;\n"
+    "  merge --map FILE [--format text|json|svg] also writes the map of the merge it ran;\n"
+    "  info prints the data segments of one HEX file.\n"
     "Any operation:\n"
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
@@ -109,7 +118,35 @@ std::optional<std::string> LogClash(Workspace& ws, const BatchCommand& cmd, cons
     return std::nullopt;
 }
 
-bool RunOperation(Workspace& ws, const BatchCommand& cmd) {
+MergeAnswers AnswersOf(const BatchCommand& cmd) {
+    MergeAnswers a;
+    switch (cmd.onOverlap) {
+        case OverlapAnswer::Force: a.overlap = MergeAnswers::Overlap::Force; break;
+        case OverlapAnswer::Append: a.overlap = MergeAnswers::Overlap::Append; break;
+        case OverlapAnswer::Cancel: a.overlap = MergeAnswers::Overlap::Cancel; break;
+    }
+    a.oversize = cmd.onOversize == OversizeAnswer::Append ? MergeAnswers::Oversize::Append
+                                                           : MergeAnswers::Oversize::Cancel;
+    return a;
+}
+
+std::string FormatMap(const MergeMap& map, const std::optional<std::string>& format) {
+    const std::string f = format.value_or("text");
+    if (f == "json") return MergeMapJson(map);
+    if (f == "svg") return MergeMapSvg(map);
+    return MergeMapText(map);
+}
+
+// map: the plan of the merge, printed; true when that merge would write an
+// image with every file in it.
+bool PrintMap(Workspace& ws, const BatchCommand& cmd, ConsoleOut& console) {
+    const MergeMap map = PlanMerge(ws, AnswersOf(cmd));
+    console.Text(FormatMap(map, cmd.format));
+    return map.Complete();
+}
+
+bool RunOperation(Workspace& ws, const BatchCommand& cmd, ConsoleOut& console) {
+    if (cmd.verb == BatchVerb::Map) return PrintMap(ws, cmd, console);
     if (!cmd.operation) return ExportConfigTo(ws, *cmd.config);
     switch (*cmd.operation) {
         case Operation::HexToBin: return HexToBinBatch(ws);
@@ -122,6 +159,10 @@ bool RunOperation(Workspace& ws, const BatchCommand& cmd) {
 // The mode is chosen before the rows are filled, as a user picks the mode and
 // then the files; export takes the mode its layout belongs to.
 void SelectMode(Workspace& ws, const BatchCommand& cmd) {
+    if (cmd.verb == BatchVerb::Map) {
+        ws.SelectMode(WorkMode::MergeMode);
+        return;
+    }
     if (!cmd.operation) {
         ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
         return;
@@ -167,14 +208,28 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     try {
         ok = LoadRows(ws, prompts, cmd);
         const std::optional<std::string> clash = cmd.logFile ? LogClash(ws, cmd, *cmd.logFile) : std::nullopt;
+        const std::optional<std::string> mapClash = cmd.mapFile ? LogClash(ws, cmd, *cmd.mapFile) : std::nullopt;
         saveLog = cmd.logFile && !clash;
         if (clash) {
             ProblemLine(err, "the log cannot be saved to " + *cmd.logFile + ": it is the file " + *clash +
                                  " of this run");
             ok = false;
+        } else if (mapClash) {
+            ProblemLine(err, "the map cannot be saved to " + *cmd.mapFile + ": it is the file " + *mapClash +
+                                 " of this run");
+            ok = false;
         } else if (ok) {
             StartWork(VerbName(cmd.verb));
-            ok = RunOperation(ws, cmd);
+            ok = RunOperation(ws, cmd, console);
+        }
+        // The map of the merge that ran, also of one that stopped.
+        if (cmd.mapFile && !mapClash && ws.LastMergeMap) {
+            const std::string text = FormatMap(*ws.LastMergeMap, cmd.format);
+            if (!WriteWholeFile(*cmd.mapFile, text.data(), text.size())) {
+                const std::string problem = FileProblem(*cmd.mapFile, FileUse::Write);
+                ProblemLine(err, "cannot write the map to " + *cmd.mapFile + ": " + problem);
+                ok = false;
+            }
         }
     } catch (...) {
         escaped = std::current_exception();
@@ -210,6 +265,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     if (command == "bin2c") return RunBinToCCommand(rest, out, err);
     if (command == "nic-info") return RunNicInfoCommand(rest, out, err);
     if (command == "nic-upgrade") return RunNicUpgradeCommand(rest, out, err);
+    if (command == "info") return RunInfoCommand(rest, out, err);
     return BatchUsageError("unknown command '" + command + "'", err);
 }
 

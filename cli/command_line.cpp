@@ -32,6 +32,7 @@ enum VerbBit : unsigned {
     kMerge = 1u << 2,
     kRun = 1u << 3,
     kExport = 1u << 4,
+    kMap = 1u << 5,
 };
 
 unsigned BitOf(BatchVerb verb) {
@@ -41,21 +42,24 @@ unsigned BitOf(BatchVerb verb) {
         case BatchVerb::Merge: return kMerge;
         case BatchVerb::Run: return kRun;
         case BatchVerb::Export: return kExport;
+        case BatchVerb::Map: return kMap;
     }
     return 0;
 }
 
 constexpr OptionRule kGlobalOptionTable[] = {
-    {"-o", true}, {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
-    {"--log", true},
+    {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
+    {"--log", true}, {"--map", true},  {"--format", true},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
     kRun | kExport,                                  // --config
     kExport,                                         // --layout
-    kMerge | kRun,                                   // --on-overlap
-    kMerge | kRun,                                   // --on-oversize
+    kMerge | kRun | kMap,                            // --on-overlap
+    kMerge | kRun | kMap,                            // --on-oversize
     kHexToBin | kAlign | kMerge | kRun | kExport,    // --log
+    kMerge | kRun,                                   // --map
+    kMerge | kRun | kMap,                            // --format
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
@@ -75,7 +79,7 @@ struct VerbWord {
 };
 constexpr VerbWord kVerbWords[] = {
     {"hex2bin", BatchVerb::HexToBin}, {"align", BatchVerb::Align},   {"merge", BatchVerb::Merge},
-    {"run", BatchVerb::Run},          {"export", BatchVerb::Export},
+    {"run", BatchVerb::Run},          {"export", BatchVerb::Export}, {"map", BatchVerb::Map},
 };
 
 // The operations run can name.
@@ -209,8 +213,12 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
         return Fail(error, a + " is not an option of " + VerbName(cmd.verb));
 
     if (a == "-o") return TakeOnce(cmd.output, option, error);
-    if (a == "--config" || a == "--log") {
-        std::optional<std::string>& slot = a == "--config" ? cmd.config : cmd.logFile;
+    if (a == "--format") {
+        if (!TakeOnce(cmd.format, option, error)) return false;
+        return v == "text" || v == "json" || v == "svg" || Fail(error, "--format takes text, json or svg");
+    }
+    if (a == "--config" || a == "--log" || a == "--map") {
+        std::optional<std::string>& slot = a == "--config" ? cmd.config : a == "--log" ? cmd.logFile : cmd.mapFile;
         if (!TakeOnce(slot, option, error)) return false;
         // These stand for a file dialog's answer, which is never empty.
         return !slot->empty() || Fail(error, a + " needs a file name");
@@ -253,7 +261,8 @@ std::optional<BatchCommand> ParseBatchCommand(const std::vector<std::string>& ar
         case BatchVerb::HexToBin: cmd.operation = Operation::HexToBin; break;
         case BatchVerb::Align: cmd.operation = Operation::Align; break;
         case BatchVerb::Merge: cmd.operation = Operation::Merge; break;
-        case BatchVerb::Export: break;
+        case BatchVerb::Export:
+        case BatchVerb::Map: break;
         case BatchVerb::Run:
             cmd.operation = args.size() > 1 ? RunOperationOf(args[1]) : std::nullopt;
             if (!cmd.operation) {
@@ -291,6 +300,9 @@ std::optional<BatchCommand> ParseBatchCommand(const std::vector<std::string>& ar
         ok = Fail(error, std::string(VerbName(cmd.verb)) + " needs --config");
     else if (cmd.verb != BatchVerb::Run && cmd.files.empty()) ok = Fail(error, "no file given");
     else if (cmd.output && cmd.operation != Operation::Merge) ok = Fail(error, "-o is an option of merge only");
+    else if (cmd.mapFile && cmd.operation != Operation::Merge) ok = Fail(error, "--map is an option of merge only");
+    else if (cmd.format && cmd.verb != BatchVerb::Map && !cmd.mapFile)
+        ok = Fail(error, "--format says how --map writes the map: give --map FILE");
     if (!ok) return std::nullopt;
     return cmd;
 }

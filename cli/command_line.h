@@ -65,7 +65,7 @@ bool IsDecimalFieldValue(const std::string& text, size_t limit);
 
 // The batch commands.
 
-enum class BatchVerb { HexToBin, Align, Merge, Run, Export };
+enum class BatchVerb { HexToBin, Align, Merge, Run, Export, Map };
 
 // The command word of a verb.
 const char* VerbName(BatchVerb verb);
@@ -88,13 +88,15 @@ enum class OversizeAnswer { Append, Cancel };
 struct BatchCommand {
     BatchVerb verb = BatchVerb::HexToBin;
     // The operation that runs: hex2bin's, align's and merge's own, the one run
-    // names; export runs none.
+    // names; export and map run none (map only plans a merge).
     std::optional<Operation> operation;
     std::vector<FileArgument> files;     // at most six
     std::optional<std::string> output;   // -o
     std::optional<std::string> config;   // --config
     std::optional<std::string> layout;   // export: --layout file|merge
     std::optional<std::string> logFile;  // --log
+    std::optional<std::string> mapFile;  // merge: --map
+    std::optional<std::string> format;   // map, merge --map: --format text|json|svg
     OverlapAnswer onOverlap = OverlapAnswer::Cancel;
     OversizeAnswer onOversize = OversizeAnswer::Cancel;
     bool overlapGiven = false;
@@ -111,7 +113,8 @@ bool IsFileOption(std::string_view name);
 bool TakeFileOption(const Argument& option, FileArgument& next, std::string& error);
 
 // The options that apply to the whole command (-o, --config, --layout,
-// --on-overlap, --on-oversize, --log), each taken by some of the verbs.
+// --on-overlap, --on-oversize, --log, --map, --format), each taken by some of
+// the verbs.
 extern const std::span<const OptionRule> kGlobalOptions;
 // Takes a global option into `cmd`. False, with `error` set, for an option
 // the verb does not take, a value it cannot have, an option given twice.

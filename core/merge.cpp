@@ -96,7 +96,8 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
     if (e.FileType == kHexFile) {
         if (!ConvertHexFile(ws_, k, plan_ ? ConvertMode::Plan : ConvertMode::Write)) {
             log_.Add("");
-            LeaveOut(k, "the HEX file could not be converted");
+            const FailureReason& why = prompts_.LastReason();
+            LeaveOut(k, why.row == e.FileNo && !why.reason.empty() ? why.reason : "the HEX file could not be converted");
             failure = FileOutcome::LeftOut;
             return std::nullopt;
         }

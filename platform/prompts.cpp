@@ -17,7 +17,8 @@ void ShowWarning(Prompts& prompts, const std::string& text) {
 }
 
 void ExplainFailure(Prompts& prompts, int32_t row, const std::string& path, const std::string& reason) {
-    prompts.Explain(FailureReason{row, path, reason});
+    prompts.last_ = FailureReason{row, path, reason};
+    prompts.Explain(prompts.last_);
 }
 
 std::vector<FilterEntry> ParseFilter(const std::string& filter) {

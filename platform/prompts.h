@@ -79,6 +79,14 @@ public:
     // window shows its boxes and log lines only and ignores this; a console
     // prints it.
     virtual void Explain(const FailureReason&) {}
+
+    // The last reason given through ExplainFailure, whatever Explain did with
+    // it: what the merge's map says of a file it left out.
+    const FailureReason& LastReason() const { return last_; }
+
+private:
+    friend void ExplainFailure(Prompts& prompts, int32_t row, const std::string& path, const std::string& reason);
+    FailureReason last_;
 };
 
 // Explain with the reason's parts.

@@ -614,3 +614,63 @@ TEST_F(CliTest, ProjectsWorkFromAnyFolder) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ(std::string(32, 'p'), ReadText(dir.File("m.bin")));
 }
+
+TEST_F(CliTest, MapPrintsTheMergeItWouldMakeAndWritesNothing) {
+    Write("a.bin", std::string(4, 'a'));
+    Write("b.bin", std::string(300, 'b'));
+    Write("fw.hex", torvane::test::HexBlock(0, 0x40));
+    const Result r = Run("map a.bin --offset 100 --fill FF b.bin --offset 10 fw.hex --on-overlap force");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("0x00000000  0x00000003           4  file     row 1  " + Abs("a.bin") + "\n"
+              "0x00000004  0x0000000F          12  fill     byte 0xFF\n"
+              "0x00000010  0x0000004F          64  file     row 3  " + Abs("fw.BIN") + "\n"
+              "0x00000050  0x000000FF         176  fill     byte 0xFF\n"
+              "0x00000100  0x0000022B         300  file     row 2  " + Abs("b.bin") + "\n"
+              "image size 556 bytes\n",
+              r.out);
+    EXPECT_FALSE(torvane::test::Exists(dir.File("fw.BIN")));
+    EXPECT_FALSE(torvane::test::Exists(dir.File("Merge.Bin")));
+    // Without an answer the overlap cancels, as the merge's would.
+    const Result cancelled = Run("map a.bin --offset 2 b.bin");
+    EXPECT_EQ(1, cancelled.status);
+    EXPECT_NE(std::string::npos, cancelled.out.find("stops at row 2"));
+}
+
+TEST_F(CliTest, MergeWritesTheMapOfTheMergeItRan) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    const Result r = Run("merge -o out.bin a.bin --offset 20 b.bin --map m.json --format json");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0u, ReadText(dir.File("m.json")).find("{\"image_size\": 48,"));
+    EXPECT_EQ(48u, ReadBytes(dir.File("out.bin")).size());
+    EXPECT_EQ(2, Run("hex2bin a.bin --map m.txt").status);
+    EXPECT_EQ(2, Run("map a.bin b.bin --format png").status);
+}
+
+TEST_F(CliTest, MapAsSvgIsAWellFormedPicture) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    const Result r = Run("map a.bin --offset 1000 b.bin --format svg");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0u, r.out.find("<?xml"));
+    Write("m.svg", r.out);
+    if (std::system("command -v xmllint >/dev/null 2>&1") == 0) {
+        EXPECT_EQ(0, std::system(("xmllint --noout '" + dir.File("m.svg") + "'").c_str()));
+    }
+}
+
+TEST_F(CliTest, InfoListsTheSegmentsAndSaysWhereTheDecodingStopped) {
+    Write("fw.hex", torvane::test::HexBlock(0x08000000, 0x20));
+    Result r = Run("info fw.hex");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(Abs("fw.hex") + "\n"
+              "segment  0x08000000  0x0800001F          32 bytes\n"
+              "lowest address 0x08000000, image end 0x00000020, end record reached\n",
+              r.out);
+    Write("lf.hex", ":0400000001020304F2\n:00000001FF\n");
+    r = Run("info lf.hex --format json");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("\"failure\": {\"kind\": \"lf_line_end\", \"line\": 1, \"offset\": 19}"));
+    EXPECT_EQ("torvane-cli: " + Abs("lf.hex") + ": line 1: a record must end with CR LF; this file uses LF line ends\n",
+              r.err);
+}
