@@ -26,32 +26,14 @@ constexpr std::array<uint8_t, 256> MakeHexTable() {
 
 constexpr std::array<uint8_t, 256> kHexTable = MakeHexTable();
 
-// The value of every pair of characters, looked up by the two bytes as one
-// 16-bit index (first character in the low byte); kBadPair marks a pair with a
-// character that is not a hex digit. One lookup per byte and no branch.
+// A pair with a character that is not a hex digit.
 constexpr uint16_t kBadPair = 0x100;
 
-struct PairTable {
-    uint16_t v[65536];
-};
-
-PairTable MakePairTable() {
-    PairTable t{};
-    for (uint32_t i = 0; i < 65536; ++i) {
-        const uint8_t hi = kHexTable[i & 0xFF];
-        const uint8_t lo = kHexTable[i >> 8];
-        t.v[i] = (hi | lo) & 0xF0 ? kBadPair : static_cast<uint16_t>((hi << 4) | lo);
-    }
-    return t;
-}
-
-const PairTable& Pairs() {
-    static const PairTable table = MakePairTable();
-    return table;
-}
-
-inline uint16_t PairAt(const PairTable& t, const uint8_t* p) {
-    return t.v[static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8];
+// The value of the pair at p, or kBadPair.
+inline uint16_t PairAt(const uint8_t* p) {
+    const uint8_t hi = kHexTable[p[0]];
+    const uint8_t lo = kHexTable[p[1]];
+    return (hi | lo) & 0xF0 ? kBadPair : static_cast<uint16_t>((hi << 4) | lo);
 }
 
 // Reads the pair at p into `out`; false (and `out` untouched) when either
@@ -116,7 +98,6 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
 
     if (n < 2) return result;
 
-    const PairTable& pairs = Pairs();
     uint8_t scratch[kRecordBufferSize];
     uint64_t p = 0;
     uint32_t recordNo = 1;
@@ -160,7 +141,7 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
         }
 #endif
         for (; i < bodyBytes; ++i) {
-            const uint16_t v = PairAt(pairs, pair + 2 * i);
+            const uint16_t v = PairAt(pair + 2 * i);
             bad |= v;
             scratch[i] = static_cast<uint8_t>(v);
             sum += static_cast<uint8_t>(v);

@@ -7,6 +7,16 @@
 namespace torvane {
 
 int32_t FileTypeOf(const std::string& fileName) {
+    // The rule looks at the name in the code page. ASCII letters keep their
+    // bytes there, so a name ending in "hex" is a HEX file and one not ending
+    // in "ex" is not, whatever the code page; only "ex" after a character that
+    // is not ASCII needs the conversion (in a double-byte code page that
+    // character's last byte may be an 'h').
+    const size_t n = fileName.size();
+    const bool endsInEx = n >= 2 && fileName.compare(n - 2, 2, "ex") == 0;
+    if (!endsInEx) return kBinFile;
+    if (n >= 3 && fileName[n - 3] == 'h') return kHexFile;
+    if (n < 3 || static_cast<unsigned char>(fileName[n - 3]) < 0x80) return kBinFile;
     const std::string bytes = ToCodePage(fileName);
     if (bytes.size() >= 3 && bytes.compare(bytes.size() - 3, 3, "hex") == 0) return kHexFile;
     return kBinFile;

@@ -19,6 +19,16 @@ TEST(FileTypeTest, OnlyLowerCaseHexEndingIsHex) {
     EXPECT_EQ(kHexFile, FileTypeOf("固件.hex"));
 }
 
+TEST(FileTypeTest, TheRuleReadsTheCodePagesBytes) {
+    // In GBK the last byte of 癶 (B0 68) is an 'h': "癶ex" ends in "hex" there,
+    // and not in UTF-8.
+    EXPECT_EQ(kBinFile, FileTypeOf("/fw/\xe7\x99\xb6ex"));
+    ASSERT_TRUE(SetCodePage("GBK"));
+    EXPECT_EQ(kHexFile, FileTypeOf("/fw/\xe7\x99\xb6ex"));
+    EXPECT_EQ(kBinFile, FileTypeOf("/fw/\xe5\x9b\xbaex"));  // 固: B9 CC
+    SetCodePage("");
+}
+
 TEST(ParseHexFieldTest, ReadsLeadingHexDigits) {
     EXPECT_EQ(0, ParseHexField(""));
     EXPECT_EQ(0, ParseHexField("g12"));
