@@ -22,10 +22,10 @@ TEST(FileTypeTest, OnlyLowerCaseHexEndingIsHex) {
 TEST(FileTypeTest, TheRuleReadsTheCodePagesBytes) {
     // In GBK the last byte of 癶 (B0 68) is an 'h': "癶ex" ends in "hex" there,
     // and not in UTF-8.
-    EXPECT_EQ(kBinFile, FileTypeOf("/fw/\xe7\x99\xb6ex"));
+    EXPECT_EQ(kBinFile, FileTypeOf("/fw/\xe7\x99\xb6" "ex"));
     ASSERT_TRUE(SetCodePage("GBK"));
-    EXPECT_EQ(kHexFile, FileTypeOf("/fw/\xe7\x99\xb6ex"));
-    EXPECT_EQ(kBinFile, FileTypeOf("/fw/\xe5\x9b\xbaex"));  // 固: B9 CC
+    EXPECT_EQ(kHexFile, FileTypeOf("/fw/\xe7\x99\xb6" "ex"));
+    EXPECT_EQ(kBinFile, FileTypeOf("/fw/\xe5\x9b\xba" "ex"));  // 固: B9 CC
     SetCodePage("");
 }
 
