@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
-#include <new>
 #include <span>
 #include <string>
+
+#include "platform/memory.h"
 
 namespace torvane {
 
@@ -30,21 +29,16 @@ inline constexpr uint32_t ImageIndexOf(uint32_t address) {
     return address < kFlashBase ? address : address - kFlashBase;
 }
 
-// A zero-filled byte buffer of a fixed size. calloc hands out fresh zero pages,
-// so bytes that no record touches cost neither a fill nor a page fault.
+// A zero-filled byte buffer of a fixed size. Bytes that no record touches cost
+// neither a fill nor (for the large images) more than a few page faults.
 class ZeroBuffer {
 public:
-    explicit ZeroBuffer(size_t size) : bytes_(static_cast<uint8_t*>(std::calloc(size, 1))) {
-        if (!bytes_) throw std::bad_alloc();
-    }
-    uint8_t* data() { return bytes_.get(); }
-    const uint8_t* data() const { return bytes_.get(); }
+    explicit ZeroBuffer(size_t size) : bytes_(size, true) {}
+    uint8_t* data() { return bytes_.data(); }
+    const uint8_t* data() const { return bytes_.data(); }
 
 private:
-    struct Free {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<uint8_t, Free> bytes_;
+    ByteBuffer bytes_;
 };
 
 class HexImage : public ZeroBuffer {

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
+#include "platform/sized_files.h"
 
 namespace torvane {
 namespace {
@@ -20,23 +21,35 @@ int ListIndexFor(int32_t value, size_t itemCount) {
 
 std::string Hex8(int32_t value) { return Format("%.8X", static_cast<uint32_t>(value)); }
 
-// Decodes a whole HEX file for its lowest address; the result code is not used
-// by the row operations, but a bad checksum is still shown. Nothing when the
-// file cannot be read, with the reason in `problem`.
-std::optional<uint32_t> LowestAddressOf(int32_t fileNo, const std::string& path, uint64_t size, Prompts& prompts,
-                                        std::string& problem) {
-    const std::optional<std::vector<uint8_t>> text = ReadFilePrefix(path, static_cast<size_t>(size));
-    if (!text) {
+// Decodes a whole HEX file of `size` bytes for its lowest address; the result
+// code is not used by the row operations, but a bad checksum is still shown.
+// Nothing when the file cannot be read, with the reason in `problem`.
+std::shared_ptr<const HexScan> ScanHexFile(int32_t fileNo, const std::string& path, uint64_t size, Prompts& prompts,
+                                           std::string& problem) {
+    auto scan = std::make_shared<HexScan>();
+    const std::optional<FileStamp> stamp = StampOf(path);
+    // The usual case reads the file whole at the size just found; a file that
+    // changed in between is read at that size, the rest zero, as it always was.
+    SizedRead read = stamp ? ReadExpectedSize(path, size) : SizedRead{};
+    std::optional<std::vector<uint8_t>> prefix;
+    if (read.status == SizedReadStatus::SizeChanged) prefix = ReadFilePrefix(path, static_cast<size_t>(size));
+    if (read.status == SizedReadStatus::Unreadable || (read.status == SizedReadStatus::SizeChanged && !prefix)) {
         problem = FileProblem(path, FileUse::Read);
-        return std::nullopt;
+        return nullptr;
     }
-    HexImage image;
-    const HexDecodeResult decoded = DecodeHex(*text, image);
-    if (decoded.fault == HexFault::BadChecksum) {
+    auto image = std::make_shared<HexImage>();
+    scan->decoded = prefix ? DecodeHex(*prefix, *image) : DecodeHex(read.bytes, *image);
+    if (scan->decoded.fault == HexFault::BadChecksum) {
         ShowNotice(prompts, kBadHexFileMessage);
-        ExplainFailure(prompts, fileNo, path, HexFaultReason(decoded));
+        ExplainFailure(prompts, fileNo, path, HexFaultReason(scan->decoded));
     }
-    return decoded.LowestAddress;
+    // Kept only for a file read as it stood when stamped.
+    if (!prefix) {
+        scan->path = path;
+        scan->stamp = *stamp;
+        scan->image = std::move(image);
+    }
+    return scan;
 }
 
 std::string TooLongReason(uint64_t length, uint64_t limit, const char* limitName) {
@@ -62,6 +75,7 @@ void FileList::ChooseFile(int row) {
 
 void FileList::LoadChosenFile(int row, const std::string& path) {
     RowControls& c = Controls(row);
+    Row(row).scan = nullptr;
     if (!c.FileNameText.empty()) {
         c.FileSizeText.clear();
         c.OffsetAddrText.clear();
@@ -99,15 +113,23 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
     c.Selected = true;
 }
 
+std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string& path) {
+    if (!row.scan || row.scan->path != path) return nullptr;
+    const std::optional<FileStamp> now = StampOf(path);
+    return now && *now == row.scan->stamp ? row.scan : nullptr;
+}
+
 void FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
     RowControls& c = Controls(row);
     const int32_t fileNo = row + 1;
     std::string problem;
     std::optional<uint32_t> lowest;
-    if (CanOpenRead(path))
-        lowest = LowestAddressOf(fileNo, path, size, prompts_, problem);
-    else
+    if (!CanOpenRead(path)) {
         problem = FileProblem(path, FileUse::Read);
+    } else if (const std::shared_ptr<const HexScan> scan = ScanHexFile(fileNo, path, size, prompts_, problem)) {
+        lowest = scan->decoded.LowestAddress;
+        if (scan->image) Row(row).scan = scan;
+    }
     if (!lowest) {
         ShowNotice(prompts_, kOpenFailedMessage);
         ExplainFailure(prompts_, fileNo, path, problem);
@@ -173,7 +195,12 @@ void FileList::ReloadEntry(int row) {
 
     if (FileTypeOf(e.FileName) == kHexFile) {
         std::string problem;
-        const std::optional<uint32_t> lowest = LowestAddressOf(e.FileNo, e.FileName, *length, prompts_, problem);
+        const std::shared_ptr<const HexScan> scan = ScanHexFile(e.FileNo, e.FileName, *length, prompts_, problem);
+        std::optional<uint32_t> lowest;
+        if (scan) {
+            lowest = scan->decoded.LowestAddress;
+            r.scan = scan->image ? scan : nullptr;
+        }
         if (!lowest) {
             ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
             ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
@@ -222,6 +249,7 @@ void FileList::ReloadEntry(int row) {
 void FileList::ClearEntry(int row) {
     FileRow& r = Row(row);
     r.entry = FileEntry{};
+    r.scan = nullptr;
     RowControls& c = r.controls;
     c.FileNameText.clear();
     c.FileSizeText.clear();

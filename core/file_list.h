@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "core/decode_hex.h"
 #include "core/file_entry.h"
+#include "platform/files.h"
 
 namespace torvane {
 
@@ -47,10 +50,24 @@ inline constexpr const char* kChooseFileFirstMessage = "请选择文件！";
 inline constexpr const char* kNothingToDeleteMessage = "当前没有可删除的条目！";
 inline constexpr const char* kNothingToDeleteCaption = "Error";
 
+// A HEX file as a row's scan decoded it, kept with the row while the file
+// stays as it was (the same stamp), so that the conversion need not decode it
+// a second time.
+struct HexScan {
+    std::string path;
+    FileStamp stamp;
+    HexDecodeResult decoded;
+    std::shared_ptr<const HexImage> image;
+};
+
 struct FileRow {
     FileEntry entry;
     RowControls controls;
+    std::shared_ptr<const HexScan> scan;  // the last scan of the row's HEX file
 };
+
+// The scan of the row's file when it is still the file at `path` as scanned.
+std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string& path);
 
 // The six rows of the file list and the operations on one row. Every message
 // box goes through the Prompts given at construction.

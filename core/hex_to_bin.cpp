@@ -58,9 +58,15 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     step = 1;
 
     // The file is read at the size recorded when it was chosen; a file
-    // replaced since then is refused rather than converted in part.
-    const SizedRead text =
-        CanOpenRead(e.FileName) ? ReadRecordedFile(e.FileName, e.FileSize, kChooseSizeLimit) : SizedRead{};
+    // replaced since then is refused rather than converted in part. A file the
+    // row's scan decoded and that is still as it was is not decoded again.
+    const bool readable = CanOpenRead(e.FileName);
+    const std::shared_ptr<const HexScan> scan =
+        readable ? CurrentScan(ws.rows().Row(sel.Rows[static_cast<size_t>(k)]), e.FileName) : nullptr;
+    const bool scanned = scan && e.FileSize >= 0 && scan->stamp.size == static_cast<uint64_t>(e.FileSize);
+    SizedRead text;
+    if (scanned) text.status = SizedReadStatus::Ok;
+    else if (readable) text = ReadRecordedFile(e.FileName, e.FileSize, kChooseSizeLimit);
     if (text.status == SizedReadStatus::Unreadable) {
         const std::string problem = FileProblem(e.FileName, FileUse::Read);
         log.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
@@ -75,8 +81,16 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     log.Addf("文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, e.FileSize);
     ++step;
 
-    HexImage image;
-    const HexDecodeResult decoded = DecodeHex(text.bytes, image);
+    std::shared_ptr<const HexImage> decodedImage = scanned ? scan->image : nullptr;
+    HexDecodeResult decoded;
+    if (scanned) {
+        decoded = scan->decoded;
+    } else {
+        auto fresh = std::make_shared<HexImage>();
+        decoded = DecodeHex(text.bytes, *fresh);
+        decodedImage = std::move(fresh);
+    }
+    const HexImage& image = *decodedImage;
     if (decoded.fault == HexFault::BadChecksum) ShowNotice(ws.prompts(), kBadHexFileMessage);
     if (decoded.code == 0) {
         // One reason for the checksum box and the log line alike.

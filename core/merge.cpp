@@ -46,7 +46,7 @@ private:
     struct Source {
         std::string path;
         int32_t size = 0;
-        std::vector<uint8_t> bytes;
+        ByteBuffer bytes;
     };
     std::optional<Source> ReadSource(int k, FileOutcome& failure);
     FileOutcome AskOverlap(int k, const Source& source, int64_t offset);

@@ -33,6 +33,17 @@ std::optional<uint64_t> FileLength(const std::string& path) {
     return static_cast<uint64_t>(st.st_size);
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat st;
+    if (!StatRegular(path, st)) return std::nullopt;
+    FileStamp stamp;
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.device = static_cast<uint64_t>(st.st_dev);
+    stamp.inode = static_cast<uint64_t>(st.st_ino);
+    return stamp;
+}
+
 bool IsReadOnlyFile(const std::string& path) {
     struct stat st;
     if (!StatRegular(path, st)) return false;

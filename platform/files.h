@@ -17,6 +17,18 @@ bool FileExists(const std::string& path);
 // or is not a regular file.
 std::optional<uint64_t> FileLength(const std::string& path);
 
+// What tells one version of a file from another without reading it: its
+// length, its modification time, and which file it is.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of a regular file, or nothing.
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // True when the path names a regular file that has no write permission bit.
 // This is checked explicitly, because root may open such a file for writing.
 bool IsReadOnlyFile(const std::string& path);

@@ -41,7 +41,7 @@ SizedRead ReadExpectedSize(const std::string& path, uint64_t expected) {
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return result;
     // One byte more than expected tells a longer file from an exact one.
-    std::vector<uint8_t> bytes(static_cast<size_t>(expected) + 1);
+    ByteBuffer bytes(static_cast<size_t>(expected) + 1, false);
     size_t got = 0;
     while (got < bytes.size()) {
         const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
@@ -59,7 +59,7 @@ SizedRead ReadExpectedSize(const std::string& path, uint64_t expected) {
             result.actualLength = static_cast<uint64_t>(st.st_size);
         return result;
     }
-    bytes.resize(got);
+    bytes.Shrink(got);
     result.status = SizedReadStatus::Ok;
     result.bytes = std::move(bytes);
     result.actualLength = got;

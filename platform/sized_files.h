@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory.h"
+
 namespace torvane {
 
 // Reading and padding files whose length an operation recorded earlier: when
@@ -19,7 +21,7 @@ enum class SizedReadStatus {
 
 struct SizedRead {
     SizedReadStatus status = SizedReadStatus::Unreadable;
-    std::vector<uint8_t> bytes;  // the whole file when Ok
+    ByteBuffer bytes;            // the whole file when Ok
     uint64_t actualLength = 0;   // the length found
 };
 

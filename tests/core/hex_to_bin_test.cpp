@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "platform/code_page.h"
+#include "platform/format.h"
 #include "support/hex_text.h"
 #include "support/workspace_fixture.h"
 
@@ -232,6 +234,17 @@ TEST_F(HexToBinTest, OffsetPastTheDataIsRefusedWithoutWriting) {
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：偏移地址0x00005000超出HEX文件的数据范围！", LogLines()[2]);
     EXPECT_FALSE(test::Exists(dir.File("app.BIN")));
+}
+
+TEST_F(HexToBinTest, AFileRewrittenAtTheSameSizeIsDecodedAgain) {
+    // The row keeps what its scan decoded only while the file is the one scanned.
+    const std::string p = WriteAndChoose(0, "app.hex", test::DataRecord(0, {1, 2, 3}) + test::EndRecord());
+    Row(0).PolishTypeIndex = 0;
+    dir.Write("app.hex", test::DataRecord(0, {0xFF, 2, 3}) + test::EndRecord());
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    ASSERT_EQ(0, ::utimensat(AT_FDCWD, p.c_str(), times, 0));
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ((std::vector<uint8_t>{0xFF, 2, 3}), ReadBytes(dir.File("app.BIN")));
 }
 
 }  // namespace
