@@ -1,6 +1,7 @@
 #include "core/window_layout.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace torvane {
 namespace {
@@ -30,6 +31,8 @@ MainLayout ComputeMainLayout(double scale) {
     m.scale = scale;
     m.windowWidth = v(1090);
     m.windowHeight = v(750);
+    m.clientWidth = m.windowWidth - kFrameWidth;
+    m.clientHeight = m.windowHeight - kFrameHeight;
     m.L = v(25);
     m.R = v.plus(m.L, 1020);
     m.panel = {v(12), v(67), v(1060), v(395)};
@@ -37,9 +40,9 @@ MainLayout ComputeMainLayout(double scale) {
     int32_t left = v(12);
     const int32_t panelTop = v(67);
     const int32_t modeTop = static_cast<int32_t>(static_cast<float>(panelTop) - v.f(25));
-    for (Rect& b : m.modeButtons) {
+    for (Rect* b : {&m.hexToBinMode, &m.mergeMode, &m.alignMode}) {
         const int32_t right = v.plus(left, 88);
-        b = {left, modeTop, right, panelTop};
+        *b = {left, modeTop, right, panelTop};
         left = right;
     }
 
@@ -49,9 +52,12 @@ MainLayout ComputeMainLayout(double scale) {
     const int32_t titleTop = v(96);
     const int32_t titleBottom = v(120);
     m.headerCheck = {m.L + 3, titleTop, m.columnEdges[0], titleBottom};  // 3 pixels, not scaled
-    for (size_t i = 0; i < m.titles.size(); ++i) {
+    const std::array<Rect*, 6> titles = {&m.fileTitle,  &m.sizeTitle,   &m.alignTitle,
+                                         &m.fillTitle, &m.offsetTitle, &m.keepTitle};
+    static_assert(titles.size() == std::tuple_size_v<decltype(m.columnEdges)>, "one title per column");
+    for (size_t i = 0; i < titles.size(); ++i) {
         const int32_t right = i + 1 < m.columnEdges.size() ? m.columnEdges[i + 1] : m.R;
-        m.titles[i] = {m.columnEdges[i], titleTop, right, titleBottom};
+        *titles[i] = {m.columnEdges[i], titleTop, right, titleBottom};
     }
 
     int32_t top = m.headerBand.bottom;
@@ -72,9 +78,9 @@ MainLayout ComputeMainLayout(double scale) {
     const int32_t actionBottom = v(374);
     const int32_t gap = static_cast<int32_t>((static_cast<float>(m.R - m.L) - v.f(5 * 120)) * 0.25f);
     left = m.L;
-    for (Rect& b : m.actionButtons) {
+    for (Rect* b : {&m.importButton, &m.exportButton, &m.hexToBinButton, &m.mergeButton, &m.alignButton}) {
         const int32_t right = v.plus(left, 120);
-        b = {left, actionTop, right, actionBottom};
+        *b = {left, actionTop, right, actionBottom};
         left = right + gap;
     }
 

@@ -213,10 +213,14 @@ TEST(MainLayoutWidgetsTest, WidgetsSitInTheirDesignRectanglesAtTwoScales) {
         const MainLayout& m = window.layout();
         auto at = [&](int id) { return window.findChild<QWidget*>(QString::number(id))->geometry(); };
         EXPECT_EQ(QRect(m.outputEdit.left, m.outputEdit.top, m.outputEdit.width(), m.outputEdit.height()), at(kOutputFile));
-        EXPECT_EQ(m.actionButtons[4].left, at(kAlignButton).left());
+        EXPECT_EQ(m.alignButton.left, at(kAlignButton).left());
         EXPECT_EQ(m.clearButton.left, at(kClearLog).left());
         EXPECT_EQ(m.rows[5].top, window.row(5)->geometry().top());
-        EXPECT_EQ(m.windowWidth - kFrameWidth, window.width());
+        EXPECT_EQ(m.clientWidth, window.width());
+        // Nothing is cut off by the client area below the menu bar.
+        QWidget* client = window.findChild<QWidget*>(QStringLiteral("client"));
+        for (QWidget* w : client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            EXPECT_TRUE(client->rect().contains(w->geometry())) << w->objectName().toStdString() << " at " << scale;
         const RowLayout& r = window.row(0)->layout();
         EXPECT_EQ(r.fileName.left, window.row(0)->findChild<QWidget*>(QString::number(row_ids::kFileName))->geometry().left());
         if (scale > 1) Shoot(&window, QStringLiteral("main-144dpi"));

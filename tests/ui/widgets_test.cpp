@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -77,6 +78,45 @@ TEST(CNewListBoxTest, ShowsTheLogsOwnLinesAndSelectsTheLast) {
     log.Clear();
     EXPECT_EQ(0, list.model()->rowCount());
     list.Show(nullptr);
+}
+
+// Collects what Qt's model checker reports while it lives.
+class ModelCheckFailures {
+public:
+    ModelCheckFailures() {
+        messages_().clear();
+        previous_ = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            messages_() << text;
+        });
+    }
+    ~ModelCheckFailures() { qInstallMessageHandler(previous_); }
+    QStringList Messages() const { return messages_(); }
+
+private:
+    static QStringList& messages_() {
+        static QStringList messages;
+        return messages;
+    }
+    QtMessageHandler previous_;
+};
+
+TEST(CNewListBoxTest, TheModelKeepsTheItemModelRulesWhileTheLogChanges) {
+    OperationLog log;
+    CNewListBox list;
+    list.Show(&log);
+    ModelCheckFailures failures;
+    {
+        QAbstractItemModelTester tester(list.model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+        log.Add("first\r\n");
+        log.Add("second\r\n");
+        log.Append(0, " more");
+        log.Append(OperationLog::LastLine, " last");
+        log.Clear();
+        log.Clear();
+        log.Add("again\r\n");
+        list.Show(nullptr);
+    }
+    EXPECT_EQ("", failures.Messages().join(QLatin1Char('\n')).toStdString());
 }
 
 TEST(QtPromptsTest, FiltersMatchBothLetterCases) {
