@@ -100,6 +100,7 @@ void OperationLog::SaveToFile(Prompts& prompts) const {
     FileDialog dialog;
     dialog.filter = kLogFilter;
     dialog.overwritePrompt = true;
+    dialog.kind = FileKind::Log;
     const std::optional<std::string> chosen = prompts.SaveFile(dialog);
     if (!chosen) return;
     if (!WriteToFile(LogSavePath(*chosen))) {

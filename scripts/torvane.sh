@@ -14,6 +14,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # Debian packages the build and the tests need.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev qt6-base-dev fonts-wqy-microhei xvfb xauth
           clang libclang-rt-14-dev)
+# Qt's own texts in Chinese: the file dialogs and the edit fields' context menu.
+packages+=(qt6-translations-l10n)
 
 install_missing() {
     local missing=()

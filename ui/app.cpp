@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -27,6 +29,15 @@ void InstallFontSubstitutes() {
     }
 }
 
+bool InstallQtTranslations() {
+    auto* translator = new QTranslator(qApp);
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     const char* message = nullptr;
     try {
@@ -46,9 +57,11 @@ int CQuenlorApp::Run(int argc, char** argv) {
     // toolkit must not scale it a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     GuardedApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("torvane"));
+    QApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();
+    InstallQtTranslations();
 
     // --screenshot FILE: show the window, save a picture of it and exit. Used
     // to show that the program runs on a machine without a display.

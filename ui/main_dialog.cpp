@@ -364,6 +364,7 @@ void CQuenlorDlg::OnCommand(int id) {
 
 void CQuenlorDlg::ChooseOutputFile() {
     FileDialog dialog;
+    dialog.kind = FileKind::MergeOutput;
     dialog.filter = "bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
     dialog.defaultExtension = "Bin";
     dialog.initialFolder = ProgramFolder();

@@ -138,6 +138,7 @@ TEST_F(MainDialogTest, HexToBinFromTheRowsBrowseButton) {
     const std::string hex = dir.Write("app.hex", test::HexBlock(0, 13));
     prompts.ExpectOpen(hex);
     QTest::mouseClick(Find<QPushButton>(window->row(0), row_ids::kBrowse), Qt::LeftButton);
+    EXPECT_EQ(FileKind::Firmware, prompts.openDialogs.at(0).kind);
     EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), row_ids::kFileName)->text());
     EXPECT_TRUE(Find<QCheckBox>(window->row(0), row_ids::kSelect)->isChecked());
     EXPECT_EQ(QStringLiteral("00000000"), Find<QLineEdit>(window->row(0), row_ids::kOffsetAddr)->text());
@@ -200,6 +201,7 @@ TEST_F(MainDialogTest, OutputBrowseCancelledKeepsTheText) {
     ASSERT_EQ(1u, prompts.openDialogs.size());
     EXPECT_EQ("bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||", prompts.openDialogs[0].filter);
     EXPECT_EQ("Bin", prompts.openDialogs[0].defaultExtension);
+    EXPECT_EQ(FileKind::MergeOutput, prompts.openDialogs[0].kind);
     prompts.ExpectOpen(dir.File("chosen.bin"));
     Click(kOutputBrowse);
     EXPECT_EQ(QString::fromStdString(dir.File("chosen.bin")), Find<QLineEdit>(window.get(), kOutputFile)->text());

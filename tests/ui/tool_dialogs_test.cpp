@@ -305,6 +305,9 @@ TEST_F(UpgradeDialogTest, CommandsListTheirLinesInTheDialogsList) {
     const std::string config = dir.Write("net.cfg", test::NicConfigFile(test::CountingBody()));
     Browse(upgrade_ids::kImage, image);
     Browse(upgrade_ids::kConfig, config);
+    // The images' folder and the configuration's are kept apart.
+    EXPECT_EQ(FileKind::UpgradeImage, prompts.openDialogs.at(0).kind);
+    EXPECT_EQ(FileKind::AdapterConfig, prompts.openDialogs.at(1).kind);
 
     Click(dialog.get(), upgrade_ids::kMerge);
     // The success line, the 32 settings, the line of image B.

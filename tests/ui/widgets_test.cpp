@@ -11,9 +11,19 @@
 #include "ui/app.h"
 #include "ui/qt_prompts.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTimer>
+#include <memory>
 #include <new>
+
+#include "support/temp_dir.h"
 
 namespace torvane::ui {
 namespace {
@@ -119,12 +129,121 @@ TEST(CNewListBoxTest, TheModelKeepsTheItemModelRulesWhileTheLogChanges) {
     EXPECT_EQ("", failures.Messages().join(QLatin1Char('\n')).toStdString());
 }
 
-TEST(QtPromptsTest, FiltersMatchBothLetterCases) {
-    EXPECT_EQ((QStringList{QStringLiteral("(*.HEX;*.BIN) (*.HEX *.hex *.BIN *.bin)"), QStringLiteral("(*.HEX) (*.HEX *.hex)"),
-                           QStringLiteral("(*.BIN) (*.BIN *.bin)")}),
-              QtNameFilters("(*.HEX;*.BIN)|*.HEX;*.BIN|(*.HEX)|*.HEX|(*.BIN)|*.BIN||"));
-    EXPECT_EQ((QStringList{QStringLiteral("bin文件(*.bin) (*.bin *.BIN)"), QStringLiteral("所有文件(*.*) (*.*)")}),
-              QtNameFilters("bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||"));
+// What a file dialog offered when it opened.
+struct SeenDialog {
+    QString folder;
+    QStringList labels;
+    QStringList listed;  // the files of its folder that its first filter lets through
+};
+
+// Saves a picture under the build folder for a person to look at.
+void Shoot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// Answers the next file dialog with `file` (cancels it when empty) once its
+// folder has been read, and notes what it showed; `shot` names its picture.
+void AnswerNextFileDialog(SeenDialog* seen, const QString& file, int expectListed = 0, const QString& shot = {}) {
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        seen->folder = dialog->directory().absolutePath();
+        if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+            for (int i = 0; i < types->count(); ++i) seen->labels << types->itemText(i);
+        }
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (view && expectListed > 0) {
+            (void)QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= expectListed; }, 3000);
+            for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
+                seen->listed << view->model()->index(i, 0, view->rootIndex()).data().toString();
+            seen->listed.sort();
+        }
+        if (!shot.isEmpty()) Shoot(dialog, shot);
+        if (file.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+    });
+}
+
+TEST(QtPromptsTest, FilterLabelsShowOnceAndTheirPatternsMatchBothLetterCases) {
+    test::TempDir dir;
+    for (const char* name : {"a.bin", "B.BIN", "c.hex", "D.HEX", "e.txt"}) dir.Write(name, "x");
+    QtPrompts prompts;
+    FileDialog dialog;
+    dialog.filter = "(*.HEX;*.BIN)|*.HEX;*.BIN|bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
+    dialog.initialFolder = dir.path();
+    SeenDialog seen;
+    AnswerNextFileDialog(&seen, QString(), 4, QStringLiteral("file-dialog"));
+    EXPECT_EQ(std::nullopt, prompts.OpenFile(dialog));
+    EXPECT_EQ((QStringList{QStringLiteral("(*.HEX;*.BIN)"), QStringLiteral("bin文件(*.bin)"),
+                           QStringLiteral("所有文件(*.*)")}),
+              seen.labels);
+    EXPECT_EQ((QStringList{QStringLiteral("B.BIN"), QStringLiteral("D.HEX"), QStringLiteral("a.bin"),
+                           QStringLiteral("c.hex")}),
+              seen.listed);
+}
+
+TEST(QtPromptsTest, EachKindOfDialogOpensWhereThatKindWasLastChosenAlsoInALaterRun) {
+    test::TempDir firmware;
+    test::TempDir projects;
+    test::TempDir elsewhere;
+    const std::string hex = firmware.Write("app.hex", "x");
+    const std::string ini = projects.Write("p.ini", "x");
+    FileDialog firmwareDialog;
+    firmwareDialog.kind = FileKind::Firmware;
+    firmwareDialog.initialFolder = elsewhere.path();
+    FileDialog projectDialog;
+    projectDialog.kind = FileKind::Project;
+    projectDialog.initialFolder = elsewhere.path();
+    {
+        QtPrompts prompts;
+        SeenDialog seen;
+        AnswerNextFileDialog(&seen, QString::fromStdString(hex));
+        EXPECT_EQ(hex, prompts.OpenFile(firmwareDialog));
+        AnswerNextFileDialog(&seen, QString::fromStdString(ini));
+        EXPECT_EQ(ini, prompts.OpenFile(projectDialog));
+        // A cancelled dialog keeps what was kept.
+        SeenDialog cancelled;
+        AnswerNextFileDialog(&cancelled, QString());
+        firmwareDialog.initialFolder = projects.path();
+        EXPECT_EQ(std::nullopt, prompts.OpenFile(firmwareDialog));
+        EXPECT_EQ(QString::fromStdString(firmware.path()), cancelled.folder);
+    }
+    QSettings().sync();
+    // What a later run finds: the folders are in the settings file.
+    const QString stored = QString::fromStdString(test::ReadText(QSettings().fileName().toStdString()));
+    EXPECT_TRUE(stored.contains(QString::fromStdString(firmware.path()))) << stored.toStdString();
+
+    QtPrompts later;
+    SeenDialog seenFirmware;
+    AnswerNextFileDialog(&seenFirmware, QString());
+    later.OpenFile(firmwareDialog);
+    EXPECT_EQ(QString::fromStdString(firmware.path()), seenFirmware.folder);
+    SeenDialog seenProject;
+    AnswerNextFileDialog(&seenProject, QString());
+    later.SaveFile(projectDialog);
+    EXPECT_EQ(QString::fromStdString(projects.path()), seenProject.folder);
+    // A dialog of no kind opens at its initial folder.
+    FileDialog plain;
+    plain.initialFolder = elsewhere.path();
+    SeenDialog seenPlain;
+    AnswerNextFileDialog(&seenPlain, QString());
+    later.OpenFile(plain);
+    EXPECT_EQ(QString::fromStdString(elsewhere.path()), seenPlain.folder);
+}
+
+TEST(QtTranslationTest, QtsOwnTextsAreChinese) {
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    ASSERT_FALSE(menu->actions().isEmpty());
+    EXPECT_TRUE(menu->actions().first()->text().startsWith(QStringLiteral("撤消"))) << menu->actions().first()->text().toStdString();
+    EXPECT_EQ(QStringLiteral("打开(&O)"), QCoreApplication::translate("QFileDialog", "&Open"));
 }
 
 TEST(GuardedApplicationTest, AnAllocationFailureInAHandlerBecomesABox) {

@@ -21,6 +21,7 @@ bool Fail(Prompts& prompts, const char* text, MessageIcon icon = MessageIcon::Ex
 std::optional<BinToCPaths> BrowseBinToCSource(Prompts& prompts) {
     FileDialog dialog;
     dialog.filter = kBinToCSourceFilter;
+    dialog.kind = FileKind::BinToCSource;
     std::optional<std::string> source = prompts.OpenFile(dialog);
     if (!source) return std::nullopt;
     return BinToCPaths{*source, ProposedTargetPath(*source)};
@@ -29,6 +30,7 @@ std::optional<BinToCPaths> BrowseBinToCSource(Prompts& prompts) {
 std::optional<std::string> BrowseBinToCTarget(Prompts& prompts) {
     FileDialog dialog;
     dialog.filter = kBinToCTargetFilter;
+    dialog.kind = FileKind::BinToCTarget;
     dialog.overwritePrompt = true;
     return prompts.SaveFile(dialog);
 }
