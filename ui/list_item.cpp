@@ -11,6 +11,7 @@
 
 #include "core/hex_field_key.h"
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/path_field.h"
 #include "ui/row_ids.h"
 
 namespace torvane::ui {
@@ -30,6 +31,7 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
     fileName_ = new QLineEdit(this);
     name(fileName_, row_ids::kFileName);
     fileName_->setAlignment(Qt::AlignCenter);
+    MakePathField(fileName_);
     browse_ = new QPushButton(QStringLiteral("..."), this);
     name(browse_, row_ids::kBrowse);
     browse_->setAutoDefault(false);
@@ -114,7 +116,7 @@ void Dlg_ListItem::Refresh() {
             e->setCursorPosition(0);
         }
     };
-    setText(fileName_, c.FileNameText);
+    ShowPath(fileName_, QString::fromStdString(c.FileNameText));
     setText(fileSize_, c.FileSizeText);
     fileSize_->setReadOnly(c.FileSizeReadOnly);
     setText(offsetAddr_, c.OffsetAddrText);

@@ -26,6 +26,7 @@
 #include "ui/widgets/ec_button.h"
 #include "ui/widgets/ec_static.h"
 #include "ui/widgets/new_list_box.h"
+#include "ui/widgets/path_field.h"
 #include "ui/icons.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
@@ -148,6 +149,7 @@ void CQuenlorDlg::BuildControls() {
     name(outputLabel_, kOutputLabel);
     outputFile_ = new QLineEdit(client_);
     name(outputFile_, kOutputFile);
+    MakePathField(outputFile_);
     connect(outputFile_, &QLineEdit::textEdited, this, [this](const QString& t) { ws_.OutputFileText = t.toStdString(); });
     outputBrowse_ = new QPushButton(QStringLiteral("..."), client_);
     name(outputBrowse_, kOutputBrowse);
@@ -302,8 +304,7 @@ void CQuenlorDlg::SelectMode(WorkMode mode) {
 void CQuenlorDlg::RefreshAll() {
     alignTitle_->setText(QString::fromStdString(ws_.AlignTitle));
     fillTitle_->setText(QString::fromStdString(ws_.FillTitle));
-    const QString output = QString::fromStdString(ws_.OutputFileText);
-    if (outputFile_->text() != output) outputFile_->setText(output);
+    ShowPath(outputFile_, QString::fromStdString(ws_.OutputFileText));
     // Shows the box's state only: the rows' selection is the command's work.
     headerCheck_->setChecked(ws_.HeaderChecked);
     for (Dlg_ListItem* r : rows_) r->Refresh();

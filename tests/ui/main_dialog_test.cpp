@@ -158,6 +158,31 @@ TEST_F(MainDialogTest, HexToBinFromTheRowsBrowseButton) {
     EXPECT_EQ(0, log->model()->rowCount());
 }
 
+// The end of a path, the file name, is what the user looks for.
+bool ShowsItsEnd(QLineEdit* field) {
+    field->grab();  // lays out the text as a paint does
+    return field->cursorPosition() == field->text().size() && field->rect().contains(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+}
+
+TEST_F(MainDialogTest, ALongPathShowsItsFileNameWithTheWholePathAsTooltip) {
+    const std::string folder = dir.path() + "/" + std::string(60, 'f') + "/" + std::string(60, 'g');
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    const std::string hex = folder + "/firmware_with_a_long_name.hex";
+    dir.Write(hex.substr(dir.path().size() + 1), test::HexBlock(0, 13));
+    prompts.ExpectOpen(hex);
+    QTest::mouseClick(Find<QPushButton>(window->row(1), row_ids::kBrowse), Qt::LeftButton);
+    QLineEdit* name = Find<QLineEdit>(window->row(1), row_ids::kFileName);
+    EXPECT_TRUE(ShowsItsEnd(name));
+    EXPECT_EQ(QString::fromStdString(hex), name->toolTip());
+
+    Click(kHexToBinButton);
+    QLineEdit* out = Find<QLineEdit>(window.get(), kOutputFile);
+    EXPECT_EQ(QString::fromStdString(folder + "/firmware_with_a_long_name.BIN"), out->text());
+    EXPECT_TRUE(ShowsItsEnd(out));
+    EXPECT_EQ(out->text(), out->toolTip());
+    Shoot(window.get(), QStringLiteral("main-long-path"));
+}
+
 TEST_F(MainDialogTest, MergeQuestionIsAnsweredThroughPrompts) {
     Click(kModeMerge);
     const std::string a = dir.Write("a.bin", std::string(256, 'a'));

@@ -265,6 +265,8 @@ TEST_F(BinToHDialogTest, ConvertsTheBrowsedSourceIntoTheProposedTarget) {
     Click(dialog.get(), bin2c_ids::kBrowseSource);
     EXPECT_EQ(QString::fromStdString(source), Text(bin2c_ids::kSource));
     EXPECT_EQ(QString::fromStdString(dir.File("app.h")), Text(bin2c_ids::kTarget));
+    EXPECT_EQ(Text(bin2c_ids::kTarget), Edit(bin2c_ids::kTarget)->toolTip());
+    EXPECT_EQ(Text(bin2c_ids::kTarget).size(), Edit(bin2c_ids::kTarget)->cursorPosition());
     Shoot(dialog.get(), QStringLiteral("tool-bin2c"));
 
     prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok, MessageIcon::Information);

@@ -3,6 +3,7 @@
 // Torvane
 #include "tools/checksum/check_tool.h"
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/path_field.h"
 #include "tools/checksum/check_ids.h"
 
 // Qt
@@ -102,6 +103,7 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     auto* pathLabel = Label(kCheckPathLabel, this);
     path_ = new QLineEdit(this);
     name(path_, check_ids::kPath);
+    MakePathField(path_);
     browse_ = new QPushButton(QStringLiteral("..."), this);
     name(browse_, check_ids::kBrowse);
     browse_->setAutoDefault(false);
@@ -156,7 +158,7 @@ void CDlg_Check::Compute() {
 }
 
 void CDlg_Check::Browse() {
-    if (const std::optional<std::string> path = BrowseCheckFile(prompts_)) path_->setText(QString::fromStdString(*path));
+    if (const std::optional<std::string> path = BrowseCheckFile(prompts_)) ShowPath(path_, QString::fromStdString(*path));
 }
 
 void CDlg_Check::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,7 @@
 #include "platform/prompts.h"
 #include "tools/nic/upgrade_image.h"
 #include "ui/widgets/new_list_box.h"
+#include "ui/widgets/path_field.h"
 #include "tools/nic/upgrade_ids.h"
 
 // Qt
@@ -116,6 +117,7 @@ CDlg_NCUpgradeFile::~CDlg_NCUpgradeFile() {
 QLineEdit* CDlg_NCUpgradeFile::PathEdit(int id, FileKind kind) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::number(id));
+    MakePathField(edit);
     QAction* browse = edit->addAction(BrowseIcon(palette().color(QPalette::Text)), QLineEdit::TrailingPosition);
     browse->setObjectName(QString::fromUtf8(kUpgradeBrowseAction));
     // Any file may be chosen: the images and the configuration have no fixed extension.
@@ -124,7 +126,7 @@ QLineEdit* CDlg_NCUpgradeFile::PathEdit(int id, FileKind kind) {
         FileDialog dialog;
         dialog.kind = kind;
         if (const std::optional<std::string> path = prompts_.OpenFile(dialog))
-            edit->setText(QString::fromStdString(*path));
+            ShowPath(edit, QString::fromStdString(*path));
     });
     return edit;
 }

@@ -2,6 +2,7 @@
 
 // Torvane
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/path_field.h"
 #include "tools/testbin/test_bin_ids.h"
 
 // Qt
@@ -81,6 +82,7 @@ Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
     auto* pathLabel = Label("BIN文件路径：", this);
     path_ = new QLineEdit(this);
     path_->setObjectName(QString::number(testbin_ids::kPath));
+    MakePathField(path_);
     browse_ = button("...", testbin_ids::kBrowse);
     generate_ = button("生成", testbin_ids::kGenerate);
     reset_ = button("重置", testbin_ids::kReset);
@@ -148,7 +150,7 @@ void Dlg_TestBin::Refresh() {
     ShowText(start_, form_.StartText, kStartTextLimit);
     ShowText(end_, form_.EndText, kEndTextLimit);
     ShowText(fill_, form_.FillText, kFillTextLimit);
-    ShowText(path_, form_.PathText);
+    ShowPath(path_, QString::fromStdString(form_.PathText));
     random_->setChecked(form_.Random);
     fill_->setEnabled(form_.FillEnabled());
 }
