@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
+#include <QTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -98,6 +100,7 @@ CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
     // exist, since it lays out their columns.
     SelectMode(WorkMode::HexToBinMode);
     qApp->installEventFilter(this);
+    setAcceptDrops(true);
 }
 
 CQuenlorDlg::~CQuenlorDlg() {
@@ -142,6 +145,7 @@ void CQuenlorDlg::BuildControls() {
     for (int i = 0; i < kRowCount; ++i) {
         auto* r = new Dlg_ListItem(ws_.rows(), i, scale_, client_);
         connect(r, &Dlg_ListItem::changed, this, [this] { RefreshAll(); });
+        connect(r, &Dlg_ListItem::projectDropped, this, &CQuenlorDlg::ImportDroppedProject);
         rows_[static_cast<size_t>(i)] = r;
     }
 
@@ -150,6 +154,8 @@ void CQuenlorDlg::BuildControls() {
     outputFile_ = new QLineEdit(client_);
     name(outputFile_, kOutputFile);
     MakePathField(outputFile_);
+    // A project dropped on the field goes to the window, not into the text.
+    outputFile_->setAcceptDrops(false);
     connect(outputFile_, &QLineEdit::textEdited, this, [this](const QString& t) { ws_.OutputFileText = t.toStdString(); });
     outputBrowse_ = new QPushButton(QStringLiteral("..."), client_);
     name(outputBrowse_, kOutputBrowse);
@@ -381,6 +387,23 @@ void CQuenlorDlg::ShowAbout() {
 }
 
 void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this); }
+
+void CQuenlorDlg::ImportDroppedProject(const QString& path) {
+    ImportConfigFrom(ws_, path.toStdString());
+    RefreshAll();
+}
+
+void CQuenlorDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (IsProjectFileName(DraggedLocalFile(event->mimeData()))) event->acceptProposedAction();
+}
+
+void CQuenlorDlg::dropEvent(QDropEvent* event) {
+    const QString path = DraggedLocalFile(event->mimeData());
+    if (!IsProjectFileName(path)) return;
+    event->acceptProposedAction();
+    // After the drop is over, as a row does with its file.
+    QTimer::singleShot(0, this, [this, path] { ImportDroppedProject(path); });
+}
 
 bool CQuenlorDlg::eventFilter(QObject* watched, QEvent* event) {
     // Enter and Escape never close the window or press a button in it.

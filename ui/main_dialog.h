@@ -51,6 +51,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
@@ -62,6 +64,8 @@ private:
     void ChooseOutputFile();
     void ShowAbout();
     void OpenTool(int id);
+    // Imports a project file as the import button does, after its dialog.
+    void ImportDroppedProject(const QString& path);
     // A filled action button with its command's caption, carrying the button's number.
     CECButton* MakeActionButton(int buttonId);
     CButtonST* ModeButtonFor(WorkMode mode) const;

@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QUrl>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
+#include "config/config_file.h"
 #include "support/hex_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -181,6 +184,63 @@ TEST_F(MainDialogTest, ALongPathShowsItsFileNameWithTheWholePathAsTooltip) {
     EXPECT_TRUE(ShowsItsEnd(out));
     EXPECT_EQ(out->text(), out->toolTip());
     Shoot(window.get(), QStringLiteral("main-long-path"));
+}
+
+// Drags local files over `target` and drops them; false when the target
+// refused the drag. What a drop starts runs once the drop is over.
+bool Drop(QWidget* target, const std::vector<std::string>& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const std::string& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    mime.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    drop.ignore();
+    QCoreApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
+}
+
+TEST_F(MainDialogTest, AFileDroppedOnARowIsChosenAsItsBrowseButtonChoosesIt) {
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0x100, 13));
+    EXPECT_TRUE(Drop(window->row(2), {hex}));
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(2), row_ids::kFileName)->text());
+    EXPECT_TRUE(Find<QCheckBox>(window->row(2), row_ids::kSelect)->isChecked());
+    EXPECT_EQ(QStringLiteral("00000100"), Find<QLineEdit>(window->row(2), row_ids::kOffsetAddr)->text());
+
+    // The same checks and messages.
+    prompts.ExpectNotice("您选择了空文件，请重新选择！");
+    EXPECT_TRUE(Drop(window->row(3), {dir.Write("empty.bin", "")}));
+    EXPECT_EQ(QString(), Find<QLineEdit>(window->row(3), row_ids::kFileName)->text());
+    // One file at a time, and only a file.
+    EXPECT_FALSE(Drop(window->row(4), {hex, dir.Write("b.bin", "b")}));
+    EXPECT_FALSE(Drop(window->row(4), {dir.path()}));
+    EXPECT_EQ(QString(), Find<QLineEdit>(window->row(4), row_ids::kFileName)->text());
+}
+
+TEST_F(MainDialogTest, AProjectDroppedOnTheWindowOrOnARowIsImported) {
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0, 13));
+    prompts.ExpectOpen(hex);
+    QTest::mouseClick(Find<QPushButton>(window->row(0), row_ids::kBrowse), Qt::LeftButton);
+    prompts.ExpectSave(dir.File("project.ini"));
+    prompts.ExpectBox(kConfigSavedMessage, "信息", Answer::Ok);
+    Click(kExportButton);
+    window->workspace().rows().ClearEntry(0);
+    window->RefreshAll();
+
+    EXPECT_TRUE(Drop(window.get(), {dir.File("project.ini")}));
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), row_ids::kFileName)->text());
+
+    // The import's own questions, from a row as from the window.
+    prompts.ExpectNotice(kConfigEmptyMessage);
+    EXPECT_TRUE(Drop(window->row(5), {dir.Write("EMPTY.INI", "")}));
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), row_ids::kFileName)->text());
+    // Anything else the window leaves alone.
+    EXPECT_FALSE(Drop(window.get(), {hex}));
 }
 
 TEST_F(MainDialogTest, MergeQuestionIsAnsweredThroughPrompts) {
