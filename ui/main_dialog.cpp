@@ -64,6 +64,26 @@ private:
     const MainLayout& layout_;
 };
 
+// The toolbar's gripper: a raised bar at its start, lit from the top left.
+class Gripper : public QWidget {
+public:
+    static constexpr int kWidth = 8;
+    explicit Gripper(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("gripper")); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect bar(2, 3, 3, height() - 6);
+        p.fillRect(bar, palette().color(QPalette::Button));
+        p.setPen(palette().color(QPalette::Light));
+        p.drawLine(bar.topLeft(), bar.bottomLeft());
+        p.drawLine(bar.topLeft(), bar.topRight());
+        p.setPen(palette().color(QPalette::Dark));
+        p.drawLine(bar.topRight(), bar.bottomRight());
+        p.drawLine(bar.bottomLeft(), bar.bottomRight());
+    }
+};
+
 double ScreenScale() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return 1.0;
@@ -212,6 +232,7 @@ void CQuenlorDlg::BuildMenus() {
 }
 
 void CQuenlorDlg::BuildToolBar() {
+    gripper_ = new Gripper(client_);
     toolBar_ = new QToolBar(client_);
     toolBar_->setObjectName(QStringLiteral("toolbar"));
     toolBar_->setIconSize(QSize(24, 24));
@@ -234,8 +255,11 @@ void CQuenlorDlg::ApplyLayout() {
     const int menuHeight = menuBar()->sizeHint().height();
     setFixedSize(m.clientWidth, m.clientHeight);
     client_->setFixedSize(m.clientWidth, m.clientHeight - menuHeight);
-    // The toolbar spans the client area and is as high as its buttons need.
-    toolBar_->setGeometry(0, 0, client_->width(), toolBar_->sizeHint().height());
+    // The toolbar spans the client area after its gripper and is as high as
+    // its buttons need.
+    const int toolBarHeight = toolBar_->sizeHint().height();
+    gripper_->setGeometry(0, 0, Gripper::kWidth, toolBarHeight);
+    toolBar_->setGeometry(Gripper::kWidth, 0, client_->width() - Gripper::kWidth, toolBarHeight);
 
     auto place = [](QWidget* w, const Rect& r) { w->setGeometry(ToQRect(r)); };
     place(hexToBinMode_, m.hexToBinMode);

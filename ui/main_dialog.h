@@ -98,6 +98,7 @@ private:
     CNewListBox* logList_ = nullptr;
     CECButton* saveButton_ = nullptr;
     CECButton* clearButton_ = nullptr;
+    QWidget* gripper_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::map<int, QAction*> menuActions_;
     std::map<int, QAction*> toolActions_;

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -17,6 +19,14 @@ QStringList QtNameFilters(const std::string& filter) {
                        QLatin1Char(')');
     }
     return filters;
+}
+
+int MessageBoxMinimumWidth(const QString& caption, const QFont& font) {
+    // Title bars draw their caption in a bold face at least as large as the
+    // box's; the room beside it holds the icon and the close button.
+    QFont bold = font;
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(caption) + kTitleBarRoom;
 }
 
 QString FolderSettingsKey(FileKind kind) {
@@ -63,6 +73,12 @@ Answer QtPrompts::Show(const MessageBox& box) {
         {QMessageBox::Ok, "确定"}, {QMessageBox::Yes, "是(&Y)"}, {QMessageBox::No, "否(&N)"}, {QMessageBox::Cancel, "取消"}};
     for (const auto& [button, caption] : captions) {
         if (QAbstractButton* b = m.button(button)) b->setText(QString::fromUtf8(caption));
+    }
+    // A short text makes a box too narrow for its title bar to show the caption.
+    if (auto* grid = qobject_cast<QGridLayout*>(m.layout())) {
+        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(m.windowTitle(), m.font()), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
     switch (m.exec()) {
         case QMessageBox::Yes: return Answer::Yes;

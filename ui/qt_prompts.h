@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,11 @@ private:
 // "desc (pattern pattern)". The dialog shows only the description, and Qt's
 // own dialog matches the patterns in either letter case.
 QStringList QtNameFilters(const std::string& filter);
+
+// The width a message box needs so that its title bar shows `caption`: the
+// caption's width and kTitleBarRoom pixels for the title bar's icon and buttons.
+inline constexpr int kTitleBarRoom = 120;
+int MessageBoxMinimumWidth(const QString& caption, const QFont& font);
 
 // The settings key under which the folder of a kind of file dialog is kept;
 // empty for FileKind::Unspecified, which is not kept.

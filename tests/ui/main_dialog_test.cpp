@@ -7,7 +7,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QDesktopServices>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QMimeData>
 #include <QUrl>
 #include <QPushButton>
@@ -315,6 +318,50 @@ TEST(MainLayoutWidgetsTest, WidgetsSitInTheirDesignRectanglesAtTwoScales) {
     }
 }
 
+TEST_F(MainDialogTest, TheToolbarStartsWithItsGripper) {
+    QWidget* gripper = window->findChild<QWidget*>(QStringLiteral("gripper"));
+    ASSERT_NE(nullptr, gripper);
+    QToolBar* bar = window->toolBar();
+    EXPECT_LE(gripper->geometry().right(), bar->geometry().left());
+    EXPECT_EQ(bar->geometry().height(), gripper->height());
+    // A raised bar: lit on its left, shaded on its right.
+    const QImage shot = gripper->grab().toImage();
+    const int middle = shot.height() / 2;
+    EXPECT_EQ(gripper->palette().color(QPalette::Light).rgb(), shot.pixel(2, middle));
+    EXPECT_EQ(gripper->palette().color(QPalette::Dark).rgb(), shot.pixel(4, middle));
+}
+
+// Stands in for the desktop's browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST(AboutBoxTest, ContactOpensThePageAndShowsItsAddressToCopy) {
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
+    CAboutDlg about;
+    about.show();
+    QString shown;
+    bool selectable = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        shown = box->text();
+        selectable = box->textInteractionFlags() & Qt::TextSelectableByMouse;
+        Shoot(box, QStringLiteral("about-contact"));
+        box->accept();
+    });
+    QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("contact")), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(QList<QUrl>{QUrl(QString::fromUtf8(kContactAddress))}, browser.opened);
+    EXPECT_TRUE(shown.endsWith(QString::fromUtf8(kContactAddress))) << shown.toStdString();
+    EXPECT_TRUE(selectable);
+}
+
 TEST(AboutBoxTest, ShowsProductRightsAndLink) {
     CAboutDlg about;
     about.show();
@@ -326,3 +373,5 @@ TEST(AboutBoxTest, ShowsProductRightsAndLink) {
 
 }  // namespace
 }  // namespace torvane::ui
+
+#include "main_dialog_test.moc"

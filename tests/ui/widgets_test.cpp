@@ -73,6 +73,78 @@ TEST(CButtonSTTest, BorderOnlyWhenDrawnAndHotOrPressed) {
     EXPECT_EQ(QColor(240, 240, 240), b.grab().toImage().pixelColor(5, 5));
 }
 
+// A hover the button was told of while the pointer was elsewhere (a menu or a
+// box over it swallowed the leave) ends when such a window closes.
+TEST(CButtonSTTest, AHoverLeftBehindByAMenuOrABoxEndsWhenItCloses) {
+    QWidget host;
+    host.resize(300, 120);
+    CButtonST b(QStringLiteral("合并BIN文件"), &host);
+    b.setGeometry(10, 10, 88, 25);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    auto staleEnter = [&b] {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QCoreApplication::sendEvent(&b, &enter);
+        ASSERT_TRUE(b.mouseOver());
+    };
+
+    QCursor::setPos(host.mapToGlobal(QPoint(250, 100)));
+    staleEnter();
+    QMenu menu;
+    menu.addAction(QStringLiteral("删除"));
+    menu.popup(host.mapToGlobal(QPoint(20, 20)));
+    menu.close();
+    EXPECT_TRUE(QTest::qWaitFor([&b] { return !b.mouseOver(); }, 1000));
+
+    staleEnter();
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    QMessageBox(QMessageBox::NoIcon, QStringLiteral("torvane"), QStringLiteral("合并成功!"), QMessageBox::Ok, &host).exec();
+    EXPECT_TRUE(QTest::qWaitFor([&b] { return !b.mouseOver(); }, 1000));
+
+    // With the pointer on it, the button stays hot.
+    QCursor::setPos(b.mapToGlobal(b.rect().center()));
+    staleEnter();
+    menu.popup(host.mapToGlobal(QPoint(150, 60)));
+    menu.close();
+    QTest::qWait(20);
+    EXPECT_TRUE(b.mouseOver());
+}
+
+// How many pixels of the row three pixels below the top edge have `colour`:
+// the top of a focus mark.
+int MarkPixels(QWidget& w, const QColor& colour) {
+    const QImage shot = w.grab().toImage();
+    int n = 0;
+    for (int x = 0; x < shot.width(); ++x) n += shot.pixelColor(x, 3) == colour ? 1 : 0;
+    return n;
+}
+
+TEST(FocusMarkTest, CustomDrawnButtonsShowTheFocusOnlyWhenItCameFromTheKeyboard) {
+    QWidget host;
+    host.resize(300, 120);
+    CButtonST mode(QStringLiteral("HEX转BIN"), &host);
+    mode.setGeometry(10, 10, 88, 25);
+    CECButton action(QStringLiteral("保存"), &host);
+    action.setGeometry(10, 50, 120, 35);
+    host.show();
+    QApplication::setActiveWindow(&host);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    const QColor text = mode.Colour(CButtonST::FocusText);
+    const QColor caption = action.CaptionColour();
+
+    mode.setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(0, MarkPixels(mode, text));
+    QTest::keyClick(&mode, Qt::Key_Tab);
+    ASSERT_TRUE(action.hasFocus());
+    EXPECT_GT(MarkPixels(action, caption), 20);
+    QTest::keyClick(&action, Qt::Key_Backtab);
+    ASSERT_TRUE(mode.hasFocus());
+    EXPECT_GT(MarkPixels(mode, text), 20);
+    EXPECT_EQ(0, MarkPixels(action, caption));
+}
+
 TEST(CNewListBoxTest, ShowsTheLogsOwnLinesAndSelectsTheLast) {
     OperationLog log;
     CNewListBox list;
@@ -236,6 +308,26 @@ TEST(QtPromptsTest, EachKindOfDialogOpensWhereThatKindWasLastChosenAlsoInALaterR
     AnswerNextFileDialog(&seenPlain, QString());
     later.OpenFile(plain);
     EXPECT_EQ(QString::fromStdString(elsewhere.path()), seenPlain.folder);
+}
+
+TEST(QtPromptsTest, AShortBoxIsWideEnoughForItsCaption) {
+    const QString caption = QStringLiteral("这是一个相当长的消息框标题");
+    int width = 0;
+    int captionWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        width = box->width();
+        QFont bold = box->font();
+        bold.setBold(true);
+        captionWidth = QFontMetrics(bold).horizontalAdvance(caption);
+        Shoot(box, QStringLiteral("message-box"));
+        box->accept();
+    });
+    QtPrompts prompts;
+    prompts.Show(MessageBox{"好", caption.toStdString(), MessageIcon::Information, MessageButtons::Ok});
+    EXPECT_GT(captionWidth, 0);
+    EXPECT_GE(width, captionWidth + 100);
 }
 
 TEST(QtTranslationTest, QtsOwnTextsAreChinese) {

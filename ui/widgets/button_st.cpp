@@ -1,7 +1,11 @@
 #include "ui/widgets/button_st.h"
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QPainter>
+#include <QTimer>
+
+#include "ui/widgets/focus_mark.h"
 
 namespace torvane::ui {
 
@@ -12,6 +16,9 @@ CButtonST::CButtonST(const QString& caption, QWidget* parent) : QPushButton(capt
     setFlat(true);
     setAutoDefault(false);
     setAttribute(Qt::WA_Hover, true);
+    // A menu or a box that closes over the button sends it no leave event;
+    // every window that closes makes it look where the pointer is.
+    qApp->installEventFilter(this);
 }
 
 void CButtonST::SetColour(ColourSlot slot, const QColor& colour) {
@@ -68,6 +75,14 @@ void CButtonST::paintEvent(QPaintEvent*) {
     else if (hasFocus()) textColour = colours_[FocusText];
     p.setPen(textColour);
     p.drawText(textRect, flags, text());
+    if (ShowsFocusMark(*this)) DrawFocusMark(p, r, textColour);
+}
+
+void CButtonST::RecheckHover() {
+    const bool over = isVisible() && QApplication::widgetAt(QCursor::pos()) == this;
+    if (over == mouseOver_) return;
+    mouseOver_ = over;
+    update();
 }
 
 void CButtonST::enterEvent(QEnterEvent* event) {
@@ -80,6 +95,26 @@ void CButtonST::leaveEvent(QEvent* event) {
     mouseOver_ = false;
     update();
     QPushButton::leaveEvent(event);
+}
+
+void CButtonST::showEvent(QShowEvent* event) {
+    QPushButton::showEvent(event);
+    RecheckHover();
+}
+
+void CButtonST::changeEvent(QEvent* event) {
+    // The window became active again, as when a box over it closed.
+    if (event->type() == QEvent::ActivationChange) RecheckHover();
+    QPushButton::changeEvent(event);
+}
+
+bool CButtonST::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+        // Once the closed window is gone from under the pointer.
+        QTimer::singleShot(0, this, &CButtonST::RecheckHover);
+    }
+    return QPushButton::eventFilter(watched, event);
 }
 
 void CButtonST::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }

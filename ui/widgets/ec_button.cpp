@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/widgets/focus_mark.h"
+
 namespace torvane::ui {
 
 CECButton::CECButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
@@ -47,6 +49,7 @@ void CECButton::paintEvent(QPaintEvent*) {
     p.setFont(font);
     p.setPen(CaptionColour());
     p.drawText(rect(), Qt::AlignCenter, text());
+    if (ShowsFocusMark(*this)) DrawFocusMark(p, rect(), CaptionColour());
 }
 
 void CECButton::enterEvent(QEnterEvent* event) {
