@@ -1,6 +1,10 @@
 #include "core/window_layout.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <system_error>
 #include <tuple>
 
 namespace torvane {
@@ -23,6 +27,41 @@ double UiScaleFor(int dpiX, int dpiY) {
     const int avg = static_cast<int>(static_cast<float>(dpiX + dpiY) * 0.5f);
     const int steps = (avg - 96) / 24;  // truncates toward zero
     return std::max(1.0, 1.0 + 0.25 * steps);
+}
+
+namespace {
+
+// A scale factor as a desktop writes it into the environment ("2", "1.5");
+// nothing for anything else, a sign, a unit or blanks included.
+std::optional<double> ParseScaleFactor(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value) || value <= 0) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+double UiScaleForDesktop(const DesktopScaleHints& hints) {
+    double wanted = UiScaleFor(hints.dpiX, hints.dpiY);
+    for (const std::string* text : {&hints.qtScaleFactor, &hints.gdkScale}) {
+        if (const std::optional<double> factor = ParseScaleFactor(*text)) wanted = std::max(wanted, *factor);
+    }
+    const double ratio = std::isfinite(hints.devicePixelRatio) && hints.devicePixelRatio > 1
+                             ? std::min(hints.devicePixelRatio, kMaxUiScale)
+                             : 1.0;
+    // The toolkit draws at the device pixel ratio on its own; the window adds
+    // only what the desktop asks beyond it, or it would be scaled twice.
+    const double own = std::max(wanted, ratio) / ratio;
+    // Cut to a quarter step as the dpi rule cuts: 1.4 gives 1.25. The small
+    // allowance keeps 1.25 from becoming 1.0 through rounding in the division.
+    const double stepped = std::floor(std::min(own, kMaxUiScale) * 4 + 1e-9) / 4;
+    return std::clamp(stepped, 1.0, kMaxUiScale);
+}
+
+double PointFontFactorForDesktop(const DesktopScaleHints& hints) {
+    return UiScaleForDesktop(hints) / UiScaleFor(hints.dpiX, hints.dpiY);
 }
 
 MainLayout ComputeMainLayout(double scale) {

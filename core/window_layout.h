@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace torvane {
 
@@ -21,6 +22,33 @@ struct Rect {
 // The scale from the screen's logical resolution: 1.0 at 96 dpi, a quarter more
 // for every full 24 dpi above it, never below 1.
 double UiScaleFor(int dpiX, int dpiY);
+
+// The largest UiScale the window takes: 4, a window of 4360 x 3000 pixels.
+// Beyond it a mistyped factor would ask for a window no screen shows.
+inline constexpr double kMaxUiScale = 4.0;
+
+// What a desktop states about its scale, each in its own way.
+struct DesktopScaleHints {
+    int dpiX = 96;  // the screen's logical resolution (Xft.dpi on X11)
+    int dpiY = 96;
+    // The factor the toolkit applies itself and that cannot be switched off
+    // (a Wayland output scale); 1 on X11.
+    double devicePixelRatio = 1.0;
+    std::string qtScaleFactor;  // QT_SCALE_FACTOR, as set; empty when unset
+    std::string gdkScale;       // GDK_SCALE, as set; empty when unset
+};
+
+// UiScale for the desktop: the largest of the scales it states (logical dpi
+// against 96, QT_SCALE_FACTOR, GDK_SCALE, the device pixel ratio), less the
+// part the toolkit already applies, cut to a step of 0.25 as the dpi rule
+// cuts, between 1 and kMaxUiScale. A factor that is not a plain positive
+// number is ignored.
+double UiScaleForDesktop(const DesktopScaleHints& hints);
+
+// How much larger than the logical resolution makes them fonts given in
+// points must be to grow with the window: UiScaleForDesktop against the scale
+// of the logical resolution alone. 1 where the resolution states the scale.
+double PointFontFactorForDesktop(const DesktopScaleHints& hints);
 
 // The window's outer size less the client area: the desktop's frame, which
 // does not scale with the window.

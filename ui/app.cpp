@@ -14,6 +14,7 @@
 #include <new>
 #include <string>
 
+#include "ui/desktop_scale.h"
 #include "ui/icons.h"
 #include "ui/main_dialog.h"
 #include "ui/qt_prompts.h"
@@ -53,15 +54,17 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
 
 int CQuenlorApp::Run(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
-    // The window scales itself from the screen's logical resolution, so the
-    // toolkit must not scale it a second time.
+    // The window scales itself from what the desktop states, so the toolkit
+    // must not scale it a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    TakeOverQtScaleFactor();
     GuardedApplication app(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
     QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();
     InstallQtTranslations();
+    ScalePointFontsForDesktop();
 
     // --screenshot FILE: show the window, save a picture of it and exit. Used
     // to show that the program runs on a machine without a display.

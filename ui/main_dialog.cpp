@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolBar>
 
 #include "config/config_file.h"
@@ -24,11 +23,13 @@
 #include "platform/prompts.h"
 #include "ui/about_dialog.h"
 #include "ui/commands.h"
+#include "ui/desktop_scale.h"
 #include "ui/widgets/button_st.h"
 #include "ui/widgets/ec_button.h"
 #include "ui/widgets/ec_static.h"
 #include "ui/widgets/new_list_box.h"
 #include "ui/widgets/path_field.h"
+#include "ui/widgets/point_font.h"
 #include "ui/icons.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
@@ -84,12 +85,6 @@ protected:
     }
 };
 
-double ScreenScale() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return 1.0;
-    return UiScaleFor(static_cast<int>(screen->logicalDotsPerInchX()), static_cast<int>(screen->logicalDotsPerInchY()));
-}
-
 QFont PixelFont(const QString& face, int px) {
     QFont f(face);
     f.setPixelSize(std::max(1, px));
@@ -100,12 +95,12 @@ QFont PixelFont(const QString& face, int px) {
 }  // namespace
 
 CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
-    : QMainWindow(parent), ws_(prompts), scale_(scale > 0 ? scale : ScreenScale()), layout_(ComputeMainLayout(scale_)) {
+    : QMainWindow(parent), ws_(prompts), scale_(scale > 0 ? scale : DesktopUiScale()), layout_(ComputeMainLayout(scale_)) {
     setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION_TAG));
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 8));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 8));
 
     client_ = new ClientArea(layout_, this);
     client_->setObjectName(QStringLiteral("client"));

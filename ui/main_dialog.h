@@ -28,7 +28,7 @@ class Dlg_ListItem;
 class CQuenlorDlg : public QMainWindow {
     Q_OBJECT
 public:
-    // `scale` is UiScale; 0 takes it from the screen's logical resolution.
+    // `scale` is UiScale; 0 takes it from the desktop (DesktopUiScale).
     explicit CQuenlorDlg(Prompts& prompts, double scale = 0, QWidget* parent = nullptr);
     ~CQuenlorDlg() override;
 

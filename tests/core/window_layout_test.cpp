@@ -90,6 +90,49 @@ TEST(UiScaleTest, StepsOfAQuarterPer24Dpi) {
     EXPECT_EQ(1.25, UiScaleFor(120, 121));  // the average is truncated
 }
 
+DesktopScaleHints Hints(int dpi, const char* qt, const char* gdk, double ratio = 1.0) {
+    DesktopScaleHints h;
+    h.dpiX = h.dpiY = dpi;
+    h.qtScaleFactor = qt;
+    h.gdkScale = gdk;
+    h.devicePixelRatio = ratio;
+    return h;
+}
+
+TEST(DesktopScaleTest, TheLargestScaleTheDesktopStatesWins) {
+    EXPECT_EQ(1.0, UiScaleForDesktop(Hints(96, "", "")));
+    EXPECT_EQ(2.0, UiScaleForDesktop(Hints(96, "", "2")));
+    EXPECT_EQ(1.5, UiScaleForDesktop(Hints(96, "1.5", "")));
+    EXPECT_EQ(1.5, UiScaleForDesktop(Hints(144, "1.25", "1")));
+    // Two ways of saying the same scale do not multiply.
+    EXPECT_EQ(2.0, UiScaleForDesktop(Hints(192, "", "2")));
+    // Fonts in points grow with the resolution on their own, and by the rest.
+    EXPECT_EQ(1.0, PointFontFactorForDesktop(Hints(192, "", "2")));
+    EXPECT_EQ(2.0, PointFontFactorForDesktop(Hints(96, "", "2")));
+}
+
+TEST(DesktopScaleTest, FactorsAreCutToQuarterStepsAsTheDpiRuleCuts) {
+    EXPECT_EQ(1.25, UiScaleForDesktop(Hints(96, "1.4", "")));
+    EXPECT_EQ(1.75, UiScaleForDesktop(Hints(96, "1.99", "")));
+    EXPECT_EQ(1.0, UiScaleForDesktop(Hints(96, "0.5", "")));
+}
+
+// A Wayland output scale is applied by the toolkit itself: the window adds
+// only what is asked beyond it.
+TEST(DesktopScaleTest, TheToolkitsOwnPixelRatioIsNotAppliedTwice) {
+    EXPECT_EQ(1.0, UiScaleForDesktop(Hints(96, "", "", 2.0)));
+    EXPECT_EQ(1.0, UiScaleForDesktop(Hints(96, "", "2", 2.0)));
+    EXPECT_EQ(1.5, UiScaleForDesktop(Hints(96, "", "3", 2.0)));
+}
+
+TEST(DesktopScaleTest, FactorsThatAreNoPlainNumberAreIgnoredAndTheScaleIsBounded) {
+    for (const char* junk : {"abc", "2x", " 2", "-2", "0", "nan", "inf", "2,5", "0x2"})
+        EXPECT_EQ(1.0, UiScaleForDesktop(Hints(96, junk, junk, std::nan("")))) << junk;
+    EXPECT_EQ(kMaxUiScale, UiScaleForDesktop(Hints(96, "1e300", "")));
+    EXPECT_EQ(kMaxUiScale, UiScaleForDesktop(Hints(100000, "", "")));
+    EXPECT_EQ(1.0, UiScaleForDesktop(Hints(96, "", "", 1e300)));
+}
+
 // The anchor: a few values of the design table at 96 dpi, and the window sizes
 // the desktop sees.
 TEST(MainLayoutTest, DesignValuesAt96Dpi) {

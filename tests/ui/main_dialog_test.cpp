@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "ui/about_dialog.h"
+#include "ui/desktop_scale.h"
 #include "ui/widgets/ec_static.h"
 #include "ui/widgets/new_list_box.h"
 #include "ui/list_item.h"
@@ -360,6 +362,31 @@ TEST(AboutBoxTest, ContactOpensThePageAndShowsItsAddressToCopy) {
     EXPECT_EQ(QList<QUrl>{QUrl(QString::fromUtf8(kContactAddress))}, browser.opened);
     EXPECT_TRUE(shown.endsWith(QString::fromUtf8(kContactAddress))) << shown.toStdString();
     EXPECT_TRUE(selectable);
+}
+
+TEST(DesktopScaleWindowTest, TheWindowTakesTheScaleTheDesktopStatesOnce) {
+    const double appPoints = QApplication::font().pointSizeF();
+    qputenv("GDK_SCALE", "2");
+    ScalePointFontsForDesktop();
+    {
+        ScriptedPrompts prompts;
+        CQuenlorDlg window(prompts);
+        EXPECT_EQ(ComputeMainLayout(2.0).clientWidth, window.width());
+        // Fonts in points grow with it: the logical resolution says 96 dpi.
+        EXPECT_EQ(16.0, window.font().pointSizeF());
+        EXPECT_EQ(2 * appPoints, QApplication::font().pointSizeF());
+        Shoot(&window, QStringLiteral("main-gdk-scale-2"));
+    }
+    qunsetenv("GDK_SCALE");
+    ScalePointFontsForDesktop();
+    EXPECT_EQ(appPoints, QApplication::font().pointSizeF());
+    // The toolkit would obey QT_SCALE_FACTOR on its own as well.
+    qputenv("QT_SCALE_FACTOR", "1.5");
+    TakeOverQtScaleFactor();
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+    EXPECT_EQ(1.5, DesktopUiScale());
+    TakeOverQtScaleFactor();
+    EXPECT_EQ(1.0, DesktopUiScale());
 }
 
 TEST(AboutBoxTest, ShowsProductRightsAndLink) {

@@ -4,6 +4,7 @@
 #include "tools/bin2c/bin_to_c_tool.h"
 #include "tools/bin2c/bin_to_c_ids.h"
 #include "ui/widgets/path_field.h"
+#include "ui/widgets/point_font.h"
 
 // Qt
 #include <QGridLayout>
@@ -21,7 +22,7 @@ namespace torvane::ui {
 CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(bin2c_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kBinToCCaption));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     auto label = [this](const char* caption) {
         auto* l = new QLabel(QString::fromUtf8(caption), this);

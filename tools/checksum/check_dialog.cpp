@@ -3,6 +3,7 @@
 // Torvane
 #include "tools/checksum/check_tool.h"
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/point_font.h"
 #include "ui/widgets/path_field.h"
 #include "tools/checksum/check_ids.h"
 
@@ -95,7 +96,7 @@ QLabel* Label(const char* caption, QWidget* parent) {
 CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(check_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kCheckCaption));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
     // Created in the order of the tab chain: hint, path, "...", data, methods, result.

@@ -5,6 +5,7 @@
 #include "tools/nic/upgrade_image.h"
 #include "ui/widgets/new_list_box.h"
 #include "ui/widgets/path_field.h"
+#include "ui/widgets/point_font.h"
 #include "tools/nic/upgrade_ids.h"
 
 // Qt
@@ -41,7 +42,7 @@ QIcon BrowseIcon(const QColor& colour) {
 CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(upgrade_ids::kDialog));
     setWindowTitle(QStringLiteral("生成网卡升级文件"));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     auto label = [this](const char* caption) {
         auto* l = new QLabel(QString::fromUtf8(caption), this);

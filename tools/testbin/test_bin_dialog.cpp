@@ -2,6 +2,7 @@
 
 // Torvane
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/point_font.h"
 #include "ui/widgets/path_field.h"
 #include "tools/testbin/test_bin_ids.h"
 
@@ -51,7 +52,7 @@ Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), defaultPath_(TestBinDefaultPath()), form_(StartTestBinForm(defaultPath_)) {
     setObjectName(QString::number(testbin_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kTestBinCaption));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     auto numberEdit = [this](int id, TestBinField field, int limit) {
         auto* edit = new QLineEdit(this);

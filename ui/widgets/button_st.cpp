@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "ui/widgets/focus_mark.h"
+#include "ui/widgets/point_font.h"
 
 namespace torvane::ui {
 
@@ -57,9 +58,7 @@ void CButtonST::paintEvent(QPaintEvent*) {
         p.drawLine(r.topRight(), r.bottomRight());
     }
 
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPointSize(10);
-    p.setFont(font);
+    p.setFont(PointFont(QStringLiteral("微软雅黑"), 10));
     QRect textRect = r;
     if (isDown()) textRect.translate(1, 1);
     const int flags = Qt::AlignCenter | Qt::TextWordWrap;
