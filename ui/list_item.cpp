@@ -5,14 +5,14 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
-#include <QTimer>
-#include <QUrl>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
+#include <QUrl>
 
 #include "core/hex_field_key.h"
 #include "ui/widgets/key_filter.h"

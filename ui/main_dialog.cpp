@@ -6,13 +6,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
-#include <QTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 
 #include "config/config_file.h"
@@ -128,10 +128,10 @@ void CQuenlorDlg::BuildControls() {
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
     auto modeButton = [&](WorkMode mode) {
-        const ModeButton& spec = ModeButtonOf(mode);
-        auto* b = new CButtonST(QString::fromUtf8(spec.caption), client_);
-        name(b, spec.id);
-        connect(b, &QPushButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+        const ModeButton& entry = ModeButtonOf(mode);
+        auto* b = new CButtonST(QString::fromUtf8(entry.caption), client_);
+        name(b, entry.id);
+        connect(b, &QPushButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
         return b;
     };
     hexToBinMode_ = modeButton(WorkMode::HexToBinMode);
@@ -334,9 +334,9 @@ void CQuenlorDlg::RefreshAll() {
     headerCheck_->setChecked(ws_.HeaderChecked);
     for (Dlg_ListItem* r : rows_) r->Refresh();
 
-    for (const ModeButton& spec : kModeButtons) {
-        CButtonST* b = ModeButtonFor(spec.mode);
-        if (spec.mode == ws_.Mode()) {
+    for (const ModeButton& entry : kModeButtons) {
+        CButtonST* b = ModeButtonFor(entry.mode);
+        if (entry.mode == ws_.Mode()) {
             // The border is only ever switched off: a mode button once selected
             // draws no border again, whatever the mode later.
             b->SetBorderDrawn(false);
