@@ -112,6 +112,25 @@ TEST(CButtonSTTest, AHoverLeftBehindByAMenuOrABoxEndsWhenItCloses) {
     EXPECT_TRUE(b.mouseOver());
 }
 
+TEST(CECButtonTest, AHoverLeftBehindByABoxEndsWhenItCloses) {
+    QWidget host;
+    host.resize(300, 120);
+    CECButton b(QStringLiteral("合并BIN文件"), &host);
+    b.setGeometry(10, 10, 120, 35);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    QCursor::setPos(host.mapToGlobal(QPoint(250, 100)));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(&b, &enter);
+    ASSERT_TRUE(b.hovering());
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    QMessageBox(QMessageBox::NoIcon, QStringLiteral("torvane"), QStringLiteral("合并成功!"), QMessageBox::Ok, &host).exec();
+    EXPECT_TRUE(QTest::qWaitFor([&b] { return !b.hovering(); }, 1000));
+    EXPECT_EQ(QColor(33, 115, 206), b.CurrentFill());
+}
+
 // How many pixels of the row three pixels below the top edge have `colour`:
 // the top of a focus mark.
 int MarkPixels(QWidget& w, const QColor& colour) {

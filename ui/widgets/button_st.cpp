@@ -1,11 +1,10 @@
 #include "ui/widgets/button_st.h"
 
-#include <QApplication>
 #include <QEnterEvent>
 #include <QPainter>
-#include <QTimer>
 
 #include "ui/widgets/focus_mark.h"
+#include "ui/widgets/hover_check.h"
 #include "ui/widgets/point_font.h"
 
 namespace torvane::ui {
@@ -17,9 +16,7 @@ CButtonST::CButtonST(const QString& caption, QWidget* parent) : QPushButton(capt
     setFlat(true);
     setAutoDefault(false);
     setAttribute(Qt::WA_Hover, true);
-    // A menu or a box that closes over the button sends it no leave event;
-    // every window that closes makes it look where the pointer is.
-    qApp->installEventFilter(this);
+    new HoverCheck(this, [this] { RecheckHover(); });
 }
 
 void CButtonST::SetColour(ColourSlot slot, const QColor& colour) {
@@ -78,7 +75,7 @@ void CButtonST::paintEvent(QPaintEvent*) {
 }
 
 void CButtonST::RecheckHover() {
-    const bool over = isVisible() && QApplication::widgetAt(QCursor::pos()) == this;
+    const bool over = PointerIsOver(*this);
     if (over == mouseOver_) return;
     mouseOver_ = over;
     update();
@@ -105,15 +102,6 @@ void CButtonST::changeEvent(QEvent* event) {
     // The window became active again, as when a box over it closed.
     if (event->type() == QEvent::ActivationChange) RecheckHover();
     QPushButton::changeEvent(event);
-}
-
-bool CButtonST::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->isWindow()) {
-        // Once the closed window is gone from under the pointer.
-        QTimer::singleShot(0, this, &CButtonST::RecheckHover);
-    }
-    return QPushButton::eventFilter(watched, event);
 }
 
 void CButtonST::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "ui/widgets/focus_mark.h"
+#include "ui/widgets/hover_check.h"
 
 namespace torvane::ui {
 
@@ -12,6 +13,19 @@ CECButton::CECButton(const QString& caption, QWidget* parent) : QPushButton(capt
     setAttribute(Qt::WA_Hover, true);
     setFocusPolicy(Qt::TabFocus);
     setAutoDefault(false);
+    new HoverCheck(this, [this] { RecheckHover(); });
+}
+
+void CECButton::RecheckHover() {
+    const bool over = PointerIsOver(*this);
+    if (over == hovering_) return;
+    hovering_ = over;
+    update();
+}
+
+void CECButton::showEvent(QShowEvent* event) {
+    QPushButton::showEvent(event);
+    RecheckHover();
 }
 
 void CECButton::SetCaptionFont(int sizePx, const QString& face, int style) {
@@ -71,6 +85,7 @@ void CECButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CECButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) update();
+    if (event->type() == QEvent::ActivationChange) RecheckHover();
     QPushButton::changeEvent(event);
 }
 
