@@ -28,6 +28,14 @@
 namespace torvane::ui {
 namespace {
 
+// Saves a picture under the build folder for a person to look at.
+void Shoot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 TEST(CECButtonTest, FillFollowsTheState) {
     CECButton b(QStringLiteral("保存"));
     b.resize(60, 30);
@@ -158,6 +166,7 @@ TEST(FocusMarkTest, CustomDrawnButtonsShowTheFocusOnlyWhenItCameFromTheKeyboard)
     QTest::keyClick(&mode, Qt::Key_Tab);
     ASSERT_TRUE(action.hasFocus());
     EXPECT_GT(MarkPixels(action, caption), 20);
+    Shoot(&host, QStringLiteral("focus-mark"));
     QTest::keyClick(&action, Qt::Key_Backtab);
     ASSERT_TRUE(mode.hasFocus());
     EXPECT_GT(MarkPixels(mode, text), 20);
@@ -226,14 +235,6 @@ struct SeenDialog {
     QStringList labels;
     QStringList listed;  // the files of its folder that its first filter lets through
 };
-
-// Saves a picture under the build folder for a person to look at.
-void Shoot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
 
 // Answers the next file dialog with `file` (cancels it when empty) once its
 // folder has been read, and notes what it showed; `shot` names its picture.
