@@ -66,6 +66,7 @@ FileDialog ConfigDialog() {
     FileDialog d;
     d.filter = kConfigFilter;
     d.defaultExtension = "ini";
+    d.kind = FileKind::Project;
     return d;
 }
 

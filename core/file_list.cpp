@@ -68,6 +68,7 @@ FileList::FileList(Prompts& prompts) : prompts_(prompts) {
 void FileList::ChooseFile(int row) {
     FileDialog dialog;
     dialog.filter = kChooseFilter;
+    dialog.kind = FileKind::Firmware;
     const std::optional<std::string> path = prompts_.OpenFile(dialog);
     if (!path) return;
     LoadChosenFile(row, *path);

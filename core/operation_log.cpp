@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <utility>
 
 #include "platform/code_page.h"
 #include "platform/files.h"
@@ -50,7 +51,12 @@ int32_t OperationLog::AppendText(int32_t index, const std::string& text) {
         added = false;
     } else {
         index = count;
-        lines_.push_back(CutToChars(text, kMaxLineChars));
+        std::string line = CutToChars(text, kMaxLineChars);
+        // Room first: once the listeners are told, nothing may fail before the
+        // line is there. Grown by doubling, as push_back would.
+        if (lines_.size() == lines_.capacity()) lines_.reserve(std::max<size_t>(16, 2 * lines_.capacity()));
+        for (OperationLogListener* l : listeners_) l->OnLineAboutToBeAdded(index);
+        lines_.push_back(std::move(line));
         added = true;
     }
     selected_ = index;
@@ -63,6 +69,7 @@ void OperationLog::Select(int32_t index) {
 }
 
 void OperationLog::Clear() {
+    for (OperationLogListener* l : listeners_) l->OnAboutToClear();
     lines_.clear();
     selected_ = -1;
     for (OperationLogListener* l : listeners_) l->OnCleared();
@@ -93,6 +100,7 @@ void OperationLog::SaveToFile(Prompts& prompts) const {
     FileDialog dialog;
     dialog.filter = kLogFilter;
     dialog.overwritePrompt = true;
+    dialog.kind = FileKind::Log;
     const std::optional<std::string> chosen = prompts.SaveFile(dialog);
     if (!chosen) return;
     if (!WriteToFile(LogSavePath(*chosen))) {

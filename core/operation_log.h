@@ -13,9 +13,14 @@ class Prompts;
 class OperationLogListener {
 public:
     virtual ~OperationLogListener() = default;
+    // A new line is about to become line `index` (the log still has `index`
+    // lines). OnLineWritten with `added` follows.
+    virtual void OnLineAboutToBeAdded(int32_t /*index*/) {}
     // Line `index` was written; `added` when it is a new line (the lines after it
     // moved down by one), otherwise its text changed.
     virtual void OnLineWritten(int32_t index, bool added) = 0;
+    // Every line is about to be removed; OnCleared follows.
+    virtual void OnAboutToClear() {}
     virtual void OnCleared() = 0;
 };
 

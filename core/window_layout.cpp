@@ -1,6 +1,11 @@
 #include "core/window_layout.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <system_error>
+#include <tuple>
 
 namespace torvane {
 namespace {
@@ -24,12 +29,49 @@ double UiScaleFor(int dpiX, int dpiY) {
     return std::max(1.0, 1.0 + 0.25 * steps);
 }
 
+namespace {
+
+// A scale factor as a desktop writes it into the environment ("2", "1.5");
+// nothing for anything else, a sign, a unit or blanks included.
+std::optional<double> ParseScaleFactor(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value) || value <= 0) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+double UiScaleForDesktop(const DesktopScaleHints& hints) {
+    double wanted = UiScaleFor(hints.dpiX, hints.dpiY);
+    for (const std::string* text : {&hints.qtScaleFactor, &hints.gdkScale}) {
+        if (const std::optional<double> factor = ParseScaleFactor(*text)) wanted = std::max(wanted, *factor);
+    }
+    const double ratio = std::isfinite(hints.devicePixelRatio) && hints.devicePixelRatio > 1
+                             ? std::min(hints.devicePixelRatio, kMaxUiScale)
+                             : 1.0;
+    // The toolkit draws at the device pixel ratio on its own; the window adds
+    // only what the desktop asks beyond it, or it would be scaled twice.
+    const double own = std::max(wanted, ratio) / ratio;
+    // Cut to a quarter step as the dpi rule cuts: 1.4 gives 1.25. The small
+    // allowance keeps 1.25 from becoming 1.0 through rounding in the division.
+    const double stepped = std::floor(std::min(own, kMaxUiScale) * 4 + 1e-9) / 4;
+    return std::clamp(stepped, 1.0, kMaxUiScale);
+}
+
+double PointFontFactorForDesktop(const DesktopScaleHints& hints) {
+    return UiScaleForDesktop(hints) / UiScaleFor(hints.dpiX, hints.dpiY);
+}
+
 MainLayout ComputeMainLayout(double scale) {
     const Scaler v(scale);
     MainLayout m;
     m.scale = scale;
     m.windowWidth = v(1090);
     m.windowHeight = v(750);
+    m.clientWidth = m.windowWidth - kFrameWidth;
+    m.clientHeight = m.windowHeight - kFrameHeight;
     m.L = v(25);
     m.R = v.plus(m.L, 1020);
     m.panel = {v(12), v(67), v(1060), v(395)};
@@ -37,9 +79,9 @@ MainLayout ComputeMainLayout(double scale) {
     int32_t left = v(12);
     const int32_t panelTop = v(67);
     const int32_t modeTop = static_cast<int32_t>(static_cast<float>(panelTop) - v.f(25));
-    for (Rect& b : m.modeButtons) {
+    for (Rect* b : {&m.hexToBinMode, &m.mergeMode, &m.alignMode}) {
         const int32_t right = v.plus(left, 88);
-        b = {left, modeTop, right, panelTop};
+        *b = {left, modeTop, right, panelTop};
         left = right;
     }
 
@@ -49,9 +91,12 @@ MainLayout ComputeMainLayout(double scale) {
     const int32_t titleTop = v(96);
     const int32_t titleBottom = v(120);
     m.headerCheck = {m.L + 3, titleTop, m.columnEdges[0], titleBottom};  // 3 pixels, not scaled
-    for (size_t i = 0; i < m.titles.size(); ++i) {
+    const std::array<Rect*, 6> titles = {&m.fileTitle,  &m.sizeTitle,   &m.alignTitle,
+                                         &m.fillTitle, &m.offsetTitle, &m.keepTitle};
+    static_assert(titles.size() == std::tuple_size_v<decltype(m.columnEdges)>, "one title per column");
+    for (size_t i = 0; i < titles.size(); ++i) {
         const int32_t right = i + 1 < m.columnEdges.size() ? m.columnEdges[i + 1] : m.R;
-        m.titles[i] = {m.columnEdges[i], titleTop, right, titleBottom};
+        *titles[i] = {m.columnEdges[i], titleTop, right, titleBottom};
     }
 
     int32_t top = m.headerBand.bottom;
@@ -72,9 +117,9 @@ MainLayout ComputeMainLayout(double scale) {
     const int32_t actionBottom = v(374);
     const int32_t gap = static_cast<int32_t>((static_cast<float>(m.R - m.L) - v.f(5 * 120)) * 0.25f);
     left = m.L;
-    for (Rect& b : m.actionButtons) {
+    for (Rect* b : {&m.importButton, &m.exportButton, &m.hexToBinButton, &m.mergeButton, &m.alignButton}) {
         const int32_t right = v.plus(left, 120);
-        b = {left, actionTop, right, actionBottom};
+        *b = {left, actionTop, right, actionBottom};
         left = right + gap;
     }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace torvane {
 
@@ -22,24 +23,72 @@ struct Rect {
 // for every full 24 dpi above it, never below 1.
 double UiScaleFor(int dpiX, int dpiY);
 
+// The largest UiScale the window takes: 4, a window of 4360 x 3000 pixels.
+// Beyond it a mistyped factor would ask for a window no screen shows.
+inline constexpr double kMaxUiScale = 4.0;
+
+// What a desktop states about its scale, each in its own way.
+struct DesktopScaleHints {
+    int dpiX = 96;  // the screen's logical resolution (Xft.dpi on X11)
+    int dpiY = 96;
+    // The factor the toolkit applies itself and that cannot be switched off
+    // (a Wayland output scale); 1 on X11.
+    double devicePixelRatio = 1.0;
+    std::string qtScaleFactor;  // QT_SCALE_FACTOR, as set; empty when unset
+    std::string gdkScale;       // GDK_SCALE, as set; empty when unset
+};
+
+// UiScale for the desktop: the largest of the scales it states (logical dpi
+// against 96, QT_SCALE_FACTOR, GDK_SCALE, the device pixel ratio), less the
+// part the toolkit already applies, cut to a step of 0.25 as the dpi rule
+// cuts, between 1 and kMaxUiScale. A factor that is not a plain positive
+// number is ignored.
+double UiScaleForDesktop(const DesktopScaleHints& hints);
+
+// How much larger than the logical resolution makes them fonts given in
+// points must be to grow with the window: UiScaleForDesktop against the scale
+// of the logical resolution alone. 1 where the resolution states the scale.
+double PointFontFactorForDesktop(const DesktopScaleHints& hints);
+
+// The window's outer size less the client area: the desktop's frame, which
+// does not scale with the window.
+inline constexpr int32_t kFrameWidth = 16;   // left and right borders
+inline constexpr int32_t kFrameHeight = 39;  // title bar and the borders
+
 // The main window's layout table, in client coordinates.
 struct MainLayout {
     double scale = 1.0;
     int32_t windowWidth = 0;   // outer size, frame included
     int32_t windowHeight = 0;
+    int32_t clientWidth = 0;   // inside the frame; the menu bar takes its top
+    int32_t clientHeight = 0;
     int32_t L = 0;             // left and right edges of everything in the panel
     int32_t R = 0;
     Rect panel;                // the white area
-    std::array<Rect, 3> modeButtons;     // HEX to BIN, merge, align
+    // The mode buttons, left to right, standing on the panel's top edge.
+    Rect hexToBinMode;
+    Rect mergeMode;
+    Rect alignMode;
     Rect headerBand;
     std::array<int32_t, 6> columnEdges;  // 85, 425, 535, 625, 725, 865 at scale 1
     Rect headerCheck;                    // "序号"
-    std::array<Rect, 6> titles;          // file, size, alignment/offset, fill, HEX offset, keep
+    // The column titles, left to right between the column edges.
+    Rect fileTitle;
+    Rect sizeTitle;
+    Rect alignTitle;   // alignment, or the BIN offset in the merge mode
+    Rect fillTitle;
+    Rect offsetTitle;  // the HEX offset
+    Rect keepTitle;
     std::array<Rect, 6> rows;            // the six file list rows
     Rect outputLabel;   // "输出文件："
     Rect outputEdit;
     Rect outputBrowse;  // its "..."
-    std::array<Rect, 5> actionButtons;   // import, export, HEX to BIN, merge, align
+    // The five action buttons, spread evenly from L to R.
+    Rect importButton;
+    Rect exportButton;
+    Rect hexToBinButton;
+    Rect mergeButton;
+    Rect alignButton;
     Rect logGroup;      // "操作记录"
     Rect logList;
     Rect saveButton;    // "保存"

@@ -40,6 +40,22 @@ struct FailureReason {
     std::string reason;  // what was wrong, without a final full stop
 };
 
+// What a file dialog asks for. A window may open each kind in the folder last
+// used for it; the core names the kind where it builds the dialog.
+enum class FileKind {
+    Unspecified,
+    Firmware,       // a row's HEX or BIN file
+    Project,        // an INI project, imported or exported
+    Log,            // the saved operation log
+    MergeOutput,    // the merge's output file
+    CheckFile,      // the check-value tool's file
+    TestBinOutput,  // the test BIN file
+    BinToCSource,   // the C array converter's source
+    BinToCTarget,   // and its C file
+    UpgradeImage,   // an adapter upgrade image, with or without CD-ROM part
+    AdapterConfig,  // the adapter's configuration file
+};
+
 // An open-file or save-file question. `filter` is a list of description and
 // pattern pairs separated by '|' and ended by "||", for example
 // "(*.log)|*.log||"; several patterns of one pair are separated by ';'.
@@ -50,6 +66,7 @@ struct FileDialog {
     std::string initialFolder;     // empty for the toolkit's choice
     bool overwritePrompt = false;  // save dialogs: ask before choosing an existing file
     bool allowNewFile = false;     // open dialogs: a name that does not exist yet may be chosen
+    FileKind kind = FileKind::Unspecified;
 };
 
 // One description and its patterns, from a '|' separated filter text.

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -26,11 +27,27 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     link->setCursor(Qt::PointingHandCursor);
     link->setStyleSheet(QStringLiteral("QPushButton { color: #0645AD; text-decoration: underline; border: none; }"));
     link->setFixedSize(link->sizeHint());
-    connect(link, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(kContactAddress))); });
+    connect(link, &QPushButton::clicked, this, [this] { ShowContactAddress(); });
     layout->addWidget(product);
     layout->addWidget(rights);
     layout->addWidget(link);
     setFixedSize(sizeHint());
+}
+
+void CAboutDlg::ShowContactAddress() {
+    const QString address = QString::fromUtf8(kContactAddress);
+    // A desktop without a browser may still start its opener and report
+    // success, so the address is always shown as well, to be copied.
+    QDesktopServices::openUrl(QUrl(address));
+    QMessageBox box(this);
+    box.setWindowTitle(QStringLiteral("联系我们"));
+    box.setIcon(QMessageBox::Information);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromUtf8(kContactText) + QLatin1Char('\n') + address);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.exec();
 }
 
 }  // namespace torvane::ui

@@ -18,6 +18,7 @@
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 #include "tools/testbin/test_bin_tool.h"
+#include "ui/desktop_scale.h"
 #include "ui/icons.h"
 #include "ui/main_dialog.h"
 #include "ui/qt_prompts.h"
@@ -31,6 +32,15 @@ void InstallFontSubstitutes() {
     for (const char* face : {"黑体", "微软雅黑", "宋体", "MS Shell Dlg"}) {
         QFont::insertSubstitutions(QString::fromUtf8(face), chinese);
     }
+}
+
+bool InstallQtTranslations() {
+    auto* translator = new QTranslator(qApp);
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
@@ -59,22 +69,19 @@ int CQuenlorApp::Run(int argc, char** argv) {
             return std::fflush(stdout) == 0 ? 0 : 1;
         }
     }
-    // The window scales itself from the screen's logical resolution, so the
-    // toolkit must not scale it a second time.
+    // The window scales itself from what the desktop states, so the toolkit
+    // must not scale it a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    TakeOverQtScaleFactor();
     GuardedApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("torvane"));
+    QApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     // The desktop entry's name, which Wayland uses to match the window to it.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.torvane"));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();
-    // The window speaks Simplified Chinese whatever the locale, so the
-    // toolkit's own texts (the file dialogs' buttons and labels) do too, where
-    // its translations are installed.
-    QTranslator toolkitTexts;
-    if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&toolkitTexts);
-    }
+    InstallQtTranslations();
+    ScalePointFontsForDesktop();
 
     // --screenshot FILE: show the window, save a picture of it and exit. Used
     // to show that the program runs on a machine without a display.

@@ -26,4 +26,14 @@ public:
 // Maps the font faces the window names to installed fonts with Chinese glyphs.
 void InstallFontSubstitutes();
 
+// Loads Qt's own Simplified Chinese texts (file dialogs, the edit fields'
+// context menu) from Qt's translations folder, whatever the desktop's language:
+// the window speaks Chinese. False, leaving Qt's English, when they are not
+// installed.
+bool InstallQtTranslations();
+
+// The names QSettings files the program's settings under.
+inline constexpr const char* kOrganizationName = "Torvane";
+inline constexpr const char* kApplicationName = "torvane";
+
 }  // namespace torvane::ui

@@ -150,7 +150,7 @@ void DrawApp(QPainter& p) {
 
 QIcon ApplicationIcon() { return Make(DrawApp); }
 
-std::vector<QIcon> ToolbarIcons() {
+std::array<QIcon, kToolbarIconCount> ToolbarIcons() {
     return {Make(DrawImport), Make(DrawExport), Make(DrawHexToBin), Make(DrawMerge),
             Make(DrawAlign),  Make(DrawClear),  Make(DrawAbout)};
 }

@@ -3,14 +3,20 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
+#include <QUrl>
 
 #include "core/hex_field_key.h"
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/path_field.h"
 #include "ui/row_ids.h"
 
 namespace torvane::ui {
@@ -30,6 +36,7 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
     fileName_ = new QLineEdit(this);
     name(fileName_, row_ids::kFileName);
     fileName_->setAlignment(Qt::AlignCenter);
+    MakePathField(fileName_);
     browse_ = new QPushButton(QStringLiteral("..."), this);
     name(browse_, row_ids::kBrowse);
     browse_->setAutoDefault(false);
@@ -52,6 +59,11 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
     offsetAddr_->setMaxLength(static_cast<int>(kHexEditLimit));
     saveOffset_ = new QCheckBox(this);
     name(saveOffset_, row_ids::kSaveOffsetData);
+
+    // A file dropped anywhere on the row is the row's; the edits take no
+    // dropped text of their own.
+    setAcceptDrops(true);
+    for (QLineEdit* e : {fileName_, fileSize_, binOffset_, offsetAddr_}) e->setAcceptDrops(false);
 
     auto* filter = new TypedKeyFilter(AcceptsHexFieldKey, this);
     binOffset_->installEventFilter(filter);
@@ -114,7 +126,7 @@ void Dlg_ListItem::Refresh() {
             e->setCursorPosition(0);
         }
     };
-    setText(fileName_, c.FileNameText);
+    ShowPath(fileName_, QString::fromStdString(c.FileNameText));
     setText(fileSize_, c.FileSizeText);
     fileSize_->setReadOnly(c.FileSizeReadOnly);
     setText(offsetAddr_, c.OffsetAddrText);
@@ -159,6 +171,27 @@ void Dlg_ListItem::contextMenuEvent(QContextMenuEvent* event) {
     delete menu;
 }
 
+void Dlg_ListItem::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DraggedLocalFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Dlg_ListItem::dropEvent(QDropEvent* event) {
+    const QString path = DraggedLocalFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // The file is loaded once the drop is over: its message boxes must not
+    // hold the program the file came from.
+    QTimer::singleShot(0, this, [this, path] {
+        if (IsProjectFileName(path)) {
+            emit projectDropped(path);
+            return;
+        }
+        list_.LoadChosenFile(row_, path.toStdString());
+        Refresh();
+        emit changed(row_);
+    });
+}
+
 void Dlg_ListItem::keyPressEvent(QKeyEvent* event) {
     // Enter and Escape never default or close anything in a row.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
@@ -167,5 +200,15 @@ void Dlg_ListItem::keyPressEvent(QKeyEvent* event) {
     }
     QWidget::keyPressEvent(event);
 }
+
+QString DraggedLocalFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return QString();
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return QString();
+    const QString path = urls.first().toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+bool IsProjectFileName(const QString& path) { return path.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive); }
 
 }  // namespace torvane::ui

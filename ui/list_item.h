@@ -9,6 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPushButton;
 
 namespace torvane::ui {
@@ -34,11 +35,15 @@ public:
 signals:
     // A row operation ran (the rows of the window may want to refresh).
     void changed(int row);
+    // A project file was dropped on the row; the window imports it.
+    void projectDropped(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void Place();
@@ -59,5 +64,12 @@ private:
     QLineEdit* offsetAddr_;
     QCheckBox* saveOffset_;
 };
+
+// The one local file a drag carries; empty when it carries none or several.
+QString DraggedLocalFile(const QMimeData* mime);
+
+// A file dropped on the window with this name is a project to import: its
+// name ends in ".ini", in either letter case.
+bool IsProjectFileName(const QString& path);
 
 }  // namespace torvane::ui

@@ -5,13 +5,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 
 #include "config/config_file.h"
@@ -21,10 +22,14 @@
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 #include "ui/about_dialog.h"
+#include "ui/commands.h"
+#include "ui/desktop_scale.h"
 #include "ui/widgets/button_st.h"
 #include "ui/widgets/ec_button.h"
 #include "ui/widgets/ec_static.h"
 #include "ui/widgets/new_list_box.h"
+#include "ui/widgets/path_field.h"
+#include "ui/widgets/point_font.h"
 #include "ui/icons.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
@@ -60,11 +65,25 @@ private:
     const MainLayout& layout_;
 };
 
-double ScreenScale() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return 1.0;
-    return UiScaleFor(static_cast<int>(screen->logicalDotsPerInchX()), static_cast<int>(screen->logicalDotsPerInchY()));
-}
+// The toolbar's gripper: a raised bar at its start, lit from the top left.
+class Gripper : public QWidget {
+public:
+    static constexpr int kWidth = 8;
+    explicit Gripper(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("gripper")); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect bar(2, 3, 3, height() - 6);
+        p.fillRect(bar, palette().color(QPalette::Button));
+        p.setPen(palette().color(QPalette::Light));
+        p.drawLine(bar.topLeft(), bar.bottomLeft());
+        p.drawLine(bar.topLeft(), bar.topRight());
+        p.setPen(palette().color(QPalette::Dark));
+        p.drawLine(bar.topRight(), bar.bottomRight());
+        p.drawLine(bar.bottomLeft(), bar.bottomRight());
+    }
+};
 
 QFont PixelFont(const QString& face, int px) {
     QFont f(face);
@@ -73,20 +92,15 @@ QFont PixelFont(const QString& face, int px) {
     return f;
 }
 
-struct MenuItem {
-    int id;  // 0 for a separator
-    const char* text;
-};
-
 }  // namespace
 
 CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
-    : QMainWindow(parent), ws_(prompts), scale_(scale > 0 ? scale : ScreenScale()), layout_(ComputeMainLayout(scale_)) {
+    : QMainWindow(parent), ws_(prompts), scale_(scale > 0 ? scale : DesktopUiScale()), layout_(ComputeMainLayout(scale_)) {
     setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION_TAG));
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 8));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 8));
 
     client_ = new ClientArea(layout_, this);
     client_->setObjectName(QStringLiteral("client"));
@@ -96,9 +110,12 @@ CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
     BuildControls();
     ApplyLayout();
     ApplyFonts();
-    // The workspace has already switched to HexToBinMode and checked box 1048.
+    // The workspace has already switched to HexToBinMode and checked box 1048
+    // without selecting a row. The switch runs again here, after the rows
+    // exist, since it lays out their columns.
     SelectMode(WorkMode::HexToBinMode);
     qApp->installEventFilter(this);
+    setAcceptDrops(true);
 }
 
 CQuenlorDlg::~CQuenlorDlg() {
@@ -110,15 +127,16 @@ CQuenlorDlg::~CQuenlorDlg() {
 void CQuenlorDlg::BuildControls() {
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
-    const std::array<std::pair<int, const char*>, 3> modes = {
-        {{kModeHexToBin, "HEX转BIN"}, {kModeMerge, "合并BIN文件"}, {kModeAlign, "对齐BIN文件"}}};
-    for (size_t i = 0; i < modes.size(); ++i) {
-        auto* b = new CButtonST(QString::fromUtf8(modes[i].second), client_);
-        name(b, modes[i].first);
-        const int id = modes[i].first;
-        connect(b, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
-        modeButtons_[i] = b;
-    }
+    auto modeButton = [&](WorkMode mode) {
+        const ModeButton& entry = ModeButtonOf(mode);
+        auto* b = new CButtonST(QString::fromUtf8(entry.caption), client_);
+        name(b, entry.id);
+        connect(b, &QPushButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
+        return b;
+    };
+    hexToBinMode_ = modeButton(WorkMode::HexToBinMode);
+    mergeMode_ = modeButton(WorkMode::MergeMode);
+    alignMode_ = modeButton(WorkMode::AlignMode);
 
     headerCheck_ = new QCheckBox(QStringLiteral("序号"), client_);
     name(headerCheck_, kHeaderCheck);
@@ -127,20 +145,22 @@ void CQuenlorDlg::BuildControls() {
         OnCommand(kHeaderCheck);
     });
 
-    const std::array<std::pair<int, const char*>, 6> titles = {{{kTitleFile, "目标文件"},
-                                                                {kTitleSize, "文件大小（字节)"},
-                                                                {kTitleAlign, "对齐字节"},
-                                                                {kTitleFill, "补充数据"},
-                                                                {kTitleOffset, "HEX文件偏移地址(0x)"},
-                                                                {kTitleKeep, "保留HEX文件偏移地址前数据"}}};
-    for (size_t i = 0; i < titles.size(); ++i) {
-        titles_[i] = new CECStatic(QString::fromUtf8(titles[i].second), client_);
-        name(titles_[i], titles[i].first);
-    }
+    auto title = [&](int id) {
+        auto* t = new CECStatic(QString::fromUtf8(TitleCaption(id)), client_);
+        name(t, id);
+        return t;
+    };
+    fileTitle_ = title(kTitleFile);
+    sizeTitle_ = title(kTitleSize);
+    alignTitle_ = title(kTitleAlign);
+    fillTitle_ = title(kTitleFill);
+    offsetTitle_ = title(kTitleOffset);
+    keepTitle_ = title(kTitleKeep);
 
     for (int i = 0; i < kRowCount; ++i) {
         auto* r = new Dlg_ListItem(ws_.rows(), i, scale_, client_);
         connect(r, &Dlg_ListItem::changed, this, [this] { RefreshAll(); });
+        connect(r, &Dlg_ListItem::projectDropped, this, &CQuenlorDlg::ImportDroppedProject);
         rows_[static_cast<size_t>(i)] = r;
     }
 
@@ -148,123 +168,121 @@ void CQuenlorDlg::BuildControls() {
     name(outputLabel_, kOutputLabel);
     outputFile_ = new QLineEdit(client_);
     name(outputFile_, kOutputFile);
+    MakePathField(outputFile_);
+    // A project dropped on the field goes to the window, not into the text.
+    outputFile_->setAcceptDrops(false);
     connect(outputFile_, &QLineEdit::textEdited, this, [this](const QString& t) { ws_.OutputFileText = t.toStdString(); });
     outputBrowse_ = new QPushButton(QStringLiteral("..."), client_);
     name(outputBrowse_, kOutputBrowse);
     outputBrowse_->setAutoDefault(false);
     connect(outputBrowse_, &QPushButton::clicked, this, [this] { OnCommand(kOutputBrowse); });
 
-    const std::array<std::pair<int, const char*>, 5> actions = {{{kImportButton, "导入配置文件"},
-                                                                 {kExportButton, "导出配置文件"},
-                                                                 {kHexToBinButton, "HEX转BIN"},
-                                                                 {kMergeButton, "合并BIN文件"},
-                                                                 {kAlignButton, "对齐BIN文件"}}};
-    for (size_t i = 0; i < actions.size(); ++i) {
-        auto* b = new CECButton(QString::fromUtf8(actions[i].second), client_);
-        name(b, actions[i].first);
-        const int id = actions[i].first;
-        connect(b, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
-        actionButtons_[i] = b;
-    }
+    importButton_ = MakeActionButton(kImportButton);
+    exportButton_ = MakeActionButton(kExportButton);
+    hexToBinButton_ = MakeActionButton(kHexToBinButton);
+    mergeButton_ = MakeActionButton(kMergeButton);
+    alignButton_ = MakeActionButton(kAlignButton);
 
     logGroup_ = new QGroupBox(QStringLiteral("操作记录"), client_);
     name(logGroup_, kLogGroup);
     logList_ = new CNewListBox(client_);
     name(logList_, kLogList);
     logList_->Show(&ws_.log());
-    saveButton_ = new CECButton(QStringLiteral("保存"), client_);
-    name(saveButton_, kSaveLog);
-    connect(saveButton_, &QPushButton::clicked, this, [this] { OnCommand(kSaveLog); });
-    clearButton_ = new CECButton(QStringLiteral("清空"), client_);
-    name(clearButton_, kClearLog);
-    connect(clearButton_, &QPushButton::clicked, this, [this] { OnCommand(kClearLog); });
+    saveButton_ = MakeActionButton(kSaveLog);
+    clearButton_ = MakeActionButton(kClearLog);
+}
+
+CECButton* CQuenlorDlg::MakeActionButton(int buttonId) {
+    const Command* command = ButtonCommand(buttonId);
+    auto* b = new CECButton(QString::fromUtf8(command ? command->buttonCaption : ""), client_);
+    b->setObjectName(QString::number(buttonId));
+    connect(b, &QPushButton::clicked, this, [this, buttonId] { OnCommand(buttonId); });
+    return b;
+}
+
+CButtonST* CQuenlorDlg::ModeButtonFor(WorkMode mode) const {
+    switch (mode) {
+        case WorkMode::HexToBinMode: return hexToBinMode_;
+        case WorkMode::MergeMode: return mergeMode_;
+        case WorkMode::AlignMode: return alignMode_;
+    }
+    return hexToBinMode_;
 }
 
 void CQuenlorDlg::BuildMenus() {
-    const std::array<std::pair<const char*, std::vector<MenuItem>>, 4> menus = {{
-        {"文件",
-         {{kImportConfig, "导入配置文件"},
-          {kExportConfig, "导出配置文件"},
-          {0, nullptr},
-          {kSaveLog, "保存操作记录"},
-          {kClearLog, "清空操作记录"},
-          {0, nullptr},
-          {kExit, "退出"}}},
-        {"功能", {{kHexToBin, "HEX转BIN"}, {kMerge, "合并BIN文件"}, {kAlign, "对齐BIN文件"}, {0, nullptr},
-                   {kClearList, "清空文件列表信息"}}},
-        {"工具",
-         {{kChecksumTool, "生成文件校验值"},
-          {0, nullptr},
-          {kTestBinTool, "生成测试文件"},
-          {0, nullptr},
-          {kBinToCTool, "转换文件格式"},
-          {0, nullptr},
-          {kUpgradeTool, "生成网卡升级文件"}}},
-        // The system menu's about item has no portable place; it stands here.
-        {"帮助", {{kAbout, "关于Torvane"}, {0, nullptr}, {kSystemAbout, "关于 Quenlor(&A)..."}}},
-    }};
-    for (const auto& [title, items] : menus) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title));
-        for (const MenuItem& item : items) {
-            if (item.id == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* a = menu->addAction(QString::fromUtf8(item.text));
-            a->setObjectName(QStringLiteral("menu%1").arg(item.id));
-            const int id = item.id;
-            connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-            menuActions_[id] = a;
+    QMenu* menu = nullptr;
+    int popup = -1;
+    for (const Command& c : kCommands) {
+        if (!(c.where & kInMenu)) continue;
+        if (static_cast<int>(c.menu) != popup) {
+            popup = static_cast<int>(c.menu);
+            menu = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[static_cast<size_t>(popup)]));
         }
+        if (c.separatorBefore) menu->addSeparator();
+        QAction* a = menu->addAction(QString::fromUtf8(c.caption));
+        a->setObjectName(QStringLiteral("menu%1").arg(c.id));
+        connect(a, &QAction::triggered, this, [this, id = c.id] { OnCommand(id); });
+        menuActions_[c.id] = a;
     }
 }
 
 void CQuenlorDlg::BuildToolBar() {
+    gripper_ = new Gripper(client_);
     toolBar_ = new QToolBar(client_);
     toolBar_->setObjectName(QStringLiteral("toolbar"));
     toolBar_->setIconSize(QSize(24, 24));
     toolBar_->setMovable(false);
     toolBar_->setFloatable(false);
-    const std::array<std::pair<int, const char*>, 7> buttons = {{{kImportConfig, "导入配置文件"},
-                                                                 {kExportConfig, "导出配置文件"},
-                                                                 {kHexToBin, "HEX转BIN"},
-                                                                 {kMerge, "合并BIN文件"},
-                                                                 {kAlign, "对齐BIN文件"},
-                                                                 {kClearList, "清空文件列表信息"},
-                                                                 {kAbout, "关于Torvane"}}};
-    const std::vector<QIcon> strip = ToolbarIcons();
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        if (i > 0) toolBar_->addSeparator();
-        QAction* a = toolBar_->addAction(strip.at(i), QString::fromUtf8(buttons[i].second));
-        a->setToolTip(QString::fromUtf8(buttons[i].second));
-        a->setObjectName(QStringLiteral("tool%1").arg(buttons[i].first));
-        const int id = buttons[i].first;
-        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        toolActions_[buttons[i].first] = a;
+    const std::array<QIcon, kToolbarIconCount> strip = ToolbarIcons();
+    for (const Command& c : kCommands) {
+        if (!(c.where & kOnToolBar)) continue;
+        if (!toolActions_.empty()) toolBar_->addSeparator();
+        QAction* a = toolBar_->addAction(strip[static_cast<size_t>(c.iconSlot)], QString::fromUtf8(c.caption));
+        a->setToolTip(QString::fromUtf8(c.caption));
+        a->setObjectName(QStringLiteral("tool%1").arg(c.id));
+        connect(a, &QAction::triggered, this, [this, id = c.id] { OnCommand(id); });
+        toolActions_[c.id] = a;
     }
 }
 
 void CQuenlorDlg::ApplyLayout() {
     const MainLayout& m = layout_;
     const int menuHeight = menuBar()->sizeHint().height();
-    setFixedSize(m.windowWidth - kFrameWidth, m.windowHeight - kFrameHeight);
-    const int clientHeight = m.windowHeight - kFrameHeight - menuHeight;
-    client_->setFixedSize(m.windowWidth - kFrameWidth, clientHeight);
-    toolBar_->setGeometry(0, 0, client_->width(), toolBar_->sizeHint().height());
+    setFixedSize(m.clientWidth, m.clientHeight);
+    client_->setFixedSize(m.clientWidth, m.clientHeight - menuHeight);
+    // The toolbar spans the client area after its gripper and is as high as
+    // its buttons need.
+    const int toolBarHeight = toolBar_->sizeHint().height();
+    gripper_->setGeometry(0, 0, Gripper::kWidth, toolBarHeight);
+    toolBar_->setGeometry(Gripper::kWidth, 0, client_->width() - Gripper::kWidth, toolBarHeight);
 
-    for (size_t i = 0; i < modeButtons_.size(); ++i) modeButtons_[i]->setGeometry(ToQRect(m.modeButtons[i]));
-    headerCheck_->setGeometry(ToQRect(m.headerCheck));
-    for (size_t i = 0; i < titles_.size(); ++i) titles_[i]->setGeometry(ToQRect(m.titles[i]));
-    for (size_t i = 0; i < rows_.size(); ++i) rows_[i]->setGeometry(ToQRect(m.rows[i]));
-    outputLabel_->setGeometry(ToQRect(m.outputLabel));
-    outputFile_->setGeometry(ToQRect(m.outputEdit));
-    outputBrowse_->setGeometry(ToQRect(m.outputBrowse));
-    for (size_t i = 0; i < actionButtons_.size(); ++i) actionButtons_[i]->setGeometry(ToQRect(m.actionButtons[i]));
-    logGroup_->setGeometry(ToQRect(m.logGroup));
-    logList_->setGeometry(ToQRect(m.logList));
+    auto place = [](QWidget* w, const Rect& r) { w->setGeometry(ToQRect(r)); };
+    place(hexToBinMode_, m.hexToBinMode);
+    place(mergeMode_, m.mergeMode);
+    place(alignMode_, m.alignMode);
+    place(headerCheck_, m.headerCheck);
+    place(fileTitle_, m.fileTitle);
+    place(sizeTitle_, m.sizeTitle);
+    place(alignTitle_, m.alignTitle);
+    place(fillTitle_, m.fillTitle);
+    place(offsetTitle_, m.offsetTitle);
+    place(keepTitle_, m.keepTitle);
+    for (size_t i = 0; i < rows_.size(); ++i) place(rows_[i], m.rows[i]);
+    place(outputLabel_, m.outputLabel);
+    place(outputFile_, m.outputEdit);
+    place(outputBrowse_, m.outputBrowse);
+    place(importButton_, m.importButton);
+    place(exportButton_, m.exportButton);
+    place(hexToBinButton_, m.hexToBinButton);
+    place(mergeButton_, m.mergeButton);
+    place(alignButton_, m.alignButton);
+    place(logGroup_, m.logGroup);
+    // The list and the two buttons lie inside the group box's rectangle and
+    // are made its neighbours, above it, rather than its children.
+    place(logList_, m.logList);
     logList_->raise();
-    saveButton_->setGeometry(ToQRect(m.saveButton));
-    clearButton_->setGeometry(ToQRect(m.clearButton));
+    place(saveButton_, m.saveButton);
+    place(clearButton_, m.clearButton);
     saveButton_->raise();
     clearButton_->raise();
 }
@@ -274,21 +292,20 @@ void CQuenlorDlg::ApplyFonts() {
     logGroup_->setFont(PixelFont(hei, layout_.groupFontPx));
     const QFont title = PixelFont(hei, layout_.titleFontPx);
     headerCheck_->setFont(title);
-    for (CECStatic* t : titles_) t->setFont(title);
+    for (CECStatic* t : {fileTitle_, sizeTitle_, alignTitle_, fillTitle_, offsetTitle_, keepTitle_}) t->setFont(title);
     outputLabel_->setFont(title);
     outputFile_->setFont(PixelFont(QStringLiteral("MS Shell Dlg"), layout_.pathFontPx));
-    for (CECButton* b : actionButtons_) b->SetCaptionFont(layout_.captionFontPx, hei, 0);
-    saveButton_->SetCaptionFont(layout_.captionFontPx, hei, 0);
-    clearButton_->SetCaptionFont(layout_.captionFontPx, hei, 0);
+    // The "..." beside the output field keeps the window's dialog font.
+    for (CECButton* b :
+         {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, saveButton_, clearButton_}) {
+        b->SetCaptionFont(layout_.captionFontPx, hei, 0);
+    }
 }
 
 bool CQuenlorDlg::IsEnabled(int id) const {
-    switch (id) {
-        case kHexToBinButton:
+    switch (CommandOf(id)) {
         case kHexToBin: return ws_.IsEnabled(Operation::HexToBin);
-        case kMergeButton:
         case kMerge: return ws_.IsEnabled(Operation::Merge);
-        case kAlignButton:
         case kAlign: return ws_.IsEnabled(Operation::Align);
         default: return true;
     }
@@ -310,18 +327,18 @@ void CQuenlorDlg::SelectMode(WorkMode mode) {
 }
 
 void CQuenlorDlg::RefreshAll() {
-    titles_[2]->setText(QString::fromStdString(ws_.AlignTitle));
-    titles_[3]->setText(QString::fromStdString(ws_.FillTitle));
-    const QString output = QString::fromStdString(ws_.OutputFileText);
-    if (outputFile_->text() != output) outputFile_->setText(output);
+    alignTitle_->setText(QString::fromStdString(ws_.AlignTitle));
+    fillTitle_->setText(QString::fromStdString(ws_.FillTitle));
+    ShowPath(outputFile_, QString::fromStdString(ws_.OutputFileText));
+    // Shows the box's state only: the rows' selection is the command's work.
     headerCheck_->setChecked(ws_.HeaderChecked);
     for (Dlg_ListItem* r : rows_) r->Refresh();
 
-    const std::array<WorkMode, 3> modes = {WorkMode::HexToBinMode, WorkMode::MergeMode, WorkMode::AlignMode};
-    for (size_t i = 0; i < modeButtons_.size(); ++i) {
-        CButtonST* b = modeButtons_[i];
-        if (modes[i] == ws_.Mode()) {
-            // Once selected, a mode button draws no border again.
+    for (const ModeButton& entry : kModeButtons) {
+        CButtonST* b = ModeButtonFor(entry.mode);
+        if (entry.mode == ws_.Mode()) {
+            // The border is only ever switched off: a mode button once selected
+            // draws no border again, whatever the mode later.
             b->SetBorderDrawn(false);
             b->SetColour(CButtonST::HotBackground, Qt::white);
             b->SetColour(CButtonST::IdleBackground, Qt::white);
@@ -333,31 +350,27 @@ void CQuenlorDlg::RefreshAll() {
         }
     }
 
-    actionButtons_[2]->setEnabled(IsEnabled(kHexToBinButton));
-    actionButtons_[3]->setEnabled(IsEnabled(kMergeButton));
-    actionButtons_[4]->setEnabled(IsEnabled(kAlignButton));
-    for (int id : {kHexToBin, kMerge, kAlign}) {
-        if (QAction* a = menuAction(id)) a->setEnabled(IsEnabled(id));
-        if (QAction* a = toolAction(id)) a->setEnabled(IsEnabled(id));
+    hexToBinButton_->setEnabled(IsEnabled(kHexToBinButton));
+    mergeButton_->setEnabled(IsEnabled(kMergeButton));
+    alignButton_->setEnabled(IsEnabled(kAlignButton));
+    for (const Command& c : kCommands) {
+        if (QAction* a = menuAction(c.id)) a->setEnabled(IsEnabled(c.id));
+        if (QAction* a = toolAction(c.id)) a->setEnabled(IsEnabled(c.id));
     }
 }
 
 void CQuenlorDlg::OnCommand(int id) {
     if (!IsEnabled(id)) return;
-    switch (id) {
-        case kImportConfig:
-        case kImportButton: ImportConfig(ws_); break;
-        case kExportConfig:
-        case kExportButton: ExportConfig(ws_); break;
+    switch (CommandOf(id)) {
+        case kImportConfig: ImportConfig(ws_); break;
+        case kExportConfig: ExportConfig(ws_); break;
         case kSaveLog: ws_.log().SaveToFile(ws_.prompts()); break;
         case kClearLog: ws_.log().Clear(); break;
+        // "退出" closes the window, as its name says.
         case kExit: close(); break;
-        case kHexToBin:
-        case kHexToBinButton: HexToBinBatch(ws_); break;
-        case kMerge:
-        case kMergeButton: MergeBatch(ws_); break;
-        case kAlign:
-        case kAlignButton: AlignBatch(ws_); break;
+        case kHexToBin: HexToBinBatch(ws_); break;
+        case kMerge: MergeBatch(ws_); break;
+        case kAlign: AlignBatch(ws_); break;
         case kClearList: ws_.ClearList(); break;
         case kChecksumTool:
         case kTestBinTool:
@@ -377,6 +390,7 @@ void CQuenlorDlg::OnCommand(int id) {
 
 void CQuenlorDlg::ChooseOutputFile() {
     FileDialog dialog;
+    dialog.kind = FileKind::MergeOutput;
     dialog.filter = "bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
     dialog.defaultExtension = "Bin";
     dialog.initialFolder = DefaultFilesFolder();
@@ -392,6 +406,23 @@ void CQuenlorDlg::ShowAbout() {
 }
 
 void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this); }
+
+void CQuenlorDlg::ImportDroppedProject(const QString& path) {
+    ImportConfigFrom(ws_, path.toStdString());
+    RefreshAll();
+}
+
+void CQuenlorDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (IsProjectFileName(DraggedLocalFile(event->mimeData()))) event->acceptProposedAction();
+}
+
+void CQuenlorDlg::dropEvent(QDropEvent* event) {
+    const QString path = DraggedLocalFile(event->mimeData());
+    if (!IsProjectFileName(path)) return;
+    event->acceptProposedAction();
+    // After the drop is over, as a row does with its file.
+    QTimer::singleShot(0, this, [this, path] { ImportDroppedProject(path); });
+}
 
 bool CQuenlorDlg::eventFilter(QObject* watched, QEvent* event) {
     // Enter and Escape never close the window or press a button in it.

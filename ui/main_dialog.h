@@ -28,7 +28,7 @@ class Dlg_ListItem;
 class CQuenlorDlg : public QMainWindow {
     Q_OBJECT
 public:
-    // `scale` is UiScale; 0 takes it from the screen's logical resolution.
+    // `scale` is UiScale; 0 takes it from the desktop (DesktopUiScale).
     explicit CQuenlorDlg(Prompts& prompts, double scale = 0, QWidget* parent = nullptr);
     ~CQuenlorDlg() override;
 
@@ -51,6 +51,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
@@ -62,31 +64,44 @@ private:
     void ChooseOutputFile();
     void ShowAbout();
     void OpenTool(int id);
+    // Imports a project file as the import button does, after its dialog.
+    void ImportDroppedProject(const QString& path);
+    // A filled action button with its command's caption, carrying the button's number.
+    CECButton* MakeActionButton(int buttonId);
+    CButtonST* ModeButtonFor(WorkMode mode) const;
 
     Workspace ws_;
     double scale_;
     MainLayout layout_;
 
     QWidget* client_ = nullptr;
-    std::array<CButtonST*, 3> modeButtons_{};
+    CButtonST* hexToBinMode_ = nullptr;
+    CButtonST* mergeMode_ = nullptr;
+    CButtonST* alignMode_ = nullptr;
     QCheckBox* headerCheck_ = nullptr;
-    std::array<CECStatic*, 6> titles_{};
+    CECStatic* fileTitle_ = nullptr;
+    CECStatic* sizeTitle_ = nullptr;
+    CECStatic* alignTitle_ = nullptr;  // its text follows the mode
+    CECStatic* fillTitle_ = nullptr;   // its text follows the mode
+    CECStatic* offsetTitle_ = nullptr;
+    CECStatic* keepTitle_ = nullptr;
     std::array<Dlg_ListItem*, kRowCount> rows_{};
     CECStatic* outputLabel_ = nullptr;
     QLineEdit* outputFile_ = nullptr;
     QPushButton* outputBrowse_ = nullptr;
-    std::array<CECButton*, 5> actionButtons_{};
+    CECButton* importButton_ = nullptr;
+    CECButton* exportButton_ = nullptr;
+    CECButton* hexToBinButton_ = nullptr;
+    CECButton* mergeButton_ = nullptr;
+    CECButton* alignButton_ = nullptr;
     QGroupBox* logGroup_ = nullptr;
     CNewListBox* logList_ = nullptr;
     CECButton* saveButton_ = nullptr;
     CECButton* clearButton_ = nullptr;
+    QWidget* gripper_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     std::map<int, QAction*> menuActions_;
     std::map<int, QAction*> toolActions_;
 };
-
-// The client area the window's outer size leaves inside a desktop frame.
-inline constexpr int kFrameWidth = 16;   // left and right borders
-inline constexpr int kFrameHeight = 39;  // title bar and the borders
 
 }  // namespace torvane::ui

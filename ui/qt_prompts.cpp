@@ -1,8 +1,12 @@
 #include "ui/qt_prompts.h"
 
-#include <QFileDialog>
 #include <QAbstractButton>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace torvane::ui {
 
@@ -10,16 +14,37 @@ QStringList QtNameFilters(const std::string& filter) {
     QStringList filters;
     for (const FilterEntry& e : ParseFilter(filter)) {
         QStringList patterns;
-        for (const std::string& p : e.patterns) {
-            const QString pattern = QString::fromStdString(p);
-            for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()}) {
-                if (!patterns.contains(variant)) patterns << variant;
-            }
-        }
+        for (const std::string& p : e.patterns) patterns << QString::fromStdString(p);
         filters << QString::fromStdString(e.description) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
                        QLatin1Char(')');
     }
     return filters;
+}
+
+int MessageBoxMinimumWidth(const QString& caption, const QFont& font) {
+    // Title bars draw their caption in a bold face at least as large as the
+    // box's; the room beside it holds the icon and the close button.
+    QFont bold = font;
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(caption) + kTitleBarRoom;
+}
+
+QString FolderSettingsKey(FileKind kind) {
+    const char* name = nullptr;
+    switch (kind) {
+        case FileKind::Unspecified: return QString();
+        case FileKind::Firmware: name = "Firmware"; break;
+        case FileKind::Project: name = "Project"; break;
+        case FileKind::Log: name = "Log"; break;
+        case FileKind::MergeOutput: name = "MergeOutput"; break;
+        case FileKind::CheckFile: name = "CheckFile"; break;
+        case FileKind::TestBinOutput: name = "TestBinOutput"; break;
+        case FileKind::BinToCSource: name = "BinToCSource"; break;
+        case FileKind::BinToCTarget: name = "BinToCTarget"; break;
+        case FileKind::UpgradeImage: name = "UpgradeImage"; break;
+        case FileKind::AdapterConfig: name = "AdapterConfig"; break;
+    }
+    return name ? QStringLiteral("FileDialogFolders/") + QLatin1String(name) : QString();
 }
 
 Answer QtPrompts::Show(const MessageBox& box) {
@@ -49,6 +74,12 @@ Answer QtPrompts::Show(const MessageBox& box) {
     for (const auto& [button, caption] : captions) {
         if (QAbstractButton* b = m.button(button)) b->setText(QString::fromUtf8(caption));
     }
+    // A short text makes a box too narrow for its title bar to show the caption.
+    if (auto* grid = qobject_cast<QGridLayout*>(m.layout())) {
+        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(m.windowTitle(), m.font()), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     switch (m.exec()) {
         case QMessageBox::Yes: return Answer::Yes;
         case QMessageBox::No: return Answer::No;
@@ -59,16 +90,28 @@ Answer QtPrompts::Show(const MessageBox& box) {
 
 std::optional<std::string> QtPrompts::Ask(const FileDialog& dialog, bool save) {
     QFileDialog d(owner_);
+    // Qt's own dialog everywhere: it speaks the window's language, matches the
+    // patterns in either letter case and shows each filter's label once,
+    // whatever the desktop's native dialog would do.
+    d.setOption(QFileDialog::DontUseNativeDialog, true);
+    d.setOption(QFileDialog::HideNameFilterDetails, true);
     d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d.setFileMode(save || dialog.allowNewFile ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = QtNameFilters(dialog.filter);
     if (!filters.isEmpty()) d.setNameFilters(filters);
     if (!dialog.defaultExtension.empty()) d.setDefaultSuffix(QString::fromStdString(dialog.defaultExtension));
-    if (!dialog.initialFolder.empty()) d.setDirectory(QString::fromStdString(dialog.initialFolder));
+
+    const QString key = FolderSettingsKey(dialog.kind);
+    const QString remembered = key.isEmpty() ? QString() : QSettings().value(key).toString();
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) d.setDirectory(remembered);
+    else if (!dialog.initialFolder.empty()) d.setDirectory(QString::fromStdString(dialog.initialFolder));
     if (!dialog.proposedName.empty()) d.selectFile(QString::fromStdString(dialog.proposedName));
     d.setOption(QFileDialog::DontConfirmOverwrite, !dialog.overwritePrompt);
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
-    return d.selectedFiles().first().toStdString();
+
+    const QString chosen = d.selectedFiles().first();
+    if (!key.isEmpty()) QSettings().setValue(key, QFileInfo(chosen).absolutePath());
+    return chosen.toStdString();
 }
 
 std::optional<std::string> QtPrompts::OpenFile(const FileDialog& dialog) { return Ask(dialog, false); }

@@ -86,6 +86,35 @@ TEST(OperationLogTest, ClearRemovesEverythingAndTellsListeners) {
     EXPECT_EQ(2u, listener.written.size() - 1);
 }
 
+// A view that mirrors the log (a list model) must hear of a change before it
+// happens: it reads the old count then.
+TEST(OperationLogTest, ListenersHearOfAnAddedLineAndOfAClearBeforeTheLogChanges) {
+    struct CountingListener : OperationLogListener {
+        const OperationLog* log = nullptr;
+        std::vector<std::string> heard;
+        void OnLineAboutToBeAdded(int32_t index) override {
+            heard.push_back("add " + std::to_string(index) + " of " + std::to_string(log->LineCount()));
+        }
+        void OnLineWritten(int32_t index, bool added) override {
+            heard.push_back((added ? "added " : "changed ") + std::to_string(index));
+        }
+        void OnAboutToClear() override { heard.push_back("clear " + std::to_string(log->LineCount())); }
+        void OnCleared() override { heard.push_back("cleared " + std::to_string(log->LineCount())); }
+    } listener;
+    OperationLog log;
+    listener.log = &log;
+    log.AddListener(&listener);
+    log.Add("a");
+    log.Append(0, "b");
+    log.Append(OperationLog::LastLine, "c");
+    log.Add("d");
+    log.Clear();
+    EXPECT_EQ((std::vector<std::string>{"add 0 of 0", "added 0", "changed 0", "changed 0", "add 1 of 1", "added 1",
+                                        "clear 2", "cleared 0"}),
+              listener.heard);
+    log.RemoveListener(&listener);
+}
+
 TEST(LogSavePathTest, AddsLogUnlessTheTextIsPresent) {
     EXPECT_EQ("/tmp/run.log", LogSavePath("/tmp/run"));
     EXPECT_EQ("/tmp/run.log.txt", LogSavePath("/tmp/run.log.txt"));

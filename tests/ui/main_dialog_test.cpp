@@ -3,19 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QDesktopServices>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QMimeData>
+#include <QUrl>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
+#include "config/config_file.h"
 #include "support/hex_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "ui/about_dialog.h"
+#include "ui/desktop_scale.h"
 #include "ui/widgets/ec_static.h"
 #include "ui/widgets/new_list_box.h"
 #include "ui/list_item.h"
@@ -138,6 +146,7 @@ TEST_F(MainDialogTest, HexToBinFromTheRowsBrowseButton) {
     const std::string hex = dir.Write("app.hex", test::HexBlock(0, 13));
     prompts.ExpectOpen(hex);
     QTest::mouseClick(Find<QPushButton>(window->row(0), row_ids::kBrowse), Qt::LeftButton);
+    EXPECT_EQ(FileKind::Firmware, prompts.openDialogs.at(0).kind);
     EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), row_ids::kFileName)->text());
     EXPECT_TRUE(Find<QCheckBox>(window->row(0), row_ids::kSelect)->isChecked());
     EXPECT_EQ(QStringLiteral("00000000"), Find<QLineEdit>(window->row(0), row_ids::kOffsetAddr)->text());
@@ -155,6 +164,88 @@ TEST_F(MainDialogTest, HexToBinFromTheRowsBrowseButton) {
     // The menu item "清空操作记录" does what the button does.
     window->menuAction(kClearLog)->trigger();
     EXPECT_EQ(0, log->model()->rowCount());
+}
+
+// The end of a path, the file name, is what the user looks for.
+bool ShowsItsEnd(QLineEdit* field) {
+    field->grab();  // lays out the text as a paint does
+    return field->cursorPosition() == field->text().size() && field->rect().contains(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+}
+
+TEST_F(MainDialogTest, ALongPathShowsItsFileNameWithTheWholePathAsTooltip) {
+    const std::string folder = dir.path() + "/" + std::string(60, 'f') + "/" + std::string(60, 'g');
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    const std::string hex = folder + "/firmware_with_a_long_name.hex";
+    dir.Write(hex.substr(dir.path().size() + 1), test::HexBlock(0, 13));
+    prompts.ExpectOpen(hex);
+    QTest::mouseClick(Find<QPushButton>(window->row(1), row_ids::kBrowse), Qt::LeftButton);
+    QLineEdit* name = Find<QLineEdit>(window->row(1), row_ids::kFileName);
+    EXPECT_TRUE(ShowsItsEnd(name));
+    EXPECT_EQ(QString::fromStdString(hex), name->toolTip());
+
+    Click(kHexToBinButton);
+    QLineEdit* out = Find<QLineEdit>(window.get(), kOutputFile);
+    EXPECT_EQ(QString::fromStdString(folder + "/firmware_with_a_long_name.BIN"), out->text());
+    EXPECT_TRUE(ShowsItsEnd(out));
+    EXPECT_EQ(out->text(), out->toolTip());
+    Shoot(window.get(), QStringLiteral("main-long-path"));
+}
+
+// Drags local files over `target` and drops them; false when the target
+// refused the drag. What a drop starts runs once the drop is over.
+bool Drop(QWidget* target, const std::vector<std::string>& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const std::string& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    mime.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    drop.ignore();
+    QCoreApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
+}
+
+TEST_F(MainDialogTest, AFileDroppedOnARowIsChosenAsItsBrowseButtonChoosesIt) {
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0x100, 13));
+    EXPECT_TRUE(Drop(window->row(2), {hex}));
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(2), row_ids::kFileName)->text());
+    EXPECT_TRUE(Find<QCheckBox>(window->row(2), row_ids::kSelect)->isChecked());
+    EXPECT_EQ(QStringLiteral("00000100"), Find<QLineEdit>(window->row(2), row_ids::kOffsetAddr)->text());
+
+    // The same checks and messages.
+    prompts.ExpectNotice("您选择了空文件，请重新选择！");
+    EXPECT_TRUE(Drop(window->row(3), {dir.Write("empty.bin", "")}));
+    EXPECT_EQ(QString(), Find<QLineEdit>(window->row(3), row_ids::kFileName)->text());
+    // One file at a time, and only a file.
+    EXPECT_FALSE(Drop(window->row(4), {hex, dir.Write("b.bin", "b")}));
+    EXPECT_FALSE(Drop(window->row(4), {dir.path()}));
+    EXPECT_EQ(QString(), Find<QLineEdit>(window->row(4), row_ids::kFileName)->text());
+}
+
+TEST_F(MainDialogTest, AProjectDroppedOnTheWindowOrOnARowIsImported) {
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0, 13));
+    prompts.ExpectOpen(hex);
+    QTest::mouseClick(Find<QPushButton>(window->row(0), row_ids::kBrowse), Qt::LeftButton);
+    prompts.ExpectSave(dir.File("project.ini"));
+    prompts.ExpectBox(kConfigSavedMessage, "信息", Answer::Ok);
+    Click(kExportButton);
+    window->workspace().rows().ClearEntry(0);
+    window->RefreshAll();
+
+    EXPECT_TRUE(Drop(window.get(), {dir.File("project.ini")}));
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), row_ids::kFileName)->text());
+
+    // The import's own questions, from a row as from the window.
+    prompts.ExpectNotice(kConfigEmptyMessage);
+    EXPECT_TRUE(Drop(window->row(5), {dir.Write("EMPTY.INI", "")}));
+    EXPECT_EQ(QString::fromStdString(hex), Find<QLineEdit>(window->row(0), row_ids::kFileName)->text());
+    // Anything else the window leaves alone.
+    EXPECT_FALSE(Drop(window.get(), {hex}));
 }
 
 TEST_F(MainDialogTest, MergeQuestionIsAnsweredThroughPrompts) {
@@ -200,6 +291,7 @@ TEST_F(MainDialogTest, OutputBrowseCancelledKeepsTheText) {
     ASSERT_EQ(1u, prompts.openDialogs.size());
     EXPECT_EQ("bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||", prompts.openDialogs[0].filter);
     EXPECT_EQ("Bin", prompts.openDialogs[0].defaultExtension);
+    EXPECT_EQ(FileKind::MergeOutput, prompts.openDialogs[0].kind);
     prompts.ExpectOpen(dir.File("chosen.bin"));
     Click(kOutputBrowse);
     EXPECT_EQ(QString::fromStdString(dir.File("chosen.bin")), Find<QLineEdit>(window.get(), kOutputFile)->text());
@@ -213,15 +305,88 @@ TEST(MainLayoutWidgetsTest, WidgetsSitInTheirDesignRectanglesAtTwoScales) {
         const MainLayout& m = window.layout();
         auto at = [&](int id) { return window.findChild<QWidget*>(QString::number(id))->geometry(); };
         EXPECT_EQ(QRect(m.outputEdit.left, m.outputEdit.top, m.outputEdit.width(), m.outputEdit.height()), at(kOutputFile));
-        EXPECT_EQ(m.actionButtons[4].left, at(kAlignButton).left());
+        EXPECT_EQ(m.alignButton.left, at(kAlignButton).left());
         EXPECT_EQ(m.clearButton.left, at(kClearLog).left());
         EXPECT_EQ(m.rows[5].top, window.row(5)->geometry().top());
-        EXPECT_EQ(m.windowWidth - kFrameWidth, window.width());
+        EXPECT_EQ(m.clientWidth, window.width());
+        // Nothing is cut off by the client area below the menu bar.
+        QWidget* client = window.findChild<QWidget*>(QStringLiteral("client"));
+        for (QWidget* w : client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            EXPECT_TRUE(client->rect().contains(w->geometry())) << w->objectName().toStdString() << " at " << scale;
         const RowLayout& r = window.row(0)->layout();
         EXPECT_EQ(r.fileName.left, window.row(0)->findChild<QWidget*>(QString::number(row_ids::kFileName))->geometry().left());
         if (scale > 1) Shoot(&window, QStringLiteral("main-144dpi"));
         EXPECT_TRUE(prompts.Done());
     }
+}
+
+TEST_F(MainDialogTest, TheToolbarStartsWithItsGripper) {
+    QWidget* gripper = window->findChild<QWidget*>(QStringLiteral("gripper"));
+    ASSERT_NE(nullptr, gripper);
+    QToolBar* bar = window->toolBar();
+    EXPECT_LE(gripper->geometry().right(), bar->geometry().left());
+    EXPECT_EQ(bar->geometry().height(), gripper->height());
+    // A raised bar: lit on its left, shaded on its right.
+    const QImage shot = gripper->grab().toImage();
+    const int middle = shot.height() / 2;
+    EXPECT_EQ(gripper->palette().color(QPalette::Light).rgb(), shot.pixel(2, middle));
+    EXPECT_EQ(gripper->palette().color(QPalette::Dark).rgb(), shot.pixel(4, middle));
+}
+
+// Stands in for the desktop's browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST(AboutBoxTest, ContactOpensThePageAndShowsItsAddressToCopy) {
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
+    CAboutDlg about;
+    about.show();
+    QString shown;
+    bool selectable = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        shown = box->text();
+        selectable = box->textInteractionFlags() & Qt::TextSelectableByMouse;
+        Shoot(box, QStringLiteral("about-contact"));
+        box->accept();
+    });
+    QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("contact")), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(QList<QUrl>{QUrl(QString::fromUtf8(kContactAddress))}, browser.opened);
+    EXPECT_TRUE(shown.endsWith(QString::fromUtf8(kContactAddress))) << shown.toStdString();
+    EXPECT_TRUE(selectable);
+}
+
+TEST(DesktopScaleWindowTest, TheWindowTakesTheScaleTheDesktopStatesOnce) {
+    const double appPoints = QApplication::font().pointSizeF();
+    qputenv("GDK_SCALE", "2");
+    ScalePointFontsForDesktop();
+    {
+        ScriptedPrompts prompts;
+        CQuenlorDlg window(prompts);
+        EXPECT_EQ(ComputeMainLayout(2.0).clientWidth, window.width());
+        // Fonts in points grow with it: the logical resolution says 96 dpi.
+        EXPECT_EQ(16.0, window.font().pointSizeF());
+        EXPECT_EQ(2 * appPoints, QApplication::font().pointSizeF());
+        Shoot(&window, QStringLiteral("main-gdk-scale-2"));
+    }
+    qunsetenv("GDK_SCALE");
+    ScalePointFontsForDesktop();
+    EXPECT_EQ(appPoints, QApplication::font().pointSizeF());
+    // The toolkit would obey QT_SCALE_FACTOR on its own as well.
+    qputenv("QT_SCALE_FACTOR", "1.5");
+    TakeOverQtScaleFactor();
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+    EXPECT_EQ(1.5, DesktopUiScale());
+    TakeOverQtScaleFactor();
+    EXPECT_EQ(1.0, DesktopUiScale());
 }
 
 TEST(AboutBoxTest, ShowsProductRightsAndLink) {
@@ -235,3 +400,5 @@ TEST(AboutBoxTest, ShowsProductRightsAndLink) {
 
 }  // namespace
 }  // namespace torvane::ui
+
+#include "main_dialog_test.moc"

@@ -265,6 +265,8 @@ TEST_F(BinToHDialogTest, ConvertsTheBrowsedSourceIntoTheProposedTarget) {
     Click(dialog.get(), bin2c_ids::kBrowseSource);
     EXPECT_EQ(QString::fromStdString(source), Text(bin2c_ids::kSource));
     EXPECT_EQ(QString::fromStdString(dir.File("app.h")), Text(bin2c_ids::kTarget));
+    EXPECT_EQ(Text(bin2c_ids::kTarget), Edit(bin2c_ids::kTarget)->toolTip());
+    EXPECT_EQ(Text(bin2c_ids::kTarget).size(), Edit(bin2c_ids::kTarget)->cursorPosition());
     Shoot(dialog.get(), QStringLiteral("tool-bin2c"));
 
     prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
@@ -305,6 +307,9 @@ TEST_F(UpgradeDialogTest, CommandsListTheirLinesInTheDialogsList) {
     const std::string config = dir.Write("net.cfg", test::NicConfigFile(test::CountingBody()));
     Browse(upgrade_ids::kImage, image);
     Browse(upgrade_ids::kConfig, config);
+    // The images' folder and the configuration's are kept apart.
+    EXPECT_EQ(FileKind::UpgradeImage, prompts.openDialogs.at(0).kind);
+    EXPECT_EQ(FileKind::AdapterConfig, prompts.openDialogs.at(1).kind);
 
     Click(dialog.get(), upgrade_ids::kMerge);
     // The success line, the 32 settings, the line of image B.

@@ -3,6 +3,8 @@
 // Torvane
 #include "tools/bin2c/bin_to_c_tool.h"
 #include "tools/bin2c/bin_to_c_ids.h"
+#include "ui/widgets/path_field.h"
+#include "ui/widgets/point_font.h"
 
 // Qt
 #include <QGridLayout>
@@ -20,7 +22,7 @@ namespace torvane::ui {
 CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(bin2c_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kBinToCCaption));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     auto label = [this](const char* caption) {
         auto* l = new QLabel(QString::fromUtf8(caption), this);
@@ -31,6 +33,7 @@ CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), p
         auto* e = new QLineEdit(this);
         e->setObjectName(QString::number(id));
         e->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 48);
+        MakePathField(e);
         return e;
     };
     // No button is a default one: Enter must not start a conversion by surprise.
@@ -71,13 +74,13 @@ CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), p
 
     connect(browseSource_, &QPushButton::clicked, this, [this] {
         if (const std::optional<BinToCPaths> paths = BrowseBinToCSource(prompts_)) {
-            source_->setText(QString::fromStdString(paths->Source));
-            target_->setText(QString::fromStdString(paths->Target));
+            ShowPath(source_, QString::fromStdString(paths->Source));
+            ShowPath(target_, QString::fromStdString(paths->Target));
         }
     });
     connect(browseTarget_, &QPushButton::clicked, this, [this] {
         if (const std::optional<std::string> path = BrowseBinToCTarget(prompts_))
-            target_->setText(QString::fromStdString(*path));
+            ShowPath(target_, QString::fromStdString(*path));
     });
     connect(convert_, &QPushButton::clicked, this,
             [this] { ConvertBinToC(source_->text().toStdString(), target_->text().toStdString(), prompts_); });

@@ -31,6 +31,7 @@ std::string TooLongReason(uint64_t length) {
 std::optional<BinToCPaths> BrowseBinToCSource(Prompts& prompts) {
     FileDialog dialog;
     dialog.filter = kBinToCSourceFilter;
+    dialog.kind = FileKind::BinToCSource;
     std::optional<std::string> source = prompts.OpenFile(dialog);
     if (!source) return std::nullopt;
     return BinToCPaths{*source, ProposedTargetPath(*source)};
@@ -39,6 +40,7 @@ std::optional<BinToCPaths> BrowseBinToCSource(Prompts& prompts) {
 std::optional<std::string> BrowseBinToCTarget(Prompts& prompts) {
     FileDialog dialog;
     dialog.filter = kBinToCTargetFilter;
+    dialog.kind = FileKind::BinToCTarget;
     dialog.overwritePrompt = true;
     return prompts.SaveFile(dialog);
 }

@@ -3,6 +3,8 @@
 // Torvane
 #include "tools/checksum/check_tool.h"
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/point_font.h"
+#include "ui/widgets/path_field.h"
 #include "tools/checksum/check_ids.h"
 
 // Qt
@@ -94,7 +96,7 @@ QLabel* Label(const char* caption, QWidget* parent) {
 CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(check_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kCheckCaption));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
     // Created in the order of the tab chain: hint, path, "...", data, methods, result.
@@ -102,6 +104,7 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     auto* pathLabel = Label(kCheckPathLabel, this);
     path_ = new QLineEdit(this);
     name(path_, check_ids::kPath);
+    MakePathField(path_);
     browse_ = new QPushButton(QStringLiteral("..."), this);
     name(browse_, check_ids::kBrowse);
     browse_->setAutoDefault(false);
@@ -156,7 +159,7 @@ void CDlg_Check::Compute() {
 }
 
 void CDlg_Check::Browse() {
-    if (const std::optional<std::string> path = BrowseCheckFile(prompts_)) path_->setText(QString::fromStdString(*path));
+    if (const std::optional<std::string> path = BrowseCheckFile(prompts_)) ShowPath(path_, QString::fromStdString(*path));
 }
 
 void CDlg_Check::keyPressEvent(QKeyEvent* event) {

@@ -126,6 +126,7 @@ bool AcceptsCheckDataKey(char32_t ch) { return AcceptsHexFieldKey(ch); }
 std::optional<std::string> BrowseCheckFile(Prompts& prompts) {
     FileDialog dialog;
     dialog.filter = kCheckFileFilter;
+    dialog.kind = FileKind::CheckFile;
     return prompts.OpenFile(dialog);
 }
 

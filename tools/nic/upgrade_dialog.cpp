@@ -4,6 +4,8 @@
 #include "platform/prompts.h"
 #include "tools/nic/upgrade_image.h"
 #include "ui/widgets/new_list_box.h"
+#include "ui/widgets/path_field.h"
+#include "ui/widgets/point_font.h"
 #include "tools/nic/upgrade_ids.h"
 
 // Qt
@@ -40,7 +42,7 @@ QIcon BrowseIcon(const QColor& colour) {
 CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(upgrade_ids::kDialog));
     setWindowTitle(QStringLiteral("生成网卡升级文件"));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     auto label = [this](const char* caption) {
         auto* l = new QLabel(QString::fromUtf8(caption), this);
@@ -57,11 +59,11 @@ CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDia
     };
 
     auto* cdromLabel = label("升级文件+CDROM");
-    cdromImage_ = PathEdit(upgrade_ids::kCdromImage);
+    cdromImage_ = PathEdit(upgrade_ids::kCdromImage, FileKind::UpgradeImage);
     auto* imageLabel = label("升级文件");
-    image_ = PathEdit(upgrade_ids::kImage);
+    image_ = PathEdit(upgrade_ids::kImage, FileKind::UpgradeImage);
     auto* configLabel = label("网卡配置文件");
-    config_ = PathEdit(upgrade_ids::kConfig);
+    config_ = PathEdit(upgrade_ids::kConfig, FileKind::AdapterConfig);
     merge_ = button("生成合并后的文件", upgrade_ids::kMerge);
     production_ = button("生成生产使用文件", upgrade_ids::kProduction);
     list_ = new CNewListBox(this);
@@ -113,15 +115,19 @@ CDlg_NCUpgradeFile::~CDlg_NCUpgradeFile() {
     list_->Show(nullptr);
 }
 
-QLineEdit* CDlg_NCUpgradeFile::PathEdit(int id) {
+QLineEdit* CDlg_NCUpgradeFile::PathEdit(int id, FileKind kind) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::number(id));
+    MakePathField(edit);
     QAction* browse = edit->addAction(BrowseIcon(palette().color(QPalette::Text)), QLineEdit::TrailingPosition);
     browse->setObjectName(QString::fromUtf8(kUpgradeBrowseAction));
     // Any file may be chosen: the images and the configuration have no fixed extension.
-    connect(browse, &QAction::triggered, this, [this, edit] {
-        if (const std::optional<std::string> path = prompts_.OpenFile(FileDialog{}))
-            edit->setText(QString::fromStdString(*path));
+    // The two images share their folder; the configuration has its own.
+    connect(browse, &QAction::triggered, this, [this, edit, kind] {
+        FileDialog dialog;
+        dialog.kind = kind;
+        if (const std::optional<std::string> path = prompts_.OpenFile(dialog))
+            ShowPath(edit, QString::fromStdString(*path));
     });
     return edit;
 }

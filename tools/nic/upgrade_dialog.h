@@ -3,13 +3,10 @@
 #include <QDialog>
 
 #include "core/operation_log.h"
+#include "platform/prompts.h"
 
 class QLineEdit;
 class QPushButton;
-
-namespace torvane {
-class Prompts;
-}
 
 namespace torvane::ui {
 
@@ -33,7 +30,7 @@ public:
 
 private:
     // An edit whose browse button puts the chosen file's full path into it.
-    QLineEdit* PathEdit(int id);
+    QLineEdit* PathEdit(int id, FileKind kind);
 
     Prompts& prompts_;
     OperationLog lines_;

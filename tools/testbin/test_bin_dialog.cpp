@@ -2,6 +2,8 @@
 
 // Torvane
 #include "ui/widgets/key_filter.h"
+#include "ui/widgets/point_font.h"
+#include "ui/widgets/path_field.h"
 #include "tools/testbin/test_bin_ids.h"
 
 // Qt
@@ -50,7 +52,7 @@ Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), defaultPath_(TestBinDefaultPath()), form_(StartTestBinForm(defaultPath_)) {
     setObjectName(QString::number(testbin_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kTestBinCaption));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     auto numberEdit = [this](int id, TestBinField field, int limit) {
         auto* edit = new QLineEdit(this);
@@ -81,6 +83,7 @@ Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
     auto* pathLabel = Label("BIN文件路径：", this);
     path_ = new QLineEdit(this);
     path_->setObjectName(QString::number(testbin_ids::kPath));
+    MakePathField(path_);
     browse_ = button("...", testbin_ids::kBrowse);
     generate_ = button("生成", testbin_ids::kGenerate);
     reset_ = button("重置", testbin_ids::kReset);
@@ -148,7 +151,7 @@ void Dlg_TestBin::Refresh() {
     ShowText(start_, form_.StartText, kStartTextLimit);
     ShowText(end_, form_.EndText, kEndTextLimit);
     ShowText(fill_, form_.FillText, kFillTextLimit);
-    ShowText(path_, form_.PathText);
+    ShowPath(path_, QString::fromStdString(form_.PathText));
     random_->setChecked(form_.Random);
     fill_->setEnabled(form_.FillEnabled());
 }

@@ -56,6 +56,7 @@ bool TestBinFieldAcceptsKey(TestBinField field, char32_t ch) {
 std::optional<std::string> BrowseTestBinPath(Prompts& prompts) {
     FileDialog dialog;
     dialog.filter = kTestBinFilter;
+    dialog.kind = FileKind::TestBinOutput;
     return prompts.OpenFile(dialog);
 }
 

@@ -3,6 +3,10 @@
 #include <QEnterEvent>
 #include <QPainter>
 
+#include "ui/widgets/focus_mark.h"
+#include "ui/widgets/hover_check.h"
+#include "ui/widgets/point_font.h"
+
 namespace torvane::ui {
 
 CButtonST::CButtonST(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
@@ -12,6 +16,7 @@ CButtonST::CButtonST(const QString& caption, QWidget* parent) : QPushButton(capt
     setFlat(true);
     setAutoDefault(false);
     setAttribute(Qt::WA_Hover, true);
+    new HoverCheck(this, [this] { RecheckHover(); });
 }
 
 void CButtonST::SetColour(ColourSlot slot, const QColor& colour) {
@@ -50,9 +55,7 @@ void CButtonST::paintEvent(QPaintEvent*) {
         p.drawLine(r.topRight(), r.bottomRight());
     }
 
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPointSize(10);
-    p.setFont(font);
+    p.setFont(PointFont(QStringLiteral("微软雅黑"), 10));
     QRect textRect = r;
     if (isDown()) textRect.translate(1, 1);
     const int flags = Qt::AlignCenter | Qt::TextWordWrap;
@@ -68,6 +71,14 @@ void CButtonST::paintEvent(QPaintEvent*) {
     else if (hasFocus()) textColour = colours_[FocusText];
     p.setPen(textColour);
     p.drawText(textRect, flags, text());
+    if (ShowsFocusMark(*this)) DrawFocusMark(p, r, textColour);
+}
+
+void CButtonST::RecheckHover() {
+    const bool over = PointerIsOver(*this);
+    if (over == mouseOver_) return;
+    mouseOver_ = over;
+    update();
 }
 
 void CButtonST::enterEvent(QEnterEvent* event) {
@@ -80,6 +91,17 @@ void CButtonST::leaveEvent(QEvent* event) {
     mouseOver_ = false;
     update();
     QPushButton::leaveEvent(event);
+}
+
+void CButtonST::showEvent(QShowEvent* event) {
+    QPushButton::showEvent(event);
+    RecheckHover();
+}
+
+void CButtonST::changeEvent(QEvent* event) {
+    // The window became active again, as when a box over it closed.
+    if (event->type() == QEvent::ActivationChange) RecheckHover();
+    QPushButton::changeEvent(event);
 }
 
 void CButtonST::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }

@@ -25,10 +25,16 @@ public:
     QColor CurrentBackground() const;
     bool ShowsBorder() const;
 
+    // Sets the hover state from where the pointer is now: hot only while the
+    // pointer is over this button and nothing (a menu, a box) lies between.
+    void RecheckHover();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:

@@ -4,12 +4,28 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/widgets/focus_mark.h"
+#include "ui/widgets/hover_check.h"
+
 namespace torvane::ui {
 
 CECButton::CECButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
     setAttribute(Qt::WA_Hover, true);
     setFocusPolicy(Qt::TabFocus);
     setAutoDefault(false);
+    new HoverCheck(this, [this] { RecheckHover(); });
+}
+
+void CECButton::RecheckHover() {
+    const bool over = PointerIsOver(*this);
+    if (over == hovering_) return;
+    hovering_ = over;
+    update();
+}
+
+void CECButton::showEvent(QShowEvent* event) {
+    QPushButton::showEvent(event);
+    RecheckHover();
 }
 
 void CECButton::SetCaptionFont(int sizePx, const QString& face, int style) {
@@ -47,6 +63,7 @@ void CECButton::paintEvent(QPaintEvent*) {
     p.setFont(font);
     p.setPen(CaptionColour());
     p.drawText(rect(), Qt::AlignCenter, text());
+    if (ShowsFocusMark(*this)) DrawFocusMark(p, rect(), CaptionColour());
 }
 
 void CECButton::enterEvent(QEnterEvent* event) {
@@ -68,6 +85,7 @@ void CECButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CECButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) update();
+    if (event->type() == QEvent::ActivationChange) RecheckHover();
     QPushButton::changeEvent(event);
 }
 

@@ -21,6 +21,9 @@ public:
     QColor CaptionColour() const;
     bool hovering() const { return hovering_; }
 
+    // Sets the hover state from where the pointer is now (see CButtonST).
+    void RecheckHover();
+
     static constexpr QRgb kNormalFill = 0xFF2173CE;    // RGB(33,115,206)
     static constexpr QRgb kHoverFill = 0xFF217DAD;     // RGB(33,125,173)
     static constexpr QRgb kPressedFill = 0xFF1A5979;   // RGB(26,89,121)
@@ -30,6 +33,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -30,21 +30,17 @@ QVariant OperationLogModel::data(const QModelIndex& index, int role) const {
     return QVariant();
 }
 
+void OperationLogModel::OnLineAboutToBeAdded(int32_t index) { beginInsertRows(QModelIndex(), index, index); }
+
 void OperationLogModel::OnLineWritten(int32_t index, bool added) {
-    if (added) {
-        // The log has already grown; tell the view in one step.
-        beginInsertRows(QModelIndex(), index, index);
-        endInsertRows();
-    } else {
-        emit dataChanged(this->index(index), this->index(index));
-    }
+    if (added) endInsertRows();
+    else emit dataChanged(this->index(index), this->index(index));
     emit lineSelected(index);
 }
 
-void OperationLogModel::OnCleared() {
-    beginResetModel();
-    endResetModel();
-}
+void OperationLogModel::OnAboutToClear() { beginResetModel(); }
+
+void OperationLogModel::OnCleared() { endResetModel(); }
 
 CNewListBox::CNewListBox(QWidget* parent) : QListView(parent), model_(new OperationLogModel(this)) {
     setModel(model_);

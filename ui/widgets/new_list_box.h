@@ -26,7 +26,9 @@ signals:
     void lineSelected(int row);
 
 private:
+    void OnLineAboutToBeAdded(int32_t index) override;
     void OnLineWritten(int32_t index, bool added) override;
+    void OnAboutToClear() override;
     void OnCleared() override;
 
     OperationLog* log_ = nullptr;

@@ -1,0 +1,20 @@
+#pragma once
+
+namespace torvane::ui {
+
+// Takes QT_SCALE_FACTOR from the environment before the toolkit starts and
+// removes it there: the window scales itself by it, and the toolkit, which
+// would obey it even with its own high-dpi scaling off, must not scale the
+// window a second time. Call before the QApplication is made.
+void TakeOverQtScaleFactor();
+
+// UiScale for the primary screen: its logical resolution and device pixel
+// ratio, QT_SCALE_FACTOR as taken over and GDK_SCALE (UiScaleForDesktop).
+double DesktopUiScale();
+
+// Makes the application's font and the program's fonts in points grow by
+// what the desktop asks beyond its logical resolution (PointFontScale).
+// Call after the QApplication is made, before any window.
+void ScalePointFontsForDesktop();
+
+}  // namespace torvane::ui
