@@ -122,6 +122,8 @@ MainLayout ComputeMainLayout(double scale) {
         *b = {left, actionTop, right, actionBottom};
         left = right + gap;
     }
+    // It keeps clear of both neighbours by an eighth of the gap.
+    m.memoryMapButton = {m.mergeButton.right + gap / 8, actionTop, m.alignButton.left - gap / 8, actionBottom};
 
     m.logGroup = {v(12), v(403), v(1060), v(673)};
     m.logList = {m.L, v(433), m.R, v(623)};

@@ -89,6 +89,8 @@ struct MainLayout {
     Rect hexToBinButton;
     Rect mergeButton;
     Rect alignButton;
+    // Our own, in the gap between the merge and align buttons: the memory map.
+    Rect memoryMapButton;
     Rect logGroup;      // "操作记录"
     Rect logList;
     Rect saveButton;    // "保存"

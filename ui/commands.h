@@ -44,7 +44,7 @@ struct Command {
 
 // In menu order. The toolbar shows the commands that have an image, in this
 // same order, with a separator between neighbours.
-inline constexpr std::array<Command, 15> kCommands = {{
+inline constexpr std::array<Command, 16> kCommands = {{
     {main_ids::kImportConfig, "导入配置文件", 0, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
      main_ids::kImportButton, "导入配置文件"},
     {main_ids::kExportConfig, "导出配置文件", 1, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
@@ -58,6 +58,8 @@ inline constexpr std::array<Command, 15> kCommands = {{
      main_ids::kMergeButton, "合并BIN文件"},
     {main_ids::kAlign, "对齐BIN文件", 4, kInMenu | kOnToolBar | kAsButton, MenuPopup::Function, false,
      main_ids::kAlignButton, "对齐BIN文件"},
+    {main_ids::kMemoryMap, "内存分布图", -1, kInMenu | kAsButton, MenuPopup::Function, false,
+     main_ids::kMemoryMapButton, "内存分布图"},
     {main_ids::kClearList, "清空文件列表信息", 5, kInMenu | kOnToolBar, MenuPopup::Function, true},
     {main_ids::kChecksumTool, "生成文件校验值", -1, kInMenu, MenuPopup::Tools, false},
     {main_ids::kTestBinTool, "生成测试文件", -1, kInMenu, MenuPopup::Tools, true},
@@ -96,7 +98,8 @@ inline constexpr int kToolBarButtonCount = CountWhere(kOnToolBar);
 inline constexpr int kToolBarSlotCount = 2 * kToolBarButtonCount - 1;
 static_assert(kToolBarSlotCount == 13, "the toolbar has thirteen slots");
 static_assert(kToolBarButtonCount == kToolbarIconCount, "one image of the strip per toolbar button");
-static_assert(CountWhere(kAsButton) == 7, "the seven filled action buttons");
+// The seven filled action buttons of the window, and the memory map's.
+static_assert(CountWhere(kAsButton) == 8, "the eight filled action buttons");
 
 // Checks the table against itself: the toolbar images are taken in order from
 // the strip, a place is set exactly when its details are, and a menu's items

@@ -33,6 +33,7 @@
 #include "ui/icons.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
+#include "ui/memory_map_view.h"
 #include "ui/tool_dialogs.h"
 
 namespace torvane::ui {
@@ -182,6 +183,7 @@ void CQuenlorDlg::BuildControls() {
     hexToBinButton_ = MakeActionButton(kHexToBinButton);
     mergeButton_ = MakeActionButton(kMergeButton);
     alignButton_ = MakeActionButton(kAlignButton);
+    memoryMapButton_ = MakeActionButton(kMemoryMapButton);
 
     logGroup_ = new QGroupBox(QStringLiteral("操作记录"), client_);
     name(logGroup_, kLogGroup);
@@ -276,6 +278,7 @@ void CQuenlorDlg::ApplyLayout() {
     place(hexToBinButton_, m.hexToBinButton);
     place(mergeButton_, m.mergeButton);
     place(alignButton_, m.alignButton);
+    place(memoryMapButton_, m.memoryMapButton);
     place(logGroup_, m.logGroup);
     // The list and the two buttons lie inside the group box's rectangle and
     // are made its neighbours, above it, rather than its children.
@@ -300,6 +303,8 @@ void CQuenlorDlg::ApplyFonts() {
          {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, saveButton_, clearButton_}) {
         b->SetCaptionFont(layout_.captionFontPx, hei, 0);
     }
+    // Narrower than the others: a smaller caption that fits its width.
+    memoryMapButton_->SetCaptionFont(std::max(1, layout_.captionFontPx - 2), hei, 0);
 }
 
 bool CQuenlorDlg::IsEnabled(int id) const {
@@ -368,10 +373,20 @@ void CQuenlorDlg::OnCommand(int id) {
         case kClearLog: ws_.log().Clear(); break;
         // "退出" closes the window, as its name says.
         case kExit: close(); break;
-        case kHexToBin: HexToBinBatch(ws_); break;
-        case kMerge: MergeBatch(ws_); break;
-        case kAlign: AlignBatch(ws_); break;
+        case kHexToBin:
+            HexToBinBatch(ws_);
+            lastBatch_ = kHexToBin;
+            break;
+        case kMerge:
+            MergeBatch(ws_);
+            lastBatch_ = kMerge;
+            break;
+        case kAlign:
+            AlignBatch(ws_);
+            lastBatch_ = kAlign;
+            break;
         case kClearList: ws_.ClearList(); break;
+        case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
         case kTestBinTool:
         case kBinToCTool:
@@ -398,6 +413,13 @@ void CQuenlorDlg::ChooseOutputFile() {
     dialog.allowNewFile = true;
     const std::optional<std::string> path = ws_.prompts().OpenFile(dialog);
     if (path) ws_.OutputFileText = *path;
+}
+
+void CQuenlorDlg::ShowMemoryMap() {
+    CMemoryMapDlg view(ws_, ws_.prompts(), this);
+    // After a merge, the map of what it did.
+    if (ws_.LastMergeMap && lastBatch_ == kMerge) view.ShowSource(CMemoryMapDlg::Source::LastMerge);
+    view.exec();
 }
 
 void CQuenlorDlg::ShowAbout() {

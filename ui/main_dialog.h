@@ -63,6 +63,8 @@ private:
     void SelectMode(WorkMode mode);
     void ChooseOutputFile();
     void ShowAbout();
+    // "内存分布图": the map of the merge the rows would make, or of the last one.
+    void ShowMemoryMap();
     void OpenTool(int id);
     // Imports a project file as the import button does, after its dialog.
     void ImportDroppedProject(const QString& path);
@@ -94,6 +96,8 @@ private:
     CECButton* hexToBinButton_ = nullptr;
     CECButton* mergeButton_ = nullptr;
     CECButton* alignButton_ = nullptr;
+    CECButton* memoryMapButton_ = nullptr;
+    int lastBatch_ = 0;  // the batch command run last
     QGroupBox* logGroup_ = nullptr;
     CNewListBox* logList_ = nullptr;
     CECButton* saveButton_ = nullptr;

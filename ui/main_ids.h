@@ -38,6 +38,9 @@ inline constexpr int kChecksumTool = 32781;
 inline constexpr int kTestBinTool = 32774;
 inline constexpr int kBinToCTool = 32773;
 inline constexpr int kUpgradeTool = 32806;
+// Our own: the memory map of the merge, from the 功能 menu and its button.
+inline constexpr int kMemoryMap = 32810;
+inline constexpr int kMemoryMapButton = 1090;
 inline constexpr int kAbout = 32775;
 inline constexpr int kSystemAbout = 16;
 

@@ -35,6 +35,7 @@ std::vector<Named> ClientControls(const MainLayout& m) {
                             {"outputBrowse", m.outputBrowse}, {"importButton", m.importButton},
                             {"exportButton", m.exportButton}, {"hexToBinButton", m.hexToBinButton},
                             {"mergeButton", m.mergeButton},   {"alignButton", m.alignButton},
+                            {"memoryMapButton", m.memoryMapButton},
                             {"logGroup", m.logGroup}};
     for (size_t i = 0; i < m.rows.size(); ++i) c.emplace_back("row" + std::to_string(i), m.rows[i]);
     return c;

@@ -28,6 +28,7 @@
 #include "ui/widgets/new_list_box.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
+#include "ui/memory_map_view.h"
 #include "ui/row_ids.h"
 
 namespace torvane::ui {
@@ -402,3 +403,32 @@ TEST(AboutBoxTest, ShowsProductRightsAndLink) {
 }  // namespace torvane::ui
 
 #include "main_dialog_test.moc"
+
+namespace torvane::ui {
+namespace {
+
+TEST_F(MainDialogTest, TheMemoryMapOpensFromItsMenuItemAndItsButtonOnTheLastMerge) {
+    for (int row = 0; row < 2; ++row) {
+        prompts.ExpectOpen(dir.Write("f" + std::to_string(row) + ".bin", std::string(16, 'x')));
+        window->workspace().rows().ChooseFile(row);
+        window->workspace().rows().Controls(row).BinOffsetText = row == 0 ? "0" : "100";
+    }
+    window->OnCommand(kModeMerge);
+    window->workspace().OutputFileText = dir.File("out.bin");
+    prompts.ExpectNotice("合并成功!");
+    window->OnCommand(kMergeButton);
+    for (const int id : {kMemoryMap, kMemoryMapButton}) {
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            if (auto* view = qobject_cast<CMemoryMapDlg*>(QApplication::activeModalWidget())) {
+                shown = view->findChild<QComboBox*>(QStringLiteral("source"))->currentText();
+                view->reject();
+            }
+        });
+        window->OnCommand(id);
+        EXPECT_EQ(QStringLiteral("上次合并的结果"), shown) << id;
+    }
+}
+
+}  // namespace
+}  // namespace torvane::ui
