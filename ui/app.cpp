@@ -6,12 +6,12 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <sys/resource.h>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <string>
 
+#include "platform/process.h"
 #include "ui/icons.h"
 #include "ui/main_dialog.h"
 #include "ui/qt_prompts.h"
@@ -77,9 +77,8 @@ int CQuenlorApp::Run(int argc, char** argv) {
             window.repaint();
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-            struct rusage usage;
-            ::getrusage(RUSAGE_SELF, &usage);
-            std::printf("main window shown after %.1f ms; peak memory %ld KiB\n", ms, usage.ru_maxrss);
+            std::printf("main window shown after %.1f ms; peak memory %llu KiB\n", ms,
+                        static_cast<unsigned long long>(PeakMemoryKiB()));
             QApplication::exit(0);
         });
     }

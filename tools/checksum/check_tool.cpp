@@ -23,7 +23,7 @@ std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod met
     if (!CanOpenReadWrite(path)) return std::nullopt;
     const std::optional<uint64_t> length = FileLength(path);
     if (!length || *length > kMaxCheckFileLength) return std::nullopt;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenReadStream(path);
     if (!f) return std::nullopt;
     CheckValueStream stream(method);
     // A multiple of 64 bytes, as the stream wants for every piece but the last.

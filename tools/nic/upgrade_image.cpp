@@ -126,7 +126,7 @@ std::optional<std::vector<uint8_t>> BuildUpgradeImage(std::span<const uint8_t> i
 
 std::string UpgradeOutputPath(const std::string& input, bool production) {
     const char* suffix = production ? "_newforproduction." : "_new.";
-    const size_t slash = input.rfind(kPathSeparator);
+    const size_t slash = input.find_last_of(std::string{'/', kPathSeparator});
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = input.rfind('.');
     if (dot == std::string::npos || dot < nameStart) {
