@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
 #include "platform/code_page.h"
 #include "support/hex_text.h"
@@ -187,6 +186,19 @@ TEST_F(HexToBinTest, ConversionOutputThatIsAnotherRowsFileIsRefused) {
     EXPECT_EQ("mine", test::ReadText(bin));
 }
 
+#ifdef _WIN32
+// Windows names are UTF-16; two that no ANSI code page can spell.
+TEST_F(HexToBinTest, NamesComeFromThePathsOwnBytes) {
+    WriteAndChoose(0, "x\U0001F600.hex", test::HexBlock(0, 16));
+    WriteAndChoose(1, "x\U0001F601.hex", test::HexBlock(0, 32));
+    Row(0).PolishTypeIndex = 0;
+    Row(1).PolishTypeIndex = 0;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(16u, ReadBytes(dir.File("x\U0001F600.BIN")).size());
+    EXPECT_EQ(32u, ReadBytes(dir.File("x\U0001F601.BIN")).size());
+    EXPECT_FALSE(test::Exists(dir.File("x?.BIN")));
+}
+#else
 TEST_F(HexToBinTest, NamesComeFromThePathsOwnBytes) {
     // Neither name survives a code-page round trip; both keep their own BIN.
     WriteAndChoose(0, "x\xff.hex", test::HexBlock(0, 16));
@@ -198,12 +210,13 @@ TEST_F(HexToBinTest, NamesComeFromThePathsOwnBytes) {
     EXPECT_EQ(32u, ReadBytes(dir.File("x\xfe.BIN")).size());
     EXPECT_FALSE(test::Exists(dir.File("x?.BIN")));
 }
+#endif
 
 TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
     WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
     Row(0).PolishTypeIndex = 0;
     // A folder where the BIN file should go cannot be replaced by a file.
-    ASSERT_EQ(0, ::mkdir(dir.File("app.BIN").c_str(), 0755));
+    ASSERT_TRUE(test::MakeFolder(dir.File("app.BIN")));
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     const Lines lines = LogLines();
@@ -216,7 +229,7 @@ TEST_F(HexToBinTest, FailedWriteKeepsAnEarlierBin) {
     WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
     Row(0).PolishTypeIndex = 0;
     const std::string bin = dir.Write("app.BIN", std::string("earlier output"));
-    ASSERT_EQ(0, ::chmod(bin.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(bin));
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ("earlier output", test::ReadText(bin));
