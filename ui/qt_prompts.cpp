@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QAbstractButton>
+#include <QDir>
 #include <QMessageBox>
 
 namespace torvane::ui {
@@ -68,7 +69,9 @@ std::optional<std::string> QtPrompts::Ask(const FileDialog& dialog, bool save) {
     if (!dialog.proposedName.empty()) d.selectFile(QString::fromStdString(dialog.proposedName));
     d.setOption(QFileDialog::DontConfirmOverwrite, !dialog.overwritePrompt);
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
-    return d.selectedFiles().first().toStdString();
+    // Qt answers with '/' on every system; the program shows and stores the
+    // system's own form ("D:\fw\app.hex" on Windows).
+    return QDir::toNativeSeparators(d.selectedFiles().first()).toStdString();
 }
 
 std::optional<std::string> QtPrompts::OpenFile(const FileDialog& dialog) { return Ask(dialog, false); }

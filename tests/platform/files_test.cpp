@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <sys/resource.h>
@@ -17,6 +19,7 @@
 #include <thread>
 
 #include "platform/interrupt_cleanup.h"
+#include "platform/program_path.h"
 #include "platform/sized_files.h"
 #include "support/temp_dir.h"
 
@@ -287,6 +290,53 @@ TEST(FilesTest, ShortPaddingIsTakenBack) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(PadStatus::WriteFailed, status);
     EXPECT_EQ(1001u, FileLength(p).value());
+}
+#else
+// The child of the test below: in a console of its own, it registers its
+// temporary files and sends itself Ctrl+C. Run only by that test.
+TEST(InterruptCleanupTest, DISABLED_ChildThatPressesCtrlC) {
+    const char* folder = std::getenv("TORVANE_TEST_CHILD_FOLDER");
+    if (folder == nullptr) return;
+    ::AllocConsole();
+    ::SetConsoleCtrlHandler(nullptr, FALSE);  // Ctrl+C on, whatever the parent had
+    InstallInterruptCleanup();
+    RegisterTempFile((std::string(folder) + "\\.t.bin.ABCDEF").c_str());
+    ReleaseTempFile(RegisterTempFile((std::string(folder) + "\\.t.bin.GHIJKL").c_str()));
+    // One still open and half written, as a replacement leaves it.
+    std::string pattern = std::string(folder) + "\\.w.bin.XXXXXX";
+    int registration = -1;
+    const int fd = CreateTempFile(pattern, registration);
+    if (fd < 0 || ::_write(fd, "partial", 7) != 7) ::_exit(20);
+    ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    ::Sleep(20000);  // the event ends the program long before
+    ::_exit(21);
+}
+
+TEST(InterruptCleanupTest, CtrlCRemovesTheRegisteredFilesAndEndsTheProgram) {
+    TempDir dir;
+    const std::string temp = dir.Write(".t.bin.ABCDEF", std::string("partial"));
+    const std::string done = dir.Write(".t.bin.GHIJKL", std::string("renamed"));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TORVANE_TEST_CHILD_FOLDER", test::FsPath(dir.path()).c_str()));
+    std::wstring line = L"\"" + test::FsPath(ProgramPath()).wstring() +
+                        L"\" --gtest_also_run_disabled_tests --gtest_filter=InterruptCleanupTest.DISABLED_ChildThatPressesCtrlC";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // Detached: the child's console, and its Ctrl+C, are its own.
+    const bool started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                                          nullptr, &startup, &process);
+    ::SetEnvironmentVariableW(L"TORVANE_TEST_CHILD_FOLDER", nullptr);
+    ASSERT_TRUE(started);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process.hProcess, 15000));
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    EXPECT_NE(20u, code);
+    EXPECT_NE(21u, code);  // it did not outlive the event
+    EXPECT_FALSE(test::Exists(temp));
+    EXPECT_TRUE(test::Exists(done));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(test::FsPath(dir.path())), {}));
 }
 #endif
 
