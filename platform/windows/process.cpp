@@ -5,6 +5,8 @@
 #include <psapi.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+
 #include "platform/windows/wide.h"
 
 namespace torvane {
@@ -24,10 +26,25 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return args;
 }
 
+namespace {
+
+UINT g_consoleCodePage = 0;  // the console's own, given back at exit
+
+void RestoreConsoleCodePage() {
+    if (g_consoleCodePage != 0) ::SetConsoleOutputCP(g_consoleCodePage);
+}
+
+}  // namespace
+
 void UseUtf8Console() {
     // The program writes UTF-8 bytes; a console shows them as text only in
-    // the UTF-8 code page, whatever the system's ANSI code page is.
-    ::SetConsoleOutputCP(CP_UTF8);
+    // the UTF-8 code page, whatever the system's ANSI code page is. The code
+    // page belongs to the console, not to the program, so the window the
+    // program was started from gets its own back when the program ends.
+    const UINT previous = ::GetConsoleOutputCP();
+    if (previous == 0 || previous == CP_UTF8 || !::SetConsoleOutputCP(CP_UTF8)) return;
+    g_consoleCodePage = previous;
+    std::atexit(RestoreConsoleCodePage);
 }
 
 uint64_t PeakMemoryKiB() {
