@@ -154,5 +154,23 @@ TEST_F(ProfileReferenceTest, TheCodePageAndAUtf16MarkReadAlike) {
     ExpectSameAnswers(dir.Write("utf16.ini", utf16), {"FileInfo1"}, {"FileName"});
 }
 
+// Wine rewrites the whole file and drops its blank lines, which ours keep:
+// the file written to here has none.
+TEST_F(ProfileReferenceTest, WritesGiveTheSameFile) {
+    const std::string start = "[FileInfo1]\r\nFileName=C:\\fw\\app.hex\r\nFileNo=1\r\n[FileInfo3]\r\nFileNo=3\r\n";
+    const std::string ours = dir.Write("ours.ini", start);
+    const std::string system = dir.Write("system.ini", start);
+    const std::vector<std::vector<std::string>> writes = {
+        {"FileInfo1", "FileNo", "2"}, {"FileInfo1", "FileSize", "512"}, {"fileinfo3", "PolishType", "1"},
+        {"FileInfo5", "FileName", "C:\\fw\\boot.bin"}, {"FileInfo5", "FileNo", "5"}};
+    for (const std::vector<std::string>& w : writes) {
+        EXPECT_TRUE(WriteProfileString(w[0], w[1], w[2], ours));
+        EXPECT_TRUE(::WritePrivateProfileStringW(Wide(w[0]).c_str(), Wide(w[1]).c_str(), Wide(w[2]).c_str(),
+                                                 Wide(system).c_str()));
+    }
+    ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, Wide(system).c_str());  // flushes the system's cache
+    EXPECT_EQ(test::ReadText(system), test::ReadText(ours));
+}
+
 }  // namespace
 }  // namespace torvane
