@@ -23,6 +23,7 @@
 #include "core/workspace.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
+#include "platform/process.h"
 
 namespace torvane::cli {
 namespace {
@@ -295,8 +296,9 @@ int Main(int argc, char** argv) {
     // failure is reported when the command ends.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    UseUtf8Console();
+    std::vector<std::string> args = ProgramArguments(argc, argv);
+    if (!args.empty()) args.erase(args.begin());
     return Run(args, stdout, stderr);
 }
 

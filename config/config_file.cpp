@@ -57,8 +57,8 @@ std::optional<Refusal> UnstorablePath(const FileEntry& e) {
                        "the path holds characters the system code page cannot represent"};
     if (CharCount(name) > kValueRoom - 1)
         return Refusal{Format(kPathTooLongFormat, e.FileNo),
-                       Format("the path has %zu characters, more than the %u a project file holds", CharCount(name),
-                              kValueRoom - 1)};
+                       Format("the path has %llu characters, more than the %u a project file holds",
+                              static_cast<unsigned long long>(CharCount(name)), kValueRoom - 1)};
     return std::nullopt;
 }
 

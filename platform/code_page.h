@@ -10,6 +10,7 @@ namespace torvane {
 // and in the rules that look at a file name's bytes (the "hex" test, the "BIN"
 // renaming). On POSIX it is the character set of the locale named by the
 // environment (LC_ALL, LC_CTYPE, LANG); the "C" and "POSIX" locales count as UTF-8.
+// On Windows it is the system's ANSI code page (GetACP).
 
 // Converts UTF-8 text to the code page. Characters the code page cannot
 // represent become its default character '?'. Invalid UTF-8 input bytes are
@@ -27,7 +28,9 @@ std::string CodePageName();
 bool CodePageIsUtf8();
 
 // Sets the code page by its iconv name; an empty name returns to the locale's.
-// Returns false, and changes nothing, when the name is unknown to iconv.
+// Returns false, and changes nothing, when the name is unknown to iconv. On
+// Windows the same names are taken ("GBK" is 936, "UTF-8" 65001), and also
+// "CPnnnn" and "windows-nnnn" for code page nnnn.
 bool SetCodePage(const std::string& iconvName);
 
 }  // namespace torvane

@@ -178,6 +178,12 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
     return bytes;
 }
 
+std::FILE* OpenReadStream(const std::string& path) {
+    struct stat st;
+    if (!StatRegular(path, st)) return nullptr;
+    return std::fopen(path.c_str(), "rb");
+}
+
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count) {
     struct stat st;
     if (!StatRegular(path, st)) return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +88,10 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size
 // file (a device) is written in place. A read-only target, or one in a folder
 // without write permission, is refused, also for root.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
+
+// Opens a regular file for reading as a binary C stream, for reading it in
+// pieces; the caller closes it with fclose. Null when it cannot be opened.
+std::FILE* OpenReadStream(const std::string& path);
 
 
 }  // namespace torvane

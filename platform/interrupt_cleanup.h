@@ -6,7 +6,8 @@ namespace torvane {
 
 // Temporary files in flight, removed when a signal ends the program, so an
 // interrupted replacement leaves no half-written temporary file beside its
-// target (and the target as it was).
+// target (and the target as it was). On Windows the console's events stand
+// for the signals: Ctrl+C, Ctrl+Break, closing the console, logging off.
 
 // Installs the removing handler for SIGINT, SIGTERM, SIGHUP and SIGXFSZ: it
 // removes the registered files, then ends the program with the signal's

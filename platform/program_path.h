@@ -6,8 +6,13 @@
 
 namespace torvane {
 
-// The platform's path separator.
+// The platform's path separator. Windows also takes '/', and the functions
+// that split paths there look for both.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
 inline constexpr char kPathSeparator = '/';
+#endif
 
 // The full path of the running program file.
 std::string ProgramPath();

@@ -2,8 +2,10 @@
 # Set-up, build and run in one place.
 #   scripts/torvane.sh start   install what is missing, build, start the program
 #   scripts/torvane.sh test    install what is missing, build, run every test and
-#                              check the Debian package; then
-#                              the same tests in an AddressSanitizer and
+#                              check the Debian package; then the core and
+#                              torvane-cli tests of a Windows build under Wine
+#                              (ANSI code pages 936 and 1252), the same
+#                              tests in an AddressSanitizer and
 #                              UndefinedBehaviorSanitizer build, and a short
 #                              fuzzing pass over every fuzz target
 set -euo pipefail
@@ -16,7 +18,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev qt6-base-dev fonts-wqy-microhei xvfb xauth
           clang libclang-rt-14-dev
           dpkg-dev librsvg2-bin desktop-file-utils appstream qt6-translations-l10n x11-utils bash-completion man-db
-          libxml2-utils)
+          libxml2-utils
+          g++-mingw-w64-x86-64-posix googletest wine64 locales)
 
 install_missing() {
     local missing=()
@@ -38,6 +41,35 @@ configure_and_build() {
     cmake --build "$dir" -j "$jobs"
 }
 
+# The core and torvane-cli built for Windows, their tests run under Wine once
+# with the ANSI code page 936 (GBK, a Chinese Windows) and once with 1252 (an
+# English one), then the Windows torvane-cli compared with the Linux one.
+windows_pass() {
+    echo "== The core and torvane-cli for Windows, under Wine"
+    local win="$build-win"
+    configure_and_build "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake"
+    # Wine takes the code page from the locale, which must exist for the
+    # names of files to stay UTF-8 on the Linux side.
+    local locales="$win/locales"
+    if [ ! -f "$locales/zh_CN.UTF-8/LC_CTYPE" ]; then
+        mkdir -p "$locales"
+        localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" || [ -f "$locales/zh_CN.UTF-8/LC_CTYPE" ]
+    fi
+    export LOCPATH="$locales" WINEPREFIX="$win/wine-prefix" WINEDEBUG=-all
+    local started=$SECONDS
+    LC_ALL=C.UTF-8 "$here/scripts/wine-run.sh" "$win/torvane-cli.exe" --version >/dev/null 2>&1
+    echo "Wine started in $((SECONDS - started)) s"
+    local locale
+    for locale in zh_CN.UTF-8 C.UTF-8; do
+        echo "== Windows tests under Wine, LC_ALL=$locale"
+        started=$SECONDS
+        LC_ALL=$locale ctest --test-dir "$win" --output-on-failure -j "$jobs"
+        LC_ALL=$locale "$here/scripts/compare-windows-cli.sh" "$build" "$win"
+        echo "took $((SECONDS - started)) s"
+    done
+    unset LOCPATH WINEPREFIX WINEDEBUG
+}
+
 case "${1:-}" in
     start)
         install_missing
@@ -56,6 +88,8 @@ case "${1:-}" in
         configure_and_build "$build"
         ctest --test-dir "$build" --output-on-failure -j "$jobs"
         "$here/scripts/check_package.sh" "$build"
+
+        windows_pass
 
         echo "== The tests again, with AddressSanitizer and UndefinedBehaviorSanitizer"
         configure_and_build "$build-asan" -DTORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug

@@ -8,13 +8,13 @@
 #include <QTranslator>
 #include <chrono>
 #include <cstdio>
-#include <sys/resource.h>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <string>
 
 #include "core/workspace.h"
+#include "platform/process.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 #include "tools/testbin/test_bin_tool.h"
@@ -110,9 +110,8 @@ int CQuenlorApp::Run(int argc, char** argv) {
             window.repaint();
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-            struct rusage usage;
-            ::getrusage(RUSAGE_SELF, &usage);
-            std::printf("main window shown after %.1f ms; peak memory %ld KiB\n", ms, usage.ru_maxrss);
+            std::printf("main window shown after %.1f ms; peak memory %llu KiB\n", ms,
+                        static_cast<unsigned long long>(PeakMemoryKiB()));
             QApplication::exit(0);
         });
     }

@@ -1,6 +1,7 @@
 #include "ui/qt_prompts.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -111,7 +112,9 @@ std::optional<std::string> QtPrompts::Ask(const FileDialog& dialog, bool save) {
 
     const QString chosen = d.selectedFiles().first();
     if (!key.isEmpty()) QSettings().setValue(key, QFileInfo(chosen).absolutePath());
-    return chosen.toStdString();
+    // Qt answers with '/' on every system; the program shows and stores the
+    // system's own form ("D:\fw\app.hex" on Windows).
+    return QDir::toNativeSeparators(chosen).toStdString();
 }
 
 std::optional<std::string> QtPrompts::OpenFile(const FileDialog& dialog) { return Ask(dialog, false); }

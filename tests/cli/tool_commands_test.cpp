@@ -132,7 +132,7 @@ TEST(ToolCommandsTest, BinToCWritesTheProposedTargetByDefault) {
     r = RunTool(RunBinToCCommand, {dir.File("none.bin")});
     EXPECT_EQ(1, r.status);
     EXPECT_EQ(Box("Error", "待转换文件不存在，请重新选择文件！") + "torvane-cli: " + dir.File("none.bin") + ": " +
-                  std::strerror(ENOENT) + "\n",
+                  test::SystemText(test::SystemError::NoSuchFile) + "\n",
               r.err);
     EXPECT_FALSE(test::Exists(dir.File("none.bin")) || test::Exists(dir.File("none.h")));
 }

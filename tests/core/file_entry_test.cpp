@@ -22,6 +22,7 @@ TEST(FileTypeTest, OnlyLowerCaseHexEndingIsHex) {
 TEST(FileTypeTest, TheRuleReadsTheCodePagesBytes) {
     // In GBK the last byte of 癶 (B0 68) is an 'h': "癶ex" ends in "hex" there,
     // and not in UTF-8.
+    ASSERT_TRUE(SetCodePage("UTF-8"));
     EXPECT_EQ(kBinFile, FileTypeOf("/fw/\xe7\x99\xb6" "ex"));
     ASSERT_TRUE(SetCodePage("GBK"));
     EXPECT_EQ(kHexFile, FileTypeOf("/fw/\xe7\x99\xb6" "ex"));

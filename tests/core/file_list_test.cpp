@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
 #include "core/batch_selection.h"
 #include "core/decode_hex.h"
@@ -125,7 +124,7 @@ TEST_F(FileListTest, UnopenableFilesAreRefused) {
     Choose(0, dir.path());  // a folder
 
     const std::string ro = dir.Write("ro.bin", std::string("abc"));
-    ASSERT_EQ(0, ::chmod(ro.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(ro));
     prompts.ExpectNotice("文件打开失败！");
     Choose(0, ro);
     EXPECT_EQ("", list.Controls(0).FileNameText);
@@ -273,7 +272,7 @@ TEST_F(FileListTest, ReloadFailuresLeaveTheControls) {
     list.ReloadEntry(0);
 
     const std::string ro = dir.Write("ro.bin", std::string(10, 'r'));
-    ASSERT_EQ(0, ::chmod(ro.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(ro));
     list.Entry(0).FileName = ro;
     prompts.ExpectNotice("文件1:" + ro + "打开失败！");
     list.ReloadEntry(0);

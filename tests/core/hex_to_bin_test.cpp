@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "platform/code_page.h"
 #include "platform/format.h"
@@ -189,6 +188,19 @@ TEST_F(HexToBinTest, ConversionOutputThatIsAnotherRowsFileIsRefused) {
     EXPECT_EQ("mine", test::ReadText(bin));
 }
 
+#ifdef _WIN32
+// Windows names are UTF-16; two that no ANSI code page can spell.
+TEST_F(HexToBinTest, NamesComeFromThePathsOwnBytes) {
+    WriteAndChoose(0, "x\U0001F600.hex", test::HexBlock(0, 16));
+    WriteAndChoose(1, "x\U0001F601.hex", test::HexBlock(0, 32));
+    Row(0).PolishTypeIndex = 0;
+    Row(1).PolishTypeIndex = 0;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(16u, ReadBytes(dir.File("x\U0001F600.BIN")).size());
+    EXPECT_EQ(32u, ReadBytes(dir.File("x\U0001F601.BIN")).size());
+    EXPECT_FALSE(test::Exists(dir.File("x?.BIN")));
+}
+#else
 TEST_F(HexToBinTest, NamesComeFromThePathsOwnBytes) {
     // Neither name survives a code-page round trip; both keep their own BIN.
     WriteAndChoose(0, "x\xff.hex", test::HexBlock(0, 16));
@@ -200,12 +212,13 @@ TEST_F(HexToBinTest, NamesComeFromThePathsOwnBytes) {
     EXPECT_EQ(32u, ReadBytes(dir.File("x\xfe.BIN")).size());
     EXPECT_FALSE(test::Exists(dir.File("x?.BIN")));
 }
+#endif
 
 TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
     WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
     Row(0).PolishTypeIndex = 0;
     // A folder where the BIN file should go cannot be replaced by a file.
-    ASSERT_EQ(0, ::mkdir(dir.File("app.BIN").c_str(), 0755));
+    ASSERT_TRUE(test::MakeFolder(dir.File("app.BIN")));
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     const Lines lines = LogLines();
@@ -218,7 +231,7 @@ TEST_F(HexToBinTest, FailedWriteKeepsAnEarlierBin) {
     WriteAndChoose(0, "app.hex", test::HexBlock(0, 16));
     Row(0).PolishTypeIndex = 0;
     const std::string bin = dir.Write("app.BIN", std::string("earlier output"));
-    ASSERT_EQ(0, ::chmod(bin.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(bin));
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ("earlier output", test::ReadText(bin));
@@ -241,8 +254,9 @@ TEST_F(HexToBinTest, AFileRewrittenAtTheSameSizeIsDecodedAgain) {
     const std::string p = WriteAndChoose(0, "app.hex", test::DataRecord(0, {1, 2, 3}) + test::EndRecord());
     Row(0).PolishTypeIndex = 0;
     dir.Write("app.hex", test::DataRecord(0, {0xFF, 2, 3}) + test::EndRecord());
-    const struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
-    ASSERT_EQ(0, ::utimensat(AT_FDCWD, p.c_str(), times, 0));
+    // Another modification time, as a second write later would give.
+    const auto path = test::FsPath(p);
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) - std::chrono::hours(1));
     EXPECT_TRUE(HexToBinBatch(ws));
     EXPECT_EQ((std::vector<uint8_t>{0xFF, 2, 3}), ReadBytes(dir.File("app.BIN")));
 }

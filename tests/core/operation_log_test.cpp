@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
 #include "platform/code_page.h"
 #include "support/scripted_prompts.h"
@@ -174,7 +173,9 @@ TEST_F(LogSaveTest, UnwritablePathReportsSaveFailed) {
     prompts.ExpectSave(dir.File("no/such/folder/run.log"));
     prompts.ExpectNotice("保存失败");
     log.SaveToFile(prompts);
-    EXPECT_FALSE(log.WriteToFile("/dev/full"));  // a device that takes no byte
+#ifndef _WIN32
+    EXPECT_FALSE(log.WriteToFile("/dev/full"));  // a device that takes no byte (POSIX only)
+#endif
     EXPECT_EQ(1, log.LineCount());
 }
 

@@ -75,7 +75,7 @@ TEST(SelectModeTest, StartsInHexToBinModeWithTheHeaderChecked) {
     EXPECT_TRUE(ws.HeaderChecked);
     EXPECT_EQ(kAlignLayout, ws.ListLayout);
     for (int i = 0; i < kRowCount; ++i) EXPECT_FALSE(ws.rows().Controls(i).Selected);
-    EXPECT_EQ(DefaultFilesFolder() + "/Merge.Bin", ws.DefaultOutputPath);
+    EXPECT_EQ(DefaultFilesFolder() + kPathSeparator + "Merge.Bin", ws.DefaultOutputPath);
 }
 
 TEST(SelectModeTest, EachModeSetsTitlesColumnFlagsAndCommands) {

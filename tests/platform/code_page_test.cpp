@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace torvane {
 namespace {
 
@@ -47,6 +51,29 @@ TEST_F(CodePageTest, UnknownNameIsRefused) {
     EXPECT_EQ("UTF-8", CodePageName());
 }
 
+#ifdef _WIN32
+TEST_F(CodePageTest, TheDefaultIsTheSystemsAnsiCodePage) {
+    ASSERT_TRUE(SetCodePage(""));
+    const unsigned acp = ::GetACP();
+    EXPECT_EQ(acp == 65001 ? "UTF-8" : acp == 936 ? "GBK" : "CP" + std::to_string(acp), CodePageName());
+    EXPECT_EQ(acp == 65001, CodePageIsUtf8());
+}
+
+TEST_F(CodePageTest, NamesOfOtherCodePagesAreTaken) {
+    ASSERT_TRUE(SetCodePage("CP1252"));
+    EXPECT_EQ("caf\xE9", ToCodePage("café"));
+    EXPECT_EQ("café", FromCodePage("caf\xE9"));
+    EXPECT_TRUE(SetCodePage("windows-1251"));
+    EXPECT_EQ("\xC4", ToCodePage("Д"));
+}
+
+TEST_F(CodePageTest, ABrokenDoubleByteCharacterLosesOnlyItsLeadByte) {
+    ASSERT_TRUE(SetCodePage("GBK"));
+    // A lead byte followed by a line end: the line end stays.
+    EXPECT_EQ("a\xEF\xBF\xBD\r\nb", FromCodePage("a\xCE\r\nb"));
+}
+#else
+// The locale's environment variables are how POSIX names the code page.
 TEST_F(CodePageTest, CAndPosixLocalesCountAsUtf8) {
     const char* old = std::getenv("LC_ALL");
     const std::string saved = old ? old : "";
@@ -58,6 +85,7 @@ TEST_F(CodePageTest, CAndPosixLocalesCountAsUtf8) {
     if (old) ::setenv("LC_ALL", saved.c_str(), 1); else ::unsetenv("LC_ALL");
     SetCodePage("");
 }
+#endif
 
 }  // namespace
 }  // namespace torvane

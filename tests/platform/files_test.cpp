@@ -3,16 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
+#include <cstdlib>
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "platform/interrupt_cleanup.h"
+#include "platform/program_path.h"
 #include "platform/sized_files.h"
 #include "support/temp_dir.h"
 
@@ -41,10 +48,7 @@ TEST(FilesTest, ReadWholeFileTellsTooLargeFromUnreadable) {
     EXPECT_EQ(ReadFailure::Unreadable, why);
     // 64 GiB of holes: refused by its length, before a buffer is even asked for.
     const std::string huge = dir.File("huge.bin");
-    const int fd = ::open(huge.c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(0, ::ftruncate(fd, off_t{64} << 30));
-    ::close(fd);
+    ASSERT_TRUE(test::SetFileLength(huge, uint64_t{64} << 30));
     EXPECT_FALSE(ReadWholeFile(huge, uint64_t{1} << 20, &why));
     EXPECT_EQ(ReadFailure::TooLarge, why);
 }
@@ -53,8 +57,13 @@ TEST(FilesTest, FoldersAndMissingFilesAreNotFiles) {
     TempDir dir;
     EXPECT_FALSE(FileLength(dir.path()));
     EXPECT_FALSE(ReadWholeFile(dir.path(), 1 << 20));
+#ifdef _WIN32
+    EXPECT_FALSE(ReadWholeFile("NUL", 1 << 20));  // a device
+    EXPECT_FALSE(FileLength("NUL"));
+#else
     ASSERT_EQ(0, ::mkfifo(dir.File("pipe").c_str(), 0644));
     EXPECT_FALSE(ReadWholeFile(dir.File("pipe"), 1 << 20));  // and does not wait for a writer
+#endif
     EXPECT_FALSE(CanOpenRead(dir.path()));
     EXPECT_FALSE(CanOpenReadWrite(dir.path()));
     EXPECT_FALSE(FileExists(dir.File("none")));
@@ -65,7 +74,7 @@ TEST(FilesTest, FoldersAndMissingFilesAreNotFiles) {
 TEST(FilesTest, ReadOnlyIsCheckedByTheModeEvenForRoot) {
     TempDir dir;
     const std::string p = dir.Write("ro.bin", std::string("x"));
-    ASSERT_EQ(0, ::chmod(p.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(p));
     EXPECT_TRUE(IsReadOnlyFile(p));
     EXPECT_FALSE(CanOpenReadWrite(p));
     EXPECT_TRUE(CanOpenRead(p));
@@ -82,9 +91,12 @@ TEST(FilesTest, WriteWholeFileReportsEveryFailure) {
     EXPECT_EQ(0u, FileLength(p).value());
     EXPECT_FALSE(WriteWholeFile(dir.File("missing/out.bin"), "abc", 3));
     EXPECT_FALSE(WriteWholeFile("", "abc", 3));
-    EXPECT_FALSE(WriteWholeFile("/dev/full", "abc", 3));
+    EXPECT_FALSE(WriteWholeFile(test::kFullDevice, "abc", 3));
 }
 
+// Folder permission bits, file modes, symbolic links, fork, signals and file
+// size limits are POSIX; the Windows counterparts follow the POSIX tests.
+#ifndef _WIN32
 TEST(FilesTest, FailedReplaceLeavesTheOldFile) {
     TempDir dir;
     const std::string p = dir.Write("keep.bin", std::string("old"));
@@ -112,6 +124,47 @@ TEST(FilesTest, ReplaceKeepsTheModeAndFollowsLinks) {
     ASSERT_EQ(0, ::stat(p.c_str(), &st));
     EXPECT_EQ(0640u, st.st_mode & 07777);
 }
+#else
+TEST(FilesTest, FailedReplaceLeavesTheOldFile) {
+    TempDir dir;
+    const std::string p = dir.Write("keep.bin", std::string("old"));
+    {
+        const test::ExclusiveHold hold(p);  // another program has it open
+        ASSERT_TRUE(hold.held());
+        EXPECT_FALSE(WriteWholeFile(p, "new content", 11));
+    }
+    EXPECT_EQ("old", test::ReadText(p));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(test::FsPath(dir.path())), {}));
+
+    ASSERT_TRUE(test::MakeReadOnly(p));
+    EXPECT_FALSE(WriteWholeFile(p, "new", 3));
+    EXPECT_EQ("old", test::ReadText(p));
+}
+
+TEST(FilesTest, ReplaceKeepsTheHiddenAttribute) {
+    TempDir dir;
+    const std::string p = dir.Write("hidden.bin", std::string("old"));
+    const std::wstring wide = test::FsPath(p).wstring();
+    ASSERT_TRUE(::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(WriteWholeFile(p, "new", 3));
+    EXPECT_EQ("new", test::ReadText(p));
+    EXPECT_NE(0u, ::GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST(FilesTest, NamesInAnyScriptAreReadAndWritten) {
+    TempDir dir;
+    // Chinese, Cyrillic and an emoji: most of them outside any one ANSI code page.
+    const std::string p = dir.File("固件-прошивка-\U0001F680.bin");
+    ASSERT_TRUE(WriteWholeFile(p, "abc", 3));
+    EXPECT_TRUE(FileExists(p));
+    EXPECT_EQ(3u, FileLength(p).value());
+    EXPECT_EQ((std::vector<uint8_t>{'a', 'b', 'c'}), ReadWholeFile(p, 3).value());
+    EXPECT_TRUE(CanOpenReadWrite(p));
+    EXPECT_EQ(PadStatus::Padded, PadFileEnd(p, 4, 0xFF).status);
+    EXPECT_EQ(test::Utf8Path(std::filesystem::directory_iterator(test::FsPath(dir.path()))->path().filename()),
+              "固件-прошивка-\U0001F680.bin");
+}
+#endif
 
 TEST(FilesTest, NoTemporaryFileIsLeftBehind) {
     TempDir dir;
@@ -121,6 +174,10 @@ TEST(FilesTest, NoTemporaryFileIsLeftBehind) {
     EXPECT_EQ(1u, entries);
 }
 
+#ifndef NAME_MAX
+#define NAME_MAX 255  // NTFS: 255 UTF-16 units
+#endif
+
 TEST(FilesTest, NamesUpToTheLongestLegalOneAreReplaced) {
     TempDir dir;
     // 247 is the longest name whose ".<name>.XXXXXX" temporary fits NAME_MAX (255).
@@ -129,11 +186,12 @@ TEST(FilesTest, NamesUpToTheLongestLegalOneAreReplaced) {
         ASSERT_TRUE(WriteWholeFile(p, "first", 5)) << length;
         ASSERT_TRUE(WriteWholeFile(p, "second", 6)) << length;
         EXPECT_EQ("second", test::ReadText(p));
-        std::filesystem::remove(p);
+        std::filesystem::remove(test::FsPath(p));
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
+#ifndef _WIN32
 // Runs `child` in a forked process and returns its wait status.
 int RunInChild(const std::function<int()>& child) {
     const pid_t pid = ::fork();
@@ -233,7 +291,56 @@ TEST(FilesTest, ShortPaddingIsTakenBack) {
     EXPECT_EQ(PadStatus::WriteFailed, status);
     EXPECT_EQ(1001u, FileLength(p).value());
 }
+#else
+// The child of the test below: in a console of its own, it registers its
+// temporary files and sends itself Ctrl+C. Run only by that test.
+TEST(InterruptCleanupTest, DISABLED_ChildThatPressesCtrlC) {
+    const char* folder = std::getenv("TORVANE_TEST_CHILD_FOLDER");
+    if (folder == nullptr) return;
+    ::AllocConsole();
+    ::SetConsoleCtrlHandler(nullptr, FALSE);  // Ctrl+C on, whatever the parent had
+    InstallInterruptCleanup();
+    RegisterTempFile((std::string(folder) + "\\.t.bin.ABCDEF").c_str());
+    ReleaseTempFile(RegisterTempFile((std::string(folder) + "\\.t.bin.GHIJKL").c_str()));
+    // One still open and half written, as a replacement leaves it.
+    std::string pattern = std::string(folder) + "\\.w.bin.XXXXXX";
+    int registration = -1;
+    const int fd = CreateTempFile(pattern, registration);
+    if (fd < 0 || ::_write(fd, "partial", 7) != 7) ::_exit(20);
+    ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    ::Sleep(20000);  // the event ends the program long before
+    ::_exit(21);
+}
 
+TEST(InterruptCleanupTest, CtrlCRemovesTheRegisteredFilesAndEndsTheProgram) {
+    TempDir dir;
+    const std::string temp = dir.Write(".t.bin.ABCDEF", std::string("partial"));
+    const std::string done = dir.Write(".t.bin.GHIJKL", std::string("renamed"));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TORVANE_TEST_CHILD_FOLDER", test::FsPath(dir.path()).c_str()));
+    std::wstring line = L"\"" + test::FsPath(ProgramPath()).wstring() +
+                        L"\" --gtest_also_run_disabled_tests --gtest_filter=InterruptCleanupTest.DISABLED_ChildThatPressesCtrlC";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // Detached: the child's console, and its Ctrl+C, are its own.
+    const bool started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                                          nullptr, &startup, &process);
+    ::SetEnvironmentVariableW(L"TORVANE_TEST_CHILD_FOLDER", nullptr);
+    ASSERT_TRUE(started);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process.hProcess, 15000));
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    EXPECT_NE(20u, code);
+    EXPECT_NE(21u, code);  // it did not outlive the event
+    EXPECT_FALSE(test::Exists(temp));
+    EXPECT_TRUE(test::Exists(done));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(test::FsPath(dir.path())), {}));
+}
+#endif
+
+#ifndef _WIN32
 TEST(FilesTest, SameFileSeesThroughSpellingsAndLinks) {
     TempDir dir;
     const std::string a = dir.Write("a.bin", std::string("x"));
@@ -255,6 +362,48 @@ TEST(FilesTest, AbsolutePathIsNormal) {
     EXPECT_EQ("", AbsolutePath(""));
     EXPECT_EQ('/', AbsolutePath("x.hex").front());
 }
+#else
+TEST(FilesTest, SameFileSeesThroughSpellingsCaseAndLinks) {
+    TempDir dir;
+    const std::string a = dir.Write("a.bin", std::string("x"));
+    std::error_code ec;
+    std::filesystem::create_hard_link(test::FsPath(a), test::FsPath(dir.File("hard.bin")), ec);
+    ASSERT_FALSE(ec) << ec.message();
+    ASSERT_TRUE(test::MakeFolder(dir.File("sub")));
+    EXPECT_TRUE(SameFile(a, dir.path() + "/./sub/../A.BIN"));
+    EXPECT_TRUE(SameFile(a, dir.File("hard.bin")));
+    EXPECT_FALSE(SameFile(a, dir.Write("b.bin", std::string("x"))));
+    // Files that do not exist yet: names match without regard to case.
+    EXPECT_TRUE(SameFile(dir.File("new.bin"), dir.path() + "\\.\\NEW.bin"));
+    EXPECT_FALSE(SameFile(dir.File("new.bin"), a));
+    EXPECT_FALSE(SameFile("", ""));
+}
+
+TEST(FilesTest, PathsKnowDrivesSharesAndBothSeparators) {
+    EXPECT_EQ("C:\\a\\c", AbsolutePath("C:/a/b/../c/"));
+    EXPECT_EQ("C:\\", AbsolutePath("C:\\"));
+    EXPECT_EQ("\\\\server\\share\\y", AbsolutePath("\\\\server\\share\\x\\..\\y"));
+    EXPECT_EQ("", AbsolutePath(""));
+    EXPECT_EQ(':', AbsolutePath("x.hex")[1]);
+
+    for (const char* absolute : {"C:\\fw\\a.bin", "c:/fw/a.bin", "\\\\server\\share\\a.bin", "//server/share/a.bin"})
+        EXPECT_TRUE(IsAbsolutePath(absolute)) << absolute;
+    // "\fw" depends on the current drive, "C:fw" on drive C's current folder.
+    for (const char* relative : {"a.bin", "fw\\a.bin", "\\fw\\a.bin", "C:fw\\a.bin", ""})
+        EXPECT_FALSE(IsAbsolutePath(relative)) << relative;
+
+    EXPECT_EQ("D:\\proj\\fw\\a.bin", ResolveAgainst("D:\\proj", "fw/a.bin"));
+    EXPECT_EQ("D:\\fw\\a.bin", ResolveAgainst("D:\\proj", "\\fw\\a.bin"));
+    EXPECT_EQ("D:\\proj\\a.bin", ResolveAgainst("D:\\proj", "d:a.bin"));
+    EXPECT_EQ("\\\\server\\share\\fw\\a.bin", ResolveAgainst("\\\\server\\share\\proj", "\\fw\\a.bin"));
+    EXPECT_EQ("E:\\a.bin", ResolveAgainst("D:\\proj", "E:\\a.bin"));
+
+    EXPECT_EQ("C:\\", FolderOf("C:\\a.bin"));
+    EXPECT_EQ("C:\\fw", FolderOf("C:\\fw/a.bin"));
+    EXPECT_EQ("\\\\server\\share", FolderOf("\\\\server\\share\\a.bin"));
+    EXPECT_EQ(".", FolderOf("a.bin"));
+}
+#endif
 
 TEST(SizedFilesTest, ReadExpectedSizeTellsAChangedLength) {
     TempDir dir;
@@ -280,12 +429,13 @@ TEST(SizedFilesTest, PadFileEndMeasuresTheFileItPads) {
     EXPECT_EQ(1008u, padded.newLength);
     EXPECT_EQ(std::string(1001, 'a') + std::string(7, '\xFF'), test::ReadText(p));
     EXPECT_EQ(PadStatus::NotNeeded, PadFileEnd(p, 4, 0).status);
-    ASSERT_EQ(0, ::chmod(p.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(p));
     EXPECT_EQ(PadStatus::OpenFailed, PadFileEnd(p, 16, 0).status);
     EXPECT_EQ(PadStatus::OpenFailed, PadFileEnd(dir.File("none"), 4, 0).status);
     EXPECT_FALSE(FileExists(dir.File("none")));
 }
 
+#ifndef _WIN32
 TEST(SizedFilesTest, TwoProgramsPaddingOneFileAtOnceDoNotBothPad) {
     TempDir dir;
     for (int round = 0; round < 20; ++round) {
@@ -304,6 +454,24 @@ TEST(SizedFilesTest, TwoProgramsPaddingOneFileAtOnceDoNotBothPad) {
         ASSERT_EQ(1008u, FileLength(p).value()) << "round " << round;
     }
 }
+#else
+// The lock is the file's, taken through each opening of it: two threads with
+// an opening each contend as two programs do.
+TEST(SizedFilesTest, TwoProgramsPaddingOneFileAtOnceDoNotBothPad) {
+    TempDir dir;
+    for (int round = 0; round < 20; ++round) {
+        const std::string p = dir.Write("a.bin", std::string(1001, 'a'));
+        PadStatus statuses[2] = {PadStatus::OpenFailed, PadStatus::OpenFailed};
+        std::thread first([&] { statuses[0] = PadFileEnd(p, 8, 0).status; });
+        std::thread second([&] { statuses[1] = PadFileEnd(p, 8, 0).status; });
+        first.join();
+        second.join();
+        EXPECT_NE(PadStatus::OpenFailed, statuses[0]);
+        EXPECT_NE(PadStatus::OpenFailed, statuses[1]);
+        ASSERT_EQ(1008u, FileLength(p).value()) << "round " << round;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace torvane

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "platform/code_page.h"
 #include "support/temp_dir.h"
 
@@ -85,8 +82,10 @@ TEST(ProfileReadTest, StringsAreCutToTheRoom) {
     TempDir dir;
     const std::string value(200, 'v');
     const std::string p = dir.Write("c.ini", "[S]\nLong=" + value + "\nWide=" + std::string("文件文件") + "\n");
+    ASSERT_TRUE(SetCodePage("UTF-8"));  // the bytes above
     EXPECT_EQ(std::string(127, 'v'), GetProfileString("S", "Long", "", 128, p));
     EXPECT_EQ("文件文", GetProfileString("S", "Wide", "", 4, p));
+    SetCodePage("");
 }
 
 TEST(ProfileSectionNamesTest, ListsNamesWithTheirCharacterCount) {
@@ -168,10 +167,7 @@ TEST(ProfileDocumentTest, ParsedBytesAnswerEveryLookup) {
 TEST(ProfileDocumentTest, AFileLongerThanTheLimitIsUnreadable) {
     TempDir dir;
     const std::string p = dir.Write("big.ini", "[FileInfo1]\r\nFileName=a.hex\r\n");
-    const int fd = ::open(p.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(0, ::ftruncate(fd, static_cast<off_t>(kProfileSizeLimit + 1)));
-    ::close(fd);
+    ASSERT_TRUE(test::SetFileLength(p, kProfileSizeLimit + 1));
     ReadFailure why = ReadFailure::Unreadable;
     ProfileDocument doc;
     EXPECT_FALSE(doc.Load(p, &why));

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -81,7 +80,7 @@ TEST_F(BinToCToolTest, SourceAtTheSizeLimitIsTakenAndOnePastIsRefused) {
     EXPECT_FALSE(ConvertBinToC(source, target, prompts));
     EXPECT_FALSE(test::Exists(target));
 
-    ASSERT_EQ(0, ::truncate(source.c_str(), 1677619));
+    ASSERT_TRUE(test::SetFileLength(source, 1677619));
     ExpectDone();
     EXPECT_TRUE(ConvertBinToC(source, target, prompts));
     EXPECT_EQ(5u * 1677619 + 33, test::ReadBytes(target).size());
@@ -89,7 +88,7 @@ TEST_F(BinToCToolTest, SourceAtTheSizeLimitIsTakenAndOnePastIsRefused) {
 
 TEST_F(BinToCToolTest, SourceThatCannotBeOpenedForWritingLeavesTheTargetAlone) {
     const std::string readOnly = dir.Write("ro.bin", std::string("abc"));
-    ASSERT_EQ(0, ::chmod(readOnly.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(readOnly));
     dir.Write("out.h", std::string("keep"));
     for (const std::string& source : {readOnly, dir.path()}) {
         ExpectError(kBinToCOpenFailedMessage);
@@ -110,8 +109,8 @@ TEST_F(BinToCToolTest, TargetThatIsTheSourceIsRefused) {
 TEST_F(BinToCToolTest, TargetThatCannotBeWrittenIsReportedWithAStopIcon) {
     const std::string source = dir.Write("app.bin", std::string("abc"));
     const std::string readOnly = dir.Write("ro.h", std::string("old"));
-    ASSERT_EQ(0, ::chmod(readOnly.c_str(), 0444));
-    for (const std::string& bad : {dir.File("no/folder/out.h"), std::string("/dev/full"), std::string(), readOnly}) {
+    ASSERT_TRUE(test::MakeReadOnly(readOnly));
+    for (const std::string& bad : {dir.File("no/folder/out.h"), std::string(test::kFullDevice), std::string(), readOnly}) {
         ExpectError(kBinToCWriteFailedMessage, MessageIcon::Error);
         EXPECT_FALSE(ConvertBinToC(source, bad, prompts)) << bad;
     }

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/program_path.h"
 #include "support/scripted_prompts.h"
@@ -81,7 +78,7 @@ TEST_F(CheckToolTest, EmptyFileGivesEachMethodsEmptyValue) {
 
 TEST_F(CheckToolTest, FileThatCannotBeOpenedForWritingIsRefused) {
     const std::string readOnly = dir.Write("ro.bin", std::string("\x01\x02", 2));
-    ASSERT_EQ(0, ::chmod(readOnly.c_str(), 0444));
+    ASSERT_TRUE(test::MakeReadOnly(readOnly));
     for (const std::string& p : {readOnly, dir.File("missing.bin"), dir.path()}) {
         ExpectInformation(kCheckOpenFailedMessage);
         EXPECT_FALSE(RunCheckComputation(p, "0102", kSum8, prompts).ResultText) << p;
@@ -91,10 +88,7 @@ TEST_F(CheckToolTest, FileThatCannotBeOpenedForWritingIsRefused) {
 
 TEST_F(CheckToolTest, FileOfFourGibibytesIsRefusedUnread) {
     const std::string p = dir.File("huge.bin");
-    const int fd = ::open(p.c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    const bool sparse = ::ftruncate(fd, 0x100000000LL) == 0;
-    ::close(fd);
+    const bool sparse = test::SetFileLength(p, 0x100000000LL);
     if (!sparse) GTEST_SKIP() << "no sparse 4 GiB file here";
     ExpectInformation(kCheckOpenFailedMessage);
     EXPECT_FALSE(RunCheckComputation(p, "", kSum8, prompts).ResultText);

@@ -152,7 +152,7 @@ TEST_F(TestBinGenerateTest, ChecksRunInOrderAndWriteNothing) {
 }
 
 TEST_F(TestBinGenerateTest, FileThatCannotBeWrittenIsReported) {
-    for (const std::string& path : {dir.File("no/such/folder/t.bin"), std::string("/dev/full")}) {
+    for (const std::string& path : {dir.File("no/such/folder/t.bin"), std::string(test::kFullDevice)}) {
         TestBinForm form = StartTestBinForm(path);
         ExpectInformation(kTestBinOpenFailedMessage);
         EXPECT_FALSE(GenerateTestBin(form, prompts)) << path;

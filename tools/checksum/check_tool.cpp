@@ -41,7 +41,7 @@ std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod met
         problem = TooLongReason(*length);
         return std::nullopt;
     }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenReadStream(path);
     if (!f) {
         problem = FileProblem(path, FileUse::Read);
         return std::nullopt;

@@ -189,8 +189,9 @@ bool LoadNicConfig(const std::string& path, NicConfigBody& body, OperationLog& l
         list.Append(list.LineCount(), "网卡配置文件无效！\r\n");
         ExplainFailure(prompts, 0, path,
                        got < kNicConfigTagLength + 1
-                           ? Format("the file is %zu bytes long, shorter than its %zu-byte tag", got,
-                                    kNicConfigTagLength + 1)
+                           ? Format("the file is %llu bytes long, shorter than its %llu-byte tag",
+                                    static_cast<unsigned long long>(got),
+                                    static_cast<unsigned long long>(kNicConfigTagLength + 1))
                            : Format("the file does not begin with the tag \"%s\" and a zero byte", kNicConfigTag));
         return false;
     }

@@ -55,8 +55,9 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
                           : "升级文件长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n",
                     size);
         ExplainFailure(prompts, 0, path,
-                       Format("the image is %llu bytes long; the settings at 0x%zX need at least %zu bytes", size,
-                              kNicSettingsOffset, kUpgradeImageMinSize));
+                       Format("the image is %llu bytes long; the settings at 0x%llX need at least %llu bytes", size,
+                              static_cast<unsigned long long>(kNicSettingsOffset),
+                              static_cast<unsigned long long>(kUpgradeImageMinSize)));
         return false;
     }
     const std::string output = UpgradeOutputPath(path, production);
@@ -146,7 +147,7 @@ std::optional<std::vector<uint8_t>> BuildUpgradeImage(std::span<const uint8_t> i
 
 std::string UpgradeOutputPath(const std::string& input, bool production) {
     const char* suffix = production ? "_newforproduction." : "_new.";
-    const size_t slash = input.rfind(kPathSeparator);
+    const size_t slash = input.find_last_of(std::string{'/', kPathSeparator});
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = input.rfind('.');
     if (dot == std::string::npos || dot < nameStart) {

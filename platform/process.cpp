@@ -1,0 +1,21 @@
+#include "platform/process.h"
+
+#include <sys/resource.h>
+
+namespace torvane {
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+    return args;
+}
+
+void UseUtf8Console() {}
+
+uint64_t PeakMemoryKiB() {
+    struct rusage usage;
+    if (::getrusage(RUSAGE_SELF, &usage) != 0 || usage.ru_maxrss < 0) return 0;
+    return static_cast<uint64_t>(usage.ru_maxrss);  // Linux counts it in KiB
+}
+
+}  // namespace torvane
