@@ -31,8 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     using torvane::cli::BatchVerb;
     if (cmd->verb == BatchVerb::Run && !cmd->files.empty()) std::abort();
-    // Every command but export runs an operation, and only merge writes to -o.
-    if ((cmd->verb == BatchVerb::Export) == cmd->operation.has_value()) std::abort();
+    // Every command but export and map runs an operation, only merge writes to
+    // -o, and only merge writes a map to a file.
+    const bool runsNone = cmd->verb == BatchVerb::Export || cmd->verb == BatchVerb::Map;
+    if (runsNone == cmd->operation.has_value()) std::abort();
     if (cmd->output && cmd->operation != torvane::Operation::Merge) std::abort();
+    if (cmd->mapFile && cmd->operation != torvane::Operation::Merge) std::abort();
     return 0;
 }
