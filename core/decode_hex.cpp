@@ -98,7 +98,6 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
 
     if (n < 2) return result;
 
-    uint8_t scratch[kRecordBufferSize];
     uint64_t p = 0;
     uint32_t recordNo = 1;
     // Where the record before this one ended (its line end starts there).
@@ -129,33 +128,31 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
         const uint32_t bodyBytes = static_cast<uint32_t>(count) + 4;
         if (p + kBodyPos + 2ull * bodyBytes > n) return stop(HexFault::RecordPastText, recordNo, p);
 
+        // Straight into the record buffer, eight bytes at a time. A chunk with a
+        // pair that is not hex goes pair by pair instead, so that such a pair
+        // keeps the byte the buffer held from the record before.
         const uint8_t* pair = text + p + kBodyPos;
         uint32_t sum = count;
-        uint16_t bad = 0;
         uint32_t i = 0;
 #if defined(__SSE2__)
         for (; i + 8 <= bodyBytes; i += 8) {
-            const uint32_t chunk = DecodeSixteen(pair + 2 * i, scratch + i);
-            bad |= static_cast<uint16_t>(chunk >> 16);
-            sum += chunk & 0xFFFF;
+            uint8_t chunk[8];
+            const uint32_t decoded = DecodeSixteen(pair + 2 * i, chunk);
+            if ((decoded >> 16) == 0) {
+                std::memcpy(record + i, chunk, 8);
+                sum += decoded & 0xFFFF;
+                continue;
+            }
+            for (uint32_t j = i; j < i + 8; ++j) {
+                ReadPair(pair + 2 * j, record[j]);
+                sum += record[j];
+            }
         }
 #endif
         for (; i < bodyBytes; ++i) {
             const uint16_t v = PairAt(pair + 2 * i);
-            bad |= v;
-            scratch[i] = static_cast<uint8_t>(v);
-            sum += static_cast<uint8_t>(v);
-        }
-        if ((bad & kBadPair) == 0) {
-            std::memcpy(record, scratch, bodyBytes);
-        } else {
-            // Rare: a pair that is not hex keeps the byte the previous record
-            // left at that position.
-            sum = count;
-            for (uint32_t j = 0; j < bodyBytes; ++j) {
-                ReadPair(pair + 2 * j, record[j]);
-                sum += record[j];
-            }
+            if ((v & kBadPair) == 0) record[i] = static_cast<uint8_t>(v);
+            sum += record[i];
         }
         if ((sum & 0xFF) != 0) return stop(HexFault::BadChecksum, recordNo, p);
 
@@ -173,7 +170,13 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
                     result.LowestAddress = address;
                 }
                 result.foundData = true;
-                if (out) std::memcpy(out + index, data, count);
+                if (out) {
+                    // The usual record sizes as fixed copies, which compile to a
+                    // few moves; any other size through the library's copy.
+                    if (count == 16) std::memcpy(out + index, data, 16);
+                    else if (count == 32) std::memcpy(out + index, data, 32);
+                    else std::memcpy(out + index, data, count);
+                }
                 if (sink) sink->OnData(address, index, data, count);
                 if (index + count > result.ImageEnd) result.ImageEnd = index + count;
                 next = p + 2ull * count + 13;  // 11 characters of frame and CR LF

@@ -42,3 +42,21 @@ TEST(Md5Test, PaddingAroundTheBlockBoundaries) {
 
 }  // namespace
 }  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// The digest is the same whichever block rounds the build uses.
+TEST(Md5Test, LibraryAndOwnRoundsAgree) {
+    std::vector<uint8_t> bytes(3 * 64 * 1024 + 17);
+    uint32_t x = 12345;
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 16);
+    for (const size_t n : {size_t{0}, size_t{55}, size_t{56}, size_t{64}, size_t{1000}, bytes.size()}) {
+        const std::span<const uint8_t> piece(bytes.data(), n);
+        EXPECT_EQ(Md5Own(piece), Md5(piece)) << n;
+    }
+    RecordProperty("library", Md5UsesLibrary() ? "yes" : "no");
+}
+
+}  // namespace
+}  // namespace torvane

@@ -3,6 +3,13 @@
 #include <bit>
 #include <cstring>
 
+#ifdef TORVANE_OPENSSL_MD5
+// The one-shot interface is deprecated in OpenSSL 3 for new code; its block
+// routine (hand-tuned assembly) is what this program wants of it.
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/md5.h>
+#endif
+
 namespace torvane {
 namespace {
 
@@ -111,18 +118,44 @@ void ProcessBlock(uint32_t state[4], const uint8_t* block) {
 
 #undef MD5_STEP
 
-}  // namespace
+using BlocksFunction = void (*)(uint32_t state[4], const uint8_t* blocks, size_t bytes);
 
-void Md5Update(Md5State& state, std::span<const uint8_t> blocks) {
+// The rounds over whole blocks, in this file's own code.
+void OwnBlocks(uint32_t state[4], const uint8_t* blocks, size_t bytes) {
+    for (size_t i = 0; i < bytes; i += kBlockBytes) ProcessBlock(state, blocks + i);
+}
+
+#ifdef TORVANE_OPENSSL_MD5
+// The same through libcrypto's block routine, which is faster than the C
+// above on x86-64. The padding stays ours: only whole blocks go through it.
+void LibraryBlocks(uint32_t state[4], const uint8_t* blocks, size_t bytes) {
+    MD5_CTX c;
+    MD5_Init(&c);
+    c.A = state[0];
+    c.B = state[1];
+    c.C = state[2];
+    c.D = state[3];
+    MD5_Update(&c, blocks, bytes);
+    state[0] = c.A;
+    state[1] = c.B;
+    state[2] = c.C;
+    state[3] = c.D;
+}
+constexpr BlocksFunction kBlocks = LibraryBlocks;
+#else
+constexpr BlocksFunction kBlocks = OwnBlocks;
+#endif
+
+void Update(Md5State& state, std::span<const uint8_t> blocks, BlocksFunction run) {
     const size_t whole = blocks.size() / kBlockBytes * kBlockBytes;
-    for (size_t i = 0; i < whole; i += kBlockBytes) ProcessBlock(state.words, blocks.data() + i);
+    if (whole) run(state.words, blocks.data(), whole);
     state.length += whole;
 }
 
-Md5Digest Md5Finish(Md5State state, std::span<const uint8_t> rest) {
+Md5Digest Finish(Md5State state, std::span<const uint8_t> rest, BlocksFunction run) {
     // Whole blocks of the rest first, then the last bytes, 0x80, zeros up to 56
     // modulo 64 and the bit length: one or two blocks.
-    Md5Update(state, rest);
+    Update(state, rest, run);
     const size_t whole = rest.size() / kBlockBytes * kBlockBytes;
     const size_t left = rest.size() - whole;
     const uint64_t length = state.length + left;
@@ -132,14 +165,24 @@ Md5Digest Md5Finish(Md5State state, std::span<const uint8_t> rest) {
     const size_t tailBytes = left < 56 ? kBlockBytes : 2 * kBlockBytes;
     const uint64_t bits = length * 8u;
     for (int i = 0; i < 8; ++i) tail[tailBytes - 8 + i] = static_cast<uint8_t>(bits >> (8 * i));
-    for (size_t i = 0; i < tailBytes; i += kBlockBytes) ProcessBlock(state.words, tail + i);
+    run(state.words, tail, tailBytes);
 
     Md5Digest digest;
     for (int i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(state.words[i / 4] >> (8 * (i % 4)));
     return digest;
 }
 
+}  // namespace
+
+bool Md5UsesLibrary() { return kBlocks != OwnBlocks; }
+
+void Md5Update(Md5State& state, std::span<const uint8_t> blocks) { Update(state, blocks, kBlocks); }
+
+Md5Digest Md5Finish(Md5State state, std::span<const uint8_t> rest) { return Finish(state, rest, kBlocks); }
+
 Md5Digest Md5(std::span<const uint8_t> bytes) { return Md5Finish(Md5State{}, bytes); }
+
+Md5Digest Md5Own(std::span<const uint8_t> bytes) { return Finish(Md5State{}, bytes, OwnBlocks); }
 
 std::string Md5Text(const Md5Digest& digest) {
     static constexpr char kDigits[] = "0123456789abcdef";

@@ -27,6 +27,12 @@ Md5Digest Md5Finish(Md5State state, std::span<const uint8_t> rest);
 // The MD5 digest of the bytes. The message bit length is taken modulo 2^64.
 Md5Digest Md5(std::span<const uint8_t> bytes);
 
+// The same computed with this program's own rounds, whatever Md5 uses: Md5
+// takes libcrypto's block routine where the build has it (faster on x86-64),
+// and the two must agree.
+Md5Digest Md5Own(std::span<const uint8_t> bytes);
+bool Md5UsesLibrary();
+
 // The digest as 32 lower-case hexadecimal digits, two per byte, high nibble first.
 std::string Md5Text(const Md5Digest& digest);
 
