@@ -90,6 +90,9 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
 
     uint16_t ela = 0;
     uint16_t esa = 0;
+    // The running minimum starts at 0x0FFFFFFF, not at the largest address, as
+    // the program has always started it; every address a record can be placed
+    // at (below 0x00200000, or from 0x08000000 below 0x08200000) lies below it.
     uint32_t runningMinimum = 0x0FFFFFFF;
     // Kept across records on purpose: a pair that is not hex leaves the byte the
     // previous record had at that position, and only the checksum catches it.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/decode_hex.h"
 #include "core/file_entry.h"
@@ -16,6 +17,10 @@ class Prompts;
 // The items of the two drop-down lists, in their order.
 inline constexpr std::array<const char*, 4> kPolishTypeItems = {"1字节", "2字节", "4字节", "8字节"};
 inline constexpr std::array<const char*, 2> kPolishDataItems = {"0x00", "0xFF"};
+static_assert(std::string_view(kPolishTypeItems[kAlign1]) == "1字节" &&
+                  std::string_view(kPolishTypeItems[kDefaultPolishType]) == "4字节",
+              "PolishType indexes the alignment list");
+static_assert(kPolishDataItems.size() == 2, "PolishData 1 is 0xFF, anything else 0x00");
 
 // The hex edits take at most this many characters.
 inline constexpr size_t kHexEditLimit = 8;

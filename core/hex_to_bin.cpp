@@ -105,6 +105,9 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     uint32_t from = 0;
     const char* successLine;
     if (offset == 0) {
+        // The three success lines differ by one space: this one, at offset 0,
+        // has a blank after the full-width comma; the program has always
+        // written them so, and logs are compared by people and by scripts.
         successLine = "文件%d：#第%d步：转换为Bin文件成功， 生成的Bin文件为：%s  大小：%d字节\r\n";
     } else if (e.IsSaveOffsetData == 1) {
         // The sum is taken with the end index of the image, not its length from

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "tools/checksum/check_value.h"
+
 namespace torvane {
 
 class Prompts;
@@ -17,6 +19,8 @@ inline constexpr const char* kCheckResultLabel = "校验值：";
 // The captions of the method list, indexed by ChecksumMethod. The list starts on index 0.
 inline constexpr std::array<const char*, 5> kChecksumMethodCaptions = {"校验和", "2字节校验和", "4字节校验和",
                                                                        "8字节校验和", "MD5"};
+static_assert(kChecksumMethodCaptions.size() == static_cast<size_t>(ChecksumMethod::Md5) + 1,
+              "one caption per ChecksumMethod, in its order");
 inline constexpr const char* kCheckFileFilter = "Bin文件(*.BIN)|*.BIN||";
 
 inline constexpr const char* kCheckNothingMessage = "请选择待校验文件或输入待校验数据！";

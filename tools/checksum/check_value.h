@@ -14,7 +14,7 @@ namespace torvane {
 // The check-value methods, numbered as the method list shows them: the list
 // index is the method. To add one: give it the next number here, its caption in
 // kChecksumMethodCaptions (check_tool.h), its case in ComputeCheckValue, and its
-// name in the checksum command's table (cli/tool_commands.cpp).
+// name in the checksum command's table (cli/checksum_command.cpp).
 enum class ChecksumMethod {
     Sum8 = 0,   // "校验和"
     Sum16 = 1,  // "2字节校验和"
