@@ -1,17 +1,19 @@
 #include "platform/memory.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <new>
-#include <sys/mman.h>
 #include <utility>
 
 namespace torvane {
+namespace detail {
+// The system's part, one per system: a zeroed block of `size` bytes or more,
+// and where in it the buffer starts.
+void* MapBlock(size_t size, size_t& blockSize, uint8_t*& data);
+void UnmapBlock(void* block, size_t blockSize);
+}  // namespace detail
+
 namespace {
-
 constexpr size_t kMapFrom = size_t{1} << 20;  // smaller buffers come from the heap
-constexpr size_t kHugePage = size_t{2} << 20;
-
 }  // namespace
 
 ByteBuffer::ByteBuffer(size_t size, bool zeroed) : size_(size) {
@@ -21,20 +23,8 @@ ByteBuffer::ByteBuffer(size_t size, bool zeroed) : size_(size) {
         data_ = static_cast<uint8_t*>(block_);
         return;
     }
-    // Mapped with room to start on a huge-page boundary; the pages arrive zeroed.
-    const size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-    blockSize_ = rounded + kHugePage;
-    void* block = ::mmap(nullptr, blockSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) {
-        blockSize_ = 0;
-        throw std::bad_alloc();
-    }
-    block_ = block;
-    const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
-    data_ = reinterpret_cast<uint8_t*>(start);
-#ifdef MADV_HUGEPAGE
-    ::madvise(data_, rounded, MADV_HUGEPAGE);  // advice only: without it, small pages
-#endif
+    block_ = detail::MapBlock(size, blockSize_, data_);
+    if (!block_) throw std::bad_alloc();
 }
 
 ByteBuffer::~ByteBuffer() { Release(); }
@@ -58,7 +48,7 @@ ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
 
 void ByteBuffer::Release() {
     if (!block_) return;
-    if (blockSize_ != 0) ::munmap(block_, blockSize_);
+    if (blockSize_ != 0) detail::UnmapBlock(block_, blockSize_);
     else std::free(block_);
     block_ = nullptr;
     data_ = nullptr;

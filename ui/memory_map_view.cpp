@@ -241,27 +241,21 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     connect(overlap_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     connect(oversize_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(png_, &QPushButton::clicked, this, [this] {
-        FileDialog d;
-        d.filter = "PNG图片(*.png)|*.png||";
-        d.defaultExtension = "png";
-        d.proposedName = "MemoryMap";
-        d.overwritePrompt = true;
-        if (const std::optional<std::string> path = prompts_.SaveFile(d)) {
-            if (!SavePng(QString::fromStdString(*path))) ShowNotice(prompts_, "图片保存失败！");
-        }
-    });
-    connect(svg_, &QPushButton::clicked, this, [this] {
-        FileDialog d;
-        d.filter = "SVG图片(*.svg)|*.svg||";
-        d.defaultExtension = "svg";
-        d.proposedName = "MemoryMap";
-        d.overwritePrompt = true;
-        if (const std::optional<std::string> path = prompts_.SaveFile(d)) {
-            if (!SaveSvg(QString::fromStdString(*path))) ShowNotice(prompts_, "图片保存失败！");
-        }
-    });
+    connect(png_, &QPushButton::clicked, this, [this] { Export(false); });
+    connect(svg_, &QPushButton::clicked, this, [this] { Export(true); });
     Refresh();
+}
+
+void CMemoryMapDlg::Export(bool svg) {
+    FileDialog d;
+    d.filter = svg ? "SVG图片(*.svg)|*.svg||" : "PNG图片(*.png)|*.png||";
+    d.defaultExtension = svg ? "svg" : "png";
+    d.proposedName = "MemoryMap";
+    d.overwritePrompt = true;
+    const std::optional<std::string> path = prompts_.SaveFile(d);
+    if (!path) return;
+    const QString target = QString::fromStdString(*path);
+    if (!(svg ? SaveSvg(target) : SavePng(target))) ShowNotice(prompts_, "图片保存失败！");
 }
 
 MergeAnswers CMemoryMapDlg::Answers() const {

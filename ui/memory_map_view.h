@@ -70,6 +70,8 @@ public:
 
 private:
     void Refresh();
+    // Asks for a path and saves the picture there.
+    void Export(bool svg);
     void FillTable(const MergeMap& map, bool hexSegments);
     MergeAnswers Answers() const;
 

@@ -152,16 +152,7 @@ protected:
         return "torvane-cli: " + Abs(name) + " (row " + std::to_string(row) + "): " + reason + "\n";
     }
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-    // The text written to a temporary stream, which is closed.
-    static std::string Drain(std::FILE* f) {
-        std::string text;
-        std::rewind(f);
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        std::fclose(f);
-        return text;
-    }
+    static std::string Drain(std::FILE* f) { return torvane::test::DrainStream(f); }
     // A file of the test's folder as the program names it: absolute, from the
     // folder's physical path, the current folder the program starts in.
     std::string Abs(const std::string& name) const {

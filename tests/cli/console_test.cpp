@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_dir.h"
+
 #include <cstdio>
 #include <string>
 
@@ -10,15 +12,7 @@
 namespace torvane::cli {
 namespace {
 
-std::string Drain(std::FILE* f) {
-    std::string text;
-    std::rewind(f);
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    std::fclose(f);
-    return text;
-}
+std::string Drain(std::FILE* f) { return torvane::test::DrainStream(f); }
 
 MessageBox Question(const std::string& caption, MessageButtons buttons, MessageKind kind) {
     return MessageBox{"?", caption, MessageIcon::Question, buttons, kind};

@@ -28,15 +28,7 @@ struct Result {
     std::string err;
 };
 
-std::string Drain(std::FILE* f) {
-    std::string text;
-    std::rewind(f);
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    std::fclose(f);
-    return text;
-}
+std::string Drain(std::FILE* f) { return torvane::test::DrainStream(f); }
 
 Result RunTool(Command command, const std::vector<std::string>& args) {
     std::FILE* out = std::tmpfile();

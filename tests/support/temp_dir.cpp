@@ -132,4 +132,14 @@ std::string SystemText(SystemError error) {
 #endif
 }
 
+std::string DrainStream(std::FILE* stream) {
+    std::string text;
+    std::rewind(stream);
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, n);
+    std::fclose(stream);
+    return text;
+}
+
 }  // namespace torvane::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ private:
 // taken in the ANSI code page on Windows.)
 std::filesystem::path FsPath(const std::string& utf8);
 std::string Utf8Path(const std::filesystem::path& path);
+
+// What was written to a temporary stream, read back from its start; the stream
+// is closed.
+std::string DrainStream(std::FILE* stream);
 
 // The whole content of a file ("" when it cannot be read).
 std::string ReadText(const std::string& path);

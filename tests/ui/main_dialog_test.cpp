@@ -30,6 +30,7 @@
 #include "ui/main_ids.h"
 #include "ui/memory_map_view.h"
 #include "ui/row_ids.h"
+#include "shots.h"
 
 namespace torvane::ui {
 namespace {
@@ -40,14 +41,6 @@ using test::ScriptedPrompts;
 template <typename T>
 T* Find(QWidget* parent, int id) {
     return parent->findChild<T*>(QString::number(id));
-}
-
-// Saves a picture under the build folder for a person to look at.
-void Shoot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 class MainDialogTest : public ::testing::Test {

@@ -11,16 +11,10 @@
 #include "support/hex_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
+#include "shots.h"
 
 namespace torvane::ui {
 namespace {
-
-void Shoot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
 
 class MemoryMapViewTest : public ::testing::Test {
 protected:

@@ -35,6 +35,7 @@
 #include "tools/nic/upgrade_ids.h"
 #include "tools/checksum/check_ids.h"
 #include "tools/bin2c/bin_to_c_ids.h"
+#include "shots.h"
 
 namespace torvane::ui {
 namespace {
@@ -46,14 +47,6 @@ T* Find(QWidget* parent, int id) {
     T* w = parent->findChild<T*>(QString::number(id));
     EXPECT_NE(nullptr, w) << id;
     return w;
-}
-
-// Saves a picture under the build folder for a person to look at.
-void Shoot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 void Click(QWidget* parent, int id) { QTest::mouseClick(Find<QPushButton>(parent, id), Qt::LeftButton); }

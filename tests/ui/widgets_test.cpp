@@ -24,17 +24,10 @@
 #include <new>
 
 #include "support/temp_dir.h"
+#include "shots.h"
 
 namespace torvane::ui {
 namespace {
-
-// Saves a picture under the build folder for a person to look at.
-void Shoot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("TORVANE_SHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
 
 TEST(CECButtonTest, FillFollowsTheState) {
     CECButton b(QStringLiteral("保存"));
