@@ -62,7 +62,7 @@ constexpr const char* kBatchUsageTail =
     "  map prints the layout the merge of the files would make and writes nothing;\n"
     "  merge --map FILE [--format text|json|svg] also writes the map of the merge it ran;\n"
     "  info prints the data segments of one HEX file.\n"
-    "Any operation:\n"
+    "hex2bin, align, merge, run, export:\n"
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
     "                           ('-' alone is always a FILE)\n"
