@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/profile.h"
+#include "platform/utf8.h"
 #include "platform/prompts.h"
 
 namespace torvane {
@@ -21,12 +22,6 @@ constexpr uint32_t kSectionListRoom = 100;
 // Room of a string value, terminator included.
 constexpr uint32_t kValueRoom = 128;
 constexpr size_t kSectionNameLength = 9;  // "FileInfo1" .. "FileInfo6", in characters
-
-size_t CharCount(const std::string& utf8) {
-    size_t n = 0;
-    for (const unsigned char c : utf8) n += (c & 0xC0) != 0x80;
-    return n;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -55,10 +50,10 @@ std::optional<Refusal> UnstorablePath(const FileEntry& e) {
     if (FromCodePage(ToCodePage(name)) != name)
         return Refusal{Format(kPathNotInCodePageFormat, e.FileNo, name.c_str()),
                        "the path holds characters the system code page cannot represent"};
-    if (CharCount(name) > kValueRoom - 1)
+    if (Utf8CharCount(name) > kValueRoom - 1)
         return Refusal{Format(kPathTooLongFormat, e.FileNo),
                        Format("the path has %llu characters, more than the %u a project file holds",
-                              static_cast<unsigned long long>(CharCount(name)), kValueRoom - 1)};
+                              static_cast<unsigned long long>(Utf8CharCount(name)), kValueRoom - 1)};
     return std::nullopt;
 }
 
@@ -160,7 +155,7 @@ std::string IncompleteReason(const SectionNameList& list) {
                       "(at most nine sections)",
                       kSectionListRoom);
     for (const std::string& name : list.names) {
-        const int row = CharCount(name) == kSectionNameLength ? name.back() - '1' : -1;
+        const int row = Utf8CharCount(name) == kSectionNameLength ? name.back() - '1' : -1;
         if (row < 0 || row >= kRowCount)
             return Format("the section name [%s] is not one of FileInfo1 to FileInfo6", name.c_str());
     }
@@ -190,7 +185,7 @@ ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std
     // is loaded once.
     std::vector<int> rows;
     for (const std::string& name : list.names) {
-        const int row = CharCount(name) == kSectionNameLength ? name.back() - '1' : -1;
+        const int row = Utf8CharCount(name) == kSectionNameLength ? name.back() - '1' : -1;
         if (row < 0 || row >= kRowCount) {
             ShowNotice(prompts, kConfigIncompleteMessage);
             ExplainFailure(prompts, 0, path, IncompleteReason(list));

@@ -37,13 +37,9 @@ SizedRead ReadRecordedFile(const std::string& path, int32_t size, uint64_t limit
     return ReadExpectedSize(path, static_cast<uint64_t>(size));
 }
 
-void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::string& path, int32_t recorded,
-                    uint64_t actual) {
+void ReportChangedFile(OperationLog& log, Prompts& prompts, int32_t fileNo, int32_t step, const std::string& path,
+                       int32_t recorded, uint64_t actual) {
     log.Addf(kFileChangedFormat, fileNo, step, path.c_str(), recorded, static_cast<unsigned long long>(actual));
-}
-
-void ExplainChangedFile(Prompts& prompts, int32_t fileNo, const std::string& path, int32_t recorded,
-                        uint64_t actual) {
     ExplainFailure(prompts, fileNo, path,
                    Format("the file changed since it was chosen: %d bytes were recorded, it now has %llu", recorded,
                           static_cast<unsigned long long>(actual)));
@@ -74,8 +70,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
         return false;
     }
     if (text.status == SizedReadStatus::SizeChanged) {
-        LogChangedFile(log, e.FileNo, step, e.FileName, e.FileSize, text.actualLength);
-        ExplainChangedFile(ws.prompts(), e.FileNo, e.FileName, e.FileSize, text.actualLength);
+        ReportChangedFile(log, ws.prompts(), e.FileNo, step, e.FileName, e.FileSize, text.actualLength);
         return false;
     }
     log.Addf("文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, e.FileSize);

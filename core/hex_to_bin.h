@@ -37,11 +37,9 @@ SizedRead ReadRecordedFile(const std::string& path, int32_t size, uint64_t limit
 // The step line of a file that is not the length recorded when it was chosen.
 inline constexpr const char* kFileChangedFormat =
     "文件%d：#第%d步：文件%s在选择后已被改变（记录的大小为%d字节，现在为%llu字节），请重新选择该文件\r\n";
-void LogChangedFile(OperationLog& log, int32_t fileNo, int32_t step, const std::string& path, int32_t recorded,
-                    uint64_t actual);
-// Its reason: the two lengths.
-void ExplainChangedFile(Prompts& prompts, int32_t fileNo, const std::string& path, int32_t recorded,
-                        uint64_t actual);
+// Logs the step line of a file that changed since it was chosen and gives its reason.
+void ReportChangedFile(OperationLog& log, Prompts& prompts, int32_t fileNo, int32_t step, const std::string& path,
+                       int32_t recorded, uint64_t actual);
 
 inline constexpr const char* kSelectOneFileMessage = "请选择至少一个目标文件！";
 

@@ -133,8 +133,7 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
     if (read.status == SizedReadStatus::SizeChanged) {
         // Placed at its recorded size it would match neither version of the
         // file: it is left out, and the end of the merge says so.
-        LogChangedFile(log_, e.FileNo, Step(k), source.path, source.size, read.actualLength);
-        ExplainChangedFile(prompts_, e.FileNo, source.path, source.size, read.actualLength);
+        ReportChangedFile(log_, prompts_, e.FileNo, Step(k), source.path, source.size, read.actualLength);
         log_.Add("");
         LeaveOut(k, "the file changed since it was chosen");
         failure = FileOutcome::LeftOut;

@@ -8,21 +8,11 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
+#include "platform/utf8.h"
 
 namespace torvane {
 
-std::string CutToChars(const std::string& text, size_t maxChars) {
-    if (text.size() <= maxChars) return text;  // never more characters than bytes
-    size_t chars = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        // Every byte that is not a continuation byte starts a character.
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (chars == maxChars) return text.substr(0, i);
-            ++chars;
-        }
-    }
-    return text;
-}
+std::string CutToChars(const std::string& text, size_t maxChars) { return Utf8FirstChars(text, maxChars); }
 
 int32_t OperationLog::Append(int32_t index, const char* format, ...) {
     va_list args;

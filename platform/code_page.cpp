@@ -1,4 +1,5 @@
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -42,14 +43,6 @@ const std::string& CurrentName() {
     CodePageState& s = State();
     if (!s.explicitlySet && s.name.empty()) s.name = LocaleCodeSet();
     return s.name;
-}
-
-size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
 }
 
 // Runs iconv over the whole input; where a sequence cannot be converted, writes

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace torvane {
 namespace {
@@ -174,24 +175,6 @@ struct LineWalk {
     }
 };
 
-size_t CharCount(std::string_view s) {
-    size_t n = 0;
-    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-    return n;
-}
-
-// The first `chars` characters of UTF-8 text.
-std::string FirstChars(std::string_view s, size_t chars) {
-    size_t n = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (n == chars) return std::string(s.substr(0, i));
-            ++n;
-        }
-    }
-    return std::string(s);
-}
-
 }  // namespace
 
 ProfileDocument ProfileDocument::Parse(std::span<const uint8_t> bytes) {
@@ -255,7 +238,7 @@ SectionNameList ProfileDocument::SectionNames(uint32_t room) const {
     for (const Entry& e : entries_) {
         if (!e.header) continue;
         all.push_back(Name(e));
-        needed += CharCount(all.back()) + 1;
+        needed += Utf8CharCount(all.back()) + 1;
     }
     if (needed + 1 <= room) {
         list.result = static_cast<uint32_t>(needed);
@@ -266,12 +249,12 @@ SectionNameList ProfileDocument::SectionNames(uint32_t room) const {
     size_t left = room - 2;
     for (const std::string_view name : all) {
         if (left == 0) break;
-        const size_t chars = CharCount(name);
+        const size_t chars = Utf8CharCount(name);
         if (chars + 1 <= left) {
             list.names.emplace_back(name);
             left -= chars + 1;
         } else {
-            list.names.push_back(FirstChars(name, left));
+            list.names.push_back(Utf8FirstChars(name, left));
             left = 0;
         }
     }
@@ -283,7 +266,7 @@ std::string ProfileDocument::GetString(std::string_view section, std::string_vie
                                        uint32_t room) const {
     const Entry* e = Find(section, key);
     const std::string_view text = e ? Value(*e) : std::string_view(fallback);
-    return room == 0 ? std::string() : FirstChars(text, room - 1);
+    return room == 0 ? std::string() : Utf8FirstChars(text, room - 1);
 }
 
 int32_t ProfileDocument::GetInt(std::string_view section, std::string_view key, int32_t fallback) const {

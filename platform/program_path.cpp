@@ -170,11 +170,4 @@ std::string FileNamePart(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string ApplicationName() {
-    std::string name = FileNamePart(ProgramPath());
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
-    return name.empty() ? std::string("torvane") : name;
-}
-
 }  // namespace torvane

@@ -1,4 +1,5 @@
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 #include <windows.h>
 
@@ -72,14 +73,6 @@ UINT CodePageOf(const std::string& name) {
         number = number * 10 + static_cast<UINT>(c - '0');
     }
     return number;
-}
-
-size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
 }
 
 // The bytes of the character that starts at `p`: for UTF-8 its sequence, cut

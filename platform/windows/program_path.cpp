@@ -96,11 +96,4 @@ std::string FileNamePart(const std::string& path) {
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-std::string ApplicationName() {
-    std::string name = FileNamePart(ProgramPath());
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
-    return name.empty() ? std::string("torvane") : name;
-}
-
 }  // namespace torvane
