@@ -36,16 +36,6 @@ inline uint16_t PairAt(const uint8_t* p) {
     return (hi | lo) & 0xF0 ? kBadPair : static_cast<uint16_t>((hi << 4) | lo);
 }
 
-// Reads the pair at p into `out`; false (and `out` untouched) when either
-// character is not a hex digit.
-inline bool ReadPair(const uint8_t* p, uint8_t& out) {
-    const uint8_t hi = kHexTable[p[0]];
-    const uint8_t lo = kHexTable[p[1]];
-    if ((hi | lo) & 0xF0) return false;
-    out = static_cast<uint8_t>((hi << 4) | lo);
-    return true;
-}
-
 #if defined(__SSE2__)
 // Decodes 16 characters into 8 bytes at `out`. Returns the sum of the bytes in
 // the low 16 bits and kBadPair in the high bits when a character is not a hex
@@ -76,9 +66,29 @@ constexpr uint32_t kBodyPos = 3;  // address high, address low, type, data, chec
 // checksum: 259 bytes, so byte counts up to 255 decode without overrun.
 constexpr size_t kRecordBufferSize = 2 + 1 + 255 + 1;
 
-}  // namespace
+inline bool IsBlank(uint8_t c) { return c == ' ' || c == '\t'; }
 
-namespace {
+// Decodes the `bodyBytes` pairs at `pair` into `record`. The sum of the bytes,
+// or kBadPair in the high bits when a character is not a hex digit.
+inline uint32_t DecodeBody(const uint8_t* pair, uint32_t bodyBytes, uint8_t* record) {
+    uint32_t sum = 0;
+    uint32_t bad = 0;
+    uint32_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= bodyBytes; i += 8) {
+        const uint32_t decoded = DecodeSixteen(pair + 2 * i, record + i);
+        sum += decoded & 0xFFFF;
+        bad |= decoded >> 16;
+    }
+#endif
+    for (; i < bodyBytes; ++i) {
+        const uint16_t v = PairAt(pair + 2 * i);
+        bad |= v;
+        record[i] = static_cast<uint8_t>(v);
+        sum += record[i];
+    }
+    return (bad & kBadPair) ? static_cast<uint32_t>(kBadPair) << 16 : sum;
+}
 
 // The one decoding loop. `out` is the image to write (nothing is written when
 // null); `sink`, when given, hears of every data record placed.
@@ -88,86 +98,55 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
     const uint64_t n = input.size();
     if (text == nullptr) return result;
 
-    uint16_t ela = 0;
-    uint16_t esa = 0;
+    // The base address of the records that follow: from the last type 04
+    // record (upper 16 bits) or the last type 02 record (segment times 16),
+    // whichever came last.
+    uint32_t base = 0;
     // The running minimum starts at 0x0FFFFFFF, not at the largest address, as
     // the program has always started it; every address a record can be placed
     // at (below 0x00200000, or from 0x08000000 below 0x08200000) lies below it.
     uint32_t runningMinimum = 0x0FFFFFFF;
-    // Kept across records on purpose: a pair that is not hex leaves the byte the
-    // previous record had at that position, and only the checksum catches it.
     uint8_t record[kRecordBufferSize];
-    std::memset(record, 0, sizeof record);
 
     if (n < 2) return result;
 
     uint64_t p = 0;
-    uint32_t recordNo = 1;
-    // Where the record before this one ended (its line end starts there).
-    uint64_t previousEnd = 0;
-    auto stop = [&](HexFault fault, uint32_t where, uint64_t offset) {
+    uint32_t line = 1;
+    auto stop = [&](HexFault fault, uint64_t offset) {
         result.fault = fault;
-        result.faultRecord = where;
+        result.faultLine = line;
         result.faultOffset = offset;
         return result;
     };
-    for (;; ++recordNo) {
-        if (text[p] != ':') {
-            // A record ended by one line-end byte leaves the next one a byte
-            // early: the usual sign of a file with LF or CR line ends.
-            const bool afterLineEnd = recordNo > 1 && previousEnd + 2 == p;
-            if (afterLineEnd && text[previousEnd] == '\n')
-                return stop(HexFault::LfLineEnd, recordNo - 1, previousEnd);
-            if (afterLineEnd && text[previousEnd] == '\r' && text[previousEnd + 1] != '\n')
-                return stop(HexFault::CrLineEnd, recordNo - 1, previousEnd);
-            return stop(HexFault::NoRecordStart, recordNo, p);
-        }
+    for (;;) {
+        if (text[p] != ':') return stop(HexFault::NoRecordStart, p);
         // The byte count must lie inside the text.
-        if (p + kBodyPos > n) return stop(HexFault::RecordPastText, recordNo, p);
-        uint8_t count = 0;
-        ReadPair(text + p + kCountPos, count);  // not hex: the count reads as 0
+        if (p + kBodyPos > n) return stop(HexFault::RecordPastText, p);
+        const uint16_t countPair = PairAt(text + p + kCountPos);
+        if (countPair & kBadPair) {
+            // A cut-off count is the end of the text, not a damaged digit.
+            return stop(p + kBodyPos + 8 > n ? HexFault::RecordPastText : HexFault::BadDigit, p);
+        }
+        const uint8_t count = static_cast<uint8_t>(countPair);
 
         // Everything up to and including the checksum must lie inside the text.
         const uint32_t bodyBytes = static_cast<uint32_t>(count) + 4;
-        if (p + kBodyPos + 2ull * bodyBytes > n) return stop(HexFault::RecordPastText, recordNo, p);
+        const uint64_t recordEnd = p + kBodyPos + 2ull * bodyBytes;
+        if (recordEnd > n) return stop(HexFault::RecordPastText, p);
 
-        // Straight into the record buffer, eight bytes at a time. A chunk with a
-        // pair that is not hex goes pair by pair instead, so that such a pair
-        // keeps the byte the buffer held from the record before.
-        const uint8_t* pair = text + p + kBodyPos;
-        uint32_t sum = count;
-        uint32_t i = 0;
-#if defined(__SSE2__)
-        for (; i + 8 <= bodyBytes; i += 8) {
-            uint8_t chunk[8];
-            const uint32_t decoded = DecodeSixteen(pair + 2 * i, chunk);
-            if ((decoded >> 16) == 0) {
-                std::memcpy(record + i, chunk, 8);
-                sum += decoded & 0xFFFF;
-                continue;
-            }
-            for (uint32_t j = i; j < i + 8; ++j) {
-                ReadPair(pair + 2 * j, record[j]);
-                sum += record[j];
-            }
-        }
-#endif
-        for (; i < bodyBytes; ++i) {
-            const uint16_t v = PairAt(pair + 2 * i);
-            if ((v & kBadPair) == 0) record[i] = static_cast<uint8_t>(v);
-            sum += record[i];
-        }
-        if ((sum & 0xFF) != 0) return stop(HexFault::BadChecksum, recordNo, p);
+        const uint32_t decoded = DecodeBody(text + p + kBodyPos, bodyBytes, record);
+        if (decoded >> 16) return stop(HexFault::BadDigit, p);
+        if (((decoded + count) & 0xFF) != 0) return stop(HexFault::BadChecksum, p);
 
         const uint8_t* data = record + 3;
-        uint64_t next;
         switch (static_cast<RecordType>(record[2])) {
             case RecordType::Data: {
-                const uint32_t address = static_cast<uint32_t>(ela) * 65536u + static_cast<uint32_t>(esa) * 16u +
-                                         (static_cast<uint32_t>(record[0]) << 8 | record[1]);
+                const uint32_t address = base + (static_cast<uint32_t>(record[0]) << 8 | record[1]);
                 const uint32_t index = ImageIndexOf(address);
-                if (static_cast<uint64_t>(index) + count > kHexImageSize)
-                    return stop(HexFault::DataOutsideImage, recordNo, p);
+                if (static_cast<uint64_t>(index) + count > kHexImageSize) {
+                    result.faultAddress = address;
+                    return stop(HexFault::DataOutsideImage, p);
+                }
                 if (address < runningMinimum) {
                     runningMinimum = address;
                     result.LowestAddress = address;
@@ -182,7 +161,6 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
                 }
                 if (sink) sink->OnData(address, index, data, count);
                 if (index + count > result.ImageEnd) result.ImageEnd = index + count;
-                next = p + 2ull * count + 13;  // 11 characters of frame and CR LF
                 break;
             }
             case RecordType::EndOfFile:
@@ -190,51 +168,97 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
                 result.fault = HexFault::None;
                 return result;
             case RecordType::ExtendedSegmentAddress:
-                esa = static_cast<uint16_t>(data[0] << 8 | data[1]);
-                next = p + 17;  // a byte count of 2 is taken for granted
+                if (count != 2) return stop(HexFault::BadAddressRecord, p);
+                base = static_cast<uint32_t>(data[0] << 8 | data[1]) << 4;
                 break;
             case RecordType::ExtendedLinearAddress:
-                ela = static_cast<uint16_t>(data[0] << 8 | data[1]);
-                next = p + 17;
+                if (count != 2) return stop(HexFault::BadAddressRecord, p);
+                base = static_cast<uint32_t>(data[0] << 8 | data[1]) << 16;
                 break;
             case RecordType::StartSegmentAddress:
             case RecordType::StartLinearAddress:
-                next = p + 21;  // a byte count of 4 is taken for granted
-                break;
+                break;  // where a program starts means nothing to a flash image
             default:
-                return stop(HexFault::UnknownType, recordNo, p);
+                return stop(HexFault::UnknownType, p);
         }
-        // The line end of this record begins after its checksum.
-        previousEnd = p + kBodyPos + 2ull * bodyBytes;
-        if (next + 2 > n) return stop(HexFault::NoEndRecord, recordNo + 1, std::min(next, n));
-        p = next;
+
+        // The next record: straight after one line end in the usual files, or
+        // after any run of blanks and line ends that holds at least one.
+        uint64_t q = recordEnd;
+        if (q + 2 < n && text[q] == '\r' && text[q + 1] == '\n' && text[q + 2] == ':') {
+            p = q + 2;
+            ++line;
+            continue;
+        }
+        if (q + 1 < n && text[q] == '\n' && text[q + 1] == ':') {
+            p = q + 1;
+            ++line;
+            continue;
+        }
+        bool lineEnded = false;
+        uint64_t lineStart = q;  // where what follows the last line end begins
+        while (q < n) {
+            const uint8_t c = text[q];
+            if (IsBlank(c)) {
+                ++q;
+            } else if (c == '\n' || c == '\r') {
+                ++q;
+                if (c == '\r' && q < n && text[q] == '\n') ++q;
+                ++line;
+                lineEnded = true;
+                lineStart = q;
+            } else {
+                break;
+            }
+        }
+        if (q == n) return stop(HexFault::NoEndRecord, n);
+        // A record must start its line: not after blanks, nor behind another record.
+        if (!lineEnded || lineStart != q) return stop(HexFault::NoRecordStart, lineEnded ? lineStart : recordEnd);
+        p = q;
     }
 }
 
 }  // namespace
+
+bool StartsWithHexRecord(std::span<const uint8_t> bytes) {
+    const uint64_t n = bytes.size();
+    const uint8_t* text = bytes.data();
+    if (n < 11 || text == nullptr || text[0] != ':') return false;
+    const uint16_t countPair = PairAt(text + kCountPos);
+    if (countPair & kBadPair) return false;
+    const uint32_t bodyBytes = static_cast<uint32_t>(countPair) + 4;
+    const uint64_t recordEnd = kBodyPos + 2ull * bodyBytes;
+    if (recordEnd > n) return false;
+    uint8_t record[kRecordBufferSize];
+    const uint32_t sum = DecodeBody(text + kBodyPos, bodyBytes, record);
+    if ((sum >> 16) || ((sum + countPair) & 0xFF) != 0 || record[2] > 0x05) return false;
+    // The record must be all of its line.
+    uint64_t q = recordEnd;
+    while (q < n && IsBlank(text[q])) ++q;
+    return q == n || text[q] == '\r' || text[q] == '\n';
+}
 
 HexDecodeResult DecodeHex(std::span<const uint8_t> text, HexImage& image) { return Decode(text, image.data(), nullptr); }
 
 HexDecodeResult ScanHex(std::span<const uint8_t> text, HexRecordSink& sink) { return Decode(text, nullptr, &sink); }
 
 std::string HexFaultReason(const HexDecodeResult& r) {
-    const unsigned line = r.faultRecord;
+    const unsigned line = r.faultLine;
     const unsigned long long at = r.faultOffset;
     switch (r.fault) {
         case HexFault::None: return std::string();
         case HexFault::NoText: return "the file holds no record";
         case HexFault::NoRecordStart:
-            return Format("line %u: no record starts at byte %llu (a record begins with ':')", line, at);
-        case HexFault::LfLineEnd:
-            return Format("line %u: a record must end with CR LF; this file uses LF line ends", line);
-        case HexFault::CrLineEnd:
-            return Format("line %u: a record must end with CR LF; this file uses CR line ends", line);
+            return Format("line %u: no record starts at byte %llu (a record begins its line with ':')", line, at);
         case HexFault::RecordPastText: return Format("line %u: the record is cut off by the end of the file", line);
+        case HexFault::BadDigit: return Format("line %u: the record holds a character that is not a hex digit", line);
         case HexFault::BadChecksum: return Format("line %u: the record's checksum does not match", line);
+        case HexFault::BadAddressRecord:
+            return Format("line %u: an extended address record must hold two bytes", line);
         case HexFault::DataOutsideImage:
-            return Format("line %u: the data lies outside the 2 MiB image (addresses 0x00000000-0x001FFFFF and "
-                          "0x08000000-0x081FFFFF)",
-                          line);
+            return Format("line %u: the data at 0x%08X lies outside the 2 MiB image (addresses "
+                          "0x00000000-0x001FFFFF and 0x08000000-0x081FFFFF)",
+                          line, r.faultAddress);
         case HexFault::UnknownType: return Format("line %u: unknown record type", line);
         case HexFault::NoEndRecord: return Format("line %u: the file ends without an end-of-file record", line);
     }

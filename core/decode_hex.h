@@ -51,15 +51,22 @@ public:
 enum class HexFault : uint8_t {
     None,              // an end-of-file record was reached
     NoText,            // fewer than two characters
-    NoRecordStart,     // no ':' where a record must start (the first one included)
-    LfLineEnd,         // a record ends with a line feed alone, so the next is not where it must be
-    CrLineEnd,         // a record ends with a carriage return alone
+    NoRecordStart,     // no ':' where a record must start: text before the first record,
+                       // something other than blanks and line ends between two records
     RecordPastText,    // a record runs past the end of the text
+    BadDigit,          // a character of the record is not a hex digit
     BadChecksum,       // the record's bytes do not sum to 0
+    BadAddressRecord,  // an extended address record (02, 04) that does not hold two bytes
     DataOutsideImage,  // a data record's bytes would lie outside the image
     UnknownType,       // a record type of 06 or above
     NoEndRecord,       // the text ended without an end-of-file record
 };
+
+// The faults the window answers with kBadHexFileMessage: a record whose bytes
+// are damaged.
+inline constexpr bool IsDamagedRecord(HexFault fault) {
+    return fault == HexFault::BadChecksum || fault == HexFault::BadDigit;
+}
 
 // What one call of DecodeHex found.
 struct HexDecodeResult {
@@ -68,25 +75,28 @@ struct HexDecodeResult {
     uint32_t LowestAddress = 0;  // lowest absolute address of a data record; 0 when none
     bool foundData = false;      // a data record was placed
     HexFault fault = HexFault::NoText;
-    // Where the decoding stopped: the record (1 for the first; records stand one
-    // per line, so also the line) and the byte offset of that record's start.
-    // For a line-end fault, the record whose line end it is and the offset of
-    // that line end.
-    uint32_t faultRecord = 0;
+    // Where the decoding stopped: the line (1 for the first) and the byte offset
+    // of the record, or of the text that is not one.
+    uint32_t faultLine = 0;
     uint64_t faultOffset = 0;
+    // For DataOutsideImage: the first address of the record that does not fit.
+    uint32_t faultAddress = 0;
 };
 
 // The message the callers show when a record's checksum does not match.
 inline constexpr const char* kBadHexFileMessage = "错误的Hex文件！";
 
 // Decodes the Intel HEX text into `image`, which the caller has zero-filled.
-// Records must follow each other with exactly two line-end bytes between them;
-// the first record that does not start where the previous one says ends the
-// decoding. Data records placed before a failure stay in the image. A record
-// that would run past the text, or whose data would fall outside the image, is
-// a failure: it is neither read past the text nor written, and nothing of it
-// counts in the result. A pure function of the bytes: the caller decides what
-// to show for each fault (the window shows kBadHexFileMessage for a checksum).
+// Records are separated by line ends of any kind (CR LF, LF, CR), with blanks
+// or tabs allowed before a line end and empty lines between records; the last
+// record needs no line end. Anything else before, between or inside records
+// ends the decoding. Type 02 and 04 records each set the base of the records
+// after them, replacing the other's. Data records placed before a failure stay
+// in the image. A record that would run past the text, or whose data would fall
+// outside the image, is a failure: it is neither read past the text nor
+// written, and nothing of it counts in the result. A pure function of the
+// bytes: the caller decides what to show for each fault (the window shows
+// kBadHexFileMessage for a damaged record).
 HexDecodeResult DecodeHex(std::span<const uint8_t> text, HexImage& image);
 
 // Told of each data record as a decoding places it.
@@ -103,7 +113,15 @@ public:
 HexDecodeResult ScanHex(std::span<const uint8_t> text, HexRecordSink& sink);
 
 // One English line for a fault, as torvane-cli prints it after the file's name:
-// "line 1: a record must end with CR LF; this file uses LF line ends".
+// "line 2: the record's checksum does not match".
 std::string HexFaultReason(const HexDecodeResult& result);
+
+// Whether the bytes begin as an Intel HEX text does: a ':' at the start and a
+// whole, valid first record on the first line. A file named as a BIN file that
+// passes this is most likely a HEX file under the wrong name.
+bool StartsWithHexRecord(std::span<const uint8_t> bytes);
+// Enough of a file's start for StartsWithHexRecord: the longest record (255
+// data bytes) with its line end.
+inline constexpr size_t kHexLineProbe = 11 + 2 * 255 + 2;
 
 }  // namespace torvane

@@ -136,10 +136,10 @@ const char* HexFaultName(HexFault fault) {
         case HexFault::None: return "none";
         case HexFault::NoText: return "no_text";
         case HexFault::NoRecordStart: return "no_record_start";
-        case HexFault::LfLineEnd: return "lf_line_end";
-        case HexFault::CrLineEnd: return "cr_line_end";
         case HexFault::RecordPastText: return "record_past_text";
+        case HexFault::BadDigit: return "bad_digit";
         case HexFault::BadChecksum: return "bad_checksum";
+        case HexFault::BadAddressRecord: return "bad_address_record";
         case HexFault::DataOutsideImage: return "data_outside_image";
         case HexFault::UnknownType: return "unknown_type";
         case HexFault::NoEndRecord: return "no_end_record";

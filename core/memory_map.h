@@ -104,7 +104,7 @@ HexFileInfo InspectHex(std::span<const uint8_t> text);
 // absolute; imageSize is the span from the first segment to the last.
 MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string& path);
 
-// The English name of a fault kind in the map's data ("lf_line_end", ...).
+// The English name of a fault kind in the map's data ("bad_checksum", ...).
 const char* HexFaultName(HexFault fault);
 
 }  // namespace torvane

@@ -300,7 +300,7 @@ std::string HexInfoJson(const std::string& path, const HexFileInfo& info) {
     if (d.fault == HexFault::None) {
         out += "null";
     } else {
-        out += Format("{\"kind\": \"%s\", \"line\": %u, \"offset\": %llu}", HexFaultName(d.fault), d.faultRecord,
+        out += Format("{\"kind\": \"%s\", \"line\": %u, \"offset\": %llu}", HexFaultName(d.fault), d.faultLine,
                       static_cast<unsigned long long>(d.faultOffset));
     }
     return out + "}\n";

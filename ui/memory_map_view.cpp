@@ -291,7 +291,7 @@ void CMemoryMapDlg::Refresh() {
             notes << QStringLiteral("最低地址 %1，共 %2 个数据段").arg(Hex8(info.decoded.LowestAddress)).arg(info.segments.size());
             if (info.decoded.fault != HexFault::None) {
                 notes << QStringLiteral("解析在第%1行停止：%2")
-                             .arg(info.decoded.faultRecord)
+                             .arg(info.decoded.faultLine)
                              .arg(QString::fromStdString(HexFaultReason(info.decoded)));
             }
         }

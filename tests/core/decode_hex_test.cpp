@@ -62,30 +62,44 @@ TEST(DecodeHexTest, SegmentAddressIsTimesSixteen) {
     EXPECT_EQ(0x00, d.image.data()[0]);
 }
 
-TEST(DecodeHexTest, BothExtensionsApplyAtOnce) {
-    // ELA 0x0001 and ESA 0x0010: 0x10000 + 0x100 + 0x20.
-    const Decoded d = Decode(test::LinearRecord(1) + test::SegmentRecord(0x10) + DataRecord(0x20, {0xAA}) + EndRecord());
+TEST(DecodeHexTest, SegmentAndLinearAddressesReplaceEachOther) {
+    // The later extension sets the base alone: 0x10 * 16 + 0x20, then 0x10000 + 0x20.
+    const Decoded d = Decode(test::LinearRecord(1) + test::SegmentRecord(0x10) + DataRecord(0x20, {0xAA}) +
+                             test::LinearRecord(1) + DataRecord(0x20, {0xBB}) + EndRecord());
     EXPECT_EQ(1, d.result.code);
-    EXPECT_EQ(0x10120u, d.result.LowestAddress);
-    EXPECT_EQ(0xAA, d.image.data()[0x10120]);
+    EXPECT_EQ(0x120u, d.result.LowestAddress);
+    EXPECT_EQ(0xAA, d.image.data()[0x120]);
+    EXPECT_EQ(0xBB, d.image.data()[0x10020]);
 }
 
-TEST(DecodeHexTest, LineFeedOnlyFailsAtTheSecondRecordAndSaysWhy) {
-    const Decoded d = Decode(":0400000001020304F2\n" + DataRecord(0x10, {9}) + EndRecord());
-    EXPECT_EQ(0, d.result.code);
-    EXPECT_EQ(4u, d.result.ImageEnd);
-    EXPECT_EQ(0x04, d.image.data()[3]);
-    EXPECT_EQ(0x00, d.image.data()[0x10]);
-    EXPECT_EQ(HexFault::LfLineEnd, d.result.fault);
-    EXPECT_EQ(1u, d.result.faultRecord);
-    EXPECT_EQ(19u, d.result.faultOffset);
-    EXPECT_EQ("line 1: a record must end with CR LF; this file uses LF line ends", HexFaultReason(d.result));
-
-    const Decoded cr = Decode(":0400000001020304F2\r" + DataRecord(0x10, {9}) + EndRecord());
-    EXPECT_EQ(HexFault::CrLineEnd, cr.result.fault);
+TEST(DecodeHexTest, AcceptsLineEndsOfEveryKind) {
+    const std::string a = HexRecord(0x00, 0x10, {1, 2});
+    const std::string b = HexRecord(0x00, 0x20, {3});
+    const std::string end = HexRecord(0x01, 0, {});
+    for (const std::string& text : {
+             a + "\n" + b + "\n" + end + "\n",                // LF, as Linux tools write
+             a + "\r" + b + "\r" + end,                      // CR alone, no last line end
+             a + " \t\r\n" + b + "\t\n" + end + "  ",           // blanks before the line ends
+             a + "\r\n\r\n\n  \n" + b + "\n\r" + end + "\r\n",  // empty lines between records
+         }) {
+        const Decoded d = Decode(text);
+        EXPECT_EQ(1, d.result.code) << text;
+        EXPECT_EQ(HexFault::None, d.result.fault) << text;
+        EXPECT_EQ(0x21u, d.result.ImageEnd) << text;
+        EXPECT_EQ(0x02, d.image.data()[0x11]) << text;
+        EXPECT_EQ(0x03, d.image.data()[0x20]) << text;
+    }
 }
 
-TEST(DecodeHexTest, EachFaultNamesItsRecord) {
+TEST(DecodeHexTest, FaultsCountLinesNotRecords) {
+    const Decoded d = Decode(kFourBytes + "\n\r\n" + ":0400000001020305F2\n" + EndRecord());
+    EXPECT_EQ(HexFault::BadChecksum, d.result.fault);
+    EXPECT_EQ(4u, d.result.faultLine);
+    EXPECT_EQ(24u, d.result.faultOffset);
+    EXPECT_EQ("line 4: the record's checksum does not match", HexFaultReason(d.result));
+}
+
+TEST(DecodeHexTest, EachFaultNamesItsLine) {
     struct Case {
         std::string text;
         HexFault fault;
@@ -95,7 +109,11 @@ TEST(DecodeHexTest, EachFaultNamesItsRecord) {
     for (const Case& c : {
              Case{"", HexFault::NoText, 0},
              Case{" " + kFourBytes + EndRecord(), HexFault::NoRecordStart, 1},
-             Case{three + "\r\n" + EndRecord(), HexFault::NoRecordStart, 3},
+             Case{three + "; note\r\n" + EndRecord(), HexFault::NoRecordStart, 3},
+             Case{three + " " + EndRecord(), HexFault::NoRecordStart, 3},          // a record must start its line
+             Case{kFourBytes.substr(0, 19) + EndRecord(), HexFault::NoRecordStart, 1},  // two on one line
+             Case{three + ":04000000010203G4F2\r\n", HexFault::BadDigit, 3},
+             Case{three + HexRecord(0x04, 0, {0x08}) + "\r\n", HexFault::BadAddressRecord, 3},
              Case{three + ":0400000001020305F2\r\n" + EndRecord(), HexFault::BadChecksum, 3},
              Case{three + HexRecord(0x06, 0, {}) + "\r\n", HexFault::UnknownType, 3},
              Case{three + ":04000000010203", HexFault::RecordPastText, 3},
@@ -105,7 +123,7 @@ TEST(DecodeHexTest, EachFaultNamesItsRecord) {
          }) {
         const Decoded d = Decode(c.text);
         EXPECT_EQ(c.fault, d.result.fault) << c.text;
-        EXPECT_EQ(c.record, d.result.faultRecord) << c.text;
+        EXPECT_EQ(c.record, d.result.faultLine) << c.text;
         EXPECT_EQ(c.fault == HexFault::None, HexFaultReason(d.result).empty()) << c.text;
     }
 }
@@ -151,7 +169,6 @@ TEST(DecodeHexTest, LayoutFailuresAreSilent) {
     for (const std::string& text : {
              std::string("\r\n") + kFourBytes + EndRecord(),   // leading blank line
              std::string(" ") + kFourBytes + EndRecord(),      // leading blank
-             kFourBytes + "\r\n\r\n" + EndRecord(),             // extra line end
              kFourBytes + HexRecord(0x06, 0, {}) + "\r\n",      // unknown type
              kFourBytes + HexRecord(0x04, 0, {0x08}) + "\r\n" + EndRecord(),  // type 04 with one byte
              std::string(":"),                                  // shorter than 2
@@ -176,37 +193,34 @@ TEST(DecodeHexTest, NullTextLeavesResultsAtZero) {
     EXPECT_EQ(0u, r.ImageEnd);
 }
 
-TEST(DecodeHexTest, NonHexPairKeepsThePreviousRecordsByteAndOnlyTheChecksumCatchesIt) {
-    // The second record's data pair "zz" keeps 0x01 (the first record's data byte
-    // at that position), and its checksum was computed for 0x01: it passes.
+TEST(DecodeHexTest, NonHexCharacterFailsItsRecordEvenWhenTheChecksumWouldPass) {
+    // A damaged pair once kept the byte the record before had there, and a
+    // checksum computed for that byte let it through with the wrong data.
     const std::string first = HexRecord(0x00, 0x0000, {0x01});
-    std::string second = HexRecord(0x00, 0x0000, {0x01});  // same address and type
+    std::string second = HexRecord(0x00, 0x0000, {0x01});
     second.replace(9, 2, "zz");
-    const Decoded d = Decode(first + "\r\n" + second + "\r\n" + EndRecord());
-    EXPECT_EQ(1, d.result.code);
-    EXPECT_EQ(0x01, d.image.data()[0]);
+    std::vector<uint8_t> data(32, 0xA5);
+    std::string longRecord = HexRecord(0x00, 0x0100, data);
+    longRecord.replace(9 + 2 * 13, 2, "g!");  // inside the eight-byte chunks
+    for (const std::string& text : {first + "\r\n" + second + "\r\n" + EndRecord(),
+                                    longRecord + "\r\n" + EndRecord(), ":zz001000F0\r\n" + std::string(EndRecord())}) {
+        const Decoded d = Decode(text);
+        EXPECT_EQ(0, d.result.code) << text;
+        EXPECT_EQ(HexFault::BadDigit, d.result.fault) << text;
+        EXPECT_TRUE(IsDamagedRecord(d.result.fault));
+    }
 }
 
-TEST(DecodeHexTest, NonHexPairInsideALongRecordAlsoKeepsThePreviousByte) {
-    std::vector<uint8_t> data(32);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(0xA0 + i);
-    const std::string first = HexRecord(0x00, 0x0100, data);
-    std::string second = first;
-    second.replace(9 + 2 * 13, 2, "g!");  // byte 13 of the data
-    const Decoded d = Decode(first + "\r\n" + second + "\r\n" + EndRecord());
-    EXPECT_EQ(1, d.result.code);
-    EXPECT_EQ(0, std::memcmp(d.image.data() + 0x100, data.data(), data.size()));
-
-    // Without a previous record to lend the byte, the checksum catches it.
-    EXPECT_EQ(HexFault::BadChecksum, Decode(second + "\r\n" + EndRecord()).result.fault);
-}
-
-TEST(DecodeHexTest, NonHexByteCountReadsAsZero) {
-    // ":zz" makes N = 0: the record is read as a zero-length data record whose
-    // checksum must then balance address and type alone.
-    const Decoded d = Decode(":zz001000F0\r\n" + std::string(EndRecord()));
-    EXPECT_EQ(1, d.result.code);
-    EXPECT_EQ(0x10u, d.result.ImageEnd);
+TEST(DecodeHexTest, RecognisesHexTextUnderAnyName) {
+    auto starts = [](const std::string& s) { return StartsWithHexRecord(Bytes(s)); };
+    EXPECT_TRUE(starts(kFourBytes + "garbage"));
+    EXPECT_TRUE(starts(":00000001FF"));
+    EXPECT_TRUE(starts(":020000040800F2 \n"));
+    EXPECT_FALSE(starts(":0400000001020304F3\r\n"));   // bad checksum
+    EXPECT_FALSE(starts(":0400000001020304F2:00"));     // not alone on its line
+    EXPECT_FALSE(starts(":04000000010203"));            // cut off
+    EXPECT_FALSE(starts(std::string("\x7f" "ELF\x02\x01") + std::string(40, '\0')));
+    EXPECT_FALSE(starts(""));
 }
 
 TEST(DecodeHexTest, ByteCountsUpTo255Decode) {

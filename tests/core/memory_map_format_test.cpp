@@ -63,12 +63,12 @@ TEST(MemoryMapFormatTest, HexInfoJsonNamesTheFailure) {
     info.segments.push_back(HexSegment{0x08000000, 0x08000FFF});
     info.decoded.LowestAddress = 0x08000000;
     info.decoded.ImageEnd = 0x1000;
-    info.decoded.fault = HexFault::LfLineEnd;
-    info.decoded.faultRecord = 3;
+    info.decoded.fault = HexFault::BadChecksum;
+    info.decoded.faultLine = 3;
     info.decoded.faultOffset = 42;
     EXPECT_EQ("{\"path\": \"/fw.hex\", \"segments\": [{\"start\": 134217728, \"end\": 134221823, \"bytes\": 4096}], "
               "\"lowest\": 134217728, \"image_end\": 4096, \"end_record\": false, "
-              "\"failure\": {\"kind\": \"lf_line_end\", \"line\": 3, \"offset\": 42}}\n",
+              "\"failure\": {\"kind\": \"bad_checksum\", \"line\": 3, \"offset\": 42}}\n",
               HexInfoJson("/fw.hex", info));
 }
 

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // inside the text.
     if ((r.code == 1) != (r.fault == torvane::HexFault::None)) std::abort();
     if (r.fault != torvane::HexFault::None && r.fault != torvane::HexFault::NoText &&
-        (r.faultRecord == 0 || r.faultOffset > size))
+        (r.faultLine == 0 || r.faultOffset > size))
         std::abort();
     if (torvane::HexFaultReason(r).empty() != (r.code == 1)) std::abort();
     return 0;
