@@ -54,7 +54,8 @@ constexpr const char* kBatchUsageTail =
     "  --align 1|2|4|8          alignment (default 4)\n"
     "  --fill 00|FF             fill byte (default 00)\n"
     "  --keep-before-offset, --no-keep-before-offset\n"
-    "                           keep the data before a HEX file's offset\n"
+    "                           keep the data before a HEX file's offset (default: no)\n"
+    "  --as-bin                 use a BIN file's bytes even when they read as HEX text\n"
     "PROMPT-ANSWERS (merge, map):\n"
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
@@ -91,6 +92,10 @@ bool LoadFiles(Workspace& ws, ConsolePrompts& prompts, const std::vector<FileArg
         ws.rows().ChooseFile(row);
         RowControls& c = ws.rows().Controls(row);
         if (c.FileNameText != path || c.FileSizeText.empty()) return false;
+        // Every loaded row takes part: a HEX file that did not decode whole
+        // fails its conversion with the log's line, as the window's would.
+        c.Selected = true;
+        ws.rows().Row(row).hexTextAsBin = f.asBin;
         if (f.offset) c.BinOffsetText = *f.offset;
         if (f.polishType) c.PolishTypeIndex = *f.polishType;
         if (f.polishData) c.PolishDataIndex = *f.polishData;

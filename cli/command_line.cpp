@@ -23,6 +23,7 @@ constexpr OptionRule kFileOptionTable[] = {
     {"--fill", true},
     {"--keep-before-offset", false},
     {"--no-keep-before-offset", false},
+    {"--as-bin", false},
 };
 
 // The verbs a global option belongs to.
@@ -175,6 +176,10 @@ bool TakeFileOption(const Argument& option, FileArgument& next, std::string& err
         if (next.keepBeforeOffset && *next.keepBeforeOffset != keep)
             return Fail(error, "--keep-before-offset and --no-keep-before-offset given for one file");
         next.keepBeforeOffset = keep;
+        return true;
+    }
+    if (a == "--as-bin") {
+        next.asBin = true;
         return true;
     }
     if (a == "--offset") {

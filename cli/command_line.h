@@ -79,6 +79,7 @@ struct FileArgument {
     std::optional<int> polishType;      // --align 1|2|4|8 as 0..3
     std::optional<int> polishData;      // --fill 00|FF as 0/1
     std::optional<bool> keepBeforeOffset;
+    bool asBin = false;  // --as-bin: raw bytes even if they read as HEX text
 };
 
 enum class OverlapAnswer { Force, Append, Cancel };

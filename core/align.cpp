@@ -1,10 +1,14 @@
 #include "core/align.h"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/hex_to_bin.h"
 #include "core/workspace.h"
+#include "core/decode_hex.h"
 #include "platform/file_problems.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
 #include "platform/sized_files.h"
@@ -77,6 +81,24 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     return AlignOutcome::Padded;
 }
 
+namespace {
+
+// A BIN row's file may be padded unless it reads as HEX text and the user,
+// asked, does not take it as BIN.
+bool MayPadAsBin(Workspace& ws, int k) {
+    const BatchSelection& sel = ws.selection();
+    if (ws.rows().Row(sel.Rows[static_cast<size_t>(k)]).hexTextAsBin) return true;
+    const FileEntry& e = sel.Entry(k);
+    const std::optional<uint64_t> length = FileLength(e.FileName);
+    if (!length) return true;  // the padding itself reports a file it cannot open
+    const std::optional<std::vector<uint8_t>> head =
+        ReadFilePrefix(e.FileName, static_cast<size_t>(std::min<uint64_t>(*length, kHexLineProbe)));
+    if (!head || !StartsWithHexRecord(*head)) return true;
+    return ws.prompts().Show(HexTextAsBinQuestion(e, "对齐")) == Answer::Yes;
+}
+
+}  // namespace
+
 bool AlignBatch(Workspace& ws) {
     BatchSelection& sel = ws.selection();
     OperationLog& log = ws.log();
@@ -96,6 +118,14 @@ bool AlignBatch(Workspace& ws) {
                 continue;
             }
             outcome = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)], k);
+        } else if (!MayPadAsBin(ws, k)) {
+            log.Addf("文件%d：#第1步：文件%s的内容是HEX格式的文本，未作为BIN文件对齐\r\n", e.FileNo,
+                     e.FileName.c_str());
+            ExplainFailure(ws.prompts(), e.FileNo, e.FileName, kHexTextAsBinReason);
+            log.Addf("***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Add("");
+            failed.push_back(e.FileNo);
+            continue;
         } else {
             outcome = AlignFileOutcome(ws, e.FileName, k);
         }

@@ -1,25 +1,40 @@
 #include "core/file_entry.h"
 
 #include <climits>
+#include <string_view>
 
 #include "platform/code_page.h"
 
 namespace torvane {
 
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether `name` ends in `tail` (lower-case ASCII), in any case.
+bool EndsInAnyCase(std::string_view name, std::string_view tail) {
+    if (name.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i)
+        if (LowerAscii(name[name.size() - tail.size() + i]) != tail[i]) return false;
+    return true;
+}
+
+}  // namespace
+
 int32_t FileTypeOf(const std::string& fileName) {
-    // The rule looks at the name in the code page. ASCII letters keep their
-    // bytes there, so a name ending in "hex" is a HEX file and one not ending
-    // in "ex" is not, whatever the code page; only "ex" after a character that
-    // is not ASCII needs the conversion (in a double-byte code page that
-    // character's last byte may be an 'h').
+    // "hex" in any case (BOOT.HEX, app.Hex), and ".ihx", the other name
+    // toolchains give Intel HEX files. The rule looks at the name in the code
+    // page. ASCII letters keep their bytes there, so a name ending in "hex" is
+    // a HEX file and one not ending in "ex" is not, whatever the code page;
+    // only "ex" after a character that is not ASCII needs the conversion (in a
+    // double-byte code page that character's last byte may be an 'h').
+    if (EndsInAnyCase(fileName, ".ihx")) return kHexFile;
     const size_t n = fileName.size();
-    const bool endsInEx = n >= 2 && fileName.compare(n - 2, 2, "ex") == 0;
-    if (!endsInEx) return kBinFile;
-    if (n >= 3 && fileName[n - 3] == 'h') return kHexFile;
+    if (!EndsInAnyCase(fileName, "ex")) return kBinFile;
+    if (n >= 3 && LowerAscii(fileName[n - 3]) == 'h') return kHexFile;
     if (n < 3 || static_cast<unsigned char>(fileName[n - 3]) < 0x80) return kBinFile;
     const std::string bytes = ToCodePage(fileName);
-    if (bytes.size() >= 3 && bytes.compare(bytes.size() - 3, 3, "hex") == 0) return kHexFile;
-    return kBinFile;
+    return EndsInAnyCase(bytes, "hex") ? kHexFile : kBinFile;
 }
 
 int32_t ParseDecimalField(const std::string& text) {

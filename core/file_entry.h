@@ -33,7 +33,8 @@ struct FileEntry {
 };
 
 // The file type rule: a HEX file exactly when the last three bytes of the name,
-// in the system code page, are "hex" in lower case. Everything else is BIN.
+// in the system code page, are "hex" in any case, or the name ends in ".ihx".
+// Everything else is BIN.
 int32_t FileTypeOf(const std::string& fileName);
 
 // The value of a hexadecimal text field: the hex digits at the start of the text

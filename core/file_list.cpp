@@ -39,7 +39,7 @@ std::shared_ptr<const HexScan> ScanHexFile(int32_t fileNo, const std::string& pa
     }
     auto image = std::make_shared<HexImage>();
     scan->decoded = prefix ? DecodeHex(*prefix, *image) : DecodeHex(read.bytes, *image);
-    if (scan->decoded.fault == HexFault::BadChecksum) {
+    if (IsDamagedRecord(scan->decoded.fault)) {
         ShowNotice(prompts, kBadHexFileMessage);
         ExplainFailure(prompts, fileNo, path, HexFaultReason(scan->decoded));
     }
@@ -77,6 +77,7 @@ void FileList::ChooseFile(int row) {
 void FileList::LoadChosenFile(int row, const std::string& path) {
     RowControls& c = Controls(row);
     Row(row).scan = nullptr;
+    Row(row).hexTextAsBin = false;
     if (!c.FileNameText.empty()) {
         c.FileSizeText.clear();
         c.OffsetAddrText.clear();
@@ -84,22 +85,27 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
         c.SaveOffsetData = false;
     }
     const int32_t fileNo = row + 1;
-    if (!CanOpenReadWrite(path)) {
-        const std::string problem = FileProblem(path, FileUse::ReadWrite);
+    // Reading is all a row needs: only the alignment writes to the file, and
+    // it says so when it cannot.
+    if (!CanOpenRead(path)) {
+        const std::string problem = FileProblem(path, FileUse::Read);
         ShowNotice(prompts_, kOpenFailedMessage);
         ExplainFailure(prompts_, fileNo, path, problem);
         return;
     }
     const std::optional<uint64_t> length = FileLength(path);
     if (!length) {
-        const std::string problem = FileProblem(path, FileUse::ReadWrite);
+        const std::string problem = FileProblem(path, FileUse::Read);
         ShowNotice(prompts_, kOpenFailedMessage);
         ExplainFailure(prompts_, fileNo, path, problem);
         return;
     }
-    if (*length > kChooseSizeLimit) {
-        ShowNotice(prompts_, kTooLargeMessage);
-        ExplainFailure(prompts_, fileNo, path, TooLongReason(*length, kChooseSizeLimit, "2 MiB"));
+    const bool hex = FileTypeOf(path) == kHexFile;
+    if (*length > SizeLimitFor(hex ? kHexFile : kBinFile)) {
+        ShowNotice(prompts_, hex ? kHexTooLargeMessage : kTooLargeMessage);
+        ExplainFailure(prompts_, fileNo, path,
+                       hex ? TooLongReason(*length, kHexTextSizeLimit, "6 MiB of HEX text")
+                           : TooLongReason(*length, kChooseSizeLimit, "2 MiB"));
         return;
     }
     if (*length == 0) {
@@ -107,40 +113,56 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
         ExplainFailure(prompts_, fileNo, path, "the file is empty");
         return;
     }
+    if (hex && !ScanHexOffset(row, path, *length)) return;
     c.FileNameText = path;
     c.FileSizeText = Format("%d", static_cast<int>(*length));
     c.FileSizeReadOnly = true;
-    if (FileTypeOf(path) == kHexFile) ScanHexOffset(row, path, *length);
-    c.Selected = true;
+    // A HEX file that does not decode whole is shown, but not checked: a batch
+    // would only fail it.
+    c.Selected = !hex || Row(row).scan->decoded.code == 1;
 }
 
 std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string& path) {
-    if (!row.scan || row.scan->path != path) return nullptr;
+    if (!row.scan || !row.scan->image || row.scan->path != path) return nullptr;
     const std::optional<FileStamp> now = StampOf(path);
     return now && *now == row.scan->stamp ? row.scan : nullptr;
 }
 
-void FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
+bool FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
     RowControls& c = Controls(row);
     const int32_t fileNo = row + 1;
     std::string problem;
-    std::optional<uint32_t> lowest;
-    if (!CanOpenRead(path)) {
-        problem = FileProblem(path, FileUse::Read);
-    } else if (const std::shared_ptr<const HexScan> scan = ScanHexFile(fileNo, path, size, prompts_, problem)) {
-        lowest = scan->decoded.LowestAddress;
-        if (scan->image) Row(row).scan = scan;
-    }
-    if (!lowest) {
+    std::shared_ptr<const HexScan> scan;
+    if (!CanOpenRead(path)) problem = FileProblem(path, FileUse::Read);
+    else scan = ScanHexFile(fileNo, path, size, prompts_, problem);
+    if (!scan) {
         ShowNotice(prompts_, kOpenFailedMessage);
         ExplainFailure(prompts_, fileNo, path, problem);
-        return;
+        return false;
     }
-    const uint32_t l = *lowest;
+    const HexDecodeResult& decoded = scan->decoded;
+    if (decoded.fault == HexFault::DataOutsideImage) {
+        ShowNotice(prompts_, Format(kHexOutsideImageFormat, decoded.faultAddress));
+        ExplainFailure(prompts_, fileNo, path, HexFaultReason(decoded));
+        return false;
+    }
+    if (decoded.code == 0 && !IsDamagedRecord(decoded.fault)) {
+        // The row is left unchecked: the box says why.
+        ShowNotice(prompts_, kBadHexFileMessage);
+        ExplainFailure(prompts_, fileNo, path, HexFaultReason(decoded));
+    }
+    // Kept also when it holds no image (a file that changed while it was
+    // read): CurrentScan never hands that one out, but the row knows how its
+    // decoding ended.
+    Row(row).scan = scan;
+    const uint32_t l = decoded.LowestAddress;
     c.OffsetAddrText = Format("%.8X", l);
     c.OffsetAddrReadOnly = true;
-    if (l != 0) c.SaveOffsetData = true;
+    // The BIN offset already puts the data at its own address: keeping the
+    // bytes before it as well would place them twice as far. The keep box
+    // stays as the user leaves it.
     c.BinOffsetText = Format("%X", ImageIndexOf(l));
+    return true;
 }
 
 void FileList::CollectEntry(int row) {
@@ -171,43 +193,45 @@ void FileList::ReloadEntry(int row) {
         ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
-    if (!CanOpenReadWrite(e.FileName)) {
-        const std::string problem = FileProblem(e.FileName, FileUse::ReadWrite);
+    // The same limits and the same access as choosing the file.
+    if (!CanOpenRead(e.FileName)) {
+        const std::string problem = FileProblem(e.FileName, FileUse::Read);
         ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
         ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
     const std::optional<uint64_t> length = FileLength(e.FileName);
     if (!length) {
-        const std::string problem = FileProblem(e.FileName, FileUse::ReadWrite);
+        const std::string problem = FileProblem(e.FileName, FileUse::Read);
         ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
         ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
-    if (*length > kReloadSizeLimit) {
-        ShowNotice(prompts_, Format("文件%d大于1M,加载失败!", e.FileNo));
+    const bool hex = FileTypeOf(e.FileName) == kHexFile;
+    const uint64_t limit = SizeLimitFor(hex ? kHexFile : kBinFile);
+    if (*length > limit) {
+        ShowNotice(prompts_, Format(hex ? "文件%d大于6M,加载失败!" : "文件%d大于2M,加载失败!", e.FileNo));
         ExplainFailure(prompts_, e.FileNo, e.FileName,
-                       Format("the file is %llu bytes long, more than the %llu bytes (1 MiB) a project row takes",
-                              static_cast<unsigned long long>(*length),
-                              static_cast<unsigned long long>(kReloadSizeLimit)));
+                       TooLongReason(*length, limit, hex ? "6 MiB of HEX text" : "2 MiB"));
         return;
     }
     const int32_t n = static_cast<int32_t>(*length);
 
-    if (FileTypeOf(e.FileName) == kHexFile) {
+    if (hex) {
         std::string problem;
         const std::shared_ptr<const HexScan> scan = ScanHexFile(e.FileNo, e.FileName, *length, prompts_, problem);
-        std::optional<uint32_t> lowest;
-        if (scan) {
-            lowest = scan->decoded.LowestAddress;
-            r.scan = scan->image ? scan : nullptr;
-        }
-        if (!lowest) {
+        if (!scan) {
             ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
             ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
             return;
         }
-        const int32_t l = static_cast<int32_t>(*lowest);
+        if (scan->decoded.fault == HexFault::DataOutsideImage) {
+            ShowNotice(prompts_, Format(kHexOutsideImageFormat, scan->decoded.faultAddress));
+            ExplainFailure(prompts_, e.FileNo, e.FileName, HexFaultReason(scan->decoded));
+            return;
+        }
+        r.scan = scan->image ? scan : nullptr;
+        const int32_t l = static_cast<int32_t>(scan->decoded.LowestAddress);
         if (n == e.FileSize && l == e.OffsetAddr) {
             c.FileNameText = e.FileName;
             c.FileSizeText = Format("%d", e.FileSize);
@@ -251,6 +275,7 @@ void FileList::ClearEntry(int row) {
     FileRow& r = Row(row);
     r.entry = FileEntry{};
     r.scan = nullptr;
+    r.hexTextAsBin = false;
     RowControls& c = r.controls;
     c.FileNameText.clear();
     c.FileSizeText.clear();

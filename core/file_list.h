@@ -45,11 +45,24 @@ struct RowControls {
 };
 
 // Limits and messages of the row operations.
-inline constexpr uint64_t kChooseSizeLimit = 0x200000;  // 2 MiB, inclusive
-inline constexpr uint64_t kReloadSizeLimit = 0x100000;  // 1 MiB, inclusive
-inline constexpr const char* kChooseFilter = "(*.HEX;*.BIN)|*.HEX;*.BIN|(*.HEX)|*.HEX|(*.BIN)|*.BIN||";
+// A BIN file is limited by the 2 MiB a row takes. A HEX file is limited by
+// the image it decodes to, not by its text: 6 MiB of text holds a full 2 MiB
+// image in 16-byte records with CR LF line ends (45 bytes of text per 16 bytes
+// of data, 5,898,240 bytes) with room for its address records.
+inline constexpr uint64_t kChooseSizeLimit = 0x200000;    // 2 MiB, inclusive
+inline constexpr uint64_t kHexTextSizeLimit = 0x600000;   // 6 MiB, inclusive
+// The limit of a file by its name's type; a project's rows take the same.
+inline uint64_t SizeLimitFor(int32_t fileType) {
+    return fileType == kHexFile ? kHexTextSizeLimit : kChooseSizeLimit;
+}
+// The patterns match names in any case; "所有文件" lets a BIN named otherwise be chosen.
+inline constexpr const char* kChooseFilter =
+    "(*.HEX;*.IHX;*.BIN)|*.hex;*.ihx;*.bin|(*.HEX;*.IHX)|*.hex;*.ihx|(*.BIN)|*.bin|所有文件 (*.*)|*||";
 inline constexpr const char* kOpenFailedMessage = "文件打开失败！";
 inline constexpr const char* kTooLargeMessage = "文件大于2M，加载失败！";
+inline constexpr const char* kHexTooLargeMessage = "HEX文件大于6M，加载失败！";
+// A HEX file with data that no image of 2 MiB can hold (the address of the first such record).
+inline constexpr const char* kHexOutsideImageFormat = "HEX文件中地址0x%.8X处的数据超出了2M的范围，加载失败！";
 inline constexpr const char* kEmptyFileMessage = "您选择了空文件，请重新选择！";
 inline constexpr const char* kChooseFileFirstMessage = "请选择文件！";
 inline constexpr const char* kNothingToDeleteMessage = "当前没有可删除的条目！";
@@ -69,7 +82,16 @@ struct FileRow {
     FileEntry entry;
     RowControls controls;
     std::shared_ptr<const HexScan> scan;  // the last scan of the row's HEX file
+    // The user said this BIN row's file is raw bytes although it reads as HEX
+    // text (torvane-cli's --as-bin); otherwise a batch asks first.
+    bool hexTextAsBin = false;
 };
+
+// A BIN row's file that holds Intel HEX text: asked before its bytes are merged
+// or padded as they are. The merge and the alignment each name their own work.
+inline constexpr const char* kHexTextAsBinFormat =
+    "文件%d：%s的内容是HEX格式的文本，不是BIN数据。\r\n 选是，仍将该文件作为BIN文件%s\r\n 选否，该文件不参与%s";
+inline constexpr const char* kHexTextAsBinCaption = "提示";
 
 // The scan of the row's file when it is still the file at `path` as scanned.
 std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string& path);
@@ -89,8 +111,10 @@ public:
     void ChooseFile(int row);
     // ChooseFile with the path already chosen (the dialog's answer).
     void LoadChosenFile(int row, const std::string& path);
-    // Decodes a chosen HEX file to preset the row's offset controls.
-    void ScanHexOffset(int row, const std::string& path, uint64_t size);
+    // Decodes a chosen HEX file to preset the row's offset controls. False when
+    // the file is refused (unreadable, or data outside the image): the offset
+    // controls are then not set, and a box has said why.
+    bool ScanHexOffset(int row, const std::string& path, uint64_t size);
     // Copies the row's controls into its entry.
     void CollectEntry(int row);
     // Checks the entry's file on disk and shows the entry in the controls.

@@ -45,7 +45,7 @@ void ReportChangedFile(OperationLog& log, Prompts& prompts, int32_t fileNo, int3
                           static_cast<unsigned long long>(actual)));
 }
 
-bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
+bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* converted) {
     BatchSelection& sel = ws.selection();
     OperationLog& log = ws.log();
     const FileEntry& e = sel.Entry(k);
@@ -62,7 +62,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     const bool scanned = scan && e.FileSize >= 0 && scan->stamp.size == static_cast<uint64_t>(e.FileSize);
     SizedRead text;
     if (scanned) text.status = SizedReadStatus::Ok;
-    else if (readable) text = ReadRecordedFile(e.FileName, e.FileSize, kChooseSizeLimit);
+    else if (readable) text = ReadRecordedFile(e.FileName, e.FileSize, kHexTextSizeLimit);
     if (text.status == SizedReadStatus::Unreadable) {
         const std::string problem = FileProblem(e.FileName, FileUse::Read);
         log.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
@@ -86,7 +86,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
         decodedImage = std::move(fresh);
     }
     const HexImage& image = *decodedImage;
-    if (decoded.fault == HexFault::BadChecksum) ShowNotice(ws.prompts(), kBadHexFileMessage);
+    if (IsDamagedRecord(decoded.fault)) ShowNotice(ws.prompts(), kBadHexFileMessage);
     if (decoded.code == 0) {
         // One reason for the checksum box and the log line alike.
         log.Addf("文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);
@@ -105,17 +105,9 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
         // written them so, and logs are compared by people and by scripts.
         successLine = "文件%d：#第%d步：转换为Bin文件成功， 生成的Bin文件为：%s  大小：%d字节\r\n";
     } else if (e.IsSaveOffsetData == 1) {
-        // The sum is taken with the end index of the image, not its length from
-        // the offset, so every file at the flash base fails here.
-        if (static_cast<uint64_t>(offset) + end > kHexImageSize) {
-            log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！\r\n",
-                     e.FileNo, step);
-            ExplainFailure(ws.prompts(), e.FileNo, e.FileName,
-                           Format("keeping the data before the offset 0x%.8X takes the offset plus the data's end "
-                                  "0x%.8X, 0x%.8llX, past the 2 MiB image (0x%.8X)",
-                                  offset, end, static_cast<unsigned long long>(offset) + end, kHexImageSize));
-            return false;
-        }
+        // The BIN holds the image from index 0 to the end of the data, which
+        // the decoder keeps inside the image: it always fits, also for a file
+        // at the flash base (its index, not its address, is what counts).
         successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";
     } else {
         from = ImageIndexOf(offset);
@@ -133,7 +125,16 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     }
 
     const uint32_t length = end - from;
-    if (mode == ConvertMode::Write && !WriteWholeFile(output, image.data() + from, length)) {
+    if (mode == ConvertMode::InMemory) {
+        if (converted) *converted = ConvertedImage{decodedImage, from, length, decoded.LowestAddress};
+        sel.ConvertedName[static_cast<size_t>(k)].clear();
+        sel.ConvertedSize[static_cast<size_t>(k)] = static_cast<int32_t>(length);
+        log.Addf("文件%d：#第%d步：已转换为Bin数据（不生成Bin文件），大小：%d字节\r\n", e.FileNo, step,
+                 static_cast<int32_t>(length));
+        ++step;
+        return true;
+    }
+    if (!WriteWholeFile(output, image.data() + from, length)) {
         const std::string problem = FileProblem(output, FileUse::Write);
         log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n", e.FileNo, step, output.c_str());
         ExplainFailure(ws.prompts(), e.FileNo, output, problem);
@@ -144,6 +145,11 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode) {
     log.Addf(successLine, e.FileNo, step, output.c_str(), static_cast<int32_t>(length));
     ++step;
     return true;
+}
+
+MessageBox HexTextAsBinQuestion(const FileEntry& e, const char* work) {
+    return MessageBox{Format(kHexTextAsBinFormat, e.FileNo, e.FileName.c_str(), work, work), kHexTextAsBinCaption,
+                      MessageIcon::Question, MessageButtons::YesNo, MessageKind::HexTextAsBin};
 }
 
 bool HexToBinBatch(Workspace& ws) {

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/decode_hex.h"
+#include "core/file_entry.h"
+#include "platform/prompts.h"
 #include "platform/sized_files.h"
 
 namespace torvane {
@@ -17,12 +21,24 @@ class Workspace;
 // "BIN" (/fw/app.hex becomes /fw/app.BIN).
 std::string BinFileNameFor(const std::string& hexFileName);
 
+// A HEX file converted without a BIN file: its decoded image and the range of
+// it that the BIN file would hold.
+struct ConvertedImage {
+    std::shared_ptr<const HexImage> image;
+    uint32_t from = 0;    // image index of the first byte
+    uint32_t length = 0;  // bytes from there
+    uint32_t lowestAddress = 0;
+    const uint8_t* data() const { return image->data() + from; }
+};
+
 // Converts the k-th selected file of the workspace's BatchSelection into its BIN
 // file and logs each step. True when the BIN file was written; ConvertedName[k]
 // and ConvertedSize[k] then name it, and StepNo[k] is one past the last step.
-// ConvertMode::Plan does all of it but the write: what a merge plan needs.
-enum class ConvertMode { Write, Plan };
-bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode = ConvertMode::Write);
+// ConvertMode::InMemory writes nothing: the bytes go to `converted`, the step
+// line says no file was made, and ConvertedName[k] stays empty. The merge and
+// its plan convert so, and leave no file behind but their output.
+enum class ConvertMode { Write, InMemory };
+bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode = ConvertMode::Write, ConvertedImage* converted = nullptr);
 
 // "HEX转BIN": converts every selected HEX file and pads it to its alignment.
 // The output-file text shows the BIN file converted last. True when at least one
@@ -42,5 +58,13 @@ void ReportChangedFile(OperationLog& log, Prompts& prompts, int32_t fileNo, int3
                        int32_t recorded, uint64_t actual);
 
 inline constexpr const char* kSelectOneFileMessage = "请选择至少一个目标文件！";
+
+// The question for a BIN row of the k-th selected file whose bytes read as HEX
+// text; `work` names the operation ("合并", "对齐").
+MessageBox HexTextAsBinQuestion(const FileEntry& e, const char* work);
+// The reason a row left out so gives.
+inline constexpr const char* kHexTextAsBinReason =
+    "the file holds Intel HEX text under a name that is not a HEX file's; name it .hex to convert it, or give "
+    "--as-bin before it to use its bytes as they are";
 
 }  // namespace torvane

@@ -1,5 +1,6 @@
 #include "core/merge.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -41,12 +42,14 @@ public:
     void Stop(int32_t row, std::string reason) { recorder_.Stop(row, std::move(reason)); }
 
 private:
-    // The k-th file's source: its BIN file (a HEX file is converted first) read
-    // whole at its recorded size.
+    // The k-th file's source: a BIN file read whole at its recorded size, or a
+    // HEX file converted in memory.
     struct Source {
         std::string path;
         int32_t size = 0;
         ByteBuffer bytes;
+        std::optional<ConvertedImage> converted;
+        const uint8_t* data() const { return converted ? converted->data() : bytes.data(); }
     };
     std::optional<Source> ReadSource(int k, FileOutcome& failure);
     FileOutcome AskOverlap(int k, const Source& source, int64_t offset);
@@ -87,23 +90,28 @@ Answer MergeRun::Ask(const MessageBox& box) {
             case MergeAnswers::Overlap::Cancel: return Answer::Cancel;
         }
     }
+    // A row the user let through as BIN asks nothing; any other one stays out.
+    if (box.kind == MessageKind::HexTextAsBin) return Answer::No;
     return plan_->oversize == MergeAnswers::Oversize::Append ? Answer::Yes : Answer::No;
 }
 
 std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure) {
     const FileEntry& e = sel_.Entry(k);
-    Source source{e.FileName, e.FileSize, {}};
+    Source source{e.FileName, e.FileSize, {}, std::nullopt};
     if (e.FileType == kHexFile) {
-        if (!ConvertHexFile(ws_, k, plan_ ? ConvertMode::Plan : ConvertMode::Write)) {
+        // Converted in memory: a merge writes no file but its output, so a
+        // BIN file of the user's beside the HEX file is never replaced.
+        ConvertedImage converted;
+        if (!ConvertHexFile(ws_, k, ConvertMode::InMemory, &converted)) {
             log_.Add("");
             const FailureReason& why = prompts_.LastReason();
             LeaveOut(k, why.row == e.FileNo && !why.reason.empty() ? why.reason : "the HEX file could not be converted");
             failure = FileOutcome::LeftOut;
             return std::nullopt;
         }
-        source.path = sel_.ConvertedName[static_cast<size_t>(k)];
-        source.size = sel_.ConvertedSize[static_cast<size_t>(k)];
-        if (plan_) return source;  // its BIN file was not written: nothing to read
+        source.size = static_cast<int32_t>(converted.length);
+        source.converted = std::move(converted);
+        return source;
     }
 
     // A recorded size that no row could have produced counts as unreadable. A
@@ -116,13 +124,13 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
                                                                         : SizedReadStatus::SizeChanged;
             read.actualLength = *length;
         }
-    } else if (source.size >= 0 && CanOpenReadWrite(source.path)) {
+    } else if (source.size >= 0 && CanOpenRead(source.path)) {
         read = ReadRecordedFile(source.path, source.size, kMergedImageSize);
     }
     if (read.status == SizedReadStatus::Unreadable) {
         const std::string problem = source.size < 0
                                         ? Format("the recorded size %d bytes is no file's size", source.size)
-                                        : FileProblem(source.path, FileUse::ReadWrite);
+                                        : FileProblem(source.path, FileUse::Read);
         log_.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, Step(k), source.path.c_str());
         ExplainFailure(prompts_, e.FileNo, source.path, problem);
         log_.Add("");
@@ -142,6 +150,22 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
     source.bytes = std::move(read.bytes);
     log_.Addf("文件%d：#第%d步：文件%s已读取%d数据\r\n", e.FileNo, Step(k), source.path.c_str(), source.size);
     ++Step(k);
+    // HEX text under a BIN name would go into the image as its characters.
+    const bool asBin = ws_.rows().Row(sel_.Rows[static_cast<size_t>(k)]).hexTextAsBin;
+    std::optional<std::vector<uint8_t>> head;  // a plan reads only the first line
+    if (plan_ && !asBin) head = ReadFilePrefix(source.path, std::min<size_t>(kHexLineProbe, static_cast<size_t>(source.size)));
+    const std::span<const uint8_t> start =
+        head ? std::span<const uint8_t>(*head) : std::span<const uint8_t>(source.bytes.data(), source.bytes.size());
+    if (!asBin && StartsWithHexRecord(start) &&
+        Ask(HexTextAsBinQuestion(e, "合并")) != Answer::Yes) {
+        log_.Addf("文件%d：#第%d步：文件%s的内容是HEX格式的文本，未作为BIN文件合并\r\n", e.FileNo, Step(k),
+                  source.path.c_str());
+        ExplainFailure(prompts_, e.FileNo, source.path, kHexTextAsBinReason);
+        log_.Add("");
+        LeaveOut(k, kHexTextAsBinReason);
+        failure = FileOutcome::LeftOut;
+        return std::nullopt;
+    }
     return source;
 }
 
@@ -223,7 +247,7 @@ FileOutcome MergeRun::Append(int k, const Source& source) {
 FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Placement& placed, How how) {
     const FileEntry& e = sel_.Entry(k);
     if (image_) {
-        std::memcpy(image_->data() + placed.at, source.bytes.data(), source.bytes.size());
+        std::memcpy(image_->data() + placed.at, source.data(), static_cast<size_t>(source.size));
         if (placed.fillTo > placed.fillFrom)
             std::memset(image_->data() + placed.fillFrom, FillByte(e.PolishData),
                         static_cast<size_t>(placed.fillTo - placed.fillFrom));
@@ -243,6 +267,19 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
         case How::Appended:
             log_.Addf("文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n", e.FileNo, Step(k), name, at);
             break;
+    }
+    if (source.converted && source.size > 0) {
+        // A HEX file's data away from its own place (its BIN offset moved it,
+        // or the bytes before its offset were kept as well): say where its
+        // lowest address went, so a doubled address cannot pass unseen.
+        const uint32_t lowest = source.converted->lowestAddress;
+        const uint32_t own = ImageIndexOf(lowest);
+        const int64_t landed = placed.at + static_cast<int64_t>(own) - source.converted->from;
+        if (landed != static_cast<int64_t>(own)) {
+            ++Step(k);
+            log_.Addf("文件%d：#第%d步：注意：HEX文件中地址0x%.8X的数据位于合并文件0x%.8X处，而不是0x%.8X处\r\n",
+                      e.FileNo, Step(k), lowest, static_cast<uint32_t>(landed), own);
+        }
     }
     log_.Add("");
     ++Step(k);

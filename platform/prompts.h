@@ -21,6 +21,7 @@ enum class MessageKind {
     MergeOverlap,   // a file starts before the previous one ends: Yes force, No append, Cancel
     MergeOversize,  // a file would pass the merged image's end: Yes append, No cancel
     ClearList,      // clear every row: Yes, No
+    HexTextAsBin,   // a BIN row's file holds Intel HEX text: Yes use its bytes anyway, No leave the row out
 };
 
 struct MessageBox {

@@ -346,12 +346,13 @@ TEST_F(CliTest, RunHex2BinFromAHandWrittenProject) {
 // What a careless build system feeds in: each bad input fails with its
 // window line or box and, on a line of its own, the file, its row and why.
 
-TEST_F(CliTest, HexWithLfLineEndsNamesTheLine) {
-    Write("lf.hex", ":0400000001020304F2\n:00000001FF\n");
-    const Result r = Run("hex2bin --align 1 lf.hex");
+TEST_F(CliTest, StrayTextBetweenRecordsNamesTheLine) {
+    Write("note.hex", ":0400000001020304F2\n; boot block\n:00000001FF\n");
+    const Result r = Run("hex2bin --align 1 note.hex");
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, r.out.find("文件1：#第2步：转换为Bin文件失败！\n"));
-    EXPECT_TRUE(Has(r.err, Reason("lf.hex", 1, "line 1: a record must end with CR LF; this file uses LF line ends")))
+    EXPECT_TRUE(Has(r.err, Reason("note.hex", 1,
+                                  "line 2: no record starts at byte 20 (a record begins its line with ':')")))
         << r.err;
 }
 
@@ -378,19 +379,28 @@ TEST_F(CliTest, DataOutsideTheImageNamesTheLine) {
                          torvane::test::EndRecord());
     const Result r = Run("hex2bin --align 1 far.hex");
     EXPECT_EQ(1, r.status);
-    EXPECT_TRUE(Has(r.err, Reason("far.hex", 1,
-                                  "line 2: the data lies outside the 2 MiB image (addresses 0x00000000-0x001FFFFF "
-                                  "and 0x08000000-0x081FFFFF)")))
-        << r.err;
+    EXPECT_EQ("torvane-cli: HEX文件中地址0x08200000处的数据超出了2M的范围，加载失败！\n" +
+                  Reason("far.hex", 1,
+                         "line 2: the data at 0x08200000 lies outside the 2 MiB image (addresses "
+                         "0x00000000-0x001FFFFF and 0x08000000-0x081FFFFF)"),
+              r.err);
     EXPECT_FALSE(torvane::test::Exists(dir.File("far.BIN")));
 }
 
 TEST_F(CliTest, FileOverTheRowLimitNamesSizeAndLimit) {
-    Write("big.hex", std::string(3 * 1024 * 1024, ':'));
-    const Result r = Run("hex2bin big.hex");
+    Write("big.bin", std::string(3 * 1024 * 1024, 'b'));
+    Result r = Run("hex2bin big.bin");
     EXPECT_EQ(1, r.status);
     EXPECT_EQ("torvane-cli: 文件大于2M，加载失败！\n" +
-                  Reason("big.hex", 1, "the file is 3145728 bytes long, more than the 2097152 bytes (2 MiB) a row takes"),
+                  Reason("big.bin", 1, "the file is 3145728 bytes long, more than the 2097152 bytes (2 MiB) a row takes"),
+              r.err);
+    // A HEX file is limited by its image: 6 MiB of text.
+    Write("big.hex", std::string(7 * 1024 * 1024, ':'));
+    r = Run("hex2bin big.hex");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("torvane-cli: HEX文件大于6M，加载失败！\n" +
+                  Reason("big.hex", 1,
+                         "the file is 7340032 bytes long, more than the 6291456 bytes (6 MiB of HEX text) a row takes"),
               r.err);
 }
 
@@ -401,13 +411,21 @@ TEST_F(CliTest, FolderGivenAsAFileIsNamedSo) {
     EXPECT_EQ("torvane-cli: 文件打开失败！\n" + Reason("fw.hex", 1, "it is a folder, not a file"), r.err);
 }
 
-// Refused by our own check, also where root could write the file.
-TEST_F(CliTest, ReadOnlyFileIsNamedSo) {
-    Write("ro.bin", std::string(16, 'r'));
+// Reading needs no write access; only the padding does, and it says so (by
+// our own check, also where root could write the file).
+TEST_F(CliTest, ReadOnlyFileIsReadAndOnlyItsPaddingRefused) {
+    Write("ro.bin", std::string(18, 'r'));
     std::filesystem::permissions(dir.File("ro.bin"), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    const Result r = Run("align ro.bin");
+    Result r = Run("align ro.bin");
     EXPECT_EQ(1, r.status);
-    EXPECT_EQ("torvane-cli: 文件打开失败！\n" + Reason("ro.bin", 1, "the file is read-only"), r.err);
+    EXPECT_EQ(Reason("ro.bin", 1, "the file is read-only") +
+                  "torvane-cli: 以下文件未能完成操作：文件1\r\n详细原因请查看操作记录。\n",
+              r.err);
+    r = Run("checksum md5 ro.bin");
+    EXPECT_EQ(0, r.status) << r.err;
+    Write("b.bin", std::string(4, 'b'));
+    r = Run("merge -o out.bin ro.bin --offset 20 b.bin");
+    EXPECT_EQ(0, r.status) << r.err;
 }
 
 #ifndef _WIN32
@@ -654,7 +672,7 @@ TEST_F(CliTest, DoubleDashEndsTheOptions) {
 
 // A merge image that lacks a selected file is written, but it is not a success.
 TEST_F(CliTest, MergeWithARowLeftOutExitsOne) {
-    Write("boot.hex", ":0400000001020304F2\n:00000001FF\n");  // LF line ends
+    Write("boot.hex", ":0400000001020304F2\n# boot\n:00000001FF\n");  // not a record
     Write("app.bin", std::string(16, 'a'));
     const Result r = Run("merge -o fw.bin boot.hex --offset 1000 app.bin");
     EXPECT_EQ(1, r.status);
@@ -709,7 +727,7 @@ TEST_F(CliTest, MapPrintsTheMergeItWouldMakeAndWritesNothing) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ("0x00000000  0x00000003           4  file     row 1  " + Abs("a.bin") + "\n"
               "0x00000004  0x0000000F          12  fill     byte 0xFF\n"
-              "0x00000010  0x0000004F          64  file     row 3  " + Abs("fw.BIN") + "\n"
+              "0x00000010  0x0000004F          64  file     row 3  " + Abs("fw.hex") + "\n"
               "0x00000050  0x000000FF         176  fill     byte 0xFF\n"
               "0x00000100  0x0000022B         300  file     row 2  " + Abs("b.bin") + "\n"
               "image size 556 bytes\n",
@@ -753,10 +771,10 @@ TEST_F(CliTest, InfoListsTheSegmentsAndSaysWhereTheDecodingStopped) {
               "segment  0x08000000  0x0800001F          32 bytes\n"
               "lowest address 0x08000000, image end 0x00000020, end record reached\n",
               r.out);
-    Write("lf.hex", ":0400000001020304F2\n:00000001FF\n");
-    r = Run("info lf.hex --format json");
+    Write("cut.hex", ":0400000001020304F2\n:0000000");
+    r = Run("info cut.hex --format json");
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.out.find("\"failure\": {\"kind\": \"lf_line_end\", \"line\": 1, \"offset\": 19}"));
-    EXPECT_EQ("torvane-cli: " + Abs("lf.hex") + ": line 1: a record must end with CR LF; this file uses LF line ends\n",
-              r.err);
+    EXPECT_NE(std::string::npos,
+              r.out.find("\"failure\": {\"kind\": \"record_past_text\", \"line\": 2, \"offset\": 20}"));
+    EXPECT_EQ("torvane-cli: " + Abs("cut.hex") + ": line 2: the record is cut off by the end of the file\n", r.err);
 }

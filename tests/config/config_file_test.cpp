@@ -34,6 +34,7 @@ protected:
 
 TEST_F(ConfigTest, ExportWritesTheExampleBytes) {
     const std::string hex = WriteAndChoose(0, "app.hex", test::HexBlock(0x08000000, 64));
+    Row(0).SaveOffsetData = true;
     const std::string size = Row(0).FileSizeText;
     const std::string ini = dir.File("Config.ini");
     Export(ini);
@@ -117,6 +118,7 @@ TEST_F(ConfigTest, LayoutDecidesTheHiddenColumn) {
 
 TEST_F(ConfigTest, RoundTripInBothLayouts) {
     const std::string hex = WriteAndChoose(1, "app.hex", test::HexBlock(0x1000, 64));
+    Row(1).SaveOffsetData = true;
     const std::string bin = WriteAndChoose(4, "data.bin", std::string(100, 'd'));
     Row(4).BinOffsetText = "8000";
     Row(4).PolishDataIndex = 1;

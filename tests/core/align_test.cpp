@@ -107,7 +107,7 @@ TEST_F(AlignTest, HexEntryIsConvertedThenItsBinPadded) {
 }
 
 TEST_F(AlignTest, FailedConversionIsTheFailureSummary) {
-    const std::string hex = WriteAndChoose(0, "bad.hex", std::string(":00000001"));
+    const std::string hex = WriteAndChooseBadHex(0, "bad.hex", std::string(":00000001"));
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(AlignBatch(ws));
     const Lines lines = LogLines();
@@ -147,13 +147,13 @@ TEST_F(AlignTest, PaddingThatCannotBeWrittenIsAFailureAndLeavesTheFile) {
 #endif
 
 TEST_F(AlignTest, PaddingComesFromTheFilesLengthNotARecordedOne) {
-    // Over 1 MiB, the reload after the first padding refuses the file, and the
-    // row keeps its old size: the second run must still see the padded file.
+    // A file of 1.5 MiB now passes the reload after its padding, as choosing
+    // takes it; the second run measures the padded file either way.
     const std::string p = WriteAndChoose(0, "big.bin", std::string(0x180001, 'b'));
-    prompts.ExpectNotice("文件1大于1M,加载失败!");
+    prompts.ExpectNotice("文件1：" + p + "的大小1572865已经改变！");
     EXPECT_TRUE(AlignBatch(ws));
     ASSERT_EQ(0x180004u, ReadBytes(p).size());
-    ASSERT_EQ("1572865", Row(0).FileSizeText);
+    ASSERT_EQ("1572868", Row(0).FileSizeText);
 
     const int from = ws.log().LineCount();
     EXPECT_TRUE(AlignBatch(ws));

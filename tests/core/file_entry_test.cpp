@@ -8,12 +8,16 @@
 namespace torvane {
 namespace {
 
-TEST(FileTypeTest, OnlyLowerCaseHexEndingIsHex) {
+TEST(FileTypeTest, HexEndingInAnyCaseAndIhxAreHex) {
     EXPECT_EQ(kHexFile, FileTypeOf("/fw/app.hex"));
     EXPECT_EQ(kHexFile, FileTypeOf("/fw/myhex"));  // the dot is not checked
-    EXPECT_EQ(kBinFile, FileTypeOf("/fw/APP.HEX"));
-    EXPECT_EQ(kBinFile, FileTypeOf("/fw/app.Hex"));
+    EXPECT_EQ(kHexFile, FileTypeOf("/fw/BOOT.HEX"));
+    EXPECT_EQ(kHexFile, FileTypeOf("/fw/app.Hex"));
+    EXPECT_EQ(kHexFile, FileTypeOf("/fw/main.ihx"));
+    EXPECT_EQ(kHexFile, FileTypeOf("/fw/MAIN.IHX"));
+    EXPECT_EQ(kBinFile, FileTypeOf("/fw/ihx"));  // no dot: not the SDCC name
     EXPECT_EQ(kBinFile, FileTypeOf("/fw/app.bin"));
+    EXPECT_EQ(kBinFile, FileTypeOf("/fw/app.hexdump"));
     EXPECT_EQ(kBinFile, FileTypeOf("ex"));
     EXPECT_EQ(kBinFile, FileTypeOf(""));
     EXPECT_EQ(kHexFile, FileTypeOf("固件.hex"));

@@ -51,16 +51,18 @@ TEST_F(FileListTest, ChooseBinFileShowsPathAndSizeAndSelects) {
     EXPECT_EQ("", c.OffsetAddrText);
     EXPECT_FALSE(c.OffsetAddrReadOnly);
     ASSERT_EQ(1u, prompts.openDialogs.size());
-    EXPECT_EQ("(*.HEX;*.BIN)|*.HEX;*.BIN|(*.HEX)|*.HEX|(*.BIN)|*.BIN||", prompts.openDialogs[0].filter);
+    EXPECT_EQ(kChooseFilter, prompts.openDialogs[0].filter);
     EXPECT_EQ("", prompts.openDialogs[0].defaultExtension);
 }
 
-TEST_F(FileListTest, UpperCaseHexIsABinFileAndNotScanned) {
-    const std::string p = dir.Write("APP.HEX", test::HexBlock(0x1000, 16));
-    Choose(0, p);
-    EXPECT_EQ("", list.Controls(0).OffsetAddrText);
-    list.CollectEntry(0);
-    EXPECT_EQ(kBinFile, list.Entry(0).FileType);
+TEST_F(FileListTest, UpperCaseHexAndIhxAreScannedAsHexFiles) {
+    for (const char* name : {"APP.HEX", "app.ihx"}) {
+        const std::string p = dir.Write(name, test::HexBlock(0x1000, 16));
+        Choose(0, p);
+        EXPECT_EQ("00001000", list.Controls(0).OffsetAddrText) << name;
+        list.CollectEntry(0);
+        EXPECT_EQ(kHexFile, list.Entry(0).FileType) << name;
+    }
 }
 
 TEST_F(FileListTest, ChooseHexFilePresetsOffsets) {
@@ -70,8 +72,10 @@ TEST_F(FileListTest, ChooseHexFilePresetsOffsets) {
         bool keep;
         const char* binOffset;
     };
-    for (const Case c : {Case{0x08000000, "08000000", true, "0"}, Case{0x1000, "00001000", true, "1000"},
-                         Case{0, "00000000", false, "0"}, Case{0x08012340, "08012340", true, "12340"}}) {
+    // The BIN offset puts the data at its own address, so the keep box stays
+    // unchecked: keeping the bytes before the offset too would double it.
+    for (const Case c : {Case{0x08000000, "08000000", false, "0"}, Case{0x1000, "00001000", false, "1000"},
+                         Case{0, "00000000", false, "0"}, Case{0x08012340, "08012340", false, "12340"}}) {
         const std::string p = dir.Write("app.hex", test::HexBlock(c.lowest, 64));
         Choose(2, p);
         const RowControls& r = list.Controls(2);
@@ -91,13 +95,42 @@ TEST_F(FileListTest, HexFileWithoutDataShowsAddressZero) {
     EXPECT_FALSE(list.Controls(0).SaveOffsetData);
 }
 
-TEST_F(FileListTest, BadChecksumInScanStillFillsTheRow) {
-    std::string text = test::DataRecord(0x2000, {1, 2, 3}) + ":0100000001FF\r\n" + test::EndRecord();
-    const std::string p = dir.Write("bad.hex", text);
-    prompts.ExpectNotice(kBadHexFileMessage);
+TEST_F(FileListTest, HexThatDoesNotDecodeFillsTheRowUnchecked) {
+    const std::string data = test::DataRecord(0x2000, {1, 2, 3});
+    for (const std::string& text : {data + ":0100000001FF\r\n" + test::EndRecord(), data}) {  // checksum, no end
+        const std::string p = dir.Write("bad.hex", text);
+        prompts.ExpectNotice(kBadHexFileMessage);
+        Choose(0, p);
+        EXPECT_EQ(p, list.Controls(0).FileNameText);
+        EXPECT_EQ("00002000", list.Controls(0).OffsetAddrText);
+        EXPECT_FALSE(list.Controls(0).Selected);
+        EXPECT_FALSE(prompts.LastReason().reason.empty());
+    }
+}
+
+TEST_F(FileListTest, HexDataOutsideTheImageIsRefusedWithItsAddress) {
+    const std::string low = test::HexBlock(0x00100000, 64);
+    const std::string p = dir.Write("far.hex", low.substr(0, low.size() - 13) + test::HexBlock(0x08300000, 16));
+    prompts.ExpectNotice("HEX文件中地址0x08300000处的数据超出了2M的范围，加载失败！");
     Choose(0, p);
-    EXPECT_EQ("00002000", list.Controls(0).OffsetAddrText);
+    EXPECT_EQ("", list.Controls(0).FileNameText);
+    EXPECT_FALSE(list.Controls(0).Selected);
+    EXPECT_NE(std::string::npos, prompts.LastReason().reason.find("0x08300000"));
+}
+
+TEST_F(FileListTest, HexIsLimitedByItsImageNotItsText) {
+    // 1 MiB at the flash base is about 2.9 MB of text.
+    const std::string big = dir.Write("big.hex", test::HexBlock(0x08000000, 0x100000));
+    ASSERT_GT(big.size(), 0u);
+    Choose(0, big);
     EXPECT_TRUE(list.Controls(0).Selected);
+    EXPECT_EQ("08000000", list.Controls(0).OffsetAddrText);
+
+    std::string text(kHexTextSizeLimit + 1, '\n');
+    text.replace(0, 13, test::EndRecord());
+    prompts.ExpectNotice(kHexTooLargeMessage);
+    Choose(1, dir.Write("huge.hex", text));
+    EXPECT_EQ("", list.Controls(1).FileNameText);
 }
 
 TEST_F(FileListTest, SizeLimitsOfChoosing) {
@@ -123,11 +156,13 @@ TEST_F(FileListTest, UnopenableFilesAreRefused) {
     prompts.ExpectNotice("文件打开失败！");
     Choose(0, dir.path());  // a folder
 
-    const std::string ro = dir.Write("ro.bin", std::string("abc"));
+    // Reading is enough: a read-only file (one from /usr/share, a read-only
+    // share) is chosen like any other.
+    const std::string ro = dir.Write("ro.hex", test::HexBlock(0x100, 16));
     ASSERT_TRUE(test::MakeReadOnly(ro));
-    prompts.ExpectNotice("文件打开失败！");
     Choose(0, ro);
-    EXPECT_EQ("", list.Controls(0).FileNameText);
+    EXPECT_EQ(ro, list.Controls(0).FileNameText);
+    EXPECT_TRUE(list.Controls(0).Selected);
 }
 
 TEST_F(FileListTest, FailedChooseInALoadedRowKeepsNameAndSelection) {
@@ -234,7 +269,7 @@ TEST_F(FileListTest, ReloadUnchangedHexShowsTheEntry) {
     EXPECT_EQ("00004000", c.BinOffsetText);
     EXPECT_TRUE(c.FileSizeReadOnly);
     EXPECT_TRUE(c.OffsetAddrReadOnly);
-    EXPECT_TRUE(c.SaveOffsetData);
+    EXPECT_EQ(entry.IsSaveOffsetData != 0, c.SaveOffsetData);  // a project keeps what it stores
     EXPECT_TRUE(c.Selected);
     EXPECT_EQ(1, c.PolishTypeIndex);
 }
@@ -271,21 +306,24 @@ TEST_F(FileListTest, ReloadFailuresLeaveTheControls) {
     prompts.ExpectNotice("文件1不存在!");
     list.ReloadEntry(0);
 
-    const std::string ro = dir.Write("ro.bin", std::string(10, 'r'));
-    ASSERT_TRUE(test::MakeReadOnly(ro));
-    list.Entry(0).FileName = ro;
-    prompts.ExpectNotice("文件1:" + ro + "打开失败！");
-    list.ReloadEntry(0);
-
-    list.Entry(0).FileName = dir.Write("big.bin", std::string(0x100001, '\0'));
-    prompts.ExpectNotice("文件1大于1M,加载失败!");
+    list.Entry(0).FileName = dir.Write("big.bin", std::string(0x200001, '\0'));
+    prompts.ExpectNotice("文件1大于2M,加载失败!");
     list.ReloadEntry(0);
     EXPECT_EQ(before, list.Controls(0));
+}
 
-    list.Entry(0).FileName = dir.Write("mib.bin", std::string(0x100000, '\0'));
-    list.Entry(0).FileSize = 0x100000;
+TEST_F(FileListTest, ReloadTakesWhatChoosingTakes) {
+    // A project row of 1.5 MiB, and a read-only one.
+    list.Entry(0) = FileEntry{0, 1, kBinFile, dir.Write("mid.bin", std::string(0x180000, '\0')), 0x180000, 0, 0, 0, 2, 0};
     list.ReloadEntry(0);
-    EXPECT_EQ("1048576", list.Controls(0).FileSizeText);
+    EXPECT_EQ("1572864", list.Controls(0).FileSizeText);
+    EXPECT_TRUE(list.Controls(0).Selected);
+
+    const std::string ro = dir.Write("ro.bin", std::string(10, 'r'));
+    ASSERT_TRUE(test::MakeReadOnly(ro));
+    list.Entry(1) = FileEntry{0, 2, kBinFile, ro, 10, 0, 0, 0, 2, 0};
+    list.ReloadEntry(1);
+    EXPECT_TRUE(list.Controls(1).Selected);
 }
 
 TEST_F(FileListTest, ReloadOfAnUnnamedListIndexSelectsNothing) {
@@ -303,6 +341,7 @@ TEST_F(FileListTest, ColumnSwitchesClearTheKeepBoxOfAHexRow) {
     Choose(0, p);
     list.ShowOffsetColumn(0);
     EXPECT_FALSE(list.Controls(0).AlignColumnShown);
+    list.Controls(0).SaveOffsetData = true;
     list.CollectEntry(0);  // the entry now keeps the data before the offset
     list.ShowAlignColumn(0);
     EXPECT_TRUE(list.Controls(0).AlignColumnShown);

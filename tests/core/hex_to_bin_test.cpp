@@ -69,20 +69,21 @@ TEST_F(HexToBinTest, FlashBaseFileKeepsOrDropsTheDataBeforeItsOffset) {
     EXPECT_TRUE(HexToBinBatch(ws));
     EXPECT_EQ(0x1000u, ReadBytes(dir.File("app.BIN")).size());
 
+    // Kept, the image from the flash base: its index 0 is the address, and the
+    // data's end fits the image.
     Row(0).SaveOffsetData = true;
     std::remove(dir.File("app.BIN").c_str());
-    const int from = ws.log().LineCount();
-    ExpectFailedFiles("文件1");
-    EXPECT_FALSE(HexToBinBatch(ws));
-    EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：偏移地址太大，不可保留偏移地址前数据！", LogLines(from)[2]);
-    EXPECT_FALSE(test::Exists(dir.File("app.BIN")));
-    EXPECT_EQ("", ws.OutputFileText);
+    EXPECT_TRUE(HexToBinBatch(ws));
+    const std::vector<uint8_t> out = ReadBytes(dir.File("app.BIN"));
+    ASSERT_EQ(0x1000u, out.size());
+    EXPECT_EQ(test::BlockByte(0), out[0]);
 }
 
 TEST_F(HexToBinTest, LowOffsetKeepsZerosBeforeTheData) {
     WriteAndChoose(0, "app.hex", test::HexBlock(0x1000, 0x1000));
     Row(0).PolishTypeIndex = 0;
-    ASSERT_TRUE(Row(0).SaveOffsetData);
+    EXPECT_FALSE(Row(0).SaveOffsetData);  // choosing leaves it as the user has it
+    Row(0).SaveOffsetData = true;
     EXPECT_TRUE(HexToBinBatch(ws));
     std::vector<uint8_t> out = ReadBytes(dir.File("app.BIN"));
     ASSERT_EQ(0x2000u, out.size());
@@ -98,12 +99,13 @@ TEST_F(HexToBinTest, LowOffsetKeepsZerosBeforeTheData) {
     EXPECT_EQ(test::BlockByte(0), out[0]);
 }
 
-TEST_F(HexToBinTest, OffsetPlusImageEndIsComparedNotTheLength) {
+TEST_F(HexToBinTest, KeptDataBeforeTheOffsetConvertsWhenTheImageFits) {
+    // 0x100000 + 0x1C0000 passes 2 MiB, but the image from 0 to 0x1C0000 fits.
     WriteAndChoose(0, "app.hex", test::HexBlock(0x100000, 0xC0000, 32));
     Row(0).PolishTypeIndex = 0;
-    ExpectFailedFiles("文件1");
-    EXPECT_FALSE(HexToBinBatch(ws));
-    EXPECT_NE(std::string::npos, LogLines()[2].find("偏移地址太大"));
+    Row(0).SaveOffsetData = true;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(0x1C0000u, ReadBytes(dir.File("app.BIN")).size());
 }
 
 TEST_F(HexToBinTest, GapsAreZeroWhateverTheFillChoice) {
@@ -120,7 +122,7 @@ TEST_F(HexToBinTest, GapsAreZeroWhateverTheFillChoice) {
 
 TEST_F(HexToBinTest, AFailedFileDoesNotStopTheOthers) {
     WriteAndChoose(0, "a.hex", test::HexBlock(0, 16));
-    WriteAndChoose(1, "b.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
+    WriteAndChooseBadHex(1, "b.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
     WriteAndChoose(2, "c.hex", test::HexBlock(0, 32));
     for (int r = 0; r < 3; ++r) Row(r).PolishTypeIndex = 0;
     ExpectFailedFiles("文件2");
@@ -133,8 +135,19 @@ TEST_F(HexToBinTest, AFailedFileDoesNotStopTheOthers) {
     EXPECT_EQ("***文件2：" + dir.File("b.hex") + "转换为Bin文件失败！***", lines[7]);
 }
 
-TEST_F(HexToBinTest, UpperCaseHexIsAlreadyABinFile) {
+TEST_F(HexToBinTest, UpperCaseHexAndIhxConvertToTheirBinNames) {
     const std::string p = WriteAndChoose(0, "APP.HEX", test::HexBlock(0, 16));
+    WriteAndChoose(1, "main.ihx", test::HexBlock(0, 8));
+    Row(0).PolishTypeIndex = 0;
+    Row(1).PolishTypeIndex = 0;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(16u, ReadBytes(dir.File("APP.BIN")).size());
+    EXPECT_EQ(8u, ReadBytes(dir.File("main.BIN")).size());
+    EXPECT_EQ("***文件1:" + p + "转换为Bin文件成功！***", LogLines()[3]);
+}
+
+TEST_F(HexToBinTest, ABinFileIsAlreadyABinFile) {
+    const std::string p = WriteAndChoose(0, "app.bin", std::string(16, 'b'));
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(HexToBinBatch(ws));
     EXPECT_EQ((Lines{"***************hex转bin操作***************", "文件1：#第1步：该文件已经是Bin文件",

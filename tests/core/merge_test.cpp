@@ -162,7 +162,7 @@ TEST_F(MergeTest, SizeQuestionForTheFirstFileNamesTheImageStart) {
 }
 
 TEST_F(MergeTest, ImageWithoutAFailedHexFileIsWrittenButNotASuccess) {
-    const std::string hex = WriteAndChoose(0, "boot.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
+    const std::string hex = WriteAndChooseBadHex(0, "boot.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
     Bin(1, "b.bin", 16, 0xBB, "10", 1);
     ExpectIncomplete("文件1");
     EXPECT_FALSE(MergeBatch(ws));
@@ -176,19 +176,72 @@ TEST_F(MergeTest, ImageWithoutAFailedHexFileIsWrittenButNotASuccess) {
     for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("合并成功")) << line;
 }
 
-TEST_F(MergeTest, HexFilesAreConvertedAndTheirStepsContinue) {
-    WriteAndChoose(0, "app.hex", test::HexBlock(0x08000000, 32));
-    Row(0).SaveOffsetData = false;
+TEST_F(MergeTest, HexFilesAreConvertedInMemoryAndTheirStepsContinue) {
+    const std::string hex = WriteAndChoose(0, "app.hex", test::HexBlock(0x08000000, 32));
     const std::string b = Bin(1, "b.bin", 16, 0xBB, "20");
     ExpectDone();
     EXPECT_TRUE(MergeBatch(ws));
     const Lines lines = LogLines();
-    EXPECT_EQ("文件1：#第3步：文件" + dir.File("app.BIN") + "已读取32数据", lines[3]);
-    EXPECT_EQ(0u, lines[4].find("文件1：#第4步："));
+    EXPECT_EQ("文件1：#第2步：已转换为Bin数据（不生成Bin文件），大小：32字节", lines[2]);
+    EXPECT_EQ("文件1：#第3步：文件" + hex + "已插入到合并文件0x00000000处，空白处已填充0x00", lines[3]);
     const std::vector<uint8_t> out = Output();
     ASSERT_EQ(0x30u, out.size());
     EXPECT_EQ(test::BlockByte(31), out[31]);
-    EXPECT_TRUE(test::Exists(dir.File("app.BIN")));
+    for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("app.BIN")) << line;
+}
+
+TEST_F(MergeTest, WritesNoFileButItsOutputEvenWhenCancelled) {
+    // A toolchain writes app.bin beside app.hex: the merge never replaces it.
+    const std::string mine = dir.Write("app.bin", std::string(7, 'u'));
+    WriteAndChoose(0, "app.hex", test::HexBlock(0x100, 32));
+    Bin(1, "b.bin", 16, 0xBB, "0");
+    prompts.ExpectBox(
+        "文件2当前偏移地址0x00000000小于文件1在FLASH存储空间的结束地址0x00000120，是否强制插入？\r\n"
+        " 选是，该文件将强制插入到偏移地址处\r\n 选否，则该文件将追加到文件1结束地址处\r\n 选取消，则取消合并操作\r\n",
+        "提示", Answer::Cancel, MessageButtons::YesNoCancel, MessageIcon::Question);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ(std::vector<uint8_t>(7, 'u'), ReadBytes(mine));
+    EXPECT_FALSE(test::Exists(dir.File("app.BIN")));
+    EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+}
+
+TEST_F(MergeTest, AHexFileAwayFromItsOwnAddressIsNamed) {
+    // A bootloader at 0x7800 with its bytes before the offset kept as well:
+    // the offset moves them a second time.
+    WriteAndChoose(0, "boot.hex", test::HexBlock(0x7800, 16));
+    Row(0).SaveOffsetData = true;
+    Bin(1, "b.bin", 16, 0xBB, "10000");
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件1：#第4步：注意：HEX文件中地址0x00007800的数据位于合并文件0x0000F000处，而不是0x00007800处", lines[4]);
+    EXPECT_EQ(test::BlockByte(0), Output().at(0xF000));
+
+    // At its own address nothing more is said.
+    Row(0).SaveOffsetData = false;
+    const int from = ws.log().LineCount();
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    for (const std::string& line : LogLines(from)) EXPECT_EQ(std::string::npos, line.find("注意")) << line;
+    EXPECT_EQ(test::BlockByte(0), Output().at(0x7800));
+}
+
+TEST_F(MergeTest, HexTextUnderABinNameIsAskedAbout) {
+    const std::string text = test::HexBlock(0, 16);
+    const std::string p = dir.Write("app.bin", text);
+    Choose(0, p);
+    Bin(1, "b.bin", 16, 0xBB, "1000");
+    const std::string question = "文件1：" + p +
+                                 "的内容是HEX格式的文本，不是BIN数据。\r\n 选是，仍将该文件作为BIN文件合并\r\n 选否，该文件不参与合并";
+    prompts.ExpectBox(question, "提示", Answer::No, MessageButtons::YesNo, MessageIcon::Question);
+    ExpectIncomplete("文件1");
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ(0x1010u, Output().size());  // the other file alone, at its offset
+    EXPECT_EQ(0x00, Output().at(0));
+    prompts.ExpectBox(question, "提示", Answer::Yes, MessageButtons::YesNo, MessageIcon::Question);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(':', Output().at(0));
 }
 
 TEST_F(MergeTest, UnreadableSourceEndsTheMergeWithoutOutput) {

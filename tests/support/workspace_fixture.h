@@ -27,6 +27,14 @@ protected:
         Choose(row, p);
         return p;
     }
+    // A HEX file that does not decode whole: its box, then the row checked by
+    // hand, as a user who wants to see the batch fail it would.
+    std::string WriteAndChooseBadHex(int row, const std::string& name, const std::string& bytes) {
+        prompts.ExpectNotice("错误的Hex文件！");
+        const std::string p = WriteAndChoose(row, name, bytes);
+        Row(row).Selected = true;
+        return p;
+    }
     RowControls& Row(int row) { return ws.rows().Controls(row); }
 
     // The warning that ends a HEX-to-BIN or align batch in which `files`

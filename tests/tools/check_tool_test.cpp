@@ -76,10 +76,11 @@ TEST_F(CheckToolTest, EmptyFileGivesEachMethodsEmptyValue) {
         EXPECT_EQ(expected[i], RunCheckComputation(p, "", i, prompts).ResultText) << i;
 }
 
-TEST_F(CheckToolTest, FileThatCannotBeOpenedForWritingIsRefused) {
+TEST_F(CheckToolTest, FileThatCannotBeReadIsRefusedAndAReadOnlyOneIsRead) {
     const std::string readOnly = dir.Write("ro.bin", std::string("\x01\x02", 2));
     ASSERT_TRUE(test::MakeReadOnly(readOnly));
-    for (const std::string& p : {readOnly, dir.File("missing.bin"), dir.path()}) {
+    EXPECT_EQ("FC", RunCheckComputation(readOnly, "", kSum8, prompts).ResultText.value_or("none"));
+    for (const std::string& p : {dir.File("missing.bin"), dir.path()}) {
         ExpectInformation(kCheckOpenFailedMessage);
         EXPECT_FALSE(RunCheckComputation(p, "0102", kSum8, prompts).ResultText) << p;
     }

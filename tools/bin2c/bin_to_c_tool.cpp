@@ -54,9 +54,9 @@ bool ConvertBinToC(const std::string& sourcePath, const std::string& targetPath,
     if (!length) return Fail(prompts, kBinToCOpenFailedMessage, source, FileProblem(source, FileUse::Read));
     if (*length == 0) return Fail(prompts, kBinToCEmptyMessage, source, "the file is empty");
     if (!FitsBinToCLimit(*length)) return Fail(prompts, kBinToCTooLargeMessage, source, TooLongReason(*length));
-    // Opened for reading and writing as the tool always has, but never created.
-    if (!CanOpenReadWrite(source))
-        return Fail(prompts, kBinToCOpenFailedMessage, source, FileProblem(source, FileUse::ReadWrite));
+    // Reading is all the conversion needs: a read-only source is converted.
+    if (!CanOpenRead(source))
+        return Fail(prompts, kBinToCOpenFailedMessage, source, FileProblem(source, FileUse::Read));
     // Replacing the source by its own text would lose the data it holds.
     if (SameFile(source, targetPath))
         return Fail(prompts, kBinToCSameFileMessage, targetPath, "the target would replace the source " + source);

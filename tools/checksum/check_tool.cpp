@@ -29,13 +29,14 @@ std::string TooLongReason(uint64_t length) {
 // cannot be opened or read, is not a regular file or is 4 GiB or larger; the
 // reason is then in `problem`.
 std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod method, std::string& problem) {
-    if (!CanOpenReadWrite(path)) {
-        problem = FileProblem(path, FileUse::ReadWrite);
+    // Reading is all a check value needs.
+    if (!CanOpenRead(path)) {
+        problem = FileProblem(path, FileUse::Read);
         return std::nullopt;
     }
     const std::optional<uint64_t> length = FileLength(path);
     if (!length) {
-        problem = FileProblem(path, FileUse::ReadWrite);
+        problem = FileProblem(path, FileUse::Read);
         return std::nullopt;
     }
     if (*length > kMaxCheckFileLength) {
@@ -90,8 +91,8 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         // The file is opened even when no method is chosen, so a bad path is
         // reported either way; it is read only for a method.
         if (!method) {
-            if (!CanOpenReadWrite(pathText)) {
-                const std::string problem = FileProblem(pathText, FileUse::ReadWrite);
+            if (!CanOpenRead(pathText)) {
+                const std::string problem = FileProblem(pathText, FileUse::Read);
                 ShowInformation(prompts, kCheckOpenFailedMessage);
                 ExplainFailure(prompts, 0, pathText, problem);
             }
