@@ -53,6 +53,8 @@ for i in range(6):
     open("p%d.bin" % i, "wb").write(os.urandom(1024 * 1024))
 PY
 [ "$(stat -c %s app.hex)" -le 2097152 ] || { echo "app.hex too large" >&2; exit 1; }
+# The same records with LF line ends, as srec_cat, intelhex and Linux toolchains write them.
+sed 's/\r$//' app.hex >lf.hex
 
 # Outputs that must agree byte for byte.
 "$cli" hex2bin --align 1 app.hex >/dev/null
@@ -60,6 +62,8 @@ objcopy -I ihex -O binary app.hex objcopy.bin
 srec_cat app.hex -intel -o srec.bin -binary
 /usr/bin/python3 -c "from intelhex import IntelHex; IntelHex('app.hex').tobinfile('intelhex.bin')"
 cmp app.BIN objcopy.bin && cmp app.BIN srec.bin && cmp app.BIN intelhex.bin
+"$cli" hex2bin --align 1 lf.hex >/dev/null
+cmp lf.BIN objcopy.bin
 "$cli" merge -o merged.bin a.bin --offset 100000 --fill FF b.bin >/dev/null 2>&1
 srec_cat a.bin -binary -fill 0xFF 0 0x100000 b.bin -binary -offset 0x100000 -o srec-merged.bin -binary
 cmp merged.bin srec-merged.bin
@@ -91,6 +95,8 @@ time_job "HEX to BIN, 2 MiB HEX" torvane "$cli hex2bin --align 1 app.hex"
 time_job "HEX to BIN, 2 MiB HEX" objcopy "objcopy -I ihex -O binary app.hex objcopy.bin"
 time_job "HEX to BIN, 2 MiB HEX" srec_cat "srec_cat app.hex -intel -o srec.bin -binary"
 time_job "HEX to BIN, 2 MiB HEX" intelhex "/usr/bin/python3 -c \"from intelhex import IntelHex; IntelHex('app.hex').tobinfile('intelhex.bin')\""
+time_job "HEX to BIN, LF line ends" torvane "$cli hex2bin --align 1 lf.hex"
+time_job "HEX to BIN, LF line ends" objcopy "objcopy -I ihex -O binary lf.hex objcopy-lf.bin"
 time_job "merge two BIN, 0xFF gap" torvane "$cli merge -o merged.bin a.bin --offset 100000 --fill FF b.bin"
 time_job "merge two BIN, 0xFF gap" srec_cat "srec_cat a.bin -binary -fill 0xFF 0 0x100000 b.bin -binary -offset 0x100000 -o srec-merged.bin -binary"
 time_job "merge six 1 MiB BIN" torvane "$six_torvane"

@@ -17,8 +17,9 @@ namespace {
 
 using namespace torvane;
 
-// A HEX text for `length` bytes from address 0x08000000 in records of `perRecord` bytes.
-std::string MakeHexText(uint32_t length, uint32_t perRecord) {
+// A HEX text for `length` bytes from address 0x08000000 in records of `perRecord`
+// bytes, with CR LF line ends or LF alone.
+std::string MakeHexText(uint32_t length, uint32_t perRecord, bool lf = false) {
     std::string text;
     char buf[600];
     auto record = [&](uint8_t type, uint16_t address, const uint8_t* data, uint32_t n) {
@@ -28,7 +29,7 @@ std::string MakeHexText(uint32_t length, uint32_t perRecord) {
             pos += std::snprintf(buf + pos, sizeof buf - pos, "%02X", data[i]);
             sum += data[i];
         }
-        std::snprintf(buf + pos, sizeof buf - pos, "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        std::snprintf(buf + pos, sizeof buf - pos, lf ? "%02X\n" : "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
         text += buf;
     };
     std::vector<uint8_t> data(perRecord);
@@ -51,7 +52,7 @@ void BM_DecodeHex(benchmark::State& state) {
     const uint32_t perRecord = static_cast<uint32_t>(state.range(0));
     // About 2 MiB of text.
     const uint32_t length = perRecord == 16 ? 0xB8000 : 0xC8000;
-    const std::string text = MakeHexText(length, perRecord);
+    const std::string text = MakeHexText(length, perRecord, state.range(1) != 0);
     HexImage image;
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     for (auto _ : state) {
@@ -61,7 +62,8 @@ void BM_DecodeHex(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
     state.counters["text_bytes"] = static_cast<double>(text.size());
 }
-BENCHMARK(BM_DecodeHex)->Arg(16)->Arg(32);
+// Record size, then 1 for LF line ends.
+BENCHMARK(BM_DecodeHex)->Args({16, 0})->Args({32, 0})->Args({16, 1})->Args({32, 1});
 
 struct BenchFolder {
     BenchFolder() {

@@ -345,7 +345,7 @@ bool MergeBatch(Workspace& ws) {
         ExplainFailure(ws.prompts(), 0, "", "no output file was given");
         return false;
     }
-    if (!ws.GatherBatch(2, kSelectTwoFilesMessage)) return false;
+    if (!ws.GatherBatch(2, kSelectTwoFilesMessage, false)) return false;
 
     ws.log().Add("***************合并操作***************\r\n");
     MergeRun run(ws, nullptr);

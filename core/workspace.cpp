@@ -39,7 +39,7 @@ bool Workspace::IsEnabled(Operation operation) const {
     return false;
 }
 
-bool Workspace::GatherBatch(int atLeast, const char* tooFewMessage) {
+bool Workspace::GatherBatch(int atLeast, const char* tooFewMessage, bool writesBinFiles) {
     ResetSelection(selection_);
     ResetConverted(selection_);
     GatherSelection(selection_, rows_);
@@ -50,7 +50,7 @@ bool Workspace::GatherBatch(int atLeast, const char* tooFewMessage) {
                               selection_.Count == 1 ? " is" : "s are", atLeast));
         return false;
     }
-    return OutputsAreNotInputs();
+    return !writesBinFiles || OutputsAreNotInputs();
 }
 
 bool Workspace::OutputsAreNotInputs() {

@@ -80,8 +80,9 @@ public:
     // converted files) and gathers the selected rows. False, after showing
     // `tooFewMessage`, when fewer than `atLeast` files are selected, or after
     // showing kOutputIsInputFormat when a HEX row's BIN file is the file of a
-    // selected row: nothing has been written then.
-    bool GatherBatch(int atLeast, const char* tooFewMessage);
+    // selected row: nothing has been written then. A batch that writes no BIN
+    // files (the merge) passes `writesBinFiles` false and skips that check.
+    bool GatherBatch(int atLeast, const char* tooFewMessage, bool writesBinFiles = true);
 
     // Ends a HEX-to-BIN or align batch: a warning naming every row (by FileNo)
     // whose file did not succeed, nothing when all did. True when all did.
