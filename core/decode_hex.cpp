@@ -68,8 +68,20 @@ constexpr size_t kRecordBufferSize = 2 + 1 + 255 + 1;
 
 inline bool IsBlank(uint8_t c) { return c == ' ' || c == '\t'; }
 
+// Two bytes as one 16-bit value in memory order, so CR LF is one compare.
+inline uint16_t LoadPair(const uint8_t* p) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+constexpr uint8_t kCrLfBytes[2] = {'\r', '\n'};
+inline const uint16_t kCrLf = LoadPair(kCrLfBytes);
+
 // Decodes the `bodyBytes` pairs at `pair` into `record`. The sum of the bytes,
 // or kBadPair in the high bits when a character is not a hex digit.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
 inline uint32_t DecodeBody(const uint8_t* pair, uint32_t bodyBytes, uint8_t* record) {
     uint32_t sum = 0;
     uint32_t bad = 0;
@@ -112,31 +124,34 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
 
     uint64_t p = 0;
     uint32_t line = 1;
-    auto stop = [&](HexFault fault, uint64_t offset) {
+    // The line is passed, not captured, so that the loop keeps it in a register.
+    auto stop = [&result](HexFault fault, uint32_t atLine, uint64_t offset) {
         result.fault = fault;
-        result.faultLine = line;
+        result.faultLine = atLine;
         result.faultOffset = offset;
         return result;
     };
+    // Every record the loop starts on begins with ':': the first is checked
+    // here, the others where their line end is found.
+    if (text[0] != ':') return stop(HexFault::NoRecordStart, line, 0);
     for (;;) {
-        if (text[p] != ':') return stop(HexFault::NoRecordStart, p);
         // The byte count must lie inside the text.
-        if (p + kBodyPos > n) return stop(HexFault::RecordPastText, p);
+        if (p + kBodyPos > n) return stop(HexFault::RecordPastText, line, p);
         const uint16_t countPair = PairAt(text + p + kCountPos);
         if (countPair & kBadPair) {
             // A cut-off count is the end of the text, not a damaged digit.
-            return stop(p + kBodyPos + 8 > n ? HexFault::RecordPastText : HexFault::BadDigit, p);
+            return stop(p + kBodyPos + 8 > n ? HexFault::RecordPastText : HexFault::BadDigit, line, p);
         }
         const uint8_t count = static_cast<uint8_t>(countPair);
 
         // Everything up to and including the checksum must lie inside the text.
         const uint32_t bodyBytes = static_cast<uint32_t>(count) + 4;
         const uint64_t recordEnd = p + kBodyPos + 2ull * bodyBytes;
-        if (recordEnd > n) return stop(HexFault::RecordPastText, p);
+        if (recordEnd > n) return stop(HexFault::RecordPastText, line, p);
 
         const uint32_t decoded = DecodeBody(text + p + kBodyPos, bodyBytes, record);
-        if (decoded >> 16) return stop(HexFault::BadDigit, p);
-        if (((decoded + count) & 0xFF) != 0) return stop(HexFault::BadChecksum, p);
+        if (decoded >> 16) return stop(HexFault::BadDigit, line, p);
+        if (((decoded + count) & 0xFF) != 0) return stop(HexFault::BadChecksum, line, p);
 
         const uint8_t* data = record + 3;
         switch (static_cast<RecordType>(record[2])) {
@@ -145,7 +160,7 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
                 const uint32_t index = ImageIndexOf(address);
                 if (static_cast<uint64_t>(index) + count > kHexImageSize) {
                     result.faultAddress = address;
-                    return stop(HexFault::DataOutsideImage, p);
+                    return stop(HexFault::DataOutsideImage, line, p);
                 }
                 if (address < runningMinimum) {
                     runningMinimum = address;
@@ -168,29 +183,29 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
                 result.fault = HexFault::None;
                 return result;
             case RecordType::ExtendedSegmentAddress:
-                if (count != 2) return stop(HexFault::BadAddressRecord, p);
+                if (count != 2) return stop(HexFault::BadAddressRecord, line, p);
                 base = static_cast<uint32_t>(data[0] << 8 | data[1]) << 4;
                 break;
             case RecordType::ExtendedLinearAddress:
-                if (count != 2) return stop(HexFault::BadAddressRecord, p);
+                if (count != 2) return stop(HexFault::BadAddressRecord, line, p);
                 base = static_cast<uint32_t>(data[0] << 8 | data[1]) << 16;
                 break;
             case RecordType::StartSegmentAddress:
             case RecordType::StartLinearAddress:
                 break;  // where a program starts means nothing to a flash image
             default:
-                return stop(HexFault::UnknownType, p);
+                return stop(HexFault::UnknownType, line, p);
         }
 
         // The next record: straight after one line end in the usual files, or
         // after any run of blanks and line ends that holds at least one.
         uint64_t q = recordEnd;
-        if (q + 2 < n && text[q] == '\r' && text[q + 1] == '\n' && text[q + 2] == ':') {
+        if (q + 2 < n && LoadPair(text + q) == kCrLf && text[q + 2] == ':') [[likely]] {
             p = q + 2;
             ++line;
             continue;
         }
-        if (q + 1 < n && text[q] == '\n' && text[q + 1] == ':') {
+        if (q + 1 < n && text[q] == '\n' && text[q + 1] == ':') [[likely]] {
             p = q + 1;
             ++line;
             continue;
@@ -211,9 +226,10 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
                 break;
             }
         }
-        if (q == n) return stop(HexFault::NoEndRecord, n);
+        if (q == n) return stop(HexFault::NoEndRecord, line, n);
         // A record must start its line: not after blanks, nor behind another record.
-        if (!lineEnded || lineStart != q) return stop(HexFault::NoRecordStart, lineEnded ? lineStart : recordEnd);
+        if (!lineEnded || lineStart != q || text[q] != ':')
+            return stop(HexFault::NoRecordStart, line, lineEnded ? lineStart : recordEnd);
         p = q;
     }
 }
