@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 #include "platform/files.h"
 
 namespace torvane {
@@ -47,6 +49,9 @@ std::string FileProblem(const std::string& path, FileUse use) {
     if (path.empty()) return "no file name was given";
     std::string target = path;
     if (use == FileUse::Write) {
+        if (const std::optional<std::string> link = ForeignLinkInSharedFolder(path))
+            return "the path goes through " + *link +
+                   ", a link another user made in a folder every user may write; it is not followed";
         // A link is replaced where it points, in that file's folder.
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
