@@ -167,7 +167,9 @@ std::string FormatMap(const MergeMap& map, const std::optional<std::string>& for
 // image with every file in it.
 bool PrintMap(Workspace& ws, const BatchCommand& cmd, ConsoleOut& console) {
     const MergeMap map = PlanMerge(ws, AnswersOf(cmd));
-    console.Text(FormatMap(map, cmd.format));
+    const std::string text = FormatMap(map, cmd.format);
+    if (cmd.format.value_or("text") == "text") console.Text(text);
+    else console.Raw(text);
     return map.Complete();
 }
 

@@ -13,20 +13,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/code_page.h"
 #include "platform/interrupt_cleanup.h"
 
 namespace torvane {
 namespace {
 
 bool StatRegular(const std::string& path, struct stat& st) {
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace
 
 bool FileExists(const std::string& path) {
     struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+    return !path.empty() && ::stat(NativePath(path).c_str(), &st) == 0;
 }
 
 std::optional<uint64_t> FileLength(const std::string& path) {
@@ -56,7 +57,7 @@ bool CanOpenReadWrite(const std::string& path) {
     struct stat st;
     if (!StatRegular(path, st)) return false;
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    std::FILE* f = std::fopen(NativePath(path).c_str(), "r+b");
     if (!f) return false;
     std::fclose(f);
     return true;
@@ -65,7 +66,7 @@ bool CanOpenReadWrite(const std::string& path) {
 bool CanOpenRead(const std::string& path) {
     struct stat st;
     if (!StatRegular(path, st)) return false;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = std::fopen(NativePath(path).c_str(), "rb");
     if (!f) return false;
     std::fclose(f);
     return true;
@@ -77,12 +78,11 @@ namespace {
 // repeated separators resolved and the links of its existing part followed.
 std::string NormalPath(const std::string& path) {
     std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
-    if (ec) return AbsolutePath(path);
+    const std::filesystem::path absolute = std::filesystem::path(NativePath(AbsolutePath(path)));
     const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, ec);
     std::string normal = (ec ? absolute : resolved).lexically_normal().string();
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-    return normal;
+    return PathFromNative(normal);
 }
 
 }  // namespace
@@ -91,8 +91,8 @@ bool SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     struct stat sa;
     struct stat sb;
-    const bool aExists = ::stat(a.c_str(), &sa) == 0;
-    const bool bExists = ::stat(b.c_str(), &sb) == 0;
+    const bool aExists = ::stat(NativePath(a).c_str(), &sa) == 0;
+    const bool bExists = ::stat(NativePath(b).c_str(), &sb) == 0;
     if (aExists && bExists) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     if (aExists != bExists) return false;
     // Neither exists yet: two spellings of one future file. Made absolute
@@ -103,10 +103,14 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty()) return path;
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
-    if (ec) return path;
-    std::string normal = absolute.lexically_normal().string();
+    std::string joined = path;
+    if (path.front() != '/') {
+        // The current folder comes in the locale's code page.
+        char cwd[PATH_MAX];
+        if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
+        joined = PathFromNative(cwd) + "/" + path;
+    }
+    std::string normal = std::filesystem::path(joined).lexically_normal().string();
     // "/fw/" names the folder; only the root keeps its separator.
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     return normal;
@@ -150,7 +154,7 @@ std::string FolderOf(const std::string& path) {
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxSize, ReadFailure* why) {
     // Without O_NONBLOCK a pipe would hang the open; a regular file reads the same either way.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Refuse(ReadFailure::Unreadable, why);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -196,13 +200,13 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
 std::FILE* OpenReadStream(const std::string& path) {
     struct stat st;
     if (!StatRegular(path, st)) return nullptr;
-    return std::fopen(path.c_str(), "rb");
+    return std::fopen(NativePath(path).c_str(), "rb");
 }
 
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count) {
     struct stat st;
     if (!StatRegular(path, st)) return std::nullopt;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = std::fopen(NativePath(path).c_str(), "rb");
     if (!f) return std::nullopt;
     std::vector<uint8_t> bytes(count, 0);
     const size_t got = count ? std::fread(bytes.data(), 1, count, f) : 0;
@@ -244,8 +248,9 @@ bool RefusesLinkInFolder(uint32_t linkOwner, uint32_t folderOwner, uint32_t fold
     return shared && linkOwner != folderOwner && linkOwner != user;
 }
 
-std::optional<std::string> ForeignLinkInSharedFolder(const std::string& path) {
-    if (path.empty()) return std::nullopt;
+std::optional<std::string> ForeignLinkInSharedFolder(const std::string& utf8Path) {
+    if (utf8Path.empty()) return std::nullopt;
+    const std::string path = NativePath(utf8Path);
     // The path is walked as the kernel walks it, one name at a time, each
     // link replaced by its target, so a link met anywhere on the way counts.
     std::vector<std::string> pending;
@@ -294,7 +299,7 @@ std::optional<std::string> ForeignLinkInSharedFolder(const std::string& path) {
         const std::string folderPath = done.empty() ? "/" : done;
         if (::stat(folderPath.c_str(), &folder) == 0 &&
             RefusesLinkInFolder(st.st_uid, folder.st_uid, folder.st_mode, user))
-            return next;
+            return PathFromNative(next);
         // Past the kernel's own limit the write fails by itself.
         if (++links > 40) return std::nullopt;
         std::string target(PATH_MAX, '\0');
@@ -307,12 +312,13 @@ std::optional<std::string> ForeignLinkInSharedFolder(const std::string& path) {
     return std::nullopt;
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
-    if (path.empty()) return false;
-    if (ForeignLinkInSharedFolder(path)) {
+bool WriteWholeFile(const std::string& utf8Path, const void* data, size_t size) {
+    if (utf8Path.empty()) return false;
+    if (ForeignLinkInSharedFolder(utf8Path)) {
         errno = EACCES;
         return false;
     }
+    const std::string path = NativePath(utf8Path);
     std::string target = path;
     struct stat st;
     bool exists = ::lstat(target.c_str(), &st) == 0;

@@ -104,8 +104,8 @@ protected:
     // the shell. Its stdout goes to `stdoutTo` when one is named.
     Result Run(const std::string& args, const std::string& stdoutTo = "") {
         const std::string out = stdoutTo.empty() ? dir.File(".out") : stdoutTo;
-        const std::string command = "cd '" + dir.path() + "' && " + std::string(TORVANE_CLI_PATH) + " " + args +
-                                    " >'" + out + "' 2>'" + dir.File(".err") + "' </dev/null";
+        const std::string command = "cd '" + dir.path() + "' && " + environment + std::string(TORVANE_CLI_PATH) +
+                                    " " + args + " >'" + out + "' 2>'" + dir.File(".err") + "' </dev/null";
         Result r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -168,6 +168,8 @@ protected:
     }
 
     TempDir dir;
+    // Set before torvane-cli on its command line, e.g. "LC_ALL=C.UTF-8 " (POSIX).
+    std::string environment;
 };
 
 TEST_F(CliTest, HelpPrintsUsageToStdout) {
@@ -871,5 +873,42 @@ TEST_F(CliTest, JsonAndSvgStayValidForHostileNames) {
     Write("check.py", check);
     EXPECT_EQ(0, std::system(("python3 '" + dir.File("check.py") + "' '" + dir.File("manifest") + "'").c_str()));
     EXPECT_EQ(0, std::system(("xmllint --noout" + svgs).c_str()));
+}
+#endif
+
+#ifndef _WIN32
+// Under a GB18030 locale the names are GB18030 bytes: they reach the project,
+// the log and the console in that code page, and JSON as UTF-8.
+TEST_F(CliTest, AGb18030LocaleReadsAndWritesItsOwnNames) {
+    const std::string locales = torvane::ProgramFolder() + "/locales";
+    const std::string made = locales + "/zh_CN.GB18030/LC_CTYPE";
+    if (!torvane::test::Exists(made)) {
+        std::filesystem::create_directories(locales);
+        (void)std::system(("localedef -i zh_CN -f GB18030 '" + locales + "/zh_CN.GB18030' >/dev/null 2>&1").c_str());
+    }
+    if (!torvane::test::Exists(made)) GTEST_SKIP() << "localedef could not make zh_CN.GB18030";
+    environment = "LOCPATH='" + locales + "' LC_ALL=zh_CN.GB18030 ";
+
+    const std::string gb = "\xb9\xcc\xbc\xfe.bin";  // 固件.bin
+    Write(gb, std::string(16, 'g'));
+    Write("b.bin", std::string(16, 'b'));
+    Result r = Run("export --config p.ini --layout merge '" + gb + "' --offset 100 b.bin");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, ReadText(dir.File("p.ini")).find("FileName=" + Abs(gb) + "\r\n"));
+
+    r = Run("run merge --config p.ini -o out.bin --log run.log");
+    EXPECT_EQ(0, r.status) << r.err;
+    const std::string log = ReadText(dir.File("run.log"));
+    EXPECT_NE(std::string::npos, log.find(gb)) << log;
+    EXPECT_EQ(std::string::npos, log.find("固件")) << log;
+    EXPECT_EQ(std::string(16, 'g') + std::string(0xF0, '\0') + std::string(16, 'b'), ReadText(dir.File("out.bin")));
+    // The console in the locale's code page: "文件" is CE C4 BC FE there.
+    EXPECT_NE(std::string::npos, r.out.find("\xce\xc4\xbc\xfe")) << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find("文件")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(gb)) << r.out;
+
+    r = Run("map '" + gb + "' --offset 100 b.bin --format json");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("\"path\": \"" + Abs("固件.bin") + "\"}")) << r.out;
 }
 #endif
