@@ -40,12 +40,15 @@ int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std
     const bool file = words.size() == 2;
     if (file && data) return usage("give a FILE or --data, not both");
     if (!file && !data) return usage("missing FILE or --data");
+    // Data no edit would take as hex is a wrong command line, told before anything runs.
+    std::string why;
+    if (data && !ParseHexData(*data, &why)) return usage("--data: " + why);
 
     ConsolePrompts prompts(err);
     ConsoleOut console(out);
     const CheckOutcome outcome = RunCheckComputation(file ? words[1] : std::string(), data.value_or(""),
                                                      static_cast<int>(*method), prompts);
-    if (!outcome.ResultText) return kExitFailed;
+    if (outcome.Failed || !outcome.ResultText) return kExitFailed;
     console.Line(*outcome.ResultText);
     return console.Finish(kExitOk, err);
 }

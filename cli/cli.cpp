@@ -23,6 +23,7 @@
 #include "core/workspace.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
+#include "platform/format.h"
 #include "platform/process.h"
 
 namespace torvane::cli {
@@ -104,8 +105,10 @@ bool LoadFiles(Workspace& ws, ConsolePrompts& prompts, const std::vector<FileArg
     return true;
 }
 
-// A file of the run that saving the log to `logFile` would replace: a row's
-// file or the BIN file a HEX row converts to, the merge's output, the project.
+// A file of the run that saving the log (or the map) to `logFile` would
+// replace: a row's file or the BIN file a HEX row converts to, the merge's
+// output, the project, the other of the log and the map. Each pair is
+// compared by SameFile: one file however it is spelled, also before it exists.
 // Nothing when the log names none of them.
 std::optional<std::string> LogClash(Workspace& ws, const BatchCommand& cmd, const std::string& logFile) {
     std::vector<std::string> files;
@@ -119,8 +122,30 @@ std::optional<std::string> LogClash(Workspace& ws, const BatchCommand& cmd, cons
         if (FileTypeOf(files[i]) == kHexFile) files.push_back(BinFileNameFor(files[i]));
     if (ws.Mode() == WorkMode::MergeMode) files.push_back(ws.OutputFileText);
     if (cmd.config) files.push_back(*cmd.config);
+    for (const std::optional<std::string>* other : {&cmd.logFile, &cmd.mapFile})
+        if (*other && &**other != &logFile) files.push_back(**other);
     for (const std::string& file : files)
         if (!file.empty() && SameFile(file, logFile)) return file;
+    return std::nullopt;
+}
+
+// A run's project is one of its inputs: the file an operation of `run` writes
+// (the merge's output, the BIN file of a HEX row) that is the project. Its
+// problem line, or nothing.
+std::optional<std::string> ProjectClash(Workspace& ws, const BatchCommand& cmd) {
+    if (cmd.verb != BatchVerb::Run || !cmd.config) return std::nullopt;
+    const std::string& project = *cmd.config;
+    if (ws.Mode() == WorkMode::MergeMode && SameFile(ws.OutputFileText, project))
+        return "the image cannot be saved to " + ws.OutputFileText + ": it is the project " + project +
+               " of this run";
+    for (int row = 0; row < kRowCount; ++row) {
+        const std::string& file = ws.rows().Entry(row).FileName;
+        if (file.empty() || FileTypeOf(file) != kHexFile) continue;
+        const std::string bin = BinFileNameFor(file);
+        if (SameFile(bin, project))
+            return Format("the BIN file of row %d cannot be saved to %s: it is the project %s of this run", row + 1,
+                          bin.c_str(), project.c_str());
+    }
     return std::nullopt;
 }
 
@@ -147,7 +172,9 @@ std::string FormatMap(const MergeMap& map, const std::optional<std::string>& for
 // image with every file in it.
 bool PrintMap(Workspace& ws, const BatchCommand& cmd, ConsoleOut& console) {
     const MergeMap map = PlanMerge(ws, AnswersOf(cmd));
-    console.Text(FormatMap(map, cmd.format));
+    const std::string text = FormatMap(map, cmd.format);
+    if (cmd.format.value_or("text") == "text") console.Text(text);
+    else console.Raw(text);
     return map.Complete();
 }
 
@@ -188,9 +215,10 @@ void SelectMode(Workspace& ws, const BatchCommand& cmd) {
 bool LoadRows(Workspace& ws, ConsolePrompts& prompts, const BatchCommand& cmd) {
     if (cmd.verb != BatchVerb::Run) return LoadFiles(ws, prompts, cmd.files);
     // A row the project names but that cannot be loaded would be left out
-    // silently: nothing runs then.
+    // silently, and a file that no longer has the size the project recorded is
+    // not the file the project was made with: nothing runs then.
     const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
-    return imported.accepted && imported.loaded == imported.named;
+    return imported.accepted && imported.loaded == imported.named && imported.changed == 0;
 }
 
 int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
@@ -215,8 +243,12 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
         ok = LoadRows(ws, prompts, cmd);
         const std::optional<std::string> clash = cmd.logFile ? LogClash(ws, cmd, *cmd.logFile) : std::nullopt;
         const std::optional<std::string> mapClash = cmd.mapFile ? LogClash(ws, cmd, *cmd.mapFile) : std::nullopt;
+        const std::optional<std::string> projectClash = ok ? ProjectClash(ws, cmd) : std::nullopt;
         saveLog = cmd.logFile && !clash;
-        if (clash) {
+        if (projectClash) {
+            ProblemLine(err, *projectClash);
+            ok = false;
+        } else if (clash) {
             ProblemLine(err, "the log cannot be saved to " + *cmd.logFile + ": it is the file " + *clash +
                                  " of this run");
             ok = false;

@@ -4,12 +4,14 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "platform/code_page.h"
 #include "platform/format.h"
 
 namespace torvane::cli {
 
 Answer ConsolePrompts::Show(const MessageBox& box) {
-    std::fprintf(err_, "%s: %s\n", box.caption.c_str(), box.text.c_str());
+    const std::string line = ToConsole(box.caption + ": " + box.text + "\n");
+    std::fputs(line.c_str(), err_);
     std::fflush(err_);
     switch (box.kind) {
         case MessageKind::MergeOverlap:
@@ -41,13 +43,23 @@ std::optional<std::string> ConsolePrompts::OpenFile(const FileDialog&) {
     return path;
 }
 
-void ConsoleOut::Put(std::string_view text) {
+void ConsoleOut::Put(std::string_view utf8) {
+    const std::string text = ToConsole(utf8);
+    PutBytes(text);
+}
+
+void ConsoleOut::PutBytes(std::string_view text) {
     if (!text.empty() && std::fwrite(text.data(), 1, text.size(), out_) != text.size() && error_ == 0)
         error_ = errno != 0 ? errno : EIO;
 }
 
 void ConsoleOut::Text(std::string_view text) {
     Put(text);
+    if (std::fflush(out_) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
+}
+
+void ConsoleOut::Raw(std::string_view bytes) {
+    PutBytes(bytes);
     if (std::fflush(out_) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
 }
 
@@ -76,7 +88,8 @@ void LogPrinter::OnLineWritten(int32_t index, bool added) {
 }
 
 void ProblemLine(std::FILE* err, std::string_view text) {
-    std::fprintf(err, "torvane-cli: %.*s\n", static_cast<int>(text.size()), text.data());
+    const std::string line = ToConsole(text);
+    std::fprintf(err, "torvane-cli: %.*s\n", static_cast<int>(line.size()), line.data());
     std::fflush(err);
 }
 

@@ -37,7 +37,7 @@ private:
     std::deque<std::string> opens_;
 };
 
-// The standard output of one command. Each line is flushed as it is written,
+// The standard output of one command, in the console's code page. Each line is flushed as it is written,
 // so a reader sees the log as it grows. A failed write (a full disk, a closed
 // pipe) does not stop the command: the first failure's system error is kept
 // and reported once, when the command ends.
@@ -47,8 +47,10 @@ public:
 
     // Writes the text and a newline.
     void Line(std::string_view text);
-    // Writes the text as it is.
+    // Writes the text as it is, in the console's code page (ToConsole).
     void Text(std::string_view text);
+    // Writes UTF-8 bytes unchanged: JSON and SVG, which are UTF-8 wherever they go.
+    void Raw(std::string_view bytes);
 
     // The exit status of a command that ended with `status`: when a write
     // failed, one line on `err` names standard output and the system's error
@@ -56,7 +58,8 @@ public:
     int Finish(int status, std::FILE* err);
 
 private:
-    void Put(std::string_view text);
+    void Put(std::string_view utf8);
+    void PutBytes(std::string_view bytes);
 
     std::FILE* out_;
     int error_ = 0;  // errno of the first failed write

@@ -41,7 +41,8 @@ int RunInfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
     }
     const HexFileInfo info = InspectHex(*text);
     ConsoleOut console(out);
-    console.Text(format.value_or("text") == "json" ? HexInfoJson(path, info) : HexInfoText(path, info));
+    if (format.value_or("text") == "json") console.Raw(HexInfoJson(path, info));
+    else console.Text(HexInfoText(path, info));
     const bool whole = info.decoded.fault == HexFault::None;
     if (!whole) ProblemLine(err, path + ": " + HexFaultReason(info.decoded));
     return console.Finish(whole ? kExitOk : kExitFailed, err);

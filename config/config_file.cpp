@@ -216,7 +216,12 @@ ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std
         e.PolishData = doc.GetInt(section, "PolishData", -1);
         fileList.ReloadEntry(r);
         ++result.named;
-        if (!fileList.Controls(r).FileNameText.empty()) ++result.loaded;
+        const RowControls& c = fileList.Controls(r);
+        if (c.FileNameText.empty()) continue;
+        ++result.loaded;
+        // The reload shows what the file has now where it differs from the record.
+        const std::string recordedLowest = Format("%.8X", static_cast<uint32_t>(e.OffsetAddr));
+        if (c.FileSizeText != Format("%d", e.FileSize) || c.OffsetAddrText != recordedLowest) ++result.changed;
     }
     return result;
 }

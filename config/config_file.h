@@ -39,6 +39,7 @@ struct ImportResult {
     bool accepted = false;  // the file passed its checks and the rows were cleared
     int named = 0;          // rows the file names
     int loaded = 0;         // of those, rows whose reload succeeded
+    int changed = 0;        // of those, rows whose file no longer has the recorded size (or lowest address)
 };
 
 // "导入配置文件": asks for a file and loads its rows. A relative FileName is taken

@@ -4,29 +4,25 @@
 #include <cmath>
 
 #include "platform/format.h"
+#include "platform/utf8.h"
 
 namespace torvane {
 namespace {
 
-// The length of the UTF-8 sequence that starts at text[i], 0 when none does.
-size_t Utf8Length(const std::string& text, size_t i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    if (len == 0 || i + len > text.size() || (len == 2 && c < 0xC2)) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-    }
-    return len;
-}
-
-// Text as XML character data or attribute value.
+// Text as XML character data or attribute value. What XML cannot hold (a
+// byte that is not UTF-8, U+FFFE, U+FFFF) is shown as "\xNN" per byte, so
+// the name stays readable and the picture well formed; a control character
+// is shown as '?'.
 std::string Xml(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size();) {
-        const size_t len = Utf8Length(text, i);
-        if (len == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
+        char32_t cp = 0;
+        const size_t len = Utf8ValidLength(text, i, &cp);
+        if (len == 0 || cp == 0xFFFE || cp == 0xFFFF) {
+            const size_t bad = len == 0 ? 1 : len;
+            for (size_t k = 0; k < bad; ++k)
+                out += Format("\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(text[i + k])));
+            i += bad;
             continue;
         }
         const char c = text[i];
@@ -39,6 +35,25 @@ std::string Xml(const std::string& text) {
         i += len;
     }
     return out;
+}
+
+bool IsUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const size_t len = Utf8ValidLength(text, i);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+// "path": the name as a JSON string; for a name that is not UTF-8 also
+// "path_bytes": its bytes in hex, from which a script gets the exact name.
+std::string JsonPath(const std::string& path) {
+    std::string out = "\"path\": " + JsonString(path);
+    if (IsUtf8(path)) return out;
+    out += ", \"path_bytes\": \"";
+    for (const char c : path) out += Format("%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+    return out + "\"";
 }
 
 const char* KindName(RangeKind kind) {
@@ -66,7 +81,7 @@ std::string NoteJson(const MapNote& note) {
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (size_t i = 0; i < text.size();) {
-        const size_t len = Utf8Length(text, i);
+        const size_t len = Utf8ValidLength(text, i);
         if (len == 0) {
             out += "\\ufffd";
             ++i;
@@ -121,10 +136,10 @@ std::string MergeMapJson(const MergeMap& map) {
                       static_cast<long long>(r.end), KindName(r.kind));
         switch (r.kind) {
             case RangeKind::Fill: out += Format(", \"byte\": %u}", static_cast<unsigned>(r.fill)); break;
-            case RangeKind::File: out += Format(", \"row\": %d, \"path\": ", r.row) + JsonString(r.path) + "}"; break;
+            case RangeKind::File: out += Format(", \"row\": %d, ", r.row) + JsonPath(r.path) + "}"; break;
             case RangeKind::Overlap:
-                out += Format(", \"rows\": [%d, %d], \"row\": %d, \"path\": ", r.coveredRow, r.row, r.row) +
-                       JsonString(r.path) + "}";
+                out += Format(", \"rows\": [%d, %d], \"row\": %d, ", r.coveredRow, r.row, r.row) +
+                       JsonPath(r.path) + "}";
                 break;
         }
     }
@@ -289,7 +304,7 @@ std::string HexInfoText(const std::string& path, const HexFileInfo& info) {
 }
 
 std::string HexInfoJson(const std::string& path, const HexFileInfo& info) {
-    std::string out = "{\"path\": " + JsonString(path) + ", \"segments\": [";
+    std::string out = "{" + JsonPath(path) + ", \"segments\": [";
     for (size_t i = 0; i < info.segments.size(); ++i) {
         const HexSegment& s = info.segments[i];
         out += Format("%s{\"start\": %u, \"end\": %u, \"bytes\": %u}", i == 0 ? "" : ", ", s.start, s.end, s.bytes());

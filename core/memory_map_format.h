@@ -9,7 +9,10 @@
 namespace torvane {
 
 // The memory map as text, JSON and SVG: what torvane-cli prints and writes, and
-// what the window exports. All three are UTF-8.
+// what the window exports. All three are UTF-8, and the JSON and the SVG stay
+// valid whatever bytes the file names hold: in JSON a name that is not UTF-8
+// keeps its exact bytes in a "path_bytes" field (hex) beside "path"; in the
+// SVG each byte XML cannot hold is shown as "\xNN".
 
 // One line per range, addresses as 0x%08X in aligned columns, then the image
 // size and any row left out or the point where the merge stops.
@@ -41,8 +44,8 @@ const char* RowColour(int32_t row);
 inline constexpr const char* kFillColour = "#D9D9D9";
 inline constexpr const char* kOverlapColour = "#D32F2F";
 
-// A string as a JSON string literal, quotes included; bytes that are not
-// UTF-8 become U+FFFD.
+// A string as a JSON string literal, quotes included; each byte that is not
+// part of well-formed UTF-8 (overlong forms and surrogates included) becomes U+FFFD.
 std::string JsonString(const std::string& text);
 
 }  // namespace torvane

@@ -158,4 +158,23 @@ std::string FromCodePage(std::string_view bytes) {
     return Convert(name, "UTF-8", bytes, "\xEF\xBF\xBD", IsUtf8Name(name) ? SkipUtf8 : SkipOneByte);
 }
 
+std::string ToConsole(std::string_view utf8) {
+    if (CodePageIsUtf8()) return std::string(utf8);
+    return ToCodePage(utf8);
+}
+
+std::string NativePath(std::string_view utf8) {
+    if (CodePageIsUtf8() || !IsValidUtf8(utf8)) return std::string(utf8);
+    std::string bytes = ToCodePage(utf8);
+    if (FromCodePage(bytes) != utf8) return std::string(utf8);
+    return bytes;
+}
+
+std::string PathFromNative(std::string_view bytes) {
+    if (CodePageIsUtf8()) return std::string(bytes);
+    std::string utf8 = FromCodePage(bytes);
+    if (ToCodePage(utf8) != bytes) return std::string(bytes);
+    return utf8;
+}
+
 }  // namespace torvane

@@ -33,4 +33,20 @@ bool CodePageIsUtf8();
 // "CPnnnn" and "windows-nnnn" for code page nnnn.
 bool SetCodePage(const std::string& iconvName);
 
+// Text for the console (standard output and error): on POSIX in the code page
+// of the locale, as the terminal shows it; on Windows UTF-8, which the console
+// is switched to.
+std::string ToConsole(std::string_view utf8);
+
+#ifndef _WIN32
+// A UTF-8 path as the system's file functions take it: the bytes of the
+// locale's code page (the same bytes in a UTF-8 locale). Text that is not
+// UTF-8, or that the code page cannot represent, passes as it is, so a name
+// taken as raw bytes still opens.
+std::string NativePath(std::string_view utf8);
+// A path or argument from the system in UTF-8: the other way; bytes the code
+// page does not read back alike pass as they are.
+std::string PathFromNative(std::string_view bytes);
+#endif
+
 }  // namespace torvane

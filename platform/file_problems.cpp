@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 namespace torvane {
@@ -42,11 +45,15 @@ std::string FolderProblem(const std::string& folder, int failure) {
 
 }  // namespace
 
-std::string FileProblem(const std::string& path, FileUse use) {
+std::string FileProblem(const std::string& name, FileUse use) {
     const int failure = errno;  // before any call below can change it
-    if (path.empty()) return "no file name was given";
+    if (name.empty()) return "no file name was given";
+    const std::string path = NativePath(name);
     std::string target = path;
     if (use == FileUse::Write) {
+        if (const std::optional<std::string> link = ForeignLinkInSharedFolder(name))
+            return "the path goes through " + *link +
+                   ", a link another user made in a folder every user may write; it is not followed";
         // A link is replaced where it points, in that file's folder.
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;

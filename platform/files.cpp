@@ -7,24 +7,27 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <new>
+#include <string>
 #include <system_error>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/code_page.h"
 #include "platform/interrupt_cleanup.h"
 
 namespace torvane {
 namespace {
 
 bool StatRegular(const std::string& path, struct stat& st) {
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace
 
 bool FileExists(const std::string& path) {
     struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+    return !path.empty() && ::stat(NativePath(path).c_str(), &st) == 0;
 }
 
 std::optional<uint64_t> FileLength(const std::string& path) {
@@ -54,7 +57,7 @@ bool CanOpenReadWrite(const std::string& path) {
     struct stat st;
     if (!StatRegular(path, st)) return false;
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    std::FILE* f = std::fopen(NativePath(path).c_str(), "r+b");
     if (!f) return false;
     std::fclose(f);
     return true;
@@ -63,35 +66,51 @@ bool CanOpenReadWrite(const std::string& path) {
 bool CanOpenRead(const std::string& path) {
     struct stat st;
     if (!StatRegular(path, st)) return false;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = std::fopen(NativePath(path).c_str(), "rb");
     if (!f) return false;
     std::fclose(f);
     return true;
 }
 
+namespace {
+
+// The one spelling of the file a path names: absolute, with ".", ".." and
+// repeated separators resolved and the links of its existing part followed.
+std::string NormalPath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::path(NativePath(AbsolutePath(path)));
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, ec);
+    std::string normal = (ec ? absolute : resolved).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return PathFromNative(normal);
+}
+
+}  // namespace
+
 bool SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     struct stat sa;
     struct stat sb;
-    const bool aExists = ::stat(a.c_str(), &sa) == 0;
-    const bool bExists = ::stat(b.c_str(), &sb) == 0;
+    const bool aExists = ::stat(NativePath(a).c_str(), &sa) == 0;
+    const bool bExists = ::stat(NativePath(b).c_str(), &sb) == 0;
     if (aExists && bExists) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     if (aExists != bExists) return false;
-    // Neither exists yet: two spellings of one future file.
-    std::error_code ec1;
-    std::error_code ec2;
-    const std::filesystem::path ca = std::filesystem::weakly_canonical(std::filesystem::path(a), ec1);
-    const std::filesystem::path cb = std::filesystem::weakly_canonical(std::filesystem::path(b), ec2);
-    if (ec1 || ec2) return AbsolutePath(a) == AbsolutePath(b);
-    return ca == cb;
+    // Neither exists yet: two spellings of one future file. Made absolute
+    // first, so "new.bin" and "./new.bin" resolve the same folder's links.
+    return NormalPath(a) == NormalPath(b);
 }
+
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty()) return path;
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
-    if (ec) return path;
-    std::string normal = absolute.lexically_normal().string();
+    std::string joined = path;
+    if (path.front() != '/') {
+        // The current folder comes in the locale's code page.
+        char cwd[PATH_MAX];
+        if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
+        joined = PathFromNative(cwd) + "/" + path;
+    }
+    std::string normal = std::filesystem::path(joined).lexically_normal().string();
     // "/fw/" names the folder; only the root keeps its separator.
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     return normal;
@@ -135,7 +154,7 @@ std::string FolderOf(const std::string& path) {
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxSize, ReadFailure* why) {
     // Without O_NONBLOCK a pipe would hang the open; a regular file reads the same either way.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Refuse(ReadFailure::Unreadable, why);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -181,13 +200,13 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
 std::FILE* OpenReadStream(const std::string& path) {
     struct stat st;
     if (!StatRegular(path, st)) return nullptr;
-    return std::fopen(path.c_str(), "rb");
+    return std::fopen(NativePath(path).c_str(), "rb");
 }
 
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count) {
     struct stat st;
     if (!StatRegular(path, st)) return std::nullopt;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = std::fopen(NativePath(path).c_str(), "rb");
     if (!f) return std::nullopt;
     std::vector<uint8_t> bytes(count, 0);
     const size_t got = count ? std::fread(bytes.data(), 1, count, f) : 0;
@@ -224,8 +243,82 @@ bool WriteInPlace(const std::string& path, const void* data, size_t size) {
 
 }  // namespace
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
-    if (path.empty()) return false;
+bool RefusesLinkInFolder(uint32_t linkOwner, uint32_t folderOwner, uint32_t folderMode, uint32_t user) {
+    const bool shared = (folderMode & S_ISVTX) != 0 && (folderMode & S_IWOTH) != 0;
+    return shared && linkOwner != folderOwner && linkOwner != user;
+}
+
+std::optional<std::string> ForeignLinkInSharedFolder(const std::string& utf8Path) {
+    if (utf8Path.empty()) return std::nullopt;
+    const std::string path = NativePath(utf8Path);
+    // The path is walked as the kernel walks it, one name at a time, each
+    // link replaced by its target, so a link met anywhere on the way counts.
+    std::vector<std::string> pending;
+    auto push = [&pending](const std::string& text) {
+        std::vector<std::string> names;
+        size_t start = 0;
+        while (start <= text.size()) {
+            const size_t slash = text.find('/', start);
+            const size_t end = slash == std::string::npos ? text.size() : slash;
+            if (end > start) names.push_back(text.substr(start, end - start));
+            if (slash == std::string::npos) break;
+            start = slash + 1;
+        }
+        pending.insert(pending.end(), names.rbegin(), names.rend());
+    };
+    std::string done;  // the folders resolved so far; empty for the root
+    if (path.front() != '/') {
+        char cwd[PATH_MAX];
+        if (::getcwd(cwd, sizeof cwd) == nullptr) return std::nullopt;
+        push(cwd);
+        std::vector<std::string> rest;
+        rest.swap(pending);
+        push(path);
+        pending.insert(pending.end(), rest.begin(), rest.end());
+    } else {
+        push(path);
+    }
+    int links = 0;
+    const uid_t user = ::geteuid();
+    while (!pending.empty()) {
+        const std::string name = pending.back();
+        pending.pop_back();
+        if (name == ".") continue;
+        if (name == "..") {
+            const size_t slash = done.rfind('/');
+            done = slash == std::string::npos ? std::string() : done.substr(0, slash);
+            continue;
+        }
+        const std::string next = done + "/" + name;
+        struct stat st;
+        if (::lstat(next.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            done = next;
+            continue;
+        }
+        struct stat folder;
+        const std::string folderPath = done.empty() ? "/" : done;
+        if (::stat(folderPath.c_str(), &folder) == 0 &&
+            RefusesLinkInFolder(st.st_uid, folder.st_uid, folder.st_mode, user))
+            return PathFromNative(next);
+        // Past the kernel's own limit the write fails by itself.
+        if (++links > 40) return std::nullopt;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(next.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size()) return std::nullopt;
+        target.resize(static_cast<size_t>(n));
+        if (target.front() == '/') done.clear();
+        push(target);
+    }
+    return std::nullopt;
+}
+
+bool WriteWholeFile(const std::string& utf8Path, const void* data, size_t size) {
+    if (utf8Path.empty()) return false;
+    if (ForeignLinkInSharedFolder(utf8Path)) {
+        errno = EACCES;
+        return false;
+    }
+    const std::string path = NativePath(utf8Path);
     std::string target = path;
     struct stat st;
     bool exists = ::lstat(target.c_str(), &st) == 0;
@@ -267,6 +360,14 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     if (fd < 0) return false;
     mode_t mode;
     if (exists) {
+        // The owner and group first: a change of owner clears the set-user
+        // and set-group bits, which the mode then puts back. Another user's
+        // file keeps its owner where this process may give it away (root),
+        // else at least its group where the user belongs to it.
+        struct stat made;
+        if (::fstat(fd, &made) == 0 && (made.st_uid != st.st_uid || made.st_gid != st.st_gid)) {
+            if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        }
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);

@@ -80,13 +80,33 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
 // failure to open or read.
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count);
 
+// The symbolic link on the way to `path` that a write there does not follow:
+// a link in a folder that every user may write and that has the sticky bit
+// (/tmp), owned by neither that folder's owner nor the user running the
+// program. The kernel refuses to open() through such a link; a replacement
+// renames its new file onto the link's target and would pass that check, so
+// WriteWholeFile makes it itself. Nothing when no such link is on the path
+// (always nothing on Windows).
+std::optional<std::string> ForeignLinkInSharedFolder(const std::string& path);
+
+#ifndef _WIN32
+// The rule above for one link: true when a link owned by `linkOwner` in a
+// folder owned by `folderOwner` with the mode `folderMode` is not followed
+// for `user`.
+bool RefusesLinkInFolder(uint32_t linkOwner, uint32_t folderOwner, uint32_t folderMode, uint32_t user);
+#endif
+
 // Creates or replaces the file with the bytes; true only when every byte was
 // written. A regular file is replaced through a temporary file in its folder
 // that takes the old file's place only when it is complete and on disk, so a
 // failure, an interruption (see InstallInterruptCleanup) or a power cut leaves
 // the old file or the new one, never a mix. A target that is not a regular
 // file (a device) is written in place. A read-only target, or one in a folder
-// without write permission, is refused, also for root.
+// without write permission, is refused, also for root, and so is a path
+// through a link ForeignLinkInSharedFolder names. The replacement is a new
+// file: it takes the old one's mode and, where the system lets this process
+// set them, its owner and group; other hard links to the old file keep the
+// old content.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
 // Opens a regular file for reading as a binary C stream, for reading it in

@@ -28,7 +28,26 @@ Place g_places[kPlaces];
 
 static_assert(std::atomic<int>::is_always_lock_free, "the handler reads the states without locks");
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
+// Every signal whose default action ends the program and that a handler can
+// catch. The first group arrives from outside (a user, a shell, a timer, a
+// pipe); the second is raised by the program's own fault, and is only taken
+// over where nothing else (a sanitizer, a debugger's helper) handles it.
+constexpr int kSignals[] = {
+    SIGINT, SIGTERM, SIGHUP, SIGXFSZ, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGVTALRM, SIGPROF, SIGXCPU,
+#ifdef SIGPOLL
+    SIGPOLL,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS};
+
+// Room for the handler when the fault is a stack overflow.
+alignas(16) char g_handlerStack[65536];
 
 extern "C" void RemoveTempFilesAndEnd(int signal) {
     const int savedErrno = errno;
@@ -46,7 +65,7 @@ extern "C" void RemoveTempFilesAndEnd(int signal) {
     errno = savedErrno;
 }
 
-// Blocks the four signals in this thread for its lifetime.
+// Blocks the signals from outside in this thread for its lifetime.
 class BlockedSignals {
 public:
     BlockedSignals() {
@@ -66,18 +85,27 @@ private:
 }  // namespace
 
 void InstallInterruptCleanup() {
-    for (int s : kSignals) {
+    stack_t alternate;
+    std::memset(&alternate, 0, sizeof alternate);
+    alternate.ss_sp = g_handlerStack;
+    alternate.ss_size = sizeof g_handlerStack;
+    const bool haveStack = ::sigaltstack(&alternate, nullptr) == 0;
+    auto install = [haveStack](int s, bool onlyDefault) {
         struct sigaction old;
-        if (::sigaction(s, nullptr, &old) != 0) continue;
-        if (old.sa_handler == SIG_IGN) continue;  // ignored from the start: stays so
+        if (::sigaction(s, nullptr, &old) != 0) return;
+        if (old.sa_handler == SIG_IGN) return;  // ignored from the start: stays so
+        if (onlyDefault && ((old.sa_flags & SA_SIGINFO) != 0 || old.sa_handler != SIG_DFL)) return;
         struct sigaction act;
         std::memset(&act, 0, sizeof act);
         act.sa_handler = RemoveTempFilesAndEnd;
+        act.sa_flags = haveStack ? SA_ONSTACK : 0;
         sigemptyset(&act.sa_mask);
-        // Every one of the four waits while the handler runs.
+        // Every one of them waits while the handler runs.
         for (int other : kSignals) sigaddset(&act.sa_mask, other);
         ::sigaction(s, &act, nullptr);
-    }
+    };
+    for (int s : kSignals) install(s, false);
+    for (int s : kFaultSignals) install(s, true);
 }
 
 int RegisterTempFile(const char* path) {

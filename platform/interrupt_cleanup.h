@@ -9,11 +9,15 @@ namespace torvane {
 // target (and the target as it was). On Windows the console's events stand
 // for the signals: Ctrl+C, Ctrl+Break, closing the console, logging off.
 
-// Installs the removing handler for SIGINT, SIGTERM, SIGHUP and SIGXFSZ: it
-// removes the registered files, then ends the program with the signal's
-// default action. A signal ignored when the program started (nohup, a
-// background job) stays ignored. Each program's main calls it once, before any
-// work, and then ignores SIGXFSZ, so that a write past the file size limit
+// Installs the removing handler for every signal that ends the program by
+// default and can be caught: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1,
+// SIGUSR2, SIGALRM, SIGPIPE, SIGXFSZ, SIGXCPU, SIGVTALRM, SIGPROF and the
+// like, and the program's own faults (SIGSEGV, SIGBUS, SIGFPE, SIGILL,
+// SIGABRT, SIGTRAP, SIGSYS) where no other handler has them. It removes the
+// registered files, then ends the program with the signal's default action. A
+// signal ignored when the program started (nohup, a background job, a SIGPIPE
+// the parent ignores) stays ignored. Each program's main calls it once, before
+// any work, and then ignores SIGXFSZ, so that a write past the file size limit
 // fails (EFBIG) and is reported like any other failed write.
 void InstallInterruptCleanup();
 
@@ -25,7 +29,7 @@ int RegisterTempFile(const char* path);
 void ReleaseTempFile(int registration);
 
 // Creates and opens a new file from a mkstemp pattern (its trailing "XXXXXX"
-// is replaced) and registers it, with the four signals blocked in between.
+// is replaced) and registers it, with the signals from outside blocked in between.
 // Returns the descriptor, or -1 with errno set.
 int CreateTempFile(std::string& pattern, int& registration);
 // Renames the temporary file onto `target` and ends its registration, again

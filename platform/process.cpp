@@ -2,11 +2,14 @@
 
 #include <sys/resource.h>
 
+#include "platform/code_page.h"
+
 namespace torvane {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
     std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+    // In the locale's code page; inside the program every text is UTF-8.
+    for (int i = 0; i < argc; ++i) args.push_back(PathFromNative(argv[i]));
     return args;
 }
 

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/code_page.h"
+
 namespace torvane {
 namespace {
 
@@ -36,7 +38,7 @@ bool HasWriteBits(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) !
 
 SizedRead ReadExpectedSize(const std::string& path, uint64_t expected) {
     SizedRead result;
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return result;
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return result;
@@ -69,9 +71,9 @@ SizedRead ReadExpectedSize(const std::string& path, uint64_t expected) {
 PadResult PadFileEnd(const std::string& path, uint32_t alignment, uint8_t fill) {
     PadResult result;
     struct stat st;
-    if (alignment == 0 || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !HasWriteBits(st.st_mode))
+    if (alignment == 0 || ::stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !HasWriteBits(st.st_mode))
         return result;
-    Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    Descriptor fd(::open(NativePath(path).c_str(), O_RDWR | O_CLOEXEC));
     if (fd.get() < 0) return result;
     // Measured and padded under one lock: a second program waits, then sees
     // the padded length and finds nothing to do.

@@ -37,4 +37,25 @@ inline size_t Utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
+// The length of the well-formed UTF-8 sequence that starts at s[i], with its
+// code point in `cp`; 0 when none does: a stray or missing continuation byte,
+// an overlong form, a surrogate (U+D800..U+DFFF), a value past U+10FFFF.
+inline size_t Utf8ValidLength(std::string_view s, size_t i, char32_t* cp = nullptr) {
+    if (i >= s.size()) return 0;
+    const unsigned char lead = static_cast<unsigned char>(s[i]);
+    const size_t len = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) return 0;
+    char32_t value = len == 1 ? lead : len == 2 ? (lead & 0x1Fu) : len == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
+    for (size_t k = 1; k < len; ++k) {
+        const unsigned char t = static_cast<unsigned char>(s[i + k]);
+        if ((t & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (t & 0x3Fu);
+    }
+    if ((len == 3 && value < 0x800) || (len == 4 && value < 0x10000) || (value >= 0xD800 && value <= 0xDFFF) ||
+        value > 0x10FFFF)
+        return 0;
+    if (cp) *cp = value;
+    return len;
+}
+
 }  // namespace torvane

@@ -205,4 +205,6 @@ std::string FromCodePage(std::string_view bytes) {
     return FromWide(CP_UTF8, ToWide(codePage, bytes, L'\xFFFD'));
 }
 
+std::string ToConsole(std::string_view utf8) { return std::string(utf8); }
+
 }  // namespace torvane

@@ -314,6 +314,9 @@ bool WriteInPlace(const std::wstring& target, const void* data, size_t size) {
 
 }  // namespace
 
+// Windows folders have no sticky bit: no link is refused for being in one.
+std::optional<std::string> ForeignLinkInSharedFolder(const std::string&) { return std::nullopt; }
+
 bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     if (path.empty()) return false;
     std::string target = path;

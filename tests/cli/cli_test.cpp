@@ -15,10 +15,12 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "core/hex_to_bin.h"
 #include "platform/code_page.h"
+#include "platform/format.h"
 #include "platform/program_path.h"
 #include "support/hex_text.h"
 #include "support/temp_dir.h"
@@ -104,8 +106,8 @@ protected:
     // the shell. Its stdout goes to `stdoutTo` when one is named.
     Result Run(const std::string& args, const std::string& stdoutTo = "") {
         const std::string out = stdoutTo.empty() ? dir.File(".out") : stdoutTo;
-        const std::string command = "cd '" + dir.path() + "' && " + std::string(TORVANE_CLI_PATH) + " " + args +
-                                    " >'" + out + "' 2>'" + dir.File(".err") + "' </dev/null";
+        const std::string command = "cd '" + dir.path() + "' && " + environment + std::string(TORVANE_CLI_PATH) +
+                                    " " + args + " >'" + out + "' 2>'" + dir.File(".err") + "' </dev/null";
         Result r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -168,6 +170,8 @@ protected:
     }
 
     TempDir dir;
+    // Set before torvane-cli on its command line, e.g. "LC_ALL=C.UTF-8 " (POSIX).
+    std::string environment;
 };
 
 TEST_F(CliTest, HelpPrintsUsageToStdout) {
@@ -824,5 +828,157 @@ TEST_F(CliTest, ABootloaderMergesAtItsOwnAddressAsSrecCatPlacesIt) {
     EXPECT_EQ(ReadBytes(dir.File("ref.bin")), ReadBytes(dir.File("f.bin")));
     EXPECT_EQ(0x8000u, ReadBytes(dir.File("f.bin")).size());
     EXPECT_FALSE(torvane::test::Exists(dir.File("boot.BIN")));  // the merge writes only its output
+}
+#endif
+
+// Every output of a run is compared with every other file of the run by one
+// normal absolute spelling, also before it exists.
+TEST_F(CliTest, TwoSpellingsOfOneNewFileAreOneFile) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    for (const std::string& args :
+         {std::string("merge -o new.bin --log ./new.bin a.bin --offset 1000 b.bin"),
+          "merge -o new.bin --log " + Abs("new.bin") + " a.bin --offset 1000 b.bin",
+          std::string("merge -o ./x --map x a.bin --offset 1000 b.bin"),
+          std::string("merge -o sub/../x --map .//x a.bin --offset 1000 b.bin"),
+          std::string("export --config c.ini --log ./c.ini a.bin")}) {
+        const Result r = Run(args);
+        EXPECT_EQ(1, r.status) << args;
+        EXPECT_NE(std::string::npos, r.err.find(" cannot be saved to ")) << args << r.err;
+        for (const char* written : {"new.bin", "x", "c.ini"})
+            EXPECT_FALSE(torvane::test::Exists(dir.File(written))) << args << " " << written;
+    }
+    Write("ok.cfg", std::string("Kavrun_PortSetupApp.exe", 23) + std::string(1, '\0'));
+    Write("img.bin", std::string(20000, '\0'));
+    const Result r = Run("nic-upgrade --config ok.cfg --cdrom ./img.bin --image img.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("会覆盖")) << r.out;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("img_new.bin")));
+}
+
+TEST_F(CliTest, MapAndLogNamingOneFileAreRefused) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    const Result r = Run("merge -o out.bin a.bin --offset 1000 b.bin --map m.txt --log ./m.txt");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("the log cannot be saved to ./m.txt: it is the file m.txt of this run"))
+        << r.err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("m.txt")));
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+}
+
+// The project of a run is read by it: no output of the run may replace it.
+TEST_F(CliTest, ARunNeverWritesOverItsProject) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    ASSERT_EQ(0, Run("export --config p.ini --layout merge a.bin --offset 1000 b.bin").status);
+    const std::string project = ReadText(dir.File("p.ini"));
+    std::vector<std::string> runs = {"run merge --config p.ini -o p.ini", "run merge --config p.ini -o ./P.ini"};
+#ifndef _WIN32
+    runs = {"run merge --config p.ini -o p.ini", "run merge --config p.ini -o ./link.ini",
+            "run merge --config link.ini -o p.ini"};
+    std::filesystem::create_symlink("p.ini", dir.File("link.ini"));
+#endif
+    for (const std::string& args : runs) {
+        const Result r = Run(args);
+        EXPECT_EQ(1, r.status) << args;
+        EXPECT_NE(std::string::npos, r.err.find("torvane-cli: the image cannot be saved to ")) << args << r.err;
+        EXPECT_EQ(project, ReadText(dir.File("p.ini"))) << args;
+    }
+}
+
+TEST_F(CliTest, AProjectWhoseFileChangedSizeRunsNothingAndFails) {
+    Write("a.bin", std::string(16, 'a'));
+    Write("b.bin", std::string(16, 'b'));
+    ASSERT_EQ(0, Run("export --config p.ini --layout merge a.bin --offset 1000 b.bin").status);
+    Write("b.bin", std::string(20, 'b'));
+    const Result r = Run("run merge --config p.ini -o out.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("the file changed: 16 bytes were recorded, it now has 20")) << r.err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+}
+
+#ifndef _WIN32
+// JSON and SVG output parse with strict parsers whatever bytes the names
+// hold, and a JSON name that is not UTF-8 gives its exact bytes back.
+TEST_F(CliTest, JsonAndSvgStayValidForHostileNames) {
+    if (std::system("command -v python3 >/dev/null 2>&1 && command -v xmllint >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "python3 and xmllint are the strict parsers";
+    const std::string names[] = {"\xed\xa0\x80", "\xe0\x80\xaf", "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xc0\xaf",
+                                 "\xff\xfe",     "\xef\xbf\xbe", "\xef\xbf\xbf",     "q\"<&>]]>\\u0000", "\x01\x1f\x7f"};
+    // Each JSON file and the hex of the name it must give back, one pair a line.
+    std::string manifest;
+    std::string svgs;
+    auto hexOf = [](const std::string& bytes) {
+        std::string out;
+        for (const char c : bytes) out += torvane::Format("%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+        return out;
+    };
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const std::string bin = names[i] + ".bin";
+        const std::string hex = names[i] + ".hex";
+        Write(bin, std::string(16, 'a'));
+        Write(hex, torvane::test::HexBlock(0, 16));
+        const std::string n = std::to_string(i);
+        const std::string files = "'" + bin + "' --offset 100 '" + hex + "'";
+        ASSERT_EQ(0, Run("map " + files + " --format json", dir.File("m" + n + ".json")).status) << i;
+        ASSERT_EQ(0, Run("map " + files + " --format svg", dir.File("m" + n + ".svg")).status) << i;
+        ASSERT_EQ(0, Run("info '" + hex + "' --format json", dir.File("i" + n + ".json")).status) << i;
+        ASSERT_EQ(0, Run("merge -o out.bin " + files + " --map w" + n + ".svg --format svg").status) << i;
+        manifest += dir.File("m" + n + ".json") + " " + hexOf(bin) + "\n" + dir.File("i" + n + ".json") + " " +
+                    hexOf(hex) + "\n";
+        svgs += " '" + dir.File("m" + n + ".svg") + "' '" + dir.File("w" + n + ".svg") + "'";
+        std::filesystem::remove(dir.File(bin));
+        std::filesystem::remove(dir.File(hex));
+    }
+    Write("manifest", manifest);
+    const std::string check =
+        "import json,sys\n"
+        "for line in open(sys.argv[1]):\n"
+        "    f, want = line.split()\n"
+        "    d = json.load(open(f, encoding='utf-8'))\n"
+        "    r = d['ranges'][0] if 'ranges' in d else d\n"
+        "    got = bytes.fromhex(r['path_bytes']) if 'path_bytes' in r else r['path'].encode('utf-8')\n"
+        "    if not got.endswith(bytes.fromhex(want)): sys.exit(f + ': ' + repr(got))\n";
+    Write("check.py", check);
+    EXPECT_EQ(0, std::system(("python3 '" + dir.File("check.py") + "' '" + dir.File("manifest") + "'").c_str()));
+    EXPECT_EQ(0, std::system(("xmllint --noout" + svgs).c_str()));
+}
+#endif
+
+#ifndef _WIN32
+// Under a GB18030 locale the names are GB18030 bytes: they reach the project,
+// the log and the console in that code page, and JSON as UTF-8.
+TEST_F(CliTest, AGb18030LocaleReadsAndWritesItsOwnNames) {
+    const std::string locales = torvane::ProgramFolder() + "/locales";
+    const std::string made = locales + "/zh_CN.GB18030/LC_CTYPE";
+    if (!torvane::test::Exists(made)) {
+        std::filesystem::create_directories(locales);
+        (void)std::system(("localedef -i zh_CN -f GB18030 '" + locales + "/zh_CN.GB18030' >/dev/null 2>&1").c_str());
+    }
+    if (!torvane::test::Exists(made)) GTEST_SKIP() << "localedef could not make zh_CN.GB18030";
+    environment = "LOCPATH='" + locales + "' LC_ALL=zh_CN.GB18030 ";
+
+    const std::string gb = "\xb9\xcc\xbc\xfe.bin";  // 固件.bin
+    Write(gb, std::string(16, 'g'));
+    Write("b.bin", std::string(16, 'b'));
+    Result r = Run("export --config p.ini --layout merge '" + gb + "' --offset 100 b.bin");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, ReadText(dir.File("p.ini")).find("FileName=" + Abs(gb) + "\r\n"));
+
+    r = Run("run merge --config p.ini -o out.bin --log run.log");
+    EXPECT_EQ(0, r.status) << r.err;
+    const std::string log = ReadText(dir.File("run.log"));
+    EXPECT_NE(std::string::npos, log.find(gb)) << log;
+    EXPECT_EQ(std::string::npos, log.find("固件")) << log;
+    EXPECT_EQ(std::string(16, 'g') + std::string(0xF0, '\0') + std::string(16, 'b'), ReadText(dir.File("out.bin")));
+    // The console in the locale's code page: "文件" is CE C4 BC FE there.
+    EXPECT_NE(std::string::npos, r.out.find("\xce\xc4\xbc\xfe")) << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find("文件")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(gb)) << r.out;
+
+    r = Run("map '" + gb + "' --offset 100 b.bin --format json");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("\"path\": \"" + Abs("固件.bin") + "\"}")) << r.out;
 }
 #endif

@@ -66,10 +66,27 @@ TEST(ToolCommandsTest, ChecksumPrintsOnlyTheValue) {
 }
 
 TEST(ToolCommandsTest, ChecksumErrorIsABoxOnStderr) {
-    const Result r = RunTool(RunChecksumCommand, {"sum8", "--data", "1"});
+    const Result r = RunTool(RunChecksumCommand, {"sum8", "no/such/file.bin"});
     EXPECT_EQ(1, r.status);
     EXPECT_EQ("", r.out);
-    EXPECT_EQ(Box(ApplicationName(), "数据输入错误") + "torvane-cli: the data holds no pair of hex digits\n", r.err);
+    EXPECT_EQ(0u, r.err.find(Box(ApplicationName(), "校验文件打开失败！"))) << r.err;
+}
+
+// Data that is not hex is a wrong command line, with the reason: never a
+// check value of something else.
+TEST(ToolCommandsTest, ChecksumDataThatIsNotHexIsAUsageError) {
+    for (const auto& [data, reason] : {std::pair<const char*, const char*>{"1", "an odd number of hex digits (1)"},
+                                       {"012", "an odd number of hex digits (3)"},
+                                       {"12g4", "'g' is not a hex digit"}}) {
+        const Result r = RunTool(RunChecksumCommand, {"sum8", "--data", data});
+        EXPECT_EQ(2, r.status) << data;
+        EXPECT_EQ("", r.out) << data;
+        EXPECT_EQ(0u, r.err.find("torvane-cli: --data: ")) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find(reason)) << r.err;
+    }
+    const Result r = RunTool(RunChecksumCommand, {"sum8", "--data", "0x01 0x02"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("FC\n", r.out);
 }
 
 TEST(ToolCommandsTest, ChecksumCommandLineErrors) {

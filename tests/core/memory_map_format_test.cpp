@@ -28,6 +28,33 @@ TEST(MemoryMapFormatTest, JsonStringsStayValidWhateverThePath) {
     EXPECT_EQ("\"a\\\"b\\\\c\\u000a\\ufffd固件\"", JsonString("a\"b\\c\n\xff固件"));
 }
 
+TEST(MemoryMapFormatTest, JsonStringsTakeOnlyWellFormedUtf8) {
+    // A surrogate, an overlong '/', a value past U+10FFFF, a lead byte past F4.
+    EXPECT_EQ("\"\\ufffd\\ufffd\\ufffd\"", JsonString("\xed\xa0\x80"));
+    EXPECT_EQ("\"\\ufffd\\ufffd\\ufffd\"", JsonString("\xe0\x80\xaf"));
+    EXPECT_EQ("\"\\ufffd\\ufffd\\ufffd\\ufffd\"", JsonString("\xf4\x90\x80\x80"));
+    EXPECT_EQ("\"\\ufffdA\"", JsonString("\xf5" "A"));
+    EXPECT_EQ("\"\xef\xbf\xbe\xf0\x9f\x9a\x80\"", JsonString("\xef\xbf\xbe\xf0\x9f\x9a\x80"));  // U+FFFE, U+1F680
+}
+
+// A name that is not UTF-8 keeps its bytes beside the readable form.
+TEST(MemoryMapFormatTest, JsonKeepsTheBytesOfANameThatIsNotUtf8) {
+    MergeMapRecorder rec;
+    rec.File(0, 16, 1, "/fw/\xed\xa0\x80.bin");
+    EXPECT_NE(std::string::npos,
+              MergeMapJson(rec.Finish(16))
+                  .find("\"path\": \"/fw/\\ufffd\\ufffd\\ufffd.bin\", \"path_bytes\": \"2f66772feda0802e62696e\"}"));
+    EXPECT_EQ(0u, HexInfoJson("/\xff", HexFileInfo{}).find("{\"path\": \"/\\ufffd\", \"path_bytes\": \"2fff\", "));
+    EXPECT_EQ(std::string::npos, HexInfoJson("/fw/固件.hex", HexFileInfo{}).find("path_bytes"));
+}
+
+TEST(MemoryMapFormatTest, SvgShowsWhatXmlCannotHoldAsEscapedBytes) {
+    MergeMapRecorder rec;
+    rec.File(0, 16, 1, "/fw/\xef\xbf\xbf\xed\xa0\x80<&>.bin");
+    const std::string svg = MergeMapSvg(rec.Finish(16));
+    EXPECT_NE(std::string::npos, svg.find("文件1  \\xEF\\xBF\\xBF\\xED\\xA0\\x80&lt;&amp;&gt;.bin</text>")) << svg;
+}
+
 TEST(MemoryMapFormatTest, TextHasOneAlignedLinePerRange) {
     const std::string text = MergeMapText(ExampleMap());
     EXPECT_EQ("0x00000000  0x000000FF         256  file     row 1  /abs/a.bin\n"

@@ -18,6 +18,7 @@
 #include <functional>
 #include <thread>
 
+#include "platform/file_problems.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/program_path.h"
 #include "platform/sized_files.h"
@@ -202,11 +203,14 @@ int RunInChild(const std::function<int()>& child) {
 }
 
 TEST(InterruptCleanupTest, EachSignalRemovesTheRegisteredFilesAndEndsTheProgram) {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGVTALRM,
+                             SIGPROF, SIGXCPU, SIGABRT, SIGILL, SIGTRAP}) {
         TempDir dir;
         const std::string temp = dir.Write(".t.bin.ABCDEF", std::string("partial"));
         const std::string done = dir.Write(".t.bin.GHIJKL", std::string("renamed"));
         const int status = RunInChild([&] {
+            const struct rlimit noCore = {0, 0};  // the signals that dump core leave none here
+            ::setrlimit(RLIMIT_CORE, &noCore);
             InstallInterruptCleanup();
             RegisterTempFile(temp.c_str());
             ReleaseTempFile(RegisterTempFile(done.c_str()));
@@ -355,6 +359,73 @@ TEST(FilesTest, SameFileSeesThroughSpellingsAndLinks) {
     EXPECT_TRUE(SameFile(dir.File("new.bin"), dir.path() + "//./new.bin"));
     EXPECT_FALSE(SameFile(dir.File("new.bin"), a));
     EXPECT_FALSE(SameFile("", ""));
+}
+
+// Two spellings of a file not written yet, one relative to the current folder.
+TEST(FilesTest, SameFileOfARelativeAndAnAbsoluteSpellingOfANewFile) {
+    TempDir dir;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    EXPECT_TRUE(SameFile("new.bin", "./new.bin"));
+    EXPECT_TRUE(SameFile("new.bin", dir.File("new.bin")));
+    EXPECT_TRUE(SameFile("sub/../new.bin", ".//new.bin"));
+    EXPECT_FALSE(SameFile("new.bin", "other.bin"));
+    std::filesystem::current_path(before);
+}
+
+TEST(FilesTest, LinksOfOtherUsersInSharedStickyFoldersAreNotFollowed) {
+    constexpr uint32_t kShared = S_IFDIR | 01777;
+    EXPECT_TRUE(RefusesLinkInFolder(1001, 0, kShared, 0));      // planted by a user, followed by root
+    EXPECT_FALSE(RefusesLinkInFolder(0, 0, kShared, 1001));     // the folder owner's link
+    EXPECT_FALSE(RefusesLinkInFolder(1001, 0, kShared, 1001));  // one's own link
+    EXPECT_FALSE(RefusesLinkInFolder(1001, 0, S_IFDIR | 0777, 0));   // not sticky
+    EXPECT_FALSE(RefusesLinkInFolder(1001, 0, S_IFDIR | 01775, 0));  // not world-writable
+}
+
+TEST(FilesTest, AWriteThroughAnotherUsersLinkInASharedFolderIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user needs root to make";
+    TempDir dir;
+    const std::string victim = dir.Write("victim.txt", std::string("keep"));
+    const std::string shared = dir.File("tmp");
+    ASSERT_EQ(0, ::mkdir(shared.c_str(), 0755));
+    ASSERT_EQ(0, ::chmod(shared.c_str(), 01777));
+    const std::string link = shared + "/link.bin";
+    ASSERT_EQ(0, ::symlink(victim.c_str(), link.c_str()));
+    ASSERT_EQ(0, ::lchown(link.c_str(), 65534, 65534));
+    EXPECT_EQ(link, ForeignLinkInSharedFolder(link));
+    EXPECT_FALSE(WriteWholeFile(link, "new", 3));
+    EXPECT_EQ("keep", test::ReadText(victim));
+    EXPECT_NE(std::string::npos, FileProblem(link, FileUse::Write).find("a link another user made")) << link;
+    // The same link on the way to a file in a folder it names.
+    const std::string folderLink = shared + "/fw";
+    ASSERT_EQ(0, ::symlink(dir.path().c_str(), folderLink.c_str()));
+    ASSERT_EQ(0, ::lchown(folderLink.c_str(), 65534, 65534));
+    EXPECT_FALSE(WriteWholeFile(folderLink + "/victim.txt", "new", 3));
+    EXPECT_EQ("keep", test::ReadText(victim));
+    // A link of the folder's owner, or in a folder that is not shared, is followed.
+    ASSERT_EQ(0, ::lchown(link.c_str(), 0, 0));
+    EXPECT_TRUE(WriteWholeFile(link, "new", 3));
+    EXPECT_EQ("new", test::ReadText(victim));
+}
+
+// As an editor saves: another user's file stays theirs, with its mode; the
+// replacement is a new file, so a hard link's other name keeps the old content.
+TEST(FilesTest, AReplacementKeepsTheOwnerGroupAndMode) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    TempDir dir;
+    const std::string p = dir.Write("fw.bin", std::string("old"));
+    const std::string hard = dir.File("hard.bin");
+    ASSERT_EQ(0, ::link(p.c_str(), hard.c_str()));
+    ASSERT_EQ(0, ::chown(p.c_str(), 65534, 65534));
+    ASSERT_EQ(0, ::chmod(p.c_str(), 0640));
+    ASSERT_TRUE(WriteWholeFile(p, "new", 3));
+    struct stat st;
+    ASSERT_EQ(0, ::stat(p.c_str(), &st));
+    EXPECT_EQ(65534u, st.st_uid);
+    EXPECT_EQ(65534u, st.st_gid);
+    EXPECT_EQ(0640u, st.st_mode & 07777);
+    EXPECT_EQ("new", test::ReadText(p));
+    EXPECT_EQ("old", test::ReadText(hard));
 }
 
 TEST(FilesTest, AbsolutePathIsNormal) {

@@ -31,7 +31,7 @@ protected:
 TEST_F(CheckToolTest, NoPathAndNoDataAsksForOneAndClearsTheSelection) {
     ExpectInformation(kCheckNothingMessage);
     const CheckOutcome outcome = RunCheckComputation("", "", kSum8, prompts);
-    EXPECT_FALSE(outcome.ResultText);
+    EXPECT_EQ("", outcome.ResultText);
     EXPECT_TRUE(outcome.ClearSelection);
 }
 
@@ -82,7 +82,7 @@ TEST_F(CheckToolTest, FileThatCannotBeReadIsRefusedAndAReadOnlyOneIsRead) {
     EXPECT_EQ("FC", RunCheckComputation(readOnly, "", kSum8, prompts).ResultText.value_or("none"));
     for (const std::string& p : {dir.File("missing.bin"), dir.path()}) {
         ExpectInformation(kCheckOpenFailedMessage);
-        EXPECT_FALSE(RunCheckComputation(p, "0102", kSum8, prompts).ResultText) << p;
+        EXPECT_EQ("", RunCheckComputation(p, "0102", kSum8, prompts).ResultText) << p;
     }
     EXPECT_FALSE(test::Exists(dir.File("missing.bin")));
 }
@@ -92,14 +92,23 @@ TEST_F(CheckToolTest, FileOfFourGibibytesIsRefusedUnread) {
     const bool sparse = test::SetFileLength(p, 0x100000000LL);
     if (!sparse) GTEST_SKIP() << "no sparse 4 GiB file here";
     ExpectInformation(kCheckOpenFailedMessage);
-    EXPECT_FALSE(RunCheckComputation(p, "", kSum8, prompts).ResultText);
+    EXPECT_EQ("", RunCheckComputation(p, "", kSum8, prompts).ResultText);
 }
 
 TEST_F(CheckToolTest, MalformedDataWithoutPathIsADataError) {
-    for (const char* data : {"1", ",;-"}) {
+    for (const char* data : {"1", ",;-", "012", "0x1g"}) {
         ExpectInformation(kCheckDataErrorMessage);
-        EXPECT_FALSE(RunCheckComputation("", data, kSum8, prompts).ResultText) << data;
+        EXPECT_EQ("", RunCheckComputation("", data, kSum8, prompts).ResultText) << data;
     }
+}
+
+// A failure empties the result, so it never shows the value of other input.
+TEST_F(CheckToolTest, AFailedComputationClearsTheResult) {
+    ExpectInformation(kCheckOpenFailedMessage);
+    EXPECT_EQ("", RunCheckComputation(dir.File("missing.bin"), "", kSum8, prompts).ResultText);
+    ExpectInformation(kCheckDataErrorMessage);
+    EXPECT_EQ("", RunCheckComputation("", "0x12g", kSum8, prompts).ResultText);
+    EXPECT_EQ("ED", RunCheckComputation("", "0x12", kSum8, prompts).ResultText);
 }
 
 TEST_F(CheckToolTest, NoMethodSelectedStopsSilentlyAfterTheSourceChecks) {
@@ -110,12 +119,12 @@ TEST_F(CheckToolTest, NoMethodSelectedStopsSilentlyAfterTheSourceChecks) {
 
     // The source is checked first, so its message still comes.
     ExpectInformation(kCheckDataErrorMessage);
-    EXPECT_FALSE(RunCheckComputation("", "x", kNoMethod, prompts).ResultText);
+    EXPECT_EQ("", RunCheckComputation("", "x", kNoMethod, prompts).ResultText);
 }
 
-TEST_F(CheckToolTest, DataEditTakesHexDigitsAndBackspaceOnly) {
-    for (char32_t ch : {U'0', U'9', U'A', U'F', U'a', U'f', char32_t{8}}) EXPECT_TRUE(AcceptsCheckDataKey(ch));
-    for (char32_t ch : {U'G', U'g', U'x', U' ', U',', U'中'}) EXPECT_FALSE(AcceptsCheckDataKey(ch));
+TEST_F(CheckToolTest, DataEditTakesHexDigitsTheXOfZeroXAndBackspaceOnly) {
+    for (char32_t ch : {U'0', U'9', U'A', U'F', U'a', U'f', U'x', U'X', char32_t{8}}) EXPECT_TRUE(AcceptsCheckDataKey(ch));
+    for (char32_t ch : {U'G', U'g', U' ', U',', U'中'}) EXPECT_FALSE(AcceptsCheckDataKey(ch));
 }
 
 }  // namespace

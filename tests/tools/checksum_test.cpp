@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace torvane {
@@ -64,12 +65,32 @@ TEST(CheckValueTest, Sum64AddsTheOverflowCountOnceWithoutAFurtherFold) {
     EXPECT_EQ("FAFBFCFDFEFFFFFF", Check(ChecksumMethod::Sum64, "050403020100"));  // zero-completed
 }
 
-TEST(CheckValueTest, TypedDataKeepsLettersAndDigitsInPairs) {
+TEST(CheckValueTest, TypedDataKeepsHexDigitsInPairs) {
     EXPECT_EQ((std::vector<uint8_t>{0x12, 0x34, 0xAB}), ParseHexData("12 34,ab"));
-    EXPECT_EQ((std::vector<uint8_t>{0x12}), ParseHexData("123"));   // an odd last digit is ignored
+    EXPECT_EQ((std::vector<uint8_t>{0x12, 0x34}), ParseHexData("1 23 4"));  // pairs run across the groups
     EXPECT_EQ((std::vector<uint8_t>{0x12}), ParseHexData("中12"));  // UTF-8 bytes are not letters
-    // Letters past F count: 'x' is worth 33, so "0x" is (0 << 4) | 33.
-    EXPECT_EQ((std::vector<uint8_t>{0x21, 0x12}), ParseHexData("0x12"));
+}
+
+TEST(CheckValueTest, ZeroXOpensAByteGroup) {
+    EXPECT_EQ((std::vector<uint8_t>{0x12}), ParseHexData("0x12"));
+    EXPECT_EQ((std::vector<uint8_t>{0x12, 0xAB, 0x00}), ParseHexData("0x12 0XAB,0x00"));
+}
+
+TEST(CheckValueTest, LettersPastFAndOddDigitsAreRefusedWithTheReason) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"012", "the data has an odd number of hex digits (3); each byte takes two"},
+        {"12g4", "'g' is not a hex digit"},
+        {"12x4", "'x' is not a hex digit"},
+        {"x12", "'x' is not a hex digit"},
+        {"0x", "\"0x\" stands before no hex digit"},
+        {"0x0x12", "'x' is not a hex digit"},
+        {"zz", "'z' is not a hex digit"},
+    };
+    for (const auto& [text, reason] : cases) {
+        std::string why;
+        EXPECT_FALSE(ParseHexData(text, &why)) << text;
+        EXPECT_EQ(reason, why) << text;
+    }
 }
 
 TEST(CheckValueTest, TypedDataNeedsTwoDigits) {

@@ -112,6 +112,30 @@ TEST_F(CheckDialogTest, EveryPickOfAMethodComputesAndShowsTheValue) {
     Shoot(dialog.get(), QStringLiteral("tool-check"));
 }
 
+// The value shown always belongs to the file and data shown.
+TEST_F(CheckDialogTest, TheResultIsClearedWhenItsInputChangesOrTheComputationFails) {
+    QTest::keyClicks(Edit(check_ids::kData), QStringLiteral("0x0102"));
+    ClickMethod(0);
+    EXPECT_EQ(QStringLiteral("FC"), Text(check_ids::kResult));
+    QTest::keyClicks(Edit(check_ids::kData), QStringLiteral("03"));
+    EXPECT_EQ(QString(), Text(check_ids::kResult));
+    ClickMethod(0);
+    EXPECT_EQ(QStringLiteral("F9"), Text(check_ids::kResult));
+    QTest::keyClicks(Edit(check_ids::kPath), QStringLiteral("/no/such.bin"));
+    EXPECT_EQ(QString(), Text(check_ids::kResult));
+
+    // A failed computation clears a value set since.
+    Edit(check_ids::kPath)->clear();
+    ClickMethod(0);
+    EXPECT_EQ(QStringLiteral("F9"), Text(check_ids::kResult));
+    ExpectInformation(prompts, kCheckDataErrorMessage);
+    Edit(check_ids::kData)->blockSignals(true);
+    Edit(check_ids::kData)->setText(QStringLiteral("012"));
+    Edit(check_ids::kData)->blockSignals(false);
+    ClickMethod(0);
+    EXPECT_EQ(QString(), Text(check_ids::kResult));
+}
+
 TEST_F(CheckDialogTest, NothingToCheckClearsTheSelectionUntilTheNextPick) {
     ExpectInformation(prompts, kCheckNothingMessage);
     ClickMethod(2);

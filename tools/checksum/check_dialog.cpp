@@ -149,6 +149,9 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(browse_, &QPushButton::clicked, this, [this] { Browse(); });
+    // A value shown belongs to the file and data shown: a change of either clears it.
+    connect(path_, &QLineEdit::textChanged, result_, &QLineEdit::clear);
+    connect(data_, &QLineEdit::textChanged, result_, &QLineEdit::clear);
 }
 
 void CDlg_Check::Compute() {

@@ -14,8 +14,9 @@ namespace torvane::ui {
 class CheckMethodList;
 
 // "生成文件校验值": the check value of a file or of typed hex data. Picking a
-// method in list 1064 runs RunCheckComputation and shows its text in 1009;
-// there is no compute, OK or Cancel button. Enter and Escape do nothing here,
+// method in list 1064 runs RunCheckComputation and shows its text in 1009,
+// which a change of the path or the data clears; there is no compute, OK or
+// Cancel button. Enter and Escape do nothing here,
 // the title bar's close box ends the dialog. Object names are the control
 // identifiers of check_id.
 class CDlg_Check : public QDialog {

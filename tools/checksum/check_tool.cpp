@@ -83,6 +83,8 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         ShowInformation(prompts, kCheckNothingMessage);
         ExplainFailure(prompts, 0, "", "neither a file nor data was given");
         outcome.ClearSelection = true;
+        outcome.ResultText = std::string();
+        outcome.Failed = true;
         return outcome;
     }
 
@@ -95,6 +97,8 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
                 const std::string problem = FileProblem(pathText, FileUse::Read);
                 ShowInformation(prompts, kCheckOpenFailedMessage);
                 ExplainFailure(prompts, 0, pathText, problem);
+                outcome.ResultText = std::string();
+                outcome.Failed = true;
             }
             return outcome;
         }
@@ -103,6 +107,8 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         if (!text) {
             ShowInformation(prompts, kCheckOpenFailedMessage);
             ExplainFailure(prompts, 0, pathText, problem);
+            outcome.ResultText = std::string();
+            outcome.Failed = true;
             return outcome;
         }
         outcome.ResultText = std::move(text);
@@ -110,23 +116,28 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
     }
 
     std::optional<std::vector<uint8_t>> bytes;
-    bool noMemory = false;
+    std::string why;
     try {
-        bytes = ParseHexData(dataText);
+        bytes = ParseHexData(dataText, &why);
     } catch (const std::bad_alloc&) {
         bytes.reset();
-        noMemory = true;
+        why = "out of memory";
     }
     if (!bytes) {
         ShowInformation(prompts, kCheckDataErrorMessage);
-        ExplainFailure(prompts, 0, "", noMemory ? "out of memory" : "the data holds no pair of hex digits");
+        ExplainFailure(prompts, 0, "", why);
+        outcome.ResultText = std::string();
+        outcome.Failed = true;
         return outcome;
     }
     if (method) outcome.ResultText = ComputeCheckValue(*method, *bytes);
     return outcome;
 }
 
-bool AcceptsCheckDataKey(char32_t ch) { return AcceptsHexFieldKey(ch); }
+bool AcceptsCheckDataKey(char32_t ch) {
+    // The "0x" of the usual notation can be typed too.
+    return AcceptsHexFieldKey(ch) || ch == U'x' || ch == U'X';
+}
 
 std::optional<std::string> BrowseCheckFile(Prompts& prompts) {
     FileDialog dialog;

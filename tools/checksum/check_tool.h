@@ -29,8 +29,11 @@ inline constexpr const char* kCheckDataErrorMessage = "数据输入错误";
 
 // What one computation changes in the dialog.
 struct CheckOutcome {
-    // The new text of the result edit; nothing leaves its old text.
+    // The new text of the result edit; nothing leaves its old text. A failed
+    // computation empties it: the value shown never belongs to other input.
     std::optional<std::string> ResultText;
+    // True when the computation failed (its message was shown).
+    bool Failed = false;
     // True when the method list is to show no selected method.
     bool ClearSelection = false;
 };
@@ -38,14 +41,15 @@ struct CheckOutcome {
 // The computation that a selection change in the method list runs. A path wins
 // over data (which is then not even parsed): the file must open for reading and
 // writing and is read whole; files of 4 GiB and more are refused as unopenable.
-// Without a path the data text is parsed. `selectedIndex` is the list's
+// Without a path the data text is parsed (ParseHexData). `selectedIndex` is the list's
 // selection, -1 (or any index outside the list) when none. Messages are
 // information boxes with an OK button, shown through `prompts`; a stop without
 // a message leaves everything as it was.
 CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText, int selectedIndex,
                                  Prompts& prompts);
 
-// True when a character typed into the data edit reaches it.
+// True when a character typed into the data edit reaches it: a hex digit or
+// the x of "0x".
 bool AcceptsCheckDataKey(char32_t ch);
 
 // The "..." button: asks for the file to check; nothing when cancelled.

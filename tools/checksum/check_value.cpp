@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/format.h"
 #include "tools/checksum/md5.h"
@@ -47,24 +49,20 @@ PositionSums SumByPosition(std::span<const uint8_t> bytes) {
     return out;
 }
 
-// The value of a kept character: digits 0..9, letters 10..35 in either case;
-// -1 for a character that is dropped.
-struct DigitTable {
-    int8_t v[256];
-};
+bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-constexpr DigitTable MakeDigitTable() {
-    DigitTable t{};
-    for (int c = 0; c < 256; ++c) {
-        if (c >= '0' && c <= '9') t.v[c] = static_cast<int8_t>(c - '0');
-        else if (c >= 'A' && c <= 'Z') t.v[c] = static_cast<int8_t>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'z') t.v[c] = static_cast<int8_t>(c - 'a' + 10);
-        else t.v[c] = -1;
-    }
-    return t;
+// The value of a hex digit, -1 for any other character.
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
 }
 
-constexpr DigitTable kDataDigits = MakeDigitTable();
+std::optional<std::vector<uint8_t>> Refuse(std::string* why, std::string reason) {
+    if (why) *why = std::move(reason);
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -151,22 +149,39 @@ std::string ComputeCheckValue(ChecksumMethod method, std::span<const uint8_t> by
     return stream.Finish();
 }
 
-std::optional<std::vector<uint8_t>> ParseHexData(std::string_view text) {
-    std::vector<uint8_t> bytes(text.size() / 2);
-    size_t count = 0;
+std::optional<std::vector<uint8_t>> ParseHexData(std::string_view text, std::string* why) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    size_t digits = 0;
     int high = -1;
-    for (const char ch : text) {
-        const int value = kDataDigits.v[static_cast<uint8_t>(ch)];
-        if (value < 0) continue;
-        if (high < 0) {
-            high = value;
-        } else {
-            bytes[count++] = static_cast<uint8_t>((high << 4) | value);
-            high = -1;
+    for (size_t i = 0; i < text.size();) {
+        if (!IsAsciiAlnum(text[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && IsAsciiAlnum(text[end])) ++end;
+        // "0x" or "0X" opens a group as notation only.
+        if (end - i >= 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+            i += 2;
+            if (i == end) return Refuse(why, "\"0x\" stands before no hex digit");
+        }
+        for (; i < end; ++i) {
+            const int value = HexDigitValue(text[i]);
+            if (value < 0) return Refuse(why, std::string("'") + text[i] + "' is not a hex digit");
+            ++digits;
+            if (high < 0) {
+                high = value;
+            } else {
+                bytes.push_back(static_cast<uint8_t>((high << 4) | value));
+                high = -1;
+            }
         }
     }
-    if (count == 0) return std::nullopt;
-    bytes.resize(count);
+    if (digits == 0) return Refuse(why, "the data holds no hex digit");
+    if (high >= 0)
+        return Refuse(why, "the data has an odd number of hex digits (" + std::to_string(digits) +
+                               "); each byte takes two");
     return bytes;
 }
 

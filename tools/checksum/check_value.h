@@ -72,11 +72,13 @@ private:
 // without leading zeros ("%X"), MD5 as 32 lower-case hex digits.
 std::string ComputeCheckValue(ChecksumMethod method, std::span<const uint8_t> bytes);
 
-// The bytes of typed data text. Only ASCII letters and digits count, every other
-// character is dropped; a letter is worth 10 for A/a up to 35 for Z/z, so letters
-// past F are taken too. The kept characters give one byte per pair, first the
-// high nibble, keeping the low 8 bits; an odd last character is ignored. Any
-// length is accepted. Nothing when fewer than two characters are kept.
-std::optional<std::vector<uint8_t>> ParseHexData(std::string_view text);
+// The bytes of typed data text: hex digits, two to a byte, first the high
+// nibble. Groups of letters and digits may stand apart (any other character,
+// a space or a comma, separates them and is dropped), and a group may open
+// with "0x" or "0X"; the digits pair up across the groups. Nothing, with the
+// reason in `why` when it is given, for a letter past F (or an 'x' that does
+// not open a group), an odd number of digits, or no digit at all. Any length
+// is accepted.
+std::optional<std::vector<uint8_t>> ParseHexData(std::string_view text, std::string* why = nullptr);
 
 }  // namespace torvane
