@@ -4,6 +4,8 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/tool_commands.h"
+#include "formats/crc.h"
+#include "platform/format.h"
 #include "tools/checksum/check_tool.h"
 #include "tools/checksum/check_value.h"
 
@@ -11,7 +13,13 @@ namespace torvane::cli {
 namespace {
 
 constexpr const char* kChecksumUsage =
-    "Usage: torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n";
+    "Usage: torvane-cli checksum METHOD (FILE | --data HEXTEXT)\n"
+    "       torvane-cli checksum crc --width N --poly HEX [--init HEX] [--refin] [--refout] [--xorout HEX]\n"
+    "                            (FILE | --data HEXTEXT)\n"
+    "       torvane-cli checksum --list\n"
+    "METHOD: sum8, sum16, sum32, sum64, md5, sha256, or a CRC preset by its name or alias\n"
+    "(CRC-32/ISO-HDLC, crc32, crc32c, crc16-ccitt-false, xmodem, modbus, stm32, crc64, ...);\n"
+    "--list prints every preset with its parameters and check value.\n";
 
 struct MethodName {
     const char* name;
@@ -19,23 +27,89 @@ struct MethodName {
 };
 constexpr MethodName kMethodNames[] = {
     {"sum8", ChecksumMethod::Sum8},   {"sum16", ChecksumMethod::Sum16}, {"sum32", ChecksumMethod::Sum32},
-    {"sum64", ChecksumMethod::Sum64}, {"md5", ChecksumMethod::Md5},
+    {"sum64", ChecksumMethod::Sum64}, {"md5", ChecksumMethod::Md5},     {"sha256", ChecksumMethod::Sha256},
 };
+
+// A hex value with an optional 0x of up to 16 digits.
+std::optional<uint64_t> HexValue(const std::string& text) {
+    size_t i = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') ? 2 : 0;
+    if (i == text.size() || text.size() - i > 16) return std::nullopt;
+    uint64_t v = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (d < 0) return std::nullopt;
+        v = v << 4 | static_cast<uint64_t>(d);
+    }
+    return v;
+}
+
+std::string ListText() {
+    std::string out;
+    for (const CrcPreset& p : CrcPresets()) {
+        const int digits = (p.model.width + 3) / 4;
+        out += Format("%-16s width=%-2d poly=0x%0*llX init=0x%0*llX refin=%s refout=%s xorout=0x%0*llX check=0x%0*llX",
+                      p.name, p.model.width, digits, static_cast<unsigned long long>(p.model.poly), digits,
+                      static_cast<unsigned long long>(p.model.init), p.model.refin ? "true" : "false",
+                      p.model.refout ? "true" : "false", digits, static_cast<unsigned long long>(p.model.xorout),
+                      digits, static_cast<unsigned long long>(p.check));
+        if (p.feed == CrcFeed::Stm32Words) out += " (32-bit little-endian words)";
+        if (*p.aliases) out += std::string("  aliases: ") + p.aliases;
+        out += "\n";
+    }
+    return out;
+}
 
 }  // namespace
 
 int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    std::optional<std::string> data;
+    std::optional<std::string> data, width, poly, init, xorout;
+    bool refin = false, refout = false, list = false;
     std::vector<std::string> words;
     std::string error;
-    const ToolOption options[] = {{"--data", &data}};
+    const ToolOption options[] = {{"--data", &data},   {"--width", &width},          {"--poly", &poly},
+                                  {"--init", &init},   {"--xorout", &xorout},        {"--refin", nullptr, &refin},
+                                  {"--refout", nullptr, &refout}, {"--list", nullptr, &list}};
     const auto usage = [&](const std::string& problem) { return UsageError(err, problem, kChecksumUsage); };
     if (!ReadToolArguments(args, options, words, error)) return usage(error);
+    ConsoleOut console(out);
+    if (list) {
+        if (!words.empty() || data) return usage("--list takes nothing else");
+        console.Text(ListText());
+        return console.Finish(kExitOk, err);
+    }
     if (words.empty()) return usage("missing method");
-    std::optional<ChecksumMethod> method;
-    for (const MethodName& m : kMethodNames)
-        if (words[0] == m.name) method = m.method;
-    if (!method) return usage("unknown method '" + words[0] + "'");
+
+    std::optional<CheckValueStream> method;
+    const bool custom = words[0] == "crc";
+    if (!custom && (width || poly || init || xorout || refin || refout))
+        return usage("--width, --poly, --init, --refin, --refout and --xorout belong to the method crc");
+    if (custom) {
+        CrcModel model;
+        if (!width || !poly) return usage("crc needs --width and --poly");
+        if (width->empty() || width->size() > 2 || width->find_first_not_of("0123456789") != std::string::npos)
+            return usage("--width takes 8 to 64");
+        model.width = std::stoi(*width);
+        const std::optional<uint64_t> p = HexValue(*poly);
+        const std::optional<uint64_t> i = init ? HexValue(*init) : std::optional<uint64_t>(0);
+        const std::optional<uint64_t> x = xorout ? HexValue(*xorout) : std::optional<uint64_t>(0);
+        if (!p || !i || !x) return usage("--poly, --init and --xorout take 1 to 16 hex digits");
+        model.poly = *p;
+        model.init = *i;
+        model.xorout = *x;
+        model.refin = refin;
+        model.refout = refout;
+        std::string why;
+        if (!IsValidCrcModel(model, &why)) return usage("crc: " + why);
+        method.emplace(model, CrcFeed::Bytes);
+    } else {
+        for (const MethodName& m : kMethodNames)
+            if (words[0] == m.name) method.emplace(m.method);
+        if (!method) {
+            if (const CrcPreset* preset = FindCrcPreset(words[0])) method.emplace(preset->model, preset->feed);
+        }
+    }
+    if (!method) return usage("unknown method '" + words[0] + "' (see checksum --list)");
     if (words.size() > 2) return usage("more than one file");
     const bool file = words.size() == 2;
     if (file && data) return usage("give a FILE or --data, not both");
@@ -45,9 +119,7 @@ int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std
     if (data && !ParseHexData(*data, &why)) return usage("--data: " + why);
 
     ConsolePrompts prompts(err);
-    ConsoleOut console(out);
-    const CheckOutcome outcome = RunCheckComputation(file ? words[1] : std::string(), data.value_or(""),
-                                                     static_cast<int>(*method), prompts);
+    const CheckOutcome outcome = RunCheckComputation(file ? words[1] : std::string(), data.value_or(""), method, prompts);
     if (outcome.Failed || !outcome.ResultText) return kExitFailed;
     console.Line(*outcome.ResultText);
     return console.Finish(kExitOk, err);

@@ -8,7 +8,9 @@ namespace torvane::cli {
 
 // The usage lines of the tool commands, for torvane-cli's usage text.
 inline constexpr const char* kToolCommandsUsage =
-    "  torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n"
+    "  torvane-cli checksum METHOD (FILE | --data HEXTEXT)   sum8|sum16|sum32|sum64|md5|sha256|CRC preset\n"
+    "  torvane-cli checksum crc --width N --poly HEX [--init HEX] [--refin] [--refout] [--xorout HEX] ...\n"
+    "  torvane-cli checksum --list\n"
     "  torvane-cli testbin  -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
     "  torvane-cli bin2c    SOURCE [-o TARGET]\n";
 

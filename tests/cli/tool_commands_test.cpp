@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +66,32 @@ TEST(ToolCommandsTest, ChecksumPrintsOnlyTheValue) {
     EXPECT_EQ("220D\n", r.out);
 }
 
+// Every CRC preset by any of its names, a custom model, SHA-256, and the list.
+TEST(ToolCommandsTest, ChecksumTakesEveryPresetAndCustomCrcs) {
+    TempDir dir;
+    const std::string p = dir.Write("nine.bin", std::string("123456789"));
+    for (const auto& [method, value] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"CRC-32/ISO-HDLC", "CBF43926"}, {"crc32c", "E3069283"}, {"crc16-ccitt-false", "29B1"},
+             {"xmodem", "31C3"}, {"MODBUS", "4B37"}, {"stm32", "AFF19057"}, {"crc-64/xz", "995DC9BBDF1939FA"},
+             {"crc-8/maxim-dow", "A1"},
+             {"sha256", "15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225"}}) {
+        const Result r = RunTool(RunChecksumCommand, {method, p});
+        EXPECT_EQ(0, r.status) << method << r.err;
+        EXPECT_EQ(std::string(value) + "\n", r.out) << method;
+    }
+    // CRC-24/OPENPGP, which no preset is.
+    Result r = RunTool(RunChecksumCommand, {"crc", "--width", "24", "--poly", "0x864CFB", "--init", "B704CE", p});
+    EXPECT_EQ("21CF02\n", r.out) << r.err;
+    r = RunTool(RunChecksumCommand, {"crc", "--width", "16", "--poly", "1021", "--refin", "--refout", p});
+    EXPECT_EQ("2189\n", r.out) << r.err;  // CRC-16/KERMIT
+    r = RunTool(RunChecksumCommand, {"--list"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("CRC-32/ISO-HDLC  width=32 poly=0x04C11DB7 init=0xFFFFFFFF refin=true "
+                                            "refout=true xorout=0xFFFFFFFF check=0xCBF43926"))
+        << r.out;
+    EXPECT_EQ(14, std::count(r.out.begin(), r.out.end(), '\n'));
+}
+
 TEST(ToolCommandsTest, ChecksumErrorIsABoxOnStderr) {
     const Result r = RunTool(RunChecksumCommand, {"sum8", "no/such/file.bin"});
     EXPECT_EQ(1, r.status);
@@ -91,7 +118,12 @@ TEST(ToolCommandsTest, ChecksumDataThatIsNotHexIsAUsageError) {
 
 TEST(ToolCommandsTest, ChecksumCommandLineErrors) {
     ExpectUsageErrors(RunChecksumCommand, {{},
-                                           {"crc32", "--data", "01"},
+                                           {"crc31", "--data", "01"},
+                                           {"crc", "--width", "7", "--poly", "5", "--data", "01"},
+                                           {"crc", "--poly", "07", "--data", "01"},
+                                           {"crc", "--width", "8", "--poly", "107", "--data", "01"},
+                                           {"crc32", "--width", "8", "--data", "01"},
+                                           {"--list", "crc32"},
                                            {"sum8"},
                                            {"sum8", "--data"},
                                            {"sum8", "a.bin", "--data", "01"},

@@ -71,7 +71,10 @@ TEST(CheckValueStreamTest, PiecesGiveTheOneShotValue) {
 
 TEST_F(CheckToolTest, EmptyFileGivesEachMethodsEmptyValue) {
     const std::string p = dir.Write("empty.bin", std::string());
-    const char* expected[] = {"FF", "FFFF", "FFFFFFFF", "FFFFFFFFFFFFFFFF", "d41d8cd98f00b204e9800998ecf8427e"};
+    const char* expected[] = {"FF",       "FFFF",     "FFFFFFFF", "FFFFFFFFFFFFFFFF", "d41d8cd98f00b204e9800998ecf8427e",
+                              "FFFF",     "00000000", "00000000", "FFFFFFFF",
+                              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"};
+    static_assert(std::size(expected) == kChecksumMethodCount);
     for (int i = 0; i < kChecksumMethodCount; ++i)
         EXPECT_EQ(expected[i], RunCheckComputation(p, "", i, prompts).ResultText) << i;
 }

@@ -103,5 +103,19 @@ TEST(CheckValueTest, TypedDataHasNoLengthBound) {
     EXPECT_EQ(std::vector<uint8_t>(2000, 0x55), ParseHexData(std::string(4000, '5')));
 }
 
+// The list's new methods follow the five, which keep their indices.
+TEST(CheckValueTest, CrcAndShaMethodsFollowTheSums) {
+    const std::string nine = "123456789";
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(nine.data()), nine.size());
+    EXPECT_EQ(ChecksumMethod::Md5, ChecksumMethodAt(4));
+    EXPECT_EQ("29B1", ComputeCheckValue(ChecksumMethod::Crc16Ibm3740, bytes));
+    EXPECT_EQ("CBF43926", ComputeCheckValue(ChecksumMethod::Crc32IsoHdlc, bytes));
+    EXPECT_EQ("E3069283", ComputeCheckValue(ChecksumMethod::Crc32Iscsi, bytes));
+    EXPECT_EQ("AFF19057", ComputeCheckValue(ChecksumMethod::Stm32Crc, bytes));
+    EXPECT_EQ("15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225",
+              ComputeCheckValue(ChecksumMethod::Sha256, bytes));
+    EXPECT_FALSE(ChecksumMethodAt(kChecksumMethodCount).has_value());
+}
+
 }  // namespace
 }  // namespace torvane

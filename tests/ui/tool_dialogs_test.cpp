@@ -95,7 +95,7 @@ protected:
 };
 
 TEST_F(CheckDialogTest, EveryPickOfAMethodComputesAndShowsTheValue) {
-    ASSERT_EQ(5, Methods()->count());
+    ASSERT_EQ(kChecksumMethodCount, Methods()->count());
     EXPECT_EQ(0, SelectedMethod());
     QTest::keyClicks(Edit(check_ids::kData), QStringLiteral("0102"));
     // The method selected from the start, clicked again.
@@ -109,6 +109,9 @@ TEST_F(CheckDialogTest, EveryPickOfAMethodComputesAndShowsTheValue) {
     Retype(Edit(check_ids::kData), QStringLiteral("0001f203f4f5f6f7"));
     ClickMethod(1);
     EXPECT_EQ(QStringLiteral("220D"), Text(check_ids::kResult));
+    Retype(Edit(check_ids::kData), QStringLiteral("313233343536373839"));
+    ClickMethod(static_cast<int>(ChecksumMethod::Crc32IsoHdlc));
+    EXPECT_EQ(QStringLiteral("CBF43926"), Text(check_ids::kResult));
     Shoot(dialog.get(), QStringLiteral("tool-check"));
 }
 

@@ -1,5 +1,7 @@
 #include "tools/checksum/check_dialog.h"
 
+#include <algorithm>
+
 // Torvane
 #include "tools/checksum/check_tool.h"
 #include "ui/widgets/key_filter.h"
@@ -128,7 +130,10 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     path_->setMinimumWidth(fieldWidth);
     const int browseWidth = fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24;
     browse_->setFixedWidth(browseWidth);
-    methods_->setFixedWidth(fontMetrics().horizontalAdvance(QString::fromUtf8("8字节校验和")) + 48);
+    int widest = 0;
+    for (const char* caption : kChecksumMethodCaptions)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(QString::fromUtf8(caption)));
+    methods_->setFixedWidth(widest + 48);
     methods_->setFixedHeight(methods_->sizeHint().height());
 
     auto* grid = new QGridLayout(this);

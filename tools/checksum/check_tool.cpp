@@ -28,7 +28,7 @@ std::string TooLongReason(uint64_t length) {
 // Runs the method over the whole file, read in pieces. Nothing when the file
 // cannot be opened or read, is not a regular file or is 4 GiB or larger; the
 // reason is then in `problem`.
-std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod method, std::string& problem) {
+std::optional<std::string> CheckFile(const std::string& path, CheckValueStream stream, std::string& problem) {
     // Reading is all a check value needs.
     if (!CanOpenRead(path)) {
         problem = FileProblem(path, FileUse::Read);
@@ -48,7 +48,6 @@ std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod met
         problem = FileProblem(path, FileUse::Read);
         return std::nullopt;
     }
-    CheckValueStream stream(method);
     // A multiple of 64 bytes, as the stream wants for every piece but the last;
     // large enough for few reads, and on huge pages, so that filling it costs
     // next to no page faults. The stream's own buffer of the C library stays out.
@@ -78,6 +77,13 @@ std::optional<std::string> CheckFile(const std::string& path, ChecksumMethod met
 
 CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText, int selectedIndex,
                                  Prompts& prompts) {
+    const std::optional<ChecksumMethod> method = ChecksumMethodAt(selectedIndex);
+    return RunCheckComputation(pathText, dataText,
+                               method ? std::optional<CheckValueStream>(std::in_place, *method) : std::nullopt, prompts);
+}
+
+CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText,
+                                 const std::optional<CheckValueStream>& method, Prompts& prompts) {
     CheckOutcome outcome;
     if (pathText.empty() && dataText.empty()) {
         ShowInformation(prompts, kCheckNothingMessage);
@@ -88,7 +94,6 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         return outcome;
     }
 
-    const std::optional<ChecksumMethod> method = ChecksumMethodAt(selectedIndex);
     if (!pathText.empty()) {
         // The file is opened even when no method is chosen, so a bad path is
         // reported either way; it is read only for a method.
@@ -130,7 +135,11 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         outcome.Failed = true;
         return outcome;
     }
-    if (method) outcome.ResultText = ComputeCheckValue(*method, *bytes);
+    if (method) {
+        CheckValueStream stream = *method;
+        stream.Add(*bytes);
+        outcome.ResultText = stream.Finish();
+    }
     return outcome;
 }
 

@@ -17,9 +17,11 @@ inline constexpr const char* kCheckDataLabel = "校验数据：";
 inline constexpr const char* kCheckMethodLabel = "校验方式：";
 inline constexpr const char* kCheckResultLabel = "校验值：";
 // The captions of the method list, indexed by ChecksumMethod. The list starts on index 0.
-inline constexpr std::array<const char*, 5> kChecksumMethodCaptions = {"校验和", "2字节校验和", "4字节校验和",
-                                                                       "8字节校验和", "MD5"};
-static_assert(kChecksumMethodCaptions.size() == static_cast<size_t>(ChecksumMethod::Md5) + 1,
+inline constexpr std::array<const char*, 10> kChecksumMethodCaptions = {
+    "校验和", "2字节校验和", "4字节校验和", "8字节校验和", "MD5",
+    "CRC-16/IBM-3740", "CRC-32/ISO-HDLC", "CRC-32/ISCSI", "STM32 CRC", "SHA-256"};
+static_assert(kChecksumMethodCaptions.size() == static_cast<size_t>(ChecksumMethod::Sha256) + 1 &&
+                  kChecksumMethodCaptions.size() == kChecksumMethodCount,
               "one caption per ChecksumMethod, in its order");
 inline constexpr const char* kCheckFileFilter = "Bin文件(*.BIN)|*.BIN||";
 
@@ -47,6 +49,9 @@ struct CheckOutcome {
 // a message leaves everything as it was.
 CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText, int selectedIndex,
                                  Prompts& prompts);
+// The same with the method as a fresh stream (any CRC); nothing = no method chosen.
+CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText,
+                                 const std::optional<CheckValueStream>& method, Prompts& prompts);
 
 // True when a character typed into the data edit reaches it: a hex digit or
 // the x of "0x".

@@ -120,10 +120,29 @@ uint64_t Sum64Of(const PositionSums& s) {
     return ~(sum + overflows);
 }
 
-CheckValueStream::CheckValueStream(ChecksumMethod method) : method_(method) {}
+const CrcPreset* CrcPresetOf(ChecksumMethod method) {
+    switch (method) {
+        case ChecksumMethod::Crc16Ibm3740: return FindCrcPreset("CRC-16/IBM-3740");
+        case ChecksumMethod::Crc32IsoHdlc: return FindCrcPreset("CRC-32/ISO-HDLC");
+        case ChecksumMethod::Crc32Iscsi: return FindCrcPreset("CRC-32/ISCSI");
+        case ChecksumMethod::Stm32Crc: return FindCrcPreset("STM32");
+        default: return nullptr;
+    }
+}
+
+CheckValueStream::CheckValueStream(ChecksumMethod method) : method_(method) {
+    if (const CrcPreset* preset = CrcPresetOf(method)) crc_.emplace(*preset);
+}
+
+CheckValueStream::CheckValueStream(const CrcModel& crc, CrcFeed feed)
+    : method_(ChecksumMethod::Crc32IsoHdlc), crc_(std::in_place, crc, feed), crcWidth_(crc.width) {}
 
 void CheckValueStream::Add(std::span<const uint8_t> piece) {
-    if (method_ == ChecksumMethod::Md5) {
+    if (crc_) {
+        crc_->Update(piece);
+    } else if (method_ == ChecksumMethod::Sha256) {
+        sha256_.Update(piece);
+    } else if (method_ == ChecksumMethod::Md5) {
         Md5Update(md5_, piece);
         const size_t whole = piece.size() / 64 * 64;
         rest_.assign(piece.begin() + static_cast<std::ptrdiff_t>(whole), piece.end());
@@ -133,12 +152,18 @@ void CheckValueStream::Add(std::span<const uint8_t> piece) {
 }
 
 std::string CheckValueStream::Finish() const {
+    if (crcWidth_) return CrcText(crc_->Value(), crcWidth_);
     switch (method_) {
         case ChecksumMethod::Sum8: return Format("%X", static_cast<unsigned>(Sum8Of(sums_)));
         case ChecksumMethod::Sum16: return Format("%X", static_cast<unsigned>(Sum16Of(sums_)));
         case ChecksumMethod::Sum32: return Format("%X", static_cast<unsigned>(Sum32Of(sums_)));
         case ChecksumMethod::Sum64: return Format("%llX", static_cast<unsigned long long>(Sum64Of(sums_)));
         case ChecksumMethod::Md5: return Md5Text(Md5Finish(md5_, rest_));
+        case ChecksumMethod::Crc16Ibm3740:
+        case ChecksumMethod::Crc32IsoHdlc:
+        case ChecksumMethod::Crc32Iscsi:
+        case ChecksumMethod::Stm32Crc: return CrcText(crc_->Value(), CrcPresetOf(method_)->model.width);
+        case ChecksumMethod::Sha256: return Sha256Text(sha256_.Digest());
     }
     return std::string();
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/crc.h"
+#include "formats/sha256.h"
 #include "tools/checksum/md5.h"
 
 namespace torvane {
@@ -21,8 +23,17 @@ enum class ChecksumMethod {
     Sum32 = 2,  // "4字节校验和"
     Sum64 = 3,  // "8字节校验和"
     Md5 = 4,    // "MD5"
+    // CRCs from the catalogue, and the MCU unit's, as bootloaders check images.
+    Crc16Ibm3740 = 5,  // "CRC-16/IBM-3740"
+    Crc32IsoHdlc = 6,  // "CRC-32/ISO-HDLC"
+    Crc32Iscsi = 7,    // "CRC-32/ISCSI"
+    Stm32Crc = 8,      // "STM32 CRC"
+    Sha256 = 9,        // "SHA-256"
 };
-inline constexpr int kChecksumMethodCount = 5;
+inline constexpr int kChecksumMethodCount = 10;
+
+// The catalogue preset of a CRC method; nothing for the others.
+const struct CrcPreset* CrcPresetOf(ChecksumMethod method);
 
 // The method at a list index; nothing for an index outside the list (-1 = none selected).
 std::optional<ChecksumMethod> ChecksumMethodAt(int index);
@@ -57,6 +68,8 @@ uint64_t Sum64Of(const PositionSums& sums);
 class CheckValueStream {
 public:
     explicit CheckValueStream(ChecksumMethod method);
+    // Any CRC, as the checksum command's preset names and custom models give.
+    CheckValueStream(const CrcModel& crc, CrcFeed feed);
     void Add(std::span<const uint8_t> piece);
     // The result text, as ComputeCheckValue gives it.
     std::string Finish() const;
@@ -66,10 +79,15 @@ private:
     PositionSums sums_;
     Md5State md5_;
     std::vector<uint8_t> rest_;  // MD5: the bytes after the last whole block
+    std::optional<Crc> crc_;
+    int crcWidth_ = 0;  // a CRC given by its model, not by the list
+    torvane::Sha256 sha256_;
 };
 
 // Runs one method and returns the result text: the four sums in upper-case hex
-// without leading zeros ("%X"), MD5 as 32 lower-case hex digits.
+// without leading zeros ("%X"), MD5 as 32 lower-case hex digits, a CRC in
+// upper-case hex with all the digits of its width, SHA-256 as 64 lower-case
+// hex digits.
 std::string ComputeCheckValue(ChecksumMethod method, std::span<const uint8_t> bytes);
 
 // The bytes of typed data text: hex digits, two to a byte, first the high
