@@ -10,7 +10,7 @@ build="${TORVANE_BUILD_DIR:-$here/build-release}"
 cli="$build/torvane-cli"
 
 need=()
-for p in binutils srecord python3-intelhex coreutils xxd hyperfine cmake g++; do
+for p in binutils srecord python3-intelhex coreutils xxd hyperfine cmake g++ libarchive-zip-perl; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -80,8 +80,11 @@ $six_torvane >/dev/null 2>&1
 $six_srec
 cmp six.bin srec-six.bin
 [ "$("$cli" checksum md5 md5.bin)" = "$(md5sum md5.bin | cut -d' ' -f1)" ]
+crc=$("$cli" checksum crc32 md5.bin)
+[ "$crc" = "$(/usr/bin/python3 -c "import zlib; print('%08X' % zlib.crc32(open('md5.bin', 'rb').read()))")" ]
+[ "${crc,,}" = "$(crc32 md5.bin)" ]
 "$cli" bin2c c.bin -o c.h >/dev/null 2>&1
-echo "Outputs agree: HEX to BIN (objcopy, srec_cat, intelhex), merges (srec_cat), MD5 (md5sum)."
+echo "Outputs agree: HEX to BIN (objcopy, srec_cat, intelhex), merges (srec_cat), MD5 (md5sum), CRC-32 (zlib, crc32)."
 
 declare -a rows
 time_job() {  # job, tool, command
@@ -103,6 +106,9 @@ time_job "merge six 1 MiB BIN" torvane "$six_torvane"
 time_job "merge six 1 MiB BIN" srec_cat "$six_srec"
 time_job "MD5 of 8 MiB" torvane "$cli checksum md5 md5.bin"
 time_job "MD5 of 8 MiB" md5sum "md5sum md5.bin"
+time_job "CRC-32 of 8 MiB" torvane "$cli checksum crc32 md5.bin"
+time_job "CRC-32 of 8 MiB" zlib "/usr/bin/python3 -c \"import zlib; zlib.crc32(open('md5.bin', 'rb').read())\""
+time_job "CRC-32 of 8 MiB" crc32 "crc32 md5.bin"
 time_job "C array of 1 MiB" torvane "$cli bin2c c.bin -o c.h"
 time_job "C array of 1 MiB" "xxd -i" "sh -c 'xxd -i c.bin > xxd.h'"
 
