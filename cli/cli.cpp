@@ -57,6 +57,9 @@ constexpr const char* kBatchUsageTail =
     "  --keep-before-offset, --no-keep-before-offset\n"
     "                           keep the data before a HEX file's offset (default: no)\n"
     "  --as-bin                 use a BIN file's bytes even when they read as HEX text\n"
+    "Integrity fields (merge, map, export), written into the image after the files:\n"
+    "  --field NAME@AT:START-END[:be]  NAME a CRC preset (crc32, crc32c, stm32, ...),\n"
+    "                           add8|add16|add32, sum8|sum16|sum32|sum64, length32 or sha256\n"
     "PROMPT-ANSWERS (merge, map):\n"
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
@@ -231,6 +234,7 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     ws.log().AddListener(&printer);
 
     SelectMode(ws, cmd);
+    ws.MergeFields = cmd.fields;
 
     bool ok = false;
     // The log is saved whatever the run ends in, also when an exception stops

@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "core/merge_layout.h"
+
 #include <algorithm>
 #include <array>
 
@@ -50,7 +52,7 @@ unsigned BitOf(BatchVerb verb) {
 
 constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
-    {"--log", true}, {"--map", true},  {"--format", true},
+    {"--log", true}, {"--map", true},  {"--format", true}, {"--field", true},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
@@ -61,6 +63,7 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kHexToBin | kAlign | kMerge | kRun | kExport,    // --log
     kMerge | kRun,                                   // --map
     kMerge | kRun | kMap,                            // --format
+    kMerge | kMap | kExport,                         // --field
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
@@ -218,6 +221,13 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
         return Fail(error, a + " is not an option of " + VerbName(cmd.verb));
 
     if (a == "-o") return TakeOnce(cmd.output, option, error);
+    if (a == "--field") {
+        std::string why;
+        const std::optional<FieldSpec> field = ParseFieldSpec(v, &why);
+        if (!field) return Fail(error, "--field " + v + ": " + why);
+        cmd.fields.push_back(*field);
+        return true;
+    }
     if (a == "--format") {
         if (!TakeOnce(cmd.format, option, error)) return false;
         return v == "text" || v == "json" || v == "svg" || Fail(error, "--format takes text, json or svg");
@@ -308,6 +318,8 @@ std::optional<BatchCommand> ParseBatchCommand(const std::vector<std::string>& ar
     else if (cmd.mapFile && cmd.operation != Operation::Merge) ok = Fail(error, "--map is an option of merge only");
     else if (cmd.format && cmd.verb != BatchVerb::Map && !cmd.mapFile)
         ok = Fail(error, "--format says how --map writes the map: give --map FILE");
+    else if (const std::optional<std::string> problem = FieldsProblem(cmd.fields, 0, kMergedImageSize))
+        ok = Fail(error, "--field: " + *problem);
     if (!ok) return std::nullopt;
     return cmd;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/integrity_fields.h"
+
 #include "core/workspace.h"
 
 namespace torvane::cli {
@@ -102,6 +104,7 @@ struct BatchCommand {
     OversizeAnswer onOversize = OversizeAnswer::Cancel;
     bool overlapGiven = false;
     bool oversizeGiven = false;
+    std::vector<FieldSpec> fields;  // merge, map, export: --field, in their order
 };
 
 // The file options (--offset, --align, --fill, --keep-before-offset,

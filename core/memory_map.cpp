@@ -12,6 +12,10 @@ void MergeMapRecorder::File(int64_t at, int64_t size, int32_t row, const std::st
     if (size > 0) writes_.push_back(Write{at, at + size, false, 0, row, path});
 }
 
+void MergeMapRecorder::Field(int64_t at, int64_t size, int32_t index) {
+    if (size > 0) writes_.push_back(Write{at, at + size, false, 0, 0, std::string(), index});
+}
+
 void MergeMapRecorder::LeaveOut(int32_t row, std::string reason) { leftOut_.push_back(MapNote{row, std::move(reason)}); }
 
 void MergeMapRecorder::Stop(int32_t row, std::string reason) { stopped_ = MapNote{row, std::move(reason)}; }
@@ -42,8 +46,8 @@ MergeMap MergeMapRecorder::Finish(int64_t imageSize) const {
         if (covering.empty()) continue;  // no write reaches here: the merge leaves no such byte
         const Write* top = covering.back();
         const Write* under = nullptr;  // the file written here last before `top`
-        for (size_t j = covering.size() - 1; !top->isFill && j-- > 0;) {
-            if (!covering[j]->isFill) {
+        for (size_t j = covering.size() - 1; !top->isFill && top->field < 0 && j-- > 0;) {
+            if (!covering[j]->isFill && covering[j]->field < 0) {
                 under = covering[j];
                 break;
             }
@@ -54,6 +58,9 @@ MergeMap MergeMapRecorder::Finish(int64_t imageSize) const {
         if (top->isFill) {
             r.kind = RangeKind::Fill;
             r.fill = top->fill;
+        } else if (top->field >= 0) {
+            r.kind = RangeKind::Field;
+            r.field = top->field;
         } else {
             r.kind = under ? RangeKind::Overlap : RangeKind::File;
             r.row = top->row;
@@ -65,7 +72,7 @@ MergeMap MergeMapRecorder::Finish(int64_t imageSize) const {
         if (!map.ranges.empty()) {
             MapRange& last = map.ranges.back();
             if (last.end + 1 == r.start && last.kind == r.kind && last.row == r.row && last.coveredRow == r.coveredRow &&
-                last.fill == r.fill && last.path == r.path &&
+                last.fill == r.fill && last.path == r.path && last.field == r.field &&
                 (r.kind == RangeKind::Fill || last.sourceOffset + last.size() == r.sourceOffset)) {
                 last.end = r.end;
                 continue;

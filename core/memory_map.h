@@ -17,6 +17,7 @@ enum class RangeKind {
     File,     // one file's bytes
     Fill,     // the fill byte between files
     Overlap,  // a file's bytes written over an earlier file's: the later one stays
+    Field,    // an integrity field written after the files (MergeMap::fields[field])
 };
 
 struct MapRange {
@@ -28,6 +29,7 @@ struct MapRange {
     int64_t sourceOffset = 0;  // File, Overlap: where in that file the range's first byte is
     int32_t coveredRow = 0;  // Overlap: the earlier file written over
     uint8_t fill = 0;        // Fill: the byte
+    int32_t field = -1;      // Field: its index in MergeMap::fields
     int64_t size() const { return end - start + 1; }
 };
 
@@ -37,9 +39,20 @@ struct MapNote {
     std::string reason;  // English, as torvane-cli prints reasons
 };
 
+// An integrity field the merge writes into its image.
+struct MapField {
+    int64_t at = 0;
+    uint32_t width = 0;   // bytes
+    std::string name;     // "CRC-32/ISO-HDLC", "add16", ...
+    std::string value;    // as the check tool shows it; empty in a plan
+    int64_t start = 0;    // the range it covers, inclusive
+    int64_t end = 0;
+};
+
 struct MergeMap {
     int64_t imageSize = 0;  // the length the merge writes; 0 when it stops
     std::vector<MapRange> ranges;
+    std::vector<MapField> fields;  // in the order they are written, after the files
     std::vector<MapNote> leftOut;
     std::optional<MapNote> stopped;
     // True when the merge writes an image with every selected file in it.
@@ -51,6 +64,8 @@ class MergeMapRecorder {
 public:
     void Fill(int64_t from, int64_t to, uint8_t byte);  // [from, to)
     void File(int64_t at, int64_t size, int32_t row, const std::string& path);
+    // An integrity field, the `index`-th of the merge's, written over whatever is there.
+    void Field(int64_t at, int64_t size, int32_t index);
     void LeaveOut(int32_t row, std::string reason);
     void Stop(int32_t row, std::string reason);
     // The ranges of [0, imageSize): the last write over a byte decides what it
@@ -65,6 +80,7 @@ private:
         uint8_t fill;
         int32_t row;
         std::string path;
+        int32_t field = -1;
     };
     std::vector<Write> writes_;
     std::vector<MapNote> leftOut_;

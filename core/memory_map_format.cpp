@@ -61,6 +61,7 @@ const char* KindName(RangeKind kind) {
         case RangeKind::File: return "file";
         case RangeKind::Fill: return "fill";
         case RangeKind::Overlap: return "overlap";
+        case RangeKind::Field: return "field";
     }
     return "file";
 }
@@ -113,6 +114,13 @@ std::string MergeMapText(const MergeMap& map) {
             case RangeKind::Overlap:
                 out += Format("row %d over row %d  %s", r.row, r.coveredRow, r.path.c_str());
                 break;
+            case RangeKind::Field: {
+                const MapField& field = map.fields.at(static_cast<size_t>(r.field));
+                out += Format("%s = %s  over %s-%s", field.name.c_str(),
+                              field.value.empty() ? "(computed by the merge)" : field.value.c_str(),
+                              Hex8(field.start).c_str(), Hex8(field.end).c_str());
+                break;
+            }
         }
         out += "\n";
     }
@@ -141,6 +149,14 @@ std::string MergeMapJson(const MergeMap& map) {
                 out += Format(", \"rows\": [%d, %d], \"row\": %d, ", r.coveredRow, r.row, r.row) +
                        JsonPath(r.path) + "}";
                 break;
+            case RangeKind::Field: {
+                const MapField& field = map.fields.at(static_cast<size_t>(r.field));
+                out += ", \"name\": " + JsonString(field.name) + ", \"value\": " +
+                       (field.value.empty() ? std::string("null") : JsonString(field.value)) +
+                       Format(", \"covers\": [%lld, %lld]}", static_cast<long long>(field.start),
+                              static_cast<long long>(field.end));
+                break;
+            }
         }
     }
     out += "],\n \"left_out\": [";
@@ -232,6 +248,7 @@ std::string MergeMapSvg(const MergeMap& map) {
         const double w = band.pieces[i].width;
         const std::string paint = r.kind == RangeKind::Fill      ? "url(#fill)"
                                   : r.kind == RangeKind::Overlap ? kOverlapColour
+                                  : r.kind == RangeKind::Field   ? kFieldColour
                                                                  : RowColour(r.row);
         const std::string tip = Format("%s-%s, %lld 字节", Hex8(r.start).c_str(), Hex8(r.end).c_str(),
                                        static_cast<long long>(r.size()));
@@ -241,6 +258,7 @@ std::string MergeMapSvg(const MergeMap& map) {
         std::string label;
         if (r.kind == RangeKind::Fill) label = Format("0x%02X", r.fill);
         else if (r.kind == RangeKind::Overlap) label = Format("%d/%d", r.coveredRow, r.row);
+        else if (r.kind == RangeKind::Field) label = "✓";
         else label = Format("%d", r.row);
         if (w >= 8.0 * static_cast<double>(label.size())) {
             out += Format("<text x=\"%.2f\" y=\"%.0f\" text-anchor=\"middle\" fill=\"%s\">%s</text>\n", x + w / 2,
@@ -267,11 +285,16 @@ std::string MergeMapSvg(const MergeMap& map) {
     for (const MapRange& r : map.ranges) {
         std::string what;
         if (r.kind == RangeKind::Fill) what = Format("填充 0x%02X", r.fill);
-        else if (r.kind == RangeKind::Overlap)
+        else if (r.kind == RangeKind::Field) {
+            const MapField& field = map.fields.at(static_cast<size_t>(r.field));
+            what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",
+                          field.value.c_str(), Hex8(field.start).c_str(), Hex8(field.end).c_str());
+        } else if (r.kind == RangeKind::Overlap)
             what = Format("重叠：文件%d覆盖文件%d  %s", r.row, r.coveredRow, FileNameOf(r.path).c_str());
         else what = Format("文件%d  %s", r.row, FileNameOf(r.path).c_str());
         const std::string swatch = r.kind == RangeKind::Fill      ? "url(#fill)"
                                    : r.kind == RangeKind::Overlap ? kOverlapColour
+                                   : r.kind == RangeKind::Field   ? kFieldColour
                                                                   : RowColour(r.row);
         out += Format("<rect x=\"%.0f\" y=\"%.0f\" width=\"12\" height=\"12\" fill=\"%s\"/>\n", kLeft, y - 10,
                       swatch.c_str());

@@ -43,6 +43,8 @@ BandLayout ComputeBand(const MergeMap& map, double width, double minWidth);
 const char* RowColour(int32_t row);
 inline constexpr const char* kFillColour = "#D9D9D9";
 inline constexpr const char* kOverlapColour = "#D32F2F";
+// An integrity field written into the image.
+inline constexpr const char* kFieldColour = "#6A1B9A";
 
 // A string as a JSON string literal, quotes included; each byte that is not
 // part of well-formed UTF-8 (overlong forms and surrogates included) becomes U+FFFD.

@@ -38,7 +38,11 @@ public:
 
     FileOutcome MergeFile(int k);
     bool Finish(const std::string& output);
-    MergeMap Map() const { return recorder_.Finish(cursor_.ImageLength()); }
+    MergeMap Map() const {
+        MergeMap map = recorder_.Finish(std::max(cursor_.ImageLength(), imageLength_));
+        map.fields = fields_;
+        return map;
+    }
     void Stop(int32_t row, std::string reason) { recorder_.Stop(row, std::move(reason)); }
 
 private:
@@ -76,9 +80,12 @@ private:
     Prompts& prompts_;
     const MergeAnswers* plan_;
     std::optional<ZeroBuffer> image_;  // none in a plan
+    uint8_t lastFill_ = 0;             // the fill byte of the file placed last
     MergeCursor cursor_;
     MergeMapRecorder recorder_;
     std::vector<int32_t> leftOut_;  // FileNo of each selected file the image lacks
+    std::vector<MapField> fields_;
+    int64_t imageLength_ = 0;  // with the fields
 };
 
 Answer MergeRun::Ask(const MessageBox& box) {
@@ -253,6 +260,7 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
                         static_cast<size_t>(placed.fillTo - placed.fillFrom));
     }
     recorder_.Fill(placed.fillFrom, placed.fillTo, FillByte(e.PolishData));
+    lastFill_ = FillByte(e.PolishData);
     recorder_.File(placed.at, source.size, e.FileNo, source.path);
     const char* name = source.path.c_str();
     const uint32_t at = static_cast<uint32_t>(placed.at);
@@ -311,7 +319,29 @@ FileOutcome MergeRun::Cancel(int k, const Source& source, const std::string& rea
 }
 
 bool MergeRun::Finish(const std::string& output) {
-    const int32_t length = static_cast<int32_t>(cursor_.ImageLength());
+    // The fields after every file, in their order; one past the image's end
+    // extends it with the fill byte of the file placed last.
+    uint64_t grown = static_cast<uint64_t>(cursor_.ImageLength());
+    std::vector<WrittenField> written;
+    if (plan_) {
+        for (const FieldSpec& f : ws_.MergeFields) grown = std::max<uint64_t>(grown, f.FieldEnd());
+    } else {
+        written = WriteFields(std::span<uint8_t>(image_->data(), static_cast<size_t>(kMergedImageSize)), grown, 0,
+                              lastFill_, ws_.MergeFields);
+    }
+    for (size_t i = 0; i < ws_.MergeFields.size(); ++i) {
+        const FieldSpec& f = ws_.MergeFields[i];
+        const std::string value = i < written.size() ? written[i].valueText : std::string();
+        fields_.push_back(MapField{f.at, f.Width(), f.Name(), value, f.start, f.end});
+        const int64_t end = static_cast<int64_t>(cursor_.ImageLength());
+        if (f.at > end) recorder_.Fill(end, f.at, lastFill_);
+        recorder_.Field(f.at, f.Width(), static_cast<int32_t>(i));
+        if (!plan_)
+            log_.Addf("#写入校验值：%s = %s，写入合并文件0x%.8X处，校验范围0x%.8X-0x%.8X\r\n", f.Name().c_str(),
+                      value.c_str(), f.at, f.start, f.end);
+    }
+    imageLength_ = static_cast<int64_t>(grown);
+    const int32_t length = static_cast<int32_t>(grown);
     if (plan_) return leftOut_.empty();
     if (!WriteWholeFile(output, image_->data(), static_cast<size_t>(length))) {
         const std::string problem = FileProblem(output, FileUse::Write);
@@ -346,6 +376,12 @@ bool MergeBatch(Workspace& ws) {
         return false;
     }
     if (!ws.GatherBatch(2, kSelectTwoFilesMessage, false)) return false;
+    // The fields are checked before anything is read or written.
+    if (const std::optional<std::string> problem = FieldsProblem(ws.MergeFields, 0, kMergedImageSize)) {
+        ShowNotice(ws.prompts(), kMergeFieldsRefusedMessage);
+        ExplainFailure(ws.prompts(), 0, "", *problem);
+        return false;
+    }
 
     ws.log().Add("***************合并操作***************\r\n");
     MergeRun run(ws, nullptr);
@@ -368,13 +404,19 @@ MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers) {
     ResetSelection(scratch.selection());
     ResetConverted(scratch.selection());
     GatherSelection(scratch.selection(), scratch.rows());
+    scratch.MergeFields = ws.MergeFields;
     MergeRun run(scratch, &answers);
     if (scratch.selection().Count < 2) {
         run.Stop(0, "a merge needs at least two selected files");
         return run.Map();
     }
+    if (const std::optional<std::string> problem = FieldsProblem(ws.MergeFields, 0, kMergedImageSize)) {
+        run.Stop(0, *problem);
+        return run.Map();
+    }
     int k = 0;
     while (k < scratch.selection().Count && run.MergeFile(k) != FileOutcome::Ended) ++k;
+    if (k == scratch.selection().Count) run.Finish(std::string());
     MergeMap map = run.Map();
     if (k < scratch.selection().Count) map.imageSize = 0;
     return map;

@@ -13,6 +13,8 @@ inline constexpr const char* kSelectTwoFilesMessage = "请选择至少两个目�
 inline constexpr const char* kMergeDoneMessage = "合并成功!";
 inline constexpr const char* kMergeWriteFailedMessage = "合并文件写入失败！";
 inline constexpr const char* kMergeQuestionCaption = "提示";
+// Fields that cannot be written (overlapping, inside their own range, outside the image).
+inline constexpr const char* kMergeFieldsRefusedMessage = "校验值字段设置有误，合并已取消！";
 // The image was written, but a selected file is not in it.
 inline constexpr const char* kMergeIncompleteFormat =
     "合并文件已写入，但以下文件未能合并：%s\r\n合并后的文件缺少这些文件的数据，详细原因请查看操作记录。";

@@ -6,6 +6,7 @@
 
 #include "core/batch_selection.h"
 #include "core/file_list.h"
+#include "core/integrity_fields.h"
 #include "core/memory_map.h"
 #include "core/operation_log.h"
 
@@ -59,6 +60,9 @@ public:
     std::string DefaultOutputPath;
     // The map of the last merge that ran (also of one that stopped, up to there).
     std::optional<MergeMap> LastMergeMap;
+    // Integrity fields the merge writes into its image, in order, after placing
+    // the files (addresses are image offsets).
+    std::vector<FieldSpec> MergeFields;
 
     WorkMode Mode() const { return mode_; }
     // The three WorkMode flags: exactly one is 1.

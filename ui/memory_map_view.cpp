@@ -38,6 +38,7 @@ QBrush RangeBrush(const MapRange& r) {
     switch (r.kind) {
         case RangeKind::Fill: return QBrush(QColor(140, 140, 140), Qt::BDiagPattern);
         case RangeKind::Overlap: return QBrush(Colour(kOverlapColour));
+        case RangeKind::Field: return QBrush(Colour(kFieldColour));
         case RangeKind::File: break;
     }
     return QBrush(Colour(RowColour(r.row)));
@@ -48,6 +49,7 @@ QString Label(const MapRange& r) {
         case RangeKind::Fill: return QStringLiteral("0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper().replace(
                                   QStringLiteral("0X"), QStringLiteral("0x"));
         case RangeKind::Overlap: return QStringLiteral("%1/%2").arg(r.coveredRow).arg(r.row);
+        case RangeKind::Field: return QStringLiteral("校验值");
         case RangeKind::File: break;
     }
     return QStringLiteral("%1 %2").arg(r.row).arg(NameOf(r.path));
@@ -93,6 +95,13 @@ QString MemoryBand::Describe(int i) const {
                          .arg(r.row)
                          .arg(QString::fromStdString(r.path), Hex8(r.sourceOffset));
             break;
+        case RangeKind::Field: {
+            const MapField& field = map_.fields.at(static_cast<size_t>(r.field));
+            source = QStringLiteral("校验值 %1 %2，校验范围 %3-%4")
+                         .arg(QString::fromStdString(field.name), QString::fromStdString(field.value),
+                              Hex8(field.start), Hex8(field.end));
+            break;
+        }
         case RangeKind::Overlap:
             source = QStringLiteral("重叠：文件%1覆盖了文件%2，保留文件%1的数据：%3（文件内偏移 %4）")
                          .arg(r.row)
@@ -331,6 +340,14 @@ void CMemoryMapDlg::FillTable(const MergeMap& map, bool hexSegments) {
                 kind = QStringLiteral("重叠");
                 source = QStringLiteral("文件%1覆盖文件%2：%3").arg(r.row).arg(r.coveredRow).arg(QString::fromStdString(r.path));
                 break;
+            case RangeKind::Field: {
+                const MapField& field = map.fields.at(static_cast<size_t>(r.field));
+                kind = QStringLiteral("校验值");
+                source = QStringLiteral("%1 %2，范围 %3-%4")
+                             .arg(QString::fromStdString(field.name), QString::fromStdString(field.value),
+                                  Hex8(field.start), Hex8(field.end));
+                break;
+            }
         }
         const QStringList cells = {Hex8(r.start), Hex8(r.end), QString::number(r.size()), kind, source};
         for (int c = 0; c < cells.size(); ++c) {

@@ -1,0 +1,216 @@
+#include "core/integrity_fields.h"
+
+#include <algorithm>
+
+#include "formats/sha256.h"
+#include "platform/format.h"
+#include "tools/checksum/check_value.h"
+
+namespace torvane {
+namespace {
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::optional<uint32_t> HexAddress(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    if (text.empty() || text.size() > 8) return std::nullopt;
+    uint32_t v = 0;
+    for (const char c : text) {
+        int d = -1;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        if (d < 0) return std::nullopt;
+        v = v << 4 | static_cast<uint32_t>(d);
+    }
+    return v;
+}
+
+std::optional<FieldSpec> Refuse(std::string* why, std::string reason) {
+    if (why) *why = std::move(reason);
+    return std::nullopt;
+}
+
+// The bytes of [start, end] that the image holds, the rest as `fill`.
+std::vector<uint8_t> RangeBytes(std::span<const uint8_t> image, uint32_t first, uint8_t fill, uint32_t start,
+                                uint32_t end) {
+    std::vector<uint8_t> out(static_cast<size_t>(end - start) + 1, fill);
+    const uint64_t from = static_cast<uint64_t>(start) - first;
+    const uint64_t to = std::min<uint64_t>(image.size(), static_cast<uint64_t>(end) - first + 1);
+    if (from < to) std::copy(image.begin() + static_cast<std::ptrdiff_t>(from), image.begin() + static_cast<std::ptrdiff_t>(to), out.begin());
+    return out;
+}
+
+}  // namespace
+
+uint32_t FieldSpec::Width() const {
+    switch (kind) {
+        case FieldKind::Crc: return static_cast<uint32_t>((crc->model.width + 7) / 8);
+        case FieldKind::Sum:
+        case FieldKind::ComplementedSum:
+        case FieldKind::Length: return static_cast<uint32_t>(bits / 8);
+        case FieldKind::Sha256: return 32;
+    }
+    return 0;
+}
+
+std::string FieldSpec::Name() const {
+    switch (kind) {
+        case FieldKind::Crc: return crc->name;
+        case FieldKind::Sum: return Format("add%d", bits);
+        case FieldKind::ComplementedSum: return Format("sum%d", bits);
+        case FieldKind::Length: return "length32";
+        case FieldKind::Sha256: return "sha256";
+    }
+    return std::string();
+}
+
+std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why) {
+    const size_t atSign = text.find('@');
+    if (atSign == std::string_view::npos || atSign == 0)
+        return Refuse(why, "a field is NAME@AT:START-END, e.g. crc32@7FFC:0-7FFB");
+    FieldSpec f;
+    const std::string name = Lower(text.substr(0, atSign));
+    if (name == "add8" || name == "add16" || name == "add32") {
+        f.kind = FieldKind::Sum;
+        f.bits = std::stoi(name.substr(3));
+    } else if (name == "sum8" || name == "sum16" || name == "sum32" || name == "sum64") {
+        f.kind = FieldKind::ComplementedSum;
+        f.bits = std::stoi(name.substr(3));
+    } else if (name == "length32") {
+        f.kind = FieldKind::Length;
+        f.bits = 32;
+    } else if (name == "sha256") {
+        f.kind = FieldKind::Sha256;
+    } else if (const CrcPreset* preset = FindCrcPreset(name)) {
+        f.kind = FieldKind::Crc;
+        f.crc = preset;
+    } else {
+        return Refuse(why, "unknown field '" + std::string(text.substr(0, atSign)) +
+                               "' (a CRC preset, add8, add16, add32, sum8 to sum64, length32 or sha256)");
+    }
+    std::string_view rest = text.substr(atSign + 1);
+    const size_t colon = rest.find(':');
+    if (colon == std::string_view::npos) return Refuse(why, "the field has no range: NAME@AT:START-END");
+    const std::optional<uint32_t> at = HexAddress(rest.substr(0, colon));
+    if (!at) return Refuse(why, "the field's address takes 1 to 8 hex digits");
+    rest = rest.substr(colon + 1);
+    std::string_view order;
+    if (const size_t second = rest.find(':'); second != std::string_view::npos) {
+        order = rest.substr(second + 1);
+        rest = rest.substr(0, second);
+    }
+    const size_t dash = rest.find('-');
+    if (dash == std::string_view::npos) return Refuse(why, "the range is START-END");
+    const std::optional<uint32_t> start = HexAddress(rest.substr(0, dash));
+    const std::optional<uint32_t> end = HexAddress(rest.substr(dash + 1));
+    if (!start || !end) return Refuse(why, "the range's addresses take 1 to 8 hex digits");
+    if (*end < *start) return Refuse(why, "the range ends before it starts");
+    const std::string o = Lower(order);
+    if (!order.empty() && o != "be" && o != "le") return Refuse(why, "the byte order is be or le");
+    f.at = *at;
+    f.start = *start;
+    f.end = *end;
+    f.bigEndian = o == "be";
+    return f;
+}
+
+std::string FieldSpecText(const FieldSpec& f) {
+    return Format("%s@%X:%X-%X%s", f.Name().c_str(), f.at, f.start, f.end, f.bigEndian ? ":be" : "");
+}
+
+std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint32_t first, uint64_t limit) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const FieldSpec& f = fields[i];
+        const std::string name = FieldSpecText(f);
+        if (f.end < f.start) return "the range of " + name + " ends before it starts";
+        if (f.at < first || f.start < first)
+            return Format("%s lies below the image's first address 0x%08X", name.c_str(), first);
+        if (f.FieldEnd() > limit || static_cast<uint64_t>(f.end) >= limit)
+            return Format("%s reaches past 0x%08llX, the end of what the image may hold", name.c_str(),
+                          static_cast<unsigned long long>(limit - 1));
+        if (f.at <= f.end && f.FieldEnd() > f.start) return name + " lies inside its own range";
+        for (size_t j = 0; j < i; ++j) {
+            const FieldSpec& g = fields[j];
+            if (f.at < g.FieldEnd() && g.at < f.FieldEnd())
+                return name + " overlaps the field " + FieldSpecText(g);
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<WrittenField> WriteFields(std::vector<uint8_t>& image, uint32_t first, uint8_t fill,
+                                      std::span<const FieldSpec> fields) {
+    uint64_t needed = image.size();
+    for (const FieldSpec& f : fields) needed = std::max<uint64_t>(needed, f.FieldEnd() - first);
+    uint64_t length = image.size();
+    image.resize(static_cast<size_t>(needed), fill);
+    std::vector<WrittenField> written = WriteFields(std::span<uint8_t>(image), length, first, fill, fields);
+    image.resize(static_cast<size_t>(length));
+    return written;
+}
+
+std::vector<WrittenField> WriteFields(std::span<uint8_t> buffer, uint64_t& length, uint32_t first, uint8_t fill,
+                                      std::span<const FieldSpec> fields) {
+    std::vector<WrittenField> written;
+    for (const FieldSpec& f : fields) {
+        const std::vector<uint8_t> range =
+            RangeBytes(buffer.first(static_cast<size_t>(length)), first, fill, f.start, f.end);
+        WrittenField w;
+        w.spec = f;
+        uint64_t value = 0;
+        switch (f.kind) {
+            case FieldKind::Crc:
+                value = ComputeCrc(*f.crc, range);
+                w.valueText = CrcText(value, f.crc->model.width);
+                break;
+            case FieldKind::Sum: {
+                uint64_t sum = 0;
+                for (const uint8_t b : range) sum += b;
+                value = f.bits == 32 ? sum & 0xFFFFFFFF : sum & ((1ull << f.bits) - 1);
+                w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
+                break;
+            }
+            case FieldKind::ComplementedSum:
+                value = f.bits == 8 ? Sum8(range) : f.bits == 16 ? Sum16(range) : f.bits == 32 ? Sum32(range) : Sum64(range);
+                w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
+                break;
+            case FieldKind::Length:
+                value = static_cast<uint64_t>(f.end - f.start) + 1;
+                w.valueText = Format("%08llX", static_cast<unsigned long long>(value));
+                break;
+            case FieldKind::Sha256: {
+                const std::array<uint8_t, 32> digest = ComputeSha256(range);
+                w.bytes.assign(digest.begin(), digest.end());
+                w.valueText = Sha256Text(digest);
+                break;
+            }
+        }
+        if (f.kind != FieldKind::Sha256) {
+            const uint32_t n = f.Width();
+            w.bytes.resize(n);
+            for (uint32_t i = 0; i < n; ++i) {
+                const uint8_t b = static_cast<uint8_t>(value >> (8 * i));
+                w.bytes[f.bigEndian ? n - 1 - i : i] = b;
+            }
+        }
+        const uint64_t from = static_cast<uint64_t>(f.at) - first;
+        const uint64_t fieldEnd = from + w.bytes.size();
+        if (fieldEnd > length) {
+            if (from > length)
+                std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(length),
+                          buffer.begin() + static_cast<std::ptrdiff_t>(from), fill);
+            length = fieldEnd;
+        }
+        std::copy(w.bytes.begin(), w.bytes.end(), buffer.begin() + static_cast<std::ptrdiff_t>(from));
+        written.push_back(std::move(w));
+    }
+    return written;
+}
+
+}  // namespace torvane

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/crc.h"
+
+namespace torvane {
+
+// What a field holds.
+enum class FieldKind {
+    Crc,              // a CRC preset; the field is as wide as the CRC
+    Sum,              // the plain sum of the bytes, cut to 8, 16 or 32 bits (add8 ...)
+    ComplementedSum,  // the check tool's sum of 8, 16, 32 or 64 bits (sum8 ...)
+    Length,           // the number of bytes of the range, 32 bits (length32)
+    Sha256,           // the SHA-256 digest, 32 bytes in digest order
+};
+
+// One integrity field: a value computed over the bytes of an address range
+// [start, end] and written at `at`, in little-endian order unless bigEndian.
+struct FieldSpec {
+    FieldKind kind = FieldKind::Crc;
+    const CrcPreset* crc = nullptr;  // Crc
+    int bits = 0;                    // Sum, ComplementedSum, Length: the value's width
+    uint32_t at = 0;
+    uint32_t start = 0;
+    uint32_t end = 0;  // inclusive
+    bool bigEndian = false;
+
+    uint32_t Width() const;  // bytes the field takes
+    uint64_t FieldEnd() const { return static_cast<uint64_t>(at) + Width(); }  // one past its last byte
+    std::string Name() const;  // "CRC-32/ISO-HDLC", "add16", "sum32", "length32", "sha256"
+};
+
+// Reads NAME@AT:START-END with an optional ":be" (or ":le"): NAME a CRC preset
+// by name or alias in any case, add8|add16|add32, sum8|sum16|sum32|sum64,
+// length32 or sha256; AT, START and END 1 to 8 hex digits with an optional
+// "0x". Nothing, with the reason, for any other text.
+std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why = nullptr);
+// The text ParseFieldSpec reads back as the same field ("CRC-32/ISO-HDLC@7FFC:0-7FFB").
+std::string FieldSpecText(const FieldSpec& field);
+
+// Why the fields cannot be written into an image that starts at `first` and
+// may reach (not including) `limit`: a field inside its own range, two fields
+// that overlap, a field or range below `first` or past `limit`, a range whose
+// end is before its start. Nothing when they can.
+std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint32_t first, uint64_t limit);
+
+// One field as it was written.
+struct WrittenField {
+    FieldSpec spec;
+    std::vector<uint8_t> bytes;  // as written, in the field's byte order
+    std::string valueText;       // the value as the check tool shows such a value
+};
+
+// Writes the fields, in their order, into the image whose byte 0 is at address
+// `first`: a later field sees the bytes an earlier one wrote. Bytes of a range
+// that the image does not hold count as `fill`; a field past the image's end
+// extends it with `fill`. The fields must have passed FieldsProblem.
+std::vector<WrittenField> WriteFields(std::vector<uint8_t>& image, uint32_t first, uint8_t fill,
+                                      std::span<const FieldSpec> fields);
+// The same over a buffer that can hold every field (FieldsProblem's `limit`
+// from `first`), whose first `length` bytes are the image; `length` grows to
+// the end of a field past it, the bytes between taking `fill`.
+std::vector<WrittenField> WriteFields(std::span<uint8_t> buffer, uint64_t& length, uint32_t first, uint8_t fill,
+                                      std::span<const FieldSpec> fields);
+
+}  // namespace torvane
