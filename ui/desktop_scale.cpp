@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/window_layout.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/point_font.h"
 
 namespace torvane::ui {
 namespace {

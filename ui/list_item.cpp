@@ -15,8 +15,8 @@
 #include <QUrl>
 
 #include "core/hex_field_key.h"
-#include "ui/widgets/key_filter.h"
-#include "ui/widgets/path_field.h"
+#include "widgets/key_filter.h"
+#include "widgets/path_field.h"
 #include "ui/row_ids.h"
 
 namespace torvane::ui {

@@ -28,7 +28,7 @@
 #include "support/nic_test_support.h"
 #include "tools/testbin/test_bin_dialog.h"
 #include "tools/testbin/test_bin_tool.h"
-#include "ui/widgets/new_list_box.h"
+#include "widgets/new_list_box.h"
 #include "ui/main_ids.h"
 #include "ui/row_ids.h"
 #include "tools/testbin/test_bin_ids.h"

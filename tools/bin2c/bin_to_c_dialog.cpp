@@ -3,8 +3,8 @@
 // Torvane
 #include "tools/bin2c/bin_to_c_tool.h"
 #include "tools/bin2c/bin_to_c_ids.h"
-#include "ui/widgets/path_field.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/path_field.h"
+#include "widgets/point_font.h"
 
 // Qt
 #include <QGridLayout>

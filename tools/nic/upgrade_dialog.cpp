@@ -3,9 +3,9 @@
 // Torvane
 #include "platform/prompts.h"
 #include "tools/nic/upgrade_image.h"
-#include "ui/widgets/new_list_box.h"
-#include "ui/widgets/path_field.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/new_list_box.h"
+#include "widgets/path_field.h"
+#include "widgets/point_font.h"
 #include "tools/nic/upgrade_ids.h"
 
 // Qt

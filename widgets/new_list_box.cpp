@@ -1,4 +1,4 @@
-#include "ui/widgets/new_list_box.h"
+#include "widgets/new_list_box.h"
 
 namespace torvane::ui {
 
