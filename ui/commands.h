@@ -67,7 +67,7 @@ inline constexpr std::array<Command, 16> kCommands = {{
     {main_ids::kUpgradeTool, "生成网卡升级文件", -1, kInMenu, MenuPopup::Tools, true},
     {main_ids::kAbout, "关于Torvane", 6, kInMenu | kOnToolBar, MenuPopup::Help, false},
     // The system menu's about item has no portable place; it stands here.
-    {main_ids::kSystemAbout, "关于 Quenlor(&A)...", -1, kInMenu, MenuPopup::Help, true},
+    {main_ids::kSystemAbout, "关于 Torvane(&A)...", -1, kInMenu, MenuPopup::Help, true},
 }};
 
 // The command a number runs: a window button's number gives its command's

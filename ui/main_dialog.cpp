@@ -299,12 +299,10 @@ void CQuenlorDlg::ApplyFonts() {
     outputLabel_->setFont(title);
     outputFile_->setFont(PixelFont(QStringLiteral("MS Shell Dlg"), layout_.pathFontPx));
     // The "..." beside the output field keeps the window's dialog font.
-    for (CECButton* b :
-         {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, saveButton_, clearButton_}) {
+    for (CECButton* b : {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, memoryMapButton_,
+                         saveButton_, clearButton_}) {
         b->SetCaptionFont(layout_.captionFontPx, hei, 0);
     }
-    // Narrower than the others: a smaller caption that fits its width.
-    memoryMapButton_->SetCaptionFont(std::max(1, layout_.captionFontPx - 2), hei, 0);
 }
 
 bool CQuenlorDlg::IsEnabled(int id) const {

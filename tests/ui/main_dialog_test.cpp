@@ -1,5 +1,7 @@
 #include "ui/main_dialog.h"
 
+#include "torvane/version.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -24,6 +26,7 @@
 #include "support/temp_dir.h"
 #include "ui/about_dialog.h"
 #include "ui/desktop_scale.h"
+#include "widgets/ec_button.h"
 #include "widgets/ec_static.h"
 #include "widgets/new_list_box.h"
 #include "ui/list_item.h"
@@ -387,7 +390,7 @@ TEST(AboutBoxTest, ShowsProductRightsAndLink) {
     CAboutDlg about;
     about.show();
     EXPECT_EQ(QStringLiteral("关于 Torvane"), about.windowTitle());
-    EXPECT_EQ(QStringLiteral("Torvane, V110"), about.findChild<QLabel*>(QStringLiteral("product"))->text());
+    EXPECT_EQ(QStringLiteral("Torvane, " TORVANE_VERSION_TAG), about.findChild<QLabel*>(QStringLiteral("product"))->text());
     EXPECT_EQ(QStringLiteral("联系我们"), about.findChild<QPushButton*>(QStringLiteral("contact"))->text());
     Shoot(&about, QStringLiteral("about"));
 }
@@ -421,6 +424,28 @@ TEST_F(MainDialogTest, TheMemoryMapOpensFromItsMenuItemAndItsButtonOnTheLastMerg
         window->OnCommand(id);
         EXPECT_EQ(QStringLiteral("上次合并的结果"), shown) << id;
     }
+}
+
+// ---- small faults a user sees ----
+
+TEST_F(MainDialogTest, TheSystemMenusAboutItemNamesTheProduct) {
+    EXPECT_EQ(QStringLiteral("关于 Torvane(&A)..."), window->menuAction(kSystemAbout)->text());
+}
+
+TEST_F(MainDialogTest, TheMemoryMapButtonHasTheActionButtonsFont) {
+    const int px = Find<CECButton>(window.get(), kMergeButton)->CaptionPixelSize();
+    EXPECT_EQ(px, Find<CECButton>(window.get(), kMemoryMapButton)->CaptionPixelSize());
+}
+
+TEST_F(MainDialogTest, TheLogsNewestLineIsCurrentButNotHighlighted) {
+    window->workspace().log().Add("one\r\n");
+    window->workspace().log().Add("two\r\n");
+    CNewListBox* log = Find<CNewListBox>(window.get(), kLogList);
+    EXPECT_EQ(1, log->currentIndex().row());
+    EXPECT_TRUE(log->selectionModel()->selectedIndexes().isEmpty());
+    // A line the user picks is highlighted.
+    QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, log->visualRect(log->model()->index(0, 0)).center());
+    EXPECT_EQ(1, log->selectionModel()->selectedIndexes().size());
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include "tools/testbin/test_bin_tool.h"
 #include "widgets/new_list_box.h"
 #include "ui/main_ids.h"
+#include "ui/qt_prompts.h"
 #include "ui/row_ids.h"
 #include "tools/testbin/test_bin_ids.h"
 #include "tools/nic/upgrade_ids.h"
@@ -113,7 +114,7 @@ TEST_F(CheckDialogTest, EveryPickOfAMethodComputesAndShowsTheValue) {
 }
 
 TEST_F(CheckDialogTest, NothingToCheckClearsTheSelectionUntilTheNextPick) {
-    ExpectInformation(prompts, kCheckNothingMessage);
+    prompts.ExpectBox(kCheckNothingMessage, ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Exclamation);
     ClickMethod(2);
     EXPECT_EQ(-1, SelectedMethod());
     EXPECT_EQ(QString(), Text(check_ids::kResult));
@@ -145,6 +146,14 @@ TEST_F(CheckDialogTest, BrowsedFileIsChecked) {
     EXPECT_EQ(QString::fromStdString(file), Text(check_ids::kPath));
     ClickMethod(0);
     EXPECT_EQ(QStringLiteral("FC"), Text(check_ids::kResult));
+}
+
+TEST_F(CheckDialogTest, TheFileDialogOffersAllFilesBesideBin) {
+    prompts.ExpectOpen(std::nullopt);
+    Click(dialog.get(), check_ids::kBrowse);
+    const QStringList filters = QtNameFilters(prompts.openDialogs.at(0).filter);
+    ASSERT_EQ(2, filters.size());
+    EXPECT_TRUE(filters[1].startsWith(QStringLiteral("所有文件 (*)")));
 }
 
 TEST_F(CheckDialogTest, EnterAndEscapeNeitherCloseNorPress) {

@@ -79,7 +79,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
                                  Prompts& prompts) {
     CheckOutcome outcome;
     if (pathText.empty() && dataText.empty()) {
-        ShowInformation(prompts, kCheckNothingMessage);
+        ShowWarning(prompts, kCheckNothingMessage);
         ExplainFailure(prompts, 0, "", "neither a file nor data was given");
         outcome.ClearSelection = true;
         return outcome;
@@ -92,7 +92,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         if (!method) {
             if (!CanOpenReadWrite(pathText)) {
                 const std::string problem = FileProblem(pathText, FileUse::ReadWrite);
-                ShowInformation(prompts, kCheckOpenFailedMessage);
+                ShowStop(prompts, kCheckOpenFailedMessage);
                 ExplainFailure(prompts, 0, pathText, problem);
             }
             return outcome;
@@ -100,7 +100,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         std::string problem;
         std::optional<std::string> text = CheckFile(pathText, *method, problem);
         if (!text) {
-            ShowInformation(prompts, kCheckOpenFailedMessage);
+            ShowStop(prompts, kCheckOpenFailedMessage);
             ExplainFailure(prompts, 0, pathText, problem);
             return outcome;
         }
@@ -117,7 +117,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         noMemory = true;
     }
     if (!bytes) {
-        ShowInformation(prompts, kCheckDataErrorMessage);
+        ShowWarning(prompts, kCheckDataErrorMessage);
         ExplainFailure(prompts, 0, "", noMemory ? "out of memory" : "the data holds no pair of hex digits");
         return outcome;
     }
