@@ -43,6 +43,16 @@ using namespace main_ids;
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
+// The batch command a mode enables.
+int BatchOfMode(WorkMode mode) {
+    switch (mode) {
+        case WorkMode::HexToBinMode: return kHexToBin;
+        case WorkMode::MergeMode: return kMerge;
+        case WorkMode::AlignMode: return kAlign;
+    }
+    return kHexToBin;
+}
+
 // The client area paints the window's background: the button face, the white
 // panel, the grey header band and the column borders in it.
 class ClientArea : public QWidget {
@@ -111,6 +121,7 @@ CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
     BuildControls();
     ApplyLayout();
     ApplyFonts();
+    ApplyTabOrder();
     // The workspace has already switched to HexToBinMode and checked box 1048
     // without selecting a row. The switch runs again here, after the rows
     // exist, since it lays out their columns.
@@ -221,11 +232,31 @@ void CQuenlorDlg::BuildMenus() {
             menu = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[static_cast<size_t>(popup)]));
         }
         if (c.separatorBefore) menu->addSeparator();
-        QAction* a = menu->addAction(QString::fromUtf8(c.caption));
+        const CommandKeys& keys = kCommandKeys[static_cast<size_t>(&c - kCommands.data())];
+        QString text = QString::fromUtf8(c.caption);
+        if (keys.mnemonic) text += QStringLiteral("(&%1)").arg(QLatin1Char(keys.mnemonic));
+        QAction* a = menu->addAction(text);
         a->setObjectName(QStringLiteral("menu%1").arg(c.id));
+        if (*keys.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(keys.shortcut)));
         connect(a, &QAction::triggered, this, [this, id = c.id] { OnCommand(id); });
         menuActions_[c.id] = a;
     }
+    for (const CommandKeys& keys : kWindowKeys) {
+        auto* a = new QAction(this);
+        a->setObjectName(QStringLiteral("key%1").arg(keys.id));
+        a->setShortcut(QKeySequence(QString::fromLatin1(keys.shortcut)));
+        connect(a, &QAction::triggered, this, [this, id = keys.id] { OnCommand(id); });
+        addAction(a);
+    }
+    // F10 opens the menu bar as on other desktops; Alt does so through the style.
+    auto* f10 = new QAction(this);
+    f10->setObjectName(QStringLiteral("keyF10"));
+    f10->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(f10, &QAction::triggered, this, [this] {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty()) menuBar()->setActiveAction(menus.first());
+    });
+    addAction(f10);
 }
 
 void CQuenlorDlg::BuildToolBar() {
@@ -288,6 +319,17 @@ void CQuenlorDlg::ApplyLayout() {
     place(clearButton_, m.clearButton);
     saveButton_->raise();
     clearButton_->raise();
+}
+
+void CQuenlorDlg::ApplyTabOrder() {
+    // Reading order: the mode buttons, the rows left to right and top to
+    // bottom, the output file, the action buttons left to right (the memory
+    // map's stands between merge and align), then the log and its buttons.
+    QList<QWidget*> chain = {hexToBinMode_, mergeMode_, alignMode_, headerCheck_};
+    for (Dlg_ListItem* r : rows_) chain << r->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    chain << outputFile_ << outputBrowse_ << importButton_ << exportButton_ << hexToBinButton_ << mergeButton_
+          << memoryMapButton_ << alignButton_ << logList_ << saveButton_ << clearButton_;
+    for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void CQuenlorDlg::ApplyFonts() {
@@ -384,6 +426,7 @@ void CQuenlorDlg::OnCommand(int id) {
             lastBatch_ = kAlign;
             break;
         case kClearList: ws_.ClearList(); break;
+        case kRunModeBatch: OnCommand(BatchOfMode(ws_.Mode())); return;
         case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
         case kTestBinTool:
@@ -445,13 +488,19 @@ void CQuenlorDlg::dropEvent(QDropEvent* event) {
 }
 
 bool CQuenlorDlg::eventFilter(QObject* watched, QEvent* event) {
-    // Enter and Escape never close the window or press a button in it.
+    // Enter and Escape never close the window; Enter presses the push button
+    // that has the focus and does nothing elsewhere.
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        const bool swallowed =
-            key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape;
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool swallowed = enter || key->key() == Qt::Key_Escape;
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (swallowed && widget && widget->window() == this) {
+        // The menu bar, reached with Alt or F10, leaves with Escape.
+        if (swallowed && widget && widget->window() == this && !qobject_cast<QMenuBar*>(widget)) {
+            auto* button = qobject_cast<QPushButton*>(widget);
+            if (enter && button && event->type() == QEvent::KeyPress && !key->isAutoRepeat() && button->hasFocus() &&
+                button->isEnabled())
+                button->click();
             event->accept();
             return true;
         }

@@ -60,6 +60,7 @@ private:
     void BuildToolBar();
     void ApplyLayout();
     void ApplyFonts();
+    void ApplyTabOrder();
     void SelectMode(WorkMode mode);
     void ChooseOutputFile();
     void ShowAbout();

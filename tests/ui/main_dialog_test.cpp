@@ -135,6 +135,7 @@ TEST_F(MainDialogTest, EnterAndEscapeDoNothing) {
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Escape);
+    // A button without the focus is not pressed by Enter.
     QTest::keyClick(Button(kHexToBinButton), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
 }
