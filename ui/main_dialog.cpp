@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QToolBar>
 
@@ -105,8 +106,29 @@ QFont PixelFont(const QString& face, int px) {
 
 }  // namespace
 
-CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
-    : QMainWindow(parent), ws_(prompts), scale_(scale > 0 ? scale : DesktopUiScale()), layout_(ComputeMainLayout(scale_)) {
+namespace {
+
+// The scale and the area the window takes (see the constructor's comment).
+QSize AreaFor(double scale, QSize available) {
+    if (available.isValid() || scale > 0) return available;
+    return AvailableScreenSize();
+}
+
+WindowFit FitFor(double scale, QSize area) {
+    const double wanted = scale > 0 ? scale : DesktopUiScale();
+    if (!area.isValid()) return WindowFit{wanted, false};
+    return FitWindowToScreen(wanted, area.width(), area.height());
+}
+
+}  // namespace
+
+CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QSize available, QWidget* parent)
+    : QMainWindow(parent),
+      ws_(prompts),
+      available_(AreaFor(scale, available)),
+      fit_(FitFor(scale, available_)),
+      scale_(fit_.scale),
+      layout_(ComputeMainLayout(scale_)) {
     setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION_TAG));
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -115,7 +137,17 @@ CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
 
     client_ = new ClientArea(layout_, this);
     client_->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client_);
+    if (fit_.scrolls) {
+        // A screen too small even for scale 1: the window takes the screen
+        // and its content scrolls.
+        scroller_ = new QScrollArea(this);
+        scroller_->setObjectName(QStringLiteral("scroller"));
+        scroller_->setFrameShape(QFrame::NoFrame);
+        scroller_->setWidget(client_);
+        setCentralWidget(scroller_);
+    } else {
+        setCentralWidget(client_);
+    }
     BuildMenus();
     BuildToolBar();
     BuildControls();
@@ -263,10 +295,11 @@ void CQuenlorDlg::BuildToolBar() {
     gripper_ = new Gripper(client_);
     toolBar_ = new QToolBar(client_);
     toolBar_->setObjectName(QStringLiteral("toolbar"));
-    toolBar_->setIconSize(QSize(24, 24));
+    const int iconSize = ToolbarIconSize(scale_);
+    toolBar_->setIconSize(QSize(iconSize, iconSize));
     toolBar_->setMovable(false);
     toolBar_->setFloatable(false);
-    const std::array<QIcon, kToolbarIconCount> strip = ToolbarIcons();
+    const std::array<QIcon, kToolbarIconCount> strip = ToolbarIcons(iconSize);
     for (const Command& c : kCommands) {
         if (!(c.where & kOnToolBar)) continue;
         if (!toolActions_.empty()) toolBar_->addSeparator();
@@ -281,8 +314,13 @@ void CQuenlorDlg::BuildToolBar() {
 void CQuenlorDlg::ApplyLayout() {
     const MainLayout& m = layout_;
     const int menuHeight = menuBar()->sizeHint().height();
-    setFixedSize(m.clientWidth, m.clientHeight);
     client_->setFixedSize(m.clientWidth, m.clientHeight - menuHeight);
+    if (scroller_) {
+        setFixedSize(std::min(m.clientWidth, available_.width() - kFrameWidth),
+                     std::min(m.clientHeight, available_.height() - kFrameHeight));
+    } else {
+        setFixedSize(m.clientWidth, m.clientHeight);
+    }
     // The toolbar spans the client area after its gripper and is as high as
     // its buttons need.
     const int toolBarHeight = toolBar_->sizeHint().height();

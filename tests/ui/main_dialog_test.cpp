@@ -365,10 +365,11 @@ TEST(AboutBoxTest, ContactOpensThePageAndShowsItsAddressToCopy) {
 TEST(DesktopScaleWindowTest, TheWindowTakesTheScaleTheDesktopStatesOnce) {
     const double appPoints = QApplication::font().pointSizeF();
     qputenv("GDK_SCALE", "2");
-    ScalePointFontsForDesktop();
+    ScalePointFontsForDesktop(QSize(4000, 3000));
     {
         ScriptedPrompts prompts;
-        CQuenlorDlg window(prompts);
+        // On a screen large enough for it.
+        CQuenlorDlg window(prompts, 0, QSize(4000, 3000));
         EXPECT_EQ(ComputeMainLayout(2.0).clientWidth, window.width());
         // Fonts in points grow with it: the logical resolution says 96 dpi.
         EXPECT_EQ(16.0, window.font().pointSizeF());
