@@ -8,12 +8,6 @@
 #include "tools/bin2c/bin_to_c_tool.h"
 
 namespace torvane::cli {
-namespace {
-
-constexpr const char* kBinToCUsage = "Usage: torvane-cli bin2c SOURCE [-o TARGET]\n";
-
-}  // namespace
-
 int RunBinToCCommand(const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
     std::optional<std::string> target;
     std::vector<std::string> words;

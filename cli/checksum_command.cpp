@@ -10,9 +10,6 @@
 namespace torvane::cli {
 namespace {
 
-constexpr const char* kChecksumUsage =
-    "Usage: torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n";
-
 struct MethodName {
     const char* name;
     ChecksumMethod method;

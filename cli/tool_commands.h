@@ -12,6 +12,17 @@ inline constexpr const char* kToolCommandsUsage =
     "  torvane-cli testbin  -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
     "  torvane-cli bin2c    SOURCE [-o TARGET]\n";
 
+// Each tool command's own usage: printed after a wrong command line and for
+// "torvane-cli COMMAND --help".
+inline constexpr const char* kBinToCUsage = "Usage: torvane-cli bin2c SOURCE [-o TARGET]\n";
+inline constexpr const char* kChecksumUsage =
+    "Usage: torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n";
+inline constexpr const char* kTestBinUsage =
+    "Usage: torvane-cli testbin -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
+    "  --length N   1 to 7 decimal digits\n"
+    "  --start HEX, --end HEX   1 to 6 hex digits\n"
+    "  --fill HEX   1 or 2 hex digits\n";
+
 // The tool commands, one file each (cli/<tool>_command.cpp). `args` are the
 // words after the command word; "--" ends the options. Each message box goes
 // to `err` as one "CAPTION: TEXT" line and is answered OK; a failure's box is

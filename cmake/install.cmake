@@ -3,8 +3,6 @@
 # GNUInstallDirs under CMAKE_INSTALL_PREFIX (/usr in the Debian package).
 include(GNUInstallDirs)
 
-# The reverse-DNS name of the desktop entry, the metainfo and the icon.
-set(TORVANE_APP_ID org.example.torvane)
 set(torvane_data ${CMAKE_CURRENT_SOURCE_DIR}/data)
 
 install(TARGETS torvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -508,6 +508,14 @@ void CQuenlorDlg::ShowAbout() {
 
 void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this); }
 
+void CQuenlorDlg::ImportProject(const QString& path) { ImportDroppedProject(path); }
+
+void CQuenlorDlg::LoadFiles(const QStringList& paths) {
+    for (qsizetype i = 0; i < paths.size() && i < static_cast<qsizetype>(rows_.size()); ++i)
+        rows_[static_cast<size_t>(i)]->LoadFile(paths[i]);
+    RefreshAll();
+}
+
 void CQuenlorDlg::ImportDroppedProject(const QString& path) {
     ImportConfigFrom(ws_, path.toStdString());
     RefreshAll();

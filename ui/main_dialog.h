@@ -54,6 +54,11 @@ public:
     // Shows the workspace's state in every widget.
     void RefreshAll();
 
+    // What the command line asks at start: a project imported as a dropped
+    // one is, or files chosen for rows 1.. in order as dropped ones are.
+    void ImportProject(const QString& path);
+    void LoadFiles(const QStringList& paths);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

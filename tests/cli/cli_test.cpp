@@ -176,6 +176,26 @@ TEST_F(CliTest, HelpPrintsUsageToStdout) {
     EXPECT_EQ("", r.err);
 }
 
+TEST_F(CliTest, HelpAfterACommandPrintsThatCommandsUsageAndDoesNothingElse) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"merge --help", "  torvane-cli merge "},   {"hex2bin -h", "  torvane-cli hex2bin "},
+        {"run merge --help", "  torvane-cli run "}, {"bin2c --help", "Usage: torvane-cli bin2c "},
+        {"checksum md5 --help", "Usage: torvane-cli checksum "}, {"nic-upgrade --help", "Usage: torvane-cli nic-upgrade "},
+        {"info --help", "Usage: torvane-cli info "},  {"testbin -o out.bin --help", "Usage: torvane-cli testbin "}};
+    for (const auto& [args, usage] : cases) {
+        const Result r = Run(args);
+        EXPECT_EQ(0, r.status) << args;
+        EXPECT_NE(std::string::npos, r.out.find(usage)) << args << "\n" << r.out;
+        EXPECT_EQ("", r.err) << args;
+        // Only that command's lines.
+        const std::string other = std::string(args).rfind("merge", 0) == 0 ? "torvane-cli align" : "torvane-cli merge ";
+        EXPECT_EQ(std::string::npos, r.out.find(other)) << args;
+    }
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+    // After "--" it is a file's name.
+    EXPECT_EQ(1, Run("hex2bin -- --help").status);
+}
+
 TEST_F(CliTest, WrongCommandLinesAreUsageErrors) {
     for (const char* args : {"", "frobnicate", "hex2bin", "hex2bin --align 3 a.hex", "hex2bin a.hex --fill 00",
                              "merge --on-overlap maybe a b", "hex2bin --offset 123456789 a.hex",
