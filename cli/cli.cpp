@@ -129,6 +129,10 @@ bool LoadFiles(Workspace& ws, ConsolePrompts& prompts, const std::vector<FileArg
         ws.rows().ChooseFile(row);
         RowControls& c = ws.rows().Controls(row);
         if (c.FileNameText != path || c.FileSizeText.empty()) return false;
+        // A file named on the command line is one to work on, even a HEX file
+        // that does not decode (the window leaves such a row unchecked): its
+        // failure and reason then come from the operation, as they always did.
+        c.Selected = true;
         if (f.offset) c.BinOffsetText = *f.offset;
         if (f.polishType) c.PolishTypeIndex = *f.polishType;
         if (f.polishData) c.PolishDataIndex = *f.polishData;

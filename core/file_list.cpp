@@ -110,8 +110,8 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
     c.FileNameText = path;
     c.FileSizeText = Format("%d", static_cast<int>(*length));
     c.FileSizeReadOnly = true;
-    if (FileTypeOf(path) == kHexFile) ScanHexOffset(row, path, *length);
-    c.Selected = true;
+    // A HEX file that does not decode is shown, but not selected for a batch.
+    c.Selected = FileTypeOf(path) != kHexFile || ScanHexOffset(row, path, *length);
 }
 
 std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string& path) {
@@ -120,27 +120,30 @@ std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string
     return now && *now == row.scan->stamp ? row.scan : nullptr;
 }
 
-void FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
+bool FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
     RowControls& c = Controls(row);
     const int32_t fileNo = row + 1;
     std::string problem;
     std::optional<uint32_t> lowest;
+    bool decoded = false;
     if (!CanOpenRead(path)) {
         problem = FileProblem(path, FileUse::Read);
     } else if (const std::shared_ptr<const HexScan> scan = ScanHexFile(fileNo, path, size, prompts_, problem)) {
         lowest = scan->decoded.LowestAddress;
+        decoded = scan->decoded.code != 0;
         if (scan->image) Row(row).scan = scan;
     }
     if (!lowest) {
         ShowNotice(prompts_, kOpenFailedMessage);
         ExplainFailure(prompts_, fileNo, path, problem);
-        return;
+        return false;
     }
     const uint32_t l = *lowest;
     c.OffsetAddrText = Format("%.8X", l);
     c.OffsetAddrReadOnly = true;
     if (l != 0) c.SaveOffsetData = true;
     c.BinOffsetText = Format("%X", ImageIndexOf(l));
+    return decoded;
 }
 
 void FileList::CollectEntry(int row) {

@@ -89,8 +89,9 @@ public:
     void ChooseFile(int row);
     // ChooseFile with the path already chosen (the dialog's answer).
     void LoadChosenFile(int row, const std::string& path);
-    // Decodes a chosen HEX file to preset the row's offset controls.
-    void ScanHexOffset(int row, const std::string& path, uint64_t size);
+    // Decodes a chosen HEX file to preset the row's offset controls. True
+    // when the whole file decodes.
+    bool ScanHexOffset(int row, const std::string& path, uint64_t size);
     // Copies the row's controls into its entry.
     void CollectEntry(int row);
     // Checks the entry's file on disk and shows the entry in the controls.

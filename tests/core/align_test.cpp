@@ -108,6 +108,7 @@ TEST_F(AlignTest, HexEntryIsConvertedThenItsBinPadded) {
 
 TEST_F(AlignTest, FailedConversionIsTheFailureSummary) {
     const std::string hex = WriteAndChoose(0, "bad.hex", std::string(":00000001"));
+    ws.rows().Controls(0).Selected = true;  // ticked by hand: choosing left it unticked
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(AlignBatch(ws));
     const Lines lines = LogLines();

@@ -91,13 +91,24 @@ TEST_F(FileListTest, HexFileWithoutDataShowsAddressZero) {
     EXPECT_FALSE(list.Controls(0).SaveOffsetData);
 }
 
-TEST_F(FileListTest, BadChecksumInScanStillFillsTheRow) {
+TEST_F(FileListTest, BadChecksumInScanStillFillsTheRowButLeavesItUnticked) {
     std::string text = test::DataRecord(0x2000, {1, 2, 3}) + ":0100000001FF\r\n" + test::EndRecord();
     const std::string p = dir.Write("bad.hex", text);
     prompts.ExpectNotice(kBadHexFileMessage);
     Choose(0, p);
     EXPECT_EQ("00002000", list.Controls(0).OffsetAddrText);
-    EXPECT_TRUE(list.Controls(0).Selected);
+    EXPECT_EQ(p, list.Controls(0).FileNameText);
+    EXPECT_FALSE(list.Controls(0).Selected);
+}
+
+TEST_F(FileListTest, AHexFileThatDoesNotDecodeIsShownUnticked) {
+    const std::string lf = dir.Write("lf.hex", ":0100000001FE\n:00000001FF\n");
+    Choose(0, lf);
+    EXPECT_EQ(lf, list.Controls(0).FileNameText);
+    EXPECT_FALSE(list.Controls(0).Selected);
+    // A whole one is ticked.
+    Choose(1, dir.Write("ok.hex", test::HexBlock(0, 4)));
+    EXPECT_TRUE(list.Controls(1).Selected);
 }
 
 TEST_F(FileListTest, SizeLimitsOfChoosing) {

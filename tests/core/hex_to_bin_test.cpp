@@ -121,6 +121,7 @@ TEST_F(HexToBinTest, GapsAreZeroWhateverTheFillChoice) {
 TEST_F(HexToBinTest, AFailedFileDoesNotStopTheOthers) {
     WriteAndChoose(0, "a.hex", test::HexBlock(0, 16));
     WriteAndChoose(1, "b.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
+    ws.rows().Controls(1).Selected = true;  // ticked by hand: choosing left it unticked
     WriteAndChoose(2, "c.hex", test::HexBlock(0, 32));
     for (int r = 0; r < 3; ++r) Row(r).PolishTypeIndex = 0;
     ExpectFailedFiles("文件2");

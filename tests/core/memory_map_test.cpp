@@ -82,6 +82,7 @@ TEST(MemoryMapTest, ThePlanAgreesWithTheBytesTheMergeWrites) {
             prompts.next = path;
             ws.rows().ChooseFile(row);
             RowControls& c = ws.rows().Controls(row);
+            c.Selected = true;  // a HEX file that does not decode is ticked by hand
             c.BinOffsetText = Format("%X", static_cast<unsigned>(random() % 0x900));
             if (big) c.BinOffsetText = Format("%X", static_cast<unsigned>(0x500000 + random() % 0x200000));
             c.PolishDataIndex = static_cast<int>(random() % 2);

@@ -163,6 +163,7 @@ TEST_F(MergeTest, SizeQuestionForTheFirstFileNamesTheImageStart) {
 
 TEST_F(MergeTest, ImageWithoutAFailedHexFileIsWrittenButNotASuccess) {
     const std::string hex = WriteAndChoose(0, "boot.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
+    ws.rows().Controls(0).Selected = true;  // ticked by hand: choosing left it unticked
     Bin(1, "b.bin", 16, 0xBB, "10", 1);
     ExpectIncomplete("文件1");
     EXPECT_FALSE(MergeBatch(ws));

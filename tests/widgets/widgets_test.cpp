@@ -339,6 +339,7 @@ TEST(QtPromptsTest, AShortBoxIsWideEnoughForItsCaption) {
     });
     QtPrompts prompts;
     prompts.Show(MessageBox{"好", caption.toStdString(), MessageIcon::Information, MessageButtons::Ok});
+    prompts.ShowWaitingBox();
     EXPECT_GT(captionWidth, 0);
     EXPECT_GE(width, captionWidth + 100);
 }
