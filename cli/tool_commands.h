@@ -10,11 +10,14 @@ namespace torvane::cli {
 inline constexpr const char* kToolCommandsUsage =
     "  torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n"
     "  torvane-cli testbin  -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
-    "  torvane-cli bin2c    SOURCE [-o TARGET]\n";
+    "  torvane-cli bin2c    SOURCE [-o TARGET] [--type UINT8|uint8_t]\n";
 
 // Each tool command's own usage: printed after a wrong command line and for
 // "torvane-cli COMMAND --help".
-inline constexpr const char* kBinToCUsage = "Usage: torvane-cli bin2c SOURCE [-o TARGET]\n";
+inline constexpr const char* kBinToCUsage =
+    "Usage: torvane-cli bin2c SOURCE [-o TARGET] [--type UINT8|uint8_t]\n"
+    "  --type UINT8     const UINT8 Bin_Tab[ ] (the default; the project defines UINT8)\n"
+    "  --type uint8_t   #include <stdint.h> and const uint8_t Bin_Tab[ ]: compiles as it is\n";
 inline constexpr const char* kChecksumUsage =
     "Usage: torvane-cli checksum sum8|sum16|sum32|sum64|md5 (FILE | --data HEXTEXT)\n";
 inline constexpr const char* kTestBinUsage =
@@ -41,8 +44,9 @@ int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std
 // the one the length sets. Writes nothing to `out`.
 int RunTestBinCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
-// "bin2c SOURCE [-o TARGET]": the convert command; the target defaults to
-// DefaultTargetPath of the source. Writes nothing to `out`.
+// "bin2c SOURCE [-o TARGET] [--type UINT8|uint8_t]": the convert command; the
+// target defaults to DefaultTargetPath of the source, the type to UINT8.
+// Writes nothing to `out`.
 int RunBinToCCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
 }  // namespace torvane::cli

@@ -670,6 +670,17 @@ TEST_F(CliTest, DoubleDashEndsTheOptions) {
     EXPECT_TRUE(torvane::test::Exists(dir.File("-dash.h")));
 }
 
+TEST_F(CliTest, Bin2cTypeUint8tWritesTheStdintForm) {
+    Write("fw.bin", "\x01\x02");
+    EXPECT_EQ(0, Run("bin2c fw.bin --type uint8_t").status);
+    EXPECT_EQ("#include <stdint.h>\r\n\r\nconst uint8_t Bin_Tab[ ] =\r\n{\r\n\t0X01,0X02\r\n};\r\n", ReadText(dir.File("fw.h")));
+    EXPECT_EQ(0, Run("bin2c fw.bin -o plain.h").status);
+    EXPECT_EQ(0u, ReadText(dir.File("plain.h")).find("const UINT8 Bin_Tab[ ] ="));
+    const Result wrong = Run("bin2c fw.bin --type int");
+    EXPECT_EQ(2, wrong.status);
+    EXPECT_NE(std::string::npos, wrong.err.find("--type takes UINT8 or uint8_t"));
+}
+
 }  // namespace
 
 // A merge image that lacks a selected file is written, but it is not a success.

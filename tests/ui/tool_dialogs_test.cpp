@@ -276,6 +276,21 @@ TEST_F(BinToHDialogTest, ConvertsTheBrowsedSourceIntoTheProposedTarget) {
     EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t0X01,0XAB,0XFF\r\n};", test::ReadText(dir.File("app.h")));
 }
 
+TEST_F(BinToHDialogTest, TheStdintChoiceWritesUint8t) {
+    const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01});
+    Edit(bin2c_ids::kSource)->setText(QString::fromStdString(source));
+    Edit(bin2c_ids::kTarget)->setText(QString::fromStdString(dir.File("app.h")));
+    QCheckBox* stdint = Find<QCheckBox>(dialog.get(), bin2c_ids::kStdintType);
+    ASSERT_NE(nullptr, stdint);
+    EXPECT_FALSE(stdint->isChecked());  // the program's own form stays the default
+    EXPECT_EQ(QString::fromUtf8(kBinToCStdintCaption), stdint->text());
+    QTest::mouseClick(stdint, Qt::LeftButton);
+    prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
+    Click(dialog.get(), bin2c_ids::kConvert);
+    EXPECT_EQ("#include <stdint.h>\r\n\r\nconst uint8_t Bin_Tab[ ] =\r\n{\r\n\t0X01\r\n};\r\n", test::ReadText(dir.File("app.h")));
+    Shoot(dialog.get(), QStringLiteral("tool-bin2c-stdint"));
+}
+
 TEST_F(BinToHDialogTest, EnterConvertsNothingAndEscapeCloses) {
     const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01});
     QTest::keyClicks(Edit(bin2c_ids::kSource), QString::fromStdString(source));
