@@ -8,24 +8,21 @@
 #include "tools/bin2c/bin_to_c_tool.h"
 
 namespace torvane::cli {
-namespace {
-
-constexpr const char* kBinToCUsage = "Usage: torvane-cli bin2c SOURCE [-o TARGET]\n";
-
-}  // namespace
-
 int RunBinToCCommand(const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
-    std::optional<std::string> target;
+    std::optional<std::string> target, typeName;
     std::vector<std::string> words;
     std::string error;
-    const ToolOption options[] = {{"-o", &target}};
+    const ToolOption options[] = {{"-o", &target}, {"--type", &typeName}};
     const auto usage = [&](const std::string& problem) { return UsageError(err, problem, kBinToCUsage); };
     if (!ReadToolArguments(args, options, words, error)) return usage(error);
     if (words.empty()) return usage("missing SOURCE");
     if (words.size() > 1) return usage("more than one source");
+    const std::optional<CArrayType> type = CArrayTypeNamed(typeName.value_or("UINT8"));
+    if (!type) return usage("--type takes UINT8 or uint8_t");
 
     ConsolePrompts prompts(err);
-    return ConvertBinToC(words[0], target.value_or(DefaultTargetPath(words[0])), prompts) ? kExitOk : kExitFailed;
+    return ConvertBinToC(words[0], target.value_or(DefaultTargetPath(words[0])), prompts, *type) ? kExitOk
+                                                                                                  : kExitFailed;
 }
 
 }  // namespace torvane::cli

@@ -12,15 +12,6 @@
 namespace torvane::cli {
 namespace {
 
-constexpr const char* kChecksumUsage =
-    "Usage: torvane-cli checksum METHOD (FILE | --data HEXTEXT)\n"
-    "       torvane-cli checksum crc --width N --poly HEX [--init HEX] [--refin] [--refout] [--xorout HEX]\n"
-    "                            (FILE | --data HEXTEXT)\n"
-    "       torvane-cli checksum --list\n"
-    "METHOD: sum8, sum16, sum32, sum64, md5, sha256, or a CRC preset by its name or alias\n"
-    "(CRC-32/ISO-HDLC, crc32, crc32c, crc16-ccitt-false, xmodem, modbus, stm32, crc64, ...);\n"
-    "--list prints every preset with its parameters and check value.\n";
-
 struct MethodName {
     const char* name;
     ChecksumMethod method;

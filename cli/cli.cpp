@@ -7,6 +7,8 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "cli/command_line.h"
 #include "cli/console.h"
@@ -44,10 +46,13 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg]\n"
     "  torvane-cli info    FILE.hex [--format text|json]\n";
-constexpr const char* kBatchUsageTail =
+constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
     "  torvane-cli --help | --version\n"
+    "  torvane-cli COMMAND --help\n";
+// What every batch command shares: the rows, the file options and the answers.
+constexpr const char* kBatchOptionsHelp =
     "\n"
     "Up to six files go into rows 1..6 in the order given, through the same checks\n"
     "as choosing them in the window. FILE-OPTIONS stand before the file they apply to:\n"
@@ -77,7 +82,40 @@ constexpr const char* kBatchUsageTail =
     "was refused or failed, the merge was cancelled or stdout could not be written,\n"
     "2 a wrong command line.\n";
 
-std::string UsageText() { return std::string(kBatchUsageHead) + kToolCommandsUsage + kBatchUsageTail; }
+std::string UsageText() {
+    return std::string(kBatchUsageHead) + kToolCommandsUsage + kOtherUsageLines + kBatchOptionsHelp;
+}
+
+// The usage of one command, for "torvane-cli COMMAND --help"; nothing for a
+// word that is no command.
+std::optional<std::string> CommandUsage(const std::string& command) {
+    const std::pair<const char*, const char*> own[] = {
+        {"checksum", kChecksumUsage}, {"testbin", kTestBinUsage},       {"bin2c", kBinToCUsage},
+        {"info", kInfoUsage},         {"nic-info", kNicInfoUsage}, {"nic-upgrade", kNicUpgradeUsage}};
+    for (const auto& [word, usage] : own) {
+        if (command == word) return std::string(usage);
+    }
+    if (!IsBatchCommandWord(command)) return std::nullopt;
+    // Its line of the usage text, then what the batch commands share.
+    std::string lines;
+    const std::string head = kBatchUsageHead;
+    const std::string start = "  torvane-cli " + command + " ";
+    for (size_t at = 0; at < head.size();) {
+        const size_t end = head.find('\n', at);
+        const std::string line = head.substr(at, end - at + 1);
+        if (line.compare(0, start.size(), start) == 0) lines += line;
+        at = end + 1;
+    }
+    return "Usage:\n" + lines + kBatchOptionsHelp;
+}
+
+// A "--help" or "-h" among a command's words before "--".
+bool AsksForHelp(const std::vector<std::string>& args) {
+    for (size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i] == "--help" || args[i] == "-h") return true;
+    }
+    return false;
+}
 
 int BatchUsageError(const std::string& problem, std::FILE* err) {
     return UsageError(err, problem, ("\n" + UsageText()).c_str());
@@ -293,6 +331,13 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
         ConsoleOut console(out);
         console.Text(command == "--version" ? std::string("torvane-cli " TORVANE_VERSION "\n") : UsageText());
         return console.Finish(kExitOk, err);
+    }
+    if (AsksForHelp(args)) {
+        if (const std::optional<std::string> usage = CommandUsage(command)) {
+            ConsoleOut console(out);
+            console.Text(*usage);
+            return console.Finish(kExitOk, err);
+        }
     }
     if (IsBatchCommandWord(command)) {
         std::string error;

@@ -13,7 +13,6 @@
 namespace torvane::cli {
 namespace {
 
-constexpr const char* kInfoUsage = "Usage: torvane-cli info FILE.hex [--format text|json]\n";
 // Larger than any HEX text of a 2 MiB image (about 5.6 MiB with 16-byte
 // records), well below what would strain memory.
 constexpr uint64_t kInfoReadLimit = 64u << 20;

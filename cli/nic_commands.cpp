@@ -12,13 +12,6 @@
 namespace torvane::cli {
 namespace {
 
-constexpr const char* kNicInfoUsage = "Usage: torvane-cli nic-info CONFIG\n";
-constexpr const char* kNicUpgradeUsage =
-    "Usage: torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
-    "  --cdrom IMAGE   the upgrade image that includes the CDROM image\n"
-    "  --image IMAGE   the plain upgrade image\n"
-    "  --production    blank the MAC address and serial number (files for production use)\n";
-
 // One output line per list line, its "\r\n" ending written as a newline.
 int PrintLines(const OperationLog& list, bool ok, std::FILE* out, std::FILE* err) {
     ConsoleOut console(out);

@@ -6,6 +6,14 @@
 
 namespace torvane::cli {
 
+// Printed after a wrong command line and for "torvane-cli COMMAND --help".
+inline constexpr const char* kNicInfoUsage = "Usage: torvane-cli nic-info CONFIG\n";
+inline constexpr const char* kNicUpgradeUsage =
+    "Usage: torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
+    "  --cdrom IMAGE   the upgrade image that includes the CDROM image\n"
+    "  --image IMAGE   the plain upgrade image\n"
+    "  --production    blank the MAC address and serial number (files for production use)\n";
+
 // torvane-cli nic-info CONFIG: reads a network-adapter configuration file and
 // prints the lines the upgrade dialog lists for it. `args` excludes the command
 // word. Returns the exit status: 0 when the file was read, 1 when it was

@@ -7,16 +7,6 @@
 #include "tools/testbin/test_bin_tool.h"
 
 namespace torvane::cli {
-namespace {
-
-constexpr const char* kTestBinUsage =
-    "Usage: torvane-cli testbin -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
-    "  --length N   1 to 7 decimal digits\n"
-    "  --start HEX, --end HEX   1 to 6 hex digits\n"
-    "  --fill HEX   1 or 2 hex digits\n";
-
-}  // namespace
-
 int RunTestBinCommand(const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
     std::optional<std::string> output, length, start, end, fill;
     bool random = false;

@@ -3,8 +3,6 @@
 # GNUInstallDirs under CMAKE_INSTALL_PREFIX (/usr in the Debian package).
 include(GNUInstallDirs)
 
-# The reverse-DNS name of the desktop entry, the metainfo and the icon.
-set(TORVANE_APP_ID org.example.torvane)
 set(torvane_data ${CMAKE_CURRENT_SOURCE_DIR}/data)
 
 install(TARGETS torvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -31,13 +29,31 @@ add_custom_target(torvane_man_pages ALL DEPENDS ${torvane_man_outputs})
 install(FILES ${torvane_data}/completion/torvane-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
+# The package's paper: the copyright in Debian's machine-readable format and
+# the Debian changelog, compressed as Debian keeps it (-n: the same bytes
+# every build).
+set(torvane_changelog ${CMAKE_CURRENT_BINARY_DIR}/package/changelog.Debian.gz)
+add_custom_command(OUTPUT ${torvane_changelog}
+  COMMAND ${CMAKE_COMMAND} -E copy ${torvane_data}/package/changelog.Debian ${CMAKE_CURRENT_BINARY_DIR}/package/changelog.Debian
+  COMMAND gzip -9nf ${CMAKE_CURRENT_BINARY_DIR}/package/changelog.Debian
+  DEPENDS ${torvane_data}/package/changelog.Debian
+  VERBATIM)
+add_custom_target(torvane_changelog ALL DEPENDS ${torvane_changelog})
+install(FILES ${torvane_data}/package/copyright ${torvane_changelog}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/torvane)
+
 if(TORVANE_GUI)
   install(TARGETS torvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${torvane_data}/${TORVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${torvane_data}/${TORVANE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # The entry and the metainfo carry TORVANE_APP_ID (CMakeLists.txt) in their
+  # names and their text; the sources name it @TORVANE_APP_ID@.
+  set(torvane_generated_data ${CMAKE_CURRENT_BINARY_DIR}/data)
+  configure_file(${torvane_data}/torvane.desktop.in ${torvane_generated_data}/${TORVANE_APP_ID}.desktop @ONLY)
+  configure_file(${torvane_data}/torvane.metainfo.xml.in ${torvane_generated_data}/${TORVANE_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${torvane_generated_data}/${TORVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${torvane_generated_data}/${TORVANE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-  set(svg ${torvane_data}/icons/${TORVANE_APP_ID}.svg)
-  install(FILES ${svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  set(svg ${torvane_data}/icons/torvane.svg)
+  install(FILES ${svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${TORVANE_APP_ID}.svg)
   # The fixed sizes are drawn from the SVG at build time; no picture is kept
   # in the repository.
   find_program(TORVANE_RSVG_CONVERT rsvg-convert)

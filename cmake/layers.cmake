@@ -7,7 +7,7 @@
 set(TORVANE_SCOPES_DIR ${PROJECT_BINARY_DIR}/scopes)
 
 # torvane_scope(<target> <folder>...): <target> sees the given source folders
-# (relative to the source root, e.g. "core" or "ui/widgets"), and so does
+# (relative to the source root, e.g. "core" or "tools"), and so does
 # everything that links it.
 function(torvane_scope target)
   set(scope ${TORVANE_SCOPES_DIR}/${target})

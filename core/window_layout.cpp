@@ -64,6 +64,16 @@ double PointFontFactorForDesktop(const DesktopScaleHints& hints) {
     return UiScaleForDesktop(hints) / UiScaleFor(hints.dpiX, hints.dpiY);
 }
 
+WindowFit FitWindowToScreen(double wanted, int32_t availableWidth, int32_t availableHeight) {
+    const double top = std::isfinite(wanted) ? std::clamp(std::floor(wanted * 4 + 1e-9) / 4, 1.0, kMaxUiScale) : 1.0;
+    if (availableWidth <= 0 || availableHeight <= 0) return WindowFit{top, false};
+    for (double scale = top; scale >= 1.0; scale -= 0.25) {
+        const MainLayout m = ComputeMainLayout(scale);
+        if (m.windowWidth <= availableWidth && m.windowHeight <= availableHeight) return WindowFit{scale, false};
+    }
+    return WindowFit{1.0, true};
+}
+
 MainLayout ComputeMainLayout(double scale) {
     const Scaler v(scale);
     MainLayout m;

@@ -105,6 +105,20 @@ struct MainLayout {
 
 MainLayout ComputeMainLayout(double scale);
 
+// The scale the main window takes on a screen whose available area (the
+// screen less its task bars and panels, in the window's pixels) is
+// `availableWidth` x `availableHeight`: the largest quarter step from
+// `wanted` (a UiScale) down to 1 at which the whole window, frame included,
+// fits the area. Where not even scale 1 fits, the window keeps scale 1 and
+// its content scrolls inside a window cut to the area. An area of no size
+// (a screen that reports none) leaves `wanted` as it is.
+struct WindowFit {
+    double scale = 1.0;
+    bool scrolls = false;
+    bool operator==(const WindowFit&) const = default;
+};
+WindowFit FitWindowToScreen(double wanted, int32_t availableWidth, int32_t availableHeight);
+
 // The controls of one row, in the row's own coordinates.
 struct RowLayout {
     int32_t width = 0;

@@ -16,6 +16,10 @@ void ShowWarning(Prompts& prompts, const std::string& text) {
     prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Exclamation, MessageButtons::Ok});
 }
 
+void ShowStop(Prompts& prompts, const std::string& text) {
+    prompts.Show(MessageBox{text, ApplicationName(), MessageIcon::Error, MessageButtons::Ok});
+}
+
 void ExplainFailure(Prompts& prompts, int32_t row, const std::string& path, const std::string& reason) {
     prompts.last_ = FailureReason{row, path, reason};
     prompts.Explain(prompts.last_);

@@ -122,6 +122,9 @@ void ShowInformation(Prompts& prompts, const std::string& text);
 // The same with an exclamation icon: the work ended, but not all of it was done.
 void ShowWarning(Prompts& prompts, const std::string& text);
 
+// The same with a stop icon: a file could not be read, written or opened.
+void ShowStop(Prompts& prompts, const std::string& text);
+
 // Prompts that answer every box with the button that declines (OK, No or
 // Cancel) and cancel every dialog. For callers that must never pause.
 class SilentPrompts final : public Prompts {

@@ -9,7 +9,6 @@
 # the bash completion. Any problem stops it with "package check: FAILED".
 set -euo pipefail
 
-app_id=org.example.torvane
 icon_sizes=(16 24 32 48 64 128 256)
 
 fail() {
@@ -47,6 +46,9 @@ build=$(cd "${1:-$here/build}" && pwd)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
+# The reverse-DNS name, as CMakeLists.txt sets it once for the build.
+app_id=$(sed -n 's/^#define TORVANE_APP_ID "\(.*\)"$/\1/p' "$build/generated/torvane/version.h")
+[[ "$app_id" == *.*.* && "$app_id" != org.example.* ]] || fail "the app id '$app_id' is no reverse-DNS name of the project"
 arch=$(dpkg --print-architecture)
 deb="$build/torvane_${version}_${arch}.deb"
 
@@ -87,6 +89,8 @@ expected=(
     usr/share/man/man1/torvane-cli.1.gz
     usr/share/man/man1/torvane.1.gz
     usr/share/bash-completion/completions/torvane-cli
+    usr/share/doc/torvane/copyright
+    usr/share/doc/torvane/changelog.Debian.gz
 )
 for s in "${icon_sizes[@]}"; do expected+=("usr/share/icons/hicolor/${s}x${s}/apps/$app_id.png"); done
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort >"$scratch/files"
@@ -107,6 +111,22 @@ for s in "${icon_sizes[@]}"; do
     h=$(((b[20] << 24) | (b[21] << 16) | (b[22] << 8) | b[23]))
     [ "$w" = "$s" ] && [ "$h" = "$s" ] || fail "$png is ${w}x${h}, not ${s}x${s}"
 done
+
+echo "== package: copyright and changelog"
+doc="$share/doc/torvane"
+head -n 1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in the machine-readable format"
+grep -q '^Files: \*$' "$doc/copyright" || fail "the copyright file has no Files: * paragraph"
+top=$(zcat "$doc/changelog.Debian.gz" | head -n 1)
+[[ "$top" == "torvane ($version) "* ]] || fail "the changelog's newest entry is '$top', the project is $version"
+if command -v lintian >/dev/null; then
+    # Errors fail the check; the warnings kept are listed in the README.
+    lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1 || true
+    cat "$scratch/lintian.log"
+    ! grep -q '^E: ' "$scratch/lintian.log" || fail "lintian reports errors"
+else
+    fail "lintian is not installed (Debian package lintian)"
+fi
 
 echo "== package: desktop entry and metainfo"
 desktop="$share/applications/$app_id.desktop"

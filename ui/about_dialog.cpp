@@ -1,5 +1,7 @@
 #include "ui/about_dialog.h"
 
+#include "torvane/version.h"
+
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
@@ -14,9 +16,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 18, 24, 18);
     layout->setSpacing(10);
-    // The about box has always named the release before the window's title;
-    // kept as the program has shown it.
-    auto* product = new QLabel(QStringLiteral("Torvane, V110"), this);
+    // The release in the window title's form, from the project's version.
+    auto* product = new QLabel(QStringLiteral("Torvane, " TORVANE_VERSION_TAG), this);
     product->setObjectName(QStringLiteral("product"));
     auto* rights = new QLabel(QStringLiteral("版权所有 (C) 2026 Torvane 开发者，保留所有权利。"), this);
     rights->setObjectName(QStringLiteral("rights"));

@@ -1,6 +1,8 @@
 #include "ui/app.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -12,8 +14,12 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/window_arguments.h"
 #include "core/workspace.h"
+#include "torvane/version.h"
 #include "platform/process.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
@@ -56,28 +62,118 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+namespace {
+
+// Messages the toolkit writes while it connects to the display: kept back, so
+// that a failure to connect is the one line the program prints for it.
+QtMessageHandler g_previousHandler = nullptr;
+std::vector<std::pair<QtMsgType, QString>>& HeldMessages() {
+    static std::vector<std::pair<QtMsgType, QString>> held;
+    return held;
+}
+
+void HoldMessagesUntilConnected(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "torvane: cannot open the window: no display could be reached%s%s\n",
+                     qEnvironmentVariableIsEmpty("DISPLAY") ? "" : " at DISPLAY=",
+                     qEnvironmentVariable("DISPLAY").toLocal8Bit().constData());
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    (void)context;
+    HeldMessages().emplace_back(type, text);
+}
+
+// Connected: what was held goes out as it would have.
+void ReleaseHeldMessages() {
+    qInstallMessageHandler(g_previousHandler);
+    for (const auto& [type, text] : HeldMessages()) {
+        if (g_previousHandler) g_previousHandler(type, QMessageLogContext(), text);
+        else std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+    HeldMessages().clear();
+}
+
+// True when nothing names a display the window could open on: no platform
+// chosen for the toolkit and neither an X11 nor a Wayland display.
+bool NoDisplayNamed(int argc, char** argv) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) return false;
+    }
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    (void)argc;
+    (void)argv;
+    return false;
+#endif
+}
+
+// The options that end the program before any window, wherever they stand
+// before "--"; the toolkit's own options are still among the words here.
+bool Asks(int argc, char** argv, const char* option, const char* alias = nullptr) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], option) == 0 || (alias && std::strcmp(argv[i], alias) == 0)) return true;
+    }
+    return false;
+}
+
+int Printed(int status) { return std::fflush(stdout) == 0 ? status : 1; }
+
+QString AbsolutePath(const std::string& path) {
+    return QDir::toNativeSeparators(QFileInfo(QString::fromLocal8Bit(path.c_str())).absoluteFilePath());
+}
+
+}  // namespace
+
 int CQuenlorApp::Run(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
+    if (Asks(argc, argv, "--help", "-h")) {
+        std::fputs(WindowUsageText().c_str(), stdout);
+        return Printed(0);
+    }
+    if (Asks(argc, argv, "--version")) {
+        std::printf("torvane %s\n", TORVANE_VERSION);
+        return Printed(0);
+    }
     // --print-defaults: the paths the window proposes, without a display, so
     // that an installed copy can be checked for defaults its user may write.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--print-defaults") == 0) {
-            SilentPrompts silent;
-            const Workspace ws(silent);
-            std::printf("merge output: %s\ntest file: %s\nbrowse folder: %s\n", ws.DefaultOutputPath.c_str(),
-                        TestBinDefaultPath().c_str(), DefaultFilesFolder().c_str());
-            return std::fflush(stdout) == 0 ? 0 : 1;
-        }
+    if (Asks(argc, argv, "--print-defaults")) {
+        SilentPrompts silent;
+        const Workspace ws(silent);
+        std::printf("merge output: %s\ntest file: %s\nbrowse folder: %s\n", ws.DefaultOutputPath.c_str(),
+                    TestBinDefaultPath().c_str(), DefaultFilesFolder().c_str());
+        return Printed(0);
+    }
+    if (NoDisplayNamed(argc, argv)) {
+        std::fputs("torvane: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                   "torvane-cli works without one\n",
+                   stderr);
+        return 1;
     }
     // The window scales itself from what the desktop states, so the toolkit
     // must not scale it a second time.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     TakeOverQtScaleFactor();
+    // A display that is named but cannot be reached ends the program with
+    // one line instead of the toolkit's abort.
+    g_previousHandler = qInstallMessageHandler(HoldMessagesUntilConnected);
     GuardedApplication app(argc, argv);
+    ReleaseHeldMessages();
+
+    // The rest of the line, without the toolkit's own options.
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
+    const WindowArguments arguments = ParseWindowArguments(words);
+    if (!arguments.error.empty()) {
+        std::fprintf(stderr, "torvane: %s\n%s", arguments.error.c_str(), WindowUsageText().c_str());
+        return 2;
+    }
     QApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
     QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     // The desktop entry's name, which Wayland uses to match the window to it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.torvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TORVANE_APP_ID));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();
     InstallQtTranslations();
@@ -85,18 +181,23 @@ int CQuenlorApp::Run(int argc, char** argv) {
 
     // --screenshot FILE: show the window, save a picture of it and exit. Used
     // to show that the program runs on a machine without a display.
-    std::string screenshot;
-    bool probe = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshot = argv[i + 1];
-        // --startup-probe: report how long the window took to show and exit.
-        if (std::strcmp(argv[i], "--startup-probe") == 0) probe = true;
-    }
+    const std::string& screenshot = arguments.screenshot;
+    // --startup-probe: report how long the window took to show and exit.
+    const bool probe = arguments.startupProbe;
 
     QtPrompts prompts;
     CQuenlorDlg window(prompts);
     prompts.SetOwner(&window);
     window.show();
+    // Files named on the command line, once the window stands, as dropped ones.
+    if (!arguments.project.empty()) {
+        const QString project = AbsolutePath(arguments.project);
+        QTimer::singleShot(0, &window, [&window, project] { window.ImportProject(project); });
+    } else if (!arguments.files.empty()) {
+        QStringList files;
+        for (const std::string& f : arguments.files) files << AbsolutePath(f);
+        QTimer::singleShot(0, &window, [&window, files] { window.LoadFiles(files); });
+    }
     if (!screenshot.empty()) {
         QTimer::singleShot(300, &window, [&window, screenshot] {
             const bool ok = window.grab().save(QString::fromStdString(screenshot));

@@ -18,8 +18,8 @@ namespace torvane::ui {
 // The popups of the menu bar, in their order.
 enum class MenuPopup { File, Function, Tools, Help, Count };
 
-inline constexpr std::array<const char*, static_cast<size_t>(MenuPopup::Count)> kMenuTitles = {"文件", "功能", "工具",
-                                                                                              "帮助"};
+inline constexpr std::array<const char*, static_cast<size_t>(MenuPopup::Count)> kMenuTitles = {
+    "文件(&F)", "功能(&M)", "工具(&T)", "帮助(&H)"};
 
 // Where a command can be issued from; a command may appear in several places.
 enum Where : unsigned {
@@ -67,7 +67,56 @@ inline constexpr std::array<Command, 16> kCommands = {{
     {main_ids::kUpgradeTool, "生成网卡升级文件", -1, kInMenu, MenuPopup::Tools, true},
     {main_ids::kAbout, "关于Torvane", 6, kInMenu | kOnToolBar, MenuPopup::Help, false},
     // The system menu's about item has no portable place; it stands here.
-    {main_ids::kSystemAbout, "关于 Quenlor(&A)...", -1, kInMenu, MenuPopup::Help, true},
+    {main_ids::kSystemAbout, "关于 Torvane(&A)...", -1, kInMenu, MenuPopup::Help, true},
+}};
+
+// The keyboard's way to each command, in the order of kCommands: the letter
+// of its menu item, written after the caption in the Chinese way
+// ("导入配置文件(&I)"), and its shortcut in QKeySequence's portable form (empty
+// for none). A caption that already carries its letter has none here.
+struct CommandKeys {
+    int id;
+    char mnemonic;  // 0 for none
+    const char* shortcut;
+};
+inline constexpr std::array<CommandKeys, kCommands.size()> kCommandKeys = {{
+    {main_ids::kImportConfig, 'I', "Ctrl+O"},
+    {main_ids::kExportConfig, 'E', "Ctrl+S"},
+    {main_ids::kSaveLog, 'S', "Ctrl+L"},
+    {main_ids::kClearLog, 'C', ""},
+    {main_ids::kExit, 'X', ""},
+    {main_ids::kHexToBin, 'H', ""},
+    {main_ids::kMerge, 'M', ""},
+    {main_ids::kAlign, 'A', ""},
+    {main_ids::kMemoryMap, 'P', ""},
+    {main_ids::kClearList, 'L', ""},
+    {main_ids::kChecksumTool, 'C', ""},
+    {main_ids::kTestBinTool, 'T', ""},
+    {main_ids::kBinToCTool, 'F', ""},
+    {main_ids::kUpgradeTool, 'N', ""},
+    {main_ids::kAbout, 'B', "F1"},
+    {main_ids::kSystemAbout, 0, ""},
+}};
+
+constexpr bool CommandKeysFollowTheCommands() {
+    for (size_t i = 0; i < kCommands.size(); ++i) {
+        if (kCommandKeys[i].id != kCommands[i].id) return false;
+        // A letter for every item but the one whose caption has its own.
+        bool ownLetter = false;
+        for (const char* p = kCommands[i].caption; *p; ++p) ownLetter = ownLetter || *p == '&';
+        if ((kCommandKeys[i].mnemonic != 0) == ownLetter) return false;
+    }
+    return true;
+}
+static_assert(CommandKeysFollowTheCommands(), "one entry of keys per command, in its order");
+
+// Shortcuts of commands that have no menu item: the modes and the batch of
+// the current mode.
+inline constexpr std::array<CommandKeys, 4> kWindowKeys = {{
+    {main_ids::kModeHexToBin, 0, "Ctrl+1"},
+    {main_ids::kModeMerge, 0, "Ctrl+2"},
+    {main_ids::kModeAlign, 0, "Ctrl+3"},
+    {main_ids::kRunModeBatch, 0, "F5"},
 }};
 
 // The command a number runs: a window button's number gives its command's

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/window_layout.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/point_font.h"
 
 namespace torvane::ui {
 namespace {
@@ -48,12 +48,27 @@ void TakeOverQtScaleFactor() {
     qunsetenv("QT_SCALE_FACTOR");
 }
 
+QSize AvailableScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().size() : QSize();
+}
+
 double DesktopUiScale() { return UiScaleForDesktop(CurrentHints()); }
 
-void ScalePointFontsForDesktop() {
+double FittedDesktopUiScale(QSize available) {
+    if (!available.isValid()) available = AvailableScreenSize();
+    const double wanted = DesktopUiScale();
+    if (!available.isValid()) return wanted;
+    return FitWindowToScreen(wanted, available.width(), available.height()).scale;
+}
+
+void ScalePointFontsForDesktop(QSize available) {
     // The application's font as the toolkit chose it, before any scaling.
     static const QFont base = QApplication::font();
-    const double factor = PointFontFactorForDesktop(CurrentHints());
+    const DesktopScaleHints hints = CurrentHints();
+    // A window cut to fit its screen takes its fonts down with it.
+    const double factor =
+        PointFontFactorForDesktop(hints) * FittedDesktopUiScale(available) / UiScaleForDesktop(hints);
     SetPointFontScale(factor);
     QFont font = base;
     if (base.pointSizeF() > 0) font.setPointSizeF(base.pointSizeF() * factor);

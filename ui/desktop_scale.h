@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 namespace torvane::ui {
 
 // Takes QT_SCALE_FACTOR from the environment before the toolkit starts and
@@ -12,9 +14,19 @@ void TakeOverQtScaleFactor();
 // ratio, QT_SCALE_FACTOR as taken over and GDK_SCALE (UiScaleForDesktop).
 double DesktopUiScale();
 
+// The primary screen's area less its task bars and panels, in the window's
+// pixels; an invalid size when there is no screen.
+QSize AvailableScreenSize();
+
+// The UiScale the main window takes on the primary screen, or on a screen
+// with the `available` area: DesktopUiScale cut to what fits
+// (FitWindowToScreen).
+double FittedDesktopUiScale(QSize available = QSize());
+
 // Makes the application's font and the program's fonts in points grow by
-// what the desktop asks beyond its logical resolution (PointFontScale).
-// Call after the QApplication is made, before any window.
-void ScalePointFontsForDesktop();
+// what the window's scale (FittedDesktopUiScale) asks beyond the logical
+// resolution (PointFontScale). Call after the QApplication is made, before
+// any window.
+void ScalePointFontsForDesktop(QSize available = QSize());
 
 }  // namespace torvane::ui

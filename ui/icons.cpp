@@ -4,6 +4,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
+#include <cmath>
+
 namespace torvane::ui {
 namespace {
 
@@ -13,8 +16,8 @@ const QColor kDark(60, 60, 60);
 const QColor kGreen(46, 140, 70);
 const QColor kRed(200, 60, 50);
 
-QPixmap Canvas() {
-    QPixmap pm(kSize, kSize);
+QPixmap Canvas(int size) {
+    QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     return pm;
 }
@@ -52,10 +55,13 @@ void Document(QPainter& p, const QRectF& r) {
     for (double y = r.top() + 7; y < r.bottom() - 2; y += 3) p.drawLine(QPointF(r.left() + 3, y), QPointF(r.right() - 3, y));
 }
 
-QIcon Make(void (*draw)(QPainter&)) {
-    QPixmap pm = Canvas();
+// Draws an image of the 24 x 24 design at `size` pixels, sharp at every scale.
+QIcon Make(void (*draw)(QPainter&), int size = kSize) {
+    QPixmap pm = Canvas(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.scale(static_cast<double>(size) / kSize, static_cast<double>(size) / kSize);
     draw(p);
     p.end();
     return QIcon(pm);
@@ -150,9 +156,12 @@ void DrawApp(QPainter& p) {
 
 QIcon ApplicationIcon() { return Make(DrawApp); }
 
-std::array<QIcon, kToolbarIconCount> ToolbarIcons() {
-    return {Make(DrawImport), Make(DrawExport), Make(DrawHexToBin), Make(DrawMerge),
-            Make(DrawAlign),  Make(DrawClear),  Make(DrawAbout)};
+int ToolbarIconSize(double scale) { return static_cast<int>(kSize * scale); }
+
+std::array<QIcon, kToolbarIconCount> ToolbarIcons(int size) {
+    size = std::max(1, size);
+    return {Make(DrawImport, size), Make(DrawExport, size), Make(DrawHexToBin, size), Make(DrawMerge, size),
+            Make(DrawAlign, size),  Make(DrawClear, size),  Make(DrawAbout, size)};
 }
 
 }  // namespace torvane::ui

@@ -1,5 +1,7 @@
 #include "ui/list_item.h"
 
+#include "core/window_arguments.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -15,8 +17,8 @@
 #include <QUrl>
 
 #include "core/hex_field_key.h"
-#include "ui/widgets/key_filter.h"
-#include "ui/widgets/path_field.h"
+#include "widgets/key_filter.h"
+#include "widgets/path_field.h"
 #include "ui/row_ids.h"
 
 namespace torvane::ui {
@@ -186,10 +188,14 @@ void Dlg_ListItem::dropEvent(QDropEvent* event) {
             emit projectDropped(path);
             return;
         }
-        list_.LoadChosenFile(row_, path.toStdString());
-        Refresh();
-        emit changed(row_);
+        LoadFile(path);
     });
+}
+
+void Dlg_ListItem::LoadFile(const QString& path) {
+    list_.LoadChosenFile(row_, path.toStdString());
+    Refresh();
+    emit changed(row_);
 }
 
 void Dlg_ListItem::keyPressEvent(QKeyEvent* event) {
@@ -209,6 +215,6 @@ QString DraggedLocalFile(const QMimeData* mime) {
     return QFileInfo(path).isFile() ? path : QString();
 }
 
-bool IsProjectFileName(const QString& path) { return path.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive); }
+bool IsProjectFileName(const QString& path) { return IsProjectPath(path.toStdString()); }
 
 }  // namespace torvane::ui

@@ -31,6 +31,8 @@ public:
 
     // The row's context menu, with its single item "删除" (32780).
     QMenu* CreateContextMenu(QWidget* parent);
+    // Chooses a file for the row as its browse button does, without asking.
+    void LoadFile(const QString& path);
 
 signals:
     // A row operation ran (the rows of the window may want to refresh).

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QToolBar>
 
@@ -24,12 +25,12 @@
 #include "ui/about_dialog.h"
 #include "ui/commands.h"
 #include "ui/desktop_scale.h"
-#include "ui/widgets/button_st.h"
-#include "ui/widgets/ec_button.h"
-#include "ui/widgets/ec_static.h"
-#include "ui/widgets/new_list_box.h"
-#include "ui/widgets/path_field.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/button_st.h"
+#include "widgets/ec_button.h"
+#include "widgets/ec_static.h"
+#include "widgets/new_list_box.h"
+#include "widgets/path_field.h"
+#include "widgets/point_font.h"
 #include "ui/icons.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
@@ -42,6 +43,16 @@ namespace {
 using namespace main_ids;
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// The batch command a mode enables.
+int BatchOfMode(WorkMode mode) {
+    switch (mode) {
+        case WorkMode::HexToBinMode: return kHexToBin;
+        case WorkMode::MergeMode: return kMerge;
+        case WorkMode::AlignMode: return kAlign;
+    }
+    return kHexToBin;
+}
 
 // The client area paints the window's background: the button face, the white
 // panel, the grey header band and the column borders in it.
@@ -95,8 +106,29 @@ QFont PixelFont(const QString& face, int px) {
 
 }  // namespace
 
-CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
-    : QMainWindow(parent), ws_(prompts), scale_(scale > 0 ? scale : DesktopUiScale()), layout_(ComputeMainLayout(scale_)) {
+namespace {
+
+// The scale and the area the window takes (see the constructor's comment).
+QSize AreaFor(double scale, QSize available) {
+    if (available.isValid() || scale > 0) return available;
+    return AvailableScreenSize();
+}
+
+WindowFit FitFor(double scale, QSize area) {
+    const double wanted = scale > 0 ? scale : DesktopUiScale();
+    if (!area.isValid()) return WindowFit{wanted, false};
+    return FitWindowToScreen(wanted, area.width(), area.height());
+}
+
+}  // namespace
+
+CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QSize available, QWidget* parent)
+    : QMainWindow(parent),
+      ws_(prompts),
+      available_(AreaFor(scale, available)),
+      fit_(FitFor(scale, available_)),
+      scale_(fit_.scale),
+      layout_(ComputeMainLayout(scale_)) {
     setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION_TAG));
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -105,12 +137,23 @@ CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QWidget* parent)
 
     client_ = new ClientArea(layout_, this);
     client_->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client_);
+    if (fit_.scrolls) {
+        // A screen too small even for scale 1: the window takes the screen
+        // and its content scrolls.
+        scroller_ = new QScrollArea(this);
+        scroller_->setObjectName(QStringLiteral("scroller"));
+        scroller_->setFrameShape(QFrame::NoFrame);
+        scroller_->setWidget(client_);
+        setCentralWidget(scroller_);
+    } else {
+        setCentralWidget(client_);
+    }
     BuildMenus();
     BuildToolBar();
     BuildControls();
     ApplyLayout();
     ApplyFonts();
+    ApplyTabOrder();
     // The workspace has already switched to HexToBinMode and checked box 1048
     // without selecting a row. The switch runs again here, after the rows
     // exist, since it lays out their columns.
@@ -221,21 +264,42 @@ void CQuenlorDlg::BuildMenus() {
             menu = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[static_cast<size_t>(popup)]));
         }
         if (c.separatorBefore) menu->addSeparator();
-        QAction* a = menu->addAction(QString::fromUtf8(c.caption));
+        const CommandKeys& keys = kCommandKeys[static_cast<size_t>(&c - kCommands.data())];
+        QString text = QString::fromUtf8(c.caption);
+        if (keys.mnemonic) text += QStringLiteral("(&%1)").arg(QLatin1Char(keys.mnemonic));
+        QAction* a = menu->addAction(text);
         a->setObjectName(QStringLiteral("menu%1").arg(c.id));
+        if (*keys.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(keys.shortcut)));
         connect(a, &QAction::triggered, this, [this, id = c.id] { OnCommand(id); });
         menuActions_[c.id] = a;
     }
+    for (const CommandKeys& keys : kWindowKeys) {
+        auto* a = new QAction(this);
+        a->setObjectName(QStringLiteral("key%1").arg(keys.id));
+        a->setShortcut(QKeySequence(QString::fromLatin1(keys.shortcut)));
+        connect(a, &QAction::triggered, this, [this, id = keys.id] { OnCommand(id); });
+        addAction(a);
+    }
+    // F10 opens the menu bar as on other desktops; Alt does so through the style.
+    auto* f10 = new QAction(this);
+    f10->setObjectName(QStringLiteral("keyF10"));
+    f10->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(f10, &QAction::triggered, this, [this] {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty()) menuBar()->setActiveAction(menus.first());
+    });
+    addAction(f10);
 }
 
 void CQuenlorDlg::BuildToolBar() {
     gripper_ = new Gripper(client_);
     toolBar_ = new QToolBar(client_);
     toolBar_->setObjectName(QStringLiteral("toolbar"));
-    toolBar_->setIconSize(QSize(24, 24));
+    const int iconSize = ToolbarIconSize(scale_);
+    toolBar_->setIconSize(QSize(iconSize, iconSize));
     toolBar_->setMovable(false);
     toolBar_->setFloatable(false);
-    const std::array<QIcon, kToolbarIconCount> strip = ToolbarIcons();
+    const std::array<QIcon, kToolbarIconCount> strip = ToolbarIcons(iconSize);
     for (const Command& c : kCommands) {
         if (!(c.where & kOnToolBar)) continue;
         if (!toolActions_.empty()) toolBar_->addSeparator();
@@ -250,8 +314,13 @@ void CQuenlorDlg::BuildToolBar() {
 void CQuenlorDlg::ApplyLayout() {
     const MainLayout& m = layout_;
     const int menuHeight = menuBar()->sizeHint().height();
-    setFixedSize(m.clientWidth, m.clientHeight);
     client_->setFixedSize(m.clientWidth, m.clientHeight - menuHeight);
+    if (scroller_) {
+        setFixedSize(std::min(m.clientWidth, available_.width() - kFrameWidth),
+                     std::min(m.clientHeight, available_.height() - kFrameHeight));
+    } else {
+        setFixedSize(m.clientWidth, m.clientHeight);
+    }
     // The toolbar spans the client area after its gripper and is as high as
     // its buttons need.
     const int toolBarHeight = toolBar_->sizeHint().height();
@@ -290,6 +359,17 @@ void CQuenlorDlg::ApplyLayout() {
     clearButton_->raise();
 }
 
+void CQuenlorDlg::ApplyTabOrder() {
+    // Reading order: the mode buttons, the rows left to right and top to
+    // bottom, the output file, the action buttons left to right (the memory
+    // map's stands between merge and align), then the log and its buttons.
+    QList<QWidget*> chain = {hexToBinMode_, mergeMode_, alignMode_, headerCheck_};
+    for (Dlg_ListItem* r : rows_) chain << r->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    chain << outputFile_ << outputBrowse_ << importButton_ << exportButton_ << hexToBinButton_ << mergeButton_
+          << memoryMapButton_ << alignButton_ << logList_ << saveButton_ << clearButton_;
+    for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
 void CQuenlorDlg::ApplyFonts() {
     const QString hei = QStringLiteral("黑体");
     logGroup_->setFont(PixelFont(hei, layout_.groupFontPx));
@@ -299,12 +379,10 @@ void CQuenlorDlg::ApplyFonts() {
     outputLabel_->setFont(title);
     outputFile_->setFont(PixelFont(QStringLiteral("MS Shell Dlg"), layout_.pathFontPx));
     // The "..." beside the output field keeps the window's dialog font.
-    for (CECButton* b :
-         {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, saveButton_, clearButton_}) {
+    for (CECButton* b : {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, memoryMapButton_,
+                         saveButton_, clearButton_}) {
         b->SetCaptionFont(layout_.captionFontPx, hei, 0);
     }
-    // Narrower than the others: a smaller caption that fits its width.
-    memoryMapButton_->SetCaptionFont(std::max(1, layout_.captionFontPx - 2), hei, 0);
 }
 
 bool CQuenlorDlg::IsEnabled(int id) const {
@@ -386,6 +464,7 @@ void CQuenlorDlg::OnCommand(int id) {
             lastBatch_ = kAlign;
             break;
         case kClearList: ws_.ClearList(); break;
+        case kRunModeBatch: OnCommand(BatchOfMode(ws_.Mode())); return;
         case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
         case kTestBinTool:
@@ -429,6 +508,14 @@ void CQuenlorDlg::ShowAbout() {
 
 void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this); }
 
+void CQuenlorDlg::ImportProject(const QString& path) { ImportDroppedProject(path); }
+
+void CQuenlorDlg::LoadFiles(const QStringList& paths) {
+    for (qsizetype i = 0; i < paths.size() && i < static_cast<qsizetype>(rows_.size()); ++i)
+        rows_[static_cast<size_t>(i)]->LoadFile(paths[i]);
+    RefreshAll();
+}
+
 void CQuenlorDlg::ImportDroppedProject(const QString& path) {
     ImportConfigFrom(ws_, path.toStdString());
     RefreshAll();
@@ -447,13 +534,19 @@ void CQuenlorDlg::dropEvent(QDropEvent* event) {
 }
 
 bool CQuenlorDlg::eventFilter(QObject* watched, QEvent* event) {
-    // Enter and Escape never close the window or press a button in it.
+    // Enter and Escape never close the window; Enter presses the push button
+    // that has the focus and does nothing elsewhere.
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        const bool swallowed =
-            key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape;
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool swallowed = enter || key->key() == Qt::Key_Escape;
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (swallowed && widget && widget->window() == this) {
+        // The menu bar, reached with Alt or F10, leaves with Escape.
+        if (swallowed && widget && widget->window() == this && !qobject_cast<QMenuBar*>(widget)) {
+            auto* button = qobject_cast<QPushButton*>(widget);
+            if (enter && button && event->type() == QEvent::KeyPress && !key->isAutoRepeat() && button->hasFocus() &&
+                button->isEnabled())
+                button->click();
             event->accept();
             return true;
         }

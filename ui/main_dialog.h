@@ -12,6 +12,7 @@ class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QToolBar;
 
 namespace torvane::ui {
@@ -29,11 +30,15 @@ class CQuenlorDlg : public QMainWindow {
     Q_OBJECT
 public:
     // `scale` is UiScale; 0 takes it from the desktop (DesktopUiScale).
-    explicit CQuenlorDlg(Prompts& prompts, double scale = 0, QWidget* parent = nullptr);
+    // `available` is the screen area the window must fit (FitWindowToScreen);
+    // none takes the primary screen's with the desktop's scale, and a scale
+    // given without an area is taken as it is.
+    explicit CQuenlorDlg(Prompts& prompts, double scale = 0, QSize available = QSize(), QWidget* parent = nullptr);
     ~CQuenlorDlg() override;
 
     Workspace& workspace() { return ws_; }
     const MainLayout& layout() const { return layout_; }
+    const WindowFit& fit() const { return fit_; }
     Dlg_ListItem* row(int i) const { return rows_[static_cast<size_t>(i)]; }
 
     // Runs the action of a command number; a disabled command does nothing.
@@ -49,6 +54,11 @@ public:
     // Shows the workspace's state in every widget.
     void RefreshAll();
 
+    // What the command line asks at start: a project imported as a dropped
+    // one is, or files chosen for rows 1.. in order as dropped ones are.
+    void ImportProject(const QString& path);
+    void LoadFiles(const QStringList& paths);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -60,6 +70,7 @@ private:
     void BuildToolBar();
     void ApplyLayout();
     void ApplyFonts();
+    void ApplyTabOrder();
     void SelectMode(WorkMode mode);
     void ChooseOutputFile();
     void ShowAbout();
@@ -73,10 +84,13 @@ private:
     CButtonST* ModeButtonFor(WorkMode mode) const;
 
     Workspace ws_;
+    QSize available_;
+    WindowFit fit_;
     double scale_;
     MainLayout layout_;
 
     QWidget* client_ = nullptr;
+    QScrollArea* scroller_ = nullptr;  // only where the window does not fit at scale 1
     CButtonST* hexToBinMode_ = nullptr;
     CButtonST* mergeMode_ = nullptr;
     CButtonST* alignMode_ = nullptr;

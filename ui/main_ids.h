@@ -41,6 +41,8 @@ inline constexpr int kUpgradeTool = 32806;
 // Our own: the memory map of the merge, from the 功能 menu and its button.
 inline constexpr int kMemoryMap = 32810;
 inline constexpr int kMemoryMapButton = 1090;
+// Our own: the batch of the current mode (F5), whichever it is.
+inline constexpr int kRunModeBatch = 32811;
 inline constexpr int kAbout = 32775;
 inline constexpr int kSystemAbout = 16;
 

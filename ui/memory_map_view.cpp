@@ -16,6 +16,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include "core/memory_map_legend.h"
 #include "core/workspace.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -215,8 +216,9 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     table_->setColumnCount(5);
     table_->setHorizontalHeaderLabels({QStringLiteral("起始地址"), QStringLiteral("结束地址"), QStringLiteral("大小（字节）"),
                                        QStringLiteral("类型"), QStringLiteral("来源")});
+    // The columns share the table's width; the source column takes what is left.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table_->horizontalHeader()->setStretchLastSection(true);
-    table_->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -357,18 +359,56 @@ void CMemoryMapDlg::FillTable(const MergeMap& map, bool hexSegments) {
             table_->setItem(static_cast<int>(i), c, item);
         }
     }
-    table_->resizeColumnsToContents();
 }
 
-bool CMemoryMapDlg::SavePng(const QString& path) const {
-    QImage image(1000, 140, QImage::Format_RGB32);
+QImage CMemoryMapDlg::Picture() const {
+    // The SVG export's page: the heading, the band, then one legend line per
+    // range and per row left out.
+    constexpr int kWidth = 1000, kLeft = 20, kTop = 40, kLineHeight = 22;
+    const MergeMap& map = band_->map();
+    const std::vector<MapLegendLine> legend = MapLegend(map);
+    const int height = kTop + kBandHeight + 120 + kLineHeight * static_cast<int>(legend.size());
+    QImage image(kWidth, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    p.setFont(band_->font());
-    band_->Paint(p, QRect(kMargin, 8, image.width() - 2 * kMargin, kBandHeight));
+    p.setRenderHint(QPainter::TextAntialiasing);
+    QFont text = band_->font();
+    text.setPixelSize(12);
+    QFont heading = text;
+    heading.setPixelSize(14);
+    const QRect band(kLeft, kTop, kWidth - 2 * kLeft, kBandHeight);
+    p.setFont(text);
+    band_->Paint(p, band);
+    p.setFont(heading);
+    p.setPen(Qt::black);
+    const bool broken = ComputeBand(map, band.width(), kMinPiece).broken;
+    p.drawText(QPoint(kLeft, 24), QString::fromStdString(MapHeading(map, broken)));
+    p.setFont(text);
+    int y = kTop + kBandHeight + 60;
+    for (const MapLegendLine& line : legend) {
+        if (line.leftOut) {
+            p.setPen(Colour(kOverlapColour));
+            p.drawText(QPoint(kLeft, y), QString::fromStdString(line.what));
+        } else {
+            MapRange swatch;
+            swatch.kind = line.kind;
+            swatch.row = line.row;
+            const QRect box(kLeft, y - 10, 12, 12);
+            if (line.kind == RangeKind::Fill) p.fillRect(box, Colour(kFillColour));
+            p.fillRect(box, RangeBrush(swatch));
+            p.setPen(Qt::black);
+            p.drawText(QPoint(kLeft + 20, y), QString::fromStdString(line.addresses));
+            const QString size = QString::fromStdString(line.size);
+            p.drawText(QPoint(kLeft + 330 - p.fontMetrics().horizontalAdvance(size), y), size);
+            p.drawText(QPoint(kLeft + 350, y), QString::fromStdString(line.what));
+        }
+        y += kLineHeight;
+    }
     p.end();
-    return image.save(path, "PNG");
+    return image;
 }
+
+bool CMemoryMapDlg::SavePng(const QString& path) const { return Picture().save(path, "PNG"); }
 
 bool CMemoryMapDlg::SaveSvg(const QString& path) const {
     const std::string svg = MergeMapSvg(band_->map());

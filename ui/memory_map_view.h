@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 #include <QWidget>
 #include <optional>
 
@@ -66,6 +67,8 @@ public:
 
     // The exports, to a chosen path (the buttons ask for one).
     bool SavePng(const QString& path) const;
+    // The PNG export's picture: heading with the image size, band and legend.
+    QImage Picture() const;
     bool SaveSvg(const QString& path) const;
 
 private:

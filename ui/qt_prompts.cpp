@@ -8,6 +8,10 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTextDocument>
+#include <QTimer>
+
+#include "core/chinese_reasons.h"
 
 namespace torvane::ui {
 
@@ -48,10 +52,49 @@ QString FolderSettingsKey(FileKind kind) {
     return name ? QStringLiteral("FileDialogFolders/") + QLatin1String(name) : QString();
 }
 
+QtPrompts::QtPrompts(QWidget* owner) : owner_(owner) {}
+
+QtPrompts::~QtPrompts() {
+    *alive_ = false;
+    ShowWaitingBox();
+}
+
 Answer QtPrompts::Show(const MessageBox& box) {
+    ShowWaitingBox();
+    if (box.buttons != MessageButtons::Ok) return Present(box, QString());
+    waiting_ = box;
+    // Nothing more said before the program waits for the user again: the box
+    // shows as it is.
+    QTimer::singleShot(0, [this, alive = std::weak_ptr<bool>(alive_)] {
+        if (const std::shared_ptr<bool> still = alive.lock(); still && *still) ShowWaitingBox();
+    });
+    return Answer::Ok;
+}
+
+void QtPrompts::Explain(const FailureReason& reason) {
+    const QString detail = QString::fromStdString(ChineseReasonDetail(reason));
+    if (waiting_) {
+        const MessageBox box = *waiting_;
+        waiting_.reset();
+        Present(box, detail);
+    } else if (sink_) {
+        sink_(detail);
+    }
+}
+
+void QtPrompts::ShowWaitingBox() {
+    if (!waiting_) return;
+    const MessageBox box = *waiting_;
+    waiting_.reset();
+    Present(box, QString());
+}
+
+Answer QtPrompts::Present(const MessageBox& box, const QString& detail) {
     QMessageBox m(owner_);
     m.setWindowTitle(QString::fromStdString(box.caption));
     m.setText(QString::fromStdString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The file's name is the user's: never taken for markup.
+    if (!detail.isEmpty()) m.setInformativeText(Qt::convertFromPlainText(detail, Qt::WhiteSpaceNormal));
     switch (box.icon) {
         case MessageIcon::None: m.setIcon(QMessageBox::NoIcon); break;
         case MessageIcon::Information: m.setIcon(QMessageBox::Information); break;
@@ -90,6 +133,7 @@ Answer QtPrompts::Show(const MessageBox& box) {
 }
 
 std::optional<std::string> QtPrompts::Ask(const FileDialog& dialog, bool save) {
+    ShowWaitingBox();
     QFileDialog d(owner_);
     // Qt's own dialog everywhere: it speaks the window's language, matches the
     // patterns in either letter case and shows each filter's label once,

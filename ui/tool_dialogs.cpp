@@ -10,6 +10,8 @@
 #include "ui/qt_prompts.h"
 #include "ui/main_ids.h"
 
+#include <type_traits>
+
 namespace torvane::ui {
 namespace {
 
@@ -20,6 +22,10 @@ void RunToolDialog(QWidget* parent) {
     QtPrompts prompts;
     Dialog dialog(prompts, parent);
     prompts.SetOwner(&dialog);
+    // The adapter dialog reports a refused configuration in its list, not in
+    // a box: the reason goes under the list.
+    if constexpr (std::is_same_v<Dialog, CDlg_NCUpgradeFile>)
+        prompts.SetReasonSink([&dialog](const QString& reason) { dialog.ShowReason(reason); });
     dialog.exec();
 }
 

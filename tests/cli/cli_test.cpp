@@ -181,6 +181,26 @@ TEST_F(CliTest, HelpPrintsUsageToStdout) {
     EXPECT_EQ("", r.err);
 }
 
+TEST_F(CliTest, HelpAfterACommandPrintsThatCommandsUsageAndDoesNothingElse) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"merge --help", "  torvane-cli merge "},   {"hex2bin -h", "  torvane-cli hex2bin "},
+        {"run merge --help", "  torvane-cli run "}, {"bin2c --help", "Usage: torvane-cli bin2c "},
+        {"checksum md5 --help", "Usage: torvane-cli checksum "}, {"nic-upgrade --help", "Usage: torvane-cli nic-upgrade "},
+        {"info --help", "Usage: torvane-cli info "},  {"testbin -o out.bin --help", "Usage: torvane-cli testbin "}};
+    for (const auto& [args, usage] : cases) {
+        const Result r = Run(args);
+        EXPECT_EQ(0, r.status) << args;
+        EXPECT_NE(std::string::npos, r.out.find(usage)) << args << "\n" << r.out;
+        EXPECT_EQ("", r.err) << args;
+        // Only that command's lines.
+        const std::string other = std::string(args).rfind("merge", 0) == 0 ? "torvane-cli align" : "torvane-cli merge ";
+        EXPECT_EQ(std::string::npos, r.out.find(other)) << args;
+    }
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+    // After "--" it is a file's name.
+    EXPECT_EQ(1, Run("hex2bin -- --help").status);
+}
+
 TEST_F(CliTest, WrongCommandLinesAreUsageErrors) {
     for (const char* args : {"", "frobnicate", "hex2bin", "hex2bin --align 3 a.hex", "hex2bin a.hex --fill 00",
                              "merge --on-overlap maybe a b", "hex2bin --offset 123456789 a.hex",
@@ -671,6 +691,17 @@ TEST_F(CliTest, DoubleDashEndsTheOptions) {
     EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72\n", r.out);
     EXPECT_EQ(0, Run("bin2c -o -dash.h -- -").status);
     EXPECT_TRUE(torvane::test::Exists(dir.File("-dash.h")));
+}
+
+TEST_F(CliTest, Bin2cTypeUint8tWritesTheStdintForm) {
+    Write("fw.bin", "\x01\x02");
+    EXPECT_EQ(0, Run("bin2c fw.bin --type uint8_t").status);
+    EXPECT_EQ("#include <stdint.h>\r\n\r\nconst uint8_t Bin_Tab[ ] =\r\n{\r\n\t0X01,0X02\r\n};\r\n", ReadText(dir.File("fw.h")));
+    EXPECT_EQ(0, Run("bin2c fw.bin -o plain.h").status);
+    EXPECT_EQ(0u, ReadText(dir.File("plain.h")).find("const UINT8 Bin_Tab[ ] ="));
+    const Result wrong = Run("bin2c fw.bin --type int");
+    EXPECT_EQ(2, wrong.status);
+    EXPECT_NE(std::string::npos, wrong.err.find("--type takes UINT8 or uint8_t"));
 }
 
 }  // namespace

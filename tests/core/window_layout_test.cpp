@@ -250,5 +250,49 @@ TEST(MainLayoutTest, EdgesScaleWithUiScaleAndAreTruncated) {
     }
 }
 
+
+// ---- the window on the screen it opens on ----
+
+TEST(WindowFitTest, TheLargestQuarterStepThatFitsTheAvailableArea) {
+    // A 1920 x 1080 laptop at 150 % with a 40 pixel task bar: 1.5 makes a
+    // window 1125 pixels high, 1.25 one of 937.
+    EXPECT_EQ((WindowFit{1.25, false}), FitWindowToScreen(1.5, 1920, 1040));
+    // Room enough: the desktop's scale as it is, and never more.
+    EXPECT_EQ((WindowFit{1.5, false}), FitWindowToScreen(1.5, 2560, 1400));
+    EXPECT_EQ((WindowFit{1.0, false}), FitWindowToScreen(1.0, 3840, 2100));
+    // 2.0 on a 2560 x 1440 screen: 2180 x 1500 is too high, 1.75 fits.
+    EXPECT_EQ((WindowFit{1.75, false}), FitWindowToScreen(2.0, 2560, 1400));
+    // The width decides as well: 1366 x 768 takes 1.0 only if 750 fits.
+    EXPECT_EQ((WindowFit{1.0, false}), FitWindowToScreen(1.25, 1366, 760));
+}
+
+TEST(WindowFitTest, EveryChoiceFitsAndTheNextStepUpWouldNot) {
+    for (const double wanted : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0}) {
+        for (const auto& [w, h] : std::vector<std::pair<int32_t, int32_t>>{
+                 {1090, 750}, {1440, 860}, {1920, 1040}, {2560, 1400}, {3840, 2100}, {1600, 860}}) {
+            const WindowFit fit = FitWindowToScreen(wanted, w, h);
+            ASSERT_FALSE(fit.scrolls) << w << "x" << h;
+            EXPECT_GE(fit.scale, 1.0);
+            EXPECT_LE(fit.scale, wanted);
+            const MainLayout m = ComputeMainLayout(fit.scale);
+            EXPECT_LE(m.windowWidth, w);
+            EXPECT_LE(m.windowHeight, h);
+            if (fit.scale < wanted) {
+                const MainLayout up = ComputeMainLayout(fit.scale + 0.25);
+                EXPECT_TRUE(up.windowWidth > w || up.windowHeight > h) << wanted << " on " << w << "x" << h;
+            }
+        }
+    }
+}
+
+TEST(WindowFitTest, AScreenTooSmallForScaleOneScrollsAndOneOfNoSizeChangesNothing) {
+    EXPECT_EQ((WindowFit{1.0, true}), FitWindowToScreen(1.5, 1024, 600));
+    // A 1366 x 768 laptop with its task bar is a few pixels short.
+    EXPECT_EQ((WindowFit{1.0, true}), FitWindowToScreen(1.0, 1366, 728));
+    EXPECT_EQ((WindowFit{1.0, true}), FitWindowToScreen(1.0, 1089, 2000));
+    EXPECT_EQ((WindowFit{1.5, false}), FitWindowToScreen(1.5, 0, 0));
+    EXPECT_EQ((WindowFit{1.0, false}), FitWindowToScreen(std::nan(""), 1920, 1040));
+}
+
 }  // namespace
 }  // namespace torvane

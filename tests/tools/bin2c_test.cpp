@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sstream>
 
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -24,6 +26,37 @@ TEST(BinToCArrayTest, EmptyInputGivesHeadAndTailOnly) {
     EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t\r\n};", text);
     EXPECT_EQ(34u, text.size());
 }
+
+TEST(BinToCArrayTest, TheStdintTypeIncludesItsHeader) {
+    const std::string text = BinToCArray(std::vector<uint8_t>{0x01, 0xAB, 0xFF}, CArrayType::StdintUint8);
+    EXPECT_EQ("#include <stdint.h>\r\n\r\nconst uint8_t Bin_Tab[ ] =\r\n{\r\n\t0X01,0XAB,0XFF\r\n};\r\n", text);
+    EXPECT_EQ(48u + 27u, text.size());
+    EXPECT_EQ(CArrayType::StdintUint8, CArrayTypeNamed("uint8_t"));
+    EXPECT_EQ(CArrayType::Uint8, CArrayTypeNamed("UINT8"));
+    EXPECT_FALSE(CArrayTypeNamed("uint8"));
+}
+
+#if !defined(_WIN32) && defined(TORVANE_C_COMPILERS)
+// The file as the converter writes it, compiled as C by each compiler the
+// build found (gcc, clang): the uint8_t form as it is, the UINT8 form only
+// with the project's own definition.
+TEST(BinToCArrayTest, TheStdintFormCompilesAsItIs) {
+    TempDir dir;
+    std::vector<uint8_t> bytes(300);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+    const std::string stdint = dir.Write("stdint.h.c", BinToCArray(bytes, CArrayType::StdintUint8));
+    const std::string plain = dir.Write("plain.h.c", BinToCArray(bytes));
+    std::istringstream compilers(TORVANE_C_COMPILERS);
+    int tried = 0;
+    for (std::string cc; compilers >> cc; ++tried) {
+        const std::string flags = " -x c -std=c99 -Wall -Wextra -pedantic -Werror -fsyntax-only ";
+        EXPECT_EQ(0, std::system((cc + flags + "'" + stdint + "'").c_str())) << cc;
+        EXPECT_NE(0, std::system((cc + flags + "'" + plain + "' 2>/dev/null").c_str())) << cc;
+        EXPECT_EQ(0, std::system((cc + " -x c -fsyntax-only -DUINT8='unsigned char' '" + plain + "'").c_str())) << cc;
+    }
+    EXPECT_GT(tried, 0);
+}
+#endif
 
 TEST(BinToCArrayTest, ProposedTargetCutsAtTheLastDot) {
     EXPECT_EQ("/fw/app.h", ProposedTargetPath("/fw/app.bin"));
@@ -48,6 +81,13 @@ protected:
     TempDir dir;
     std::string target = dir.File("out.h");
 };
+
+TEST_F(BinToCToolTest, TheChosenTypeIsWritten) {
+    const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x42});
+    ExpectDone();
+    EXPECT_TRUE(ConvertBinToC(source, target, prompts, CArrayType::StdintUint8));
+    EXPECT_EQ(0u, ReadText(target).find("#include <stdint.h>\r\n\r\nconst uint8_t Bin_Tab[ ] ="));
+}
 
 TEST_F(BinToCToolTest, ConvertsTheSourceAndLeavesItAsItWas) {
     const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01, 0xAB, 0xFF});

@@ -19,8 +19,11 @@ constexpr int kNoMethod = -1;
 
 class CheckToolTest : public ::testing::Test {
 protected:
+    // What was typed or left out is a warning; a file that does not open, a stop.
     void ExpectInformation(const char* text) {
-        prompts.ExpectBox(text, ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
+        const bool stop = std::string(text) == kCheckOpenFailedMessage;
+        prompts.ExpectBox(text, ApplicationName(), Answer::Ok, MessageButtons::Ok,
+                          stop ? MessageIcon::Error : MessageIcon::Exclamation);
     }
     void TearDown() override { EXPECT_TRUE(prompts.Done()); }
 

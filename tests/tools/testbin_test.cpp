@@ -72,8 +72,14 @@ TEST(TestBinFormTest, HexEditsTakeHexDigitsOnlyAndTheLengthEverything) {
 
 class TestBinGenerateTest : public ::testing::Test {
 protected:
+    // The report of a written file informs; a refused field warns; a file
+    // that cannot be written stops.
     void ExpectInformation(const char* text) {
-        prompts.ExpectBox(text, ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
+        const std::string t = text;
+        const MessageIcon icon = t == kTestBinDoneMessage         ? MessageIcon::Information
+                                 : t == kTestBinOpenFailedMessage ? MessageIcon::Error
+                                                                  : MessageIcon::Exclamation;
+        prompts.ExpectBox(text, ApplicationName(), Answer::Ok, MessageButtons::Ok, icon);
     }
     TestBinForm Form(const std::string& length, const std::string& start, const std::string& end,
                      const std::string* path = nullptr) {

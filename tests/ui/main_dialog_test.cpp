@@ -1,5 +1,7 @@
 #include "ui/main_dialog.h"
 
+#include "torvane/version.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -24,8 +26,9 @@
 #include "support/temp_dir.h"
 #include "ui/about_dialog.h"
 #include "ui/desktop_scale.h"
-#include "ui/widgets/ec_static.h"
-#include "ui/widgets/new_list_box.h"
+#include "widgets/ec_button.h"
+#include "widgets/ec_static.h"
+#include "widgets/new_list_box.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
 #include "ui/memory_map_view.h"
@@ -132,6 +135,7 @@ TEST_F(MainDialogTest, EnterAndEscapeDoNothing) {
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Escape);
+    // A button without the focus is not pressed by Enter.
     QTest::keyClick(Button(kHexToBinButton), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
 }
@@ -361,10 +365,11 @@ TEST(AboutBoxTest, ContactOpensThePageAndShowsItsAddressToCopy) {
 TEST(DesktopScaleWindowTest, TheWindowTakesTheScaleTheDesktopStatesOnce) {
     const double appPoints = QApplication::font().pointSizeF();
     qputenv("GDK_SCALE", "2");
-    ScalePointFontsForDesktop();
+    ScalePointFontsForDesktop(QSize(4000, 3000));
     {
         ScriptedPrompts prompts;
-        CQuenlorDlg window(prompts);
+        // On a screen large enough for it.
+        CQuenlorDlg window(prompts, 0, QSize(4000, 3000));
         EXPECT_EQ(ComputeMainLayout(2.0).clientWidth, window.width());
         // Fonts in points grow with it: the logical resolution says 96 dpi.
         EXPECT_EQ(16.0, window.font().pointSizeF());
@@ -387,7 +392,7 @@ TEST(AboutBoxTest, ShowsProductRightsAndLink) {
     CAboutDlg about;
     about.show();
     EXPECT_EQ(QStringLiteral("关于 Torvane"), about.windowTitle());
-    EXPECT_EQ(QStringLiteral("Torvane, V110"), about.findChild<QLabel*>(QStringLiteral("product"))->text());
+    EXPECT_EQ(QStringLiteral("Torvane, " TORVANE_VERSION_TAG), about.findChild<QLabel*>(QStringLiteral("product"))->text());
     EXPECT_EQ(QStringLiteral("联系我们"), about.findChild<QPushButton*>(QStringLiteral("contact"))->text());
     Shoot(&about, QStringLiteral("about"));
 }
@@ -421,6 +426,28 @@ TEST_F(MainDialogTest, TheMemoryMapOpensFromItsMenuItemAndItsButtonOnTheLastMerg
         window->OnCommand(id);
         EXPECT_EQ(QStringLiteral("上次合并的结果"), shown) << id;
     }
+}
+
+// ---- small faults a user sees ----
+
+TEST_F(MainDialogTest, TheSystemMenusAboutItemNamesTheProduct) {
+    EXPECT_EQ(QStringLiteral("关于 Torvane(&A)..."), window->menuAction(kSystemAbout)->text());
+}
+
+TEST_F(MainDialogTest, TheMemoryMapButtonHasTheActionButtonsFont) {
+    const int px = Find<CECButton>(window.get(), kMergeButton)->CaptionPixelSize();
+    EXPECT_EQ(px, Find<CECButton>(window.get(), kMemoryMapButton)->CaptionPixelSize());
+}
+
+TEST_F(MainDialogTest, TheLogsNewestLineIsCurrentButNotHighlighted) {
+    window->workspace().log().Add("one\r\n");
+    window->workspace().log().Add("two\r\n");
+    CNewListBox* log = Find<CNewListBox>(window.get(), kLogList);
+    EXPECT_EQ(1, log->currentIndex().row());
+    EXPECT_TRUE(log->selectionModel()->selectedIndexes().isEmpty());
+    // A line the user picks is highlighted.
+    QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, log->visualRect(log->model()->index(0, 0)).center());
+    EXPECT_EQ(1, log->selectionModel()->selectedIndexes().size());
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QHeaderView>
 #include <QTableWidget>
+
+#include "core/memory_map_legend.h"
 
 #include "core/workspace.h"
 #include "support/hex_text.h"
@@ -94,6 +97,37 @@ TEST_F(MemoryMapViewTest, ExportsWriteThePicture) {
     ASSERT_TRUE(view.SavePng(QString::fromStdString(dir.File("map.png"))));
     EXPECT_EQ(0u, test::ReadText(dir.File("map.svg")).find("<?xml"));
     EXPECT_FALSE(QImage(QString::fromStdString(dir.File("map.png"))).isNull());
+}
+
+TEST_F(MemoryMapViewTest, ThePngCarriesTheSizeAndTheLegendAsTheSvgDoes) {
+    Load(0, "a.bin", std::string(16, 'a'), "0");
+    Load(1, "b.bin", std::string(16, 'b'), "100");
+    CMemoryMapDlg view(ws, prompts);
+    const QImage picture = view.Picture();
+    // The SVG's page: heading, band, and one legend line per range.
+    EXPECT_EQ(QSize(1000, 40 + 56 + 120 + 22 * 3), picture.size());
+    EXPECT_EQ("合并文件大小 272 字节", MapHeading(view.shown(), false));
+    const std::vector<MapLegendLine> legend = MapLegend(view.shown());
+    ASSERT_EQ(3u, legend.size());
+    EXPECT_EQ("0x00000010 - 0x000000FF", legend[1].addresses);
+    EXPECT_EQ("240 字节", legend[1].size);
+    EXPECT_EQ("文件2  b.bin", legend[2].what);
+    // Something is drawn where the legend's lines stand.
+    const int y = 40 + 56 + 60;
+    bool inked = false;
+    for (int x = 20; x < 600 && !inked; ++x) inked = picture.pixelColor(x, y - 4) != QColor(Qt::white);
+    EXPECT_TRUE(inked);
+    view.Picture().save(QString::fromStdString(dir.File("legend.png")));
+    if (!qEnvironmentVariable("TORVANE_SHOTS").isEmpty())
+        picture.save(qEnvironmentVariable("TORVANE_SHOTS") + QStringLiteral("/memory-map-png-export.png"));
+}
+
+TEST_F(MemoryMapViewTest, TheTablesColumnsStretchToItsWidth) {
+    Load(0, "a.bin", std::string(16, 'a'), "0");
+    CMemoryMapDlg view(ws, prompts);
+    view.show();
+    for (int c = 0; c < view.table()->columnCount(); ++c)
+        EXPECT_EQ(QHeaderView::Stretch, view.table()->horizontalHeader()->sectionResizeMode(c)) << c;
 }
 
 }  // namespace

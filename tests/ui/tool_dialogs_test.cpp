@@ -28,8 +28,9 @@
 #include "support/nic_test_support.h"
 #include "tools/testbin/test_bin_dialog.h"
 #include "tools/testbin/test_bin_tool.h"
-#include "ui/widgets/new_list_box.h"
+#include "widgets/new_list_box.h"
 #include "ui/main_ids.h"
+#include "ui/qt_prompts.h"
 #include "ui/row_ids.h"
 #include "tools/testbin/test_bin_ids.h"
 #include "tools/nic/upgrade_ids.h"
@@ -131,7 +132,7 @@ TEST_F(CheckDialogTest, TheResultIsClearedWhenItsInputChangesOrTheComputationFai
     Edit(check_ids::kPath)->clear();
     ClickMethod(0);
     EXPECT_EQ(QStringLiteral("F9"), Text(check_ids::kResult));
-    ExpectInformation(prompts, kCheckDataErrorMessage);
+    prompts.ExpectBox(kCheckDataErrorMessage, ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Exclamation);
     Edit(check_ids::kData)->blockSignals(true);
     Edit(check_ids::kData)->setText(QStringLiteral("012"));
     Edit(check_ids::kData)->blockSignals(false);
@@ -140,7 +141,7 @@ TEST_F(CheckDialogTest, TheResultIsClearedWhenItsInputChangesOrTheComputationFai
 }
 
 TEST_F(CheckDialogTest, NothingToCheckClearsTheSelectionUntilTheNextPick) {
-    ExpectInformation(prompts, kCheckNothingMessage);
+    prompts.ExpectBox(kCheckNothingMessage, ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Exclamation);
     ClickMethod(2);
     EXPECT_EQ(-1, SelectedMethod());
     EXPECT_EQ(QString(), Text(check_ids::kResult));
@@ -172,6 +173,14 @@ TEST_F(CheckDialogTest, BrowsedFileIsChecked) {
     EXPECT_EQ(QString::fromStdString(file), Text(check_ids::kPath));
     ClickMethod(0);
     EXPECT_EQ(QStringLiteral("FC"), Text(check_ids::kResult));
+}
+
+TEST_F(CheckDialogTest, TheFileDialogOffersAllFilesBesideBin) {
+    prompts.ExpectOpen(std::nullopt);
+    Click(dialog.get(), check_ids::kBrowse);
+    const QStringList filters = QtNameFilters(prompts.openDialogs.at(0).filter);
+    ASSERT_EQ(2, filters.size());
+    EXPECT_TRUE(filters[1].startsWith(QStringLiteral("所有文件 (*)")));
 }
 
 TEST_F(CheckDialogTest, EnterAndEscapeNeitherCloseNorPress) {
@@ -292,6 +301,21 @@ TEST_F(BinToHDialogTest, ConvertsTheBrowsedSourceIntoTheProposedTarget) {
     prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
     Click(dialog.get(), bin2c_ids::kConvert);
     EXPECT_EQ("const UINT8 Bin_Tab[ ] =\r\n{\r\n\t0X01,0XAB,0XFF\r\n};", test::ReadText(dir.File("app.h")));
+}
+
+TEST_F(BinToHDialogTest, TheStdintChoiceWritesUint8t) {
+    const std::string source = dir.Write("app.bin", std::vector<uint8_t>{0x01});
+    Edit(bin2c_ids::kSource)->setText(QString::fromStdString(source));
+    Edit(bin2c_ids::kTarget)->setText(QString::fromStdString(dir.File("app.h")));
+    QCheckBox* stdint = Find<QCheckBox>(dialog.get(), bin2c_ids::kStdintType);
+    ASSERT_NE(nullptr, stdint);
+    EXPECT_FALSE(stdint->isChecked());  // the program's own form stays the default
+    EXPECT_EQ(QString::fromUtf8(kBinToCStdintCaption), stdint->text());
+    QTest::mouseClick(stdint, Qt::LeftButton);
+    prompts.ExpectBox(kBinToCDoneMessage, kBinToCTipCaption, Answer::Ok, MessageButtons::Ok, MessageIcon::Information);
+    Click(dialog.get(), bin2c_ids::kConvert);
+    EXPECT_EQ("#include <stdint.h>\r\n\r\nconst uint8_t Bin_Tab[ ] =\r\n{\r\n\t0X01\r\n};\r\n", test::ReadText(dir.File("app.h")));
+    Shoot(dialog.get(), QStringLiteral("tool-bin2c-stdint"));
 }
 
 TEST_F(BinToHDialogTest, EnterConvertsNothingAndEscapeCloses) {

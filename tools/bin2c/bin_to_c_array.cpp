@@ -8,7 +8,10 @@ namespace torvane {
 namespace {
 
 constexpr char kHead[] = "const UINT8 Bin_Tab[ ] =\r\n{\r\n\t";
+constexpr char kStdintHead[] = "#include <stdint.h>\r\n\r\nconst uint8_t Bin_Tab[ ] =\r\n{\r\n\t";
 constexpr char kTail[] = "\r\n};";
+// A C file ends with a line break; the program's own form never had one.
+constexpr char kStdintTail[] = "\r\n};\r\n";
 
 }  // namespace
 
@@ -34,21 +37,29 @@ constexpr ItemTable MakeItemTable() {
 
 constexpr ItemTable kItems = MakeItemTable();
 
-std::string BinToCArray(std::span<const uint8_t> bytes) {
-    constexpr size_t kHeadLength = sizeof kHead - 1;
-    constexpr size_t kTailLength = sizeof kTail - 1;
+std::optional<CArrayType> CArrayTypeNamed(const std::string& name) {
+    if (name == "UINT8") return CArrayType::Uint8;
+    if (name == "uint8_t") return CArrayType::StdintUint8;
+    return std::nullopt;
+}
+
+std::string BinToCArray(std::span<const uint8_t> bytes, CArrayType type) {
+    const char* head = type == CArrayType::StdintUint8 ? kStdintHead : kHead;
+    const size_t kHeadLength = std::strlen(head);
+    const char* tail = type == CArrayType::StdintUint8 ? kStdintTail : kTail;
+    const size_t kTailLength = std::strlen(tail);
     // The first item has no comma before it: 5 * L - 1 item bytes, plus head and tail.
     const size_t items = bytes.empty() ? 0 : 5 * bytes.size() - 1;
     std::string text(kHeadLength + items + kTailLength, '\0');
     char* out = text.data();
-    std::memcpy(out, kHead, kHeadLength);
+    std::memcpy(out, head, kHeadLength);
     out += kHeadLength;
     if (!bytes.empty()) {
         std::memcpy(out, kItems.items[bytes[0]] + 1, 4);
         out += 4;
         for (size_t i = 1; i < bytes.size(); ++i, out += 5) std::memcpy(out, kItems.items[bytes[i]], 5);
     }
-    std::memcpy(out, kTail, kTailLength);
+    std::memcpy(out, tail, kTailLength);
     return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -15,10 +16,22 @@ inline constexpr uint64_t kMaxBinToCLength = (kBinToCWorkArea - 1024) / 10;
 // True when an input of `length` bytes fits the working area.
 bool FitsBinToCLimit(uint64_t length);
 
+// The element type the array is declared with.
+enum class CArrayType {
+    Uint8,         // "UINT8", the program's own form: the including project defines it
+    StdintUint8,   // "uint8_t" after "#include <stdint.h>": compiles as it is
+};
+
 // The C source text of one array "Bin_Tab" holding the bytes: the declaration
 // line, "{", a tab, the items "0X%02X" separated by commas on that one line, and
-// "\r\n};" with no line break after it. 5 * L + 33 bytes; 34 for no bytes.
-std::string BinToCArray(std::span<const uint8_t> bytes);
+// "\r\n};" with no line break after it. 5 * L + 33 bytes; 34 for no bytes
+// (with CArrayType::StdintUint8, the include line and an empty line before it,
+// "uint8_t" for "UINT8" and a final line break: 27 bytes more).
+std::string BinToCArray(std::span<const uint8_t> bytes, CArrayType type = CArrayType::Uint8);
+
+// The type's name as torvane-cli's --type takes it ("UINT8", "uint8_t");
+// nothing for any other word.
+std::optional<CArrayType> CArrayTypeNamed(const std::string& name);
 
 // The target proposed for a source: the path cut at its last '.' (even when that
 // dot is in a folder name) with ".h" added; a path without a dot gets ".h" appended.

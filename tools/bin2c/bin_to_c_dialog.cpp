@@ -3,10 +3,11 @@
 // Torvane
 #include "tools/bin2c/bin_to_c_tool.h"
 #include "tools/bin2c/bin_to_c_ids.h"
-#include "ui/widgets/path_field.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/path_field.h"
+#include "widgets/point_font.h"
 
 // Qt
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,6 +52,8 @@ CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     target_ = edit(bin2c_ids::kTarget);
     browseTarget_ = button("...", bin2c_ids::kBrowseTarget);
     convert_ = button("转换", bin2c_ids::kConvert);
+    stdint_ = new QCheckBox(QString::fromUtf8(kBinToCStdintCaption), this);
+    stdint_->setObjectName(QString::number(bin2c_ids::kStdintType));
     const int browseWidth = fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24;
     browseSource_->setFixedWidth(browseWidth);
     browseTarget_->setFixedWidth(browseWidth);
@@ -66,6 +69,7 @@ CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     grid->addWidget(target_, 1, 1);
     grid->addWidget(browseTarget_, 1, 2);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(stdint_);
     buttons->addStretch(1);
     buttons->addWidget(convert_);
     grid->addLayout(buttons, 2, 0, 1, 3);
@@ -83,7 +87,10 @@ CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), p
             ShowPath(target_, QString::fromStdString(*path));
     });
     connect(convert_, &QPushButton::clicked, this,
-            [this] { ConvertBinToC(source_->text().toStdString(), target_->text().toStdString(), prompts_); });
+            [this] {
+                ConvertBinToC(source_->text().toStdString(), target_->text().toStdString(), prompts_,
+                              stdint_->isChecked() ? CArrayType::StdintUint8 : CArrayType::Uint8);
+            });
 }
 
 }  // namespace torvane::ui

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -27,6 +28,7 @@ private:
     QLineEdit* target_ = nullptr;
     QPushButton* browseTarget_ = nullptr;
     QPushButton* convert_ = nullptr;
+    QCheckBox* stdint_ = nullptr;  // uint8_t from <stdint.h> instead of UINT8
 };
 
 }  // namespace torvane::ui

@@ -45,7 +45,7 @@ std::optional<std::string> BrowseBinToCTarget(Prompts& prompts) {
     return prompts.SaveFile(dialog);
 }
 
-bool ConvertBinToC(const std::string& sourcePath, const std::string& targetPath, Prompts& prompts) {
+bool ConvertBinToC(const std::string& sourcePath, const std::string& targetPath, Prompts& prompts, CArrayType type) {
     // Every source check comes before the target is opened, so a refused
     // conversion leaves an existing target as it was.
     const std::string& source = sourcePath;
@@ -82,7 +82,7 @@ bool ConvertBinToC(const std::string& sourcePath, const std::string& targetPath,
 
     std::string text;
     try {
-        text = BinToCArray(*bytes);
+        text = BinToCArray(*bytes, type);
     } catch (const std::bad_alloc&) {
         return Fail(prompts, kBinToCWriteFailedMessage, targetPath, "out of memory", MessageIcon::Error);
     }

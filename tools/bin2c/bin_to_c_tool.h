@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "tools/bin2c/bin_to_c_array.h"
+
 namespace torvane {
 
 class Prompts;
@@ -25,6 +27,8 @@ inline constexpr const char* kBinToCSameFileMessage = "目标文件不能与待�
 inline constexpr const char* kBinToCReadFailedMessage = "读取Bin文件失败！";
 inline constexpr const char* kBinToCWriteFailedMessage = "数据写入文件失败！";
 inline constexpr const char* kBinToCDoneMessage = "文件转换完成";
+// Our own choice in the dialog: CArrayType::StdintUint8.
+inline constexpr const char* kBinToCStdintCaption = "使用 stdint.h 的 uint8_t 类型";
 
 // The two path edits after the source was chosen.
 struct BinToCPaths {
@@ -46,6 +50,8 @@ std::optional<std::string> BrowseBinToCTarget(Prompts& prompts);
 // with a stop icon when the target cannot be written; "Tip" on success). The
 // source is never created or changed, and the target is not touched unless
 // every source check passed. True only when the whole target was written.
-bool ConvertBinToC(const std::string& sourcePath, const std::string& targetPath, Prompts& prompts);
+// `type` is the array's element type (CArrayType::Uint8 unless chosen).
+bool ConvertBinToC(const std::string& sourcePath, const std::string& targetPath, Prompts& prompts,
+                   CArrayType type = CArrayType::Uint8);
 
 }  // namespace torvane

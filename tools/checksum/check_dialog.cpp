@@ -4,9 +4,9 @@
 
 // Torvane
 #include "tools/checksum/check_tool.h"
-#include "ui/widgets/key_filter.h"
-#include "ui/widgets/point_font.h"
-#include "ui/widgets/path_field.h"
+#include "widgets/key_filter.h"
+#include "widgets/point_font.h"
+#include "widgets/path_field.h"
 #include "tools/checksum/check_ids.h"
 
 // Qt

@@ -86,7 +86,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
                                  const std::optional<CheckValueStream>& method, Prompts& prompts) {
     CheckOutcome outcome;
     if (pathText.empty() && dataText.empty()) {
-        ShowInformation(prompts, kCheckNothingMessage);
+        ShowWarning(prompts, kCheckNothingMessage);
         ExplainFailure(prompts, 0, "", "neither a file nor data was given");
         outcome.ClearSelection = true;
         outcome.ResultText = std::string();
@@ -100,7 +100,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         if (!method) {
             if (!CanOpenRead(pathText)) {
                 const std::string problem = FileProblem(pathText, FileUse::Read);
-                ShowInformation(prompts, kCheckOpenFailedMessage);
+                ShowStop(prompts, kCheckOpenFailedMessage);
                 ExplainFailure(prompts, 0, pathText, problem);
                 outcome.ResultText = std::string();
                 outcome.Failed = true;
@@ -110,7 +110,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         std::string problem;
         std::optional<std::string> text = CheckFile(pathText, *method, problem);
         if (!text) {
-            ShowInformation(prompts, kCheckOpenFailedMessage);
+            ShowStop(prompts, kCheckOpenFailedMessage);
             ExplainFailure(prompts, 0, pathText, problem);
             outcome.ResultText = std::string();
             outcome.Failed = true;
@@ -129,7 +129,7 @@ CheckOutcome RunCheckComputation(const std::string& pathText, const std::string&
         why = "out of memory";
     }
     if (!bytes) {
-        ShowInformation(prompts, kCheckDataErrorMessage);
+        ShowWarning(prompts, kCheckDataErrorMessage);
         ExplainFailure(prompts, 0, "", why);
         outcome.ResultText = std::string();
         outcome.Failed = true;

@@ -23,7 +23,7 @@ inline constexpr std::array<const char*, 10> kChecksumMethodCaptions = {
 static_assert(kChecksumMethodCaptions.size() == static_cast<size_t>(ChecksumMethod::Sha256) + 1 &&
                   kChecksumMethodCaptions.size() == kChecksumMethodCount,
               "one caption per ChecksumMethod, in its order");
-inline constexpr const char* kCheckFileFilter = "Bin文件(*.BIN)|*.BIN||";
+inline constexpr const char* kCheckFileFilter = "Bin文件(*.BIN)|*.BIN|所有文件 (*)|*||";
 
 inline constexpr const char* kCheckNothingMessage = "请选择待校验文件或输入待校验数据！";
 inline constexpr const char* kCheckOpenFailedMessage = "校验文件打开失败！";
@@ -45,7 +45,8 @@ struct CheckOutcome {
 // writing and is read whole; files of 4 GiB and more are refused as unopenable.
 // Without a path the data text is parsed (ParseHexData). `selectedIndex` is the list's
 // selection, -1 (or any index outside the list) when none. Messages are
-// information boxes with an OK button, shown through `prompts`; a stop without
+// boxes with an OK button, shown through `prompts`: a warning for what was
+// typed or left out, a stop for a file that cannot be opened; a stop without
 // a message leaves everything as it was.
 CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText, int selectedIndex,
                                  Prompts& prompts);

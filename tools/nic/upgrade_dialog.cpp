@@ -3,9 +3,9 @@
 // Torvane
 #include "platform/prompts.h"
 #include "tools/nic/upgrade_image.h"
-#include "ui/widgets/new_list_box.h"
-#include "ui/widgets/path_field.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/new_list_box.h"
+#include "widgets/path_field.h"
+#include "widgets/point_font.h"
 #include "tools/nic/upgrade_ids.h"
 
 // Qt
@@ -99,12 +99,21 @@ CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDia
     column->addLayout(grid);
     column->addLayout(buttons);
     column->addWidget(list_, 1);
+    reason_ = new QLabel(this);
+    reason_->setObjectName(QStringLiteral("reason"));
+    reason_->setTextFormat(Qt::PlainText);
+    reason_->setWordWrap(true);
+    reason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    reason_->hide();
+    column->addWidget(reason_);
 
     connect(merge_, &QPushButton::clicked, this, [this] {
+        ShowReason(QString());
         GenerateMergedFiles(cdromImage_->text().toStdString(), image_->text().toStdString(),
                             config_->text().toStdString(), lines_, prompts_);
     });
     connect(production_, &QPushButton::clicked, this, [this] {
+        ShowReason(QString());
         GenerateProductionFiles(cdromImage_->text().toStdString(), image_->text().toStdString(),
                                 config_->text().toStdString(), lines_, prompts_);
     });
@@ -113,6 +122,11 @@ CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDia
 CDlg_NCUpgradeFile::~CDlg_NCUpgradeFile() {
     // The list stops listening before the lines go away with this object.
     list_->Show(nullptr);
+}
+
+void CDlg_NCUpgradeFile::ShowReason(const QString& reason) {
+    reason_->setText(reason.isEmpty() ? QString() : QStringLiteral("原因：") + reason);
+    reason_->setVisible(!reason.isEmpty());
 }
 
 QLineEdit* CDlg_NCUpgradeFile::PathEdit(int id, FileKind kind) {

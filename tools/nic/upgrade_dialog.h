@@ -5,6 +5,7 @@
 #include "core/operation_log.h"
 #include "platform/prompts.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -27,6 +28,9 @@ public:
     ~CDlg_NCUpgradeFile() override;
 
     const OperationLog& lines() const { return lines_; }
+    // Shows why the last command failed, under its list; empty hides it.
+    void ShowReason(const QString& reason);
+    QLabel* reason() const { return reason_; }
 
 private:
     // An edit whose browse button puts the chosen file's full path into it.
@@ -40,6 +44,7 @@ private:
     QPushButton* merge_ = nullptr;
     QPushButton* production_ = nullptr;
     CNewListBox* list_ = nullptr;
+    QLabel* reason_ = nullptr;
 };
 
 }  // namespace torvane::ui

@@ -1,9 +1,9 @@
 #include "tools/testbin/test_bin_dialog.h"
 
 // Torvane
-#include "ui/widgets/key_filter.h"
-#include "ui/widgets/point_font.h"
-#include "ui/widgets/path_field.h"
+#include "widgets/key_filter.h"
+#include "widgets/point_font.h"
+#include "widgets/path_field.h"
 #include "tools/testbin/test_bin_ids.h"
 
 // Qt

@@ -63,18 +63,18 @@ std::optional<std::string> BrowseTestBinPath(Prompts& prompts) {
 bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues values) {
     const std::string& path = form.PathText;
     if (path.empty()) {
-        ShowInformation(prompts, kTestBinNoPathMessage);
+        ShowWarning(prompts, kTestBinNoPathMessage);
         ExplainFailure(prompts, 0, path, "no output file was given");
         return false;
     }
     const int32_t length = ParseDecimalField(form.LengthText);
     if (length == 0) {
-        ShowInformation(prompts, kTestBinNoLengthMessage);
+        ShowWarning(prompts, kTestBinNoLengthMessage);
         ExplainFailure(prompts, 0, path, "the length is 0");
         return false;
     }
     if (length > static_cast<int32_t>(kMaxTestImageLength)) {
-        ShowInformation(prompts, kTestBinTooLongMessage);
+        ShowWarning(prompts, kTestBinTooLongMessage);
         ExplainFailure(prompts, 0, path,
                        Format("the length %d is more than the %u bytes (2 MiB) of a test file", length,
                               static_cast<unsigned>(kMaxTestImageLength)));
@@ -85,7 +85,7 @@ bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues val
     // length too, instead of slipping through the comparisons below.
     const int32_t start = ParseHexField(form.StartText);
     if (start < 0 || start > length) {
-        ShowInformation(prompts, kTestBinStartPastLengthMessage);
+        ShowWarning(prompts, kTestBinStartPastLengthMessage);
         ExplainFailure(prompts, 0, path,
                        Format("the first filled address 0x%X lies past the length %d (0x%X)",
                               static_cast<uint32_t>(start), length, static_cast<uint32_t>(length)));
@@ -94,14 +94,14 @@ bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues val
     // A negative end is below every start and is caught by the next check.
     const int32_t end = ParseHexField(form.EndText);
     if (end > length - 1) {
-        ShowInformation(prompts, kTestBinEndPastLengthMessage);
+        ShowWarning(prompts, kTestBinEndPastLengthMessage);
         ExplainFailure(prompts, 0, path,
                        Format("the last filled address 0x%X lies past the file's last byte 0x%X",
                               static_cast<uint32_t>(end), static_cast<uint32_t>(length - 1)));
         return false;
     }
     if (end < start) {
-        ShowInformation(prompts, kTestBinStartPastEndMessage);
+        ShowWarning(prompts, kTestBinStartPastEndMessage);
         ExplainFailure(prompts, 0, path,
                        Format("the first filled address 0x%X lies past the last one 0x%X",
                               static_cast<uint32_t>(start), static_cast<uint32_t>(end)));
@@ -117,13 +117,13 @@ bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues val
         image.reset();
     }
     if (!image) {
-        ShowInformation(prompts, kTestBinOpenFailedMessage);
+        ShowStop(prompts, kTestBinOpenFailedMessage);
         ExplainFailure(prompts, 0, path, "out of memory");
         return false;
     }
     if (!WriteWholeFile(path, image->data(), image->size())) {
         const std::string problem = FileProblem(path, FileUse::Write);
-        ShowInformation(prompts, kTestBinOpenFailedMessage);
+        ShowStop(prompts, kTestBinOpenFailedMessage);
         ExplainFailure(prompts, 0, path, problem);
         return false;
     }

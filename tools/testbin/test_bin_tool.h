@@ -72,7 +72,7 @@ bool TestBinFieldAcceptsKey(TestBinField field, char32_t ch);
 std::optional<std::string> BrowseTestBinPath(Prompts& prompts);
 
 // "生成": checks the fields in order, each failure stopping with its
-// information box; then builds the image and writes it, replacing an existing
+// warning box (a stop box when the file cannot be written); then builds the image and writes it, replacing an existing
 // file, and reports. True only when the whole file was written. `values` feeds
 // the random fill; empty means a generator seeded from the clock now.
 bool GenerateTestBin(const TestBinForm& form, Prompts& prompts, RandomValues values = {});

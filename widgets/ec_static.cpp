@@ -1,4 +1,4 @@
-#include "ui/widgets/ec_static.h"
+#include "widgets/ec_static.h"
 
 namespace torvane::ui {
 

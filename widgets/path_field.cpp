@@ -1,4 +1,4 @@
-#include "ui/widgets/path_field.h"
+#include "widgets/path_field.h"
 
 #include <QLineEdit>
 

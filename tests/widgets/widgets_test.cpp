@@ -4,10 +4,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/widgets/button_st.h"
-#include "ui/widgets/ec_button.h"
-#include "ui/widgets/ec_static.h"
-#include "ui/widgets/new_list_box.h"
+#include "widgets/button_st.h"
+#include "widgets/ec_button.h"
+#include "widgets/ec_static.h"
+#include "widgets/new_list_box.h"
 #include "ui/app.h"
 #include "ui/qt_prompts.h"
 
@@ -24,7 +24,7 @@
 #include <new>
 
 #include "support/temp_dir.h"
-#include "shots.h"
+#include "ui/shots.h"
 
 namespace torvane::ui {
 namespace {
@@ -339,6 +339,7 @@ TEST(QtPromptsTest, AShortBoxIsWideEnoughForItsCaption) {
     });
     QtPrompts prompts;
     prompts.Show(MessageBox{"好", caption.toStdString(), MessageIcon::Information, MessageButtons::Ok});
+    prompts.ShowWaitingBox();
     EXPECT_GT(captionWidth, 0);
     EXPECT_GE(width, captionWidth + 100);
 }

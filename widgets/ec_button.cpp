@@ -1,11 +1,11 @@
-#include "ui/widgets/ec_button.h"
+#include "widgets/ec_button.h"
 
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/widgets/focus_mark.h"
-#include "ui/widgets/hover_check.h"
+#include "widgets/focus_mark.h"
+#include "widgets/hover_check.h"
 
 namespace torvane::ui {
 

@@ -1,11 +1,11 @@
-#include "ui/widgets/button_st.h"
+#include "widgets/button_st.h"
 
 #include <QEnterEvent>
 #include <QPainter>
 
-#include "ui/widgets/focus_mark.h"
-#include "ui/widgets/hover_check.h"
-#include "ui/widgets/point_font.h"
+#include "widgets/focus_mark.h"
+#include "widgets/hover_check.h"
+#include "widgets/point_font.h"
 
 namespace torvane::ui {
 

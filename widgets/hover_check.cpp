@@ -1,4 +1,4 @@
-#include "ui/widgets/hover_check.h"
+#include "widgets/hover_check.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "ui/widgets/key_filter.h"
+#include "widgets/key_filter.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "ui/widgets/new_list_box.h"
+#include "widgets/new_list_box.h"
 
 namespace torvane::ui {
 
@@ -49,15 +49,19 @@ CNewListBox::CNewListBox(QWidget* parent) : QListView(parent), model_(new Operat
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(model_, &OperationLogModel::lineSelected, this, [this](int row) {
+        // The new line becomes the current one and is scrolled to, but is not
+        // shown selected: a highlight is the user's pick, not the log's.
         const QModelIndex index = model_->index(row);
-        setCurrentIndex(index);
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         scrollTo(index);
     });
 }
 
 void CNewListBox::Show(OperationLog* log) {
     model_->SetLog(log);
-    if (log && log->Selected() >= 0) setCurrentIndex(model_->index(log->Selected()));
+    if (log && log->Selected() >= 0)
+        selectionModel()->setCurrentIndex(model_->index(log->Selected()), QItemSelectionModel::NoUpdate);
 }
 
 QString CNewListBox::RowText(int row) const { return model_->data(model_->index(row), Qt::DisplayRole).toString(); }

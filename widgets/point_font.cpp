@@ -1,4 +1,4 @@
-#include "ui/widgets/point_font.h"
+#include "widgets/point_font.h"
 
 namespace torvane::ui {
 namespace {

@@ -1,0 +1,155 @@
+#include "core/chinese_reasons.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "platform/format.h"
+
+namespace torvane {
+namespace {
+
+// English reasons and their Chinese. "{}" in an English text stands for any
+// text, which the Chinese takes as {1}, {2} ... in the order they stand in the
+// English; each is translated in turn, so numbers and names pass unchanged
+// and a reason inside a reason is translated too. The system's own texts
+// (strerror) are here as the C library writes them.
+struct Translation {
+    const char* english;
+    const char* chinese;
+};
+
+constexpr std::array kTranslations = {
+    // The HEX decoder.
+    Translation{"the file holds no record", "文件中没有记录"},
+    Translation{"line {}: no record starts at byte {} (a record begins its line with ':')",
+                "第{1}行：第{2}字节处不是记录的开头（记录须在行首以“:”开始）"},
+    Translation{"line {}: the record is cut off by the end of the file", "第{1}行：记录被文件末尾截断"},
+    Translation{"line {}: the record holds a character that is not a hex digit", "第{1}行：记录中有非十六进制字符"},
+    Translation{"line {}: the record's checksum does not match", "第{1}行：记录的校验和不符"},
+    Translation{"line {}: an extended address record must hold two bytes", "第{1}行：扩展地址记录须为两个字节"},
+    Translation{"line {}: the data at 0x{} lies outside the 2 MiB image (addresses 0x00000000-0x001FFFFF and "
+                "0x08000000-0x081FFFFF)",
+                "第{1}行：地址0x{2}处的数据在2 MiB映像之外（地址0x00000000-0x001FFFFF与0x08000000-0x081FFFFF）"},
+    Translation{"line {}: unknown record type", "第{1}行：未知的记录类型"},
+    Translation{"line {}: the file ends without an end-of-file record", "第{1}行：文件结束时没有文件结束记录"},
+    Translation{"the HEX file could not be converted", "HEX文件未能转换"},
+    Translation{"the file holds Intel HEX text under a name that is not a HEX file's; name it .hex to convert it, or "
+                "give --as-bin before it to use its bytes as they are",
+                "文件的内容是HEX格式的文本，但文件名不是HEX文件的名字；请将其改名为.hex后转换"},
+    // Files and folders.
+    Translation{"no file name was given", "没有给出文件名"},
+    Translation{"it is a folder, not a file", "这是文件夹，不是文件"},
+    Translation{"it is not a regular file", "这不是普通文件"},
+    Translation{"the file is read-only", "文件为只读"},
+    Translation{"its folder is read-only", "文件所在的文件夹为只读"},
+    Translation{"the system gave no reason", "系统未给出原因"},
+    Translation{"the file cannot be read", "文件无法读取"},
+    Translation{"the file is empty", "文件为空"},
+    Translation{"the file is {} bytes long, more than the {} bytes ({}) a row takes",
+                "文件长{1}字节，超过一行可接受的{2}字节（{3}）"},
+    Translation{"the file is {} bytes long, more than the {} bytes (6 MiB of HEX text) a row takes",
+                "文件长{1}字节，超过一行可接受的{2}字节（6 MiB的HEX文本）"},
+    Translation{"the file is {} bytes long, more than the {} bytes (4 MiB) a project file may be",
+                "文件长{1}字节，超过配置文件的上限{2}字节（4 MiB）"},
+    Translation{"the file is {} bytes long, more than the {} bytes that are checked", "文件长{1}字节，超过可校验的{2}字节"},
+    Translation{"the file is {} bytes long, more than the {} bytes that are converted",
+                "文件长{1}字节，超过可转换的{2}字节"},
+    Translation{"the file changed since it was chosen: {} bytes were recorded, it now has {}",
+                "文件在选择之后已改变：记录的长度为{1}字节，现在为{2}字节"},
+    Translation{"the file changed: {} bytes were recorded, it now has {}",
+                "文件已改变：记录的长度为{1}字节，现在为{2}字节"},
+    Translation{"out of memory", "内存不足"},
+    // The merge.
+    Translation{"the merge was cancelled: {}", "合并已取消：{1}"},
+    Translation{"the merge is cancelled here: {}", "合并在此取消：{1}"},
+    Translation{"placed at 0x{} its {} bytes would end at 0x{}, past the 6 MiB image (0x{})",
+                "放在0x{1}处，其{2}字节将结束于0x{3}，超出6 MiB的合并文件（0x{4}）"},
+    Translation{"no output file was given", "没有给出输出文件"},
+    Translation{"no row holds a file", "没有一行选择了文件"},
+    // The tools.
+    Translation{"neither a file nor data was given", "既没有给出文件，也没有给出数据"},
+    Translation{"the data holds no pair of hex digits", "数据中没有成对的十六进制数字"},
+    Translation{"the length is 0", "长度为0"},
+    Translation{"the length {} is more than the {} bytes (2 MiB) of a test file", "长度{1}超过测试文件的上限{2}字节（2 MiB）"},
+    Translation{"the alignment is 1 byte, which pads nothing", "对齐长度为1字节，无需补充"},
+    Translation{"no configuration file was given", "没有给出网卡配置文件"},
+    Translation{"no upgrade image was given", "没有给出升级文件"},
+    Translation{"the file is {} bytes long, shorter than its {}-byte tag", "文件长{1}字节，短于{2}字节的文件标记"},
+    Translation{"the file does not begin with the tag \"{}\" and a zero byte", "文件不是以标记“{1}”和一个零字节开头"},
+    Translation{"the image is {} bytes long, more than the {} bytes (64 MiB) an image may be",
+                "映像长{1}字节，超过映像的上限{2}字节（64 MiB）"},
+    Translation{"the image is {} bytes long; the settings at 0x{} need at least {} bytes",
+                "映像长{1}字节；位于0x{2}的配置至少需要{3}字节"},
+    // The system's texts.
+    Translation{"No such file or directory", "文件或文件夹不存在"},
+    Translation{"Permission denied", "没有访问权限"},
+    Translation{"No space left on device", "设备上没有剩余空间"},
+    Translation{"Read-only file system", "文件系统为只读"},
+    Translation{"Is a directory", "这是文件夹"},
+    Translation{"Not a directory", "路径中有一部分不是文件夹"},
+    Translation{"File too large", "文件过大"},
+    Translation{"File name too long", "文件名过长"},
+    Translation{"Input/output error", "输入/输出错误"},
+    Translation{"Too many levels of symbolic links", "符号链接的层数过多"},
+    Translation{"Disk quota exceeded", "超出磁盘配额"},
+    Translation{"Device or resource busy", "设备或资源忙"},
+    Translation{"Text file busy", "文件正在使用中"},
+    Translation{"Operation not permitted", "操作不允许"},
+    Translation{"Invalid argument", "参数无效"},
+};
+
+// The texts "{}" stands for in `text`, when `pattern` matches it whole. A
+// placeholder takes the shortest text after which the rest still matches.
+bool Match(const std::string& pattern, size_t p, const std::string& text, size_t t, std::vector<std::string>& parts) {
+    const size_t hole = pattern.find("{}", p);
+    const std::string literal = pattern.substr(p, hole == std::string::npos ? std::string::npos : hole - p);
+    if (text.compare(t, literal.size(), literal) != 0) return false;
+    t += literal.size();
+    if (hole == std::string::npos) return t == text.size();
+    const size_t next = hole + 2;
+    for (size_t end = t + 1; end <= text.size(); ++end) {
+        parts.push_back(text.substr(t, end - t));
+        if (Match(pattern, next, text, end, parts)) return true;
+        parts.pop_back();
+    }
+    return false;
+}
+
+std::string Fill(const std::string& chinese, const std::vector<std::string>& parts) {
+    std::string out;
+    for (size_t i = 0; i < chinese.size(); ++i) {
+        if (chinese[i] == '{') {
+            const size_t close = chinese.find('}', i);
+            if (close != std::string::npos && close > i + 1) {
+                const size_t n = static_cast<size_t>(std::stoul(chinese.substr(i + 1, close - i - 1)));
+                if (n >= 1 && n <= parts.size()) out += ChineseReason(parts[n - 1]);
+                i = close;
+                continue;
+            }
+        }
+        out += chinese[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ChineseReason(const std::string& english) {
+    // Reasons are a line; anything far longer is not one of ours to match.
+    if (english.size() > 2000) return english;
+    for (const Translation& t : kTranslations) {
+        std::vector<std::string> parts;
+        if (Match(t.english, 0, english, 0, parts)) return Fill(t.chinese, parts);
+    }
+    return english;
+}
+
+std::string ChineseReasonDetail(const FailureReason& reason) {
+    const std::string why = ChineseReason(reason.reason);
+    if (reason.path.empty()) return why;
+    const std::string file = reason.row > 0 ? Format("文件%d：%s", reason.row, reason.path.c_str()) : "文件：" + reason.path;
+    return why.empty() ? file : file + "\n" + why;
+}
+
+}  // namespace torvane

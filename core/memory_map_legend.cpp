@@ -1,0 +1,58 @@
+#include "core/memory_map_legend.h"
+
+#include "platform/format.h"
+
+namespace torvane {
+namespace {
+
+std::string Hex8(int64_t value) { return Format("0x%08X", static_cast<uint32_t>(value)); }
+
+// The name after the last separator of either system.
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string MapHeading(const MergeMap& map, bool broken) {
+    std::string heading = map.stopped ? "合并将在此中止，不生成合并文件"
+                                      : Format("合并文件大小 %lld 字节", static_cast<long long>(map.imageSize));
+    if (broken) heading += "（刻度未按比例）";
+    return heading;
+}
+
+std::vector<MapLegendLine> MapLegend(const MergeMap& map) {
+    std::vector<MapLegendLine> lines;
+    for (const MapRange& r : map.ranges) {
+        MapLegendLine line;
+        line.kind = r.kind;
+        line.row = r.row;
+        line.addresses = Hex8(r.start) + " - " + Hex8(r.end);
+        line.size = Format("%lld 字节", static_cast<long long>(r.size()));
+        switch (r.kind) {
+            case RangeKind::Fill: line.what = Format("填充 0x%02X", r.fill); break;
+            case RangeKind::Overlap:
+                line.what = Format("重叠：文件%d覆盖文件%d  %s", r.row, r.coveredRow, FileNameOf(r.path).c_str());
+                break;
+            case RangeKind::File: line.what = Format("文件%d  %s", r.row, FileNameOf(r.path).c_str()); break;
+            case RangeKind::Field: {
+                const MapField& field = map.fields.at(static_cast<size_t>(r.field));
+                line.what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",
+                                   field.value.c_str(), Hex8(field.start).c_str(), Hex8(field.end).c_str());
+                break;
+            }
+        }
+        lines.push_back(std::move(line));
+    }
+    for (const MapNote& note : map.leftOut) {
+        MapLegendLine line;
+        line.row = note.row;
+        line.leftOut = true;
+        line.what = Format("文件%d未能合并", note.row);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+}  // namespace torvane

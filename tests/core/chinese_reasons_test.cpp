@@ -1,0 +1,65 @@
+#include "core/chinese_reasons.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "core/decode_hex.h"
+
+namespace torvane {
+namespace {
+
+// Latin letters left over in a translation, other than the names of things
+// (CR LF, MiB, HEX, BIN) that stay as they are.
+bool HasEnglishWords(std::string text) {
+    for (const char* name : {"CR", "LF", "MiB", "HEX", "BIN"}) {
+        for (size_t at; (at = text.find(name)) != std::string::npos;) text.erase(at, std::string(name).size());
+    }
+    // Nor addresses: 0x001FFFFF.
+    for (size_t at; (at = text.find("0x")) != std::string::npos;) {
+        size_t end = at + 2;
+        while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end]))) ++end;
+        text.erase(at, end - at);
+    }
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (std::isalpha(static_cast<unsigned char>(text[i])) && std::isalpha(static_cast<unsigned char>(text[i + 1])))
+            return true;
+    }
+    return false;
+}
+
+TEST(ChineseReasonsTest, EveryHexFaultIsTranslatedWithItsLine) {
+    for (const HexFault fault : {HexFault::NoText, HexFault::NoRecordStart, HexFault::RecordPastText,
+                                 HexFault::BadDigit, HexFault::BadChecksum, HexFault::BadAddressRecord,
+                                 HexFault::DataOutsideImage, HexFault::UnknownType, HexFault::NoEndRecord}) {
+        HexDecodeResult r;
+        r.fault = fault;
+        r.faultLine = 7;
+        r.faultOffset = 123;
+        const std::string chinese = ChineseReason(HexFaultReason(r));
+        EXPECT_FALSE(HasEnglishWords(chinese)) << chinese;
+        if (fault != HexFault::NoText) {
+            EXPECT_EQ(0u, chinese.find("第7行：")) << chinese;
+        }
+    }
+    EXPECT_EQ("第1行：记录的校验和不符", ChineseReason("line 1: the record's checksum does not match"));
+}
+
+TEST(ChineseReasonsTest, NumbersPassAndAReasonInsideAReasonIsTranslatedToo) {
+    EXPECT_EQ("文件长3000000字节，超过一行可接受的2097152字节（2 MiB）",
+              ChineseReason("the file is 3000000 bytes long, more than the 2097152 bytes (2 MiB) a row takes"));
+    EXPECT_EQ("合并已取消：文件或文件夹不存在", ChineseReason("the merge was cancelled: No such file or directory"));
+    EXPECT_EQ("设备上没有剩余空间", ChineseReason("No space left on device"));
+    // What the table does not know stays as it was.
+    EXPECT_EQ("something new went wrong", ChineseReason("something new went wrong"));
+    EXPECT_EQ("", ChineseReason(""));
+}
+
+TEST(ChineseReasonsTest, TheDetailNamesTheFileAndItsRow) {
+    EXPECT_EQ("文件1：/fw/boot.hex\n文件为空", ChineseReasonDetail({1, "/fw/boot.hex", "the file is empty"}));
+    EXPECT_EQ("文件：/fw/out.bin\n文件为只读", ChineseReasonDetail({0, "/fw/out.bin", "the file is read-only"}));
+    EXPECT_EQ("没有给出输出文件", ChineseReasonDetail({0, "", "no output file was given"}));
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,200 @@
+#include "ui/main_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "config/config_file.h"
+#include "core/hex_to_bin.h"
+#include "core/operation_log.h"
+#include "support/hex_text.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+#include "tools/bin2c/bin_to_c_dialog.h"
+#include "tools/checksum/check_dialog.h"
+#include "tools/nic/upgrade_dialog.h"
+#include "tools/testbin/test_bin_dialog.h"
+#include "ui/about_dialog.h"
+#include "ui/list_item.h"
+#include "ui/main_ids.h"
+#include "ui/row_ids.h"
+#include "ui/shots.h"
+
+namespace torvane::ui {
+namespace {
+
+using namespace main_ids;
+using test::ScriptedPrompts;
+
+class KeyboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<CQuenlorDlg>(prompts, 1.0);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    QWidget* Widget(int id) { return window->findChild<QWidget*>(QString::number(id)); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window.get();
+        QTest::keyClick(target, key, mods);
+    }
+
+    test::TempDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<CQuenlorDlg> window;
+};
+
+TEST_F(KeyboardTest, MenusAndTheirItemsCarryTheirLettersInTheChineseWay) {
+    QStringList titles;
+    for (QAction* a : window->menuBar()->actions()) titles << a->text();
+    EXPECT_EQ((QStringList{QStringLiteral("文件(&F)"), QStringLiteral("功能(&M)"), QStringLiteral("工具(&T)"),
+                           QStringLiteral("帮助(&H)")}),
+              titles);
+    EXPECT_EQ(QStringLiteral("导入配置文件(&I)"), window->menuAction(kImportConfig)->text());
+    EXPECT_EQ(QStringLiteral("退出(&X)"), window->menuAction(kExit)->text());
+    EXPECT_EQ(QStringLiteral("生成网卡升级文件(&N)"), window->menuAction(kUpgradeTool)->text());
+    // Every item of a menu has a letter of its own there.
+    for (QAction* title : window->menuBar()->actions()) {
+        QStringList letters;
+        for (QAction* item : title->menu()->actions()) {
+            if (item->isSeparator()) continue;
+            const qsizetype amp = item->text().indexOf(QLatin1Char('&'));
+            ASSERT_GE(amp, 0) << item->text().toStdString();
+            letters << item->text().mid(amp + 1, 1);
+        }
+        EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size()) << title->text().toStdString();
+    }
+    QMenu* file = window->menuBar()->actions().first()->menu();
+    file->popup(window->mapToGlobal(QPoint(0, window->menuBar()->height())));
+    Shoot(file, QStringLiteral("menu-file-keys"));
+    file->close();
+    // The toolbar's tooltips keep the plain captions.
+    EXPECT_EQ(QStringLiteral("导入配置文件"), window->toolAction(kImportConfig)->toolTip());
+}
+
+TEST_F(KeyboardTest, ShortcutsReachTheirCommands) {
+    EXPECT_EQ(QKeySequence(QStringLiteral("Ctrl+O")), window->menuAction(kImportConfig)->shortcut());
+    prompts.ExpectOpen(std::nullopt);  // the import's file dialog
+    Key(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(FileKind::Project, prompts.openDialogs.at(0).kind);
+
+    prompts.ExpectNotice(kSelectOneFileMessage);  // the export, with no file to export
+    Key(Qt::Key_S, Qt::ControlModifier);
+    prompts.ExpectNotice(kLogEmptyMessage);  // saving the empty log
+    Key(Qt::Key_L, Qt::ControlModifier);
+
+    Key(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(WorkMode::MergeMode, window->workspace().Mode());
+    Key(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(WorkMode::AlignMode, window->workspace().Mode());
+    Key(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(WorkMode::HexToBinMode, window->workspace().Mode());
+
+    // F5 runs the batch of the mode shown.
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0, 13));
+    prompts.ExpectOpen(hex);
+    window->workspace().rows().ChooseFile(0);
+    window->RefreshAll();
+    Key(Qt::Key_F5);
+    EXPECT_TRUE(test::Exists(dir.File("app.BIN")));
+
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+            opened = about->windowTitle();
+            about->reject();
+        }
+    });
+    Key(Qt::Key_F1);
+    EXPECT_EQ(QStringLiteral("关于 Torvane"), opened);
+}
+
+TEST_F(KeyboardTest, F10AndAltOpenTheMenuBar) {
+    Key(Qt::Key_F10);
+    EXPECT_EQ(window->menuBar()->actions().first(), window->menuBar()->activeAction());
+    if (QMenu* open = window->menuBar()->actions().first()->menu()) open->close();
+    window->menuBar()->setActiveAction(nullptr);
+    Widget(kImportButton)->setFocus();
+    // Alt pressed and let go alone puts the menu bar in keyboard mode.
+    QTest::keyPress(Widget(kImportButton), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(Widget(kImportButton), Qt::Key_Alt);
+    EXPECT_EQ(window->menuBar()->actions().first(), window->menuBar()->activeAction());
+}
+
+TEST_F(KeyboardTest, EnterPressesTheFocusedPushButtonAndNothingElse) {
+    Widget(kImportButton)->setFocus();
+    prompts.ExpectOpen(std::nullopt);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(1u, prompts.openDialogs.size());
+    // In an edit Enter and Escape still do nothing, nor does Escape on a button.
+    QWidget* edit = window->row(0)->findChild<QWidget*>(QString::number(row_ids::kFileName));
+    edit->setFocus();
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Escape);
+    Widget(kImportButton)->setFocus();
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(1u, prompts.openDialogs.size());
+}
+
+TEST_F(KeyboardTest, TabFollowsTheRowsThenTheActionButtons) {
+    auto rowWidget = [&](int row, int id) { return window->row(row)->findChild<QWidget*>(QString::number(id)); };
+    std::vector<QWidget*> expected = {Widget(kModeHexToBin), Widget(kModeMerge), Widget(kModeAlign),
+                                      Widget(kHeaderCheck)};
+    for (int row = 0; row < 6; ++row) {
+        for (int id : {row_ids::kSelect, row_ids::kFileName, row_ids::kBrowse, row_ids::kFileSize,
+                       row_ids::kPolishType, row_ids::kBinOffset, row_ids::kPolishData, row_ids::kOffsetAddr,
+                       row_ids::kSaveOffsetData})
+            expected.push_back(rowWidget(row, id));
+    }
+    for (int id : {kOutputFile, kOutputBrowse, kImportButton, kExportButton, kHexToBinButton, kMergeButton,
+                   kMemoryMapButton, kAlignButton, kLogList, kSaveLog, kClearLog})
+        expected.push_back(Widget(id));
+    std::vector<QWidget*> chain;
+    QWidget* w = expected.front();
+    for (size_t i = 0; i < expected.size(); ++i) {
+        chain.push_back(w);
+        do w = w->nextInFocusChain();
+        while (std::find(expected.begin(), expected.end(), w) == expected.end() && w != expected.front());
+    }
+    EXPECT_EQ(expected, chain);
+    // The keyboard walks it: from the last field of row 1 to the first of row 2.
+    rowWidget(0, row_ids::kOffsetAddr)->setFocus();
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(rowWidget(1, row_ids::kSelect), QApplication::focusWidget());
+}
+
+// Each tool dialog closes with its title bar's close button; Escape closes the
+// two that do not swallow it.
+TEST(ToolDialogKeysTest, CloseButtonClosesEveryToolAndEscapeTheTwoThatAllowIt) {
+    ScriptedPrompts prompts;
+    std::vector<std::pair<std::unique_ptr<QDialog>, bool>> dialogs;
+    dialogs.emplace_back(std::make_unique<CDlg_Check>(prompts), false);
+    dialogs.emplace_back(std::make_unique<Dlg_TestBin>(prompts), false);
+    dialogs.emplace_back(std::make_unique<CDlg_BinToH>(prompts), true);
+    dialogs.emplace_back(std::make_unique<CDlg_NCUpgradeFile>(prompts), true);
+    for (auto& [dialog, escapeCloses] : dialogs) {
+        const std::string name = dialog->metaObject()->className();
+        EXPECT_TRUE(dialog->windowFlags() & Qt::WindowCloseButtonHint) << name;
+        dialog->show();
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        EXPECT_EQ(!escapeCloses, dialog->isVisible()) << name;
+        dialog->show();
+        EXPECT_TRUE(dialog->close()) << name;
+        EXPECT_FALSE(dialog->isVisible()) << name;
+    }
+    EXPECT_TRUE(prompts.Done());
+}
+
+}  // namespace
+}  // namespace torvane::ui
