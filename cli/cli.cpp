@@ -10,6 +10,7 @@
 
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/convert_command.h"
 #include "cli/info_command.h"
 #include "cli/nic_commands.h"
 #include "cli/tool_commands.h"
@@ -43,7 +44,9 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
     "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg]\n"
-    "  torvane-cli info    FILE.hex [--format text|json]\n";
+    "  torvane-cli info    FILE [--format text|json]\n"
+    "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
+    "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n";
 constexpr const char* kBatchUsageTail =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
@@ -63,7 +66,16 @@ constexpr const char* kBatchUsageTail =
     "Memory map:\n"
     "  map prints the layout the merge of the files would make and writes nothing;\n"
     "  merge --map FILE [--format text|json|svg] also writes the map of the merge it ran;\n"
-    "  info prints the data segments of one HEX file.\n"
+    "  info prints the data segments of one file of any format.\n"
+    "Formats (by the name's ending): .hex .ihx Intel HEX; .s19 .s28 .s37 .srec .mot .sx\n"
+    "  S-records; .elf .axf .out ELF (read only, at the physical addresses); else BIN.\n"
+    "convert: any format to any (--to, else OUT's ending), over the whole 32-bit space:\n"
+    "  --base HEX               address of a BIN input's first byte (default 0)\n"
+    "  --record-size N          data bytes a record, 1..255 (default 16)\n"
+    "  --srec-type 1|2|3        S1, S2 or S3 records (default: by the highest address)\n"
+    "  --fill HEX               fill byte of the gaps in a BIN and --fill-to (default 00)\n"
+    "  --fill-to START-END      fill the gaps of the range; a BIN holds the range\n"
+    "  --crop START-END         keep only the range (END one past the last address)\n"
     "hex2bin, align, merge, run, export:\n"
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
@@ -304,6 +316,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     if (command == "nic-info") return RunNicInfoCommand(rest, out, err);
     if (command == "nic-upgrade") return RunNicUpgradeCommand(rest, out, err);
     if (command == "info") return RunInfoCommand(rest, out, err);
+    if (command == "convert") return RunConvertCommand(rest, out, err);
     return BatchUsageError("unknown command '" + command + "'", err);
 }
 
