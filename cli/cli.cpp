@@ -40,7 +40,7 @@ constexpr const char* kBatchUsageHead =
     "Usage:\n"
     "  torvane-cli hex2bin [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
-    "  torvane-cli merge   [-o OUT] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli merge   [-o OUT] [--base HEX] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
     "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg]\n"
@@ -63,6 +63,10 @@ constexpr const char* kBatchUsageTail =
     "PROMPT-ANSWERS (merge, map):\n"
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
+    "merge: OUT ending in .hex or .ihx is written as Intel HEX, in an S-record ending as\n"
+    "  S-records, else as BIN; --base HEX is the address of the image's first byte in\n"
+    "  the records (default 08000000 when every HEX, S-record and ELF file lies there\n"
+    "  or above, else 0).\n"
     "Memory map:\n"
     "  map prints the layout the merge of the files would make and writes nothing;\n"
     "  merge --map FILE [--format text|json|svg] also writes the map of the merge it ran;\n"
@@ -218,6 +222,7 @@ void SelectMode(Workspace& ws, const BatchCommand& cmd) {
         case Operation::Merge:
             ws.SelectMode(WorkMode::MergeMode);
             ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+            if (cmd.base) ws.MergeBaseText = *cmd.base;
             break;
     }
 }

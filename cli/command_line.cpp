@@ -50,7 +50,7 @@ unsigned BitOf(BatchVerb verb) {
 
 constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
-    {"--log", true}, {"--map", true},  {"--format", true},
+    {"--log", true}, {"--map", true},  {"--format", true}, {"--base", true},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
@@ -61,6 +61,7 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kHexToBin | kAlign | kMerge | kRun | kExport,    // --log
     kMerge | kRun,                                   // --map
     kMerge | kRun | kMap,                            // --format
+    kMerge | kRun,                                   // --base
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
@@ -218,6 +219,10 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
         return Fail(error, a + " is not an option of " + VerbName(cmd.verb));
 
     if (a == "-o") return TakeOnce(cmd.output, option, error);
+    if (a == "--base") {
+        if (!TakeOnce(cmd.base, option, error)) return false;
+        return IsHexFieldValue(v, 8) || Fail(error, "--base takes 1 to 8 hex digits");
+    }
     if (a == "--format") {
         if (!TakeOnce(cmd.format, option, error)) return false;
         return v == "text" || v == "json" || v == "svg" || Fail(error, "--format takes text, json or svg");

@@ -1,6 +1,9 @@
 #include "core/decode_hex.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "formats/image_formats.h"
 
 #include "platform/format.h"
 
@@ -40,8 +43,13 @@ struct ImageHandler {
         if (index + count > result.ImageEnd) result.ImageEnd = index + count;
         return true;
     }
-    // Where a program starts means nothing to a flash image.
-    void Start(RecordType, const uint8_t*, uint8_t) {}
+    // Kept for a HEX or S-record output of the merge; the image ignores it.
+    void Start(RecordType type, const uint8_t* data, uint8_t count) {
+        if (count != 4) return;
+        const uint32_t high = static_cast<uint32_t>(data[0] << 8 | data[1]);
+        const uint32_t low = static_cast<uint32_t>(data[2] << 8 | data[3]);
+        result.start = type == RecordType::StartLinearAddress ? (high << 16 | low) : (high << 4) + low;
+    }
 };
 
 HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSink* sink) {
@@ -64,7 +72,64 @@ HexDecodeResult DecodeHex(std::span<const uint8_t> text, HexImage& image) { retu
 
 HexDecodeResult ScanHex(std::span<const uint8_t> text, HexRecordSink& sink) { return Decode(text, nullptr, &sink); }
 
+namespace {
+
+HexFault HexFaultOf(ReadFault fault) {
+    switch (fault) {
+        case ReadFault::None: return HexFault::None;
+        case ReadFault::CutOff: return HexFault::RecordPastText;
+        case ReadFault::BadDigit: return HexFault::BadDigit;
+        case ReadFault::BadChecksum: return HexFault::BadChecksum;
+        case ReadFault::BadRecord:
+        case ReadFault::BadCount: return HexFault::UnknownType;
+        case ReadFault::OutsideSpace: return HexFault::DataOutsideImage;
+        case ReadFault::NoEnd: return HexFault::NoEndRecord;
+        default: return HexFault::NoRecordStart;
+    }
+}
+
+HexDecodeResult PlaceImage(const std::string& name, std::span<const uint8_t> bytes, uint8_t* out,
+                           HexRecordSink* sink) {
+    const ImageFormat format = FormatOfName(name);
+    if (format != ImageFormat::SRecord && format != ImageFormat::Elf) return Decode(bytes, out, sink);
+    const ImageRead read = ReadImage(format, bytes);
+    HexDecodeResult result;
+    ImageHandler handler{result, out, sink};
+    for (const ImageSegment& s : read.image.segments()) {
+        // In pieces of at most 255 bytes, as records are: the sink takes a byte count.
+        for (uint64_t i = 0; i < s.bytes.size(); i += 255) {
+            const uint8_t count = static_cast<uint8_t>(std::min<uint64_t>(255, s.bytes.size() - i));
+            const uint32_t address = static_cast<uint32_t>(s.address + i);
+            if (!handler.Data(address, s.bytes.data() + i, count)) {
+                result.fault = HexFault::DataOutsideImage;
+                result.reason = Format("the data at 0x%08X lies outside the 2 MiB image (addresses "
+                                       "0x00000000-0x001FFFFF and 0x08000000-0x081FFFFF)",
+                                       address);
+                return result;
+            }
+        }
+    }
+    result.start = read.image.start;
+    result.fault = HexFaultOf(read.fault);
+    result.reason = read.reason;
+    result.faultLine = read.line;
+    result.faultOffset = read.offset;
+    result.code = read.ok() ? 1 : 0;
+    return result;
+}
+
+}  // namespace
+
+HexDecodeResult DecodeRowFile(const std::string& name, std::span<const uint8_t> bytes, HexImage& image) {
+    return PlaceImage(name, bytes, image.data(), nullptr);
+}
+
+HexDecodeResult ScanRowFile(const std::string& name, std::span<const uint8_t> bytes, HexRecordSink& sink) {
+    return PlaceImage(name, bytes, nullptr, &sink);
+}
+
 std::string HexFaultReason(const HexDecodeResult& r) {
+    if (!r.reason.empty()) return r.reason;
     if (r.fault == HexFault::DataOutsideImage)
         return Format("line %u: the data at 0x%08X lies outside the 2 MiB image (addresses "
                       "0x00000000-0x001FFFFF and 0x08000000-0x081FFFFF)",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -57,6 +58,11 @@ struct HexDecodeResult {
     uint64_t faultOffset = 0;
     // For DataOutsideImage: the first address of the record that does not fit.
     uint32_t faultAddress = 0;
+    // Where the program starts, when the file says so (a type 03 or 05 record,
+    // an S-record start record, an ELF entry point).
+    std::optional<uint32_t> start;
+    // The reason of a fault of an S-record or ELF file, in HexFaultReason's words.
+    std::string reason;
 };
 
 // The message the callers show when a record's checksum does not match.
@@ -87,6 +93,13 @@ public:
 // The same decoding without an image: every data record DecodeHex would place
 // goes to `sink` instead, and the result is the one DecodeHex gives.
 HexDecodeResult ScanHex(std::span<const uint8_t> text, HexRecordSink& sink);
+
+// The file of a HEX row by its name's format: Intel HEX through DecodeHex,
+// S-records and ELF files read whole and placed in the image by the same rules
+// (the flash base taken off, data outside the 2 MiB image a fault).
+HexDecodeResult DecodeRowFile(const std::string& name, std::span<const uint8_t> bytes, HexImage& image);
+// The same without an image, for the segments of a row.
+HexDecodeResult ScanRowFile(const std::string& name, std::span<const uint8_t> bytes, HexRecordSink& sink);
 
 // One English line for a fault, as torvane-cli prints it after the file's name:
 // "line 2: the record's checksum does not match".

@@ -10,6 +10,7 @@
 #include "core/hex_to_bin.h"
 #include "core/memory_map.h"
 #include "core/workspace.h"
+#include "formats/image_formats.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -79,6 +80,11 @@ private:
     MergeCursor cursor_;
     MergeMapRecorder recorder_;
     std::vector<int32_t> leftOut_;  // FileNo of each selected file the image lacks
+    // Of the HEX, S-record and ELF files placed: whether any was, whether all
+    // lie at or above the flash base, and the first start address among them.
+    bool anyConverted_ = false;
+    bool allAtFlash_ = true;
+    std::optional<uint32_t> start_;
 };
 
 Answer MergeRun::Ask(const MessageBox& box) {
@@ -268,6 +274,11 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
             log_.Addf("文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n", e.FileNo, Step(k), name, at);
             break;
     }
+    if (source.converted) {
+        anyConverted_ = true;
+        if (source.converted->lowestAddress < kFlashBase) allAtFlash_ = false;
+        if (!start_) start_ = source.converted->start;
+    }
     if (source.converted && source.size > 0) {
         // A HEX file's data away from its own place (its BIN offset moved it,
         // or the bytes before its offset were kept as well): say where its
@@ -313,8 +324,31 @@ FileOutcome MergeRun::Cancel(int k, const Source& source, const std::string& rea
 bool MergeRun::Finish(const std::string& output) {
     const int32_t length = static_cast<int32_t>(cursor_.ImageLength());
     if (plan_) return leftOut_.empty();
-    if (!WriteWholeFile(output, image_->data(), static_cast<size_t>(length))) {
-        const std::string problem = FileProblem(output, FileUse::Write);
+    const ImageFormat format = FormatOfName(output);
+    const bool records = format == ImageFormat::IntelHex || format == ImageFormat::SRecord;
+    std::string problem;
+    std::string text;
+    if (records) {
+        const uint32_t base = ws_.MergeBaseText.empty()
+                                  ? (anyConverted_ && allAtFlash_ ? kFlashBase : 0)
+                                  : static_cast<uint32_t>(ParseHexField(ws_.MergeBaseText));
+        SparseImage image;
+        image.start = start_;
+        if (!image.Write(base, std::span<const uint8_t>(image_->data(), static_cast<size_t>(length)))) {
+            problem = Format("the image of %d bytes at the base address 0x%08X would pass the end of the 32-bit "
+                             "address space",
+                             length, base);
+        } else {
+            WriteOptions options;
+            const size_t slash = output.find_last_of("/\\");
+            options.header = slash == std::string::npos ? output : output.substr(slash + 1);
+            text = WriteImage(format, image, options, problem);
+        }
+    }
+    const bool written = records ? problem.empty() && WriteWholeFile(output, text.data(), text.size())
+                                 : WriteWholeFile(output, image_->data(), static_cast<size_t>(length));
+    if (!written) {
+        if (problem.empty()) problem = FileProblem(output, FileUse::Write);
         ShowNotice(prompts_, kMergeWriteFailedMessage);
         ExplainFailure(prompts_, 0, output, problem);
         log_.Addf("***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());

@@ -122,7 +122,9 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
                 break;
             default:
                 if (dataCount != 0) return Fail(read, ReadFault::BadRecord, line, at, "a start record holds no data");
-                read.image.start = address;
+                // A start record must end the file, so writers without a start
+                // address write 0 there: 0 is taken as none.
+                if (address != 0) read.image.start = address;
                 return read;
         }
         // The record must be all of its line.

@@ -10,7 +10,8 @@ namespace torvane {
 
 // Reads Motorola S-records: S0 (its text kept as the image's header), S1/S2/S3
 // data, S5/S6 counts (checked against the data records before them), S7/S8/S9
-// start (the end of the records; text after it is not read). Line ends CR LF,
+// start (the end of the records; text after it is not read; an address of 0,
+// which writers without a start address put there, counts as none). Line ends CR LF,
 // LF or CR, blanks before a line end and empty lines allowed; every checksum is
 // checked. A file without a start record is cut off.
 ImageRead ReadSRecords(std::span<const uint8_t> text);
