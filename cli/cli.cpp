@@ -12,6 +12,7 @@
 
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/convert_command.h"
 #include "cli/info_command.h"
 #include "cli/nic_commands.h"
 #include "cli/tool_commands.h"
@@ -41,11 +42,13 @@ constexpr const char* kBatchUsageHead =
     "Usage:\n"
     "  torvane-cli hex2bin [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
-    "  torvane-cli merge   [-o OUT] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli merge   [-o OUT] [--base HEX] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
     "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg]\n"
-    "  torvane-cli info    FILE.hex [--format text|json]\n";
+    "  torvane-cli info    FILE [--format text|json]\n"
+    "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
+    "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n";
 constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
@@ -68,10 +71,23 @@ constexpr const char* kBatchOptionsHelp =
     "PROMPT-ANSWERS (merge, map):\n"
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
+    "merge: OUT ending in .hex or .ihx is written as Intel HEX, in an S-record ending as\n"
+    "  S-records, else as BIN; --base HEX is the address of the image's first byte in\n"
+    "  the records (default 08000000 when every HEX, S-record and ELF file lies there\n"
+    "  or above, else 0).\n"
     "Memory map:\n"
     "  map prints the layout the merge of the files would make and writes nothing;\n"
     "  merge --map FILE [--format text|json|svg] also writes the map of the merge it ran;\n"
-    "  info prints the data segments of one HEX file.\n"
+    "  info prints the data segments of one file of any format.\n"
+    "Formats (by the name's ending): .hex .ihx Intel HEX; .s19 .s28 .s37 .srec .mot .sx\n"
+    "  S-records; .elf .axf .out ELF (read only, at the physical addresses); else BIN.\n"
+    "convert: any format to any (--to, else OUT's ending), over the whole 32-bit space:\n"
+    "  --base HEX               address of a BIN input's first byte (default 0)\n"
+    "  --record-size N          data bytes a record, 1..255 (default 16)\n"
+    "  --srec-type 1|2|3        S1, S2 or S3 records (default: by the highest address)\n"
+    "  --fill HEX               fill byte of the gaps in a BIN and --fill-to (default 00)\n"
+    "  --fill-to START-END      fill the gaps of the range; a BIN holds the range\n"
+    "  --crop START-END         keep only the range (END one past the last address)\n"
     "hex2bin, align, merge, run, export:\n"
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
@@ -247,6 +263,7 @@ void SelectMode(Workspace& ws, const BatchCommand& cmd) {
         case Operation::Merge:
             ws.SelectMode(WorkMode::MergeMode);
             ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+            if (cmd.base) ws.MergeBaseText = *cmd.base;
             break;
     }
 }
@@ -353,6 +370,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     if (command == "nic-info") return RunNicInfoCommand(rest, out, err);
     if (command == "nic-upgrade") return RunNicUpgradeCommand(rest, out, err);
     if (command == "info") return RunInfoCommand(rest, out, err);
+    if (command == "convert") return RunConvertCommand(rest, out, err);
     return BatchUsageError("unknown command '" + command + "'", err);
 }
 

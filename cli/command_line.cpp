@@ -52,7 +52,7 @@ unsigned BitOf(BatchVerb verb) {
 
 constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
-    {"--log", true}, {"--map", true},  {"--format", true}, {"--field", true},
+    {"--log", true}, {"--map", true},  {"--format", true}, {"--field", true}, {"--base", true},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
@@ -64,6 +64,7 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // --map
     kMerge | kRun | kMap,                            // --format
     kMerge | kMap | kExport,                         // --field
+    kMerge | kRun,                                   // --base
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
@@ -227,6 +228,10 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
         if (!field) return Fail(error, "--field " + v + ": " + why);
         cmd.fields.push_back(*field);
         return true;
+    }
+    if (a == "--base") {
+        if (!TakeOnce(cmd.base, option, error)) return false;
+        return IsHexFieldValue(v, 8) || Fail(error, "--base takes 1 to 8 hex digits");
     }
     if (a == "--format") {
         if (!TakeOnce(cmd.format, option, error)) return false;

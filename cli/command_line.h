@@ -95,6 +95,7 @@ struct BatchCommand {
     std::optional<Operation> operation;
     std::vector<FileArgument> files;     // at most six
     std::optional<std::string> output;   // -o
+    std::optional<std::string> base;     // merge: --base, the address of the image's first byte
     std::optional<std::string> config;   // --config
     std::optional<std::string> layout;   // export: --layout file|merge
     std::optional<std::string> logFile;  // --log

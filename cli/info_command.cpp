@@ -5,6 +5,8 @@
 #include "cli/cli.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/convert_command.h"
+#include "formats/image_formats.h"
 #include "core/memory_map.h"
 #include "core/memory_map_format.h"
 #include "platform/file_problems.h"
@@ -25,7 +27,7 @@ int RunInfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
     std::vector<std::string> words;
     std::string error;
     if (!ReadToolArguments(args, options, words, error)) return UsageError(err, error, kInfoUsage);
-    if (words.size() != 1) return UsageError(err, "info takes one HEX file", kInfoUsage);
+    if (words.size() != 1) return UsageError(err, "info takes one file", kInfoUsage);
     if (format && *format != "text" && *format != "json")
         return UsageError(err, "--format takes text or json", kInfoUsage);
 
@@ -38,6 +40,9 @@ int RunInfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
                                                            : FileProblem(path, FileUse::Read)));
         return kExitFailed;
     }
+    // A HEX file as the window decodes it; every other format as convert reads it.
+    if (FormatOfName(path) != ImageFormat::IntelHex)
+        return RunFormatInfo(path, *text, format.value_or("text") == "json", out, err);
     const HexFileInfo info = InspectHex(*text);
     ConsoleOut console(out);
     if (format.value_or("text") == "json") console.Raw(HexInfoJson(path, info));

@@ -1,22 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
+#include "formats/hex_record_scanner.h"
 #include "platform/memory.h"
 
 namespace torvane {
-
-// Intel HEX record types.
-enum class RecordType : uint8_t {
-    Data = 0x00,
-    EndOfFile = 0x01,
-    ExtendedSegmentAddress = 0x02,
-    StartSegmentAddress = 0x03,
-    ExtendedLinearAddress = 0x04,
-    StartLinearAddress = 0x05,
-};
 
 // The flat image a HEX file is decoded into: 2 MiB, zero-filled when made.
 inline constexpr uint32_t kHexImageSize = 0x200000;
@@ -47,21 +39,6 @@ public:
     static constexpr uint32_t size() { return kHexImageSize; }
 };
 
-// Why a decoding stopped before an end-of-file record.
-enum class HexFault : uint8_t {
-    None,              // an end-of-file record was reached
-    NoText,            // fewer than two characters
-    NoRecordStart,     // no ':' where a record must start: text before the first record,
-                       // something other than blanks and line ends between two records
-    RecordPastText,    // a record runs past the end of the text
-    BadDigit,          // a character of the record is not a hex digit
-    BadChecksum,       // the record's bytes do not sum to 0
-    BadAddressRecord,  // an extended address record (02, 04) that does not hold two bytes
-    DataOutsideImage,  // a data record's bytes would lie outside the image
-    UnknownType,       // a record type of 06 or above
-    NoEndRecord,       // the text ended without an end-of-file record
-};
-
 // The faults the window answers with kBadHexFileMessage: a record whose bytes
 // are damaged.
 inline constexpr bool IsDamagedRecord(HexFault fault) {
@@ -81,6 +58,11 @@ struct HexDecodeResult {
     uint64_t faultOffset = 0;
     // For DataOutsideImage: the first address of the record that does not fit.
     uint32_t faultAddress = 0;
+    // Where the program starts, when the file says so (a type 03 or 05 record,
+    // an S-record start record, an ELF entry point).
+    std::optional<uint32_t> start;
+    // The reason of a fault of an S-record or ELF file, in HexFaultReason's words.
+    std::string reason;
 };
 
 // The message the callers show when a record's checksum does not match.
@@ -112,16 +94,15 @@ public:
 // goes to `sink` instead, and the result is the one DecodeHex gives.
 HexDecodeResult ScanHex(std::span<const uint8_t> text, HexRecordSink& sink);
 
+// The file of a HEX row by its name's format: Intel HEX through DecodeHex,
+// S-records and ELF files read whole and placed in the image by the same rules
+// (the flash base taken off, data outside the 2 MiB image a fault).
+HexDecodeResult DecodeRowFile(const std::string& name, std::span<const uint8_t> bytes, HexImage& image);
+// The same without an image, for the segments of a row.
+HexDecodeResult ScanRowFile(const std::string& name, std::span<const uint8_t> bytes, HexRecordSink& sink);
+
 // One English line for a fault, as torvane-cli prints it after the file's name:
 // "line 2: the record's checksum does not match".
 std::string HexFaultReason(const HexDecodeResult& result);
-
-// Whether the bytes begin as an Intel HEX text does: a ':' at the start and a
-// whole, valid first record on the first line. A file named as a BIN file that
-// passes this is most likely a HEX file under the wrong name.
-bool StartsWithHexRecord(std::span<const uint8_t> bytes);
-// Enough of a file's start for StartsWithHexRecord: the longest record (255
-// data bytes) with its line end.
-inline constexpr size_t kHexLineProbe = 11 + 2 * 255 + 2;
 
 }  // namespace torvane

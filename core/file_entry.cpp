@@ -3,6 +3,7 @@
 #include <climits>
 #include <string_view>
 
+#include "formats/image_formats.h"
 #include "platform/code_page.h"
 
 namespace torvane {
@@ -29,6 +30,9 @@ int32_t FileTypeOf(const std::string& fileName) {
     // only "ex" after a character that is not ASCII needs the conversion (in a
     // double-byte code page that character's last byte may be an 'h').
     if (EndsInAnyCase(fileName, ".ihx")) return kHexFile;
+    // S-records and ELF files are rows like HEX rows: decoded, not copied.
+    const ImageFormat format = FormatOfName(fileName);
+    if (format == ImageFormat::SRecord || format == ImageFormat::Elf) return kHexFile;
     const size_t n = fileName.size();
     if (!EndsInAnyCase(fileName, "ex")) return kBinFile;
     if (n >= 3 && LowerAscii(fileName[n - 3]) == 'h') return kHexFile;

@@ -34,6 +34,8 @@ struct FileEntry {
 
 // The file type rule: a HEX file exactly when the last three bytes of the name,
 // in the system code page, are "hex" in any case, or the name ends in ".ihx".
+// Names of S-records (.s19 .s28 .s37 .srec .mot .sx) and ELF files (.elf .axf
+// .out), in any case, are kHexFile rows too: decoded into the same image.
 // Everything else is BIN.
 int32_t FileTypeOf(const std::string& fileName);
 

@@ -38,7 +38,7 @@ std::shared_ptr<const HexScan> ScanHexFile(int32_t fileNo, const std::string& pa
         return nullptr;
     }
     auto image = std::make_shared<HexImage>();
-    scan->decoded = prefix ? DecodeHex(*prefix, *image) : DecodeHex(read.bytes, *image);
+    scan->decoded = prefix ? DecodeRowFile(path, *prefix, *image) : DecodeRowFile(path, read.bytes, *image);
     if (IsDamagedRecord(scan->decoded.fault)) {
         ShowNotice(prompts, kBadHexFileMessage);
         ExplainFailure(prompts, fileNo, path, HexFaultReason(scan->decoded));

@@ -7,6 +7,7 @@
 #include "core/align.h"
 #include "core/decode_hex.h"
 #include "core/workspace.h"
+#include "formats/image_formats.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -18,6 +19,10 @@ std::string BinFileNameFor(const std::string& hexFileName) {
     // Made from the path's own bytes: "hex" and "BIN" are ASCII, so the name is
     // the same in every code page, and two inputs never share one output.
     std::string name = hexFileName;
+    // An S-record or ELF file's ending, of two to four characters, gives way
+    // to ".BIN" whole (app.srec becomes app.BIN).
+    const ImageFormat format = FormatOfName(name);
+    if (format == ImageFormat::SRecord || format == ImageFormat::Elf) return name.substr(0, name.rfind('.')) + ".BIN";
     if (name.size() < 3) return name + "BIN";
     name.replace(name.size() - 3, 3, "BIN");
     return name;
@@ -82,7 +87,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
         decoded = scan->decoded;
     } else {
         auto fresh = std::make_shared<HexImage>();
-        decoded = DecodeHex(text.bytes, *fresh);
+        decoded = DecodeRowFile(e.FileName, text.bytes, *fresh);
         decodedImage = std::move(fresh);
     }
     const HexImage& image = *decodedImage;
@@ -126,7 +131,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
 
     const uint32_t length = end - from;
     if (mode == ConvertMode::InMemory) {
-        if (converted) *converted = ConvertedImage{decodedImage, from, length, decoded.LowestAddress};
+        if (converted) *converted = ConvertedImage{decodedImage, from, length, decoded.LowestAddress, decoded.start};
         sel.ConvertedName[static_cast<size_t>(k)].clear();
         sel.ConvertedSize[static_cast<size_t>(k)] = static_cast<int32_t>(length);
         log.Addf("文件%d：#第%d步：已转换为Bin数据（不生成Bin文件），大小：%d字节\r\n", e.FileNo, step,

@@ -28,6 +28,7 @@ struct ConvertedImage {
     uint32_t from = 0;    // image index of the first byte
     uint32_t length = 0;  // bytes from there
     uint32_t lowestAddress = 0;
+    std::optional<uint32_t> start;  // where the program starts, when the file says so
     const uint8_t* data() const { return image->data() + from; }
 };
 

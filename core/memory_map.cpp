@@ -98,10 +98,10 @@ public:
 
 }  // namespace
 
-HexFileInfo InspectHex(std::span<const uint8_t> text) {
+HexFileInfo InspectHex(std::span<const uint8_t> text, const std::string& name) {
     SegmentSink sink;
     HexFileInfo info;
-    info.decoded = ScanHex(text, sink);
+    info.decoded = name.empty() ? ScanHex(text, sink) : ScanRowFile(name, text, sink);
     std::vector<HexSegment>& runs = sink.runs;
     std::sort(runs.begin(), runs.end(), [](const HexSegment& a, const HexSegment& b) { return a.start < b.start; });
     for (const HexSegment& run : runs) {

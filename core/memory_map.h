@@ -113,7 +113,8 @@ struct HexFileInfo {
 
 // The segments of a HEX text: every data record the decoder places, joined
 // where they touch or overlap.
-HexFileInfo InspectHex(std::span<const uint8_t> text);
+// `name`, when given, chooses the format as for a row (S-records, ELF).
+HexFileInfo InspectHex(std::span<const uint8_t> text, const std::string& name = std::string());
 
 // A HEX file's segments as a map over its addresses: each segment a file range
 // of `row`, the gaps between them zero (as its BIN file has them). Addresses are

@@ -10,6 +10,7 @@
 #include "core/hex_to_bin.h"
 #include "core/memory_map.h"
 #include "core/workspace.h"
+#include "formats/image_formats.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -86,6 +87,11 @@ private:
     std::vector<int32_t> leftOut_;  // FileNo of each selected file the image lacks
     std::vector<MapField> fields_;
     int64_t imageLength_ = 0;  // with the fields
+    // Of the HEX, S-record and ELF files placed: whether any was, whether all
+    // lie at or above the flash base, and the first start address among them.
+    bool anyConverted_ = false;
+    bool allAtFlash_ = true;
+    std::optional<uint32_t> start_;
 };
 
 Answer MergeRun::Ask(const MessageBox& box) {
@@ -276,6 +282,11 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
             log_.Addf("文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n", e.FileNo, Step(k), name, at);
             break;
     }
+    if (source.converted) {
+        anyConverted_ = true;
+        if (source.converted->lowestAddress < kFlashBase) allAtFlash_ = false;
+        if (!start_) start_ = source.converted->start;
+    }
     if (source.converted && source.size > 0) {
         // A HEX file's data away from its own place (its BIN offset moved it,
         // or the bytes before its offset were kept as well): say where its
@@ -322,16 +333,16 @@ bool MergeRun::Finish(const std::string& output) {
     // The fields after every file, in their order; one past the image's end
     // extends it with the fill byte of the file placed last.
     uint64_t grown = static_cast<uint64_t>(cursor_.ImageLength());
-    std::vector<WrittenField> written;
+    std::vector<WrittenField> stamped;
     if (plan_) {
         for (const FieldSpec& f : ws_.MergeFields) grown = std::max<uint64_t>(grown, f.FieldEnd());
     } else {
-        written = WriteFields(std::span<uint8_t>(image_->data(), static_cast<size_t>(kMergedImageSize)), grown, 0,
+        stamped = WriteFields(std::span<uint8_t>(image_->data(), static_cast<size_t>(kMergedImageSize)), grown, 0,
                               lastFill_, ws_.MergeFields);
     }
     for (size_t i = 0; i < ws_.MergeFields.size(); ++i) {
         const FieldSpec& f = ws_.MergeFields[i];
-        const std::string value = i < written.size() ? written[i].valueText : std::string();
+        const std::string value = i < stamped.size() ? stamped[i].valueText : std::string();
         fields_.push_back(MapField{f.at, f.Width(), f.Name(), value, f.start, f.end});
         const int64_t end = static_cast<int64_t>(cursor_.ImageLength());
         if (f.at > end) recorder_.Fill(end, f.at, lastFill_);
@@ -343,8 +354,31 @@ bool MergeRun::Finish(const std::string& output) {
     imageLength_ = static_cast<int64_t>(grown);
     const int32_t length = static_cast<int32_t>(grown);
     if (plan_) return leftOut_.empty();
-    if (!WriteWholeFile(output, image_->data(), static_cast<size_t>(length))) {
-        const std::string problem = FileProblem(output, FileUse::Write);
+    const ImageFormat format = FormatOfName(output);
+    const bool records = format == ImageFormat::IntelHex || format == ImageFormat::SRecord;
+    std::string problem;
+    std::string text;
+    if (records) {
+        const uint32_t base = ws_.MergeBaseText.empty()
+                                  ? (anyConverted_ && allAtFlash_ ? kFlashBase : 0)
+                                  : static_cast<uint32_t>(ParseHexField(ws_.MergeBaseText));
+        SparseImage image;
+        image.start = start_;
+        if (!image.Write(base, std::span<const uint8_t>(image_->data(), static_cast<size_t>(length)))) {
+            problem = Format("the image of %d bytes at the base address 0x%08X would pass the end of the 32-bit "
+                             "address space",
+                             length, base);
+        } else {
+            WriteOptions options;
+            const size_t slash = output.find_last_of("/\\");
+            options.header = slash == std::string::npos ? output : output.substr(slash + 1);
+            text = WriteImage(format, image, options, problem);
+        }
+    }
+    const bool written = records ? problem.empty() && WriteWholeFile(output, text.data(), text.size())
+                                 : WriteWholeFile(output, image_->data(), static_cast<size_t>(length));
+    if (!written) {
+        if (problem.empty()) problem = FileProblem(output, FileUse::Write);
         ShowNotice(prompts_, kMergeWriteFailedMessage);
         ExplainFailure(prompts_, 0, output, problem);
         log_.Addf("***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());

@@ -28,4 +28,10 @@ inline constexpr const char* kMergeIncompleteFormat =
 // warning naming the rows left out instead of "合并成功!".
 bool MergeBatch(Workspace& ws);
 
+// The output's format follows its name: ".hex"/".ihx" Intel HEX, an S-record
+// ending S-records (formats/image_formats.h), anything else BIN. In records
+// each byte's address is its image offset plus the base: Workspace::
+// MergeBaseText, or when that is empty kFlashBase if every converted file's
+// lowest address is at or above it (the image's own mapping), else 0.
+
 }  // namespace torvane

@@ -50,6 +50,9 @@ public:
 
     // The output-file edit.
     std::string OutputFileText;
+    // The merge's base address edit: the address of the image's first byte in
+    // a HEX or S-record output; empty = chosen by the files (MergeBaseFor).
+    std::string MergeBaseText;
     // The header check box "序号".
     bool HeaderChecked = false;
     int32_t ListLayout = kAlignLayout;

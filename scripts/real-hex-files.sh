@@ -76,6 +76,35 @@ else
     echo "real HEX files: skipped Python intelhex: not installed"
 fi
 
+# check_elf ELF WHAT OBJCOPY: the ELF converted to BIN, HEX and S-records; the
+# BIN must be objcopy's, the HEX and the S-records equal to it.
+check_elf() {
+    local elf=$1 what=$2 tool=$3
+    shift 3
+    checked=$((checked + 1))
+    "$tool" -O binary "$elf" "$elf.objcopy"
+    if ! "$cli" convert "$elf" -o "$elf.bin" "$@" >/dev/null || ! cmp -s "$elf.bin" "$elf.objcopy" ||
+        ! "$cli" convert "$elf" -o "$elf.hex" >/dev/null || ! "$cli" convert "$elf.hex" -o "$elf.hex.bin" "$@" >/dev/null ||
+        ! cmp -s "$elf.hex.bin" "$elf.objcopy" || ! "$cli" convert "$elf" -o "$elf.s19" >/dev/null ||
+        ! "$cli" convert "$elf.s19" -o "$elf.s19.bin" "$@" >/dev/null || ! cmp -s "$elf.s19.bin" "$elf.objcopy"; then
+        echo "real HEX files: FAILED: $what ($elf) converted differs from $tool's BIN"
+        failed=$((failed + 1))
+        return
+    fi
+    echo "real HEX files: $what: converted equal to $tool's BIN"
+}
+
+if have as && have ld; then
+    # A 64-bit x86-64 executable: two loadable segments.
+    printf '    .text\n    .globl _start\n_start:\n    mov $60, %%eax\n    syscall\n    .data\nvalue:\n    .quad 0x1122334455667788\n' >x64.s
+    as -o x64.o x64.s && ld -o x64.elf x64.o
+    # ld puts the ELF header in a loadable segment of its own, at 0x400000,
+    # which objcopy's BIN (made of sections) leaves out: the range from .text.
+    check_elf x64.elf "a 64-bit x86-64 ELF file" objcopy --crop 401000-402008
+else
+    echo "real HEX files: skipped the x86-64 ELF file: binutils is not installed"
+fi
+
 if have arm-none-eabi-as && have arm-none-eabi-ld && have arm-none-eabi-objcopy; then
     cat >app.s <<'ASM'
     .syntax unified
@@ -109,6 +138,12 @@ LD
     arm-none-eabi-ld -T app.ld -o app.elf app.o
     arm-none-eabi-objcopy -O ihex app.elf app.hex
     check app.hex "arm-none-eabi-objcopy, a Cortex-M program with .data loaded from flash"
+    # The ELF file itself, and the same program big-endian: its .data at its
+    # flash (load) address, as objcopy's BIN has it.
+    arm-none-eabi-as -mcpu=cortex-m3 -mbig-endian -o app-be.o app.s
+    arm-none-eabi-ld -EB -T app.ld -o app-be.elf app-be.o
+    check_elf app.elf "a 32-bit little-endian Cortex-M ELF file" arm-none-eabi-objcopy
+    check_elf app-be.elf "a 32-bit big-endian Cortex-M ELF file" arm-none-eabi-objcopy
 else
     echo "real HEX files: skipped arm-none-eabi: binutils-arm-none-eabi is not installed"
 fi

@@ -297,7 +297,7 @@ void CMemoryMapDlg::Refresh() {
         if (!text) {
             notes << QStringLiteral("文件%1打开失败！").arg(choice % 10 + 1);
         } else {
-            const HexFileInfo info = InspectHex(*text);
+            const HexFileInfo info = InspectHex(*text, path);
             map = HexSegmentsMap(info, choice % 10 + 1, path);
             notes << QStringLiteral("最低地址 %1，共 %2 个数据段").arg(Hex8(info.decoded.LowestAddress)).arg(info.segments.size());
             if (info.decoded.fault != HexFault::None) {

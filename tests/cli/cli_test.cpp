@@ -1013,3 +1013,48 @@ TEST_F(CliTest, AGb18030LocaleReadsAndWritesItsOwnNames) {
     EXPECT_NE(std::string::npos, r.out.find("\"path\": \"" + Abs("固件.bin") + "\"}")) << r.out;
 }
 #endif
+
+// The formats: the merge's output by its name, S-record rows, convert.
+TEST_F(CliTest, MergeWritesIntelHexAtTheFlashBaseAndSRecordsAtTheBaseGiven) {
+    Write("boot.hex", torvane::test::HexBlock(0x08000000, 16));
+    // S1 record of 2 bytes at 0x0020 (placed at image offset 0x20), a count and the start.
+    Write("app.s19", "S1050020AABB75\r\nS5030001FB\r\nS9030000FC\r\n");
+    Result r = Run("merge -o out.hex --align 1 boot.hex --offset 20 --align 1 app.s19");
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::string hex = ReadText(dir.File("out.hex"));
+    // Not every row lies at 0x08000000 or above: the base is 0.
+    EXPECT_EQ(0u, hex.find(":10000000")) << hex;
+    EXPECT_NE(std::string::npos, hex.find(":02002000AABB")) << hex;
+    r = Run("merge -o out.s37 --base 08000000 --align 1 boot.hex --offset 20 --align 1 app.s19");
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::string srec = ReadText(dir.File("out.s37"));
+    EXPECT_NE(std::string::npos, srec.find("\r\nS30708000020AABB")) << srec;
+    EXPECT_EQ(0u, srec.find("S00A00006F75742E733337")) << srec;  // S0 with "out.s37"
+    EXPECT_EQ(2, Run("merge -o out.hex --base 1G boot.hex app.s19").status);
+}
+
+TEST_F(CliTest, ConvertKeepsSparseDataSparseAndRefusesAHugeBin) {
+    // HexBlock ends each block with an end record: the first one ends the file.
+    Write("far.hex", torvane::test::HexBlock(0x08000000, 32).substr(0, torvane::test::HexBlock(0x08000000, 32).size() - 13) +
+                         torvane::test::HexBlock(0x1FFF0000, 16));
+    Result r = Run("convert far.hex -o far.s37");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_LT(ReadBytes(dir.File("far.s37")).size(), 1000u);
+    r = Run("convert far.hex -o far.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, "would need 402587664 bytes")) << r.err;
+    r = Run("convert far.hex -o far.bin --crop 08000000-08000020");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(32u, ReadBytes(dir.File("far.bin")).size());
+    r = Run("convert far.bin --base 100 -o back.hex");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0u, ReadText(dir.File("back.hex")).find(":10010000"));
+    EXPECT_EQ(2, Run("convert far.hex -o x.hex --record-size 256").status);
+}
+
+TEST_F(CliTest, Hex2BinConvertsAnSRecordFileToItsBin) {
+    Write("app.srec", "S1050020AABB75\nS9030000FC\n");
+    const Result r = Run("hex2bin --align 1 --keep-before-offset app.srec");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0x22u, ReadBytes(dir.File("app.BIN")).size());
+}

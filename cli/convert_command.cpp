@@ -1,0 +1,231 @@
+#include "cli/convert_command.h"
+
+#include <optional>
+
+#include "cli/cli.h"
+#include "cli/command_line.h"
+#include "cli/console.h"
+#include "core/memory_map_format.h"
+#include "formats/binary.h"
+#include "formats/image_formats.h"
+#include "platform/file_problems.h"
+#include "platform/files.h"
+#include "platform/format.h"
+
+namespace torvane::cli {
+namespace {
+
+constexpr const char* kConvertUsage =
+    "Usage: torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
+    "         [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n";
+// The largest input read, and the largest BIN written.
+constexpr uint64_t kConvertReadLimit = 256u << 20;
+constexpr uint64_t kBinOutputLimit = 64u << 20;
+
+// 1 to 8 hex digits, "0x" allowed before them.
+std::optional<uint64_t> ParseHex(std::string text, unsigned maxDigits = 8) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
+    if (text.empty() || text.size() > maxDigits) return std::nullopt;
+    uint64_t v = 0;
+    for (char c : text) {
+        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (d < 0) return std::nullopt;
+        v = v << 4 | static_cast<uint64_t>(d);
+    }
+    return v;
+}
+
+// START-END: END is one past the last address, up to 100000000.
+std::optional<std::pair<uint32_t, uint64_t>> ParseRange(const std::string& text) {
+    const size_t dash = text.find('-');
+    if (dash == std::string::npos) return std::nullopt;
+    const std::optional<uint64_t> from = ParseHex(text.substr(0, dash));
+    const std::optional<uint64_t> to = ParseHex(text.substr(dash + 1), 9);
+    if (!from || !to || *to <= *from || *to > kAddressSpaceEnd) return std::nullopt;
+    return std::make_pair(static_cast<uint32_t>(*from), *to);
+}
+
+std::optional<uint64_t> ParseDecimal(const std::string& text) {
+    if (text.empty() || text.size() > 3) return std::nullopt;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return v;
+}
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<std::vector<uint8_t>> ReadInput(const std::string& path, std::FILE* err) {
+    ReadFailure why = ReadFailure::Unreadable;
+    std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kConvertReadLimit, &why);
+    if (!bytes)
+        ProblemLine(err, path + ": " +
+                             (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
+                                                           : FileProblem(path, FileUse::Read)));
+    return bytes;
+}
+
+}  // namespace
+
+int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    std::optional<std::string> output, to, base, recordSize, srecType, fill, fillTo, crop;
+    const ToolOption options[] = {{"-o", &output, nullptr},          {"--to", &to, nullptr},
+                                  {"--base", &base, nullptr},        {"--record-size", &recordSize, nullptr},
+                                  {"--srec-type", &srecType, nullptr}, {"--fill", &fill, nullptr},
+                                  {"--fill-to", &fillTo, nullptr},   {"--crop", &crop, nullptr}};
+    std::vector<std::string> words;
+    std::string error;
+    if (!ReadToolArguments(args, options, words, error)) return UsageError(err, error, kConvertUsage);
+    if (words.size() != 1) return UsageError(err, "convert takes one input file", kConvertUsage);
+    if (!output) return UsageError(err, "convert needs -o OUT", kConvertUsage);
+
+    ImageFormat target = FormatOfName(*output);
+    if (to) {
+        if (*to == "hex") target = ImageFormat::IntelHex;
+        else if (*to == "srec") target = ImageFormat::SRecord;
+        else if (*to == "bin") target = ImageFormat::Binary;
+        else return UsageError(err, "--to takes hex, srec or bin", kConvertUsage);
+    } else if (target == ImageFormat::Elf) {
+        return UsageError(err, "ELF is read, not written: give --to hex|srec|bin", kConvertUsage);
+    }
+    WriteOptions write;
+    const std::optional<uint64_t> baseValue = base ? ParseHex(*base) : std::optional<uint64_t>(0);
+    if (!baseValue) return UsageError(err, "--base takes 1 to 8 hex digits", kConvertUsage);
+    if (recordSize) {
+        const std::optional<uint64_t> size = ParseDecimal(*recordSize);
+        if (!size || *size < 1 || *size > 255) return UsageError(err, "--record-size takes 1 to 255", kConvertUsage);
+        write.recordSize = static_cast<uint32_t>(*size);
+    }
+    if (srecType) {
+        if (*srecType != "1" && *srecType != "2" && *srecType != "3")
+            return UsageError(err, "--srec-type takes 1, 2 or 3", kConvertUsage);
+        write.srecType = (*srecType)[0] - '0';
+    }
+    const std::optional<uint64_t> fillValue = fill ? ParseHex(*fill, 2) : std::optional<uint64_t>(0x00);
+    if (!fillValue) return UsageError(err, "--fill takes one hex byte", kConvertUsage);
+    std::optional<std::pair<uint32_t, uint64_t>> fillRange, cropRange;
+    if (fillTo && !(fillRange = ParseRange(*fillTo)))
+        return UsageError(err, "--fill-to takes START-END in hex, END one past the last address", kConvertUsage);
+    if (crop && !(cropRange = ParseRange(*crop)))
+        return UsageError(err, "--crop takes START-END in hex, END one past the last address", kConvertUsage);
+
+    const std::string inPath = AbsolutePath(words[0]);
+    const std::string outPath = AbsolutePath(*output);
+    if (SameFile(inPath, outPath) || inPath == outPath) {
+        ProblemLine(err, outPath + ": the output would replace the input");
+        return kExitFailed;
+    }
+    const std::optional<std::vector<uint8_t>> bytes = ReadInput(inPath, err);
+    if (!bytes) return kExitFailed;
+    const ImageFormat source = FormatOfName(inPath);
+    ImageRead read = ReadImage(source, *bytes, static_cast<uint32_t>(*baseValue));
+    if (!read.ok()) {
+        ProblemLine(err, inPath + ": " + read.reason);
+        return kExitFailed;
+    }
+    SparseImage& image = read.image;
+    const uint8_t fillByte = static_cast<uint8_t>(*fillValue);
+    if (cropRange) image.Crop(cropRange->first, cropRange->second);
+    if (fillRange) {
+        if (fillRange->second - fillRange->first > kBinOutputLimit) {
+            ProblemLine(err, Format("--fill-to %s: the range is larger than 64 MiB", fillTo->c_str()));
+            return kExitFailed;
+        }
+        image.FillRange(fillRange->first, fillRange->second, fillByte);
+    }
+
+    std::string text;
+    std::vector<uint8_t> binary;
+    if (target == ImageFormat::Binary) {
+        uint32_t from = image.lowest();
+        uint64_t until = image.end();
+        if (fillRange) std::tie(from, until) = *fillRange;
+        else if (cropRange && !image.empty()) std::tie(from, until) = *cropRange;
+        if (until - from > kBinOutputLimit) {
+            ProblemLine(err, Format("%s: a BIN of 0x%08X-0x%08llX would need %llu bytes, more than 64 MiB; give "
+                                    "--crop START-END or --fill-to START-END for the range it is to hold",
+                                    outPath.c_str(), from, static_cast<unsigned long long>(until - 1),
+                                    static_cast<unsigned long long>(until - from)));
+            return kExitFailed;
+        }
+        binary = WriteBinary(image, from, until, fillByte);
+    } else {
+        write.header = BaseName(outPath);
+        std::string problem;
+        text = WriteImage(target, image, write, problem);
+        if (!problem.empty()) {
+            ProblemLine(err, outPath + ": " + problem);
+            return kExitFailed;
+        }
+    }
+    const bool written = target == ImageFormat::Binary ? WriteWholeFile(outPath, binary.data(), binary.size())
+                                                       : WriteWholeFile(outPath, text.data(), text.size());
+    if (!written) {
+        ProblemLine(err, outPath + ": " + FileProblem(outPath, FileUse::Write));
+        return kExitFailed;
+    }
+    ConsoleOut console(out);
+    console.Text(Format("%s -> %s (%s, %llu data bytes in %zu segments)\n", inPath.c_str(), outPath.c_str(),
+                        FormatName(target), static_cast<unsigned long long>(image.dataSize()),
+                        image.segments().size()));
+    return console.Finish(kExitOk, err);
+}
+
+int RunFormatInfo(const std::string& path, const std::vector<uint8_t>& bytes, bool json, std::FILE* out,
+                  std::FILE* err) {
+    const ImageFormat format = FormatOfName(path);
+    const ImageRead read = ReadImage(format, bytes);
+    const SparseImage& image = read.image;
+    std::string text;
+    // The program header a range came from, for ELF.
+    auto originOf = [&read](const ImageSegment& s) -> std::string {
+        std::string names;
+        for (const LoadOrigin& o : read.origins) {
+            if (o.physicalAddress < s.end() && o.physicalAddress + o.fileSize > s.address)
+                names += (names.empty() ? "" : ",") + std::to_string(o.index);
+        }
+        return names;
+    };
+    if (json) {
+        text = "{\"path\": " + JsonString(path) + ", \"format\": \"" + FormatName(format) + "\", \"segments\": [";
+        for (size_t i = 0; i < image.segments().size(); ++i) {
+            const ImageSegment& s = image.segments()[i];
+            text += Format("%s{\"start\": %u, \"end\": %llu, \"bytes\": %zu", i == 0 ? "" : ", ", s.address,
+                           static_cast<unsigned long long>(s.end() - 1), s.bytes.size());
+            if (format == ImageFormat::Elf) text += ", \"program_headers\": [" + originOf(s) + "]";
+            text += "}";
+        }
+        text += "], \"start\": " + (image.start ? std::to_string(*image.start) : std::string("null"));
+        if (format == ImageFormat::SRecord) text += ", \"header\": " + JsonString(image.header);
+        text += ", \"failure\": " + (read.ok() ? std::string("null") : JsonString(read.reason)) + "}\n";
+    } else {
+        text = path + " (" + FormatName(format) + ")\n";
+        if (format == ImageFormat::SRecord && !image.header.empty()) text += "header " + image.header + "\n";
+        for (const ImageSegment& s : image.segments()) {
+            text += Format("segment  0x%08X  0x%08llX  %10zu bytes", s.address, static_cast<unsigned long long>(s.end() - 1),
+                           s.bytes.size());
+            if (format == ImageFormat::Elf) text += "  from program header " + originOf(s);
+            text += "\n";
+        }
+        for (const LoadOrigin& o : read.origins)
+            text += Format("program header %u: file bytes 0x%llX+0x%llX, virtual 0x%08llX, physical 0x%08X, memory "
+                           "0x%llX bytes\n",
+                           o.index, static_cast<unsigned long long>(o.fileOffset),
+                           static_cast<unsigned long long>(o.fileSize),
+                           static_cast<unsigned long long>(o.virtualAddress), o.physicalAddress,
+                           static_cast<unsigned long long>(o.memorySize));
+        text += image.start ? Format("start address 0x%08X\n", *image.start) : std::string("no start address\n");
+        if (!read.ok()) text += "stops: " + read.reason + "\n";
+    }
+    ConsoleOut console(out);
+    console.Raw(text);
+    if (!read.ok()) ProblemLine(err, path + ": " + read.reason);
+    return console.Finish(read.ok() ? kExitOk : kExitFailed, err);
+}
+
+}  // namespace torvane::cli

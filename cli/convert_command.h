@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace torvane::cli {
+
+// "convert IN -o OUT [--to hex|srec|bin] ...": any format the readers know to
+// Intel HEX, S-records or BIN, over the whole 32-bit space. Exit 0 when OUT
+// was written, 1 when IN could not be read or converted or OUT not written.
+int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+// "info FILE": the segments, the start address and, for ELF, the program
+// header of each range, of a file of any format but Intel HEX.
+int RunFormatInfo(const std::string& path, const std::vector<uint8_t>& bytes, bool json, std::FILE* out,
+                  std::FILE* err);
+
+}  // namespace torvane::cli

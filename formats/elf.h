@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "formats/image_formats.h"
+
+namespace torvane {
+
+// Reads an ELF file (32- or 64-bit, either byte order): the file bytes of
+// every PT_LOAD program header placed at its physical (load) address, the
+// flash address of initialised data rather than its RAM address; memory
+// beyond a segment's file size is not data. The entry point is the start
+// address. `origins` lists each placed segment. Refused with a reason: a file
+// that is not ELF, a cut-off header or program header table, a segment whose
+// bytes lie outside the file or outside the 32-bit space, a file without a
+// single loadable byte (a relocatable object).
+ImageRead ReadElf(std::span<const uint8_t> bytes);
+
+}  // namespace torvane

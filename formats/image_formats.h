@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/sparse_image.h"
+
+namespace torvane {
+
+// The file formats the readers and writers of formats/ know.
+enum class ImageFormat { Binary, IntelHex, SRecord, Elf };
+
+// The format a file's name asks for: a name ending in "hex" in any case or in
+// ".ihx" is Intel HEX; ".s19", ".s28", ".s37", ".srec", ".mot", ".sx" (any
+// case) S-records; ".elf", ".axf", ".out" ELF; anything else binary.
+ImageFormat FormatOfName(std::string_view name);
+// "Intel HEX", "S-record", "ELF", "binary".
+const char* FormatName(ImageFormat format);
+
+// Why a reader stopped.
+enum class ReadFault : uint8_t {
+    None,
+    Syntax,          // text that is not a record where one must be
+    CutOff,          // a record or header cut off by the end of the file
+    BadDigit,        // a character of a record that is not a hex digit
+    BadChecksum,     // a record whose checksum does not match
+    BadRecord,       // a record of the wrong length or kind for its place
+    BadCount,        // an S5/S6 count that is not the number of data records
+    OutsideSpace,    // data past the 32-bit address space
+    NoEnd,           // the text ended without its end record
+    NotThisFormat,   // not an ELF file
+    BadHeader,       // an ELF header or program header table that cannot be
+    NoData,          // an ELF file without a single loadable byte
+};
+
+// Where one range of an ELF file's image came from.
+struct LoadOrigin {
+    uint32_t index = 0;           // the program header's number, from 0
+    uint32_t physicalAddress = 0;  // where its bytes are placed
+    uint64_t virtualAddress = 0;
+    uint64_t fileOffset = 0;
+    uint64_t fileSize = 0;
+    uint64_t memorySize = 0;
+};
+
+// What a reader found. The segments read before a fault stay in `image`.
+struct ImageRead {
+    SparseImage image;
+    ReadFault fault = ReadFault::None;
+    uint32_t line = 0;    // of the record at fault, 1 for the first (text formats)
+    uint64_t offset = 0;  // byte offset of the record or header at fault
+    std::string reason;   // one English line, empty when fine
+    std::vector<LoadOrigin> origins;  // ELF only
+    bool ok() const { return fault == ReadFault::None; }
+    // A record whose bytes are damaged: the window answers it as for a HEX file.
+    bool damaged() const { return fault == ReadFault::BadDigit || fault == ReadFault::BadChecksum; }
+};
+
+// Reads `bytes` as `format`; a binary file's first byte lies at `base`.
+ImageRead ReadImage(ImageFormat format, std::span<const uint8_t> bytes, uint32_t base = 0);
+
+// How a writer lays out its records.
+struct WriteOptions {
+    uint32_t recordSize = 16;  // data bytes per record, 1..255
+    int srecType = 0;          // 1, 2, 3, or 0 for the smallest that holds every address
+    std::string header;        // an S-record file's S0 text (the output's file name)
+};
+
+// The text of `image` in a record format (IntelHex or SRecord). Empty, with the
+// reason in `problem`, when the options cannot hold the image.
+std::string WriteImage(ImageFormat format, const SparseImage& image, const WriteOptions& options,
+                       std::string& problem);
+
+}  // namespace torvane

@@ -1,0 +1,172 @@
+#include "formats/srecord.h"
+
+#include <algorithm>
+
+#include "formats/hex_record_scanner.h"
+#include "platform/format.h"
+
+namespace torvane {
+namespace {
+
+// Address bytes of each record type S0..S9; 0 for S4, which is reserved.
+constexpr uint32_t kAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
+
+bool IsLineEnd(uint8_t c) { return c == '\r' || c == '\n'; }
+
+ImageRead Fail(ImageRead& read, ReadFault fault, uint32_t line, uint64_t offset, const std::string& why) {
+    read.fault = fault;
+    read.line = line;
+    read.offset = offset;
+    read.reason = Format("line %u: %s", static_cast<unsigned>(line), why.c_str());
+    return std::move(read);
+}
+
+constexpr char kDigits[] = "0123456789ABCDEF";
+
+void AppendRecord(std::string& out, int type, uint32_t address, uint32_t addressBytes, const uint8_t* data,
+                  size_t count) {
+    const size_t at = out.size();
+    out.resize(at + 4 + 2 * (addressBytes + count + 1) + 2);
+    char* p = out.data() + at;
+    *p++ = 'S';
+    *p++ = static_cast<char>('0' + type);
+    uint32_t sum = 0;
+    auto put = [&p, &sum](uint8_t b) {
+        *p++ = kDigits[b >> 4];
+        *p++ = kDigits[b & 15];
+        sum += b;
+    };
+    put(static_cast<uint8_t>(addressBytes + count + 1));
+    for (uint32_t i = addressBytes; i-- > 0;) put(static_cast<uint8_t>(address >> (8 * i)));
+    for (size_t i = 0; i < count; ++i) put(data[i]);
+    put(static_cast<uint8_t>(~sum));
+    *p++ = '\r';
+    *p = '\n';
+}
+
+}  // namespace
+
+ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
+    using hex_scan::PairAt;
+    using hex_scan::kBadPair;
+    ImageRead read;
+    const uint8_t* text = bytes.data();
+    const uint64_t n = bytes.size();
+    uint64_t p = 0;
+    uint32_t line = 1;
+    uint64_t dataRecords = 0;
+    uint8_t record[256];
+    for (;;) {
+        // Blanks, line ends and empty lines up to the next record.
+        bool lineStart = true;
+        while (p < n && (IsLineEnd(text[p]) || hex_scan::IsBlank(text[p]))) {
+            if (IsLineEnd(text[p])) {
+                if (text[p] == '\r' && p + 1 < n && text[p + 1] == '\n') ++p;
+                ++line;
+                lineStart = true;
+            } else {
+                lineStart = false;
+            }
+            ++p;
+        }
+        if (p >= n) return Fail(read, ReadFault::NoEnd, line, n, "the file ends without a start record (S7, S8 or S9)");
+        if (text[p] != 'S' || !lineStart)
+            return Fail(read, ReadFault::Syntax, line, p, Format("no record starts at byte %llu (a record begins its line with 'S')",
+                                                                 static_cast<unsigned long long>(p)));
+        const uint64_t at = p;
+        if (p + 4 > n) return Fail(read, ReadFault::CutOff, line, at, "the record is cut off by the end of the file");
+        const uint8_t typeChar = text[p + 1];
+        if (typeChar < '0' || typeChar > '9' || typeChar == '4')
+            return Fail(read, ReadFault::BadRecord, line, at, "unknown record type");
+        const int type = typeChar - '0';
+        const uint16_t countPair = PairAt(text + p + 2);
+        if (countPair & kBadPair)
+            return Fail(read, ReadFault::BadDigit, line, at, "the record holds a character that is not a hex digit");
+        const uint32_t count = countPair;
+        const uint32_t addressBytes = kAddressBytes[type];
+        if (count < addressBytes + 1)
+            return Fail(read, ReadFault::BadRecord, line, at,
+                        Format("an S%d record holds at least %u bytes", type, addressBytes + 1));
+        const uint64_t recordEnd = p + 4 + 2ull * count;
+        if (recordEnd > n) return Fail(read, ReadFault::CutOff, line, at, "the record is cut off by the end of the file");
+        uint32_t sum = count;
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint16_t v = PairAt(text + p + 4 + 2 * i);
+            if (v & kBadPair)
+                return Fail(read, ReadFault::BadDigit, line, at, "the record holds a character that is not a hex digit");
+            record[i] = static_cast<uint8_t>(v);
+            sum += v;
+        }
+        if ((sum & 0xFF) != 0xFF) return Fail(read, ReadFault::BadChecksum, line, at, "the record's checksum does not match");
+        uint32_t address = 0;
+        for (uint32_t i = 0; i < addressBytes; ++i) address = address << 8 | record[i];
+        const uint8_t* data = record + addressBytes;
+        const uint32_t dataCount = count - addressBytes - 1;
+        switch (type) {
+            case 0: read.image.header.assign(reinterpret_cast<const char*>(data), dataCount); break;
+            case 1:
+            case 2:
+            case 3:
+                if (!read.image.Write(address, std::span<const uint8_t>(data, dataCount)))
+                    return Fail(read, ReadFault::OutsideSpace, line, at,
+                                Format("the data at 0x%08X runs past the end of the 32-bit address space", address));
+                ++dataRecords;
+                break;
+            case 5:
+            case 6:
+                if (dataCount != 0) return Fail(read, ReadFault::BadRecord, line, at, "a count record holds no data");
+                if (address != (dataRecords & (type == 5 ? 0xFFFFu : 0xFFFFFFu)))
+                    return Fail(read, ReadFault::BadCount, line, at,
+                                Format("the count record says %u data records, the file has %llu before it", address,
+                                       static_cast<unsigned long long>(dataRecords)));
+                break;
+            default:
+                if (dataCount != 0) return Fail(read, ReadFault::BadRecord, line, at, "a start record holds no data");
+                // A start record must end the file, so writers without a start
+                // address write 0 there: 0 is taken as none.
+                if (address != 0) read.image.start = address;
+                return read;
+        }
+        // The record must be all of its line.
+        p = recordEnd;
+        while (p < n && hex_scan::IsBlank(text[p])) ++p;
+        if (p < n && !IsLineEnd(text[p]))
+            return Fail(read, ReadFault::Syntax, line, p, Format("no record starts at byte %llu (a record begins its line with 'S')",
+                                                                 static_cast<unsigned long long>(p)));
+    }
+}
+
+std::string WriteSRecords(const SparseImage& image, const WriteOptions& options, std::string& problem) {
+    const uint64_t highest = image.empty() ? 0 : image.end() - 1;
+    const uint64_t top = std::max<uint64_t>(highest, image.start.value_or(0));
+    const int needed = top <= 0xFFFF ? 1 : top <= 0xFFFFFF ? 2 : 3;
+    const int type = options.srecType == 0 ? needed : options.srecType;
+    if (type < needed || type > 3) {
+        problem = type < 1 || type > 3 ? std::string("the S-record type is 1, 2 or 3")
+                                       : Format("S%d records cannot hold the address 0x%08llX (S%d or above can)", type,
+                                                static_cast<unsigned long long>(top), needed);
+        return std::string();
+    }
+    const uint32_t addressBytes = static_cast<uint32_t>(type) + 1;
+    // A record holds at most 255 bytes: address, data and checksum.
+    const uint32_t recordSize = std::min<uint32_t>(options.recordSize, 255 - addressBytes - 1);
+    std::string out;
+    out.reserve(static_cast<size_t>(image.dataSize() / recordSize * (12 + 2 * recordSize) + 128));
+    const std::string header = options.header.substr(0, 255 - 3);
+    AppendRecord(out, 0, 0, 2, reinterpret_cast<const uint8_t*>(header.data()), header.size());
+    uint64_t records = 0;
+    for (const ImageSegment& segment : image.segments()) {
+        for (size_t i = 0; i < segment.bytes.size(); i += recordSize) {
+            const size_t now = std::min<size_t>(recordSize, segment.bytes.size() - i);
+            AppendRecord(out, type, static_cast<uint32_t>(segment.address + i), addressBytes, segment.bytes.data() + i,
+                         now);
+            ++records;
+        }
+    }
+    if (records <= 0xFFFF) AppendRecord(out, 5, static_cast<uint32_t>(records), 2, nullptr, 0);
+    else if (records <= 0xFFFFFF) AppendRecord(out, 6, static_cast<uint32_t>(records), 3, nullptr, 0);
+    AppendRecord(out, 10 - type, image.start.value_or(0), addressBytes, nullptr, 0);
+    return out;
+}
+
+}  // namespace torvane

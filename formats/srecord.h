@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "formats/image_formats.h"
+
+namespace torvane {
+
+// Reads Motorola S-records: S0 (its text kept as the image's header), S1/S2/S3
+// data, S5/S6 counts (checked against the data records before them), S7/S8/S9
+// start (the end of the records; text after it is not read; an address of 0,
+// which writers without a start address put there, counts as none). Line ends CR LF,
+// LF or CR, blanks before a line end and empty lines allowed; every checksum is
+// checked. A file without a start record is cut off.
+ImageRead ReadSRecords(std::span<const uint8_t> text);
+
+// Writes the image as S-records with CR LF line ends: S0 with options.header,
+// S1, S2 or S3 data records (options.srecType, or the smallest that holds the
+// highest address), an S5 or S6 count, and the matching start record (the
+// image's start address, else 0).
+std::string WriteSRecords(const SparseImage& image, const WriteOptions& options, std::string& problem);
+
+}  // namespace torvane
