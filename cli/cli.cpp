@@ -13,6 +13,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/convert_command.h"
+#include "cli/stamp_command.h"
 #include "cli/info_command.h"
 #include "cli/nic_commands.h"
 #include "cli/tool_commands.h"
@@ -48,7 +49,8 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg]\n"
     "  torvane-cli info    FILE [--format text|json]\n"
     "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
-    "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n";
+    "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n"
+    "  torvane-cli stamp   IMAGE -o OUT --field SPEC ... [--base HEX] [--fill HEX] [--in-place]\n";
 constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
@@ -65,7 +67,7 @@ constexpr const char* kBatchOptionsHelp =
     "  --keep-before-offset, --no-keep-before-offset\n"
     "                           keep the data before a HEX file's offset (default: no)\n"
     "  --as-bin                 use a BIN file's bytes even when they read as HEX text\n"
-    "Integrity fields (merge, map, export), written into the image after the files:\n"
+    "Integrity fields (merge, map), written into the image after the files:\n"
     "  --field NAME@AT:START-END[:be]  NAME a CRC preset (crc32, crc32c, stm32, ...),\n"
     "                           add8|add16|add32, sum8|sum16|sum32|sum64, length32 or sha256\n"
     "PROMPT-ANSWERS (merge, map):\n"
@@ -107,7 +109,8 @@ std::string UsageText() {
 std::optional<std::string> CommandUsage(const std::string& command) {
     const std::pair<const char*, const char*> own[] = {
         {"checksum", kChecksumUsage}, {"testbin", kTestBinUsage},       {"bin2c", kBinToCUsage},
-        {"info", kInfoUsage},         {"nic-info", kNicInfoUsage}, {"nic-upgrade", kNicUpgradeUsage}};
+        {"info", kInfoUsage},         {"nic-info", kNicInfoUsage}, {"nic-upgrade", kNicUpgradeUsage},
+        {"convert", kConvertUsage},   {"stamp", kStampUsage}};
     for (const auto& [word, usage] : own) {
         if (command == word) return std::string(usage);
     }
@@ -371,6 +374,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     if (command == "nic-upgrade") return RunNicUpgradeCommand(rest, out, err);
     if (command == "info") return RunInfoCommand(rest, out, err);
     if (command == "convert") return RunConvertCommand(rest, out, err);
+    if (command == "stamp") return RunStampCommand(rest, out, err);
     return BatchUsageError("unknown command '" + command + "'", err);
 }
 

@@ -63,7 +63,7 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kHexToBin | kAlign | kMerge | kRun | kExport,    // --log
     kMerge | kRun,                                   // --map
     kMerge | kRun | kMap,                            // --format
-    kMerge | kMap | kExport,                         // --field
+    kMerge | kMap,                                   // --field
     kMerge | kRun,                                   // --base
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));

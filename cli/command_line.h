@@ -105,7 +105,7 @@ struct BatchCommand {
     OversizeAnswer onOversize = OversizeAnswer::Cancel;
     bool overlapGiven = false;
     bool oversizeGiven = false;
-    std::vector<FieldSpec> fields;  // merge, map, export: --field, in their order
+    std::vector<FieldSpec> fields;  // merge, map: --field, in their order
 };
 
 // The file options (--offset, --align, --fill, --keep-before-offset,

@@ -15,9 +15,6 @@
 namespace torvane::cli {
 namespace {
 
-constexpr const char* kConvertUsage =
-    "Usage: torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
-    "         [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n";
 // The largest input read, and the largest BIN written.
 constexpr uint64_t kConvertReadLimit = 256u << 20;
 constexpr uint64_t kBinOutputLimit = 64u << 20;

@@ -155,50 +155,32 @@ std::vector<WrittenField> WriteFields(std::vector<uint8_t>& image, uint32_t firs
     return written;
 }
 
+namespace {
+
+// The value of one field over its range's bytes, in the field's byte order.
+WrittenField ComputeField(const FieldSpec& f, const std::vector<uint8_t>& range);
+
+}  // namespace
+
+std::vector<WrittenField> WriteFields(SparseImage& image, uint8_t fill, std::span<const FieldSpec> fields) {
+    std::vector<WrittenField> written;
+    for (const FieldSpec& f : fields) {
+        const std::vector<uint8_t> range = image.Read(f.start, static_cast<uint64_t>(f.end - f.start) + 1, fill);
+        WrittenField w = ComputeField(f, range);
+        if (!image.empty() && f.at > image.end()) image.FillRange(static_cast<uint32_t>(image.end()), f.at, fill);
+        image.Write(f.at, w.bytes);
+        written.push_back(std::move(w));
+    }
+    return written;
+}
+
 std::vector<WrittenField> WriteFields(std::span<uint8_t> buffer, uint64_t& length, uint32_t first, uint8_t fill,
                                       std::span<const FieldSpec> fields) {
     std::vector<WrittenField> written;
     for (const FieldSpec& f : fields) {
         const std::vector<uint8_t> range =
             RangeBytes(buffer.first(static_cast<size_t>(length)), first, fill, f.start, f.end);
-        WrittenField w;
-        w.spec = f;
-        uint64_t value = 0;
-        switch (f.kind) {
-            case FieldKind::Crc:
-                value = ComputeCrc(*f.crc, range);
-                w.valueText = CrcText(value, f.crc->model.width);
-                break;
-            case FieldKind::Sum: {
-                uint64_t sum = 0;
-                for (const uint8_t b : range) sum += b;
-                value = f.bits == 32 ? sum & 0xFFFFFFFF : sum & ((1ull << f.bits) - 1);
-                w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
-                break;
-            }
-            case FieldKind::ComplementedSum:
-                value = f.bits == 8 ? Sum8(range) : f.bits == 16 ? Sum16(range) : f.bits == 32 ? Sum32(range) : Sum64(range);
-                w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
-                break;
-            case FieldKind::Length:
-                value = static_cast<uint64_t>(f.end - f.start) + 1;
-                w.valueText = Format("%08llX", static_cast<unsigned long long>(value));
-                break;
-            case FieldKind::Sha256: {
-                const std::array<uint8_t, 32> digest = ComputeSha256(range);
-                w.bytes.assign(digest.begin(), digest.end());
-                w.valueText = Sha256Text(digest);
-                break;
-            }
-        }
-        if (f.kind != FieldKind::Sha256) {
-            const uint32_t n = f.Width();
-            w.bytes.resize(n);
-            for (uint32_t i = 0; i < n; ++i) {
-                const uint8_t b = static_cast<uint8_t>(value >> (8 * i));
-                w.bytes[f.bigEndian ? n - 1 - i : i] = b;
-            }
-        }
+        WrittenField w = ComputeField(f, range);
         const uint64_t from = static_cast<uint64_t>(f.at) - first;
         const uint64_t fieldEnd = from + w.bytes.size();
         if (fieldEnd > length) {
@@ -212,5 +194,51 @@ std::vector<WrittenField> WriteFields(std::span<uint8_t> buffer, uint64_t& lengt
     }
     return written;
 }
+
+namespace {
+
+WrittenField ComputeField(const FieldSpec& f, const std::vector<uint8_t>& range) {
+    WrittenField w;
+    w.spec = f;
+    uint64_t value = 0;
+    switch (f.kind) {
+        case FieldKind::Crc:
+            value = ComputeCrc(*f.crc, range);
+            w.valueText = CrcText(value, f.crc->model.width);
+            break;
+        case FieldKind::Sum: {
+            uint64_t sum = 0;
+            for (const uint8_t b : range) sum += b;
+            value = f.bits == 32 ? sum & 0xFFFFFFFF : sum & ((1ull << f.bits) - 1);
+            w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
+            break;
+        }
+        case FieldKind::ComplementedSum:
+            value = f.bits == 8 ? Sum8(range) : f.bits == 16 ? Sum16(range) : f.bits == 32 ? Sum32(range) : Sum64(range);
+            w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
+            break;
+        case FieldKind::Length:
+            value = static_cast<uint64_t>(f.end - f.start) + 1;
+            w.valueText = Format("%08llX", static_cast<unsigned long long>(value));
+            break;
+        case FieldKind::Sha256: {
+            const std::array<uint8_t, 32> digest = ComputeSha256(range);
+            w.bytes.assign(digest.begin(), digest.end());
+            w.valueText = Sha256Text(digest);
+            break;
+        }
+    }
+    if (f.kind != FieldKind::Sha256) {
+        const uint32_t n = f.Width();
+        w.bytes.resize(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            const uint8_t b = static_cast<uint8_t>(value >> (8 * i));
+            w.bytes[f.bigEndian ? n - 1 - i : i] = b;
+        }
+    }
+    return w;
+}
+
+}  // namespace
 
 }  // namespace torvane

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/crc.h"
+#include "formats/sparse_image.h"
 
 namespace torvane {
 
@@ -63,6 +64,10 @@ struct WrittenField {
 // extends it with `fill`. The fields must have passed FieldsProblem.
 std::vector<WrittenField> WriteFields(std::vector<uint8_t>& image, uint32_t first, uint8_t fill,
                                       std::span<const FieldSpec> fields);
+// The same over a sparse image (the addresses are its own). A field past the
+// image's end extends it: the bytes from its end up to the field take `fill`.
+std::vector<WrittenField> WriteFields(SparseImage& image, uint8_t fill, std::span<const FieldSpec> fields);
+
 // The same over a buffer that can hold every field (FieldsProblem's `limit`
 // from `first`), whose first `length` bytes are the image; `length` grows to
 // the end of a field past it, the bytes between taking `fill`.

@@ -1,0 +1,137 @@
+#include "cli/stamp_command.h"
+
+#include <optional>
+
+#include "cli/cli.h"
+#include "cli/command_line.h"
+#include "cli/console.h"
+#include "core/integrity_fields.h"
+#include "formats/binary.h"
+#include "formats/image_formats.h"
+#include "platform/file_problems.h"
+#include "platform/files.h"
+#include "platform/format.h"
+
+namespace torvane::cli {
+namespace {
+
+// The largest input read, and the largest BIN written.
+constexpr uint64_t kStampReadLimit = 256u << 20;
+constexpr uint64_t kStampBinLimit = 64u << 20;
+
+std::optional<uint32_t> Hex32(std::string text, unsigned digits) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
+    if (text.empty() || text.size() > digits) return std::nullopt;
+    uint32_t v = 0;
+    for (const char c : text) {
+        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (d < 0) return std::nullopt;
+        v = v << 4 | static_cast<uint32_t>(d);
+    }
+    return v;
+}
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int RunStampCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    std::optional<std::string> output, base, fill;
+    bool inPlace = false;
+    // --field may be given many times: the options are read one field at a time.
+    std::vector<std::string> rest;
+    std::vector<FieldSpec> fields;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        if (args[i] == "--field") {
+            if (i + 1 == args.size()) return UsageError(err, "--field needs a value", kStampUsage);
+            std::string why;
+            const std::optional<FieldSpec> field = ParseFieldSpec(args[++i], &why);
+            if (!field) return UsageError(err, "--field " + args[i] + ": " + why, kStampUsage);
+            fields.push_back(*field);
+            continue;
+        }
+        rest.push_back(args[i]);
+    }
+    const ToolOption options[] = {{"-o", &output, nullptr}, {"--base", &base, nullptr}, {"--fill", &fill, nullptr},
+                                  {"--in-place", nullptr, &inPlace}};
+    std::vector<std::string> words;
+    std::string error;
+    if (!ReadToolArguments(rest, options, words, error)) return UsageError(err, error, kStampUsage);
+    if (words.size() != 1) return UsageError(err, "stamp takes one image file", kStampUsage);
+    if (!output) return UsageError(err, "stamp needs -o OUT", kStampUsage);
+    if (fields.empty()) return UsageError(err, "stamp needs at least one --field", kStampUsage);
+    const std::optional<uint32_t> baseValue = base ? Hex32(*base, 8) : std::optional<uint32_t>(0);
+    if (!baseValue) return UsageError(err, "--base takes 1 to 8 hex digits", kStampUsage);
+    const std::optional<uint32_t> fillValue = fill ? Hex32(*fill, 2) : std::optional<uint32_t>(0xFF);
+    if (!fillValue) return UsageError(err, "--fill takes one hex byte", kStampUsage);
+    const ImageFormat target = FormatOfName(*output);
+    if (target == ImageFormat::Elf) return UsageError(err, "ELF is read, not written", kStampUsage);
+
+    const std::string inPath = AbsolutePath(words[0]);
+    const std::string outPath = AbsolutePath(*output);
+    if (!inPlace && (SameFile(inPath, outPath) || inPath == outPath)) {
+        ProblemLine(err, outPath + ": the output would replace the image; give --in-place to stamp it there");
+        return kExitFailed;
+    }
+    ReadFailure why = ReadFailure::Unreadable;
+    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(inPath, kStampReadLimit, &why);
+    if (!bytes) {
+        ProblemLine(err, inPath + ": " +
+                             (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
+                                                           : FileProblem(inPath, FileUse::Read)));
+        return kExitFailed;
+    }
+    ImageRead read = ReadImage(FormatOfName(inPath), *bytes, *baseValue);
+    if (!read.ok()) {
+        ProblemLine(err, inPath + ": " + read.reason);
+        return kExitFailed;
+    }
+    SparseImage& image = read.image;
+    // Every field is checked before anything is written.
+    if (const std::optional<std::string> problem = FieldsProblem(fields, image.lowest(), kAddressSpaceEnd)) {
+        ProblemLine(err, inPath + ": " + *problem);
+        return kExitFailed;
+    }
+    const uint8_t fillByte = static_cast<uint8_t>(*fillValue);
+    const std::vector<WrittenField> written = WriteFields(image, fillByte, fields);
+
+    std::string text;
+    std::vector<uint8_t> binary;
+    if (target == ImageFormat::Binary) {
+        if (image.end() - image.lowest() > kStampBinLimit) {
+            ProblemLine(err, Format("%s: a BIN of 0x%08X-0x%08llX would need more than 64 MiB", outPath.c_str(),
+                                    image.lowest(), static_cast<unsigned long long>(image.end() - 1)));
+            return kExitFailed;
+        }
+        binary = WriteBinary(image, image.lowest(), image.end(), fillByte);
+    } else {
+        WriteOptions write;
+        write.header = BaseName(outPath);
+        std::string problem;
+        text = WriteImage(target, image, write, problem);
+        if (!problem.empty()) {
+            ProblemLine(err, outPath + ": " + problem);
+            return kExitFailed;
+        }
+    }
+    const bool ok = target == ImageFormat::Binary ? WriteWholeFile(outPath, binary.data(), binary.size())
+                                                  : WriteWholeFile(outPath, text.data(), text.size());
+    if (!ok) {
+        ProblemLine(err, outPath + ": " + FileProblem(outPath, FileUse::Write));
+        return kExitFailed;
+    }
+    ConsoleOut console(out);
+    for (const WrittenField& w : written)
+        console.Text(Format("%s = %s at 0x%08X over 0x%08X-0x%08X\n", w.spec.Name().c_str(), w.valueText.c_str(),
+                            w.spec.at, w.spec.start, w.spec.end));
+    return console.Finish(kExitOk, err);
+}
+
+}  // namespace torvane::cli
