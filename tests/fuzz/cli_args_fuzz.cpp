@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "core/integrity_fields.h"
+#include "core/merge_layout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> args;
@@ -37,5 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (runsNone == cmd->operation.has_value()) std::abort();
     if (cmd->output && cmd->operation != torvane::Operation::Merge) std::abort();
     if (cmd->mapFile && cmd->operation != torvane::Operation::Merge) std::abort();
+    // Fields that parse are fields that can be written into a merged image.
+    if (torvane::FieldsProblem(cmd->fields, 0, torvane::kMergedImageSize)) std::abort();
+    for (const torvane::FieldSpec& field : cmd->fields) {
+        const auto again = torvane::ParseFieldSpec(torvane::FieldSpecText(field));
+        if (!again || torvane::FieldSpecText(*again) != torvane::FieldSpecText(field)) std::abort();
+    }
     return 0;
 }
