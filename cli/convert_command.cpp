@@ -69,6 +69,27 @@ std::optional<std::vector<uint8_t>> ReadInput(const std::string& path, std::FILE
 
 }  // namespace
 
+bool SaveImage(ImageFormat target, const SparseImage& image, uint32_t from, uint64_t until, uint8_t fill,
+               WriteOptions write, const std::string& outPath, std::FILE* err) {
+    std::string text;
+    std::vector<uint8_t> binary;
+    if (target == ImageFormat::Binary) {
+        binary = WriteBinary(image, from, until, fill);
+    } else {
+        write.header = BaseName(outPath);
+        std::string problem;
+        text = WriteImage(target, image, write, problem);
+        if (!problem.empty()) {
+            ProblemLine(err, outPath + ": " + problem);
+            return false;
+        }
+    }
+    const bool written = target == ImageFormat::Binary ? WriteWholeFile(outPath, binary.data(), binary.size())
+                                                       : WriteWholeFile(outPath, text.data(), text.size());
+    if (!written) ProblemLine(err, outPath + ": " + FileProblem(outPath, FileUse::Write));
+    return written;
+}
+
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::optional<std::string> output, to, base, recordSize, srecType, fill, fillTo, crop;
     const ToolOption options[] = {{"-o", &output, nullptr},          {"--to", &to, nullptr},
@@ -136,8 +157,6 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std:
         image.FillRange(fillRange->first, fillRange->second, fillByte);
     }
 
-    std::string text;
-    std::vector<uint8_t> binary;
     if (target == ImageFormat::Binary) {
         uint32_t from = image.lowest();
         uint64_t until = image.end();
@@ -150,20 +169,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std:
                                     static_cast<unsigned long long>(until - from)));
             return kExitFailed;
         }
-        binary = WriteBinary(image, from, until, fillByte);
-    } else {
-        write.header = BaseName(outPath);
-        std::string problem;
-        text = WriteImage(target, image, write, problem);
-        if (!problem.empty()) {
-            ProblemLine(err, outPath + ": " + problem);
-            return kExitFailed;
-        }
-    }
-    const bool written = target == ImageFormat::Binary ? WriteWholeFile(outPath, binary.data(), binary.size())
-                                                       : WriteWholeFile(outPath, text.data(), text.size());
-    if (!written) {
-        ProblemLine(err, outPath + ": " + FileProblem(outPath, FileUse::Write));
+        if (!SaveImage(target, image, from, until, fillByte, write, outPath, err)) return kExitFailed;
+    } else if (!SaveImage(target, image, 0, 0, fillByte, write, outPath, err)) {
         return kExitFailed;
     }
     ConsoleOut console(out);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/image_formats.h"
+
 namespace torvane::cli {
 
 inline constexpr const char* kConvertUsage =
@@ -14,6 +16,12 @@ inline constexpr const char* kConvertUsage =
 // Intel HEX, S-records or BIN, over the whole 32-bit space. Exit 0 when OUT
 // was written, 1 when IN could not be read or converted or OUT not written.
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+// Saves `image` as `target`: a BIN of [from, until) with `fill` in the gaps, or
+// the records of a text format (its S0 header the output's file name). False,
+// with the problem on `err`, when it cannot be made or written.
+bool SaveImage(ImageFormat target, const SparseImage& image, uint32_t from, uint64_t until, uint8_t fill,
+               WriteOptions write, const std::string& outPath, std::FILE* err);
 
 // "info FILE": the segments, the start address and, for ELF, the program
 // header of each range, of a file of any format but Intel HEX.

@@ -5,8 +5,8 @@
 #include "cli/cli.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/convert_command.h"
 #include "core/integrity_fields.h"
-#include "formats/binary.h"
 #include "formats/image_formats.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
@@ -31,10 +31,6 @@ std::optional<uint32_t> Hex32(std::string text, unsigned digits) {
     return v;
 }
 
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -102,31 +98,13 @@ int RunStampCommand(const std::vector<std::string>& args, std::FILE* out, std::F
     const uint8_t fillByte = static_cast<uint8_t>(*fillValue);
     const std::vector<WrittenField> written = WriteFields(image, fillByte, fields);
 
-    std::string text;
-    std::vector<uint8_t> binary;
-    if (target == ImageFormat::Binary) {
-        if (image.end() - image.lowest() > kStampBinLimit) {
-            ProblemLine(err, Format("%s: a BIN of 0x%08X-0x%08llX would need more than 64 MiB", outPath.c_str(),
-                                    image.lowest(), static_cast<unsigned long long>(image.end() - 1)));
-            return kExitFailed;
-        }
-        binary = WriteBinary(image, image.lowest(), image.end(), fillByte);
-    } else {
-        WriteOptions write;
-        write.header = BaseName(outPath);
-        std::string problem;
-        text = WriteImage(target, image, write, problem);
-        if (!problem.empty()) {
-            ProblemLine(err, outPath + ": " + problem);
-            return kExitFailed;
-        }
-    }
-    const bool ok = target == ImageFormat::Binary ? WriteWholeFile(outPath, binary.data(), binary.size())
-                                                  : WriteWholeFile(outPath, text.data(), text.size());
-    if (!ok) {
-        ProblemLine(err, outPath + ": " + FileProblem(outPath, FileUse::Write));
+    if (target == ImageFormat::Binary && image.end() - image.lowest() > kStampBinLimit) {
+        ProblemLine(err, Format("%s: a BIN of 0x%08X-0x%08llX would need more than 64 MiB", outPath.c_str(),
+                                image.lowest(), static_cast<unsigned long long>(image.end() - 1)));
         return kExitFailed;
     }
+    if (!SaveImage(target, image, image.lowest(), image.end(), fillByte, WriteOptions{}, outPath, err))
+        return kExitFailed;
     ConsoleOut console(out);
     for (const WrittenField& w : written)
         console.Text(Format("%s = %s at 0x%08X over 0x%08X-0x%08X\n", w.spec.Name().c_str(), w.valueText.c_str(),

@@ -8,20 +8,6 @@
 
 namespace torvane {
 
-namespace {
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Whether `name` ends in `tail` (lower-case ASCII), in any case.
-bool EndsInAnyCase(std::string_view name, std::string_view tail) {
-    if (name.size() < tail.size()) return false;
-    for (size_t i = 0; i < tail.size(); ++i)
-        if (LowerAscii(name[name.size() - tail.size() + i]) != tail[i]) return false;
-    return true;
-}
-
-}  // namespace
-
 int32_t FileTypeOf(const std::string& fileName) {
     // "hex" in any case (BOOT.HEX, app.Hex), and ".ihx", the other name
     // toolchains give Intel HEX files. The rule looks at the name in the code
@@ -35,7 +21,7 @@ int32_t FileTypeOf(const std::string& fileName) {
     if (format == ImageFormat::SRecord || format == ImageFormat::Elf) return kHexFile;
     const size_t n = fileName.size();
     if (!EndsInAnyCase(fileName, "ex")) return kBinFile;
-    if (n >= 3 && LowerAscii(fileName[n - 3]) == 'h') return kHexFile;
+    if (n >= 3 && (fileName[n - 3] == 'h' || fileName[n - 3] == 'H')) return kHexFile;
     if (n < 3 || static_cast<unsigned char>(fileName[n - 3]) < 0x80) return kBinFile;
     const std::string bytes = ToCodePage(fileName);
     return EndsInAnyCase(bytes, "hex") ? kHexFile : kBinFile;

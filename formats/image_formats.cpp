@@ -10,14 +10,14 @@ namespace {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+}  // namespace
+
 bool EndsInAnyCase(std::string_view name, std::string_view tail) {
     if (name.size() < tail.size()) return false;
     for (size_t i = 0; i < tail.size(); ++i)
         if (LowerAscii(name[name.size() - tail.size() + i]) != tail[i]) return false;
     return true;
 }
-
-}  // namespace
 
 ImageFormat FormatOfName(std::string_view name) {
     for (const char* tail : {".s19", ".s28", ".s37", ".srec", ".mot", ".sx"})

@@ -17,6 +17,8 @@ enum class ImageFormat { Binary, IntelHex, SRecord, Elf };
 // ".ihx" is Intel HEX; ".s19", ".s28", ".s37", ".srec", ".mot", ".sx" (any
 // case) S-records; ".elf", ".axf", ".out" ELF; anything else binary.
 ImageFormat FormatOfName(std::string_view name);
+// Whether `name` ends in `tail` (given in lower-case ASCII) in any letter case.
+bool EndsInAnyCase(std::string_view name, std::string_view tail);
 // "Intel HEX", "S-record", "ELF", "binary".
 const char* FormatName(ImageFormat format);
 
