@@ -10,7 +10,7 @@ build="${TORVANE_BUILD_DIR:-$here/build-release}"
 cli="$build/torvane-cli"
 
 need=()
-for p in binutils srecord python3-intelhex coreutils xxd hyperfine cmake g++ libarchive-zip-perl; do
+for p in binutils binutils-arm-none-eabi srecord python3-intelhex coreutils xxd hyperfine cmake g++ libarchive-zip-perl; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -56,6 +56,10 @@ PY
 # The same records with LF line ends, as srec_cat, intelhex and Linux toolchains write them.
 sed 's/\r$//' app.hex >lf.hex
 
+# A 2 MiB BIN for the format conversions, and an ELF of the same bytes at the flash base.
+head -c 2097152 /dev/urandom >two.bin
+arm-none-eabi-ld -b binary two.bin -o two.elf --section-start=.data=0x08000000 -e 0
+
 # Outputs that must agree byte for byte.
 "$cli" hex2bin --align 1 app.hex >/dev/null
 objcopy -I ihex -O binary app.hex objcopy.bin
@@ -84,6 +88,14 @@ crc=$("$cli" checksum crc32 md5.bin)
 [ "$crc" = "$(/usr/bin/python3 -c "import zlib; print('%08X' % zlib.crc32(open('md5.bin', 'rb').read()))")" ]
 [ "${crc,,}" = "$(crc32 md5.bin)" ]
 "$cli" bin2c c.bin -o c.h >/dev/null 2>&1
+# Conversions between formats: the same bytes back.
+"$cli" convert app.hex -o conv.srec >/dev/null
+srec_cat conv.srec -motorola -o conv-back.bin -binary && cmp conv-back.bin app.BIN
+"$cli" convert two.bin -o two.hex --base 08000000 >/dev/null
+objcopy -I binary -O ihex --change-addresses 0x08000000 two.bin objcopy-two.hex
+grep -v '^:04000005' objcopy-two.hex | cmp - two.hex
+"$cli" convert two.elf -o elf.bin >/dev/null
+arm-none-eabi-objcopy -O binary two.elf objcopy-elf.bin && cmp elf.bin objcopy-elf.bin
 echo "Outputs agree: HEX to BIN (objcopy, srec_cat, intelhex), merges (srec_cat), MD5 (md5sum), CRC-32 (zlib, crc32)."
 
 declare -a rows
@@ -109,6 +121,13 @@ time_job "MD5 of 8 MiB" md5sum "md5sum md5.bin"
 time_job "CRC-32 of 8 MiB" torvane "$cli checksum crc32 md5.bin"
 time_job "CRC-32 of 8 MiB" zlib "/usr/bin/python3 -c \"import zlib; zlib.crc32(open('md5.bin', 'rb').read())\""
 time_job "CRC-32 of 8 MiB" crc32 "crc32 md5.bin"
+time_job "HEX to S-record, 2 MiB" torvane "$cli convert app.hex -o conv.srec"
+time_job "HEX to S-record, 2 MiB" srec_cat "srec_cat app.hex -intel -o srec-conv.srec -motorola"
+time_job "BIN to HEX, 2 MiB" torvane "$cli convert two.bin -o two.hex --base 08000000"
+time_job "BIN to HEX, 2 MiB" objcopy "objcopy -I binary -O ihex --change-addresses 0x08000000 two.bin objcopy-two.hex"
+time_job "BIN to HEX, 2 MiB" srec_cat "srec_cat two.bin -binary -offset 0x08000000 -o srec-two.hex -intel"
+time_job "ELF to BIN, 2 MiB" torvane "$cli convert two.elf -o elf.bin"
+time_job "ELF to BIN, 2 MiB" objcopy "arm-none-eabi-objcopy -O binary two.elf objcopy-elf.bin"
 time_job "C array of 1 MiB" torvane "$cli bin2c c.bin -o c.h"
 time_job "C array of 1 MiB" "xxd -i" "sh -c 'xxd -i c.bin > xxd.h'"
 
