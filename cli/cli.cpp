@@ -50,7 +50,7 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli info    FILE [--format text|json]\n"
     "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
     "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n"
-    "  torvane-cli stamp   IMAGE -o OUT --field SPEC ... [--base HEX] [--fill HEX] [--in-place]\n";
+    "  torvane-cli stamp   IMAGE -o OUT --field FIELD ... [--base HEX] [--fill HEX] [--in-place]\n";
 constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"

@@ -107,8 +107,8 @@ int RunStampCommand(const std::vector<std::string>& args, std::FILE* out, std::F
         return kExitFailed;
     ConsoleOut console(out);
     for (const WrittenField& w : written)
-        console.Text(Format("%s = %s at 0x%08X over 0x%08X-0x%08X\n", w.spec.Name().c_str(), w.valueText.c_str(),
-                            w.spec.at, w.spec.start, w.spec.end));
+        console.Text(Format("%s = %s at 0x%08X over 0x%08X-0x%08X\n", w.field.Name().c_str(), w.valueText.c_str(),
+                            w.field.at, w.field.start, w.field.end));
     return console.Finish(kExitOk, err);
 }
 

@@ -199,7 +199,7 @@ namespace {
 
 WrittenField ComputeField(const FieldSpec& f, const std::vector<uint8_t>& range) {
     WrittenField w;
-    w.spec = f;
+    w.field = f;
     uint64_t value = 0;
     switch (f.kind) {
         case FieldKind::Crc:

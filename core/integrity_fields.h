@@ -53,7 +53,7 @@ std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint
 
 // One field as it was written.
 struct WrittenField {
-    FieldSpec spec;
+    FieldSpec field;
     std::vector<uint8_t> bytes;  // as written, in the field's byte order
     std::string valueText;       // the value as the check tool shows such a value
 };

@@ -59,8 +59,8 @@ TEST_F(StampTest, FieldsWriteTheValueAtTheirAddressInTheirOrder) {
 }
 
 TEST_F(StampTest, FieldsThatCannotBeWrittenAreRefusedBeforeAnyWrite) {
-    for (const char* spec : {"crc32@100:0-7FFB", "crc31@7FFC:0-7FFB", "crc32@7FFC:7FFB-0", "crc32@7FFC:0-7FFB:xx"}) {
-        EXPECT_NE(0, Stamp({image, "-o", dir.File("out.bin"), "--field", spec}).status) << spec;
+    for (const char* text : {"crc32@100:0-7FFB", "crc31@7FFC:0-7FFB", "crc32@7FFC:7FFB-0", "crc32@7FFC:0-7FFB:xx"}) {
+        EXPECT_NE(0, Stamp({image, "-o", dir.File("out.bin"), "--field", text}).status) << text;
     }
     EXPECT_EQ(1, Stamp({image, "-o", dir.File("out.bin"), "--field", "crc32@8000:0-7FFB", "--field",
                         "add16@8002:0-10"}).status);  // two fields overlap
