@@ -42,7 +42,13 @@ void InstallFontSubstitutes() {
 
 bool InstallQtTranslations() {
     auto* translator = new QTranslator(qApp);
-    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    // The Windows program carries Qt's texts inside (no Qt is installed
+    // beside it); on Linux they come with the system's Qt.
+    const QString inside = QStringLiteral(":/qt-translations");
+    const QString folder = QFileInfo::exists(inside + QStringLiteral("/qtbase_zh_CN.qm"))
+                               ? inside
+                               : QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
         delete translator;
         return false;
     }

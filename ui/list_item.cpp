@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -211,7 +212,8 @@ QString DraggedLocalFile(const QMimeData* mime) {
     if (!mime || !mime->hasUrls()) return QString();
     const QList<QUrl> urls = mime->urls();
     if (urls.size() != 1 || !urls.first().isLocalFile()) return QString();
-    const QString path = urls.first().toLocalFile();
+    // The system's own form, as a browse button gives it ("D:\fw\app.hex").
+    const QString path = QDir::toNativeSeparators(urls.first().toLocalFile());
     return QFileInfo(path).isFile() ? path : QString();
 }
 

@@ -135,10 +135,13 @@ Answer QtPrompts::Present(const MessageBox& box, const QString& detail) {
 std::optional<std::string> QtPrompts::Ask(const FileDialog& dialog, bool save) {
     ShowWaitingBox();
     QFileDialog d(owner_);
-    // Qt's own dialog everywhere: it speaks the window's language, matches the
+#ifndef Q_OS_WIN
+    // Qt's own dialog on Linux: it speaks the window's language, matches the
     // patterns in either letter case and shows each filter's label once,
-    // whatever the desktop's native dialog would do.
+    // whatever the desktop's dialog would do. On Windows the system's own
+    // dialog does all of that, and it is the one Windows users know.
     d.setOption(QFileDialog::DontUseNativeDialog, true);
+#endif
     d.setOption(QFileDialog::HideNameFilterDetails, true);
     d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d.setFileMode(save || dialog.allowNewFile ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -155,7 +158,7 @@ std::optional<std::string> QtPrompts::Ask(const FileDialog& dialog, bool save) {
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
 
     const QString chosen = d.selectedFiles().first();
-    if (!key.isEmpty()) QSettings().setValue(key, QFileInfo(chosen).absolutePath());
+    if (!key.isEmpty()) QSettings().setValue(key, QDir::toNativeSeparators(QFileInfo(chosen).absolutePath()));
     // Qt answers with '/' on every system; the program shows and stores the
     // system's own form ("D:\fw\app.hex" on Windows).
     return QDir::toNativeSeparators(chosen).toStdString();

@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     torvane::ui::GuardedApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+#ifdef Q_OS_WIN
+    // The native format is the registry, which outlives the run: files instead.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+#endif
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     QApplication::setOrganizationName(QString::fromLatin1(torvane::ui::kOrganizationName));
     QApplication::setApplicationName(QString::fromLatin1(torvane::ui::kApplicationName));
