@@ -4,7 +4,12 @@
 #   scripts/torvane.sh test    install what is missing, build, run every test and
 #                              check the Debian package; then the core and
 #                              torvane-cli tests of a Windows build under Wine
-#                              (ANSI code pages 936 and 1252), the same
+#                              (ANSI code pages 936 and 1252) with the
+#                              window's UI tests, the window end to end
+#                              under Wine on a virtual display, the
+#                              Windows installer and zip made and checked
+#                              (the first run builds Qt for Windows, about
+#                              20-40 minutes, then cached), the same
 #                              tests in an AddressSanitizer and
 #                              UndefinedBehaviorSanitizer build, and a short
 #                              fuzzing pass over every fuzz target
@@ -20,7 +25,8 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev qt6-base-dev fonts
           dpkg-dev librsvg2-bin desktop-file-utils appstream qt6-translations-l10n x11-utils bash-completion man-db lintian
           libxml2-utils libssl-dev python3
           g++-mingw-w64-x86-64-posix googletest wine64 locales
-          srecord python3-intelhex binutils-arm-none-eabi)
+          srecord python3-intelhex binutils-arm-none-eabi
+          ninja-build nsis icoutils xdotool x11-apps netpbm)
 
 install_missing() {
     local missing=()
@@ -42,13 +48,26 @@ configure_and_build() {
     cmake --build "$dir" -j "$jobs"
 }
 
-# The core and torvane-cli built for Windows, their tests run under Wine once
-# with the ANSI code page 936 (GBK, a Chinese Windows) and once with 1252 (an
-# English one), then the Windows torvane-cli compared with the Linux one.
+# The programs built for Windows, their tests (core, CLI and the window's)
+# run under Wine once with the ANSI code page 936 (GBK, a Chinese Windows) and
+# once with 1252 (an English one), the Windows torvane-cli compared with the
+# Linux one, the window run end to end, the installer and the zip checked.
+# The window needs a Qt for Windows: TORVANE_WINDOWS_QT names one, else
+# scripts/build-qt-mingw.sh builds it once from Debian's source and caches it.
 windows_pass() {
-    echo "== The core and torvane-cli for Windows, under Wine"
-    local win="$build-win"
-    configure_and_build "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake"
+    echo "== The programs for Windows, under Wine"
+    local win="$build-win" qt started=$SECONDS
+    if [ -n "${TORVANE_WINDOWS_QT:-}" ]; then
+        qt=$TORVANE_WINDOWS_QT
+    else
+        qt=$(nice -n "${TORVANE_QT_NICE:-10}" "$here/scripts/build-qt-mingw.sh")
+    fi
+    echo "Qt for Windows in $qt (ready after $((SECONDS - started)) s)"
+    started=$SECONDS
+    configure_and_build "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_PREFIX_PATH="$qt" -DTORVANE_GUI=ON \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    echo "Windows build took $((SECONDS - started)) s"
     # Wine takes the code page from the locale, which must exist for the
     # names of files to stay UTF-8 on the Linux side.
     local locales="$win/locales"
@@ -68,6 +87,14 @@ windows_pass() {
         LC_ALL=$locale "$here/scripts/compare-windows-cli.sh" "$build" "$win"
         echo "took $((SECONDS - started)) s"
     done
+    echo "== The window under Wine, end to end"
+    started=$SECONDS
+    LC_ALL=zh_CN.UTF-8 "$here/scripts/windows-window.sh" "$build" "$win"
+    echo "took $((SECONDS - started)) s"
+    echo "== The Windows installer and zip"
+    started=$SECONDS
+    LC_ALL=zh_CN.UTF-8 "$here/scripts/windows-package.sh" "$win" "$build/screenshots"
+    echo "took $((SECONDS - started)) s"
     unset LOCPATH WINEPREFIX WINEDEBUG
 }
 

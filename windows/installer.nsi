@@ -4,6 +4,9 @@
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.2.0 -DBUILD=<build-win> -DOUT=<setup.exe> windows/installer.nsi
 ; /S installs (and the uninstaller uninstalls) without a window.
 Unicode true
+; A 64-bit installer for 64-bit programs (it also runs where only 64-bit
+; programs run, as under a 64-bit-only Wine).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel admin
