@@ -79,7 +79,7 @@ cp "$win/torvane.exe" "$work/program/"
 output="$work/program/Merge.Bin"
 # Another DISPLAY for the same prefix: its server must be gone first.
 "$wineserver" -w
-(cd "$work/windows" && xvfb-run -a -s "-screen 0 1280x800x24" "${BASH_SOURCE[0]}" --on-display \
+(cd "$work/windows" && xvfb-run -a -s "-screen 0 1280x800x24" "$here/scripts/windows-window.sh" --on-display \
     "$work/program/torvane.exe" "$work/windows/proj.ini" "$output" "$shot")
 "$wineserver" -w
 echo "The window under Wine is pictured in $shot"

@@ -2,24 +2,24 @@
 
 #include <QApplication>
 #include <QSettings>
-#include <QTemporaryDir>
 
+#include "support/temp_dir.h"
 #include "ui/app.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Settings go to a scratch folder, never to the user's own.
-    QTemporaryDir settings;
-    if (!settings.isValid()) return 1;
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    // (Our own scratch folder: Qt's temporary names crash in the static
+    // MinGW build under Wine, inside its random generator.)
+    const torvane::test::TempDir scratch;
+    const QString settingsPath = QString::fromStdString(scratch.path());
+    qputenv("XDG_CONFIG_HOME", settingsPath.toLocal8Bit());
     torvane::ui::GuardedApplication app(argc, argv);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-#ifdef Q_OS_WIN
-    // The native format is the registry, which outlives the run: files instead.
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-#endif
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // On Windows the native format is the registry (of the Wine prefix
+    // under Wine), which no path moves.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsPath);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsPath);
     QApplication::setOrganizationName(QString::fromLatin1(torvane::ui::kOrganizationName));
     QApplication::setApplicationName(QString::fromLatin1(torvane::ui::kApplicationName));
     torvane::ui::InstallFontSubstitutes();
