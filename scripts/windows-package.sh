@@ -11,7 +11,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 win=$(cd "$1" && pwd)
-shots=${2:-$win/screenshots}
+mkdir -p "${2:-$win/screenshots}"
+shots=$(cd "${2:-$win/screenshots}" && pwd)
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64)
 wineserver=/usr/lib/wine/wineserver
@@ -38,7 +39,7 @@ for exe in torvane.exe torvane-cli.exe; do
         case "$dll" in
             kernel32.dll | user32.dll | gdi32.dll | shell32.dll | ole32.dll | oleaut32.dll | advapi32.dll | \
                 comdlg32.dll | comctl32.dll | imm32.dll | winmm.dll | ws2_32.dll | uxtheme.dll | dwmapi.dll | \
-                shlwapi.dll | version.dll | netapi32.dll | userenv.dll | wtsapi32.dll | setupapi.dll | \
+                shlwapi.dll | shcore.dll | version.dll | netapi32.dll | userenv.dll | wtsapi32.dll | setupapi.dll | \
                 d3d11.dll | d2d1.dll | dwrite.dll | dxgi.dll | d3d9.dll | psapi.dll | mpr.dll | msvcrt.dll | \
                 authz.dll | winspool.drv | bcrypt.dll | crypt32.dll | secur32.dll | api-ms-win-*.dll) ;;
             *) fail "$exe needs $dll, which Windows does not bring" ;;
@@ -46,24 +47,30 @@ for exe in torvane.exe torvane-cli.exe; do
     done
 done
 # torvane.exe is a GUI program (subsystem 2), torvane-cli.exe a console one (3).
-x86_64-w64-mingw32-objdump -p "$win/torvane.exe" | grep -Eq '^Subsystem[[:space:]]+0+2' ||
-    fail "torvane.exe is not a GUI program"
-x86_64-w64-mingw32-objdump -p "$win/torvane-cli.exe" | grep -Eq '^Subsystem[[:space:]]+0+3' ||
-    fail "torvane-cli.exe is not a console program"
+headers=$(x86_64-w64-mingw32-objdump -p "$win/torvane.exe")
+grep -Eq '^Subsystem[[:space:]]+0+2' <<<"$headers" || fail "torvane.exe is not a GUI program"
+headers=$(x86_64-w64-mingw32-objdump -p "$win/torvane-cli.exe")
+grep -Eq '^Subsystem[[:space:]]+0+3' <<<"$headers" || fail "torvane-cli.exe is not a console program"
 
 echo "== The installer and the zip"
 started=$SECONDS
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DBUILD="$win" -DOUT="$setup" "$here/windows/installer.nsi"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-mkdir "$stage/torvane-$version-win64"
-cp "$win/torvane.exe" "$win/torvane-cli.exe" "$stage/torvane-$version-win64/"
+# What is shipped carries no debugging information.
+mkdir "$stage/programs" "$stage/programs/windows" "$stage/torvane-$version-win64"
+for exe in torvane.exe torvane-cli.exe; do
+    x86_64-w64-mingw32-strip -o "$stage/programs/$exe" "$win/$exe"
+done
+cp "$win/windows/torvane.ico" "$stage/programs/windows/"
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DBUILD="$stage/programs" -DOUT="$setup" "$here/windows/installer.nsi"
+cp "$stage/programs/torvane.exe" "$stage/programs/torvane-cli.exe" "$stage/torvane-$version-win64/"
 # Notepad's line ends.
 sed -e "s/@PROJECT_VERSION@/$version/g" -e 's/$/\r/' "$here/windows/README.txt" >"$stage/torvane-$version-win64/README.txt"
 rm -f "$zip"
 (cd "$stage" && cmake -E tar cf "$zip" --format=zip "torvane-$version-win64")
 echo "made in $((SECONDS - started)) s: $(basename "$setup") $(stat -c %s "$setup") bytes," \
-    "$(basename "$zip") $(stat -c %s "$zip") bytes, torvane.exe $(stat -c %s "$win/torvane.exe") bytes"
+    "$(basename "$zip") $(stat -c %s "$zip") bytes, torvane.exe $(stat -c %s "$stage/programs/torvane.exe") bytes," \
+    "torvane-cli.exe $(stat -c %s "$stage/programs/torvane-cli.exe") bytes"
 listing=$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')
 [ "$listing" = "torvane-$version-win64/ torvane-$version-win64/README.txt torvane-$version-win64/torvane-cli.exe torvane-$version-win64/torvane.exe " ] ||
     [ "$listing" = "torvane-$version-win64/README.txt torvane-$version-win64/torvane-cli.exe torvane-$version-win64/torvane.exe " ] ||
