@@ -62,7 +62,7 @@ void Sha256::Update(std::span<const uint8_t> bytes) {
     length_ += n;
     if (pendingSize_ > 0) {
         const size_t take = std::min(n, 64 - pendingSize_);
-        std::memcpy(pending_.data() + pendingSize_, p, take);
+        if (take > 0) std::memcpy(pending_.data() + pendingSize_, p, take);
         pendingSize_ += take;
         p += take;
         n -= take;
@@ -71,7 +71,7 @@ void Sha256::Update(std::span<const uint8_t> bytes) {
         pendingSize_ = 0;
     }
     for (; n >= 64; p += 64, n -= 64) Block(p);
-    std::memcpy(pending_.data(), p, n);
+    if (n > 0) std::memcpy(pending_.data(), p, n);  // an empty span may hold no pointer
     pendingSize_ = n;
 }
 

@@ -47,6 +47,7 @@ bool SparseImage::Write(uint32_t address, std::span<const uint8_t> bytes) {
 }
 
 void SparseImage::ReadInto(uint32_t address, std::span<uint8_t> out, uint8_t fill) const {
+    if (out.empty()) return;  // an empty span may hold no pointer
     std::memset(out.data(), fill, out.size());
     const uint64_t to = address + static_cast<uint64_t>(out.size());
     auto it = std::upper_bound(segments_.begin(), segments_.end(), address,

@@ -122,6 +122,7 @@ case "${1:-}" in
         echo "== The tests again, with AddressSanitizer and UndefinedBehaviorSanitizer"
         configure_and_build "$build-asan" -DTORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            LSAN_OPTIONS=suppressions="$here/tests/lsan-suppressions.txt" \
             ctest --test-dir "$build-asan" --output-on-failure -j "$jobs"
 
         echo "== A short fuzzing pass"
