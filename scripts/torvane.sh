@@ -25,7 +25,7 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev qt6-base-dev fonts
           dpkg-dev librsvg2-bin desktop-file-utils appstream qt6-translations-l10n x11-utils bash-completion man-db lintian
           libxml2-utils libssl-dev python3
           g++-mingw-w64-x86-64-posix googletest wine64 locales
-          srecord python3-intelhex binutils-arm-none-eabi
+          srecord python3-intelhex python3-crcmod binutils-arm-none-eabi
           ninja-build nsis icoutils xdotool x11-apps netpbm)
 
 install_missing() {
