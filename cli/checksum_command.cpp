@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/tool_commands.h"
+#include "core/file_entry.h"
 #include "formats/crc.h"
 #include "platform/format.h"
 #include "tools/checksum/check_tool.h"
@@ -20,20 +21,6 @@ constexpr MethodName kMethodNames[] = {
     {"sum8", ChecksumMethod::Sum8},   {"sum16", ChecksumMethod::Sum16}, {"sum32", ChecksumMethod::Sum32},
     {"sum64", ChecksumMethod::Sum64}, {"md5", ChecksumMethod::Md5},     {"sha256", ChecksumMethod::Sha256},
 };
-
-// A hex value with an optional 0x of up to 16 digits.
-std::optional<uint64_t> HexValue(const std::string& text) {
-    size_t i = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') ? 2 : 0;
-    if (i == text.size() || text.size() - i > 16) return std::nullopt;
-    uint64_t v = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0) return std::nullopt;
-        v = v << 4 | static_cast<uint64_t>(d);
-    }
-    return v;
-}
 
 std::string ListText() {
     std::string out;
@@ -81,9 +68,9 @@ int RunChecksumCommand(const std::vector<std::string>& args, std::FILE* out, std
         if (width->empty() || width->size() > 2 || width->find_first_not_of("0123456789") != std::string::npos)
             return usage("--width takes 8 to 64");
         model.width = std::stoi(*width);
-        const std::optional<uint64_t> p = HexValue(*poly);
-        const std::optional<uint64_t> i = init ? HexValue(*init) : std::optional<uint64_t>(0);
-        const std::optional<uint64_t> x = xorout ? HexValue(*xorout) : std::optional<uint64_t>(0);
+        const std::optional<uint64_t> p = ParseHexNumber(*poly, 16);
+        const std::optional<uint64_t> i = init ? ParseHexNumber(*init, 16) : std::optional<uint64_t>(0);
+        const std::optional<uint64_t> x = xorout ? ParseHexNumber(*xorout, 16) : std::optional<uint64_t>(0);
         if (!p || !i || !x) return usage("--poly, --init and --xorout take 1 to 16 hex digits");
         model.poly = *p;
         model.init = *i;

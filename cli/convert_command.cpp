@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "core/file_entry.h"
 #include "core/memory_map_format.h"
 #include "formats/binary.h"
 #include "formats/image_formats.h"
@@ -19,17 +20,8 @@ namespace {
 constexpr uint64_t kConvertReadLimit = 256u << 20;
 constexpr uint64_t kBinOutputLimit = 64u << 20;
 
-// 1 to 8 hex digits, "0x" allowed before them.
-std::optional<uint64_t> ParseHex(std::string text, unsigned maxDigits = 8) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
-    if (text.empty() || text.size() > maxDigits) return std::nullopt;
-    uint64_t v = 0;
-    for (char c : text) {
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0) return std::nullopt;
-        v = v << 4 | static_cast<uint64_t>(d);
-    }
-    return v;
+std::optional<uint64_t> ParseHex(const std::string& text, unsigned maxDigits = 8) {
+    return ParseHexNumber(text, maxDigits);
 }
 
 // START-END: END is one past the last address, up to 100000000.

@@ -6,6 +6,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/convert_command.h"
+#include "core/file_entry.h"
 #include "core/integrity_fields.h"
 #include "formats/image_formats.h"
 #include "platform/file_problems.h"
@@ -19,18 +20,10 @@ namespace {
 constexpr uint64_t kStampReadLimit = 256u << 20;
 constexpr uint64_t kStampBinLimit = 64u << 20;
 
-std::optional<uint32_t> Hex32(std::string text, unsigned digits) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
-    if (text.empty() || text.size() > digits) return std::nullopt;
-    uint32_t v = 0;
-    for (const char c : text) {
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0) return std::nullopt;
-        v = v << 4 | static_cast<uint32_t>(d);
-    }
-    return v;
+std::optional<uint32_t> Hex32(const std::string& text, unsigned digits) {
+    const std::optional<uint64_t> v = ParseHexNumber(text, digits);
+    return v ? std::optional<uint32_t>(static_cast<uint32_t>(*v)) : std::nullopt;
 }
-
 
 }  // namespace
 

@@ -55,6 +55,18 @@ int HexDigitValue(char c) {
 
 }  // namespace
 
+std::optional<uint64_t> ParseHexNumber(std::string_view text, unsigned maxDigits) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    if (text.empty() || text.size() > maxDigits) return std::nullopt;
+    uint64_t v = 0;
+    for (const char c : text) {
+        const int d = HexDigitValue(c);
+        if (d < 0) return std::nullopt;
+        v = v << 4 | static_cast<uint64_t>(d);
+    }
+    return v;
+}
+
 int32_t ParseHexField(const std::string& text) {
     size_t i = 0;
     if (text.empty() || HexDigitValue(text[0]) < 0) return 0;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace torvane {
 
@@ -46,6 +48,10 @@ int32_t FileTypeOf(const std::string& fileName);
 // back as itself; leading zeros do not count, and a value that needs more than
 // 32 bits gives 0xFFFFFFFF (-1), which every consumer refuses as out of range.
 int32_t ParseHexField(const std::string& text);
+
+// A hex number as a command line or a field spec gives it: an optional "0x"
+// or "0X", then 1 to `maxDigits` hex digits and nothing else. Nothing otherwise.
+std::optional<uint64_t> ParseHexNumber(std::string_view text, unsigned maxDigits);
 
 // The decimal value of a text, read the way the C library's atoi reads it
 // (leading blanks, a sign, the digits up to the first other character; no

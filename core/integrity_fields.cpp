@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/file_entry.h"
 #include "formats/sha256.h"
 #include "platform/format.h"
 #include "tools/checksum/check_value.h"
@@ -17,18 +18,8 @@ std::string Lower(std::string_view s) {
 }
 
 std::optional<uint32_t> HexAddress(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    if (text.empty() || text.size() > 8) return std::nullopt;
-    uint32_t v = 0;
-    for (const char c : text) {
-        int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        if (d < 0) return std::nullopt;
-        v = v << 4 | static_cast<uint32_t>(d);
-    }
-    return v;
+    const std::optional<uint64_t> v = ParseHexNumber(text, 8);
+    return v ? std::optional<uint32_t>(static_cast<uint32_t>(*v)) : std::nullopt;
 }
 
 std::optional<FieldSpec> Refuse(std::string* why, std::string reason) {

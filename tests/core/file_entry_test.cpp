@@ -34,6 +34,13 @@ TEST(FileTypeTest, TheRuleReadsTheCodePagesBytes) {
     SetCodePage("");
 }
 
+TEST(ParseHexNumberTest, TakesAnOptionalPrefixAndOnlyDigits) {
+    EXPECT_EQ(0x7FFCu, ParseHexNumber("7ffc", 8));
+    EXPECT_EQ(0x7FFCu, ParseHexNumber("0X7FFC", 8));
+    EXPECT_EQ(0u, ParseHexNumber("0", 8));
+    for (const char* bad : {"", "0x", "7g", "123456789", " 1", "-1"}) EXPECT_FALSE(ParseHexNumber(bad, 8)) << bad;
+}
+
 TEST(ParseHexFieldTest, ReadsLeadingHexDigits) {
     EXPECT_EQ(0, ParseHexField(""));
     EXPECT_EQ(0, ParseHexField("g12"));
