@@ -49,7 +49,7 @@ int32_t FileTypeOf(const std::string& fileName);
 // 32 bits gives 0xFFFFFFFF (-1), which every consumer refuses as out of range.
 int32_t ParseHexField(const std::string& text);
 
-// A hex number as a command line or a field spec gives it: an optional "0x"
+// A hex number as a command line or an integrity field gives it: an optional "0x"
 // or "0X", then 1 to `maxDigits` hex digits and nothing else. Nothing otherwise.
 std::optional<uint64_t> ParseHexNumber(std::string_view text, unsigned maxDigits);
 
