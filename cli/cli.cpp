@@ -44,9 +44,10 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli hex2bin [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli merge   [-o OUT] [--base HEX] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
-    "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [PROMPT-ANSWERS]\n"
-    "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [FILE-OPTIONS] FILE ...\n"
-    "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg]\n"
+    "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [--base HEX] [PROMPT-ANSWERS]\n"
+    "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [--to bin|hex|srec] [--base HEX]\n"
+    "                      [--field FIELD ...] [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg] [--base HEX]\n"
     "  torvane-cli info    FILE [--format text|json]\n"
     "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
     "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n"
@@ -67,7 +68,7 @@ constexpr const char* kBatchOptionsHelp =
     "  --keep-before-offset, --no-keep-before-offset\n"
     "                           keep the data before a HEX file's offset (default: no)\n"
     "  --as-bin                 use a BIN file's bytes even when they read as HEX text\n"
-    "Integrity fields (merge, map), written into the image after the files:\n"
+    "Integrity fields (merge, map, export), written into the image after the files:\n"
     "  --field NAME@AT:START-END[:be]  NAME a CRC preset (crc32, crc32c, stm32, ...),\n"
     "                           add8|add16|add32, sum8|sum16|sum32|sum64, length32 or sha256\n"
     "PROMPT-ANSWERS (merge, map):\n"
@@ -76,7 +77,10 @@ constexpr const char* kBatchOptionsHelp =
     "merge: OUT ending in .hex or .ihx is written as Intel HEX, in an S-record ending as\n"
     "  S-records, else as BIN; --base HEX is the address of the image's first byte in\n"
     "  the records (default 08000000 when every HEX, S-record and ELF file lies there\n"
-    "  or above, else 0).\n"
+    "  or above, else 0); the map shows image offset + that base.\n"
+    "export: --to, --base and each --field go into the project as the merge's own\n"
+    "  settings; run merge takes them (its -o and --base win; without -o it writes\n"
+    "  Merge.Bin, Merge.hex or Merge.srec by --to).\n"
     "Memory map:\n"
     "  map prints the layout the merge of the files would make and writes nothing;\n"
     "  merge --map FILE [--format text|json|svg] also writes the map of the merge it ran;\n"
@@ -89,7 +93,7 @@ constexpr const char* kBatchOptionsHelp =
     "  --srec-type 1|2|3        S1, S2 or S3 records (default: by the highest address)\n"
     "  --fill HEX               fill byte of the gaps in a BIN and --fill-to (default 00)\n"
     "  --fill-to START-END      fill the gaps of the range; a BIN holds the range\n"
-    "  --crop START-END         keep only the range (END one past the last address)\n"
+    "  --crop START-END         keep only the range (END its last address, as in --field)\n"
     "hex2bin, align, merge, run, export:\n"
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
@@ -254,10 +258,13 @@ bool RunOperation(Workspace& ws, const BatchCommand& cmd, ConsoleOut& console) {
 void SelectMode(Workspace& ws, const BatchCommand& cmd) {
     if (cmd.verb == BatchVerb::Map) {
         ws.SelectMode(WorkMode::MergeMode);
+        if (cmd.base) ws.MergeBaseText = *cmd.base;
         return;
     }
     if (!cmd.operation) {
         ws.SelectMode(cmd.layout.value_or("file") == "merge" ? WorkMode::MergeMode : WorkMode::HexToBinMode);
+        if (cmd.base) ws.MergeBaseText = *cmd.base;
+        if (cmd.to) ws.SetMergeFormat(FormatOfKeyword(*cmd.to).value_or(ImageFormat::Binary));
         return;
     }
     switch (*cmd.operation) {
@@ -265,7 +272,7 @@ void SelectMode(Workspace& ws, const BatchCommand& cmd) {
         case Operation::Align: ws.SelectMode(WorkMode::AlignMode); break;
         case Operation::Merge:
             ws.SelectMode(WorkMode::MergeMode);
-            ws.OutputFileText = cmd.output.value_or("Merge.Bin");
+            ws.SetOutputFile(cmd.output.value_or("Merge.Bin"));
             if (cmd.base) ws.MergeBaseText = *cmd.base;
             break;
     }
@@ -279,6 +286,9 @@ bool LoadRows(Workspace& ws, ConsolePrompts& prompts, const BatchCommand& cmd) {
     // silently, and a file that no longer has the size the project recorded is
     // not the file the project was made with: nothing runs then.
     const ImportResult imported = ImportConfigFrom(ws, *cmd.config);
+    // The project's merge settings, where the command line does not name its own.
+    if (cmd.output) ws.SetOutputFile(*cmd.output);
+    if (cmd.base) ws.MergeBaseText = *cmd.base;
     return imported.accepted && imported.loaded == imported.named && imported.changed == 0;
 }
 

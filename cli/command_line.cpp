@@ -53,6 +53,7 @@ unsigned BitOf(BatchVerb verb) {
 constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
     {"--log", true}, {"--map", true},  {"--format", true}, {"--field", true}, {"--base", true},
+    {"--to", true},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
@@ -63,8 +64,9 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kHexToBin | kAlign | kMerge | kRun | kExport,    // --log
     kMerge | kRun,                                   // --map
     kMerge | kRun | kMap,                            // --format
-    kMerge | kMap,                                   // --field
-    kMerge | kRun,                                   // --base
+    kMerge | kMap | kExport,                         // --field
+    kMerge | kRun | kMap | kExport,                  // --base
+    kExport,                                         // --to
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
@@ -232,6 +234,10 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
     if (a == "--base") {
         if (!TakeOnce(cmd.base, option, error)) return false;
         return IsHexFieldValue(v, 8) || Fail(error, "--base takes 1 to 8 hex digits");
+    }
+    if (a == "--to") {
+        if (!TakeOnce(cmd.to, option, error)) return false;
+        return v == "bin" || v == "hex" || v == "srec" || Fail(error, "--to takes bin, hex or srec");
     }
     if (a == "--format") {
         if (!TakeOnce(cmd.format, option, error)) return false;

@@ -95,7 +95,8 @@ struct BatchCommand {
     std::optional<Operation> operation;
     std::vector<FileArgument> files;     // at most six
     std::optional<std::string> output;   // -o
-    std::optional<std::string> base;     // merge: --base, the address of the image's first byte
+    std::optional<std::string> base;     // merge, run, map, export: --base, the address of the image's first byte
+    std::optional<std::string> to;       // export: --to bin|hex|srec, the format the project's merge writes
     std::optional<std::string> config;   // --config
     std::optional<std::string> layout;   // export: --layout file|merge
     std::optional<std::string> logFile;  // --log
@@ -105,7 +106,7 @@ struct BatchCommand {
     OversizeAnswer onOversize = OversizeAnswer::Cancel;
     bool overlapGiven = false;
     bool oversizeGiven = false;
-    std::vector<FieldSpec> fields;  // merge, map: --field, in their order
+    std::vector<FieldSpec> fields;  // merge, map, export: --field, in their order
 };
 
 // The file options (--offset, --align, --fill, --keep-before-offset,

@@ -24,14 +24,15 @@ std::optional<uint64_t> ParseHex(const std::string& text, unsigned maxDigits = 8
     return ParseHexNumber(text, maxDigits);
 }
 
-// START-END: END is one past the last address, up to 100000000.
+// START-END: END is the last address of the range, as a field's range and
+// the map give it; the pair returned ends one past it.
 std::optional<std::pair<uint32_t, uint64_t>> ParseRange(const std::string& text) {
     const size_t dash = text.find('-');
     if (dash == std::string::npos) return std::nullopt;
     const std::optional<uint64_t> from = ParseHex(text.substr(0, dash));
-    const std::optional<uint64_t> to = ParseHex(text.substr(dash + 1), 9);
-    if (!from || !to || *to <= *from || *to > kAddressSpaceEnd) return std::nullopt;
-    return std::make_pair(static_cast<uint32_t>(*from), *to);
+    const std::optional<uint64_t> last = ParseHex(text.substr(dash + 1));
+    if (!from || !last || *last < *from) return std::nullopt;
+    return std::make_pair(static_cast<uint32_t>(*from), *last + 1);
 }
 
 std::optional<uint64_t> ParseDecimal(const std::string& text) {
@@ -120,9 +121,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std:
     if (!fillValue) return UsageError(err, "--fill takes one hex byte", kConvertUsage);
     std::optional<std::pair<uint32_t, uint64_t>> fillRange, cropRange;
     if (fillTo && !(fillRange = ParseRange(*fillTo)))
-        return UsageError(err, "--fill-to takes START-END in hex, END one past the last address", kConvertUsage);
+        return UsageError(err, "--fill-to takes START-END in hex, END the last address filled", kConvertUsage);
     if (crop && !(cropRange = ParseRange(*crop)))
-        return UsageError(err, "--crop takes START-END in hex, END one past the last address", kConvertUsage);
+        return UsageError(err, "--crop takes START-END in hex, END the last address kept", kConvertUsage);
 
     const std::string inPath = AbsolutePath(words[0]);
     const std::string outPath = AbsolutePath(*output);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/hex_to_bin.h"
+#include "core/integrity_fields.h"
 #include "core/workspace.h"
 #include "platform/code_page.h"
 #include "platform/file_problems.h"
@@ -85,6 +86,14 @@ bool GatherExportRows(Workspace& ws) {
     return true;
 }
 
+void WriteMergeSettings(const Workspace& ws, ProfileDocument& doc, const std::string& section) {
+    if (ws.MergeFormat != ImageFormat::Binary) doc.Set(section, kMergeFormatKey, FormatKeyword(ws.MergeFormat));
+    if (!ws.MergeBaseText.empty())
+        doc.Set(section, kMergeBaseKey, Format("%.8X", static_cast<uint32_t>(ParseHexField(ws.MergeBaseText))));
+    for (size_t i = 0; i < ws.MergeFields.size(); ++i)
+        doc.Set(section, Format(kMergeFieldKeyFormat, static_cast<int>(i) + 1), FieldSpecText(ws.MergeFields[i]));
+}
+
 bool WriteExport(Workspace& ws, const std::string& path) {
     Prompts& prompts = ws.prompts();
     const BatchSelection& sel = ws.selection();
@@ -103,6 +112,11 @@ bool WriteExport(Workspace& ws, const std::string& path) {
             return false;
         }
     }
+    if (static_cast<int>(ws.MergeFields.size()) > kMaxMergeFields) {
+        ShowNotice(prompts, Format(kTooManyFieldsFormat, kMaxMergeFields));
+        ExplainFailure(prompts, 0, path, Format("a project keeps at most %d fields", kMaxMergeFields));
+        return false;
+    }
     // The file is made empty and then takes the sections in row order: built
     // in memory and written once, so a failed export leaves an old file whole.
     ProfileDocument doc;
@@ -120,6 +134,7 @@ bool WriteExport(Workspace& ws, const std::string& path) {
         doc.Set(section, "PolishData", Format("%d", e.PolishData));
         doc.Set(section, "OffsetAddr", Format("%.8X", static_cast<uint32_t>(e.OffsetAddr)));
         doc.Set(section, "IsSaveOffsetData", Format("%d", e.IsSaveOffsetData));
+        if (k == 0) WriteMergeSettings(ws, doc, section);
     }
     if (!doc.Save(path)) {
         const std::string problem = FileProblem(path, FileUse::Write);
@@ -162,6 +177,63 @@ std::string IncompleteReason(const SectionNameList& list) {
     return "a section name is not one of FileInfo1 to FileInfo6";
 }
 
+// The merge settings a project holds.
+struct MergeSettings {
+    ImageFormat format = ImageFormat::Binary;
+    std::string baseText;
+    std::vector<FieldSpec> fields;
+};
+
+// A value that no key holds: a key's absence.
+constexpr const char* kAbsent = "\n";
+
+// The merge settings of the first listed section that has any; the reason
+// when one of them cannot be read.
+std::optional<MergeSettings> ReadMergeSettings(const ProfileDocument& doc, const SectionNameList& list,
+                                               std::string& why) {
+    MergeSettings settings;
+    for (const std::string& section : list.names) {
+        const std::string format = doc.GetString(section, kMergeFormatKey, kAbsent, kValueRoom);
+        const std::string base = doc.GetString(section, kMergeBaseKey, kAbsent, kValueRoom);
+        const std::string first = doc.GetString(section, Format(kMergeFieldKeyFormat, 1), kAbsent, kValueRoom);
+        if (format == kAbsent && base == kAbsent && first == kAbsent) continue;
+        if (format != kAbsent) {
+            const std::optional<ImageFormat> f = FormatOfKeyword(format);
+            if (!f || *f == ImageFormat::Elf) {
+                why = Format("[%s] %s=%s is not bin, hex or srec", section.c_str(), kMergeFormatKey, format.c_str());
+                return std::nullopt;
+            }
+            settings.format = *f;
+        }
+        if (base != kAbsent) {
+            if (!ParseHexNumber(base, 8)) {
+                why = Format("[%s] %s=%s is not 1 to 8 hex digits", section.c_str(), kMergeBaseKey, base.c_str());
+                return std::nullopt;
+            }
+            settings.baseText = base;
+        }
+        // The fields are numbered from 1; the first number without a key ends them.
+        for (int n = 1;; ++n) {
+            const std::string key = Format(kMergeFieldKeyFormat, n);
+            const std::string text = doc.GetString(section, key, kAbsent, kValueRoom);
+            if (text == kAbsent) break;
+            if (n > kMaxMergeFields) {
+                why = Format("[%s] holds more than %d fields", section.c_str(), kMaxMergeFields);
+                return std::nullopt;
+            }
+            std::string problem;
+            const std::optional<FieldSpec> field = ParseFieldSpec(text, &problem);
+            if (!field) {
+                why = Format("[%s] %s=%s: %s", section.c_str(), key.c_str(), text.c_str(), problem.c_str());
+                return std::nullopt;
+            }
+            settings.fields.push_back(*field);
+        }
+        break;
+    }
+    return settings;
+}
+
 // The import of a document read from `path` (empty when it came from no file);
 // `noSections` is the reason to give when it has no section.
 ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder,
@@ -194,7 +266,20 @@ ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std
         if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
     }
 
+    std::string why;
+    const std::optional<MergeSettings> merge = ReadMergeSettings(doc, list, why);
+    if (!merge) {
+        ShowNotice(prompts, kMergeSettingsBadMessage);
+        ExplainFailure(prompts, 0, path, why);
+        return result;
+    }
+
     FileList& fileList = ws.rows();
+    // A project without merge settings has the defaults: no field, the base
+    // chosen by the files, a BIN image.
+    ws.MergeBaseText = merge->baseText;
+    ws.MergeFields = merge->fields;
+    ws.SetMergeFormat(merge->format);
     for (int row = 0; row < kRowCount; ++row) {
         if (fileList.Controls(row).FileNameText.empty()) continue;
         ws.selection().WorkingCopies[static_cast<size_t>(row)] = FileEntry{};

@@ -23,6 +23,17 @@ inline constexpr const char* kPathNotInCodePageFormat =
     "文件%d的路径%s含有当前系统编码无法表示的字符，无法保存到配置文件中，导出已取消！";
 inline constexpr const char* kPathWithLineBreakFormat = "文件%d的路径含有换行符，无法保存到配置文件中，导出已取消！";
 
+// The merge's settings beyond the rows go into the first section as keys of
+// their own, written only where they differ from the defaults: a reader that
+// knows only the nine row keys passes over them, while a section of another
+// name would make it refuse the whole file.
+inline constexpr const char* kMergeFormatKey = "MergeFormat";  // bin, hex or srec
+inline constexpr const char* kMergeBaseKey = "MergeBase";      // the base address, hex
+inline constexpr const char* kMergeFieldKeyFormat = "MergeField%d";  // 1, 2, ...: a field as --field takes it
+inline constexpr int kMaxMergeFields = 64;
+inline constexpr const char* kTooManyFieldsFormat = "合并设置中的校验值字段超过%d个，无法保存到配置文件中，导出已取消！";
+inline constexpr const char* kMergeSettingsBadMessage = "该配置文件的合并设置有误，无法导入！";
+
 // "导出配置文件": asks for a path and writes one section per row that holds a
 // file, in the layout ListLayout names. Every path is written so that the
 // import reads it back as it is (quoted where blanks or quotes at its ends

@@ -51,6 +51,11 @@ struct MapField {
 
 struct MergeMap {
     int64_t imageSize = 0;  // the length the merge writes; 0 when it stops
+    // The address of the image's first byte: the base of a HEX or S-record
+    // output, or one given; 0 for a BIN. The ranges are image offsets; the
+    // text, the SVG and the view show them as addresses (Address).
+    uint32_t base = 0;
+    int64_t Address(int64_t offset) const { return static_cast<int64_t>(base) + offset; }
     std::vector<MapRange> ranges;
     std::vector<MapField> fields;  // in the order they are written, after the files
     std::vector<MapNote> leftOut;

@@ -106,7 +106,7 @@ const char* RowColour(int32_t row) {
 std::string MergeMapText(const MergeMap& map) {
     std::string out;
     for (const MapRange& r : map.ranges) {
-        out += Format("%s  %s  %10lld  %-7s  ", Hex8(r.start).c_str(), Hex8(r.end).c_str(),
+        out += Format("%s  %s  %10lld  %-7s  ", Hex8(map.Address(r.start)).c_str(), Hex8(map.Address(r.end)).c_str(),
                       static_cast<long long>(r.size()), KindName(r.kind));
         switch (r.kind) {
             case RangeKind::Fill: out += Format("byte 0x%02X", r.fill); break;
@@ -118,7 +118,7 @@ std::string MergeMapText(const MergeMap& map) {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
                 out += Format("%s = %s  over %s-%s", field.name.c_str(),
                               field.value.empty() ? "(computed by the merge)" : field.value.c_str(),
-                              Hex8(field.start).c_str(), Hex8(field.end).c_str());
+                              Hex8(map.Address(field.start)).c_str(), Hex8(map.Address(field.end)).c_str());
                 break;
             }
         }
@@ -131,12 +131,14 @@ std::string MergeMapText(const MergeMap& map) {
                                     : Format("stops: %s; no image is written\n", map.stopped->reason.c_str());
     } else {
         out += Format("image size %lld bytes\n", static_cast<long long>(map.imageSize));
+        if (map.base != 0) out += Format("addresses are image offsets + base 0x%08X\n", map.base);
     }
     return out;
 }
 
 std::string MergeMapJson(const MergeMap& map) {
-    std::string out = Format("{\"image_size\": %lld,\n \"ranges\": [", static_cast<long long>(map.imageSize));
+    std::string out = Format("{\"image_size\": %lld,\n \"base\": %u,\n \"ranges\": [",
+                             static_cast<long long>(map.imageSize), map.base);
     for (size_t i = 0; i < map.ranges.size(); ++i) {
         const MapRange& r = map.ranges[i];
         out += i == 0 ? "\n  " : ",\n  ";
@@ -237,8 +239,9 @@ std::string MergeMapSvg(const MergeMap& map) {
         "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"8\" stroke=\"#8C8C8C\" stroke-width=\"2\"/></pattern></defs>\n"
         "<rect width=\"1000\" height=\"%.0f\" fill=\"#FFFFFF\"/>\n",
         height, height, kFillColour, height);
-    const std::string title = map.stopped ? "合并将在此中止，不生成合并文件"
-                                          : Format("合并文件大小 %lld 字节", static_cast<long long>(map.imageSize));
+    std::string title = map.stopped ? "合并将在此中止，不生成合并文件"
+                                    : Format("合并文件大小 %lld 字节", static_cast<long long>(map.imageSize));
+    if (!map.stopped && map.base != 0) title += Format("，起始地址 0x%08X", map.base);
     out += Format("<text x=\"%.0f\" y=\"24\" font-size=\"14\">%s%s</text>\n", kLeft, Xml(title).c_str(),
                   band.broken ? "（刻度未按比例）" : "");
     double lastLabel = -1e9;
@@ -250,7 +253,7 @@ std::string MergeMapSvg(const MergeMap& map) {
                                   : r.kind == RangeKind::Overlap ? kOverlapColour
                                   : r.kind == RangeKind::Field   ? kFieldColour
                                                                  : RowColour(r.row);
-        const std::string tip = Format("%s-%s, %lld 字节", Hex8(r.start).c_str(), Hex8(r.end).c_str(),
+        const std::string tip = Format("%s-%s, %lld 字节", Hex8(map.Address(r.start)).c_str(), Hex8(map.Address(r.end)).c_str(),
                                        static_cast<long long>(r.size()));
         out += Format("<rect x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"%s\" stroke=\"#FFFFFF\" "
                       "stroke-width=\"0.5\"><title>%s</title></rect>\n",
@@ -269,7 +272,7 @@ std::string MergeMapSvg(const MergeMap& map) {
                       kTop + kBand, x, kTop + kBand + 6);
         if (x - lastLabel >= 80 && x <= kLeft + kWidth - 80) {
             out += Format("<text x=\"%.2f\" y=\"%.0f\" font-size=\"10\">%s</text>\n", x, kTop + kBand + 18,
-                          Hex8(r.start).c_str());
+                          Hex8(map.Address(r.start)).c_str());
             lastLabel = x;
         }
     }
@@ -278,7 +281,7 @@ std::string MergeMapSvg(const MergeMap& map) {
         out += Format("<line x1=\"%.2f\" y1=\"%.0f\" x2=\"%.2f\" y2=\"%.0f\" stroke=\"#000000\"/>\n", end,
                       kTop + kBand, end, kTop + kBand + 6);
         out += Format("<text x=\"%.2f\" y=\"%.0f\" font-size=\"10\" text-anchor=\"end\">%s</text>\n", end,
-                      kTop + kBand + 18, Hex8(map.ranges.back().end + 1).c_str());
+                      kTop + kBand + 18, Hex8(map.Address(map.ranges.back().end + 1)).c_str());
     }
     // The table of ranges under the band.
     double y = kTop + kBand + 60;
@@ -288,7 +291,7 @@ std::string MergeMapSvg(const MergeMap& map) {
         else if (r.kind == RangeKind::Field) {
             const MapField& field = map.fields.at(static_cast<size_t>(r.field));
             what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",
-                          field.value.c_str(), Hex8(field.start).c_str(), Hex8(field.end).c_str());
+                          field.value.c_str(), Hex8(map.Address(field.start)).c_str(), Hex8(map.Address(field.end)).c_str());
         } else if (r.kind == RangeKind::Overlap)
             what = Format("重叠：文件%d覆盖文件%d  %s", r.row, r.coveredRow, FileNameOf(r.path).c_str());
         else what = Format("文件%d  %s", r.row, FileNameOf(r.path).c_str());
@@ -298,8 +301,8 @@ std::string MergeMapSvg(const MergeMap& map) {
                                                                   : RowColour(r.row);
         out += Format("<rect x=\"%.0f\" y=\"%.0f\" width=\"12\" height=\"12\" fill=\"%s\"/>\n", kLeft, y - 10,
                       swatch.c_str());
-        out += Format("<text x=\"%.0f\" y=\"%.0f\">%s - %s</text>\n", kLeft + 20, y, Hex8(r.start).c_str(),
-                      Hex8(r.end).c_str());
+        out += Format("<text x=\"%.0f\" y=\"%.0f\">%s - %s</text>\n", kLeft + 20, y, Hex8(map.Address(r.start)).c_str(),
+                      Hex8(map.Address(r.end)).c_str());
         out += Format("<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"end\">%lld 字节</text>\n", kLeft + 330, y,
                       static_cast<long long>(r.size()));
         out += Format("<text x=\"%.0f\" y=\"%.0f\">%s</text>\n", kLeft + 350, y, Xml(what).c_str());

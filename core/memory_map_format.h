@@ -14,10 +14,12 @@ namespace torvane {
 // keeps its exact bytes in a "path_bytes" field (hex) beside "path"; in the
 // SVG each byte XML cannot hold is shown as "\xNN".
 
-// One line per range, addresses as 0x%08X in aligned columns, then the image
-// size and any row left out or the point where the merge stops.
+// One line per range, addresses (image offset + base) as 0x%08X in aligned
+// columns, then the image size (and the base, when there is one) and any row
+// left out or the point where the merge stops.
 std::string MergeMapText(const MergeMap& map);
-// {"image_size": N, "ranges": [...], "left_out": [...], "stopped": null|{...}}
+// {"image_size": N, "base": N, "ranges": [...], "left_out": [...], "stopped": null|{...}};
+// a range's start and end are image offsets.
 std::string MergeMapJson(const MergeMap& map);
 // A standalone SVG picture of the band (see ComputeBand).
 std::string MergeMapSvg(const MergeMap& map);

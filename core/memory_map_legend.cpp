@@ -18,6 +18,7 @@ std::string FileNameOf(const std::string& path) {
 std::string MapHeading(const MergeMap& map, bool broken) {
     std::string heading = map.stopped ? "合并将在此中止，不生成合并文件"
                                       : Format("合并文件大小 %lld 字节", static_cast<long long>(map.imageSize));
+    if (!map.stopped && map.base != 0) heading += Format("，起始地址 0x%08X", map.base);
     if (broken) heading += "（刻度未按比例）";
     return heading;
 }
@@ -28,7 +29,7 @@ std::vector<MapLegendLine> MapLegend(const MergeMap& map) {
         MapLegendLine line;
         line.kind = r.kind;
         line.row = r.row;
-        line.addresses = Hex8(r.start) + " - " + Hex8(r.end);
+        line.addresses = Hex8(map.Address(r.start)) + " - " + Hex8(map.Address(r.end));
         line.size = Format("%lld 字节", static_cast<long long>(r.size()));
         switch (r.kind) {
             case RangeKind::Fill: line.what = Format("填充 0x%02X", r.fill); break;
@@ -39,7 +40,7 @@ std::vector<MapLegendLine> MapLegend(const MergeMap& map) {
             case RangeKind::Field: {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
                 line.what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",
-                                   field.value.c_str(), Hex8(field.start).c_str(), Hex8(field.end).c_str());
+                                   field.value.c_str(), Hex8(map.Address(field.start)).c_str(), Hex8(map.Address(field.end)).c_str());
                 break;
             }
         }

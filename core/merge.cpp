@@ -42,6 +42,7 @@ public:
     MergeMap Map() const {
         MergeMap map = recorder_.Finish(std::max(cursor_.ImageLength(), imageLength_));
         map.fields = fields_;
+        map.base = base_;
         return map;
     }
     void Stop(int32_t row, std::string reason) { recorder_.Stop(row, std::move(reason)); }
@@ -90,6 +91,7 @@ private:
     // Of the HEX, S-record and ELF files placed: whether any was, whether all
     // lie at or above the flash base, and the first start address among them.
     bool anyConverted_ = false;
+    uint32_t base_ = 0;  // the address of the image's first byte, once Finish has run
     bool allAtFlash_ = true;
     std::optional<uint32_t> start_;
 };
@@ -353,15 +355,18 @@ bool MergeRun::Finish(const std::string& output) {
     }
     imageLength_ = static_cast<int64_t>(grown);
     const int32_t length = static_cast<int32_t>(grown);
-    if (plan_) return leftOut_.empty();
-    const ImageFormat format = FormatOfName(output);
+    // The records' base: the one given, else the flash mapping when every
+    // converted file lies there. A BIN has none unless one is given.
+    const ImageFormat format = FormatOfName(plan_ ? ws_.OutputFileText : output);
     const bool records = format == ImageFormat::IntelHex || format == ImageFormat::SRecord;
+    const uint32_t base = !ws_.MergeBaseText.empty()
+                              ? static_cast<uint32_t>(ParseHexField(ws_.MergeBaseText))
+                              : (records && anyConverted_ && allAtFlash_ ? kFlashBase : 0);
+    base_ = base;
+    if (plan_) return leftOut_.empty();
     std::string problem;
     std::string text;
     if (records) {
-        const uint32_t base = ws_.MergeBaseText.empty()
-                                  ? (anyConverted_ && allAtFlash_ ? kFlashBase : 0)
-                                  : static_cast<uint32_t>(ParseHexField(ws_.MergeBaseText));
         SparseImage image;
         image.start = start_;
         if (!image.Write(base, std::span<const uint8_t>(image_->data(), static_cast<size_t>(length)))) {
@@ -439,6 +444,8 @@ MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers) {
     ResetConverted(scratch.selection());
     GatherSelection(scratch.selection(), scratch.rows());
     scratch.MergeFields = ws.MergeFields;
+    scratch.MergeBaseText = ws.MergeBaseText;
+    scratch.OutputFileText = ws.OutputFileText;
     MergeRun run(scratch, &answers);
     if (scratch.selection().Count < 2) {
         run.Stop(0, "a merge needs at least two selected files");

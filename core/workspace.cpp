@@ -19,7 +19,7 @@ void Workspace::SelectMode(WorkMode mode) {
     const bool merge = mode == WorkMode::MergeMode;
     AlignTitle = merge ? "偏移地址(0x)" : "对齐长度";
     FillTitle = merge ? "填充数据" : "补充数据";
-    OutputFileText = merge ? DefaultOutputPath : std::string();
+    OutputFileText = merge ? WithFormatExtension(DefaultOutputPath, MergeFormat) : std::string();
     for (int row = 0; row < kRowCount; ++row) {
         if (merge) {
             rows_.ShowOffsetColumn(row);
@@ -28,6 +28,20 @@ void Workspace::SelectMode(WorkMode mode) {
         }
     }
     ListLayout = merge ? kOffsetLayout : kAlignLayout;
+}
+
+void Workspace::SetMergeFormat(ImageFormat format) {
+    MergeFormat = format == ImageFormat::Elf ? ImageFormat::Binary : format;
+    if (mode_ == WorkMode::MergeMode && !OutputFileText.empty())
+        OutputFileText = WithFormatExtension(OutputFileText, MergeFormat);
+}
+
+void Workspace::SetOutputFile(const std::string& path) {
+    OutputFileText = path;
+    if (mode_ != WorkMode::MergeMode || path.empty()) return;
+    const ImageFormat format = FormatOfName(path);
+    // An ELF name gets the merged bytes as they are.
+    MergeFormat = format == ImageFormat::Elf ? ImageFormat::Binary : format;
 }
 
 bool Workspace::IsEnabled(Operation operation) const {

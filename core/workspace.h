@@ -9,6 +9,7 @@
 #include "core/integrity_fields.h"
 #include "core/memory_map.h"
 #include "core/operation_log.h"
+#include "formats/image_formats.h"
 
 namespace torvane {
 
@@ -53,6 +54,10 @@ public:
     // The merge's base address edit: the address of the image's first byte in
     // a HEX or S-record output; empty = chosen by the files (MergeBaseFor).
     std::string MergeBaseText;
+    // The format the merge writes, which its output file's name asks for: kept
+    // when the mode changes (the merge mode proposes Merge.Bin, Merge.hex or
+    // Merge.srec by it) and in the project.
+    ImageFormat MergeFormat = ImageFormat::Binary;
     // The header check box "序号".
     bool HeaderChecked = false;
     int32_t ListLayout = kAlignLayout;
@@ -76,6 +81,12 @@ public:
     // Switches the mode: titles, output file, the rows' column, the flags and
     // ListLayout. Selecting the mode in force runs the whole switch again.
     void SelectMode(WorkMode mode);
+
+    // A new merge format: in the merge mode the output file's name follows it.
+    void SetMergeFormat(ImageFormat format);
+    // The output file as the user names it; in the merge mode its name sets
+    // the merge format.
+    void SetOutputFile(const std::string& path);
 
     // Whether a batch operation is enabled in the current mode: exactly one is.
     bool IsEnabled(Operation operation) const;

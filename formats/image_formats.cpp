@@ -38,6 +38,41 @@ const char* FormatName(ImageFormat format) {
     return "binary";
 }
 
+const char* FormatKeyword(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::IntelHex: return "hex";
+        case ImageFormat::SRecord: return "srec";
+        case ImageFormat::Elf: return "elf";
+        case ImageFormat::Binary: break;
+    }
+    return "bin";
+}
+
+std::optional<ImageFormat> FormatOfKeyword(std::string_view word) {
+    for (const ImageFormat f : {ImageFormat::Binary, ImageFormat::IntelHex, ImageFormat::SRecord, ImageFormat::Elf}) {
+        const std::string_view keyword = FormatKeyword(f);
+        if (word.size() == keyword.size() && EndsInAnyCase(word, keyword)) return f;
+    }
+    return std::nullopt;
+}
+
+std::string WithFormatExtension(std::string_view path, ImageFormat format) {
+    if (FormatOfName(path) == format) return std::string(path);
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.find_last_of('.');
+    std::string_view stem = path;
+    if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
+        const std::string_view extension = path.substr(dot);
+        // Only an image's own extension gives way: "v1.2" keeps its ".2".
+        const bool image = FormatOfName(extension) != ImageFormat::Binary || EndsInAnyCase(extension, ".bin");
+        if (image && extension.size() > 1) stem = path.substr(0, dot);
+    }
+    const char* extension = format == ImageFormat::IntelHex ? ".hex" : format == ImageFormat::SRecord ? ".srec"
+                            : format == ImageFormat::Elf   ? ".elf"
+                                                           : ".bin";
+    return std::string(stem) + extension;
+}
+
 ImageRead ReadImage(ImageFormat format, std::span<const uint8_t> bytes, uint32_t base) {
     switch (format) {
         case ImageFormat::IntelHex: return ReadIntelHex(bytes);

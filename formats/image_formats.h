@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +22,14 @@ ImageFormat FormatOfName(std::string_view name);
 bool EndsInAnyCase(std::string_view name, std::string_view tail);
 // "Intel HEX", "S-record", "ELF", "binary".
 const char* FormatName(ImageFormat format);
+// The word that names a format in options and projects: "bin", "hex", "srec",
+// "elf"; FormatOfKeyword reads it back in any case.
+const char* FormatKeyword(ImageFormat format);
+std::optional<ImageFormat> FormatOfKeyword(std::string_view word);
+// `path` with a file name that asks for `format`: unchanged when it does, else
+// its extension of a known image format (or none) replaced by ".bin", ".hex"
+// or ".srec" ("Merge.Bin" becomes "Merge.hex").
+std::string WithFormatExtension(std::string_view path, ImageFormat format);
 
 // Why a reader stopped.
 enum class ReadFault : uint8_t {

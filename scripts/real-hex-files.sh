@@ -100,7 +100,7 @@ if have as && have ld; then
     as -o x64.o x64.s && ld -o x64.elf x64.o
     # ld puts the ELF header in a loadable segment of its own, at 0x400000,
     # which objcopy's BIN (made of sections) leaves out: the range from .text.
-    check_elf x64.elf "a 64-bit x86-64 ELF file" objcopy --crop 401000-402008
+    check_elf x64.elf "a 64-bit x86-64 ELF file" objcopy --crop 401000-402007
 else
     echo "real HEX files: skipped the x86-64 ELF file: binutils is not installed"
 fi

@@ -100,7 +100,7 @@ QString MemoryBand::Describe(int i) const {
             const MapField& field = map_.fields.at(static_cast<size_t>(r.field));
             source = QStringLiteral("校验值 %1 %2，校验范围 %3-%4")
                          .arg(QString::fromStdString(field.name), QString::fromStdString(field.value),
-                              Hex8(field.start), Hex8(field.end));
+                              Hex8(map_.Address(field.start)), Hex8(map_.Address(field.end)));
             break;
         }
         case RangeKind::Overlap:
@@ -111,7 +111,7 @@ QString MemoryBand::Describe(int i) const {
             break;
     }
     return QStringLiteral("起始地址：%1\n结束地址：%2\n大小：%3 字节\n来源：%4")
-        .arg(Hex8(r.start), Hex8(r.end))
+        .arg(Hex8(map_.Address(r.start)), Hex8(map_.Address(r.end)))
         .arg(r.size())
         .arg(source);
 }
@@ -138,7 +138,7 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
         p.drawLine(x, area.bottom() + 1, x, area.bottom() + 6);
         if (x - lastLabel >= 80 && x <= area.right() - 80) {
             p.setFont(small);
-            p.drawText(QPoint(x, area.bottom() + 18), Hex8(r.start));
+            p.drawText(QPoint(x, area.bottom() + 18), Hex8(map_.Address(r.start)));
             p.setFont(font());
             lastLabel = x;
         }
@@ -147,7 +147,7 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
         p.setPen(Qt::black);
         p.drawLine(area.right(), area.bottom() + 1, area.right(), area.bottom() + 6);
         p.setFont(small);
-        const QString end = Hex8(map_.ranges.back().end + 1);
+        const QString end = Hex8(map_.Address(map_.ranges.back().end + 1));
         p.drawText(QPoint(area.right() - p.fontMetrics().horizontalAdvance(end), area.bottom() + 18), end);
         p.setFont(font());
     }
@@ -313,7 +313,8 @@ void CMemoryMapDlg::Refresh() {
             notes << (map.stopped->row > 0 ? QStringLiteral("合并将在文件%1处中止，不会生成合并文件。").arg(map.stopped->row)
                                            : QStringLiteral("请选择至少两个目标文件！"));
         } else {
-            notes.prepend(QStringLiteral("合并文件大小：%1 字节").arg(map.imageSize));
+            notes.prepend(map.base != 0 ? QStringLiteral("合并文件大小：%1 字节，起始地址 %2").arg(map.imageSize).arg(Hex8(map.base))
+                                        : QStringLiteral("合并文件大小：%1 字节").arg(map.imageSize));
         }
     }
     notes_->setText(notes.join(QLatin1Char('\n')));
@@ -347,11 +348,11 @@ void CMemoryMapDlg::FillTable(const MergeMap& map, bool hexSegments) {
                 kind = QStringLiteral("校验值");
                 source = QStringLiteral("%1 %2，范围 %3-%4")
                              .arg(QString::fromStdString(field.name), QString::fromStdString(field.value),
-                                  Hex8(field.start), Hex8(field.end));
+                                  Hex8(map.Address(field.start)), Hex8(map.Address(field.end)));
                 break;
             }
         }
-        const QStringList cells = {Hex8(r.start), Hex8(r.end), QString::number(r.size()), kind, source};
+        const QStringList cells = {Hex8(map.Address(r.start)), Hex8(map.Address(r.end)), QString::number(r.size()), kind, source};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c == 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

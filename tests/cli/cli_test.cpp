@@ -337,6 +337,30 @@ TEST_F(CliTest, ExportThenRunMergesLikeTheWindow) {
     EXPECT_EQ(0xFF, out[0x100]);
 }
 
+TEST_F(CliTest, AProjectKeepsTheMergesFormatBaseAndFields) {
+    Write("a.bin", std::string(256, '\xAA'));
+    Write("b.bin", std::string(128, '\xBB'));
+    const std::string files = " a.bin --offset 200 b.bin";
+    const std::string fields = " --field crc32@3FC:0-2FF --field length32@300:0-2FF:be";
+    Result r = Run("export --config p.ini --layout merge --to hex --base 8000000" + fields + files);
+    ASSERT_EQ(0, r.status) << r.err;
+    r = Run("merge -o direct.hex --base 8000000" + fields + files);
+    ASSERT_EQ(0, r.status) << r.err;
+    // Without -o the project's format names the output.
+    r = Run("run merge --config p.ini");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(ReadText(dir.File("direct.hex")), ReadText(dir.File("Merge.hex")));
+    EXPECT_EQ(0u, ReadText(dir.File("Merge.hex")).find(":020000040800F2\r\n"));
+    // An output named on the command line and its own base win over the project's.
+    r = Run("run merge --config p.ini -o plain.bin --base 0");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0x400u, ReadBytes(dir.File("plain.bin")).size());
+    r = Run("map a.bin --offset 200 b.bin --base 8000000");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0u, r.out.find("0x08000000  0x080000FF")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("addresses are image offsets + base 0x08000000")) << r.out;
+}
+
 TEST_F(CliTest, RunOfAProjectWithAMissingFileRunsNothing) {
     Write("a.bin", std::string(16, 'a'));
     Write("p.ini", "[FileInfo1]\nFileName=a.bin\nFileSize=16\n[FileInfo2]\nFileName=gone.bin\nFileSize=16\n");
@@ -1043,7 +1067,7 @@ TEST_F(CliTest, ConvertKeepsSparseDataSparseAndRefusesAHugeBin) {
     r = Run("convert far.hex -o far.bin");
     EXPECT_EQ(1, r.status);
     EXPECT_TRUE(Has(r.err, "would need 402587664 bytes")) << r.err;
-    r = Run("convert far.hex -o far.bin --crop 08000000-08000020");
+    r = Run("convert far.hex -o far.bin --crop 08000000-0800001F");
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(32u, ReadBytes(dir.File("far.bin")).size());
     r = Run("convert far.bin --base 100 -o back.hex");

@@ -302,5 +302,62 @@ TEST_F(ConfigTest, OversizedProjectIsRefusedUnread) {
     EXPECT_EQ(dir.File("keep.bin"), Row(0).FileNameText);
 }
 
+TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
+    ws.SelectMode(WorkMode::MergeMode);
+    WriteAndChoose(1, "a.bin", std::string(16, 'a'));
+    WriteAndChoose(3, "b.bin", std::string(16, 'b'));
+    ws.SetMergeFormat(ImageFormat::IntelHex);
+    ws.MergeBaseText = "8000000";
+    ws.MergeFields = {*ParseFieldSpec("crc32@7FFC:0-7FFB"), *ParseFieldSpec("length32@7FF8:0-7FF7:be")};
+    const std::string ini = dir.File("merge.ini");
+    Export(ini);
+    const std::string text = ReadText(ini);
+    // The keys follow the nine row keys of the first section only: a reader
+    // that knows only those passes over them.
+    const size_t second = text.find("[FileInfo4]");
+    EXPECT_NE(std::string::npos, text.find("IsSaveOffsetData=0\r\nMergeFormat=hex\r\nMergeBase=08000000\r\n"
+                                           "MergeField1=CRC-32/ISO-HDLC@7FFC:0-7FFB\r\n"
+                                           "MergeField2=length32@7FF8:0-7FF7:be\r\n[FileInfo4]"))
+        << text;
+    EXPECT_EQ(std::string::npos, text.find("Merge", second));
+
+    ws.MergeBaseText.clear();
+    ws.MergeFields.clear();
+    ws.SetMergeFormat(ImageFormat::Binary);
+    Import(ini);
+    EXPECT_EQ(ImageFormat::IntelHex, ws.MergeFormat);
+    EXPECT_EQ("Merge.hex", ws.OutputFileText.substr(ws.OutputFileText.size() - 9));
+    EXPECT_EQ("08000000", ws.MergeBaseText);
+    ASSERT_EQ(2u, ws.MergeFields.size());
+    EXPECT_EQ("length32@7FF8:0-7FF7:be", FieldSpecText(ws.MergeFields[1]));
+
+    // A project without them gives the defaults back.
+    Import(dir.Write("plain.ini", "[FileInfo1]\r\nFileName=" + dir.File("a.bin") + "\r\nFileSize=16\r\n"));
+    EXPECT_TRUE(ws.MergeFields.empty());
+    EXPECT_EQ("", ws.MergeBaseText);
+    EXPECT_EQ(ImageFormat::Binary, ws.MergeFormat);
+}
+
+TEST_F(ConfigTest, ExportWithoutMergeSettingsWritesOnlyTheRowKeys) {
+    WriteAndChoose(0, "a.bin", std::string(16, 'a'));
+    const std::string ini = dir.File("plain.ini");
+    Export(ini);
+    EXPECT_EQ(std::string::npos, ReadText(ini).find("Merge"));
+}
+
+TEST_F(ConfigTest, UnreadableMergeSettingsRefuseTheImportBeforeAnythingChanges) {
+    WriteAndChoose(0, "keep.bin", std::string(5, 'k'));
+    ws.MergeFields = {*ParseFieldSpec("crc32@10:0-F")};
+    const RowControls before = Row(0);
+    const std::string a = dir.Write("a.bin", std::string(16, 'a'));
+    for (const char* bad : {"MergeField1=crc33@10:0-F", "MergeFormat=elf", "MergeBase=123456789",
+                            "MergeField1=sum8@10:0-F\r\nMergeField2=x"}) {
+        prompts.ExpectNotice("该配置文件的合并设置有误，无法导入！");
+        Import(dir.Write("bad.ini", "[FileInfo1]\r\nFileName=" + a + "\r\n" + bad + "\r\n"));
+        EXPECT_EQ(before, Row(0)) << bad;
+        EXPECT_EQ(1u, ws.MergeFields.size()) << bad;
+    }
+}
+
 }  // namespace
 }  // namespace torvane

@@ -15,6 +15,7 @@ MergeMap ExampleMap() {
 
 TEST(MemoryMapFormatTest, JsonHasTheDocumentedShape) {
     EXPECT_EQ("{\"image_size\": 1280,\n"
+              " \"base\": 0,\n"
               " \"ranges\": [\n"
               "  {\"start\": 0, \"end\": 255, \"kind\": \"file\", \"row\": 1, \"path\": \"/abs/a.bin\"},\n"
               "  {\"start\": 256, \"end\": 511, \"kind\": \"fill\", \"byte\": 255},\n"
@@ -22,6 +23,19 @@ TEST(MemoryMapFormatTest, JsonHasTheDocumentedShape) {
               " \"left_out\": [],\n"
               " \"stopped\": null}\n",
               MergeMapJson(ExampleMap()));
+}
+
+TEST(MemoryMapFormatTest, ABaseTurnsOffsetsIntoAddressesWhereTheMapIsShown) {
+    MergeMap map = ExampleMap();
+    map.base = 0x08000000;
+    const std::string text = MergeMapText(map);
+    EXPECT_EQ(0u, text.find("0x08000000  0x080000FF")) << text;
+    EXPECT_NE(std::string::npos, text.find("addresses are image offsets + base 0x08000000")) << text;
+    // JSON keeps the image offsets and says the base.
+    EXPECT_NE(std::string::npos, MergeMapJson(map).find("\"base\": 134217728,\n \"ranges\": [\n  {\"start\": 0,"));
+    const std::string svg = MergeMapSvg(map);
+    EXPECT_NE(std::string::npos, svg.find("0x08000200 - 0x080004FF")) << svg;
+    EXPECT_EQ(std::string::npos, svg.find("0x00000200"));
 }
 
 TEST(MemoryMapFormatTest, JsonStringsStayValidWhateverThePath) {
