@@ -8,6 +8,7 @@
 #include "core/file_entry.h"
 #include "core/memory_map_format.h"
 #include "formats/binary.h"
+#include "tools/stamp/stamp_tool.h"
 #include "formats/image_formats.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
@@ -45,11 +46,6 @@ std::optional<uint64_t> ParseDecimal(const std::string& text) {
     return v;
 }
 
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::optional<std::vector<uint8_t>> ReadInput(const std::string& path, std::FILE* err) {
     ReadFailure why = ReadFailure::Unreadable;
     std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kConvertReadLimit, &why);
@@ -64,23 +60,9 @@ std::optional<std::vector<uint8_t>> ReadInput(const std::string& path, std::FILE
 
 bool SaveImage(ImageFormat target, const SparseImage& image, uint32_t from, uint64_t until, uint8_t fill,
                WriteOptions write, const std::string& outPath, std::FILE* err) {
-    std::string text;
-    std::vector<uint8_t> binary;
-    if (target == ImageFormat::Binary) {
-        binary = WriteBinary(image, from, until, fill);
-    } else {
-        write.header = BaseName(outPath);
-        std::string problem;
-        text = WriteImage(target, image, write, problem);
-        if (!problem.empty()) {
-            ProblemLine(err, outPath + ": " + problem);
-            return false;
-        }
-    }
-    const bool written = target == ImageFormat::Binary ? WriteWholeFile(outPath, binary.data(), binary.size())
-                                                       : WriteWholeFile(outPath, text.data(), text.size());
-    if (!written) ProblemLine(err, outPath + ": " + FileProblem(outPath, FileUse::Write));
-    return written;
+    const std::optional<std::string> problem = SaveImageFile(target, image, from, until, fill, write, outPath);
+    if (problem) ProblemLine(err, outPath + ": " + *problem);
+    return !problem;
 }
 
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {

@@ -135,6 +135,14 @@ std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint
     return std::nullopt;
 }
 
+std::vector<std::string> FieldNames() {
+    std::vector<std::string> names;
+    for (const CrcPreset& p : CrcPresets()) names.emplace_back(p.name);
+    for (const char* n : {"add8", "add16", "add32", "sum8", "sum16", "sum32", "sum64", "length32", "sha256"})
+        names.emplace_back(n);
+    return names;
+}
+
 std::vector<WrittenField> WriteFields(std::vector<uint8_t>& image, uint32_t first, uint8_t fill,
                                       std::span<const FieldSpec> fields) {
     uint64_t needed = image.size();
@@ -152,6 +160,14 @@ namespace {
 WrittenField ComputeField(const FieldSpec& f, const std::vector<uint8_t>& range);
 
 }  // namespace
+
+std::string FieldCheckText(const FieldSpec& field) {
+    static constexpr uint8_t kCheckBytes[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    FieldSpec nine = field;
+    nine.start = 0;
+    nine.end = 8;
+    return ComputeField(nine, std::vector<uint8_t>(std::begin(kCheckBytes), std::end(kCheckBytes))).valueText;
+}
 
 std::vector<WrittenField> WriteFields(SparseImage& image, uint8_t fill, std::span<const FieldSpec> fields) {
     std::vector<WrittenField> written;

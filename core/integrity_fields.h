@@ -45,6 +45,14 @@ std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why 
 // The text ParseFieldSpec reads back as the same field ("CRC-32/ISO-HDLC@7FFC:0-7FFB").
 std::string FieldSpecText(const FieldSpec& field);
 
+// Every name a field can take, for a list to choose from: the CRC presets by
+// their catalogue names, then add8, add16, add32, sum8 to sum64, length32, sha256.
+std::vector<std::string> FieldNames();
+// The value the field computes over the nine ASCII bytes "123456789" (for a
+// CRC preset, its catalogue check value), as the check tool shows it: what a
+// bootloader's routine must give for the same bytes.
+std::string FieldCheckText(const FieldSpec& field);
+
 // Why the fields cannot be written into an image that starts at `first` and
 // may reach (not including) `limit`: a field inside its own range, two fields
 // that overlap, a field or range below `first` or past `limit`, a range whose

@@ -55,6 +55,8 @@ enum class FileKind {
     BinToCTarget,   // and its C file
     UpgradeImage,   // an adapter upgrade image, with or without CD-ROM part
     AdapterConfig,  // the adapter's configuration file
+    StampImage,     // the stamp tool's image
+    StampOutput,    // and the copy it writes
 };
 
 // An open-file or save-file question. `filter` is a list of description and

@@ -25,6 +25,7 @@
 #include "ui/about_dialog.h"
 #include "ui/commands.h"
 #include "ui/desktop_scale.h"
+#include "ui/merge_settings_dialog.h"
 #include "widgets/button_st.h"
 #include "widgets/ec_button.h"
 #include "widgets/ec_static.h"
@@ -215,7 +216,7 @@ void CQuenlorDlg::BuildControls() {
     MakePathField(outputFile_);
     // A project dropped on the field goes to the window, not into the text.
     outputFile_->setAcceptDrops(false);
-    connect(outputFile_, &QLineEdit::textEdited, this, [this](const QString& t) { ws_.OutputFileText = t.toStdString(); });
+    connect(outputFile_, &QLineEdit::textEdited, this, [this](const QString& t) { ws_.SetOutputFile(t.toStdString()); });
     outputBrowse_ = new QPushButton(QStringLiteral("..."), client_);
     name(outputBrowse_, kOutputBrowse);
     outputBrowse_->setAutoDefault(false);
@@ -467,6 +468,7 @@ void CQuenlorDlg::OnCommand(int id) {
         case kRunModeBatch: OnCommand(BatchOfMode(ws_.Mode())); return;
         case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
+        case kStampTool:
         case kTestBinTool:
         case kBinToCTool:
         case kUpgradeTool: OpenTool(id); break;
@@ -477,6 +479,7 @@ void CQuenlorDlg::OnCommand(int id) {
         case kModeAlign: SelectMode(WorkMode::AlignMode); break;
         case kHeaderCheck: ws_.OnHeaderClicked(); break;
         case kOutputBrowse: ChooseOutputFile(); break;
+        case kMergeSettings: ShowMergeSettings(); break;
         default: return;
     }
     RefreshAll();
@@ -485,13 +488,14 @@ void CQuenlorDlg::OnCommand(int id) {
 void CQuenlorDlg::ChooseOutputFile() {
     FileDialog dialog;
     dialog.kind = FileKind::MergeOutput;
+    // Any name may be chosen: the merge writes the format it asks for.
     dialog.filter = "bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
     dialog.defaultExtension = "Bin";
     dialog.initialFolder = DefaultFilesFolder();
     dialog.overwritePrompt = true;
     dialog.allowNewFile = true;
     const std::optional<std::string> path = ws_.prompts().OpenFile(dialog);
-    if (path) ws_.OutputFileText = *path;
+    if (path) ws_.SetOutputFile(*path);
 }
 
 void CQuenlorDlg::ShowMemoryMap() {
@@ -499,6 +503,11 @@ void CQuenlorDlg::ShowMemoryMap() {
     // After a merge, the map of what it did.
     if (ws_.LastMergeMap && lastBatch_ == kMerge) view.ShowSource(CMemoryMapDlg::Source::LastMerge);
     view.exec();
+}
+
+void CQuenlorDlg::ShowMergeSettings() {
+    CMergeSettingsDlg settings(ws_, ws_.prompts(), this);
+    settings.exec();
 }
 
 void CQuenlorDlg::ShowAbout() {

@@ -74,6 +74,8 @@ private:
     void SelectMode(WorkMode mode);
     void ChooseOutputFile();
     void ShowAbout();
+    // "合并设置": the merge's output format, base address and integrity fields.
+    void ShowMergeSettings();
     // "内存分布图": the map of the merge the rows would make, or of the last one.
     void ShowMemoryMap();
     void OpenTool(int id);

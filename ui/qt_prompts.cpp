@@ -47,6 +47,8 @@ QString FolderSettingsKey(FileKind kind) {
         case FileKind::BinToCSource: name = "BinToCSource"; break;
         case FileKind::BinToCTarget: name = "BinToCTarget"; break;
         case FileKind::UpgradeImage: name = "UpgradeImage"; break;
+        case FileKind::StampImage: name = "StampImage"; break;
+        case FileKind::StampOutput: name = "StampOutput"; break;
         case FileKind::AdapterConfig: name = "AdapterConfig"; break;
     }
     return name ? QStringLiteral("FileDialogFolders/") + QLatin1String(name) : QString();

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QListWidget>
 #include <QDir>
 #include <QLineEdit>
 #include <QDesktopServices>
@@ -32,6 +33,9 @@
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
 #include "ui/memory_map_view.h"
+#include "ui/merge_settings_dialog.h"
+#include "tools/stamp/field_editor.h"
+#include "platform/format.h"
 #include "ui/row_ids.h"
 #include "shots.h"
 
@@ -426,6 +430,43 @@ TEST_F(MainDialogTest, TheMemoryMapOpensFromItsMenuItemAndItsButtonOnTheLastMerg
         window->OnCommand(id);
         EXPECT_EQ(QStringLiteral("上次合并的结果"), shown) << id;
     }
+}
+
+TEST_F(MainDialogTest, MergeSettingsFromTheMenuGiveTheMergeItsFormatBaseAndFields) {
+    for (int row = 0; row < 2; ++row) {
+        prompts.ExpectOpen(dir.Write("f" + std::to_string(row) + ".bin", std::string(16, 'x')));
+        window->workspace().rows().ChooseFile(row);
+        window->workspace().rows().Controls(row).BinOffsetText = row == 0 ? "0" : "10";
+    }
+    window->OnCommand(kModeMerge);
+    QTimer::singleShot(0, [this] {
+        auto* settings = qobject_cast<CMergeSettingsDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(nullptr, settings);
+        settings->format()->setCurrentIndex(1);
+        settings->base()->setText(QStringLiteral("8000000"));
+        FieldEditor* f = settings->editor();
+        f->start()->setText(QStringLiteral("0"));
+        f->end()->setText(QStringLiteral("1F"));
+        f->at()->setText(QStringLiteral("20"));
+        f->kind()->setCurrentIndex(f->kind()->findData(QStringLiteral("CRC-32/ISO-HDLC")));
+        QTest::mouseClick(settings->addButton(), Qt::LeftButton);
+        EXPECT_EQ(1, settings->fields()->count());
+        Shoot(settings, QStringLiteral("merge-settings"));
+        settings->accept();
+    });
+    window->OnCommand(kMergeSettings);
+    Workspace& ws = window->workspace();
+    ASSERT_EQ(1u, ws.MergeFields.size());
+    EXPECT_EQ("08000000", Format("%08X", static_cast<unsigned>(ParseHexField(ws.MergeBaseText))));
+    EXPECT_EQ(ImageFormat::IntelHex, ws.MergeFormat);
+    const QString shown = Find<QLineEdit>(window.get(), kOutputFile)->text();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("Merge.hex"))) << shown.toStdString();
+    ws.SetOutputFile(dir.File("out.hex"));
+    prompts.ExpectNotice("合并成功!");
+    window->OnCommand(kMergeButton);
+    const std::string hex = test::ReadText(dir.File("out.hex"));
+    EXPECT_EQ(0u, hex.find(":020000040800F2\r\n:10000000")) << hex;
+    EXPECT_NE(std::string::npos, hex.find(":04002000")) << hex;  // the CRC after the 32 bytes
 }
 
 // ---- small faults a user sees ----

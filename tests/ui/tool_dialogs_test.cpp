@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
 #include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
@@ -16,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/format.h"
 #include "platform/program_path.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -26,6 +30,9 @@
 #include "tools/nic/upgrade_dialog.h"
 #include "tools/nic/upgrade_image.h"
 #include "support/nic_test_support.h"
+#include "tools/stamp/field_editor.h"
+#include "tools/stamp/stamp_dialog.h"
+#include "tools/stamp/stamp_tool.h"
 #include "tools/testbin/test_bin_dialog.h"
 #include "tools/testbin/test_bin_tool.h"
 #include "widgets/new_list_box.h"
@@ -389,12 +396,41 @@ TEST_F(UpgradeDialogTest, EnterWritesNothingAndEscapeCloses) {
 
 // ---- the Tools menu ----
 
+TEST(StampDialogTest, WritesTheChosenFieldAndShowsTheValueAndThePresetsCheck) {
+    test::TempDir dir;
+    const std::string image = dir.Write("app.bin", "123456789");
+    const std::string out = dir.File("app_crc.bin");
+    ScriptedPrompts prompts;
+    CDlg_Stamp dialog(prompts);
+    FieldEditor* field = dialog.field();
+    field->kind()->setCurrentIndex(field->kind()->findData(QStringLiteral("CRC-16/XMODEM")));
+    EXPECT_EQ(QStringLiteral("“123456789”的校验值：31C3（宽2字节）"), field->checkValue()->text());
+    dialog.input()->setText(QString::fromStdString(image));
+    dialog.output()->setText(QString::fromStdString(out));
+    Retype(field->start(), QStringLiteral("0"));
+    Retype(field->end(), QStringLiteral("8"));
+    Retype(field->at(), QStringLiteral("9"));
+    QTest::mouseClick(field->bigEndian(), Qt::LeftButton);
+    prompts.ExpectBox(Format(kStampDoneFormat, out.c_str()), ApplicationName());
+    QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+    EXPECT_EQ(QStringLiteral("CRC-16/XMODEM = 31C3，已写入0x00000009处"), dialog.result()->text());
+    EXPECT_EQ("123456789\x31\xC3", test::ReadText(out));
+    // A field the inputs cannot make is said in a box; nothing is written.
+    Retype(field->at(), QString());
+    prompts.ExpectNotice(Format(kStampBadNumberFormat, "写入地址", 8));
+    QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+    EXPECT_TRUE(dialog.result()->text().isEmpty());
+    EXPECT_TRUE(prompts.Done());
+    Shoot(&dialog, QStringLiteral("stamp-dialog"));
+}
+
 TEST(OpenToolDialogTest, EachToolCommandOpensItsDialogModallyForOneUse) {
     const std::pair<int, const char*> cases[] = {
         {main_ids::kChecksumTool, CDlg_Check::staticMetaObject.className()},
         {main_ids::kTestBinTool, Dlg_TestBin::staticMetaObject.className()},
         {main_ids::kBinToCTool, CDlg_BinToH::staticMetaObject.className()},
         {main_ids::kUpgradeTool, CDlg_NCUpgradeFile::staticMetaObject.className()},
+        {main_ids::kStampTool, CDlg_Stamp::staticMetaObject.className()},
         {row_ids::kDeleteCommand, ""},  // not a tool
     };
     for (const auto& [command, className] : cases) {

@@ -1,0 +1,144 @@
+#include "tools/stamp/field_editor.h"
+
+// Torvane
+#include "core/file_entry.h"
+#include "platform/format.h"
+#include "tools/stamp/stamp_tool.h"
+
+// Qt
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include <algorithm>
+
+namespace torvane::ui {
+
+void MakeHexField(QLineEdit* field, int digits) {
+    field->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("(0[xX])?[0-9A-Fa-f]{0,%1}").arg(digits)), field));
+    field->setMaxLength(digits + 2);
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (digits + 3) + 12);
+}
+
+FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
+    kind_ = new QComboBox(this);
+    kind_->setObjectName(QStringLiteral("fieldKind"));
+    for (const std::string& name : FieldNames())
+        kind_->addItem(QString::fromStdString(FieldNameCaption(name)), QString::fromStdString(name));
+    start_ = new QLineEdit(this);
+    start_->setObjectName(QStringLiteral("fieldStart"));
+    end_ = new QLineEdit(this);
+    end_->setObjectName(QStringLiteral("fieldEnd"));
+    at_ = new QLineEdit(this);
+    at_->setObjectName(QStringLiteral("fieldAt"));
+    for (QLineEdit* e : {start_, end_, at_}) MakeHexField(e, 8);
+    little_ = new QRadioButton(QStringLiteral("小端（低字节在前）"), this);
+    big_ = new QRadioButton(QStringLiteral("大端（高字节在前）"), this);
+    big_->setObjectName(QStringLiteral("fieldBigEndian"));
+    little_->setChecked(true);
+    auto* order = new QButtonGroup(this);
+    order->addButton(little_);
+    order->addButton(big_);
+    check_ = new QLabel(this);
+    check_->setObjectName(QStringLiteral("fieldCheck"));
+    check_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto label = [this](const char* caption) {
+        labels_.push_back(new QLabel(QString::fromUtf8(caption), this));
+        return labels_.back();
+    };
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(label("校验方式："), 0, 0);
+    grid->addWidget(kind_, 0, 1, 1, 2);
+    grid->addWidget(label("校验范围(0x)："), 1, 0);
+    auto* range = new QHBoxLayout;
+    range->addWidget(start_);
+    range->addWidget(new QLabel(QStringLiteral("至"), this));
+    range->addWidget(end_);
+    range->addStretch(1);
+    grid->addLayout(range, 1, 1, 1, 2);
+    grid->addWidget(label("写入地址(0x)："), 2, 0);
+    grid->addWidget(at_, 2, 1, Qt::AlignLeft);
+    grid->addWidget(label("字节顺序："), 3, 0);
+    auto* orders = new QHBoxLayout;
+    orders->addWidget(little_);
+    orders->addWidget(big_);
+    orders->addStretch(1);
+    grid->addLayout(orders, 3, 1, 1, 2);
+    grid->addWidget(check_, 4, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
+
+    connect(kind_, &QComboBox::currentIndexChanged, this, [this] {
+        ShowCheckValue();
+        emit changed();
+    });
+    for (QLineEdit* e : {start_, end_, at_}) connect(e, &QLineEdit::textChanged, this, &FieldEditor::changed);
+    connect(big_, &QRadioButton::toggled, this, [this] {
+        ShowCheckValue();
+        emit changed();
+    });
+    ShowCheckValue();
+}
+
+int FieldEditor::LabelWidth() const {
+    int widest = 0;
+    for (const QLabel* l : labels_) widest = std::max(widest, l->sizeHint().width());
+    return widest;
+}
+
+void FieldEditor::SetLabelWidth(int width) {
+    static_cast<QGridLayout*>(layout())->setColumnMinimumWidth(0, width);
+}
+
+void FieldEditor::ShowCheckValue() {
+    std::string why;
+    const std::optional<FieldSpec> f =
+        ParseFieldSpec(kind_->currentData().toString().toStdString() + "@0:0-0" + (big_->isChecked() ? ":be" : ""), &why);
+    if (!f) {
+        check_->clear();
+        return;
+    }
+    check_->setText(QStringLiteral("“123456789”的校验值：%1（宽%2字节）")
+                        .arg(QString::fromStdString(FieldCheckText(*f)))
+                        .arg(f->Width()));
+}
+
+std::optional<FieldSpec> FieldEditor::Field(QString* problem) const {
+    struct Input {
+        QLineEdit* edit;
+        const char* what;
+    };
+    for (const Input in : {Input{start_, "校验范围的起始地址"}, Input{end_, "校验范围的结束地址"}, Input{at_, "写入地址"}}) {
+        if (!ParseHexNumber(in.edit->text().toStdString(), 8)) {
+            if (problem) *problem = QString::fromStdString(Format(kStampBadNumberFormat, in.what, 8));
+            return std::nullopt;
+        }
+    }
+    const std::string text = kind_->currentData().toString().toStdString() + "@" + at_->text().toStdString() + ":" +
+                             start_->text().toStdString() + "-" + end_->text().toStdString() +
+                             (big_->isChecked() ? ":be" : "");
+    std::string why;
+    std::optional<FieldSpec> f = ParseFieldSpec(text, &why);
+    if (!f && problem) *problem = QStringLiteral("校验范围的结束地址小于起始地址！");
+    return f;
+}
+
+void FieldEditor::SetField(const FieldSpec& f) {
+    const int index = kind_->findData(QString::fromStdString(f.Name()));
+    if (index >= 0) kind_->setCurrentIndex(index);
+    start_->setText(QString::fromStdString(Format("%X", f.start)));
+    end_->setText(QString::fromStdString(Format("%X", f.end)));
+    at_->setText(QString::fromStdString(Format("%X", f.at)));
+    (f.bigEndian ? big_ : little_)->setChecked(true);
+}
+
+}  // namespace torvane::ui

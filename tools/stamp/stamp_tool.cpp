@@ -1,0 +1,158 @@
+#include "tools/stamp/stamp_tool.h"
+
+#include "formats/binary.h"
+#include "platform/file_problems.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/prompts.h"
+#include "core/file_entry.h"
+
+namespace torvane {
+
+std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
+                                         uint8_t fill, WriteOptions write, const std::string& path) {
+    bool written = false;
+    if (format == ImageFormat::Binary) {
+        const std::vector<uint8_t> binary = WriteBinary(image, from, until, fill);
+        written = WriteWholeFile(path, binary.data(), binary.size());
+    } else {
+        const size_t slash = path.find_last_of("/\\");
+        write.header = slash == std::string::npos ? path : path.substr(slash + 1);
+        std::string problem;
+        const std::string text = WriteImage(format, image, write, problem);
+        if (!problem.empty()) return problem;
+        written = WriteWholeFile(path, text.data(), text.size());
+    }
+    if (!written) return FileProblem(path, FileUse::Write);
+    return std::nullopt;
+}
+
+std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts) {
+    if (inputs.input.empty()) {
+        ShowNotice(prompts, kStampNoInputMessage);
+        ExplainFailure(prompts, 0, "", "no image file was chosen");
+        return std::nullopt;
+    }
+    if (inputs.output.empty()) {
+        ShowNotice(prompts, kStampNoOutputMessage);
+        ExplainFailure(prompts, 0, "", "no output file was given");
+        return std::nullopt;
+    }
+    StampRequest request;
+    request.input = inputs.input;
+    request.output = inputs.output;
+    request.fields = {inputs.field};
+    const std::optional<uint64_t> base = inputs.baseText.empty() ? std::optional<uint64_t>(0)
+                                                                 : ParseHexNumber(inputs.baseText, 8);
+    const std::optional<uint64_t> fill = inputs.fillText.empty() ? std::optional<uint64_t>(0xFF)
+                                                                 : ParseHexNumber(inputs.fillText, 2);
+    if (!base || !fill) {
+        ShowNotice(prompts, Format(kStampBadNumberFormat, base ? "填充数据" : "BIN文件的起始地址", base ? 2 : 8));
+        ExplainFailure(prompts, 0, "", base ? "the fill byte takes 1 or 2 hex digits"
+                                            : "the base address takes 1 to 8 hex digits");
+        return std::nullopt;
+    }
+    request.base = static_cast<uint32_t>(*base);
+    request.fill = static_cast<uint8_t>(*fill);
+    const std::string in = AbsolutePath(inputs.input);
+    const std::string out = AbsolutePath(inputs.output);
+    if (in == out || SameFile(in, out)) {
+        const Answer a = prompts.Show(MessageBox{kStampOntoInputMessage, kStampCaption, MessageIcon::Question,
+                                                 MessageButtons::YesNo});
+        if (a != Answer::Yes) return std::nullopt;
+        request.inPlace = true;
+    }
+    const StampResult result = StampImage(request);
+    if (!result.ok) {
+        ShowNotice(prompts, kStampFailedMessage);
+        ExplainFailure(prompts, 0, in, result.reason);
+        return std::nullopt;
+    }
+    ShowInformation(prompts, Format(kStampDoneFormat, out.c_str()));
+    return result.written.front().valueText;
+}
+
+std::optional<std::string> BrowseStampImage(Prompts& prompts) {
+    FileDialog dialog;
+    dialog.filter = kStampFileFilter;
+    dialog.kind = FileKind::StampImage;
+    return prompts.OpenFile(dialog);
+}
+
+std::optional<std::string> BrowseStampOutput(Prompts& prompts, const std::string& input) {
+    FileDialog dialog;
+    dialog.filter = kStampFileFilter;
+    dialog.kind = FileKind::StampOutput;
+    dialog.overwritePrompt = true;
+    // Beside the image, with its name and format: "app.hex" proposes "app_crc.hex".
+    const size_t slash = input.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (!name.empty())
+        dialog.proposedName = dot == std::string::npos ? name + "_crc" : name.substr(0, dot) + "_crc" + name.substr(dot);
+    return prompts.SaveFile(dialog);
+}
+
+std::string FieldNameCaption(const std::string& name) {
+    struct Caption {
+        const char* name;
+        const char* words;
+    };
+    static constexpr Caption kCaptions[] = {
+        {"add8", "8位累加和"},
+        {"add16", "16位累加和"},
+        {"add32", "32位累加和"},
+        {"sum8", "校验和，同校验工具"},
+        {"sum16", "2字节校验和，同校验工具"},
+        {"sum32", "4字节校验和，同校验工具"},
+        {"sum64", "8字节校验和，同校验工具"},
+        {"length32", "范围的字节数，32位"},
+        {"sha256", "SHA-256摘要，32字节"},
+        {"STM32", "STM32的CRC单元：CRC-32/MPEG-2，按32位小端字计算"},
+    };
+    for (const Caption& c : kCaptions)
+        if (name == c.name) return name + "（" + c.words + "）";
+    return name;
+}
+
+StampResult StampImage(const StampRequest& request) {
+    StampResult result;
+    auto fail = [&](std::string reason) {
+        result.reason = std::move(reason);
+        return result;
+    };
+    if (request.fields.empty()) return fail("no field was given");
+    const ImageFormat target = FormatOfName(request.output);
+    if (target == ImageFormat::Elf) return fail(request.output + ": ELF is read, not written");
+    const std::string inPath = AbsolutePath(request.input);
+    const std::string outPath = AbsolutePath(request.output);
+    if (!request.inPlace && (inPath == outPath || SameFile(inPath, outPath))) {
+        result.ontoInput = true;
+        return fail(outPath + ": the output would replace the image");
+    }
+
+    ReadFailure why = ReadFailure::Unreadable;
+    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(inPath, kStampReadLimit, &why);
+    if (!bytes)
+        return fail(inPath + ": " + (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
+                                                                   : FileProblem(inPath, FileUse::Read)));
+    ImageRead read = ReadImage(FormatOfName(inPath), *bytes, request.base);
+    if (!read.ok()) return fail(inPath + ": " + read.reason);
+    if (read.image.empty()) return fail(inPath + ": the image holds no byte");
+    SparseImage& image = read.image;
+    // Every field is checked before anything is written.
+    if (const std::optional<std::string> problem = FieldsProblem(request.fields, image.lowest(), kAddressSpaceEnd))
+        return fail(inPath + ": " + *problem);
+    std::vector<WrittenField> written = WriteFields(image, request.fill, request.fields);
+    if (target == ImageFormat::Binary && image.end() - image.lowest() > kStampBinLimit)
+        return fail(Format("%s: a BIN of 0x%08X-0x%08llX would need more than 64 MiB", outPath.c_str(), image.lowest(),
+                           static_cast<unsigned long long>(image.end() - 1)));
+    if (const std::optional<std::string> problem =
+            SaveImageFile(target, image, image.lowest(), image.end(), request.fill, request.write, outPath))
+        return fail(outPath + ": " + *problem);
+    result.ok = true;
+    result.written = std::move(written);
+    return result;
+}
+
+}  // namespace torvane
