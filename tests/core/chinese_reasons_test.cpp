@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "core/integrity_fields.h"
+#include "formats/image_formats.h"
+
 #include <cctype>
 
 #include "core/decode_hex.h"
@@ -53,6 +58,33 @@ TEST(ChineseReasonsTest, NumbersPassAndAReasonInsideAReasonIsTranslatedToo) {
     // What the table does not know stays as it was.
     EXPECT_EQ("something new went wrong", ChineseReason("something new went wrong"));
     EXPECT_EQ("", ChineseReason(""));
+}
+
+TEST(ChineseReasonsTest, EveryReaderAndFieldReasonIsTranslated) {
+    // Made by the readers and the field checks themselves, not written out here.
+    std::vector<std::string> reasons;
+    for (const char* text : {"S1050020AABB00\n", "S1050020AABB75\nS5030005F7\n", "junk\n", "\x7F" "ELF\x03"})
+        reasons.push_back(ReadImage(text[0] == 'S' || text[0] == 'j' ? ImageFormat::SRecord : ImageFormat::Elf,
+                                    std::span(reinterpret_cast<const uint8_t*>(text), std::strlen(text)))
+                              .reason);
+    for (const char* field : {"crc32@4:0-8", "crc32@10:8-0", "sum8@10:0-F"}) {
+        std::string why;
+        const std::optional<FieldSpec> f = ParseFieldSpec(field, &why);
+        if (f) {
+            const FieldSpec both[] = {*f, *ParseFieldSpec("add16@10:0-3")};
+            why = FieldsProblem(both, 0, 0x100).value_or("");
+        }
+        reasons.push_back(why);
+    }
+    reasons.push_back("/fw/app.bin: the output would replace the image");
+    for (const std::string& english : reasons) {
+        ASSERT_FALSE(english.empty());
+        std::string chinese = ChineseReason(english);
+        // Names stay as they are: of fields, files and formats.
+        for (const char* name : {"CRC-32/ISO-HDLC", "sum8", "add16", "/fw/app.bin", "ELF", "S-record"})
+            for (size_t at; (at = chinese.find(name)) != std::string::npos;) chinese.erase(at, std::strlen(name));
+        EXPECT_FALSE(HasEnglishWords(chinese)) << english << " -> " << chinese;
+    }
 }
 
 TEST(ChineseReasonsTest, TheDetailNamesTheFileAndItsRow) {
