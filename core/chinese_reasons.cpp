@@ -117,8 +117,18 @@ constexpr std::array kTranslations = {
     // Integrity fields and the stamp tool.
     Translation{"a field is NAME@AT:START-END, e.g. crc32@7FFC:0-7FFB",
                 "校验值字段的格式为“名称@写入地址:起始地址-结束地址”，例如crc32@7FFC:0-7FFB"},
-    Translation{"unknown field '{}' (a CRC preset, add8, add16, add32, sum8 to sum64, length32 or sha256)",
-                "未知的校验方式“{1}”（可为CRC预设、add8、add16、add32、sum8至sum64、length32或sha256）"},
+    Translation{"unknown field '{}' (a CRC preset, crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT, add8, add16, add32, sum8 "
+                "to sum64, length32 or sha256)",
+                "未知的校验方式“{1}”（可为CRC预设、自定义的crc/宽度/多项式/初值/输入反转/输出反转/结果异或值、add8、add16、"
+                "add32、sum8至sum64、length32或sha256）"},
+    Translation{"custom CRC {}: it is crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT",
+                "自定义CRC {1}：格式为crc/宽度/多项式/初值/输入反转/输出反转/结果异或值"},
+    Translation{"custom CRC {}: WIDTH is decimal, POLY, INIT and XOROUT hex, REFIN and REFOUT 0 or 1",
+                "自定义CRC {1}：宽度为十进制数，多项式、初值和结果异或值为十六进制数，输入反转和输出反转为0或1"},
+    Translation{"custom CRC {}: {}", "自定义CRC {1}：{2}"},
+    Translation{"the width {} is not 8 to 64 bits", "宽度{1}不在8到64位之间"},
+    Translation{"a value does not fit the width of {} bits", "有数值超出{1}位的宽度"},
+    Translation{"the polynomial must have its lowest bit set", "多项式的最低位必须为1"},
     Translation{"the field has no range: NAME@AT:START-END", "字段没有校验范围：名称@写入地址:起始地址-结束地址"},
     Translation{"the field's address takes 1 to 8 hex digits", "字段的写入地址应为1到8位十六进制数"},
     Translation{"the range is START-END", "校验范围的格式为“起始地址-结束地址”"},

@@ -22,6 +22,46 @@ std::optional<uint32_t> HexAddress(std::string_view text) {
     return v ? std::optional<uint32_t>(static_cast<uint32_t>(*v)) : std::nullopt;
 }
 
+// WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT.
+std::optional<CrcModel> CustomCrc(std::string_view text, std::string& problem) {
+    std::vector<std::string_view> parts;
+    for (size_t from = 0;;) {
+        const size_t slash = text.find('/', from);
+        parts.push_back(text.substr(from, slash == std::string_view::npos ? std::string_view::npos : slash - from));
+        if (slash == std::string_view::npos) break;
+        from = slash + 1;
+    }
+    if (parts.size() != 6) {
+        problem = "it is crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT";
+        return std::nullopt;
+    }
+    CrcModel m;
+    int width = 0;
+    for (const char c : parts[0]) {
+        if (c < '0' || c > '9' || width > 64) {
+            width = -1;
+            break;
+        }
+        width = width * 10 + (c - '0');
+    }
+    const std::optional<uint64_t> poly = ParseHexNumber(parts[1], 16);
+    const std::optional<uint64_t> init = ParseHexNumber(parts[2], 16);
+    const std::optional<uint64_t> xorout = ParseHexNumber(parts[5], 16);
+    const auto flag = [](std::string_view v) { return v == "0" || v == "1"; };
+    if (parts[0].empty() || width < 0 || !poly || !init || !xorout || !flag(parts[3]) || !flag(parts[4])) {
+        problem = "WIDTH is decimal, POLY, INIT and XOROUT hex, REFIN and REFOUT 0 or 1";
+        return std::nullopt;
+    }
+    m.width = width;
+    m.poly = *poly;
+    m.init = *init;
+    m.refin = parts[3] == "1";
+    m.refout = parts[4] == "1";
+    m.xorout = *xorout;
+    if (!IsValidCrcModel(m, &problem)) return std::nullopt;
+    return m;
+}
+
 std::optional<FieldSpec> Refuse(std::string* why, std::string reason) {
     if (why) *why = std::move(reason);
     return std::nullopt;
@@ -41,7 +81,7 @@ std::vector<uint8_t> RangeBytes(std::span<const uint8_t> image, uint32_t first, 
 
 uint32_t FieldSpec::Width() const {
     switch (kind) {
-        case FieldKind::Crc: return static_cast<uint32_t>((crc->model.width + 7) / 8);
+        case FieldKind::Crc: return static_cast<uint32_t>((model.width + 7) / 8);
         case FieldKind::Sum:
         case FieldKind::ComplementedSum:
         case FieldKind::Length: return static_cast<uint32_t>(bits / 8);
@@ -52,7 +92,11 @@ uint32_t FieldSpec::Width() const {
 
 std::string FieldSpec::Name() const {
     switch (kind) {
-        case FieldKind::Crc: return crc->name;
+        case FieldKind::Crc:
+            return crc ? std::string(crc->name)
+                       : Format("crc/%d/%llX/%llX/%d/%d/%llX", model.width, static_cast<unsigned long long>(model.poly),
+                                static_cast<unsigned long long>(model.init), model.refin ? 1 : 0, model.refout ? 1 : 0,
+                                static_cast<unsigned long long>(model.xorout));
         case FieldKind::Sum: return Format("add%d", bits);
         case FieldKind::ComplementedSum: return Format("sum%d", bits);
         case FieldKind::Length: return "length32";
@@ -78,12 +122,21 @@ std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why)
         f.bits = 32;
     } else if (name == "sha256") {
         f.kind = FieldKind::Sha256;
+    } else if (name.rfind("crc/", 0) == 0) {
+        std::string problem;
+        const std::optional<CrcModel> model = CustomCrc(name.substr(4), problem);
+        if (!model) return Refuse(why, "custom CRC " + std::string(text.substr(0, atSign)) + ": " + problem);
+        f.kind = FieldKind::Crc;
+        f.model = *model;
     } else if (const CrcPreset* preset = FindCrcPreset(name)) {
         f.kind = FieldKind::Crc;
         f.crc = preset;
+        f.model = preset->model;
+        f.feed = preset->feed;
     } else {
         return Refuse(why, "unknown field '" + std::string(text.substr(0, atSign)) +
-                               "' (a CRC preset, add8, add16, add32, sum8 to sum64, length32 or sha256)");
+                               "' (a CRC preset, crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT, add8, add16, add32, sum8 "
+                               "to sum64, length32 or sha256)");
     }
     std::string_view rest = text.substr(atSign + 1);
     const size_t colon = rest.find(':');
@@ -210,8 +263,8 @@ WrittenField ComputeField(const FieldSpec& f, const std::vector<uint8_t>& range)
     uint64_t value = 0;
     switch (f.kind) {
         case FieldKind::Crc:
-            value = ComputeCrc(*f.crc, range);
-            w.valueText = CrcText(value, f.crc->model.width);
+            value = ComputeCrc(f.model, range, f.feed);
+            w.valueText = CrcText(value, f.model.width);
             break;
         case FieldKind::Sum: {
             uint64_t sum = 0;

@@ -25,7 +25,9 @@ enum class FieldKind {
 // [start, end] and written at `at`, in little-endian order unless bigEndian.
 struct FieldSpec {
     FieldKind kind = FieldKind::Crc;
-    const CrcPreset* crc = nullptr;  // Crc
+    const CrcPreset* crc = nullptr;  // Crc: the preset, or nullptr for a custom model
+    CrcModel model;                  // Crc: the model computed (the preset's, or the custom one)
+    CrcFeed feed = CrcFeed::Bytes;
     int bits = 0;                    // Sum, ComplementedSum, Length: the value's width
     uint32_t at = 0;
     uint32_t start = 0;
@@ -34,11 +36,14 @@ struct FieldSpec {
 
     uint32_t Width() const;  // bytes the field takes
     uint64_t FieldEnd() const { return static_cast<uint64_t>(at) + Width(); }  // one past its last byte
-    std::string Name() const;  // "CRC-32/ISO-HDLC", "add16", "sum32", "length32", "sha256"
+    // "CRC-32/ISO-HDLC", "crc/16/1021/FFFF/0/0/0", "add16", "sum32", "length32", "sha256"
+    std::string Name() const;
 };
 
 // Reads NAME@AT:START-END with an optional ":be" (or ":le"): NAME a CRC preset
-// by name or alias in any case, add8|add16|add32, sum8|sum16|sum32|sum64,
+// by name or alias in any case, a custom CRC as
+// crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT (width in decimal, 8 to 64; the
+// values in hex; REFIN and REFOUT 0 or 1), add8|add16|add32, sum8|sum16|sum32|sum64,
 // length32 or sha256; AT, START and END 1 to 8 hex digits with an optional
 // "0x". Nothing, with the reason, for any other text.
 std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why = nullptr);

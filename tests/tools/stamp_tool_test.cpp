@@ -73,6 +73,22 @@ TEST_F(StampToolTest, RefusalsWriteNothing) {
     EXPECT_FALSE(test::Exists(out));
 }
 
+TEST(CustomCrcFieldTest, ACustomModelComputesAsTheCatalogueDefinesItAndReadsBack) {
+    // CRC-16/T10-DIF is no preset; its catalogue check value is D0DB.
+    const std::optional<FieldSpec> dif = ParseFieldSpec("crc/16/8BB7/0/0/0/0@10:0-F");
+    ASSERT_TRUE(dif);
+    EXPECT_EQ("D0DB", FieldCheckText(*dif));
+    EXPECT_EQ(2u, dif->Width());
+    EXPECT_EQ("crc/16/8BB7/0/0/0/0@10:0-F", FieldSpecText(*dif));
+    // The model of a preset gives the preset's value.
+    EXPECT_EQ(FieldCheckText(*ParseFieldSpec("crc16-ccitt-false@0:0-0")),
+              FieldCheckText(*ParseFieldSpec("CRC/16/1021/FFFF/0/0/0@0:0-0")));
+    std::string why;
+    for (const char* bad : {"crc/16/8BB7/0/0/0@0:0-0", "crc/7/5/0/0/0/0@0:0-0", "crc/16/8BB6/0/0/0/0@0:0-0",
+                            "crc/16/18BB7/0/0/0/0@0:0-0", "crc/16/8BB7/0/2/0/0@0:0-0"})
+        EXPECT_FALSE(ParseFieldSpec(bad, &why)) << bad;
+}
+
 TEST_F(StampToolTest, TheOutputDialogProposesTheImagesNameBesideIt) {
     prompts.ExpectSave(std::nullopt);
     BrowseStampOutput(prompts, "/fw/app.hex");

@@ -133,8 +133,14 @@ std::optional<FieldSpec> FieldEditor::Field(QString* problem) const {
 }
 
 void FieldEditor::SetField(const FieldSpec& f) {
-    const int index = kind_->findData(QString::fromStdString(f.Name()));
-    if (index >= 0) kind_->setCurrentIndex(index);
+    const QString name = QString::fromStdString(f.Name());
+    int index = kind_->findData(name);
+    // A CRC of its own (from a project) joins the list.
+    if (index < 0) {
+        kind_->addItem(name, name);
+        index = kind_->count() - 1;
+    }
+    kind_->setCurrentIndex(index);
     start_->setText(QString::fromStdString(Format("%X", f.start)));
     end_->setText(QString::fromStdString(Format("%X", f.end)));
     at_->setText(QString::fromStdString(Format("%X", f.at)));
