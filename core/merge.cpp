@@ -367,6 +367,8 @@ bool MergeRun::Finish(const std::string& output) {
     std::string problem;
     std::string text;
     if (records) {
+        // Where the records put the image: the base is no longer to be guessed.
+        log_.Addf("#输出格式：%s，起始地址0x%.8X\r\n", FormatName(format), base);
         SparseImage image;
         image.start = start_;
         if (!image.Write(base, std::span<const uint8_t>(image_->data(), static_cast<size_t>(length)))) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "core/merge.h"
 #include "platform/code_page.h"
 #include "support/hex_text.h"
 #include "support/workspace_fixture.h"
@@ -336,6 +337,35 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     EXPECT_TRUE(ws.MergeFields.empty());
     EXPECT_EQ("", ws.MergeBaseText);
     EXPECT_EQ(ImageFormat::Binary, ws.MergeFormat);
+}
+
+TEST_F(ConfigTest, AnImportedProjectMergesTheSameBytesAsTheWorkspaceThatExportedIt) {
+    ws.SelectMode(WorkMode::MergeMode);
+    WriteAndChoose(0, "a.bin", std::string(40, 'a'));
+    WriteAndChoose(1, "b.bin", std::string(24, 'b'));
+    Row(1).BinOffsetText = "40";
+    ws.SetMergeFormat(ImageFormat::SRecord);
+    ws.MergeFields = {*ParseFieldSpec("crc/16/8BB7/0/0/0/0@7E:0-7D:be"), *ParseFieldSpec("stm32@80:0-7F")};
+    const std::string ini = dir.File("p.ini");
+    Export(ini);
+    ws.SetOutputFile(dir.File("first.srec"));
+    prompts.ExpectNotice("合并成功!");
+    ASSERT_TRUE(MergeBatch(ws));
+
+    test::ScriptedPrompts other;
+    Workspace again(other);
+    again.SelectMode(WorkMode::MergeMode);
+    other.ExpectOpen(ini);
+    ImportConfig(again);
+    EXPECT_EQ("Merge.srec", again.OutputFileText.substr(again.OutputFileText.size() - 10));
+    again.SetOutputFile(dir.File("second.srec"));
+    other.ExpectNotice("合并成功!");
+    ASSERT_TRUE(MergeBatch(again));
+    // The S0 records name their own files; everything after them is the same.
+    const std::string first = ReadText(dir.File("first.srec"));
+    const std::string second = ReadText(dir.File("second.srec"));
+    EXPECT_EQ(first.substr(first.find('\n')), second.substr(second.find('\n')));
+    EXPECT_NE(std::string::npos, first.find("S1"));
 }
 
 TEST_F(ConfigTest, ExportWithoutMergeSettingsWritesOnlyTheRowKeys) {
