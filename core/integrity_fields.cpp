@@ -178,7 +178,10 @@ std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint
         if (f.FieldEnd() > limit || static_cast<uint64_t>(f.end) >= limit)
             return Format("%s reaches past 0x%08llX, the end of what the image may hold", name.c_str(),
                           static_cast<unsigned long long>(limit - 1));
-        if (f.at <= f.end && f.FieldEnd() > f.start) return name + " lies inside its own range";
+        // A length does not depend on the bytes it counts: it may count itself,
+        // as a bootloader's "image length" does.
+        if (f.kind != FieldKind::Length && f.at <= f.end && f.FieldEnd() > f.start)
+            return name + " lies inside its own range";
         for (size_t j = 0; j < i; ++j) {
             const FieldSpec& g = fields[j];
             if (f.at < g.FieldEnd() && g.at < f.FieldEnd())

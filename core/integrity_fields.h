@@ -59,7 +59,8 @@ std::vector<std::string> FieldNames();
 std::string FieldCheckText(const FieldSpec& field);
 
 // Why the fields cannot be written into an image that starts at `first` and
-// may reach (not including) `limit`: a field inside its own range, two fields
+// may reach (not including) `limit`: a field inside its own range (a length
+// may be: it counts bytes, whatever they hold), two fields
 // that overlap, a field or range below `first` or past `limit`, a range whose
 // end is before its start. Nothing when they can.
 std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint32_t first, uint64_t limit);
