@@ -5,6 +5,7 @@
 
 #include "core/hex_to_bin.h"
 #include "core/integrity_fields.h"
+#include "core/merge_layout.h"
 #include "core/workspace.h"
 #include "platform/code_page.h"
 #include "platform/file_problems.h"
@@ -111,6 +112,12 @@ bool WriteExport(Workspace& ws, const std::string& path) {
             ExplainFailure(prompts, e.FileNo, e.FileName, refusal->reason);
             return false;
         }
+    }
+    // A project whose merge would refuse its fields is no project to keep.
+    if (const std::optional<std::string> problem = FieldsProblem(ws.MergeFields, 0, kMergedImageSize)) {
+        ShowNotice(prompts, kBadFieldsExportMessage);
+        ExplainFailure(prompts, 0, path, *problem);
+        return false;
     }
     if (static_cast<int>(ws.MergeFields.size()) > kMaxMergeFields) {
         ShowNotice(prompts, Format(kTooManyFieldsFormat, kMaxMergeFields));

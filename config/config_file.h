@@ -32,6 +32,7 @@ inline constexpr const char* kMergeBaseKey = "MergeBase";      // the base addre
 inline constexpr const char* kMergeFieldKeyFormat = "MergeField%d";  // 1, 2, ...: a field as --field takes it
 inline constexpr int kMaxMergeFields = 64;
 inline constexpr const char* kTooManyFieldsFormat = "合并设置中的校验值字段超过%d个，无法保存到配置文件中，导出已取消！";
+inline constexpr const char* kBadFieldsExportMessage = "合并设置中的校验值字段有误，无法保存到配置文件中，导出已取消！";
 inline constexpr const char* kMergeSettingsBadMessage = "该配置文件的合并设置有误，无法导入！";
 
 // "导出配置文件": asks for a path and writes one section per row that holds a

@@ -355,6 +355,9 @@ TEST_F(CliTest, AProjectKeepsTheMergesFormatBaseAndFields) {
     r = Run("run merge --config p.ini -o plain.bin --base 0");
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0x400u, ReadBytes(dir.File("plain.bin")).size());
+    // Fields the merge would refuse are not kept.
+    EXPECT_EQ(2, Run("export --config bad.ini --field crc32@10:0-1F" + files).status);
+    EXPECT_FALSE(torvane::test::Exists(dir.File("bad.ini")));
     r = Run("map a.bin --offset 200 b.bin --base 8000000");
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0u, r.out.find("0x08000000  0x080000FF")) << r.out;

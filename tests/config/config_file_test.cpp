@@ -373,6 +373,12 @@ TEST_F(ConfigTest, ExportWithoutMergeSettingsWritesOnlyTheRowKeys) {
     const std::string ini = dir.File("plain.ini");
     Export(ini);
     EXPECT_EQ(std::string::npos, ReadText(ini).find("Merge"));
+    // Fields the merge would refuse are not kept.
+    ws.MergeFields = {*ParseFieldSpec("crc32@10:0-1F")};
+    prompts.ExpectSave(dir.File("bad.ini"));
+    prompts.ExpectNotice(kBadFieldsExportMessage);
+    ExportConfig(ws);
+    EXPECT_FALSE(test::Exists(dir.File("bad.ini")));
 }
 
 TEST_F(ConfigTest, UnreadableMergeSettingsRefuseTheImportBeforeAnythingChanges) {
