@@ -330,7 +330,11 @@ std::string HexInfoText(const std::string& path, const HexFileInfo& info) {
 }
 
 std::string HexInfoJson(const std::string& path, const HexFileInfo& info) {
-    std::string out = "{" + JsonPath(path) + ", \"segments\": [";
+    // Appended piece by piece: GCC 12 at -O3 misreads "{" + a temporary as an
+    // overlapping copy (-Wrestrict).
+    std::string out = "{";
+    out += JsonPath(path);
+    out += ", \"segments\": [";
     for (size_t i = 0; i < info.segments.size(); ++i) {
         const HexSegment& s = info.segments[i];
         out += Format("%s{\"start\": %u, \"end\": %u, \"bytes\": %u}", i == 0 ? "" : ", ", s.start, s.end, s.bytes());

@@ -86,7 +86,12 @@ ImageRead ReadIntelHex(std::span<const uint8_t> text) {
 
 std::string WriteIntelHex(const SparseImage& image, uint32_t recordSize) {
     std::string out;
-    out.reserve(static_cast<size_t>(image.dataSize() / recordSize * (13 + 2 * recordSize) + 64));
+    // The whole text at once: ":", count, address, type, data, checksum, CR LF
+    // a record, with a type 04 record at each 64 KiB.
+    uint64_t records = 4;
+    for (const ImageSegment& segment : image.segments())
+        records += (segment.bytes.size() + recordSize - 1) / recordSize + (segment.bytes.size() >> 16) + 2;
+    out.reserve(static_cast<size_t>(image.dataSize() * 2 + records * 17 + 16));
     uint32_t upper = 0;  // the upper half the records now stand in
     for (const ImageSegment& segment : image.segments()) {
         const uint8_t* data = segment.bytes.data();

@@ -151,7 +151,11 @@ std::string WriteSRecords(const SparseImage& image, const WriteOptions& options,
     // A record holds at most 255 bytes: address, data and checksum.
     const uint32_t recordSize = std::min<uint32_t>(options.recordSize, 255 - addressBytes - 1);
     std::string out;
-    out.reserve(static_cast<size_t>(image.dataSize() / recordSize * (12 + 2 * recordSize) + 128));
+    // The whole text at once: each record is "S", its type, the count, the
+    // address, the data, the checksum and CR LF.
+    uint64_t dataRecords = 0;
+    for (const ImageSegment& segment : image.segments()) dataRecords += (segment.bytes.size() + recordSize - 1) / recordSize;
+    out.reserve(static_cast<size_t>(image.dataSize() * 2 + dataRecords * (8 + 2 * addressBytes) + 3 * 600));
     const std::string header = options.header.substr(0, 255 - 3);
     AppendRecord(out, 0, 0, 2, reinterpret_cast<const uint8_t*>(header.data()), header.size());
     uint64_t records = 0;

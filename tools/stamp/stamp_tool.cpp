@@ -13,8 +13,14 @@ std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& 
                                          uint8_t fill, WriteOptions write, const std::string& path) {
     bool written = false;
     if (format == ImageFormat::Binary) {
-        const std::vector<uint8_t> binary = WriteBinary(image, from, until, fill);
-        written = WriteWholeFile(path, binary.data(), binary.size());
+        // One segment that is the whole range is written as it stands.
+        const std::vector<ImageSegment>& segments = image.segments();
+        if (segments.size() == 1 && segments[0].address == from && segments[0].end() == until) {
+            written = WriteWholeFile(path, segments[0].bytes.data(), segments[0].bytes.size());
+        } else {
+            const std::vector<uint8_t> binary = WriteBinary(image, from, until, fill);
+            written = WriteWholeFile(path, binary.data(), binary.size());
+        }
     } else {
         const size_t slash = path.find_last_of("/\\");
         write.header = slash == std::string::npos ? path : path.substr(slash + 1);
