@@ -8,7 +8,7 @@
 #include "core/file_entry.h"
 #include "core/memory_map_format.h"
 #include "formats/binary.h"
-#include "tools/stamp/stamp_tool.h"
+#include "core/image_file.h"
 #include "formats/image_formats.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/utf8.h"
 
@@ -67,11 +68,6 @@ const char* KindName(RangeKind kind) {
 }
 
 std::string Hex8(int64_t value) { return Format("0x%08X", static_cast<uint32_t>(value)); }
-
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string NoteJson(const MapNote& note) {
     return Format("{\"row\": %d, \"reason\": ", note.row) + JsonString(note.reason) + "}";

@@ -1,17 +1,12 @@
 #include "core/memory_map_legend.h"
 
+#include "platform/files.h"
 #include "platform/format.h"
 
 namespace torvane {
 namespace {
 
 std::string Hex8(int64_t value) { return Format("0x%08X", static_cast<uint32_t>(value)); }
-
-// The name after the last separator of either system.
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 

@@ -377,8 +377,7 @@ bool MergeRun::Finish(const std::string& output) {
                              length, base);
         } else {
             WriteOptions options;
-            const size_t slash = output.find_last_of("/\\");
-            options.header = slash == std::string::npos ? output : output.substr(slash + 1);
+            options.header = FileNameOf(output);
             text = WriteImage(format, image, options, problem);
         }
     }

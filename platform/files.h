@@ -61,6 +61,13 @@ std::string ResolveAgainst(const std::string& folder, const std::string& path);
 // The folder part of a path, without its trailing separator ("." for a bare name).
 std::string FolderOf(const std::string& path);
 
+// The name after the last separator of either system: a path a project
+// brought from Windows gives its name here too ("C:\fw\app.hex" -> "app.hex").
+inline std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // Why ReadWholeFile gave nothing.
 enum class ReadFailure {
     Unreadable,  // missing, not a regular file, or an error while opening or reading

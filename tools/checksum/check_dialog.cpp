@@ -7,6 +7,7 @@
 #include "widgets/key_filter.h"
 #include "widgets/point_font.h"
 #include "widgets/path_field.h"
+#include "widgets/plain_label.h"
 #include "tools/checksum/check_ids.h"
 
 // Qt
@@ -85,16 +86,6 @@ private:
     bool movedWhilePressed_ = false;
 };
 
-namespace {
-
-QLabel* Label(const char* caption, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(caption), parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-}  // namespace
-
 CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(check_ids::kDialog));
     setWindowTitle(QString::fromUtf8(kCheckCaption));
@@ -102,24 +93,24 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
     // Created in the order of the tab chain: hint, path, "...", data, methods, result.
-    auto* hint = Label(kCheckHint, this);
-    auto* pathLabel = Label(kCheckPathLabel, this);
+    auto* hint = PlainLabel(kCheckHint, this);
+    auto* pathLabel = PlainLabel(kCheckPathLabel, this);
     path_ = new QLineEdit(this);
     name(path_, check_ids::kPath);
     MakePathField(path_);
     browse_ = new QPushButton(QStringLiteral("..."), this);
     name(browse_, check_ids::kBrowse);
     browse_->setAutoDefault(false);
-    auto* dataLabel = Label(kCheckDataLabel, this);
+    auto* dataLabel = PlainLabel(kCheckDataLabel, this);
     data_ = new QLineEdit(this);
     name(data_, check_ids::kData);
     data_->installEventFilter(new TypedKeyFilter(AcceptsCheckDataKey, this));
-    auto* methodLabel = Label(kCheckMethodLabel, this);
+    auto* methodLabel = PlainLabel(kCheckMethodLabel, this);
     methods_ = new CheckMethodList([this] { Compute(); }, this);
     name(methods_, check_ids::kMethodList);
     for (const char* caption : kChecksumMethodCaptions) methods_->addItem(QString::fromUtf8(caption));
     methods_->SelectQuietly(0);
-    auto* resultLabel = Label(kCheckResultLabel, this);
+    auto* resultLabel = PlainLabel(kCheckResultLabel, this);
     result_ = new QLineEdit(this);
     name(result_, check_ids::kResult);
     // The value is computed, never typed; it can still be selected and copied.

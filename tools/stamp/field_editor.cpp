@@ -2,8 +2,10 @@
 
 // Torvane
 #include "core/file_entry.h"
+#include "core/hex_field_key.h"
 #include "platform/format.h"
 #include "tools/stamp/stamp_tool.h"
+#include "widgets/key_filter.h"
 
 // Qt
 #include <QButtonGroup>
@@ -13,15 +15,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 
 #include <algorithm>
 
 namespace torvane::ui {
 
 void MakeHexField(QLineEdit* field, int digits) {
-    field->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("(0[xX])?[0-9A-Fa-f]{0,%1}").arg(digits)), field));
+    // The keys of the window's other hex edits, and the "0x" of the usual notation.
+    field->installEventFilter(new TypedKeyFilter(
+        [](char32_t ch) { return AcceptsHexFieldKey(ch) || ch == U'x' || ch == U'X'; }, field));
     field->setMaxLength(digits + 2);
     field->setFixedWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (digits + 3) + 12);
 }

@@ -6,6 +6,7 @@
 #include "tools/stamp/field_editor.h"
 #include "tools/stamp/stamp_tool.h"
 #include "widgets/path_field.h"
+#include "widgets/plain_label.h"
 #include "widgets/point_font.h"
 
 // Qt
@@ -18,12 +19,6 @@
 
 namespace torvane::ui {
 namespace {
-
-QLabel* Label(const char* caption, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(caption), parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 
 QPushButton* BrowseButton(QWidget* parent) {
     auto* b = new QPushButton(QStringLiteral("..."), parent);
@@ -39,7 +34,7 @@ CDlg_Stamp::CDlg_Stamp(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     setWindowTitle(QString::fromUtf8(kStampCaption));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
-    auto* hint = Label(kStampHint, this);
+    auto* hint = PlainLabel(kStampHint, this);
     hint->setWordWrap(true);
     input_ = new QLineEdit(this);
     input_->setObjectName(QStringLiteral("stampInput"));
@@ -72,15 +67,15 @@ CDlg_Stamp::CDlg_Stamp(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     grid->setVerticalSpacing(10);
     int row = 0;
     grid->addWidget(hint, row++, 0, 1, 3);
-    grid->addWidget(Label("源文件：", this), row, 0);
+    grid->addWidget(PlainLabel("源文件：", this), row, 0);
     grid->addWidget(input_, row, 1);
     grid->addWidget(inputBrowse, row++, 2);
-    grid->addWidget(Label("BIN文件起始地址(0x)：", this), row, 0);
+    grid->addWidget(PlainLabel("BIN文件起始地址(0x)：", this), row, 0);
     grid->addWidget(base_, row++, 1, Qt::AlignLeft);
     grid->addWidget(field_, row++, 0, 1, 3);
-    grid->addWidget(Label("填充数据(0x)：", this), row, 0);
+    grid->addWidget(PlainLabel("填充数据(0x)：", this), row, 0);
     grid->addWidget(fill_, row++, 1, Qt::AlignLeft);
-    grid->addWidget(Label("输出文件：", this), row, 0);
+    grid->addWidget(PlainLabel("输出文件：", this), row, 0);
     grid->addWidget(output_, row, 1);
     grid->addWidget(outputBrowse, row++, 2);
     grid->addWidget(write_, row, 0);

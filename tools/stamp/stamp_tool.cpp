@@ -1,6 +1,5 @@
 #include "tools/stamp/stamp_tool.h"
 
-#include "formats/binary.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -8,30 +7,6 @@
 #include "core/file_entry.h"
 
 namespace torvane {
-
-std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
-                                         uint8_t fill, WriteOptions write, const std::string& path) {
-    bool written = false;
-    if (format == ImageFormat::Binary) {
-        // One segment that is the whole range is written as it stands.
-        const std::vector<ImageSegment>& segments = image.segments();
-        if (segments.size() == 1 && segments[0].address == from && segments[0].end() == until) {
-            written = WriteWholeFile(path, segments[0].bytes.data(), segments[0].bytes.size());
-        } else {
-            const std::vector<uint8_t> binary = WriteBinary(image, from, until, fill);
-            written = WriteWholeFile(path, binary.data(), binary.size());
-        }
-    } else {
-        const size_t slash = path.find_last_of("/\\");
-        write.header = slash == std::string::npos ? path : path.substr(slash + 1);
-        std::string problem;
-        const std::string text = WriteImage(format, image, write, problem);
-        if (!problem.empty()) return problem;
-        written = WriteWholeFile(path, text.data(), text.size());
-    }
-    if (!written) return FileProblem(path, FileUse::Write);
-    return std::nullopt;
-}
 
 std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts) {
     if (inputs.input.empty()) {
@@ -91,8 +66,7 @@ std::optional<std::string> BrowseStampOutput(Prompts& prompts, const std::string
     dialog.kind = FileKind::StampOutput;
     dialog.overwritePrompt = true;
     // Beside the image, with its name and format: "app.hex" proposes "app_crc.hex".
-    const size_t slash = input.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+    const std::string name = FileNameOf(input);
     const size_t dot = name.find_last_of('.');
     if (!name.empty())
         dialog.proposedName = dot == std::string::npos ? name + "_crc" : name.substr(0, dot) + "_crc" + name.substr(dot);

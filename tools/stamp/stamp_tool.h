@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/image_file.h"
 #include "core/integrity_fields.h"
 #include "formats/image_formats.h"
 
@@ -77,10 +78,5 @@ std::optional<std::string> BrowseStampOutput(Prompts& prompts, const std::string
 // is in words where the name alone does not say it.
 std::string FieldNameCaption(const std::string& name);
 
-// Saves `image` as `format` at `path`: a BIN of [from, until) with `fill` in
-// the gaps, or the records of a text format (its S0 header the file's name).
-// The problem, in English, when it cannot be made or written.
-std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
-                                         uint8_t fill, WriteOptions write, const std::string& path);
 
 }  // namespace torvane

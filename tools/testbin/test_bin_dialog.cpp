@@ -1,6 +1,7 @@
 #include "tools/testbin/test_bin_dialog.h"
 
 // Torvane
+#include "widgets/plain_label.h"
 #include "widgets/key_filter.h"
 #include "widgets/point_font.h"
 #include "widgets/path_field.h"
@@ -25,8 +26,7 @@ namespace {
 
 QLabel* Label(const char* caption, QWidget* parent) {
     // The captions align their "0x" with blanks, which plain text keeps.
-    auto* label = new QLabel(QString::fromUtf8(caption), parent);
-    label->setTextFormat(Qt::PlainText);
+    QLabel* label = PlainLabel(caption, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }

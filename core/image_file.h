@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "formats/image_formats.h"
+
+namespace torvane {
+
+// Saves `image` as `format` at `path` (replacing it safely): a BIN of
+// [from, until) with `fill` in the gaps, or the records of a text format (its
+// S0 header the file's name). The problem, in English, when it cannot be made
+// or written.
+std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
+                                         uint8_t fill, WriteOptions write, const std::string& path);
+
+}  // namespace torvane

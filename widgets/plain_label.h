@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QLabel>
+
+namespace torvane::ui {
+
+// A caption of a dialog, shown as the plain text it is (no markup, its blanks kept).
+inline QLabel* PlainLabel(const char* caption, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace torvane::ui
