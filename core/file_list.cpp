@@ -122,6 +122,36 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
     c.Selected = !hex || Row(row).scan->decoded.code == 1;
 }
 
+std::string TypedFileName(const std::string& text, const std::string& current) {
+    auto blank = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; };
+    size_t from = 0;
+    size_t to = text.size();
+    while (from < to && blank(text[from])) ++from;
+    while (to > from && blank(text[to - 1])) --to;
+    if (to - from >= 2 && text[from] == '"' && text[to - 1] == '"') {
+        ++from;
+        --to;
+    }
+    const std::string name = text.substr(from, to - from);
+    if (name.empty() || IsAbsolutePath(name)) return name;
+    return current.empty() ? AbsolutePath(name) : ResolveAgainst(FolderOf(current), name);
+}
+
+void FileList::LoadTypedFile(int row, const std::string& text) {
+    const std::string current = Controls(row).FileNameText;
+    const std::string path = TypedFileName(text, current);
+    if (path == current) return;
+    if (path.empty()) {
+        ClearEntry(row);
+        return;
+    }
+    // A name that fails leaves the row as it was, its size and offsets too:
+    // the box still shows the row's own file, and a batch finds it as chosen.
+    const FileRow before = Row(row);
+    LoadChosenFile(row, path);
+    if (Controls(row).FileNameText != path) Row(row) = before;
+}
+
 std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string& path) {
     if (!row.scan || !row.scan->image || row.scan->path != path) return nullptr;
     const std::optional<FileStamp> now = StampOf(path);

@@ -93,6 +93,13 @@ inline constexpr const char* kHexTextAsBinFormat =
     "文件%d：%s的内容是HEX格式的文本，不是BIN数据。\r\n 选是，仍将该文件作为BIN文件%s\r\n 选否，该文件不参与%s";
 inline constexpr const char* kHexTextAsBinCaption = "提示";
 
+// The file a text typed into a row's file-name box names: without the blanks
+// around it and one pair of double quotes (a file manager's "copy as path"
+// adds them); a relative name is taken in the folder of the row's file
+// `current`, or in the current folder when the row holds none. Empty when the
+// text holds no name.
+std::string TypedFileName(const std::string& text, const std::string& current);
+
 // The scan of the row's file when it is still the file at `path` as scanned.
 std::shared_ptr<const HexScan> CurrentScan(const FileRow& row, const std::string& path);
 
@@ -111,6 +118,13 @@ public:
     void ChooseFile(int row);
     // ChooseFile with the path already chosen (the dialog's answer).
     void LoadChosenFile(int row, const std::string& path);
+    // A path typed into the row's file-name box, taken when the user presses
+    // Enter or leaves the box: loaded as a file chosen with "..." is, through
+    // the same checks and boxes (TypedFileName says which file the text
+    // names). A name that is refused leaves the row as it was. Text that
+    // names the row's file already changes nothing; an empty box empties the
+    // row, as "删除" does.
+    void LoadTypedFile(int row, const std::string& text);
     // Decodes a chosen HEX file to preset the row's offset controls. False when
     // the file is refused (unreadable, or data outside the image): the offset
     // controls are then not set, and a box has said why.

@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -80,8 +81,13 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
         w->setFont(font);
     }
 
-    // User input lands in RowControls as it happens.
-    connect(fileName_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().FileNameText = t.toStdString(); });
+    // User input lands in RowControls as it happens; a typed file name is
+    // the exception: it is a file to load, taken on Enter or when the box is
+    // left (CommitTypedPath), and until then the row holds the file it had.
+    connect(fileName_, &QLineEdit::textEdited, this, [this] { typed_ = true; });
+    connect(fileName_, &QLineEdit::returnPressed, this, [this] { CommitTypedPath(); });
+    fileName_->installEventFilter(this);
+    fileName_->setProperty(kTakesEnterProperty, true);
     connect(fileSize_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().FileSizeText = t.toStdString(); });
     connect(binOffset_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().BinOffsetText = t.toStdString(); });
     connect(offsetAddr_, &QLineEdit::textEdited, this,
@@ -117,8 +123,27 @@ void Dlg_ListItem::Place() {
     saveOffset_->setGeometry(ToQRect(layout_.saveOffset));
 }
 
+void Dlg_ListItem::CommitTypedPath() {
+    if (!typed_) return;
+    typed_ = false;
+    list_.LoadTypedFile(row_, fileName_->text().toStdString());
+    Refresh();
+    emit changed(row_);
+}
+
+bool Dlg_ListItem::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the box takes what was typed; switching to another program
+    // (to look a name up) or the box's own context menu does not.
+    if (watched == fileName_ && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) CommitTypedPath();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void Dlg_ListItem::Refresh() {
     refreshing_ = true;
+    typed_ = false;
     const RowControls& c = list_.Controls(row_);
     select_->setText(QString::fromStdString(c.SelectCaption));
     select_->setChecked(c.Selected);

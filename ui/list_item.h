@@ -28,11 +28,16 @@ public:
     void Refresh();
 
     const RowLayout& layout() const { return layout_; }
+    // Lays the row out again with the main layout's extra width.
+    void SetExtraWidth(int extraWidth);
 
     // The row's context menu, with its single item "删除" (32780).
     QMenu* CreateContextMenu(QWidget* parent);
     // Chooses a file for the row as its browse button does, without asking.
     void LoadFile(const QString& path);
+    // Loads the path typed into the file-name box, if one was typed since
+    // the row was last shown (FileList::LoadTypedFile).
+    void CommitTypedPath();
 
 signals:
     // A row operation ran (the rows of the window may want to refresh).
@@ -41,6 +46,7 @@ signals:
     void projectDropped(const QString& path);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -53,8 +59,10 @@ private:
 
     FileList& list_;
     int row_;
+    double scale_;
     RowLayout layout_;
     bool refreshing_ = false;
+    bool typed_ = false;  // the file-name box holds typed text not yet taken
 
     QCheckBox* select_;
     QLineEdit* fileName_;
@@ -66,6 +74,10 @@ private:
     QLineEdit* offsetAddr_;
     QCheckBox* saveOffset_;
 };
+
+// The property of an edit that takes Enter itself: the window lets the key
+// through to it instead of swallowing it.
+inline constexpr const char* kTakesEnterProperty = "takesEnter";
 
 // The one local file a drag carries; empty when it carries none or several.
 QString DraggedLocalFile(const QMimeData* mime);

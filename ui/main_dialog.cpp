@@ -444,6 +444,10 @@ void CQuenlorDlg::RefreshAll() {
 }
 
 void CQuenlorDlg::OnCommand(int id) {
+    // A path typed into a row and not yet taken (a shortcut pressed in the
+    // box, a toolbar button, which takes no focus) is taken first: the
+    // command works on the rows as the user sees them.
+    for (Dlg_ListItem* r : rows_) r->CommitTypedPath();
     if (!IsEnabled(id)) return;
     switch (CommandOf(id)) {
         case kImportConfig: ImportConfig(ws_); break;
@@ -550,6 +554,9 @@ bool CQuenlorDlg::eventFilter(QObject* watched, QEvent* event) {
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         const bool swallowed = enter || key->key() == Qt::Key_Escape;
         auto* widget = qobject_cast<QWidget*>(watched);
+        // A row's file-name box takes Enter as the end of a typed path.
+        if (enter && widget && widget->property(kTakesEnterProperty).toBool())
+            return QMainWindow::eventFilter(watched, event);
         // The menu bar, reached with Alt or F10, leaves with Escape.
         if (swallowed && widget && widget->window() == this && !qobject_cast<QMenuBar*>(widget)) {
             auto* button = qobject_cast<QPushButton*>(widget);

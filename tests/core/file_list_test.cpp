@@ -181,6 +181,64 @@ TEST_F(FileListTest, FailedChooseInALoadedRowKeepsNameAndSelection) {
     EXPECT_EQ(1, c.PolishDataIndex);
 }
 
+TEST_F(FileListTest, ATypedPathLoadsAsAChosenOneWithoutItsQuotes) {
+    const std::string hex = dir.Write("app.hex", test::HexBlock(0x08001000, 16));
+    list.LoadTypedFile(2, "  \"" + hex + "\" ");
+    const RowControls& c = list.Controls(2);
+    EXPECT_EQ(hex, c.FileNameText);
+    EXPECT_EQ(std::to_string(test::HexBlock(0x08001000, 16).size()), c.FileSizeText);
+    EXPECT_EQ("08001000", c.OffsetAddrText);
+    EXPECT_TRUE(c.Selected);
+    EXPECT_TRUE(prompts.openDialogs.empty());
+    // The row then collects the file as chosen: a batch finds it unchanged.
+    list.CollectEntry(2);
+    EXPECT_EQ(static_cast<int32_t>(test::HexBlock(0x08001000, 16).size()), list.Entry(2).FileSize);
+}
+
+TEST_F(FileListTest, ATypedPathMeetsTheChecksAndBoxesOfAChosenOneAndARefusedOneChangesNothing) {
+    const std::string bin = dir.Write("a.bin", std::string(10, 'a'));
+    Choose(0, bin);
+    list.Controls(0).PolishDataIndex = 1;
+    const FileRow before = list.Row(0);
+    prompts.ExpectNotice("文件打开失败！");
+    list.LoadTypedFile(0, dir.File("missing.bin"));
+    EXPECT_EQ(before.controls, list.Controls(0));
+    EXPECT_EQ(dir.File("missing.bin"), prompts.reasons.back().path);
+    prompts.ExpectNotice("您选择了空文件，请重新选择！");
+    list.LoadTypedFile(0, dir.Write("empty.bin", std::string()));
+    EXPECT_EQ(before.controls, list.Controls(0));
+    prompts.ExpectNotice("文件大于2M，加载失败！");
+    list.LoadTypedFile(0, dir.Write("big.bin", std::string(0x200001, 'b')));
+    EXPECT_EQ(before.controls, list.Controls(0));
+}
+
+TEST_F(FileListTest, ATypedNameWithoutFolderIsTakenBesideTheRowsFile) {
+    const std::string first = dir.Write("first.bin", std::string(4, 'a'));
+    const std::string second = dir.Write("second.bin", std::string(6, 'b'));
+    Choose(1, first);
+    list.LoadTypedFile(1, "second.bin");
+    EXPECT_EQ(second, list.Controls(1).FileNameText);
+    EXPECT_EQ("6", list.Controls(1).FileSizeText);
+    EXPECT_EQ(dir.File("x.hex"), TypedFileName("x.hex", first));
+    EXPECT_EQ("", TypedFileName(" \"\" ", first));
+    EXPECT_TRUE(IsAbsolutePath(TypedFileName("x.hex", "")));
+}
+
+TEST_F(FileListTest, TheRowsOwnNameTypedAgainChangesNothingAndAnEmptyBoxEmptiesTheRow) {
+    const std::string bin = dir.Write("a.bin", std::string(10, 'a'));
+    Choose(0, bin);
+    list.Controls(0).BinOffsetText = "100";
+    const RowControls before = list.Controls(0);
+    list.LoadTypedFile(0, bin);
+    EXPECT_EQ(before, list.Controls(0));
+    list.LoadTypedFile(0, "  ");
+    EXPECT_EQ("", list.Controls(0).FileNameText);
+    EXPECT_EQ("", list.Controls(0).FileSizeText);
+    EXPECT_FALSE(list.Controls(0).Selected);
+    // An empty row left empty shows no box.
+    list.LoadTypedFile(0, "");
+}
+
 TEST_F(FileListTest, CancelledDialogChangesNothing) {
     const std::string p = dir.Write("a.bin", std::string(10, 'a'));
     Choose(0, p);

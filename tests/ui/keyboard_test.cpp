@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -144,6 +146,52 @@ TEST_F(KeyboardTest, EnterPressesTheFocusedPushButtonAndNothingElse) {
     Key(Qt::Key_Escape);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(1u, prompts.openDialogs.size());
+}
+
+TEST_F(KeyboardTest, APathTypedIntoARowLoadsOnEnterOrWhenTheBoxIsLeft) {
+    auto nameBox = [&](int row) {
+        return window->row(row)->findChild<QLineEdit*>(QString::number(row_ids::kFileName));
+    };
+    const std::string text = test::HexBlock(0x1000, 16);
+    const std::string hex = dir.Write("app.hex", text);
+    const std::string bin = dir.Write("data.bin", std::string(300, 'x'));
+    const FileList& rows = window->workspace().rows();
+
+    nameBox(0)->setFocus();
+    QTest::keyClicks(nameBox(0), QString::fromStdString(hex));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(hex, rows.Row(0).controls.FileNameText);
+    EXPECT_EQ(std::to_string(text.size()), rows.Row(0).controls.FileSizeText);
+    EXPECT_EQ("00001000", rows.Row(0).controls.OffsetAddrText);
+    EXPECT_TRUE(window->row(0)->findChild<QCheckBox*>(QString::number(row_ids::kSelect))->isChecked());
+
+    // Tab out of the box takes it too, and goes on to the "...".
+    nameBox(1)->setFocus();
+    QTest::keyClicks(nameBox(1), QString::fromStdString(bin));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(QStringLiteral("300"),
+              window->row(1)->findChild<QLineEdit*>(QString::number(row_ids::kFileSize))->text());
+    EXPECT_EQ(window->row(1)->findChild<QWidget*>(QString::number(row_ids::kBrowse)), QApplication::focusWidget());
+
+    // A name that does not open gets the box of "...", and the row keeps its file.
+    nameBox(1)->setFocus();
+    nameBox(1)->selectAll();
+    QTest::keyClicks(nameBox(1), QString::fromStdString(dir.File("missing.bin")));
+    prompts.ExpectNotice("文件打开失败！");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(QString::fromStdString(bin), nameBox(1)->text());
+    EXPECT_EQ("300", rows.Row(1).controls.FileSizeText);
+    Shoot(window.get(), QStringLiteral("main-typed-paths"));
+
+    // A batch started from the box takes what was typed first (the BIN row
+    // is left out: HEX转BIN has nothing to do for it).
+    window->workspace().rows().Controls(1).Selected = false;
+    window->RefreshAll();
+    nameBox(2)->setFocus();
+    QTest::keyClicks(nameBox(2), QString::fromStdString(dir.Write("second.hex", text)));
+    Key(Qt::Key_F5);
+    EXPECT_TRUE(test::Exists(dir.File("app.BIN")));
+    EXPECT_TRUE(test::Exists(dir.File("second.BIN")));
 }
 
 TEST_F(KeyboardTest, TabFollowsTheRowsThenTheActionButtons) {
