@@ -74,17 +74,24 @@ WindowFit FitWindowToScreen(double wanted, int32_t availableWidth, int32_t avail
     return WindowFit{1.0, true};
 }
 
-MainLayout ComputeMainLayout(double scale) {
+LayoutStretch StretchOfClient(double scale, int32_t clientWidth, int32_t clientHeight) {
+    const MainLayout m = ComputeMainLayout(scale);
+    return {std::max(0, clientWidth - m.clientWidth), std::max(0, clientHeight - m.clientHeight)};
+}
+
+MainLayout ComputeMainLayout(double scale, LayoutStretch stretch) {
     const Scaler v(scale);
+    const int32_t dx = std::max(0, stretch.width);
+    const int32_t dy = std::max(0, stretch.height);
     MainLayout m;
     m.scale = scale;
-    m.windowWidth = v(1090);
-    m.windowHeight = v(750);
+    m.windowWidth = v(1090) + dx;
+    m.windowHeight = v(750) + dy;
     m.clientWidth = m.windowWidth - kFrameWidth;
     m.clientHeight = m.windowHeight - kFrameHeight;
     m.L = v(25);
-    m.R = v.plus(m.L, 1020);
-    m.panel = {v(12), v(67), v(1060), v(395)};
+    m.R = v.plus(m.L, 1020) + dx;
+    m.panel = {v(12), v(67), v(1060) + dx, v(395)};
 
     int32_t left = v(12);
     const int32_t panelTop = v(67);
@@ -97,7 +104,9 @@ MainLayout ComputeMainLayout(double scale) {
 
     m.headerBand = {m.L, v(95), m.R, v(121)};
     constexpr std::array<int, 6> kColumns = {60, 400, 510, 600, 700, 840};
-    for (size_t i = 0; i < kColumns.size(); ++i) m.columnEdges[i] = v.plus(m.L, static_cast<float>(kColumns[i]));
+    // The file-name column, the second, takes the extra width.
+    for (size_t i = 0; i < kColumns.size(); ++i)
+        m.columnEdges[i] = v.plus(m.L, static_cast<float>(kColumns[i])) + (i > 0 ? dx : 0);
     const int32_t titleTop = v(96);
     const int32_t titleBottom = v(120);
     m.headerCheck = {m.L + 3, titleTop, m.columnEdges[0], titleBottom};  // 3 pixels, not scaled
@@ -135,10 +144,10 @@ MainLayout ComputeMainLayout(double scale) {
     // It keeps clear of both neighbours by an eighth of the gap.
     m.memoryMapButton = {m.mergeButton.right + gap / 8, actionTop, m.alignButton.left - gap / 8, actionBottom};
 
-    m.logGroup = {v(12), v(403), v(1060), v(673)};
-    m.logList = {m.L, v(433), m.R, v(623)};
-    const int32_t buttonTop = v(633);
-    const int32_t buttonBottom = v(663);
+    m.logGroup = {v(12), v(403), v(1060) + dx, v(673) + dy};
+    m.logList = {m.L, v(433), m.R, v(623) + dy};
+    const int32_t buttonTop = v(633) + dy;
+    const int32_t buttonBottom = v(663) + dy;
     m.clearButton = {v.plus(m.R, -60), buttonTop, m.R, buttonBottom};
     const int32_t c = m.clearButton.left;
     m.saveButton = {v.plus(c, -70), buttonTop, v.plus(c, -10), buttonBottom};
@@ -150,10 +159,11 @@ MainLayout ComputeMainLayout(double scale) {
     return m;
 }
 
-RowLayout ComputeRowLayout(double f) {
+RowLayout ComputeRowLayout(double f, int32_t extraWidth) {
+    const int32_t dx = std::max(0, extraWidth);
     auto s = [f](double x) { return static_cast<int32_t>(x * f); };
     RowLayout r;
-    r.width = s(1020);
+    r.width = s(1020) + dx;
     r.height = s(26);
     const int32_t top = s(2);
     const int32_t bottom = s(26);
@@ -163,16 +173,19 @@ RowLayout ComputeRowLayout(double f) {
         const int32_t t = c.top + dt;
         return Rect{left, t, left + c.width() + dw, t + c.height() + dh};
     };
+    // Everything right of the file-name box moves over by the extra width.
+    auto right = [dx](Rect c) { return Rect{c.left + dx, c.top, c.right + dx, c.bottom}; };
     r.select = inset(column(0, 60), 3, 1, -5, -2);
     r.fileName = inset(column(60, 350), 2, 3, -4, -4);
-    r.browse = inset(column(360, 400), 2, 1, -14, -3);
-    r.fileSize = inset(column(400, 510), 2, 3, -4, -4);
-    r.polishType = inset(column(510, 600), 2, 1, -4, -2);
-    r.binOffset = inset(column(510, 600), 2, 3, -4, -4);
-    r.polishData = inset(column(600, 700), 2, 1, -4, -2);
-    r.offsetAddr = inset(column(700, 840), 2, 3, -4, -4);
-    r.saveOffset = inset(column(840, 1020), s(85), 1, -s(120), -2);
-    r.lines = {s(60), s(400), s(510), s(600), s(700), s(840)};
+    r.fileName.right += dx;
+    r.browse = right(inset(column(360, 400), 2, 1, -14, -3));
+    r.fileSize = right(inset(column(400, 510), 2, 3, -4, -4));
+    r.polishType = right(inset(column(510, 600), 2, 1, -4, -2));
+    r.binOffset = right(inset(column(510, 600), 2, 3, -4, -4));
+    r.polishData = right(inset(column(600, 700), 2, 1, -4, -2));
+    r.offsetAddr = right(inset(column(700, 840), 2, 3, -4, -4));
+    r.saveOffset = right(inset(column(840, 1020), s(85), 1, -s(120), -2));
+    r.lines = {s(60), s(400) + dx, s(510) + dx, s(600) + dx, s(700) + dx, s(840) + dx};
     r.fontPx = s(12);
     return r;
 }

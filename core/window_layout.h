@@ -103,7 +103,24 @@ struct MainLayout {
     int32_t captionFontPx = 0;
 };
 
-MainLayout ComputeMainLayout(double scale);
+// Room a window larger than its default layout has, in pixels of the window:
+// the extra width goes to the file-name column (and with it to everything
+// that spans the panel), the extra height to the log.
+struct LayoutStretch {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const LayoutStretch&) const = default;
+};
+
+// The layout at `scale`; with a stretch the same layout made larger, every
+// control right of the file-name column moved right by the extra width and
+// the log's list and buttons moved down by the extra height.
+MainLayout ComputeMainLayout(double scale, LayoutStretch stretch = {});
+
+// The stretch of a window whose client area (menu bar included) is
+// `clientWidth` x `clientHeight`: what it has beyond the default layout at
+// `scale`, never less than nothing.
+LayoutStretch StretchOfClient(double scale, int32_t clientWidth, int32_t clientHeight);
 
 // The scale the main window takes on a screen whose available area (the
 // screen less its task bars and panels, in the window's pixels) is
@@ -136,6 +153,7 @@ struct RowLayout {
     int32_t fontPx = 0;            // the edits' and lists' font
 };
 
-RowLayout ComputeRowLayout(double scale);
+// `extraWidth` is the main layout's stretch: the file-name box takes it.
+RowLayout ComputeRowLayout(double scale, int32_t extraWidth = 0);
 
 }  // namespace torvane

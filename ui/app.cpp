@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTimer>
 #include <QTranslator>
 #include <chrono>
@@ -194,7 +195,13 @@ int CQuenlorApp::Run(int argc, char** argv) {
     QtPrompts prompts;
     CQuenlorDlg window(prompts);
     prompts.SetOwner(&window);
-    window.show();
+    // The size and mode of the last run come back; a picture or a probe is
+    // taken of the window as it opens the first time, and remembers nothing.
+    const bool remembers = screenshot.empty() && !probe;
+    QSettings settings;
+    if (remembers) window.RestoreState(settings);
+    if (remembers && window.WasMaximized()) window.showMaximized();
+    else window.show();
     // Files named on the command line, once the window stands, as dropped ones.
     if (!arguments.project.empty()) {
         const QString project = AbsolutePath(arguments.project);
@@ -222,7 +229,9 @@ int CQuenlorApp::Run(int argc, char** argv) {
             QApplication::exit(0);
         });
     }
-    return app.exec();
+    const int status = app.exec();
+    if (remembers) window.SaveState(settings);
+    return status;
 }
 
 }  // namespace torvane::ui

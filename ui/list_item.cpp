@@ -31,7 +31,7 @@ QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()
 }  // namespace
 
 Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* parent)
-    : QWidget(parent), list_(list), row_(row), layout_(ComputeRowLayout(scale)) {
+    : QWidget(parent), list_(list), row_(row), scale_(scale), layout_(ComputeRowLayout(scale)) {
     setObjectName(QStringLiteral("row%1").arg(row));
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
@@ -109,6 +109,14 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
 
     Place();
     Refresh();
+}
+
+void Dlg_ListItem::SetExtraWidth(int extraWidth) {
+    const RowLayout wider = ComputeRowLayout(scale_, extraWidth);
+    if (wider.width == layout_.width) return;
+    layout_ = wider;
+    Place();
+    update();
 }
 
 void Dlg_ListItem::Place() {

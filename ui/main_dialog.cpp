@@ -12,7 +12,9 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
+#include <QSettings>
 #include <QTimer>
 #include <QToolBar>
 
@@ -20,6 +22,7 @@
 #include "core/align.h"
 #include "core/hex_to_bin.h"
 #include "core/merge.h"
+#include "core/window_state.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
 #include "ui/about_dialog.h"
@@ -132,8 +135,13 @@ CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QSize available, QWidge
       layout_(ComputeMainLayout(scale_)) {
     setWindowTitle(QStringLiteral("Torvane " TORVANE_VERSION_TAG));
     setWindowIcon(ApplicationIcon());
+    // The window can be made larger than its layout (the file-name column and
+    // the log take the room), never smaller; one cut to a small screen keeps
+    // its size and scrolls.
+    const Qt::WindowFlags resizing =
+        fit_.scrolls ? Qt::WindowFlags(Qt::MSWindowsFixedSizeDialogHint) : Qt::WindowFlags(Qt::WindowMaximizeButtonHint);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::WindowCloseButtonHint | resizing);
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 8));
 
     client_ = new ClientArea(layout_, this);
@@ -152,6 +160,7 @@ CQuenlorDlg::CQuenlorDlg(Prompts& prompts, double scale, QSize available, QWidge
     BuildMenus();
     BuildToolBar();
     BuildControls();
+    ApplySize();
     ApplyLayout();
     ApplyFonts();
     ApplyTabOrder();
@@ -312,21 +321,29 @@ void CQuenlorDlg::BuildToolBar() {
     }
 }
 
-void CQuenlorDlg::ApplyLayout() {
+void CQuenlorDlg::ApplySize() {
     const MainLayout& m = layout_;
+    const MainLayout base = ComputeMainLayout(scale_);
     const int menuHeight = menuBar()->sizeHint().height();
-    client_->setFixedSize(m.clientWidth, m.clientHeight - menuHeight);
     if (scroller_) {
+        client_->setFixedSize(m.clientWidth, m.clientHeight - menuHeight);
         setFixedSize(std::min(m.clientWidth, available_.width() - kFrameWidth),
                      std::min(m.clientHeight, available_.height() - kFrameHeight));
-    } else {
-        setFixedSize(m.clientWidth, m.clientHeight);
+        return;
     }
+    // The default layout is the smallest the window takes.
+    client_->setMinimumSize(base.clientWidth, base.clientHeight - menuHeight);
+    setMinimumSize(base.clientWidth, base.clientHeight);
+    resize(m.clientWidth, m.clientHeight);
+}
+
+void CQuenlorDlg::ApplyLayout() {
+    const MainLayout& m = layout_;
     // The toolbar spans the client area after its gripper and is as high as
     // its buttons need.
     const int toolBarHeight = toolBar_->sizeHint().height();
     gripper_->setGeometry(0, 0, Gripper::kWidth, toolBarHeight);
-    toolBar_->setGeometry(Gripper::kWidth, 0, client_->width() - Gripper::kWidth, toolBarHeight);
+    toolBar_->setGeometry(Gripper::kWidth, 0, m.clientWidth - Gripper::kWidth, toolBarHeight);
 
     auto place = [](QWidget* w, const Rect& r) { w->setGeometry(ToQRect(r)); };
     place(hexToBinMode_, m.hexToBinMode);
@@ -358,6 +375,56 @@ void CQuenlorDlg::ApplyLayout() {
     place(clearButton_, m.clearButton);
     saveButton_->raise();
     clearButton_->raise();
+}
+
+void CQuenlorDlg::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (scroller_) return;
+    const LayoutStretch stretch = StretchOfClient(scale_, width(), height());
+    if (stretch == stretch_) return;
+    stretch_ = stretch;
+    layout_ = ComputeMainLayout(scale_, stretch_);
+    for (Dlg_ListItem* r : rows_) r->SetExtraWidth(stretch_.width);
+    ApplyLayout();
+    client_->update();
+}
+
+namespace {
+
+// The keys of the window's settings (QSettings: ~/.config/Torvane/torvane.conf
+// on Linux, HKEY_CURRENT_USER\Software\Torvane\torvane on Windows).
+const QString kSizeKey = QStringLiteral("window/size");
+const QString kModeKey = QStringLiteral("window/mode");
+const QString kMaximizedKey = QStringLiteral("window/maximized");
+
+}  // namespace
+
+void CQuenlorDlg::RestoreState(QSettings& settings) {
+    if (const std::optional<WorkMode> mode = ModeOfKeyword(settings.value(kModeKey).toString().toStdString()))
+        SelectMode(*mode);
+    if (scroller_) return;
+    const QSize size = settings.value(kSizeKey).toSize();
+    const LayoutStretch stretch =
+        RestoredStretch(scale_, DesignSize{size.width(), size.height()}, available_.width(), available_.height());
+    if (stretch != stretch_) {
+        stretch_ = stretch;
+        layout_ = ComputeMainLayout(scale_, stretch_);
+        for (Dlg_ListItem* r : rows_) r->SetExtraWidth(stretch_.width);
+        ApplySize();
+        ApplyLayout();
+    }
+    wasMaximized_ = settings.value(kMaximizedKey).toBool();
+}
+
+void CQuenlorDlg::SaveState(QSettings& settings) const {
+    settings.setValue(kModeKey, QString::fromLatin1(ModeKeyword(ws_.Mode())));
+    // A window cut to a small screen has no size of its own to remember.
+    if (scroller_) return;
+    // A maximized window is remembered by the size it has when it is not.
+    const QSize size = isMaximized() && normalGeometry().isValid() ? normalGeometry().size() : this->size();
+    const DesignSize remembered = RememberedSize(ComputeMainLayout(scale_, StretchOfClient(scale_, size.width(), size.height())));
+    settings.setValue(kSizeKey, QSize(remembered.width, remembered.height));
+    settings.setValue(kMaximizedKey, isMaximized());
 }
 
 void CQuenlorDlg::ApplyTabOrder() {

@@ -9,6 +9,7 @@
 
 class QAction;
 class QCheckBox;
+class QSettings;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -59,7 +60,15 @@ public:
     void ImportProject(const QString& path);
     void LoadFiles(const QStringList& paths);
 
+    // What the window remembers between runs (core/window_state.h): the size
+    // of its client area and the mode it was left in. RestoreState takes them
+    // before the window is shown; WasMaximized tells whether to show it so.
+    void RestoreState(QSettings& settings);
+    void SaveState(QSettings& settings) const;
+    bool WasMaximized() const { return wasMaximized_; }
+
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -68,6 +77,9 @@ private:
     void BuildControls();
     void BuildMenus();
     void BuildToolBar();
+    // Sets the window's size limits and its size for the stretch.
+    void ApplySize();
+    // Puts every control where the layout says.
     void ApplyLayout();
     void ApplyFonts();
     void ApplyTabOrder();
@@ -90,6 +102,8 @@ private:
     WindowFit fit_;
     double scale_;
     MainLayout layout_;
+    LayoutStretch stretch_;
+    bool wasMaximized_ = false;
 
     QWidget* client_ = nullptr;
     QScrollArea* scroller_ = nullptr;  // only where the window does not fit at scale 1

@@ -209,6 +209,54 @@ TEST(MainLayoutTest, ColumnsAscendAndTheRowsContinueTheHeadersLines) {
     }
 }
 
+// A larger window: the file-name column and the log take the extra room,
+// everything else keeps its size and its distance from the edge it follows.
+TEST(MainLayoutTest, AStretchGoesToTheFileNameColumnAndTheLog) {
+    const LayoutStretch stretch{300, 200};
+    for (const int dpi : kDpis) {
+        const double scale = UiScaleFor(dpi, dpi);
+        const MainLayout m = ComputeMainLayout(scale);
+        const MainLayout big = ComputeMainLayout(scale, stretch);
+        EXPECT_EQ(m.clientWidth + 300, big.clientWidth) << dpi;
+        EXPECT_EQ(m.clientHeight + 200, big.clientHeight) << dpi;
+        EXPECT_EQ(m.fileTitle.width() + 300, big.fileTitle.width()) << dpi;
+        for (const auto& [a, b] : {std::pair{m.sizeTitle, big.sizeTitle}, {m.keepTitle, big.keepTitle},
+                                   {m.outputBrowse, big.outputBrowse}}) {
+            EXPECT_EQ(a.left + 300, b.left) << dpi;
+            EXPECT_EQ(a.width(), b.width()) << dpi;
+        }
+        EXPECT_EQ(m.logList.height() + 200, big.logList.height()) << dpi;
+        EXPECT_EQ(m.logList.width() + 300, big.logList.width()) << dpi;
+        EXPECT_EQ(m.clearButton.top + 200, big.clearButton.top) << dpi;
+        EXPECT_EQ(m.clearButton.left + 300, big.clearButton.left) << dpi;
+        // Nothing above the log moves down; the mode buttons stay where they were.
+        for (size_t i = 0; i < m.rows.size(); ++i) {
+            EXPECT_EQ(m.rows[i].top, big.rows[i].top) << dpi;
+            EXPECT_EQ(m.rows[i].bottom, big.rows[i].bottom) << dpi;
+        }
+        EXPECT_EQ(m.mergeMode, big.mergeMode) << dpi;
+        EXPECT_EQ(m.outputEdit.top, big.outputEdit.top) << dpi;
+        // The rows follow: their file-name box takes the same width.
+        const RowLayout r = ComputeRowLayout(scale);
+        const RowLayout wide = ComputeRowLayout(scale, 300);
+        EXPECT_EQ(r.fileName.width() + 300, wide.fileName.width()) << dpi;
+        EXPECT_EQ(r.browse.left + 300, wide.browse.left) << dpi;
+        EXPECT_EQ(r.saveOffset.left + 300, wide.saveOffset.left) << dpi;
+        for (const Rect& row : big.rows) EXPECT_EQ(wide.width, row.width()) << dpi;
+        // Still inside, still apart.
+        const Rect client{0, 0, big.clientWidth, big.clientHeight - kMenuBarRoom};
+        for (const auto& [name, rect] : AllControls(big)) EXPECT_TRUE(Inside(rect, client)) << name << " at " << dpi;
+        ExpectNoOverlap(ClientControls(big), dpi);
+        ExpectNoOverlap(HeaderControls(big), dpi);
+        ExpectNoOverlap(LogControls(big), dpi);
+        ExpectNoOverlap(RowControls(wide), dpi);
+        EXPECT_EQ(stretch, StretchOfClient(scale, big.clientWidth, big.clientHeight)) << dpi;
+    }
+    // No stretch is the default layout, pixel for pixel; a smaller window has none.
+    EXPECT_EQ(ComputeMainLayout(1.5).rows, ComputeMainLayout(1.5, LayoutStretch{}).rows);
+    EXPECT_EQ(LayoutStretch{}, StretchOfClient(1.0, 100, 100));
+}
+
 // Every edge is its design value times UiScale, truncated: never more, and less
 // only by the truncations of the values it is built from (the fifth action
 // button is the furthest: five widths and four gaps).
