@@ -218,10 +218,12 @@ void CQuenlorDlg::BuildControls() {
         rows_[static_cast<size_t>(i)] = r;
     }
 
-    outputLabel_ = new CECStatic(QStringLiteral("输出文件："), client_);
+    // Alt+O reaches the output file; the menu titles take F, M, T and H.
+    outputLabel_ = new CECStatic(QStringLiteral("输出文件(&O)："), client_);
     name(outputLabel_, kOutputLabel);
     outputFile_ = new QLineEdit(client_);
     name(outputFile_, kOutputFile);
+    outputLabel_->setBuddy(outputFile_);
     MakePathField(outputFile_);
     // A project dropped on the field goes to the window, not into the text.
     outputFile_->setAcceptDrops(false);

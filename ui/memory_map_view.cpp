@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -222,10 +223,15 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Tab leaves the table for the buttons instead of walking its cells.
+    table_->setTabKeyNavigation(false);
 
     png_ = new QPushButton(QStringLiteral("导出PNG..."), this);
     svg_ = new QPushButton(QStringLiteral("导出SVG..."), this);
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    png_->setObjectName(QStringLiteral("exportPng"));
+    svg_->setObjectName(QStringLiteral("exportSvg"));
+    close->setObjectName(QStringLiteral("close"));
     for (QPushButton* b : {png_, svg_, close}) b->setAutoDefault(false);
 
     auto* top = new QHBoxLayout;
@@ -255,6 +261,19 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     connect(png_, &QPushButton::clicked, this, [this] { Export(false); });
     connect(svg_, &QPushButton::clicked, this, [this] { Export(true); });
     Refresh();
+}
+
+void CMemoryMapDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the button that has the focus; no button is the default,
+    // so Enter elsewhere (in the table, a list) does nothing.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && button->isEnabled() && !event->isAutoRepeat()) button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CMemoryMapDlg::Export(bool svg) {

@@ -71,6 +71,9 @@ public:
     QImage Picture() const;
     bool SaveSvg(const QString& path) const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Refresh();
     // Asks for a path and saves the picture there.

@@ -58,7 +58,9 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
     list_->setObjectName(QStringLiteral("mergeFields"));
     list_->setMinimumHeight(list_->fontMetrics().height() * 5);
     editor_ = new FieldEditor(this);
-    add_ = new QPushButton(QStringLiteral("添加"), this);
+    // Alt+A: the other letters of this dialog are none, and the field
+    // editor's inputs take no Alt key.
+    add_ = new QPushButton(QStringLiteral("添加(&A)"), this);
     replace_ = new QPushButton(QStringLiteral("替换"), this);
     remove_ = new QPushButton(QStringLiteral("删除"), this);
     up_ = new QPushButton(QStringLiteral("上移"), this);

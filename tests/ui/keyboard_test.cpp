@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +18,7 @@
 #include "config/config_file.h"
 #include "core/hex_to_bin.h"
 #include "core/operation_log.h"
+#include "core/workspace.h"
 #include "support/hex_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -24,6 +28,9 @@
 #include "tools/testbin/test_bin_dialog.h"
 #include "ui/about_dialog.h"
 #include "ui/list_item.h"
+#include "ui/memory_map_view.h"
+#include "ui/merge_settings_dialog.h"
+#include "tools/stamp/field_editor.h"
 #include "ui/main_ids.h"
 #include "ui/row_ids.h"
 #include "ui/shots.h"
@@ -192,6 +199,89 @@ TEST_F(KeyboardTest, APathTypedIntoARowLoadsOnEnterOrWhenTheBoxIsLeft) {
     Key(Qt::Key_F5);
     EXPECT_TRUE(test::Exists(dir.File("app.BIN")));
     EXPECT_TRUE(test::Exists(dir.File("second.BIN")));
+}
+
+// The letters of the Alt keys of a window's buttons and labels, '&' marked.
+QStringList MnemonicLetters(QWidget* window) {
+    QStringList letters;
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+        const qsizetype amp = b->text().indexOf(QLatin1Char('&'));
+        if (amp >= 0) letters << b->text().mid(amp + 1, 1).toUpper();
+    }
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        const qsizetype amp = l->text().indexOf(QLatin1Char('&'));
+        if (amp >= 0) letters << l->text().mid(amp + 1, 1).toUpper();
+    }
+    return letters;
+}
+
+TEST_F(KeyboardTest, AltOReachesTheOutputFile) {
+    EXPECT_EQ(QStringLiteral("输出文件(&O)："), qobject_cast<QLabel*>(Widget(kOutputLabel))->text());
+    Widget(kImportButton)->setFocus();
+    Key(Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(Widget(kOutputFile), QApplication::focusWidget());
+    // No menu title of the window takes the same letter.
+    QStringList letters = MnemonicLetters(window.get());
+    for (QAction* a : window->menuBar()->actions()) letters << a->text().mid(a->text().indexOf(QLatin1Char('&')) + 1, 1);
+    EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size()) << letters.join(u',').toStdString();
+}
+
+TEST(MergeSettingsKeysTest, AltAAddsTheField) {
+    ScriptedPrompts prompts;
+    Workspace ws(prompts);
+    CMergeSettingsDlg settings(ws, prompts);
+    settings.show();
+    settings.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+    const QStringList letters = MnemonicLetters(&settings);
+    EXPECT_TRUE(letters.contains(QStringLiteral("A")));
+    EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size());
+    FieldEditor* f = settings.editor();
+    f->start()->setText(QStringLiteral("0"));
+    f->end()->setText(QStringLiteral("1F"));
+    f->at()->setText(QStringLiteral("20"));
+    f->start()->setFocus();
+    QTest::keyClick(f->start(), Qt::Key_A, Qt::AltModifier);
+    // A button's letter clicks it the way a mouse does, after a moment.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return settings.fields()->count() == 1; }, 2000));
+    Shoot(&settings, QStringLiteral("merge-settings-keys"));
+    EXPECT_TRUE(prompts.Done());
+}
+
+TEST(MemoryMapKeysTest, TabLeavesTheTableAndEnterPressesTheFocusedButton) {
+    test::TempDir dir;
+    ScriptedPrompts prompts;
+    Workspace ws(prompts);
+    ws.SelectMode(WorkMode::MergeMode);
+    for (int row = 0; row < 2; ++row) {
+        prompts.ExpectOpen(dir.Write("f" + std::to_string(row) + ".bin", std::string(16, 'x')));
+        ws.rows().ChooseFile(row);
+        ws.rows().Controls(row).BinOffsetText = row == 0 ? "0" : "100";
+    }
+    CMemoryMapDlg view(ws, prompts);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    ASSERT_GT(view.table()->rowCount(), 1);
+    view.table()->setFocus();
+    view.table()->setCurrentCell(0, 0);
+    QTest::keyClick(view.table(), Qt::Key_Tab);
+    auto* png = view.findChild<QPushButton*>(QStringLiteral("exportPng"));
+    EXPECT_EQ(png, QApplication::focusWidget());
+    // Enter presses it: the export asks where to save.
+    prompts.ExpectSave(std::nullopt);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(1u, prompts.saveDialogs.size());
+    // In the table Enter presses nothing; on "关闭" it closes the map.
+    view.table()->setFocus();
+    QTest::keyClick(view.table(), Qt::Key_Return);
+    EXPECT_TRUE(view.isVisible());
+    EXPECT_EQ(1u, prompts.saveDialogs.size());
+    auto* close = view.findChild<QPushButton*>(QStringLiteral("close"));
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Return);
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_TRUE(prompts.Done());
 }
 
 TEST_F(KeyboardTest, TabFollowsTheRowsThenTheActionButtons) {
