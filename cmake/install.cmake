@@ -51,6 +51,9 @@ if(TORVANE_GUI)
   configure_file(${torvane_data}/torvane.metainfo.xml.in ${torvane_generated_data}/${TORVANE_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${torvane_generated_data}/${TORVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${torvane_generated_data}/${TORVANE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # The types the entry opens that the shared MIME database lacks.
+  install(FILES ${torvane_data}/torvane-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME ${TORVANE_APP_ID}.xml)
 
   set(svg ${torvane_data}/icons/torvane.svg)
   install(FILES ${svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${TORVANE_APP_ID}.svg)

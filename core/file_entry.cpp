@@ -27,6 +27,29 @@ int32_t FileTypeOf(const std::string& fileName) {
     return EndsInAnyCase(bytes, "hex") ? kHexFile : kBinFile;
 }
 
+const char* RowFormatWord(const std::string& fileName) {
+    switch (FormatOfName(fileName)) {
+        case ImageFormat::SRecord: return "S-record";
+        case ImageFormat::Elf: return "ELF";
+        case ImageFormat::IntelHex:
+        case ImageFormat::Binary: break;
+    }
+    return "HEX";
+}
+
+std::string RowFileText(std::string_view text, const std::string& fileName) {
+    std::string result(text);
+    const std::string_view word = RowFormatWord(fileName);
+    if (word == "HEX") return result;
+    for (const std::string_view named : {std::string_view("HEX文件"), std::string_view("Hex文件")}) {
+        const size_t at = result.find(named);
+        if (at == std::string::npos) continue;
+        result.replace(at, 3, word);
+        break;
+    }
+    return result;
+}
+
 int32_t ParseDecimalField(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

@@ -41,6 +41,15 @@ struct FileEntry {
 // Everything else is BIN.
 int32_t FileTypeOf(const std::string& fileName);
 
+// The word the window names a HEX row's file's format by: "S-record" or
+// "ELF" for those, "HEX" for everything else.
+const char* RowFormatWord(const std::string& fileName);
+
+// The text of a box about a HEX row's file `fileName`: as it stands for an
+// Intel HEX file; for an S-record or ELF file its first "HEX文件" (or
+// "Hex文件") names that format instead ("错误的S-record文件！").
+std::string RowFileText(std::string_view text, const std::string& fileName);
+
 // The value of a hexadecimal text field: the hex digits at the start of the text
 // (an optional "0x" after a leading zero is skipped, as stream extraction does).
 // 0 when the text does not begin with a hex digit. Eight digits of 80000000 and

@@ -40,7 +40,7 @@ std::shared_ptr<const HexScan> ScanHexFile(int32_t fileNo, const std::string& pa
     auto image = std::make_shared<HexImage>();
     scan->decoded = prefix ? DecodeRowFile(path, *prefix, *image) : DecodeRowFile(path, read.bytes, *image);
     if (IsDamagedRecord(scan->decoded.fault)) {
-        ShowNotice(prompts, kBadHexFileMessage);
+        ShowNotice(prompts, RowFileText(kBadHexFileMessage, path));
         ExplainFailure(prompts, fileNo, path, HexFaultReason(scan->decoded));
     }
     // Kept only for a file read as it stood when stamped.
@@ -102,7 +102,7 @@ void FileList::LoadChosenFile(int row, const std::string& path) {
     }
     const bool hex = FileTypeOf(path) == kHexFile;
     if (*length > SizeLimitFor(hex ? kHexFile : kBinFile)) {
-        ShowNotice(prompts_, hex ? kHexTooLargeMessage : kTooLargeMessage);
+        ShowNotice(prompts_, hex ? RowFileText(kHexTooLargeMessage, path) : kTooLargeMessage);
         ExplainFailure(prompts_, fileNo, path,
                        hex ? TooLongReason(*length, kHexTextSizeLimit, "6 MiB of HEX text")
                            : TooLongReason(*length, kChooseSizeLimit, "2 MiB"));
@@ -172,13 +172,13 @@ bool FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
     }
     const HexDecodeResult& decoded = scan->decoded;
     if (decoded.fault == HexFault::DataOutsideImage) {
-        ShowNotice(prompts_, Format(kHexOutsideImageFormat, decoded.faultAddress));
+        ShowNotice(prompts_, RowFileText(Format(kHexOutsideImageFormat, decoded.faultAddress), path));
         ExplainFailure(prompts_, fileNo, path, HexFaultReason(decoded));
         return false;
     }
     if (decoded.code == 0 && !IsDamagedRecord(decoded.fault)) {
         // The row is left unchecked: the box says why.
-        ShowNotice(prompts_, kBadHexFileMessage);
+        ShowNotice(prompts_, RowFileText(kBadHexFileMessage, path));
         ExplainFailure(prompts_, fileNo, path, HexFaultReason(decoded));
     }
     // Kept also when it holds no image (a file that changed while it was
@@ -256,7 +256,7 @@ void FileList::ReloadEntry(int row) {
             return;
         }
         if (scan->decoded.fault == HexFault::DataOutsideImage) {
-            ShowNotice(prompts_, Format(kHexOutsideImageFormat, scan->decoded.faultAddress));
+            ShowNotice(prompts_, RowFileText(Format(kHexOutsideImageFormat, scan->decoded.faultAddress), e.FileName));
             ExplainFailure(prompts_, e.FileNo, e.FileName, HexFaultReason(scan->decoded));
             return;
         }

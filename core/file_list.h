@@ -56,8 +56,13 @@ inline uint64_t SizeLimitFor(int32_t fileType) {
     return fileType == kHexFile ? kHexTextSizeLimit : kChooseSizeLimit;
 }
 // The patterns match names in any case; "所有文件" lets a BIN named otherwise be chosen.
+// The first entry, the one the dialog opens with, shows every format a row
+// reads; S-records and ELF files have entries of their own after HEX and BIN.
 inline constexpr const char* kChooseFilter =
-    "(*.HEX;*.IHX;*.BIN)|*.hex;*.ihx;*.bin|(*.HEX;*.IHX)|*.hex;*.ihx|(*.BIN)|*.bin|所有文件 (*.*)|*||";
+    "映像文件(HEX、BIN、S-record、ELF)|*.hex;*.ihx;*.bin;*.srec;*.s19;*.s28;*.s37;*.mot;*.elf;*.axf|"
+    "(*.HEX;*.IHX;*.BIN)|*.hex;*.ihx;*.bin|(*.HEX;*.IHX)|*.hex;*.ihx|(*.BIN)|*.bin|"
+    "S-record文件(*.SREC;*.S19;*.S28;*.S37;*.MOT)|*.srec;*.s19;*.s28;*.s37;*.mot|"
+    "ELF文件(*.ELF;*.AXF)|*.elf;*.axf|所有文件 (*.*)|*||";
 inline constexpr const char* kOpenFailedMessage = "文件打开失败！";
 inline constexpr const char* kTooLargeMessage = "文件大于2M，加载失败！";
 inline constexpr const char* kHexTooLargeMessage = "HEX文件大于6M，加载失败！";

@@ -91,7 +91,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
         decodedImage = std::move(fresh);
     }
     const HexImage& image = *decodedImage;
-    if (IsDamagedRecord(decoded.fault)) ShowNotice(ws.prompts(), kBadHexFileMessage);
+    if (IsDamagedRecord(decoded.fault)) ShowNotice(ws.prompts(), RowFileText(kBadHexFileMessage, e.FileName));
     if (decoded.code == 0) {
         // One reason for the checksum box and the log line alike.
         log.Addf("文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);

@@ -85,6 +85,7 @@ expected=(
     usr/bin/torvane-cli
     "usr/share/applications/$app_id.desktop"
     "usr/share/metainfo/$app_id.metainfo.xml"
+    "usr/share/mime/packages/$app_id.xml"
     "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
     usr/share/man/man1/torvane-cli.1.gz
     usr/share/man/man1/torvane.1.gz
@@ -142,6 +143,32 @@ entry() { sed -n "s/^$1=//p" "$desktop"; }
 exec_line=$(entry Exec)
 [ -x "$bin/${exec_line%% *}" ] || fail "Exec=$exec_line names no program of the package"
 [ "$(entry Icon)" = "$app_id" ] || fail "Icon=$(entry Icon) is not the installed icon $app_id"
+
+echo "== package: MIME types"
+# The entry's types are known once the package's MIME file joins the shared
+# database (as the database's own trigger makes it join when installed), and
+# the names of the formats the rows read map to them.
+mime="$scratch/mime"
+mkdir -p "$mime/packages"
+cp /usr/share/mime/packages/freedesktop.org.xml "$share/mime/packages/$app_id.xml" "$mime/packages/"
+xmllint --noout "$share/mime/packages/$app_id.xml" || fail "the MIME file is not well-formed XML"
+XDG_DATA_DIRS="$scratch" update-mime-database "$mime" >"$scratch/mime.log" 2>&1 ||
+    { cat "$scratch/mime.log"; fail "update-mime-database"; }
+[ ! -s "$scratch/mime.log" ] || { cat "$scratch/mime.log"; fail "update-mime-database warns about the MIME file"; }
+mime_types=$(entry MimeType)
+[ -n "$mime_types" ] || fail "the desktop entry declares no MimeType"
+for type in ${mime_types//;/ }; do
+    grep -qx "$type" "$mime/types" || fail "MimeType $type is in no MIME package"
+done
+for pair in text/x-hex:hex text/x-hex:ihx text/x-srecord:srec text/x-srecord:s19 text/x-srecord:s28 \
+    text/x-srecord:s37 text/x-srecord:mot; do
+    type=${pair%%:*}
+    grep -q ":$type:\*\.${pair#*:}\(:\|$\)" "$mime/globs2" || fail "*.${pair#*:} is not $type"
+    [[ ";$mime_types" == *";$type;"* ]] || fail "the desktop entry does not open $type"
+done
+[[ ";$mime_types" == *";application/x-executable;"* ]] || fail "the desktop entry does not open ELF files"
+# The project file is not the program's to claim.
+! grep -qi 'ini' <<<"$mime_types" || fail "the desktop entry claims project files: $mime_types"
 
 echo "== package: torvane-cli --version, man pages, bash completion"
 cli_version=$("$bin/torvane-cli" --version)

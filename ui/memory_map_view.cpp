@@ -196,7 +196,7 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     for (int row = 0; row < kRowCount; ++row) {
         const std::string& name = ws_.rows().Controls(row).FileNameText;
         if (name.empty() || FileTypeOf(name) != kHexFile) continue;
-        source_->addItem(QStringLiteral("文件%1的HEX分段：%2").arg(row + 1).arg(NameOf(name)),
+        source_->addItem(QStringLiteral("文件%1的%2分段：%3").arg(row + 1).arg(QString::fromLatin1(RowFormatWord(name)), NameOf(name)),
                          QVariant::fromValue(static_cast<int>(Source::HexRow) * 10 + row));
     }
     overlap_ = new QComboBox(this);

@@ -6,6 +6,7 @@
 #include "core/batch_selection.h"
 #include "core/decode_hex.h"
 #include "support/hex_text.h"
+#include "support/image_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
@@ -237,6 +238,29 @@ TEST_F(FileListTest, TheRowsOwnNameTypedAgainChangesNothingAndAnEmptyBoxEmptiesT
     EXPECT_FALSE(list.Controls(0).Selected);
     // An empty row left empty shows no box.
     list.LoadTypedFile(0, "");
+}
+
+TEST_F(FileListTest, BoxesAboutSRecordAndElfRowsNameTheirFormat) {
+    const std::vector<uint8_t> data(40, 0x5A);
+    prompts.ExpectNotice("错误的S-record文件！");
+    Choose(0, dir.Write("bad.s19", test::SRecordText(0x1000, data, true)));
+    EXPECT_FALSE(list.Controls(0).Selected);
+    prompts.ExpectNotice("S-record文件中地址0x08300000处的数据超出了2M的范围，加载失败！");
+    Choose(1, dir.Write("far.srec", test::SRecordText(0x08300000, data)));
+    prompts.ExpectNotice("ELF文件中地址0x08300000处的数据超出了2M的范围，加载失败！");
+    Choose(2, dir.Write("far.elf", test::ElfImage(0x08300000, data)));
+    // Good ones load as HEX rows do, at their lowest address.
+    Choose(3, dir.Write("app.S19", test::SRecordText(0x08001000, data)));
+    EXPECT_EQ("08001000", list.Controls(3).OffsetAddrText);
+    EXPECT_TRUE(list.Controls(3).Selected);
+    Choose(4, dir.Write("app.axf", test::ElfImage(0x08000100, data)));
+    EXPECT_EQ("08000100", list.Controls(4).OffsetAddrText);
+    EXPECT_TRUE(list.Controls(4).Selected);
+    // The texts of real HEX files, and of BIN files, stay as they are.
+    EXPECT_EQ("错误的Hex文件！", RowFileText(kBadHexFileMessage, "APP.HEX"));
+    EXPECT_EQ("HEX文件大于6M，加载失败！", RowFileText(kHexTooLargeMessage, "app.ihx"));
+    EXPECT_EQ("ELF文件大于6M，加载失败！", RowFileText(kHexTooLargeMessage, "APP.ELF"));
+    EXPECT_EQ("文件大于2M，加载失败！", RowFileText(kTooLargeMessage, "a.s37"));
 }
 
 TEST_F(FileListTest, CancelledDialogChangesNothing) {

@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "core/window_arguments.h"
 #include "support/hex_text.h"
+#include "support/image_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "torvane/version.h"
@@ -66,6 +68,28 @@ TEST(CommandLineTest, FilesNamedAtStartFillTheRowsInOrder) {
         EXPECT_TRUE(window.row(row)->findChild<QCheckBox*>(QString::number(row_ids::kSelect))->isChecked());
     }
     EXPECT_EQ("00000100", window.workspace().rows().Controls(0).OffsetAddrText);
+    EXPECT_TRUE(prompts.Done());
+}
+
+// What the desktop's "open with" hands over: S-records and ELF files load
+// into rows as HEX files do.
+TEST(CommandLineTest, SRecordAndElfFilesNamedAtStartLoadIntoRows) {
+    test::TempDir dir;
+    ScriptedPrompts prompts;
+    CQuenlorDlg window(prompts, 1.0);
+    const std::vector<uint8_t> data(32, 0xA5);
+    const std::string srec = dir.Write("app.S19", test::SRecordText(0x08002000, data));
+    const std::string elf = dir.Write("app.elf", test::ElfImage(0x08004000, data));
+    EXPECT_EQ((std::vector<std::string>{srec, elf}), ParseWindowArguments({srec, elf}).files);
+    window.LoadFiles({QString::fromStdString(srec), QString::fromStdString(elf)});
+    const FileList& rows = window.workspace().rows();
+    EXPECT_EQ(srec, rows.Row(0).controls.FileNameText);
+    EXPECT_EQ("08002000", rows.Row(0).controls.OffsetAddrText);
+    EXPECT_EQ(elf, rows.Row(1).controls.FileNameText);
+    EXPECT_EQ("08004000", rows.Row(1).controls.OffsetAddrText);
+    for (int row = 0; row < 2; ++row)
+        EXPECT_TRUE(window.row(row)->findChild<QCheckBox*>(QString::number(row_ids::kSelect))->isChecked()) << row;
+    EXPECT_TRUE(WindowUsageText().find("S-record") != std::string::npos);
     EXPECT_TRUE(prompts.Done());
 }
 

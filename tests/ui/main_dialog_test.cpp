@@ -32,6 +32,7 @@
 #include "widgets/new_list_box.h"
 #include "ui/list_item.h"
 #include "ui/main_ids.h"
+#include "ui/qt_prompts.h"
 #include "ui/memory_map_view.h"
 #include "ui/merge_settings_dialog.h"
 #include "tools/stamp/field_editor.h"
@@ -166,6 +167,22 @@ TEST_F(MainDialogTest, HexToBinFromTheRowsBrowseButton) {
     // The menu item "清空操作记录" does what the button does.
     window->menuAction(kClearLog)->trigger();
     EXPECT_EQ(0, log->model()->rowCount());
+}
+
+TEST_F(MainDialogTest, TheRowsFileDialogOffersEveryFormatTheRowsRead) {
+    prompts.ExpectOpen(std::nullopt);
+    QTest::mouseClick(Find<QPushButton>(window->row(0), row_ids::kBrowse), Qt::LeftButton);
+    const QStringList filters = QtNameFilters(prompts.openDialogs.at(0).filter);
+    // It opens on every format a row reads; HEX and BIN keep their entries.
+    for (const char* pattern : {"*.hex", "*.ihx", "*.bin", "*.srec", "*.s19", "*.s28", "*.s37", "*.mot", "*.elf", "*.axf"})
+        EXPECT_TRUE(filters.value(0).contains(QString::fromLatin1(pattern))) << pattern;
+    EXPECT_TRUE(filters.contains(QStringLiteral("(*.HEX;*.IHX;*.BIN) (*.hex *.ihx *.bin)")));
+    EXPECT_TRUE(filters.contains(QStringLiteral("(*.HEX;*.IHX) (*.hex *.ihx)")));
+    EXPECT_TRUE(filters.contains(QStringLiteral("(*.BIN) (*.bin)")));
+    EXPECT_TRUE(filters.contains(
+        QStringLiteral("S-record文件(*.SREC;*.S19;*.S28;*.S37;*.MOT) (*.srec *.s19 *.s28 *.s37 *.mot)")));
+    EXPECT_TRUE(filters.contains(QStringLiteral("ELF文件(*.ELF;*.AXF) (*.elf *.axf)")));
+    EXPECT_TRUE(filters.last().startsWith(QStringLiteral("所有文件")));
 }
 
 // The end of a path, the file name, is what the user looks for.

@@ -424,6 +424,23 @@ TEST(StampDialogTest, WritesTheChosenFieldAndShowsTheValueAndThePresetsCheck) {
     Shoot(&dialog, QStringLiteral("stamp-dialog"));
 }
 
+TEST(StampDialogTest, TheImageDialogOffersSRecordsAndElfAndTheOutputsNoElf) {
+    ScriptedPrompts prompts;
+    prompts.ExpectOpen(std::nullopt);
+    BrowseStampImage(prompts);
+    prompts.ExpectSave(std::nullopt);
+    BrowseStampOutput(prompts, "/fw/app.s19");
+    const QStringList image = QtNameFilters(prompts.openDialogs.at(0).filter);
+    const QStringList output = QtNameFilters(prompts.saveDialogs.at(0).filter);
+    EXPECT_TRUE(image.value(0).startsWith(QStringLiteral("映像文件(*.bin;*.hex;")));
+    EXPECT_TRUE(image.contains(QStringLiteral("ELF文件(*.ELF;*.AXF) (*.elf *.axf)")));
+    EXPECT_TRUE(image.contains(
+        QStringLiteral("S-record文件(*.SREC;*.S19;*.S28;*.S37;*.MOT) (*.srec *.s19 *.s28 *.s37 *.mot)")));
+    EXPECT_FALSE(output.join(u' ').contains(QStringLiteral("*.elf")));
+    EXPECT_EQ(image.value(0), output.value(0));
+    EXPECT_TRUE(prompts.Done());
+}
+
 TEST(OpenToolDialogTest, EachToolCommandOpensItsDialogModallyForOneUse) {
     const std::pair<int, const char*> cases[] = {
         {main_ids::kChecksumTool, CDlg_Check::staticMetaObject.className()},

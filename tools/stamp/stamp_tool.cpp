@@ -62,7 +62,7 @@ std::optional<std::string> BrowseStampImage(Prompts& prompts) {
 
 std::optional<std::string> BrowseStampOutput(Prompts& prompts, const std::string& input) {
     FileDialog dialog;
-    dialog.filter = kStampFileFilter;
+    dialog.filter = kStampOutputFilter;
     dialog.kind = FileKind::StampOutput;
     dialog.overwritePrompt = true;
     // Beside the image, with its name and format: "app.hex" proposes "app_crc.hex".

@@ -46,6 +46,12 @@ inline constexpr const char* kStampHint =
     "计算映像文件中一段地址范围的校验值，写入指定地址，另存为输出文件（BIN、HEX或S-record格式，由文件名决定）。";
 inline constexpr const char* kStampFileFilter =
     "映像文件(*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx)|*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx|"
+    "HEX文件(*.HEX;*.IHX)|*.hex;*.ihx|S-record文件(*.SREC;*.S19;*.S28;*.S37;*.MOT)|*.srec;*.s19;*.s28;*.s37;*.mot|"
+    "ELF文件(*.ELF;*.AXF)|*.elf;*.axf|所有文件 (*.*)|*.*||";
+// The output's: the same without ELF, which is read, never written.
+inline constexpr const char* kStampOutputFilter =
+    "映像文件(*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx)|*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx|"
+    "HEX文件(*.HEX;*.IHX)|*.hex;*.ihx|S-record文件(*.SREC;*.S19;*.S28;*.S37;*.MOT)|*.srec;*.s19;*.s28;*.s37;*.mot|"
     "所有文件 (*.*)|*.*||";
 inline constexpr const char* kStampNoInputMessage = "请选择要写入校验值的文件！";
 inline constexpr const char* kStampNoOutputMessage = "请选择输出文件！";
