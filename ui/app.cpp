@@ -185,6 +185,7 @@ int CQuenlorApp::Run(int argc, char** argv) {
     InstallFontSubstitutes();
     InstallQtTranslations();
     ScalePointFontsForDesktop();
+    InstallDesktopScaledStyle();
 
     // --screenshot FILE: show the window, save a picture of it and exit. Used
     // to show that the program runs on a machine without a display.

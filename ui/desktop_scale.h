@@ -29,4 +29,13 @@ double FittedDesktopUiScale(QSize available = QSize());
 // any window.
 void ScalePointFontsForDesktop(QSize available = QSize());
 
+// Puts the application's style behind one that draws its check boxes, combo
+// and scroll arrows and its other measures as large as the point fonts
+// (PointFontScale): where the desktop states its scale through QT_SCALE_FACTOR
+// or GDK_SCALE rather than through its resolution, the style measures as it
+// does at a resolution that states that scale (QT_SCALE_FACTOR=1.5 as at
+// Xft.dpi 144). The scale is read at every use. Call after the QApplication
+// is made.
+void InstallDesktopScaledStyle();
+
 }  // namespace torvane::ui

@@ -22,12 +22,13 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
+#include "widgets/point_font.h"
 
 namespace torvane::ui {
 namespace {
 
 constexpr int kMargin = 12;
-constexpr int kBandHeight = 56;
+constexpr int kBandHeight = MemoryBand::kBandHeightHint;
 constexpr double kMinPiece = 6;
 
 QString Hex8(int64_t value) { return QString::fromStdString(Format("0x%08X", static_cast<uint32_t>(value))); }
@@ -61,7 +62,19 @@ QString Label(const MapRange& r) {
 
 MemoryBand::MemoryBand(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    setMinimumHeight(kBandHeight + 44);
+    setMinimumHeight(8 + kBandHeight + BelowBand(fontMetrics()));
+}
+
+QFont MemoryBand::TickFont() const { return font(); }
+
+int MemoryBand::BelowBand(const QFontMetrics& metrics) {
+    // The ticks, a line of addresses and a line of note under them.
+    return 6 + 2 * metrics.lineSpacing() + 6;
+}
+
+void MemoryBand::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::FontChange) setMinimumHeight(8 + kBandHeight + BelowBand(fontMetrics()));
+    QWidget::changeEvent(e);
 }
 
 void MemoryBand::SetMap(const MergeMap& map) {
@@ -118,10 +131,14 @@ QString MemoryBand::Describe(int i) const {
 }
 
 void MemoryBand::Paint(QPainter& p, const QRect& area) const {
-    p.fillRect(area.adjusted(-kMargin, -8, kMargin, 44), Qt::white);
+    // The addresses are read as the window's text is: in its font, never smaller.
+    const QFont small = TickFont();
+    const QFontMetrics tick(small);
+    p.fillRect(area.adjusted(-kMargin, -8, kMargin, BelowBand(tick)), Qt::white);
     const BandLayout band = ComputeBand(map_, area.width(), kMinPiece);
-    QFont small = font();
-    small.setPixelSize(10);
+    // Room for one address and a gap before the next.
+    const int labelRoom = tick.horizontalAdvance(QStringLiteral("0x00000000")) + tick.averageCharWidth() * 2;
+    const int labelBaseline = area.bottom() + 6 + tick.ascent() + 1;
     int lastLabel = -1000;
     for (size_t i = 0; i < map_.ranges.size(); ++i) {
         const MapRange& r = map_.ranges[i];
@@ -137,9 +154,9 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
         const int x = static_cast<int>(piece.left());
         p.setPen(Qt::black);
         p.drawLine(x, area.bottom() + 1, x, area.bottom() + 6);
-        if (x - lastLabel >= 80 && x <= area.right() - 80) {
+        if (x - lastLabel >= labelRoom && x <= area.right() - labelRoom) {
             p.setFont(small);
-            p.drawText(QPoint(x, area.bottom() + 18), Hex8(map_.Address(r.start)));
+            p.drawText(QPoint(x, labelBaseline), Hex8(map_.Address(r.start)));
             p.setFont(font());
             lastLabel = x;
         }
@@ -149,13 +166,13 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
         p.drawLine(area.right(), area.bottom() + 1, area.right(), area.bottom() + 6);
         p.setFont(small);
         const QString end = Hex8(map_.Address(map_.ranges.back().end + 1));
-        p.drawText(QPoint(area.right() - p.fontMetrics().horizontalAdvance(end), area.bottom() + 18), end);
+        p.drawText(QPoint(area.right() - p.fontMetrics().horizontalAdvance(end), labelBaseline), end);
         p.setFont(font());
     }
     if (band.broken) {
         p.setFont(small);
         p.setPen(Qt::darkGray);
-        p.drawText(QPoint(area.left(), area.bottom() + 34), QStringLiteral("刻度未按比例：小的区段已放大显示"));
+        p.drawText(QPoint(area.left(), labelBaseline + tick.lineSpacing()), QStringLiteral("刻度未按比例：小的区段已放大显示"));
         p.setFont(font());
     }
 }
@@ -185,7 +202,8 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     : QDialog(parent), ws_(ws), prompts_(prompts) {
     setObjectName(QStringLiteral("memoryMap"));
     setWindowTitle(QStringLiteral("内存分布图"));
-    resize(960, 560);
+    // As large again as the fonts are at the desktop's scale.
+    resize(QSize(960, 560) * PointFontScale());
 
     source_ = new QComboBox(this);
     source_->setObjectName(QStringLiteral("source"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFontMetrics>
 #include <QImage>
 #include <QWidget>
 #include <optional>
@@ -25,6 +26,7 @@ namespace torvane::ui {
 class MemoryBand : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kBandHeightHint = 56;
     explicit MemoryBand(QWidget* parent = nullptr);
     void SetMap(const MergeMap& map);
     const MergeMap& map() const { return map_; }
@@ -35,10 +37,15 @@ public:
     // Draws the band into `painter` over `area` (the export uses it too).
     void Paint(QPainter& painter, const QRect& area) const;
 
-    QSize sizeHint() const override { return QSize(900, 120); }
+    QSize sizeHint() const override { return QSize(900, 8 + kBandHeightHint + BelowBand(fontMetrics())); }
+    // The font of the addresses under the band: the widget's own.
+    QFont TickFont() const;
+    // The room under the band: its ticks, addresses and note.
+    static int BelowBand(const QFontMetrics& metrics);
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
 
 private:

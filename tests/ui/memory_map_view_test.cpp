@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QLabel>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -11,6 +12,7 @@
 #include "core/memory_map_legend.h"
 
 #include "core/workspace.h"
+#include "widgets/point_font.h"
 #include "support/hex_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -120,6 +122,24 @@ TEST_F(MemoryMapViewTest, ThePngCarriesTheSizeAndTheLegendAsTheSvgDoes) {
     view.Picture().save(QString::fromStdString(dir.File("legend.png")));
     if (!qEnvironmentVariable("TORVANE_SHOTS").isEmpty())
         picture.save(qEnvironmentVariable("TORVANE_SHOTS") + QStringLiteral("/memory-map-png-export.png"));
+}
+
+TEST_F(MemoryMapViewTest, TheAddressesUnderTheBandAreAtLeastTheWindowsFontSize) {
+    Load(0, "a.bin", std::string(0x4000, 'a'), "0");
+    Load(1, "b.bin", std::string(0x100, 'b'), "8000");
+    CMemoryMapDlg view(ws, prompts);
+    view.show();
+    const int tick = QFontInfo(view.band()->TickFont()).pixelSize();
+    EXPECT_GE(tick, QFontInfo(view.font()).pixelSize());
+    EXPECT_GE(tick, QFontInfo(PointFont(QStringLiteral("MS Shell Dlg"), 8)).pixelSize());  // the main window's
+    // At 150 % the addresses grow with the text, and the band makes room for them.
+    const int low = view.band()->minimumHeight();
+    QFont large = view.font();
+    large.setPointSizeF(large.pointSizeF() * 1.5);
+    view.setFont(large);
+    EXPECT_GE(QFontInfo(view.band()->TickFont()).pixelSize(), QFontInfo(large).pixelSize());
+    EXPECT_GT(view.band()->minimumHeight(), low);
+    Shoot(&view, QStringLiteral("memory-map-large-font"));
 }
 
 TEST_F(MemoryMapViewTest, TheTablesColumnsStretchToItsWidth) {

@@ -5,6 +5,7 @@
 
 #include "support/temp_dir.h"
 #include "ui/app.h"
+#include "ui/desktop_scale.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
     const torvane::test::TempDir scratch;
     const QString settingsPath = QString::fromStdString(scratch.path());
     qputenv("XDG_CONFIG_HOME", settingsPath.toLocal8Bit());
+    // A probe of the desktop's scale starts as the program does: it takes
+    // QT_SCALE_FACTOR over before the toolkit starts.
+    const bool probe = !qEnvironmentVariableIsEmpty("TORVANE_SCALE_PROBE");
+    if (probe) torvane::ui::TakeOverQtScaleFactor();
     torvane::ui::GuardedApplication app(argc, argv);
     // On Windows the native format is the registry (of the Wine prefix
     // under Wine), which no path moves.
@@ -24,6 +29,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(torvane::ui::kApplicationName));
     torvane::ui::InstallFontSubstitutes();
     torvane::ui::InstallQtTranslations();
+    // On a screen large enough for every scale.
+    if (probe) torvane::ui::ScalePointFontsForDesktop(QSize(4000, 3000));
+    torvane::ui::InstallDesktopScaledStyle();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
