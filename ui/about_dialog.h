@@ -4,8 +4,10 @@
 
 namespace torvane::ui {
 
-// The address the "联系我们" link opens.
-inline constexpr const char* kContactAddress = "https://torvane.example.org/contact";
+// The address the "联系我们" link opens: the project's home, its repository
+// (questions and reports go to its issues), the home the app id
+// io.github.torvane.torvane names.
+inline constexpr const char* kContactAddress = "https://github.com/torvane/torvane";
 // The line above the address in the box "联系我们" opens.
 inline constexpr const char* kContactText = "我们的联系网址如下，可复制后在浏览器中打开：";
 

@@ -381,6 +381,10 @@ TEST(AboutBoxTest, ContactOpensThePageAndShowsItsAddressToCopy) {
     EXPECT_EQ(QList<QUrl>{QUrl(QString::fromUtf8(kContactAddress))}, browser.opened);
     EXPECT_TRUE(shown.endsWith(QString::fromUtf8(kContactAddress))) << shown.toStdString();
     EXPECT_TRUE(selectable);
+    // The project's real home: the repository the app id io.github.OWNER.NAME names.
+    const QStringList id = QStringLiteral(TORVANE_APP_ID).split(QLatin1Char('.'));
+    ASSERT_EQ(4, id.size());
+    EXPECT_EQ(QStringLiteral("https://github.com/%1/%2").arg(id[2], id[3]), browser.opened.value(0).toString());
 }
 
 TEST(DesktopScaleWindowTest, TheWindowTakesTheScaleTheDesktopStatesOnce) {
