@@ -4,6 +4,8 @@
 
 
 #include "platform/program_path.h"
+#include "support/hex_text.h"
+#include "support/image_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "tools/checksum/check_value.h"
@@ -99,6 +101,66 @@ TEST_F(CheckToolTest, FileOfFourGibibytesIsRefusedUnread) {
     if (!sparse) GTEST_SKIP() << "no sparse 4 GiB file here";
     ExpectInformation(kCheckOpenFailedMessage);
     EXPECT_EQ("", RunCheckComputation(p, "", kSum8, prompts).ResultText);
+}
+
+// The value of `bytes` as a BIN file of them gives it.
+std::string ValueOfBytes(TempDir& dir, const std::vector<uint8_t>& bytes, int method) {
+    test::ScriptedPrompts quiet;
+    return RunCheckComputation(dir.Write("plain.bin", bytes), "", method, quiet).ResultText.value_or("?");
+}
+
+TEST_F(CheckToolTest, AHexFileIsCheckedOverItsTextOrOverTheDataItDescribes) {
+    // Two runs with a gap of four addresses between them.
+    const std::string text = test::DataRecord(0x1000, {1, 2, 3, 4}) + test::DataRecord(0x1008, {5, 6}) + test::EndRecord();
+    const std::string hex = dir.Write("app.HEX", text);
+    const std::vector<uint8_t> data = {1, 2, 3, 4, 0, 0, 0, 0, 5, 6};
+    for (const int method : {kSum8, kSum32, 4 /* MD5 */}) {
+        EXPECT_EQ(ValueOfBytes(dir, std::vector<uint8_t>(text.begin(), text.end()), method),
+                  RunCheckComputation(hex, "", method, prompts).ResultText);
+        EXPECT_EQ(ValueOfBytes(dir, data, method),
+                  RunCheckComputation(hex, "", method, prompts, CheckSource::ImageData).ResultText);
+    }
+    // S-records and ELF files describe data the same way; a BIN file is its bytes either way.
+    const std::string srec = dir.Write("app.s19", test::SRecordText(0x08000000, data));
+    const std::string elf = dir.Write("app.axf", test::ElfImage(0x08000000, data));
+    for (const std::string& path : {srec, elf})
+        EXPECT_EQ(ValueOfBytes(dir, data, kSum32),
+                  RunCheckComputation(path, "", kSum32, prompts, CheckSource::ImageData).ResultText) << path;
+    const std::string bin = dir.Write("text.bin", text);
+    EXPECT_EQ(RunCheckComputation(bin, "", kSum32, prompts).ResultText,
+              RunCheckComputation(bin, "", kSum32, prompts, CheckSource::ImageData).ResultText);
+}
+
+TEST_F(CheckToolTest, DescribedDataThatDoesNotReadOrSpansTooMuchIsRefusedWithItsFormatsWord) {
+    const std::string badText = test::DataRecord(0, {1, 2}) + test::EndRecord();
+    std::string damaged = badText;
+    damaged[10] = damaged[10] == '0' ? '1' : '0';  // a data digit: the checksum no longer matches
+    prompts.ExpectBox("错误的Hex文件！", ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Error);
+    CheckOutcome outcome = RunCheckComputation(dir.Write("bad.hex", damaged), "", kSum8, prompts, CheckSource::ImageData);
+    EXPECT_TRUE(outcome.Failed);
+    EXPECT_EQ("", outcome.ResultText);
+    prompts.ExpectBox("错误的S-record文件！", ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Error);
+    RunCheckComputation(dir.Write("bad.srec", test::SRecordText(0, {1, 2}, true)), "", kSum8, prompts,
+                        CheckSource::ImageData);
+    // 0x00000000 and 0x05000000: a BIN of it would be 80 MiB.
+    const std::string far = test::DataRecord(0, {1}) + test::LinearRecord(0x0500) + test::DataRecord(0, {2}) +
+                            test::EndRecord();
+    prompts.ExpectBox("HEX文件描述的数据范围大于64M，未计算校验值！", ApplicationName(), Answer::Ok, MessageButtons::Ok,
+                      MessageIcon::Error);
+    outcome = RunCheckComputation(dir.Write("far.hex", far), "", kSum8, prompts, CheckSource::ImageData);
+    EXPECT_TRUE(outcome.Failed);
+    // Over its text the same file is checked as ever.
+    EXPECT_FALSE(RunCheckComputation(dir.File("far.hex"), "", kSum8, prompts).Failed);
+}
+
+TEST(CheckToolTextTest, TheNoteAndTheChoiceNameTheFormatOfTheFile) {
+    EXPECT_EQ("按HEX文件描述的数据计算", ImageDataCaption("/fw/app.hex"));
+    EXPECT_EQ("按S-record文件描述的数据计算", ImageDataCaption("app.S37"));
+    EXPECT_EQ("按ELF文件描述的数据计算", ImageDataCaption("app.elf"));
+    EXPECT_EQ("", ImageDataCaption("app.bin"));
+    EXPECT_EQ(0u, CheckFileNote("app.ihx").find("HEX文件是文本，默认按文件的文本计算校验值"));
+    EXPECT_EQ(0u, CheckFileNote("app.elf").find("ELF文件默认按整个文件的字节计算校验值"));
+    EXPECT_EQ("", CheckFileNote("app.bin"));
 }
 
 TEST_F(CheckToolTest, MalformedDataWithoutPathIsADataError) {

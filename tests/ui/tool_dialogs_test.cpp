@@ -186,8 +186,40 @@ TEST_F(CheckDialogTest, TheFileDialogOffersAllFilesBesideBin) {
     prompts.ExpectOpen(std::nullopt);
     Click(dialog.get(), check_ids::kBrowse);
     const QStringList filters = QtNameFilters(prompts.openDialogs.at(0).filter);
-    ASSERT_EQ(2, filters.size());
-    EXPECT_TRUE(filters[1].startsWith(QStringLiteral("所有文件 (*)")));
+    // BIN first, as ever, then the formats whose data can be checked, then all files.
+    ASSERT_EQ(5, filters.size());
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("Bin文件(*.BIN)")));
+    EXPECT_TRUE(filters[2].contains(QStringLiteral("*.s19")));
+    EXPECT_TRUE(filters[3].contains(QStringLiteral("*.axf")));
+    EXPECT_TRUE(filters[4].startsWith(QStringLiteral("所有文件 (*)")));
+}
+
+TEST_F(CheckDialogTest, AHexFileIsSaidToBeCheckedOverItsTextAndItsDataCanBeChosen) {
+    auto* note = dialog->findChild<QLabel*>(QStringLiteral("checkNote"));
+    auto* choice = dialog->findChild<QCheckBox*>(QStringLiteral("checkImageData"));
+    ASSERT_NE(nullptr, note);
+    ASSERT_NE(nullptr, choice);
+    const std::string bin = dir.Write("app.bin", std::vector<uint8_t>{0x01, 0x02});
+    Edit(check_ids::kPath)->setText(QString::fromStdString(bin));
+    EXPECT_TRUE(note->isHidden());
+    EXPECT_TRUE(choice->isHidden());
+
+    // The same two bytes as a HEX record at 0x100.
+    const std::string text = ":020100000102FA\r\n:00000001FF\r\n";
+    Edit(check_ids::kPath)->setText(QString::fromStdString(dir.Write("app.hex", text)));
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("HEX文件是文本，默认按文件的文本计算校验值")));
+    EXPECT_EQ(QStringLiteral("按HEX文件描述的数据计算"), choice->text());
+    ClickMethod(0);
+    const QString overText = Text(check_ids::kResult);
+    EXPECT_NE(QStringLiteral("FC"), overText);
+    choice->click();
+    EXPECT_EQ(QString(), Text(check_ids::kResult));  // the value shown was of the text
+    ClickMethod(0);
+    EXPECT_EQ(QStringLiteral("FC"), Text(check_ids::kResult));
+    Shoot(dialog.get(), QStringLiteral("tool-check-hex-data"));
+    Edit(check_ids::kPath)->setText(QStringLiteral("/fw/app.s19"));
+    EXPECT_EQ(QStringLiteral("按S-record文件描述的数据计算"), choice->text());
 }
 
 TEST_F(CheckDialogTest, EnterAndEscapeNeitherCloseNorPress) {

@@ -11,6 +11,7 @@
 #include "tools/checksum/check_ids.h"
 
 // Qt
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -101,6 +102,12 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     browse_ = new QPushButton(QStringLiteral("..."), this);
     name(browse_, check_ids::kBrowse);
     browse_->setAutoDefault(false);
+    // Shown for a HEX, S-record or ELF path only.
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("checkNote"));
+    note_->setWordWrap(true);
+    imageData_ = new QCheckBox(this);
+    imageData_->setObjectName(QStringLiteral("checkImageData"));
     auto* dataLabel = PlainLabel(kCheckDataLabel, this);
     data_ = new QLineEdit(this);
     name(data_, check_ids::kData);
@@ -135,12 +142,15 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     grid->addWidget(pathLabel, 1, 0);
     grid->addWidget(path_, 1, 1);
     grid->addWidget(browse_, 1, 2);
-    grid->addWidget(dataLabel, 2, 0);
-    grid->addWidget(data_, 2, 1, 1, 2);
-    grid->addWidget(methodLabel, 3, 0, Qt::AlignTop);
-    grid->addWidget(methods_, 3, 1, Qt::AlignLeft);
-    grid->addWidget(resultLabel, 4, 0);
-    grid->addWidget(result_, 4, 1, 1, 2);
+    grid->addWidget(note_, 2, 1, 1, 2);
+    grid->addWidget(imageData_, 3, 1, 1, 2);
+    grid->addWidget(dataLabel, 4, 0);
+    grid->addWidget(data_, 4, 1, 1, 2);
+    grid->addWidget(methodLabel, 5, 0, Qt::AlignTop);
+    grid->addWidget(methods_, 5, 1, Qt::AlignLeft);
+    grid->addWidget(resultLabel, 6, 0);
+    grid->addWidget(result_, 6, 1, 1, 2);
+    note_->setMaximumWidth(fieldWidth + browseWidth + grid->horizontalSpacing());
     grid->setColumnStretch(1, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -148,11 +158,25 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     // A value shown belongs to the file and data shown: a change of either clears it.
     connect(path_, &QLineEdit::textChanged, result_, &QLineEdit::clear);
     connect(data_, &QLineEdit::textChanged, result_, &QLineEdit::clear);
+    connect(imageData_, &QCheckBox::toggled, result_, &QLineEdit::clear);
+    connect(path_, &QLineEdit::textChanged, this, [this] { ShowPathKind(); });
+    ShowPathKind();
+}
+
+void CDlg_Check::ShowPathKind() {
+    const std::string path = path_->text().toStdString();
+    const bool described = DescribesData(path);
+    note_->setText(QString::fromStdString(CheckFileNote(path)));
+    imageData_->setText(QString::fromStdString(ImageDataCaption(path)));
+    note_->setVisible(described);
+    imageData_->setVisible(described);
 }
 
 void CDlg_Check::Compute() {
-    const CheckOutcome outcome =
-        RunCheckComputation(path_->text().toStdString(), data_->text().toStdString(), methods_->SelectedRow(), prompts_);
+    // The choice counts for a described file only; the logic knows which.
+    const CheckSource source = imageData_->isChecked() ? CheckSource::ImageData : CheckSource::FileBytes;
+    const CheckOutcome outcome = RunCheckComputation(path_->text().toStdString(), data_->text().toStdString(),
+                                                     methods_->SelectedRow(), prompts_, source);
     if (outcome.ClearSelection) methods_->SelectQuietly(-1);
     if (outcome.ResultText) result_->setText(QString::fromStdString(*outcome.ResultText));
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -30,10 +32,14 @@ protected:
 private:
     void Compute();
     void Browse();
+    // Shows the note and the data choice for a HEX, S-record or ELF path.
+    void ShowPathKind();
 
     Prompts& prompts_;
     QLineEdit* path_ = nullptr;
     QPushButton* browse_ = nullptr;
+    QLabel* note_ = nullptr;          // what a HEX file is checked over
+    QCheckBox* imageData_ = nullptr;  // "按HEX文件描述的数据计算"
     QLineEdit* data_ = nullptr;
     CheckMethodList* methods_ = nullptr;
     QLineEdit* result_ = nullptr;

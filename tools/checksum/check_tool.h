@@ -23,11 +23,37 @@ inline constexpr std::array<const char*, 10> kChecksumMethodCaptions = {
 static_assert(kChecksumMethodCaptions.size() == static_cast<size_t>(ChecksumMethod::Sha256) + 1 &&
                   kChecksumMethodCaptions.size() == kChecksumMethodCount,
               "one caption per ChecksumMethod, in its order");
-inline constexpr const char* kCheckFileFilter = "Bin文件(*.BIN)|*.BIN|所有文件 (*)|*||";
+// Any file is checked as it is; the formats a row reads have entries too, as
+// their data can be checked instead (CheckSource::ImageData).
+inline constexpr const char* kCheckFileFilter =
+    "Bin文件(*.BIN)|*.BIN|HEX文件(*.HEX;*.IHX)|*.hex;*.ihx|"
+    "S-record文件(*.SREC;*.S19;*.S28;*.S37;*.MOT)|*.srec;*.s19;*.s28;*.s37;*.mot|"
+    "ELF文件(*.ELF;*.AXF)|*.elf;*.axf|所有文件 (*)|*||";
 
 inline constexpr const char* kCheckNothingMessage = "请选择待校验文件或输入待校验数据！";
 inline constexpr const char* kCheckOpenFailedMessage = "校验文件打开失败！";
 inline constexpr const char* kCheckDataErrorMessage = "数据输入错误";
+
+// What a file's check value is taken over.
+enum class CheckSource {
+    FileBytes,  // the file's bytes as they are: for a HEX file, its text
+    // The data a HEX, S-record or ELF file describes, as torvane-cli convert
+    // writes it to BIN: from its lowest address to its highest, the gaps 0x00.
+    ImageData,
+};
+
+// A file whose name makes it a HEX, S-record or ELF file: its check value can
+// be taken over the data it describes as well as over its bytes.
+bool DescribesData(const std::string& path);
+// What the dialog says under the path of such a file, and the caption of the
+// choice of its data ("按HEX文件描述的数据计算"); both empty for any other file.
+std::string CheckFileNote(const std::string& path);
+std::string ImageDataCaption(const std::string& path);
+
+// The data of a described file is laid out in memory: at most this many bytes
+// from its lowest to its highest address, as a conversion to BIN writes.
+inline constexpr uint64_t kCheckImageDataLimit = 64u << 20;
+inline constexpr const char* kCheckImageTooLargeFormat = "%s文件描述的数据范围大于64M，未计算校验值！";
 
 // What one computation changes in the dialog.
 struct CheckOutcome {
@@ -48,11 +74,16 @@ struct CheckOutcome {
 // boxes with an OK button, shown through `prompts`: a warning for what was
 // typed or left out, a stop for a file that cannot be opened; a stop without
 // a message leaves everything as it was.
+// `source` says what a described file is checked over; any other file is
+// checked over its bytes whatever it says. A described file that does not
+// read whole ("错误的Hex文件！" and its kind) or whose data spans more than
+// kCheckImageDataLimit is refused with a stop box.
 CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText, int selectedIndex,
-                                 Prompts& prompts);
+                                 Prompts& prompts, CheckSource source = CheckSource::FileBytes);
 // The same with the method as a fresh stream (any CRC); nothing = no method chosen.
 CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText,
-                                 const std::optional<CheckValueStream>& method, Prompts& prompts);
+                                 const std::optional<CheckValueStream>& method, Prompts& prompts,
+                                 CheckSource source = CheckSource::FileBytes);
 
 // True when a character typed into the data edit reaches it: a hex digit or
 // the x of "0x".
