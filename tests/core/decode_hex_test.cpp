@@ -157,9 +157,12 @@ TEST(DecodeHexTest, LowestAddressIsTheMinimumAndImageEndTheMaximum) {
     EXPECT_EQ(0x1004u, d.result.ImageEnd);
 }
 
+// A file without data is refused (srec_cat: "file contains no data"), its
+// lowest address still 0.
 TEST(DecodeHexTest, NoDataRecordGivesLowestAddressZero) {
     const Decoded d = Decode(test::LinearRecord(0x0800) + EndRecord());
-    EXPECT_EQ(1, d.result.code);
+    EXPECT_EQ(0, d.result.code);
+    EXPECT_EQ(HexFault::NoData, d.result.fault);
     EXPECT_FALSE(d.result.foundData);
     EXPECT_EQ(0u, d.result.LowestAddress);
     EXPECT_EQ(0u, d.result.ImageEnd);

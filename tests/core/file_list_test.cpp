@@ -88,11 +88,16 @@ TEST_F(FileListTest, ChooseHexFilePresetsOffsets) {
     }
 }
 
+// Shown at address 0, but unchecked with the box and its reason: a batch would
+// only refuse it.
 TEST_F(FileListTest, HexFileWithoutDataShowsAddressZero) {
     const std::string p = dir.Write("empty.hex", std::string(test::EndRecord()));
+    prompts.ExpectNotice(kBadHexFileMessage);
     Choose(0, p);
     EXPECT_EQ("00000000", list.Controls(0).OffsetAddrText);
     EXPECT_FALSE(list.Controls(0).SaveOffsetData);
+    EXPECT_FALSE(list.Controls(0).Selected);
+    EXPECT_EQ("the file contains no data", prompts.LastReason().reason);
 }
 
 TEST_F(FileListTest, HexThatDoesNotDecodeFillsTheRowUnchecked) {
