@@ -28,24 +28,34 @@ struct ImageHandler {
     uint32_t runningMinimum = 0x0FFFFFFF;
     // The image indexes written, for a record that lands below the highest one
     // written so far (rare: records nearly always ascend). Ascending records
-    // only extend `runs` ([from, to), touching runs joined); the first record
-    // below ImageEnd turns them into the bitmap `written`, kept from then on.
+    // only extend the run [runFrom, runTo) or start a new one after it (the
+    // earlier runs kept in `runs`); the first record below runTo turns them
+    // into the bitmap `written`, kept from then on, and runTo into
+    // kBitmapMode, which no index reaches: every record then comes to
+    // CheckPlace.
+    static constexpr uint32_t kBitmapMode = 0xFFFFFFFF;
+    uint32_t runFrom = 0;
+    uint32_t runTo = 0;
     std::vector<std::pair<uint32_t, uint32_t>> runs{};
     std::vector<uint64_t> written{};
     bool repeated = false;  // a record gave bytes their own value again
     uint8_t earlierValue = 0;
     uint8_t laterValue = 0;
 
-    void MarkRuns() {
-        written.assign(kHexImageSize / 64, 0);
-        for (const auto& [from, to] : runs)
-            for (uint32_t i = from; i < to; ++i) written[i >> 6] |= uint64_t{1} << (i & 63);
-        runs.clear();
-    }
-
-    // Whether the record may be placed: no byte of it already holds another value.
+    // Whether the record may be placed: no byte of it already holds another
+    // value. Out of line: the ascending records never come here.
+#if defined(__GNUC__)
+    __attribute__((noinline))
+#endif
     bool CheckPlace(uint32_t address, uint32_t index, const uint8_t* data, uint8_t count, uint32_t line) {
-        if (written.empty()) MarkRuns();
+        if (runTo != kBitmapMode) {
+            written.assign(kHexImageSize / 64, 0);
+            runs.emplace_back(runFrom, runTo);
+            runTo = kBitmapMode;
+            for (const auto& [from, to] : runs)
+                for (uint32_t i = from; i < to; ++i) written[i >> 6] |= uint64_t{1} << (i & 63);
+            runs.clear();
+        }
         for (uint32_t i = 0; i < count; ++i) {
             const uint32_t at = index + i;
             if (!(written[at >> 6] >> (at & 63) & 1)) continue;
@@ -65,20 +75,25 @@ struct ImageHandler {
         return true;
     }
 
+#if defined(__GNUC__)
+    __attribute__((always_inline))
+#endif
     HexFault Data(uint32_t address, const uint8_t* data, uint8_t count, uint32_t line) {
         const uint32_t index = ImageIndexOf(address);
-        if (static_cast<uint64_t>(index) + count > kHexImageSize) {
+        if (static_cast<uint64_t>(index) + count > kHexImageSize) [[unlikely]] {
             result.faultAddress = address;
             return HexFault::DataOutsideImage;
         }
-        if (index < result.ImageEnd || !written.empty()) [[unlikely]] {
-            if (!CheckPlace(address, index, data, count, line)) return HexFault::TwoValues;
-        } else if (!runs.empty() && runs.back().second == index) {
-            runs.back().second = index + count;
-        } else {
-            runs.emplace_back(index, index + count);
+        if (index == runTo) [[likely]] {
+            runTo = index + count;
+        } else if (index > runTo) {
+            if (runTo != runFrom) runs.emplace_back(runFrom, runTo);
+            runFrom = index;
+            runTo = index + count;
+        } else if (!CheckPlace(address, index, data, count, line)) {
+            return HexFault::TwoValues;
         }
-        if (address < runningMinimum) {
+        if (address < runningMinimum) [[unlikely]] {
             runningMinimum = address;
             result.LowestAddress = address;
         }

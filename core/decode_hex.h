@@ -48,7 +48,7 @@ inline constexpr bool IsDamagedRecord(HexFault fault) {
 
 // What one call of DecodeHex found.
 struct HexDecodeResult {
-    int32_t code = 0;            // 1 when an end-of-file record was reached, else 0
+    int32_t code = 0;            // 1 when the file decoded whole: an end-of-file record reached, data found
     uint32_t ImageEnd = 0;       // one past the highest image index written
     uint32_t LowestAddress = 0;  // lowest absolute address of a data record; 0 when none
     bool foundData = false;      // a data record was placed

@@ -196,6 +196,7 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
     }
     if (read.image.empty()) {
         read.fault = ReadFault::NoData;
+        read.line = line;
         read.offset = n;
         read.reason = "the file contains no data";
         return read;

@@ -293,5 +293,23 @@ TEST(DecodeHexTest, DecodesALargeFileInOnePass) {
     for (uint32_t i : {0u, 1u, 0x12345u, 0x1FFFFFu}) EXPECT_EQ(test::BlockByte(i), d.image.data()[i]);
 }
 
+// Records out of order are checked byte by byte from the first one on: also
+// the ascending ones after it, and a gap between earlier runs stays free.
+TEST(DecodeHexTest, RecordsOutOfOrderAreCheckedAgainstEveryEarlierByte) {
+    const std::string down = DataRecord(0x20, {1, 2}) + DataRecord(0x10, {3, 4}) + DataRecord(0x00, {5, 6});
+    const Decoded d = Decode(down + DataRecord(0x08, {7}) + DataRecord(0x30, {8, 9}) + EndRecord());
+    ASSERT_EQ(HexFault::None, d.result.fault) << HexFaultReason(d.result);
+    EXPECT_EQ(0x32u, d.result.ImageEnd);
+    EXPECT_EQ(0, std::memcmp(d.image.data() + 0x30, "\x08\x09", 2));
+    const Decoded clash = Decode(down + DataRecord(0x30, {8, 9}) + DataRecord(0x31, {7}) + EndRecord());
+    EXPECT_EQ(HexFault::TwoValues, clash.result.fault);
+    EXPECT_EQ("line 5: 0x00000031 is given two values, 0x09 on line 4 and 0x07 on line 5", HexFaultReason(clash.result));
+    // Ascending runs with gaps: a record later put into a gap is no clash.
+    const Decoded gap = Decode(DataRecord(0x00, {1}) + DataRecord(0x10, {2}) + DataRecord(0x08, {3}) + EndRecord());
+    EXPECT_EQ(HexFault::None, gap.result.fault);
+    const Decoded back = Decode(DataRecord(0x00, {1, 2}) + DataRecord(0x10, {2}) + DataRecord(0x01, {3}) + EndRecord());
+    EXPECT_EQ("line 3: 0x00000001 is given two values, 0x02 on line 1 and 0x03 on line 3", HexFaultReason(back.result));
+}
+
 }  // namespace
 }  // namespace torvane
