@@ -178,7 +178,8 @@ HexScanStop ScanAfterEnd(const uint8_t* text, uint64_t n, uint64_t recordEnd, ui
 //
 // A type 02 base puts the records in a 64 KiB segment: a record that runs past
 // the segment's end goes on at its start, as in the processors that segment
-// addressing came from. Under a type 04 base, or none, addresses run on.
+// addressing came from. Under a type 04 base, or none, addresses run on. The
+// last of the records 02 to 05 chooses: 02 and 03 segments, 04 and 05 linear.
 //
 // The handler is told of each data record with bytes, and each start record:
 //   HexFault Data(uint32_t address, const uint8_t* data, uint8_t count, uint32_t line)
@@ -271,6 +272,9 @@ inline HexScanStop ScanHexRecords(std::span<const uint8_t> input, Handler& handl
             case RecordType::StartLinearAddress:
                 if (count != 4) return fail(HexFault::BadStartRecord, line, p);
                 if (record[0] | record[1]) return fail(HexFault::AddressNotZero, line, p);
+                // A start record says which addressing the file uses, as for
+                // srec_cat: 03 segments, 05 linear, the base kept.
+                segmented = record[2] == static_cast<uint8_t>(RecordType::StartSegmentAddress);
                 handler.Start(static_cast<RecordType>(record[2]), data);
                 break;
             default:

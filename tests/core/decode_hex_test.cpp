@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/hex_text.h"
 
@@ -309,6 +310,20 @@ TEST(DecodeHexTest, RecordsOutOfOrderAreCheckedAgainstEveryEarlierByte) {
     EXPECT_EQ(HexFault::None, gap.result.fault);
     const Decoded back = Decode(DataRecord(0x00, {1, 2}) + DataRecord(0x10, {2}) + DataRecord(0x01, {3}) + EndRecord());
     EXPECT_EQ("line 3: 0x00000001 is given two values, 0x02 on line 1 and 0x03 on line 3", HexFaultReason(back.result));
+}
+
+// A window row of S-records as srec_cat writes them without a start address:
+// placed, with the warning its log line names; one without data is refused.
+TEST(DecodeHexTest, ARowOfSRecordsWithoutAStartRecordIsPlacedWithItsWarning) {
+    HexImage image;
+    const HexDecodeResult row = DecodeRowFile("app.s19", Bytes("S1050020AABB75\nS5030001FB\n"), image);
+    EXPECT_EQ(1, row.code) << HexFaultReason(row);
+    EXPECT_EQ(0xAA, image.data()[0x20]);
+    EXPECT_EQ(0x22u, row.ImageEnd);
+    EXPECT_EQ((std::vector<std::string>{"no start record (S7, S8 or S9): the file gives no start address"}), row.warnings);
+    const HexDecodeResult none = DecodeRowFile("none.s19", Bytes("S9030000FC\n"), image);
+    EXPECT_EQ(0, none.code);
+    EXPECT_EQ(HexFault::NoData, none.fault);
 }
 
 }  // namespace

@@ -323,6 +323,12 @@ TEST(IntelHexReader, ARecordPastItsSegmentsEndWrapsToItsStart) {
     // A linear base runs on.
     const ImageRead linear = ReadIntelHex(Bytes(":020000040001F9\n:02FFFF000102FD\n:00000001FF\n"));
     EXPECT_EQ(0x02u, linear.image.Read(0x20000, 1, 0)[0]);
+    // The last of 02 to 05 chooses, the base kept: 04 then 03 wraps in the segment,
+    // 02 then 05 runs on.
+    const ImageRead start03 = ReadIntelHex(Bytes(":020000040001F9\n:0400000300000000F9\n:02FFFF000102FD\n:00000001FF\n"));
+    EXPECT_EQ(0x02u, start03.image.Read(0x10000, 1, 0)[0]);
+    const ImageRead start05 = ReadIntelHex(Bytes(":020000021000EC\n:0400000500000000F7\n:02FFFF000102FD\n:00000001FF\n"));
+    EXPECT_EQ(0x02u, start05.image.Read(0x20000, 1, 0)[0]);
 }
 
 bool Have(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
