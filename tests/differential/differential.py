@@ -640,6 +640,7 @@ def main():
     ap.add_argument("--jobs", type=int, default=max(2, os.cpu_count() or 2))
     ap.add_argument("--save", default=None)
     ap.add_argument("--replay", default=None)
+    ap.add_argument("--verbose", action="store_true", help="list the reasons of the refusals where srec_cat reads")
     args = ap.parse_args()
     if shutil.which("srec_cat") is None:
         print("differential: srec_cat is not installed: skipped")
@@ -652,9 +653,14 @@ def main():
     lock = threading.Lock()
     began = time.monotonic()
 
+    refusals = {}
+
     def record(outcome, detail, name, data, fmt):
         with lock:
             counts[outcome] = counts.get(outcome, 0) + 1
+            if outcome == Outcome.REFUSED:
+                kind = re.sub(r"0x[0-9A-F]+|\d+", "N", detail)
+                refusals[kind] = refusals.get(kind, 0) + 1
             if outcome == Outcome.FAIL:
                 failures.append((name, detail))
                 if args.save:
@@ -711,6 +717,9 @@ def main():
     total = sum(counts.values())
     print("differential: %d cases in %.1f s: %s" % (
         total, time.monotonic() - began, ", ".join("%s %d" % (k, v) for k, v in sorted(counts.items()))))
+    if args.verbose:
+        for kind, n in sorted(refusals.items(), key=lambda kv: -kv[1]):
+            print("differential: refused where srec_cat reads: %5d  %s" % (n, kind))
     for name, detail in failures[:40]:
         detail = " ".join(detail.split())
         print("differential: FAILED: %s: %s" % (name, detail if len(detail) < 300 else detail[:300] + " ..."))
