@@ -41,9 +41,10 @@ public:
 };
 
 // The faults the window answers with kBadHexFileMessage: a record whose bytes
-// are damaged.
+// are damaged, and a file that gives one place two values (damaged, or merged
+// wrongly: the later record would win unseen).
 inline constexpr bool IsDamagedRecord(HexFault fault) {
-    return fault == HexFault::BadChecksum || fault == HexFault::BadDigit;
+    return fault == HexFault::BadChecksum || fault == HexFault::BadDigit || fault == HexFault::TwoValues;
 }
 
 // What one call of DecodeHex found.

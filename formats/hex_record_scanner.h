@@ -201,7 +201,7 @@ inline HexScanStop ScanHexRecords(std::span<const uint8_t> input, Handler& handl
     // record (upper 16 bits) or the last type 02 record (segment times 16),
     // whichever came last.
     uint32_t base = 0;
-    bool segmented = false;  // the base came from a type 02 record
+    bool segmented = false;  // the last of the records 02 to 05 was 02 or 03
     uint8_t record[kRecordBufferSize];
 
     uint64_t p = 0;

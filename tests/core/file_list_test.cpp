@@ -113,6 +113,17 @@ TEST_F(FileListTest, HexThatDoesNotDecodeFillsTheRowUnchecked) {
     }
 }
 
+// One place given two values is answered as a damaged record: the box, once,
+// with the reason naming both lines.
+TEST_F(FileListTest, HexGivingOnePlaceTwoValuesIsABadHexFile) {
+    const std::string p =
+        dir.Write("twice.hex", test::DataRecord(0x2000, {1, 2}) + test::DataRecord(0x2001, {3}) + test::EndRecord());
+    prompts.ExpectNotice(kBadHexFileMessage);
+    Choose(0, p);
+    EXPECT_FALSE(list.Controls(0).Selected);
+    EXPECT_EQ("line 2: 0x00002001 is given two values, 0x02 on line 1 and 0x03 on line 2", prompts.LastReason().reason);
+}
+
 TEST_F(FileListTest, HexDataOutsideTheImageIsRefusedWithItsAddress) {
     const std::string low = test::HexBlock(0x00100000, 64);
     const std::string p = dir.Write("far.hex", low.substr(0, low.size() - 13) + test::HexBlock(0x08300000, 16));
