@@ -114,6 +114,9 @@ struct HexSegment {
 struct HexFileInfo {
     std::vector<HexSegment> segments;  // runs of contiguous data, in address order
     HexDecodeResult decoded;           // lowest address, image end, end record, fault
+    // Whether every segment lies in the window's 2 MiB image: only then does
+    // the image end say something.
+    bool inImage = true;
 };
 
 // The segments of a HEX text: every data record the decoder places, joined

@@ -99,6 +99,10 @@ public:
     // window shows its boxes and log lines only and ignores this; a console
     // prints it.
     virtual void Explain(const FailureReason&) {}
+    // Something found in a file that was read all the same (`reason` holds
+    // what). The window writes its own log line and ignores this; a console
+    // prints it.
+    virtual void Warn(const FailureReason&) {}
 
     // The last reason given through ExplainFailure, whatever Explain did with
     // it: what the merge's map says of a file it left out.

@@ -117,6 +117,7 @@ StampResult StampImage(const StampRequest& request) {
         return fail(inPath + ": " + (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
                                                                    : FileProblem(inPath, FileUse::Read)));
     ImageRead read = ReadImage(FormatOfName(inPath), *bytes, request.base);
+    result.warnings = read.warnings;
     if (!read.ok()) return fail(inPath + ": " + read.reason);
     if (read.image.empty()) return fail(inPath + ": the image holds no byte");
     SparseImage& image = read.image;

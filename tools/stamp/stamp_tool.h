@@ -33,6 +33,7 @@ struct StampResult {
     bool ok = false;
     bool ontoInput = false;  // refused: the output is the input and inPlace was not given
     std::string reason;  // English, as torvane-cli prints it, when !ok
+    std::vector<std::string> warnings;  // of the input, read all the same
     std::vector<WrittenField> written;
 };
 
