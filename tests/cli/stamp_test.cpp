@@ -34,8 +34,6 @@ Result Stamp(const std::vector<std::string>& args) {
     return r;
 }
 
-bool Have(const char* command) { return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0; }
-
 class StampTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -115,6 +113,8 @@ TEST_F(StampTest, ARangeThatIsMostlyGapIsComputedWithoutBuildingIt) {
 }
 
 #ifndef _WIN32
+bool Have(const char* command) { return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0; }
+
 TEST_F(StampTest, CrcsAndSumsAreSrecCatsAndCrcmodsAndShaIsSha256sums) {
     if (!Have("srec_cat")) GTEST_SKIP() << "srec_cat is not installed";
     struct Case {

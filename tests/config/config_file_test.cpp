@@ -223,7 +223,8 @@ TEST_F(ConfigTest, AValueLongerThanTheReaderTakesRefusesTheProjectUnchanged) {
     Import(dir.Write("r.ini", "[FileInfo2]\nFileName=" + b + "\nFileSize=12\n[FileInfo4]\nFileName=" + longName + "\n"));
     EXPECT_EQ(kept, Row(0).FileNameText);
     EXPECT_EQ("", Row(1).FileNameText);
-    EXPECT_EQ("[FileInfo4] FileName holds 135 characters, more than the 127 a project value may have",
+    EXPECT_EQ("[FileInfo4] FileName holds " + std::to_string(longName.size()) +
+                  " characters, more than the 127 a project value may have",
               prompts.reasons.back().reason);
     // 127 characters are taken as they are; at 128 the cut would read 1, not 12.
     Import(dir.Write("s.ini", "[FileInfo1]\nFileName=" + b + "\nFileSize=" + std::string(125, '0') + "12\n"));
