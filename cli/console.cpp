@@ -40,6 +40,7 @@ Answer ConsolePrompts::Show(const MessageBox& box) {
         case MessageKind::MergeOversize: return onOversize == OversizeAnswer::Append ? Answer::Yes : Answer::No;
         // A file given with --as-bin is never asked about: any other stays out.
         case MessageKind::HexTextAsBin: return Answer::No;
+        case MessageKind::MergeIncomplete: return allowIncomplete ? Answer::Yes : Answer::No;
         case MessageKind::ClearList:  // nothing on a command line clears the rows
         case MessageKind::Plain: break;
     }

@@ -27,6 +27,7 @@ public:
 
     OverlapAnswer onOverlap = OverlapAnswer::Cancel;
     OversizeAnswer onOversize = OversizeAnswer::Cancel;
+    bool allowIncomplete = false;  // a merge that left a file out writes its image anyway
 
     // The path the next open dialog returns.
     void AnswerNextOpen(const std::string& path) { opens_.push_back(path); }

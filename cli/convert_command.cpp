@@ -17,9 +17,8 @@
 namespace torvane::cli {
 namespace {
 
-// The largest input read, and the largest BIN written.
+// The largest input read; the largest BIN written is kBinOutputLimit.
 constexpr uint64_t kConvertReadLimit = 256u << 20;
-constexpr uint64_t kBinOutputLimit = 64u << 20;
 
 std::optional<uint64_t> ParseHex(const std::string& text, unsigned maxDigits = 8) {
     return ParseHexNumber(text, maxDigits);

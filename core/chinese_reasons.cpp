@@ -185,6 +185,22 @@ constexpr std::array kTranslations = {
     Translation{"[{}] holds more than {} fields", "[{1}]中的校验值字段超过{2}个"},
     Translation{"[{}] {}={}: {}", "[{1}] {2}={3}：{4}"},
     Translation{"a project keeps at most {} fields", "配置文件最多保存{1}个校验值字段"},
+    // Fields in the range of an earlier one, a field past the image's end,
+    // an incomplete merge, and project values the reader would cut.
+    Translation{"{} lies inside the range of {}, computed before it: that value would no longer match",
+                "{1}位于先写入的字段{2}的校验范围之内，写入后{2}的值将不再正确"},
+    Translation{"{} would extend the image from 0x{} to 0x{} by {} bytes, more than {} MiB",
+                "{1}将使映像从0x{2}延伸到0x{3}，增加{4}字节，超过{5} MiB"},
+    Translation{"the image lacks the files left out, and the question whether to write it anyway was answered No: "
+                "nothing was written",
+                "合并文件缺少未能合并的文件，是否仍然写入的提问回答为“否”，没有写入合并文件"},
+    Translation{"the image would lack the files left out", "合并文件将缺少未能合并的文件"},
+    Translation{"[{}] {} holds {} characters, more than the {} a project value may have",
+                "[{1}]中{2}的值有{3}个字符，超过配置文件中一个值的上限{4}个字符"},
+    Translation{"[{}] and [{}] both hold merge settings; a project keeps them in one section",
+                "[{1}]和[{2}]中都有合并设置；配置文件只在一个节中保存合并设置"},
+    Translation{"[{}] {} is none of MergeField1, MergeField2, ...", "[{1}]中的{2}不是MergeField1、MergeField2……之一"},
+    Translation{"[{}] has MergeField{} but no MergeField{}", "[{1}]中有MergeField{2}，但没有MergeField{3}"},
     // The system's texts.
     Translation{"No such file or directory", "文件或文件夹不存在"},
     Translation{"Permission denied", "没有访问权限"},

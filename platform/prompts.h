@@ -22,6 +22,7 @@ enum class MessageKind {
     MergeOversize,  // a file would pass the merged image's end: Yes append, No cancel
     ClearList,      // clear every row: Yes, No
     HexTextAsBin,   // a BIN row's file holds Intel HEX text: Yes use its bytes anyway, No leave the row out
+    MergeIncomplete,  // a file was left out of the merge: Yes write the image without it, No write nothing
 };
 
 struct MessageBox {
@@ -30,6 +31,9 @@ struct MessageBox {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     MessageKind kind = MessageKind::Plain;
+    // The button that Enter presses; nothing for the toolkit's choice (the
+    // first of OK and Yes). A question whose Yes loses data defaults to No.
+    std::optional<Answer> defaultAnswer = std::nullopt;
 };
 
 // Why an operation failed, in English: one line that names the file (and

@@ -79,6 +79,10 @@ TEST(ChineseReasonsTest, EveryReaderAndFieldReasonIsTranslated) {
         reasons.push_back(why);
     }
     reasons.push_back("/fw/app.bin: the output would replace the image");
+    const std::vector<FieldSpec> staleAndFar = {*ParseFieldSpec("crc32@10:0-F"), *ParseFieldSpec("add16@8:0-1"),
+                                                *ParseFieldSpec("sum8@10000000:0-0")};
+    reasons.push_back(FieldsProblem(std::span(staleAndFar).first(2), 0, 0x100).value_or(""));
+    reasons.push_back(FieldsGrowthProblem(staleAndFar, 0x10, 64u << 20).value_or(""));
     for (const std::string& english : reasons) {
         ASSERT_FALSE(english.empty());
         std::string chinese = ChineseReason(english);
