@@ -13,6 +13,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/convert_command.h"
+#include "cli/serialize_command.h"
 #include "cli/stamp_command.h"
 #include "cli/info_command.h"
 #include "cli/nic_commands.h"
@@ -45,13 +46,17 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli merge   [-o OUT] [--base HEX] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [--base HEX] [PROMPT-ANSWERS]\n"
+    "  torvane-cli run     serialize --config PROJECT.ini --count K [--allow-reuse] [--force]\n"
     "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [--to bin|hex|srec] [--base HEX]\n"
     "                      [--field FIELD ...] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg] [--base HEX]\n"
     "  torvane-cli info    FILE [--format text|json]\n"
     "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
     "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n"
-    "  torvane-cli stamp   IMAGE -o OUT --field FIELD ... [--base HEX] [--fill HEX] [--in-place]\n";
+    "  torvane-cli stamp   IMAGE -o OUT --field FIELD ... [--base HEX] [--fill HEX] [--in-place]\n"
+    "  torvane-cli serialize TEMPLATE -o PATTERN --serial AT:KIND --from N --count K [--step S]\n"
+    "                      [--mac AT --mac-from MAC [--mac-step S]] [--field FIELD ...]\n"
+    "                      [--manifest FILE.csv] [--allow-reuse] [--force] [--config PROJECT.ini]\n";
 constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
@@ -117,7 +122,7 @@ std::optional<std::string> CommandUsage(const std::string& command) {
     const std::pair<const char*, const char*> own[] = {
         {"checksum", kChecksumUsage}, {"testbin", kTestBinUsage},       {"bin2c", kBinToCUsage},
         {"info", kInfoUsage},         {"nic-info", kNicInfoUsage}, {"nic-upgrade", kNicUpgradeUsage},
-        {"convert", kConvertUsage},   {"stamp", kStampUsage}};
+        {"convert", kConvertUsage},   {"stamp", kStampUsage},            {"serialize", kSerializeUsage}};
     for (const auto& [word, usage] : own) {
         if (command == word) return std::string(usage);
     }
@@ -367,12 +372,17 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
         console.Text(command == "--version" ? std::string("torvane-cli " TORVANE_VERSION "\n") : UsageText());
         return console.Finish(kExitOk, err);
     }
+    const bool runSerialize = command == "run" && args.size() > 1 && args[1] == "serialize";
     if (AsksForHelp(args)) {
-        if (const std::optional<std::string> usage = CommandUsage(command)) {
+        if (const std::optional<std::string> usage = CommandUsage(runSerialize ? "serialize" : command)) {
             ConsoleOut console(out);
             console.Text(*usage);
             return console.Finish(kExitOk, err);
         }
+    }
+    if (runSerialize) {
+        StartWork("serialize");
+        return RunProjectSerializeCommand(std::vector<std::string>(args.begin() + 2, args.end()), out, err);
     }
     if (IsBatchCommandWord(command)) {
         std::string error;
@@ -390,6 +400,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     if (command == "info") return RunInfoCommand(rest, out, err);
     if (command == "convert") return RunConvertCommand(rest, out, err);
     if (command == "stamp") return RunStampCommand(rest, out, err);
+    if (command == "serialize") return RunSerializeCommand(rest, out, err);
     return BatchUsageError("unknown command '" + command + "'", err);
 }
 

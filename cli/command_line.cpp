@@ -297,7 +297,7 @@ std::optional<BatchCommand> ParseBatchCommand(const std::vector<std::string>& ar
         case BatchVerb::Run:
             cmd.operation = args.size() > 1 ? RunOperationOf(args[1]) : std::nullopt;
             if (!cmd.operation) {
-                Fail(error, "run needs hex2bin, merge or align");
+                Fail(error, "run needs hex2bin, merge, align or serialize");
                 return std::nullopt;
             }
             first = 2;

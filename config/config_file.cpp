@@ -26,18 +26,12 @@ constexpr uint32_t kValueRoom = 128;
 constexpr size_t kSectionNameLength = 9;  // "FileInfo1" .. "FileInfo6", in characters
 // The keys of a row read as text; the others are read as numbers, whole.
 constexpr const char* kRowTextKeys[] = {"FileName", "FileSize", "OffsetAddr", "BINOffset"};
+constexpr const char* kRowNumberKeys[] = {"FileNo", "FileType", "PolishType", "PolishData", "IsSaveOffsetData"};
+static_assert(kValueRoom - 1 == kProjectValueLimit, "the reader's room is the limit a value is checked against");
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The FileName value as written: the reader trims blanks and strips one pair
-// of matching quotes, so a value that would lose either gets quotes of its own.
-std::string StoredValue(const std::string& value) {
-    if (value.empty()) return value;
-    const bool blankEnds = IsBlank(value.front()) || IsBlank(value.back());
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    return blankEnds || quoted ? "\"" + value + "\"" : value;
-}
+std::string StoredValue(const std::string& value) { return StoredProjectValue(value); }
 
 // A refusal of the export: its message and its reason.
 struct Refusal {
@@ -97,6 +91,24 @@ void WriteMergeSettings(const Workspace& ws, ProfileDocument& doc, const std::st
         doc.Set(section, Format(kMergeFieldKeyFormat, static_cast<int>(i) + 1), FieldSpecText(ws.MergeFields[i]));
 }
 
+// The serialiser's keys of the project that `path` holds now, put into the
+// section `section` of the document that replaces it.
+void KeepSerialKeys(const std::string& path, ProfileDocument& doc, const std::string& section) {
+    ProfileDocument old;
+    if (!FileExists(path) || !old.Load(path)) return;
+    for (const std::string& name : old.SectionNames(UINT32_MAX).names) {
+        bool found = false;
+        for (const std::string& key : old.KeyNames(name)) {
+            if (!IsSerialKey(key)) continue;
+            if (const std::optional<std::string> value = old.Value(name, key)) {
+                doc.Set(section, key, StoredProjectValue(*value));
+                found = true;
+            }
+        }
+        if (found) return;
+    }
+}
+
 bool WriteExport(Workspace& ws, const std::string& path) {
     Prompts& prompts = ws.prompts();
     const BatchSelection& sel = ws.selection();
@@ -145,6 +157,7 @@ bool WriteExport(Workspace& ws, const std::string& path) {
         doc.Set(section, "IsSaveOffsetData", Format("%d", e.IsSaveOffsetData));
         if (k == 0) WriteMergeSettings(ws, doc, section);
     }
+    if (sel.Count > 0) KeepSerialKeys(path, doc, Format("FileInfo%d", sel.Entry(0).FileNo));
     if (!doc.Save(path)) {
         const std::string problem = FileProblem(path, FileUse::Write);
         ShowNotice(prompts, kConfigOpenFailedMessage);
@@ -156,6 +169,50 @@ bool WriteExport(Workspace& ws, const std::string& path) {
 }
 
 }  // namespace
+
+bool IsSerialKey(std::string_view key) {
+    const std::string_view prefix = kSerialKeyPrefix;
+    if (key.size() <= prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(key[i]) != lower(prefix[i])) return false;
+    }
+    return true;
+}
+
+std::string StoredProjectValue(const std::string& value) {
+    // The reader trims blanks and strips one pair of matching quotes, so a
+    // value that would lose either gets quotes of its own.
+    if (value.empty()) return value;
+    const bool blankEnds = IsBlank(value.front()) || IsBlank(value.back());
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return blankEnds || quoted ? "\"" + value + "\"" : value;
+}
+
+std::optional<std::string> UnstorableProjectValue(const std::string& value) {
+    if (value.find('\r') != std::string::npos || value.find('\n') != std::string::npos)
+        return std::string("it holds a line break");
+    if (FromCodePage(ToCodePage(value)) != value)
+        return std::string("it holds characters the system code page cannot represent");
+    if (Utf8CharCount(value) > kProjectValueLimit)
+        return Format("it has %llu characters, more than the %u a project value may have",
+                      static_cast<unsigned long long>(Utf8CharCount(value)), kProjectValueLimit);
+    return std::nullopt;
+}
+
+std::optional<std::string> WholeProjectValue(const ProfileDocument& doc, const std::string& section,
+                                             const std::string& key, std::string& why) {
+    const std::optional<std::string> value = doc.Value(section, key);
+    if (!value) return std::nullopt;
+    const size_t characters = Utf8CharCount(*value);
+    if (characters > kProjectValueLimit) {
+        why = Format("[%s] %s holds %llu characters, more than the %u a project value may have", section.c_str(),
+                     key.c_str(), static_cast<unsigned long long>(characters), kProjectValueLimit);
+        return std::nullopt;
+    }
+    return value;
+}
 
 bool ExportConfigTo(Workspace& ws, const std::string& path) { return GatherExportRows(ws) && WriteExport(ws, path); }
 
@@ -333,6 +390,20 @@ std::optional<MergeSettings> ReadMergeSettings(const ProfileDocument& doc, const
     return settings;
 }
 
+bool IsRowKey(const std::string& key) {
+    for (const char* k : kRowTextKeys)
+        if (SameLetters(key, k)) return true;
+    for (const char* k : kRowNumberKeys)
+        if (SameLetters(key, k)) return true;
+    return false;
+}
+
+// True when the section holds serialiser keys and not one key of a row.
+bool IsSerialOnly(const ProfileDocument& doc, const std::string& section) {
+    const std::vector<std::string> keys = doc.KeyNames(section);
+    return std::none_of(keys.begin(), keys.end(), IsRowKey) && std::any_of(keys.begin(), keys.end(), IsSerialKey);
+}
+
 // The import of a document read from `path` (empty when it came from no file);
 // `noSections` is the reason to give when it has no section.
 ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder,
@@ -362,6 +433,9 @@ ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std
             ExplainFailure(prompts, 0, path, IncompleteReason(list));
             return result;
         }
+        // A section made by the serialiser alone holds its keys and no
+        // row's: it names no file.
+        if (IsSerialOnly(doc, name)) continue;
         if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
     }
 

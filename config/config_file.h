@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace torvane {
 
@@ -36,6 +38,30 @@ inline constexpr int kMaxMergeFields = 64;
 inline constexpr const char* kTooManyFieldsFormat = "合并设置中的校验值字段超过%d个，无法保存到配置文件中，导出已取消！";
 inline constexpr const char* kBadFieldsExportMessage = "合并设置中的校验值字段有误，无法保存到配置文件中，导出已取消！";
 inline constexpr const char* kMergeSettingsBadMessage = "该配置文件的合并设置有误，无法导入！";
+
+// The serialiser's settings and its next number also live in the first
+// section, as keys that begin with this word (SerialTemplate, SerialNext
+// ...). The window's import passes over them, and its export keeps those of
+// the file it replaces: only the serialiser changes them, so an export never
+// puts an older next number back.
+inline constexpr const char* kSerialKeyPrefix = "Serial";
+// True when the key is one of those (any letter case, as the reader compares names).
+bool IsSerialKey(std::string_view key);
+
+// The most characters a project value may have: the reader takes no more.
+inline constexpr uint32_t kProjectValueLimit = 127;
+// The value as a project stores it, so that the reader gives it back as it
+// is: quoted where blanks or quotes at its ends would be lost.
+std::string StoredProjectValue(const std::string& value);
+// Why the value cannot be stored so that it reads back as it is, in
+// English: a line break, characters the system code page cannot represent,
+// more than kProjectValueLimit characters. Nothing when it can.
+std::optional<std::string> UnstorableProjectValue(const std::string& value);
+// The key's value as the reader takes it. Nothing, with `why` left as it
+// is, when the key is missing; nothing, with the reason in `why`, when it is
+// longer than kProjectValueLimit characters (which the reader would cut).
+std::optional<std::string> WholeProjectValue(const ProfileDocument& doc, const std::string& section,
+                                             const std::string& key, std::string& why);
 
 // "导出配置文件": asks for a path and writes one section per row that holds a
 // file, in the layout ListLayout names. Every path is written so that the

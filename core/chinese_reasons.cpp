@@ -1,5 +1,6 @@
 #include "core/chinese_reasons.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -201,6 +202,80 @@ constexpr std::array kTranslations = {
                 "[{1}]和[{2}]中都有合并设置；配置文件只在一个节中保存合并设置"},
     Translation{"[{}] {} is none of MergeField1, MergeField2, ...", "[{1}]中的{2}不是MergeField1、MergeField2……之一"},
     Translation{"[{}] has MergeField{} but no MergeField{}", "[{1}]中有MergeField{2}，但没有MergeField{3}"},
+    // The serialiser.
+    Translation{"the count is 0: nothing to write", "数量为0：没有要生成的映像"},
+    Translation{"{} images are more than the {} one run writes", "{1}个映像超过了一次最多可生成的{2}个"},
+    Translation{"the step is 0: every image would get the same number", "步长为0：每个映像的序列号都将相同"},
+    Translation{"the MAC step is 0: every image would get the same MAC address", "MAC地址步长为0：每个映像的MAC地址都将相同"},
+    Translation{"the first MAC address has more than 48 bits", "起始MAC地址超过48位"},
+    Translation{"the output name {} holds no {serial}, {serial:hex} or {mac}: every image would have the same name",
+                "输出文件名{1}中没有{serial}、{serial:hex}或{mac}：每个映像的文件名都将相同"},
+    Translation{"the output name uses {mac}, but no MAC address is written", "输出文件名中有{mac}，但没有写入MAC地址"},
+    Translation{"the output name {}: {}", "输出文件名{1}：{2}"},
+    Translation{"the '}' at character {} closes no placeholder (write }} for a brace)",
+                "第{1}个字符“}”之前没有对应的“{”（花括号本身请写作}}）"},
+    Translation{"the '{' at character {} opens no placeholder (write {{ for a brace)",
+                "第{1}个字符“{”之后没有对应的“}”（花括号本身请写作{{）"},
+    Translation{"{} is none of {serial}, {serial:hex}, {mac}", "{1}不是{serial}、{serial:hex}或{mac}"},
+    Translation{"a placeholder stands in the folder part: every image of a run goes to one folder",
+                "文件夹部分不能含有{serial}等占位符：一次生成的映像都放在同一个文件夹中"},
+    Translation{"the serial number at 0x{}", "地址0x{1}处的序列号"},
+    Translation{"the MAC address at 0x{}", "地址0x{1}处的MAC地址"},
+    Translation{"{} would make the image grow by more than 64 MiB", "{1}将使映像增大超过64 MiB"},
+    Translation{"the serial number at 0x{} and the MAC address at 0x{} overlap",
+                "地址0x{1}处的序列号与地址0x{2}处的MAC地址重叠"},
+    Translation{"the field {} would be written over {}", "字段{1}将写在{2}之上"},
+    Translation{"serial number {} does not fit {}, which holds at most {}", "序列号{1}超出了{2}可容纳的范围（最大为{3}）"},
+    Translation{"the serial numbers would reach 2^64 - 1 and leave no next number",
+                "序列号将达到2^64 - 1，之后没有可用的序列号"},
+    Translation{"the MAC addresses from {} by {} would pass FF:FF:FF:FF:FF:FF after {} images",
+                "MAC地址从{1}起以步长{2}递增，在第{3}个映像之后将超过FF:FF:FF:FF:FF:FF"},
+    Translation{"the next MAC address would pass FF:FF:FF:FF:FF:FF", "下一个MAC地址将超过FF:FF:FF:FF:FF:FF"},
+    Translation{"the manifest records every number up to 2^64 - 1", "记录文件中已记录了直到2^64 - 1的所有序列号"},
+    Translation{"serial number {} is recorded already in {} (line {}); give --allow-reuse to issue it again",
+                "序列号{1}已记录在{2}中（第{3}行），不能再次使用"},
+    Translation{"MAC address {} is recorded already in {} (line {}); give --allow-reuse to issue it again",
+                "MAC地址{1}已记录在{2}中（第{3}行），不能再次使用"},
+    Translation{"{}: its columns are {}; this run writes {}: name another manifest",
+                "{1}：其中的列为{2}，本次生成的列为{3}：请另选记录文件"},
+    Translation{"{}: its last line was cut short (an append that did not finish); it is dropped before this run's "
+                "first line, and its image recorded again",
+                "{1}：最后一行不完整（上次追加记录时中断）；本次生成前将删去该行，并重新记录其映像"},
+    Translation{"{}: the images of serial numbers {} to {} were found whole at their names but not recorded (a run "
+                "ended between writing and recording them): they are recorded now, not written again",
+                "{1}：序列号{2}至{3}的映像已完整存在但未记录（上次生成在写入与记录之间中断）：本次只记录，不再重写"},
+    Translation{"{} records serial numbers {} to {} after the project's next number: a run ended before it updated "
+                "the project; this run continues at {}",
+                "{1}中记录了工程的下一个序列号之后的序列号{2}至{3}：上次生成在更新工程之前中断；本次从{4}继续"},
+    Translation{"{} line {} records serial number {} with MAC {}, where the project's settings give {}: the manifest "
+                "and the project disagree",
+                "{1}第{2}行记录的序列号{3}的MAC地址为{4}，而按工程的设置应为{5}：记录文件与工程不一致"},
+    Translation{"the folder {} does not exist", "文件夹{1}不存在"},
+    Translation{"the manifest {} would replace {}", "记录文件{1}将覆盖{2}"},
+    Translation{"{} would replace {}, a file of this run", "{1}将覆盖本次使用的文件{2}"},
+    Translation{"{} is not a regular file", "{1}不是普通文件"},
+    Translation{"{} exists (serial number {}); give --force to replace it", "{1}已存在（序列号{2}），不会被覆盖"},
+    Translation{"the name was taken while the run wrote", "生成过程中该文件名已被其他文件占用"},
+    Translation{"the disk is full", "磁盘已满"},
+    Translation{"{}; the images of serial numbers {} on are at their names but not recorded",
+                "{1}；序列号{2}起的映像已写入但未记录"},
+    Translation{"larger than 256 MiB", "大于256 MiB"},
+    Translation{"its first line is no header with the columns serial and mac", "第一行不是含有serial和mac两列的标题行"},
+    Translation{"line {} has {} cells, the header {}", "第{1}行有{2}个单元格，而标题行有{3}个"},
+    Translation{"line {}: the serial '{}' is no decimal number", "第{1}行：序列号“{2}”不是十进制数"},
+    Translation{"line {}: the mac '{}' is no MAC address", "第{1}行：“{2}”不是MAC地址"},
+    Translation{"line {}: text after a quoted cell", "第{1}行：引号括起的单元格之后还有文字"},
+    Translation{"line {} opens a quote that no line closes", "第{1}行的引号没有结束"},
+    Translation{"no template was chosen", "没有选择模板映像"},
+    Translation{"the serial number's address takes 1 to 8 hex digits", "序列号地址应为1到8位十六进制数"},
+    Translation{"the MAC address's place takes 1 to 8 hex digits", "MAC地址的写入地址应为1到8位十六进制数"},
+    Translation{"the first serial number is no number", "起始序列号不是数"},
+    Translation{"the step is no number", "步长不是数"},
+    Translation{"the count is no number", "数量不是数"},
+    Translation{"the MAC step is no number", "MAC地址步长不是数"},
+    Translation{"the first MAC address is no MAC address", "起始MAC地址不是MAC地址"},
+    Translation{"no output folder was chosen", "没有选择输出文件夹"},
+    Translation{"no output name was given", "没有填写输出文件名"},
     // The system's texts.
     Translation{"No such file or directory", "文件或文件夹不存在"},
     Translation{"Permission denied", "没有访问权限"},
@@ -245,7 +320,12 @@ std::string Fill(const std::string& chinese, const std::vector<std::string>& par
     for (size_t i = 0; i < chinese.size(); ++i) {
         if (chinese[i] == '{') {
             const size_t close = chinese.find('}', i);
-            if (close != std::string::npos && close > i + 1) {
+            // {1}, {2} ...; other braces ({serial}) are the text's own.
+            const bool number = close != std::string::npos && close > i + 1 && close - i <= 3 &&
+                                std::all_of(chinese.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                            chinese.begin() + static_cast<std::ptrdiff_t>(close),
+                                            [](char c) { return c >= '0' && c <= '9'; });
+            if (number) {
                 const size_t n = static_cast<size_t>(std::stoul(chinese.substr(i + 1, close - i - 1)));
                 if (n >= 1 && n <= parts.size()) out += ChineseReason(parts[n - 1]);
                 i = close;

@@ -6,6 +6,21 @@
 
 namespace torvane {
 
+std::optional<std::string> ImageFileBytes(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
+                                          uint8_t fill, WriteOptions write, const std::string& path,
+                                          std::vector<uint8_t>& bytes) {
+    if (format == ImageFormat::Binary) {
+        bytes = WriteBinary(image, from, until, fill);
+        return std::nullopt;
+    }
+    write.header = FileNameOf(path);
+    std::string problem;
+    const std::string text = WriteImage(format, image, write, problem);
+    if (!problem.empty()) return problem;
+    bytes.assign(text.begin(), text.end());
+    return std::nullopt;
+}
+
 std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
                                          uint8_t fill, WriteOptions write, const std::string& path) {
     bool written = false;

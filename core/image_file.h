@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "formats/image_formats.h"
 
@@ -16,6 +17,13 @@ inline constexpr uint64_t kBinOutputLimit = 64u << 20;
 // [from, until) with `fill` in the gaps, or the records of a text format (its
 // S0 header the file's name). The problem, in English, when it cannot be made
 // or written.
+// The bytes SaveImageFile writes for `path` (whose name an S-record file's S0
+// header takes), into `bytes`. The problem, in English, when the options
+// cannot hold the image.
+std::optional<std::string> ImageFileBytes(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
+                                          uint8_t fill, WriteOptions write, const std::string& path,
+                                          std::vector<uint8_t>& bytes);
+
 std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
                                          uint8_t fill, WriteOptions write, const std::string& path);
 

@@ -334,6 +334,24 @@ void ProfileDocument::Set(const std::string& section, const std::string& key, co
     Reindex();
 }
 
+void ProfileDocument::Remove(const std::string& section, const std::string& key) {
+    bool inSection = false;
+    LineWalk walk(text_);
+    while (walk.Step()) {
+        const LineParts parts = ParseLine(walk.line);
+        if (parts.header) {
+            if (inSection) return;
+            inSection = SameName(parts.name, section);
+            continue;
+        }
+        if (inSection && parts.keyLine && SameName(parts.name, key)) {
+            text_.erase(walk.pos, walk.next - walk.pos);
+            Reindex();
+            return;
+        }
+    }
+}
+
 bool ProfileDocument::Save(const std::string& path) const {
     const std::string bytes = ToCodePage(text_);
     return WriteWholeFile(path, bytes.data(), bytes.size());

@@ -64,6 +64,8 @@ public:
 
     // Sets the key's value, as WriteProfileString does.
     void Set(const std::string& section, const std::string& key, const std::string& value);
+    // Removes the key's line from the first section of that name, if it is there.
+    void Remove(const std::string& section, const std::string& key);
     // The file's text in UTF-8, every line ended by CRLF.
     std::string Text() const { return text_; }
     // Writes the file in the system code page; false on any failure.

@@ -61,6 +61,9 @@ enum class FileKind {
     AdapterConfig,  // the adapter's configuration file
     StampImage,     // the stamp tool's image
     StampOutput,    // and the copy it writes
+    SerialTemplate, // the serialiser's template image
+    SerialOutput,   // the folder and name of its images
+    SerialManifest, // its CSV record
 };
 
 // An open-file or save-file question. `filter` is a list of description and

@@ -542,6 +542,7 @@ void CQuenlorDlg::OnCommand(int id) {
         case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
         case kStampTool:
+        case kSerializeTool:
         case kTestBinTool:
         case kBinToCTool:
         case kUpgradeTool: OpenTool(id); break;

@@ -8,6 +8,7 @@
 #include "platform/format.h"
 #include "platform/prompts.h"
 #include "tools/stamp/field_editor.h"
+#include "tools/stamp/field_list_editor.h"
 #include "widgets/point_font.h"
 
 // Qt
@@ -18,22 +19,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace torvane::ui {
 namespace {
 
 constexpr ImageFormat kFormats[] = {ImageFormat::Binary, ImageFormat::IntelHex, ImageFormat::SRecord};
 
-QString FieldLine(const FieldSpec& f) {
-    return QString::fromStdString(Format("%s  @0x%08X  范围0x%08X-0x%08X  %s", f.Name().c_str(), f.at, f.start, f.end,
-                                         f.bigEndian ? "大端" : "小端"));
-}
-
 }  // namespace
 
 CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), ws_(ws), prompts_(prompts), fields_(ws.MergeFields) {
+    : QDialog(parent), ws_(ws), prompts_(prompts) {
     setObjectName(QStringLiteral("mergeSettings"));
     setWindowTitle(QStringLiteral("合并设置"));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
@@ -54,18 +49,9 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
                        "HEX和S-record文件的记录地址为合并文件内的偏移加上起始地址；内存分布图按此显示地址。"),
         this);
     baseHint->setWordWrap(true);
-    list_ = new QListWidget(this);
-    list_->setObjectName(QStringLiteral("mergeFields"));
-    list_->setMinimumHeight(list_->fontMetrics().height() * 5);
-    editor_ = new FieldEditor(this);
-    // Alt+A: the other letters of this dialog are none, and the field
-    // editor's inputs take no Alt key.
-    add_ = new QPushButton(QStringLiteral("添加(&A)"), this);
-    replace_ = new QPushButton(QStringLiteral("替换"), this);
-    remove_ = new QPushButton(QStringLiteral("删除"), this);
-    up_ = new QPushButton(QStringLiteral("上移"), this);
-    down_ = new QPushButton(QStringLiteral("下移"), this);
-    for (QPushButton* b : {add_, replace_, remove_, up_, down_}) b->setAutoDefault(false);
+    fieldList_ = new FieldListEditor(prompts, this);
+    fieldList_->list()->setObjectName(QStringLiteral("mergeFields"));
+    fieldList_->SetFields(ws.MergeFields);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
@@ -80,68 +66,18 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
     grid->addWidget(base_, 1, 1, Qt::AlignLeft);
     grid->addWidget(baseHint, 2, 0, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("校验值字段（合并后按顺序写入；地址为合并文件内的偏移）："), this), 3, 0, 1, 3);
-    grid->addWidget(list_, 4, 0, 1, 2);
-    auto* side = new QVBoxLayout;
-    for (QPushButton* b : {add_, replace_, remove_, up_, down_}) side->addWidget(b);
-    side->addStretch(1);
-    grid->addLayout(side, 4, 2);
-    grid->addWidget(editor_, 5, 0, 1, 3);
-    grid->addWidget(buttons, 6, 0, 1, 3);
+    grid->addWidget(fieldList_, 4, 0, 1, 3);
+    grid->addWidget(buttons, 5, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     baseHint->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 70);
 
-    connect(add_, &QPushButton::clicked, this, [this] { AddField(false); });
-    connect(replace_, &QPushButton::clicked, this, [this] { AddField(true); });
-    connect(remove_, &QPushButton::clicked, this, [this] {
-        const int row = list_->currentRow();
-        if (row < 0 || row >= static_cast<int>(fields_.size())) return;
-        fields_.erase(fields_.begin() + row);
-        ShowFields();
-        list_->setCurrentRow(std::min(row, static_cast<int>(fields_.size()) - 1));
-    });
-    connect(up_, &QPushButton::clicked, this, [this] { MoveField(-1); });
-    connect(down_, &QPushButton::clicked, this, [this] { MoveField(1); });
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row < static_cast<int>(fields_.size())) editor_->SetField(fields_[static_cast<size_t>(row)]);
-        for (QPushButton* b : {replace_, remove_, up_, down_}) b->setEnabled(row >= 0);
-    });
     connect(buttons, &QDialogButtonBox::accepted, this, &CMergeSettingsDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CMergeSettingsDlg::reject);
-    ShowFields();
-    for (QPushButton* b : {replace_, remove_, up_, down_}) b->setEnabled(false);
 }
 
-void CMergeSettingsDlg::ShowFields() {
-    list_->clear();
-    for (const FieldSpec& f : fields_) list_->addItem(FieldLine(f));
-}
-
-void CMergeSettingsDlg::AddField(bool replace) {
-    QString problem;
-    const std::optional<FieldSpec> f = editor_->Field(&problem);
-    if (!f) {
-        ShowNotice(prompts_, problem.toStdString());
-        return;
-    }
-    int row = list_->currentRow();
-    if (replace && row >= 0 && row < static_cast<int>(fields_.size())) {
-        fields_[static_cast<size_t>(row)] = *f;
-    } else {
-        fields_.push_back(*f);
-        row = static_cast<int>(fields_.size()) - 1;
-    }
-    ShowFields();
-    list_->setCurrentRow(row);
-}
-
-void CMergeSettingsDlg::MoveField(int by) {
-    const int row = list_->currentRow();
-    const int to = row + by;
-    if (row < 0 || to < 0 || to >= static_cast<int>(fields_.size())) return;
-    std::swap(fields_[static_cast<size_t>(row)], fields_[static_cast<size_t>(to)]);
-    ShowFields();
-    list_->setCurrentRow(to);
-}
+QListWidget* CMergeSettingsDlg::fields() const { return fieldList_->list(); }
+FieldEditor* CMergeSettingsDlg::editor() const { return fieldList_->editor(); }
+QPushButton* CMergeSettingsDlg::addButton() const { return fieldList_->addButton(); }
 
 void CMergeSettingsDlg::accept() {
     const std::string base = base_->text().toStdString();
@@ -149,13 +85,14 @@ void CMergeSettingsDlg::accept() {
         ShowNotice(prompts_, "起始地址应为1到8位十六进制数！");
         return;
     }
+    const std::vector<FieldSpec>& fields = fieldList_->Fields();
     // Fields the merge would refuse are refused here, with the reason.
-    if (const std::optional<std::string> problem = FieldsProblem(fields_, 0, kMergedImageSize)) {
+    if (const std::optional<std::string> problem = FieldsProblem(fields, 0, kMergedImageSize)) {
         ShowNotice(prompts_, "校验值字段设置有误：" + ChineseReason(*problem));
         return;
     }
     ws_.MergeBaseText = base;
-    ws_.MergeFields = fields_;
+    ws_.MergeFields = fields;
     ws_.SetMergeFormat(kFormats[std::max(0, format_->currentIndex())]);
     QDialog::accept();
 }

@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <vector>
-
-#include "core/integrity_fields.h"
 
 class QComboBox;
 class QLineEdit;
@@ -18,6 +15,7 @@ class Workspace;
 namespace torvane::ui {
 
 class FieldEditor;
+class FieldListEditor;
 
 // "合并设置": what the merge writes beyond the rows' bytes: the output's
 // format, the base address of its records, and the integrity fields written
@@ -30,31 +28,19 @@ public:
 
     QComboBox* format() const { return format_; }
     QLineEdit* base() const { return base_; }
-    QListWidget* fields() const { return list_; }
-    FieldEditor* editor() const { return editor_; }
-    QPushButton* addButton() const { return add_; }
-    QPushButton* replaceButton() const { return replace_; }
-    QPushButton* removeButton() const { return remove_; }
+    FieldListEditor* fieldList() const { return fieldList_; }
+    QListWidget* fields() const;
+    FieldEditor* editor() const;
+    QPushButton* addButton() const;
 
     void accept() override;
 
 private:
-    void ShowFields();
-    void AddField(bool replace);
-    void MoveField(int by);
-
     Workspace& ws_;
     Prompts& prompts_;
-    std::vector<FieldSpec> fields_;
     QComboBox* format_ = nullptr;
     QLineEdit* base_ = nullptr;
-    QListWidget* list_ = nullptr;
-    FieldEditor* editor_ = nullptr;
-    QPushButton* add_ = nullptr;
-    QPushButton* replace_ = nullptr;
-    QPushButton* remove_ = nullptr;
-    QPushButton* up_ = nullptr;
-    QPushButton* down_ = nullptr;
+    FieldListEditor* fieldList_ = nullptr;
 };
 
 }  // namespace torvane::ui

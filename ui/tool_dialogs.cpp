@@ -5,6 +5,7 @@
 #include "tools/checksum/check_dialog.h"
 #include "tools/checksum/check_tool.h"
 #include "tools/nic/upgrade_dialog.h"
+#include "tools/serialize/serialize_dialog.h"
 #include "tools/stamp/stamp_dialog.h"
 #include "tools/testbin/test_bin_dialog.h"
 #include "tools/testbin/test_bin_tool.h"
@@ -36,6 +37,7 @@ void OpenToolDialog(int command, QWidget* parent) {
     switch (command) {
         case main_ids::kChecksumTool: RunToolDialog<CDlg_Check>(parent); break;
         case main_ids::kStampTool: RunToolDialog<CDlg_Stamp>(parent); break;
+        case main_ids::kSerializeTool: RunToolDialog<CDlg_Serialize>(parent); break;
         case main_ids::kTestBinTool: RunToolDialog<Dlg_TestBin>(parent); break;
         case main_ids::kBinToCTool: RunToolDialog<CDlg_BinToH>(parent); break;
         case main_ids::kUpgradeTool: RunToolDialog<CDlg_NCUpgradeFile>(parent); break;

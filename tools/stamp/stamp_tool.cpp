@@ -111,33 +111,52 @@ StampResult StampImage(const StampRequest& request) {
         return fail(outPath + ": the output would replace the image");
     }
 
-    ReadFailure why = ReadFailure::Unreadable;
-    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(inPath, kStampReadLimit, &why);
-    if (!bytes)
-        return fail(inPath + ": " + (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
-                                                                   : FileProblem(inPath, FileUse::Read)));
-    ImageRead read = ReadImage(FormatOfName(inPath), *bytes, request.base);
+    ImageRead read;
+    const std::optional<std::string> unread = ReadStampImage(inPath, request.base, read);
     result.warnings = read.warnings;
-    if (!read.ok()) return fail(inPath + ": " + read.reason);
-    if (read.image.empty()) return fail(inPath + ": the image holds no byte");
+    if (unread) return fail(*unread);
     SparseImage& image = read.image;
     // Every field and every size is checked before anything is written or
     // any memory is taken for the image's growth.
-    if (const std::optional<std::string> problem = FieldsProblem(request.fields, image.lowest(), kAddressSpaceEnd))
-        return fail(inPath + ": " + *problem);
-    if (const std::optional<std::string> problem = FieldsGrowthProblem(request.fields, image.end(), kBinOutputLimit))
-        return fail(inPath + ": " + *problem);
-    const uint64_t end = ImageEndWithFields(request.fields, image.end());
-    if (target == ImageFormat::Binary && end - image.lowest() > kBinOutputLimit)
-        return fail(Format("%s: a BIN of 0x%08X-0x%08llX would need more than 64 MiB", outPath.c_str(), image.lowest(),
-                           static_cast<unsigned long long>(end - 1)));
-    std::vector<WrittenField> written = WriteFields(image, request.fill, request.fields);
+    std::vector<FieldSpec> fields = request.fields;
+    bool ofOutput = false;
+    if (const std::optional<std::string> problem = PrepareStampFields(image, fields, target, &ofOutput))
+        return fail((ofOutput ? outPath : inPath) + ": " + *problem);
+    std::vector<WrittenField> written = WriteFields(image, request.fill, fields);
     if (const std::optional<std::string> problem =
             SaveImageFile(target, image, image.lowest(), image.end(), request.fill, request.write, outPath))
         return fail(outPath + ": " + *problem);
     result.ok = true;
     result.written = std::move(written);
     return result;
+}
+
+std::optional<std::string> ReadStampImage(const std::string& path, uint32_t base, ImageRead& read) {
+    ReadFailure why = ReadFailure::Unreadable;
+    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kStampReadLimit, &why);
+    if (!bytes)
+        return path + ": " + (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
+                                                            : FileProblem(path, FileUse::Read));
+    read = ReadImage(FormatOfName(path), *bytes, base);
+    if (!read.ok()) return path + ": " + read.reason;
+    if (read.image.empty()) return path + ": the image holds no byte";
+    return std::nullopt;
+}
+
+std::optional<std::string> PrepareStampFields(const SparseImage& image, std::vector<FieldSpec>& fields,
+                                              ImageFormat target, bool* ofOutput) {
+    if (ofOutput) *ofOutput = false;
+    if (const std::optional<std::string> problem = FieldsProblem(fields, image.lowest(), kAddressSpaceEnd))
+        return problem;
+    if (const std::optional<std::string> problem = FieldsGrowthProblem(fields, image.end(), kBinOutputLimit))
+        return problem;
+    const uint64_t end = ImageEndWithFields(fields, image.end());
+    if (target == ImageFormat::Binary && end - image.lowest() > kBinOutputLimit) {
+        if (ofOutput) *ofOutput = true;
+        return Format("a BIN of 0x%08X-0x%08llX would need more than 64 MiB", image.lowest(),
+                      static_cast<unsigned long long>(end - 1));
+    }
+    return std::nullopt;
 }
 
 }  // namespace torvane

@@ -41,6 +41,22 @@ struct StampResult {
 // the fields and saves the output. Nothing is written when it fails.
 StampResult StampImage(const StampRequest& request);
 
+// Reads an image file (any format, by its name; a BIN file's first byte at
+// `base`) of at most kStampReadLimit bytes into `read`, its warnings with it.
+// Nothing when it holds an image; the problem, in English and led by the
+// path, when it cannot be read or holds no byte.
+std::optional<std::string> ReadStampImage(const std::string& path, uint32_t base, ImageRead& read);
+
+// Makes `fields` ready to be written, in their order, into `image` (what
+// the fields are written into, not yet holding them) saved as `target`: each
+// checked against the image's own addresses, the growth a field past its end
+// would make, and the size a BIN output may take. Nothing when they can be
+// written; the problem, in English, otherwise, with `ofOutput` set when it
+// is the output's size. The stamp tool and the serialiser both call it, so a
+// field means the same to both.
+std::optional<std::string> PrepareStampFields(const SparseImage& image, std::vector<FieldSpec>& fields,
+                                              ImageFormat target, bool* ofOutput = nullptr);
+
 // The dialog's words.
 inline constexpr const char* kStampCaption = "写入校验值";
 inline constexpr const char* kStampHint =
