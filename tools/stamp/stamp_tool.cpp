@@ -102,6 +102,8 @@ StampResult StampImage(const StampRequest& request) {
         return result;
     };
     if (request.fields.empty()) return fail("no field was given");
+    // Made absolute, "app.hex/" would lose its separator and name the image.
+    if (EndsInSeparator(request.output)) return fail(request.output + ": " + kNamesAFolderReason);
     const ImageFormat target = FormatOfName(request.output);
     if (target == ImageFormat::Elf) return fail(request.output + ": ELF is read, not written");
     const std::string inPath = AbsolutePath(request.input);
