@@ -51,8 +51,10 @@ int RegisterTempFileAt(int folder, const char* name);
 // descriptor, or -1 with errno set.
 int CreateTempFileAt(int folder, std::string& pattern, int& registration);
 // Renames the temporary file onto `target` in the same folder and ends its
-// registration, again with no interruption in between. On failure the file
-// stays registered.
+// registration, again with no interruption in between; where writes need
+// not last (DurableWrites off) an existing target is exchanged with it and
+// then removed under the temporary name instead. On failure the file stays
+// registered.
 bool CommitTempFileAt(int registration, int folder, const std::string& temp, const std::string& target);
 // Removes the temporary file and ends its registration.
 void DiscardTempFileAt(int registration, int folder, const std::string& temp);

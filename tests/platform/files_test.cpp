@@ -413,6 +413,22 @@ TEST(FilesTest, WithDurableWritesOffNothingIsSynced) {
     EXPECT_EQ("made", test::ReadText(dir.File("made.bin")));
 }
 
+// Without the sync the new file is exchanged with the old one, which is
+// then removed: still one file under the name, and a hard link's other name
+// keeps the old content.
+TEST(FilesTest, WithDurableWritesOffAReplacementIsStillANewFile) {
+    TempDir dir;
+    const std::string p = dir.Write("fw.bin", std::string("old"));
+    ASSERT_EQ(0, ::link(p.c_str(), dir.File("hard.bin").c_str()));
+    SetDurableWrites(false);
+    const bool written = WriteWholeFile(p, "new", 3);
+    SetDurableWrites(true);
+    EXPECT_TRUE(written);
+    EXPECT_EQ("new", test::ReadText(p));
+    EXPECT_EQ("old", test::ReadText(dir.File("hard.bin")));
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
 TEST(FilesTest, ADeviceOrAPipeIsWrittenInPlace) {
     EXPECT_TRUE(WriteWholeFile("/dev/null", "abc", 3));
     TempDir dir;
