@@ -6,6 +6,7 @@
 
 #include "core/integrity_fields.h"
 #include "formats/image_formats.h"
+#include "platform/files.h"
 
 #include <cctype>
 
@@ -83,6 +84,17 @@ TEST(ChineseReasonsTest, EveryReaderAndFieldReasonIsTranslated) {
         // Names stay as they are: of fields, files and formats.
         for (const char* name : {"CRC-32/ISO-HDLC", "sum8", "add16", "/fw/app.bin", "ELF", "S-record"})
             for (size_t at; (at = chinese.find(name)) != std::string::npos;) chinese.erase(at, std::strlen(name));
+        EXPECT_FALSE(HasEnglishWords(chinese)) << english << " -> " << chinese;
+    }
+}
+
+TEST(ChineseReasonsTest, TheRefusalsOfAWriteAreTranslated) {
+    for (const std::string& english :
+         {std::string(kNamesAFolderReason),
+          std::string("the path goes through /tmp/fw.bin, a link another user made in a folder every user may "
+                      "write; it is not followed")}) {
+        std::string chinese = ChineseReason(english);
+        for (size_t at; (at = chinese.find("/tmp/fw.bin")) != std::string::npos;) chinese.erase(at, 11);
         EXPECT_FALSE(HasEnglishWords(chinese)) << english << " -> " << chinese;
     }
 }

@@ -37,7 +37,8 @@ std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prom
     request.fill = static_cast<uint8_t>(*fill);
     const std::string in = AbsolutePath(inputs.input);
     const std::string out = AbsolutePath(inputs.output);
-    if (in == out || SameFile(in, out)) {
+    // A name ending in a separator is no output; the stamp refuses it below.
+    if (!EndsInSeparator(inputs.output) && (in == out || SameFile(in, out))) {
         const Answer a = prompts.Show(MessageBox{kStampOntoInputMessage, kStampCaption, MessageIcon::Question,
                                                  MessageButtons::YesNo});
         if (a != Answer::Yes) return std::nullopt;
