@@ -255,7 +255,8 @@ UniqueFd OpenFoundForWriting(const WalkedPath& target) {
     constexpr int kFlags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
     const std::string own = "/proc/self/fd/" + std::to_string(target.file.get());
     UniqueFd fd(::open(own.c_str(), kFlags));
-    if (!fd.valid() && errno == ENOENT) fd = UniqueFd(::openat(target.folder.get(), target.name.c_str(), kFlags | O_NOFOLLOW));
+    if (!fd.valid() && errno == ENOENT)
+        fd = UniqueFd(::openat(target.folder.get(), target.name.c_str(), kFlags | O_NOFOLLOW));
     return fd;
 }
 

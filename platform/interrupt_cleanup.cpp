@@ -166,7 +166,8 @@ void FillRandomLetters(std::string& pattern, unsigned attempt) {
 
 int CreateTempFileAt(int folder, std::string& pattern, int& registration) {
     registration = -1;
-    if (pattern.size() < kRandomLetters || pattern.compare(pattern.size() - kRandomLetters, kRandomLetters, "XXXXXX") != 0) {
+    if (pattern.size() < kRandomLetters ||
+        pattern.compare(pattern.size() - kRandomLetters, kRandomLetters, "XXXXXX") != 0) {
         errno = EINVAL;
         return -1;
     }

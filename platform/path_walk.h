@@ -48,7 +48,7 @@ private:
 
 // Where a path led when it was walked.
 struct WalkedPath {
-    UniqueFd folder;  // the folder that holds the last name, held open (O_PATH)
+    UniqueFd folder;   // the folder that holds the last name, held open (O_PATH)
     std::string name;  // the last name in that folder: never empty, "." or ".."
     // What the name held when it was walked, not followed (O_PATH): a file,
     // a folder, a device or a pipe; invalid when the name held nothing.
