@@ -3,7 +3,9 @@
 #include "torvane/version.h"
 
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <optional>
@@ -55,6 +57,7 @@ constexpr const char* kBatchUsageHead =
 constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
+    "  torvane-cli --no-sync COMMAND ...    any command that writes files (see --no-sync)\n"
     "  torvane-cli --help | --version\n"
     "  torvane-cli COMMAND --help\n";
 // What every batch command shares: the rows, the file options and the answers.
@@ -101,6 +104,12 @@ constexpr const char* kBatchOptionsHelp =
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
     "                           ('-' alone is always a FILE)\n"
+    "Every command that writes files (hex2bin, align, merge, run, export, convert,\n"
+    "  stamp, testbin, bin2c, nic-upgrade), also before the command word:\n"
+    "  --no-sync                do not wait for each file written to reach the disk\n"
+    "                           (also TORVANE_NO_SYNC=1); a file is still replaced\n"
+    "                           whole or not at all, but a power cut may lose it\n"
+    "A file to write whose name ends in '/' names a folder and is refused (exit 2).\n"
     "\n"
     "The log goes to stdout; message boxes go to stderr, each failure followed by a\n"
     "line that names the file, its row and the reason. Exit status: 0 done, 1 a file\n"
@@ -306,6 +315,7 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     LogPrinter printer(ws.log(), console);
     ws.log().AddListener(&printer);
 
+    if (cmd.noSync) SetDurableWrites(false);
     SelectMode(ws, cmd);
     ws.MergeFields = cmd.fields;
 
@@ -359,7 +369,17 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     return console.Finish(ok ? kExitOk : kExitFailed, err);
 }
 
-int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+// The options before the command word, which apply to any command: --no-sync.
+// The index of the command word.
+size_t TakeLeadingOptions(const std::vector<std::string>& args) {
+    size_t at = 0;
+    for (; at < args.size() && args[at] == "--no-sync"; ++at) SetDurableWrites(false);
+    return at;
+}
+
+int Dispatch(const std::vector<std::string>& allArgs, std::FILE* out, std::FILE* err) {
+    const std::vector<std::string> args(allArgs.begin() + static_cast<std::ptrdiff_t>(TakeLeadingOptions(allArgs)),
+                                        allArgs.end());
     if (args.empty()) return BatchUsageError("no command given", err);
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "--version") {
@@ -398,6 +418,10 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
 void SetWorkHookForTesting(WorkHook hook) { g_workHook = hook; }
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    // Each run starts from the environment's choice; --no-sync then turns the
+    // sync off for this run alone.
+    const char* noSync = std::getenv("TORVANE_NO_SYNC");
+    SetDurableWrites(noSync == nullptr || std::string(noSync) != "1");
     // The one guard of every command: whatever escapes is reported, never an
     // abort that leaves a script guessing.
     try {

@@ -66,6 +66,10 @@ constexpr std::array kTranslations = {
     Translation{"it is not a regular file", "这不是普通文件"},
     Translation{"the file is read-only", "文件为只读"},
     Translation{"its folder is read-only", "文件所在的文件夹为只读"},
+    Translation{"the name ends in a separator, so it names a folder, not a file", "名称以分隔符结尾，指的是文件夹而不是文件"},
+    Translation{"the path goes through {}, a link another user made in a folder every user may write; it is not "
+                "followed",
+                "路径经过{1}，这是其他用户在所有用户都可写的文件夹中建立的链接，不予跟随"},
     Translation{"the system gave no reason", "系统未给出原因"},
     Translation{"the file cannot be read", "文件无法读取"},
     Translation{"the file is empty", "文件为空"},
@@ -217,6 +221,8 @@ constexpr std::array kTranslations = {
     Translation{"Text file busy", "文件正在使用中"},
     Translation{"Operation not permitted", "操作不允许"},
     Translation{"Invalid argument", "参数无效"},
+    Translation{"Operation canceled", "操作已取消"},
+    Translation{"Resource temporarily unavailable", "资源暂时不可用"},
     // A reason of a record's line, and a reason of a named file, last: every
     // more particular reason above is matched first.
     Translation{"line {}: {}", "第{1}行：{2}"},
