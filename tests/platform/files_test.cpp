@@ -714,7 +714,15 @@ TEST(FilesTest, ALinkSwappedInDuringAWriteNeverReplacesItsTarget) {
         }
     }
     EXPECT_EQ("keep", test::ReadText(victim));
-    EXPECT_GT(written, 0);
+    // On a busy machine the swappers may hold the foreign link in place at
+    // every look, so every write of the race may be refused: the count is
+    // not a condition. Once the race is over the write goes through.
+    (void)written;
+    ::unlink(inner.c_str());
+    dir.Write("tmp/inner.bin", std::string("old"));
+    EXPECT_TRUE(WriteWholeFile(out, "new", 3));
+    EXPECT_EQ("new", test::ReadText(inner));
+    EXPECT_EQ("keep", test::ReadText(victim));
     EXPECT_TRUE(IsLink(out));
 }
 
