@@ -150,8 +150,9 @@ public:
             console_.Text(Format("same: A and B hold the same %s\n", Plural(t.same, "byte").c_str()));
             return;
         }
-        console_.Text(Format("differ: %s differ in %s, %s only in A (%s), %s only in B (%s), %s the same\n",
-                             Plural(t.differing, "byte").c_str(), Plural(t.differRanges, "range").c_str(),
+        console_.Text(Format("differ: %s differ%s in %s, %s only in A (%s), %s only in B (%s), %s the same\n",
+                             Plural(t.differing, "byte").c_str(), t.differing == 1 ? "s" : "",
+                             Plural(t.differRanges, "range").c_str(),
                              Plural(t.onlyA, "byte").c_str(), Plural(t.onlyARanges, "range").c_str(),
                              Plural(t.onlyB, "byte").c_str(), Plural(t.onlyBRanges, "range").c_str(),
                              Plural(t.same, "byte").c_str()));
