@@ -78,9 +78,11 @@ constexpr const char* kBatchOptionsHelp =
     "  --field NAME@AT:START-END[:be]  NAME a CRC preset (crc32, crc32c, stm32, ...) or\n"
     "                           crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT,\n"
     "                           add8|add16|add32, sum8|sum16|sum32|sum64, length32 or sha256\n"
-    "PROMPT-ANSWERS (merge, map):\n"
+    "PROMPT-ANSWERS (merge, map; run merge):\n"
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
+    "  --allow-incomplete                 write the image although a file was left out\n"
+    "                                     (default: nothing is written, an older OUT stays)\n"
     "merge: OUT ending in .hex or .ihx is written as Intel HEX, in an S-record ending as\n"
     "  S-records, else as BIN; --base HEX is the address of the image's first byte in\n"
     "  the records (default 08000000 when every HEX, S-record and ELF file lies there\n"
@@ -232,6 +234,7 @@ MergeAnswers AnswersOf(const BatchCommand& cmd) {
     }
     a.oversize = cmd.onOversize == OversizeAnswer::Append ? MergeAnswers::Oversize::Append
                                                            : MergeAnswers::Oversize::Cancel;
+    a.incomplete = cmd.allowIncomplete ? MergeAnswers::Incomplete::Write : MergeAnswers::Incomplete::Keep;
     return a;
 }
 
@@ -307,6 +310,7 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     ConsolePrompts prompts(err);
     prompts.onOverlap = cmd.onOverlap;
     prompts.onOversize = cmd.onOversize;
+    prompts.allowIncomplete = cmd.allowIncomplete;
     Workspace ws(prompts);
     LogPrinter printer(ws.log(), console);
     ws.log().AddListener(&printer);

@@ -53,7 +53,7 @@ unsigned BitOf(BatchVerb verb) {
 constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
     {"--log", true}, {"--map", true},  {"--format", true}, {"--field", true}, {"--base", true},
-    {"--to", true},
+    {"--to", true}, {"--allow-incomplete", false},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
@@ -67,6 +67,7 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kMap | kExport,                         // --field
     kMerge | kRun | kMap | kExport,                  // --base
     kExport,                                         // --to
+    kMerge | kRun | kMap,                            // --allow-incomplete
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
@@ -224,6 +225,10 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
         return Fail(error, a + " is not an option of " + VerbName(cmd.verb));
 
     if (a == "-o") return TakeOnce(cmd.output, option, error);
+    if (a == "--allow-incomplete") {
+        cmd.allowIncomplete = true;
+        return true;
+    }
     if (a == "--field") {
         std::string why;
         const std::optional<FieldSpec> field = ParseFieldSpec(v, &why);

@@ -106,6 +106,7 @@ struct BatchCommand {
     OversizeAnswer onOversize = OversizeAnswer::Cancel;
     bool overlapGiven = false;
     bool oversizeGiven = false;
+    bool allowIncomplete = false;   // merge, run, map: --allow-incomplete
     std::vector<FieldSpec> fields;  // merge, map, export: --field, in their order
 };
 
@@ -119,8 +120,8 @@ bool IsFileOption(std::string_view name);
 bool TakeFileOption(const Argument& option, FileArgument& next, std::string& error);
 
 // The options that apply to the whole command (-o, --config, --layout,
-// --on-overlap, --on-oversize, --log, --map, --format), each taken by some of
-// the verbs.
+// --on-overlap, --on-oversize, --allow-incomplete, --log, --map, --format ...),
+// each taken by some of the verbs.
 extern const std::span<const OptionRule> kGlobalOptions;
 // Takes a global option into `cmd`. False, with `error` set, for an option
 // the verb does not take, a value it cannot have, an option given twice.

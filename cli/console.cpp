@@ -9,10 +9,26 @@
 
 namespace torvane::cli {
 
-Answer ConsolePrompts::Show(const MessageBox& box) {
-    const std::string line = ToConsole(box.caption + ": " + box.text + "\n");
-    std::fputs(line.c_str(), err_);
+ConsolePrompts::~ConsolePrompts() { FlushHeldBox(); }
+
+void ConsolePrompts::FlushHeldBox() {
+    if (heldBox_.empty()) return;
+    std::fputs(heldBox_.c_str(), err_);
     std::fflush(err_);
+    heldBox_.clear();
+}
+
+Answer ConsolePrompts::Show(const MessageBox& box) {
+    FlushHeldBox();
+    const std::string line = ToConsole(box.caption + ": " + box.text + "\n");
+    // A notice said before is held until its reason: a file whose reason was
+    // given when its row was loaded is not reported twice when it is converted.
+    if (box.kind == MessageKind::Plain && box.buttons == MessageButtons::Ok && !boxesSaid_.insert(line).second) {
+        heldBox_ = line;
+    } else {
+        std::fputs(line.c_str(), err_);
+        std::fflush(err_);
+    }
     switch (box.kind) {
         case MessageKind::MergeOverlap:
             switch (onOverlap) {
@@ -24,6 +40,7 @@ Answer ConsolePrompts::Show(const MessageBox& box) {
         case MessageKind::MergeOversize: return onOversize == OversizeAnswer::Append ? Answer::Yes : Answer::No;
         // A file given with --as-bin is never asked about: any other stays out.
         case MessageKind::HexTextAsBin: return Answer::No;
+        case MessageKind::MergeIncomplete: return allowIncomplete ? Answer::Yes : Answer::No;
         case MessageKind::ClearList:  // nothing on a command line clears the rows
         case MessageKind::Plain: break;
     }
@@ -33,7 +50,20 @@ Answer ConsolePrompts::Show(const MessageBox& box) {
 void ConsolePrompts::Explain(const FailureReason& reason) {
     std::string where = reason.path;
     if (reason.row > 0) where += where.empty() ? Format("row %d", reason.row) : Format(" (row %d)", reason.row);
-    ProblemLine(err_, where.empty() ? reason.reason : where + ": " + reason.reason);
+    const std::string text = where.empty() ? reason.reason : where + ": " + reason.reason;
+    if (!reasonsSaid_.insert(text).second) {
+        heldBox_.clear();
+        return;
+    }
+    FlushHeldBox();
+    ProblemLine(err_, text);
+}
+
+void ConsolePrompts::Warn(const FailureReason& reason) {
+    FlushHeldBox();
+    std::string where = reason.path;
+    if (reason.row > 0) where += where.empty() ? Format("row %d", reason.row) : Format(" (row %d)", reason.row);
+    ProblemLine(err_, (where.empty() ? std::string() : where + ": ") + "warning: " + reason.reason);
 }
 
 std::optional<std::string> ConsolePrompts::OpenFile(const FileDialog&) {
@@ -91,6 +121,10 @@ void ProblemLine(std::FILE* err, std::string_view text) {
     const std::string line = ToConsole(text);
     std::fprintf(err, "torvane-cli: %.*s\n", static_cast<int>(line.size()), line.data());
     std::fflush(err);
+}
+
+void WarningLines(std::FILE* err, const std::string& path, const std::vector<std::string>& warnings) {
+    for (const std::string& w : warnings) ProblemLine(err, path + ": warning: " + w);
 }
 
 int UsageError(std::FILE* err, const std::string& problem, const char* usage) {

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <deque>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/command_line.h"
 #include "core/operation_log.h"
@@ -19,9 +21,13 @@ namespace torvane::cli {
 class ConsolePrompts final : public Prompts {
 public:
     explicit ConsolePrompts(std::FILE* err) : err_(err) {}
+    ~ConsolePrompts() override;
+    ConsolePrompts(const ConsolePrompts&) = delete;
+    ConsolePrompts& operator=(const ConsolePrompts&) = delete;
 
     OverlapAnswer onOverlap = OverlapAnswer::Cancel;
     OversizeAnswer onOversize = OversizeAnswer::Cancel;
+    bool allowIncomplete = false;  // a merge that left a file out writes its image anyway
 
     // The path the next open dialog returns.
     void AnswerNextOpen(const std::string& path) { opens_.push_back(path); }
@@ -29,12 +35,21 @@ public:
     Answer Show(const MessageBox& box) override;
     std::optional<std::string> OpenFile(const FileDialog& dialog) override;
     std::optional<std::string> SaveFile(const FileDialog&) override { return std::nullopt; }
-    // "torvane-cli: PATH (row N): REASON"; without " (row N)" for no row.
+    // "torvane-cli: PATH (row N): REASON"; without " (row N)" for no row. A
+    // reason is printed once a run, and so is a notice box followed only by
+    // a reason already printed.
     void Explain(const FailureReason& reason) override;
+    // "torvane-cli: PATH (row N): warning: REASON".
+    void Warn(const FailureReason& reason) override;
 
 private:
+    void FlushHeldBox();
+
     std::FILE* err_;
     std::deque<std::string> opens_;
+    std::set<std::string> reasonsSaid_;
+    std::set<std::string> boxesSaid_;
+    std::string heldBox_;  // a notice said before, printed unless its reason was too
 };
 
 // The standard output of one command, in the console's code page. Each line is flushed as it is written,
@@ -85,6 +100,9 @@ std::string_view ConsoleLine(std::string_view logLine);
 void ProblemLine(std::FILE* err, std::string_view text);
 
 // Prints "torvane-cli: PROBLEM" and the usage text to `err`; returns kExitUsage.
+// "torvane-cli: PATH: warning: TEXT" for each of a file's warnings.
+void WarningLines(std::FILE* err, const std::string& path, const std::vector<std::string>& warnings);
+
 int UsageError(std::FILE* err, const std::string& problem, const char* usage);
 
 }  // namespace torvane::cli

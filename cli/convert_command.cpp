@@ -17,9 +17,8 @@
 namespace torvane::cli {
 namespace {
 
-// The largest input read, and the largest BIN written.
+// The largest input read; the largest BIN written is kBinOutputLimit.
 constexpr uint64_t kConvertReadLimit = 256u << 20;
-constexpr uint64_t kBinOutputLimit = 64u << 20;
 
 std::optional<uint64_t> ParseHex(const std::string& text, unsigned maxDigits = 8) {
     return ParseHexNumber(text, maxDigits);
@@ -54,6 +53,26 @@ std::optional<std::vector<uint8_t>> ReadInput(const std::string& path, std::FILE
                              (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
                                                            : FileProblem(path, FileUse::Read)));
     return bytes;
+}
+
+// An S0 header's text as a line shows it: printable ASCII as it is, every
+// other byte (a control character, a line end, a byte of another code page)
+// as \xNN, and a backslash as \\.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '\\') out += "\\\\";
+        else if (b >= 0x20 && b < 0x7F) out += c;
+        else out += Format("\\x%02X", static_cast<unsigned>(b));
+    }
+    return out;
+}
+
+std::string HexBytes(const std::string& text) {
+    std::string out;
+    for (const char c : text) out += Format("%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+    return out;
 }
 
 }  // namespace
@@ -117,6 +136,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std:
     if (!bytes) return kExitFailed;
     const ImageFormat source = FormatOfName(inPath);
     ImageRead read = ReadImage(source, *bytes, static_cast<uint32_t>(*baseValue));
+    WarningLines(err, inPath, read.warnings);
     if (!read.ok()) {
         ProblemLine(err, inPath + ": " + read.reason);
         return kExitFailed;
@@ -171,7 +191,7 @@ int RunFormatInfo(const std::string& path, const std::vector<uint8_t>& bytes, bo
         return names;
     };
     if (json) {
-        text = "{\"path\": " + JsonString(path) + ", \"format\": \"" + FormatName(format) + "\", \"segments\": [";
+        text = "{" + JsonPath(path) + ", \"format\": \"" + FormatName(format) + "\", \"segments\": [";
         for (size_t i = 0; i < image.segments().size(); ++i) {
             const ImageSegment& s = image.segments()[i];
             text += Format("%s{\"start\": %u, \"end\": %llu, \"bytes\": %zu", i == 0 ? "" : ", ", s.address,
@@ -180,11 +200,16 @@ int RunFormatInfo(const std::string& path, const std::vector<uint8_t>& bytes, bo
             text += "}";
         }
         text += "], \"start\": " + (image.start ? std::to_string(*image.start) : std::string("null"));
-        if (format == ImageFormat::SRecord) text += ", \"header\": " + JsonString(image.header);
-        text += ", \"failure\": " + (read.ok() ? std::string("null") : JsonString(read.reason)) + "}\n";
+        if (format == ImageFormat::SRecord) {
+            text += ", \"header\": " + JsonString(image.header);
+            if (!IsUtf8(image.header)) text += ", \"header_bytes\": \"" + HexBytes(image.header) + "\"";
+        }
+        text += ", \"warnings\": [";
+        for (size_t i = 0; i < read.warnings.size(); ++i) text += (i == 0 ? "" : ", ") + JsonString(read.warnings[i]);
+        text += "], \"failure\": " + (read.ok() ? std::string("null") : JsonString(read.reason)) + "}\n";
     } else {
         text = path + " (" + FormatName(format) + ")\n";
-        if (format == ImageFormat::SRecord && !image.header.empty()) text += "header " + image.header + "\n";
+        if (format == ImageFormat::SRecord && !image.header.empty()) text += "header " + Printable(image.header) + "\n";
         for (const ImageSegment& s : image.segments()) {
             text += Format("segment  0x%08X  0x%08llX  %10zu bytes", s.address, static_cast<unsigned long long>(s.end() - 1),
                            s.bytes.size());
@@ -203,6 +228,7 @@ int RunFormatInfo(const std::string& path, const std::vector<uint8_t>& bytes, bo
     }
     ConsoleOut console(out);
     console.Raw(text);
+    WarningLines(err, path, read.warnings);
     if (!read.ok()) ProblemLine(err, path + ": " + read.reason);
     return console.Finish(read.ok() ? kExitOk : kExitFailed, err);
 }

@@ -165,7 +165,7 @@ private:
 };
 
 void PrintWarnings(const LoadedImage& loaded, std::FILE* err) {
-    for (const std::string& w : loaded.warnings) ProblemLine(err, loaded.path + ": " + w);
+    WarningLines(err, loaded.path, loaded.warnings);
 }
 
 }  // namespace

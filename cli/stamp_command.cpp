@@ -66,6 +66,7 @@ int RunStampCommand(const std::vector<std::string>& args, std::FILE* out, std::F
     request.fill = static_cast<uint8_t>(*fillValue);
     request.inPlace = inPlace;
     const StampResult result = StampImage(request);
+    WarningLines(err, AbsolutePath(request.input), result.warnings);
     if (!result.ok) {
         ProblemLine(err, result.ontoInput ? result.reason + "; give --in-place to stamp it there" : result.reason);
         return kExitFailed;

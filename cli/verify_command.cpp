@@ -45,7 +45,7 @@ int Verify(const std::string& imagePath, uint32_t base, uint8_t fill, const std:
         projectFields = settings->fields;
     }
     const LoadedImage loaded = LoadImageFile(imagePath, base);
-    for (const std::string& w : loaded.warnings) ProblemLine(err, loaded.path + ": " + w);
+    WarningLines(err, loaded.path, loaded.warnings);
     if (!loaded.ok) {
         ProblemLine(err, loaded.path + ": " + loaded.reason);
         return kTrouble;

@@ -24,6 +24,8 @@ constexpr uint32_t kSectionListRoom = 100;
 // Room of a string value, terminator included.
 constexpr uint32_t kValueRoom = 128;
 constexpr size_t kSectionNameLength = 9;  // "FileInfo1" .. "FileInfo6", in characters
+// The keys of a row read as text; the others are read as numbers, whole.
+constexpr const char* kRowTextKeys[] = {"FileName", "FileSize", "OffsetAddr", "BINOffset"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -194,49 +196,139 @@ struct MergeSettings {
 // A value that no key holds: a key's absence.
 constexpr const char* kAbsent = "\n";
 
-// The merge settings of the first listed section that has any; the reason
-// when one of them cannot be read.
+// The key's value as the reader takes it, or `fallback` when the key is
+// missing; nothing, with the reason, when it is longer than the reader's room:
+// cut, a field would lose its ":be" or a range its end, a path would name
+// another file.
+std::optional<std::string> ProjectValue(const ProfileDocument& doc, const std::string& section, const std::string& key,
+                                        const std::string& fallback, std::string& why) {
+    const std::optional<std::string> value = doc.Value(section, key);
+    if (!value) return fallback;
+    const size_t characters = Utf8CharCount(*value);
+    if (characters > kValueRoom - 1) {
+        why = Format("[%s] %s holds %llu characters, more than the %u a project value may have", section.c_str(),
+                     key.c_str(), static_cast<unsigned long long>(characters), kValueRoom - 1);
+        return std::nullopt;
+    }
+    return value;
+}
+
+constexpr std::string_view kMergeFieldPrefix = "MergeField";
+
+// ASCII letters compared without regard to case, as the profile reader
+// compares key names.
+bool SameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsFieldKey(const std::string& key) {
+    return key.size() > kMergeFieldPrefix.size() &&
+           SameLetters(std::string_view(key).substr(0, kMergeFieldPrefix.size()), kMergeFieldPrefix);
+}
+
+// A key of the merge's settings: MergeFormat, MergeBase or MergeField...
+bool IsMergeKey(const std::string& key) {
+    return SameLetters(key, kMergeFormatKey) || SameLetters(key, kMergeBaseKey) || IsFieldKey(key);
+}
+
+// The n of a key MergeField<n>, n from 1 written without leading zeros (the
+// only keys the fields are read from); nothing for any other key.
+std::optional<int> FieldKeyNumber(const std::string& key) {
+    if (!IsFieldKey(key)) return std::nullopt;
+    const std::string_view digits = std::string_view(key).substr(kMergeFieldPrefix.size());
+    if (digits.size() > 6 || digits[0] == '0') return std::nullopt;
+    int n = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+// The problem of a section's MergeField keys: one that the fields are not
+// read from (MergeField0, MergeField01, MergeFieldX), or one after a gap in
+// the numbers, which the first missing number would leave unread.
+std::optional<std::string> FieldKeysProblem(const ProfileDocument& doc, const std::string& section) {
+    std::vector<int> numbers;
+    for (const std::string& key : doc.KeyNames(section)) {
+        if (!IsFieldKey(key)) continue;
+        const std::optional<int> n = FieldKeyNumber(key);
+        if (!n) return Format("[%s] %s is none of MergeField1, MergeField2, ...", section.c_str(), key.c_str());
+        numbers.push_back(*n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    int count = 0;
+    for (const int n : numbers) {
+        if (n > count + 1) return Format("[%s] has MergeField%d but no MergeField%d", section.c_str(), n, count + 1);
+        count = n;
+    }
+    return std::nullopt;
+}
+
+// The merge settings of the one section that holds any; the reason when one
+// cannot be read whole, when two sections hold some, or when a field key is
+// out of its row.
 std::optional<MergeSettings> ReadMergeSettings(const ProfileDocument& doc, const SectionNameList& list,
                                                std::string& why) {
     MergeSettings settings;
+    const std::string* owner = nullptr;  // the section that holds them
     for (const std::string& section : list.names) {
-        const std::string format = doc.GetString(section, kMergeFormatKey, kAbsent, kValueRoom);
-        const std::string base = doc.GetString(section, kMergeBaseKey, kAbsent, kValueRoom);
-        const std::string first = doc.GetString(section, Format(kMergeFieldKeyFormat, 1), kAbsent, kValueRoom);
-        if (format == kAbsent && base == kAbsent && first == kAbsent) continue;
-        if (format != kAbsent) {
-            const std::optional<ImageFormat> f = FormatOfKeyword(format);
-            if (!f || *f == ImageFormat::Elf) {
-                why = Format("[%s] %s=%s is not bin, hex or srec", section.c_str(), kMergeFormatKey, format.c_str());
-                return std::nullopt;
-            }
-            settings.format = *f;
+        const std::vector<std::string> keys = doc.KeyNames(section);
+        if (std::none_of(keys.begin(), keys.end(), IsMergeKey)) continue;
+        if (owner && !SameLetters(*owner, section)) {
+            why = Format("[%s] and [%s] both hold merge settings; a project keeps them in one section",
+                         owner->c_str(), section.c_str());
+            return std::nullopt;
         }
-        if (base != kAbsent) {
-            if (!ParseHexNumber(base, 8)) {
-                why = Format("[%s] %s=%s is not 1 to 8 hex digits", section.c_str(), kMergeBaseKey, base.c_str());
-                return std::nullopt;
-            }
-            settings.baseText = base;
+        owner = &section;
+    }
+    if (!owner) return settings;
+    const std::string& section = *owner;
+    if (const std::optional<std::string> problem = FieldKeysProblem(doc, section)) {
+        why = *problem;
+        return std::nullopt;
+    }
+    const std::optional<std::string> format = ProjectValue(doc, section, kMergeFormatKey, kAbsent, why);
+    if (!format) return std::nullopt;
+    const std::optional<std::string> base = ProjectValue(doc, section, kMergeBaseKey, kAbsent, why);
+    if (!base) return std::nullopt;
+    if (*format != kAbsent) {
+        const std::optional<ImageFormat> f = FormatOfKeyword(*format);
+        if (!f || *f == ImageFormat::Elf) {
+            why = Format("[%s] %s=%s is not bin, hex or srec", section.c_str(), kMergeFormatKey, format->c_str());
+            return std::nullopt;
         }
-        // The fields are numbered from 1; the first number without a key ends them.
-        for (int n = 1;; ++n) {
-            const std::string key = Format(kMergeFieldKeyFormat, n);
-            const std::string text = doc.GetString(section, key, kAbsent, kValueRoom);
-            if (text == kAbsent) break;
-            if (n > kMaxMergeFields) {
-                why = Format("[%s] holds more than %d fields", section.c_str(), kMaxMergeFields);
-                return std::nullopt;
-            }
-            std::string problem;
-            const std::optional<FieldSpec> field = ParseFieldSpec(text, &problem);
-            if (!field) {
-                why = Format("[%s] %s=%s: %s", section.c_str(), key.c_str(), text.c_str(), problem.c_str());
-                return std::nullopt;
-            }
-            settings.fields.push_back(*field);
+        settings.format = *f;
+    }
+    if (*base != kAbsent) {
+        if (!ParseHexNumber(*base, 8)) {
+            why = Format("[%s] %s=%s is not 1 to 8 hex digits", section.c_str(), kMergeBaseKey, base->c_str());
+            return std::nullopt;
         }
-        break;
+        settings.baseText = *base;
+    }
+    // The fields are numbered from 1 without a gap (checked above).
+    for (int n = 1;; ++n) {
+        const std::string key = Format(kMergeFieldKeyFormat, n);
+        const std::optional<std::string> text = ProjectValue(doc, section, key, kAbsent, why);
+        if (!text) return std::nullopt;
+        if (*text == kAbsent) break;
+        if (n > kMaxMergeFields) {
+            why = Format("[%s] holds more than %d fields", section.c_str(), kMaxMergeFields);
+            return std::nullopt;
+        }
+        std::string problem;
+        const std::optional<FieldSpec> field = ParseFieldSpec(*text, &problem);
+        if (!field) {
+            why = Format("[%s] %s=%s: %s", section.c_str(), key.c_str(), text->c_str(), problem.c_str());
+            return std::nullopt;
+        }
+        settings.fields.push_back(*field);
     }
     return settings;
 }
@@ -279,6 +371,16 @@ ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std
         ShowNotice(prompts, kMergeSettingsBadMessage);
         ExplainFailure(prompts, 0, path, why);
         return result;
+    }
+    // A value the reader would cut is refused before any row changes.
+    for (const int r : rows) {
+        const std::string section = Format("FileInfo%d", r + 1);
+        for (const char* key : kRowTextKeys) {
+            if (ProjectValue(doc, section, key, "", why)) continue;
+            ShowNotice(prompts, Format(kConfigValueTooLongFormat, r + 1, key, kValueRoom - 1));
+            ExplainFailure(prompts, 0, path, why);
+            return result;
+        }
     }
 
     FileList& fileList = ws.rows();

@@ -20,6 +20,8 @@ inline constexpr const char* kConfigEmptyMessage = "该配置文件为空！";
 inline constexpr const char* kConfigIncompleteMessage = "该配置文件不完整！";
 
 inline constexpr const char* kConfigTooLargeFormat = "配置文件%s过大，无法导入！";
+// A row's value longer than the reader takes: cut, a path would name another file.
+inline constexpr const char* kConfigValueTooLongFormat = "该配置文件中文件%d的%s超过%u个字符，无法导入！";
 // An export onto a file that one of the rows names would destroy that file.
 inline constexpr const char* kConfigOntoRowFormat = "不能将配置文件保存为文件%d：%s，否则该文件将被覆盖！";
 // Rows whose path the project file cannot give back as it is.

@@ -74,9 +74,15 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     if (e.FileType == kHexFile) {
         sel.ConvertedSize[static_cast<size_t>(k)] = after;
     } else {
+        // The padding made the new length, so the row's own entry takes it
+        // before the reload: the reload then reports only a change that the
+        // padding did not make (the file had another length when it was
+        // padded), never the padding itself as "the file changed".
+        const int row = sel.Rows[static_cast<size_t>(k)];
+        FileEntry& own = ws.rows().Entry(row);
+        if (own.FileSize == before) own.FileSize = after;
         e.FileSize = after;
-        // The row's own entry still holds the old size, so the reload reports it.
-        ws.rows().ReloadEntry(sel.Rows[static_cast<size_t>(k)]);
+        ws.rows().ReloadEntry(row);
     }
     return AlignOutcome::Padded;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "formats/hex_record_scanner.h"
 #include "platform/memory.h"
@@ -40,14 +41,15 @@ public:
 };
 
 // The faults the window answers with kBadHexFileMessage: a record whose bytes
-// are damaged.
+// are damaged, and a file that gives one place two values (damaged, or merged
+// wrongly: the later record would win unseen).
 inline constexpr bool IsDamagedRecord(HexFault fault) {
-    return fault == HexFault::BadChecksum || fault == HexFault::BadDigit;
+    return fault == HexFault::BadChecksum || fault == HexFault::BadDigit || fault == HexFault::TwoValues;
 }
 
 // What one call of DecodeHex found.
 struct HexDecodeResult {
-    int32_t code = 0;            // 1 when an end-of-file record was reached, else 0
+    int32_t code = 0;            // 1 when the file decoded whole: an end-of-file record reached, data found
     uint32_t ImageEnd = 0;       // one past the highest image index written
     uint32_t LowestAddress = 0;  // lowest absolute address of a data record; 0 when none
     bool foundData = false;      // a data record was placed
@@ -61,14 +63,22 @@ struct HexDecodeResult {
     // Where the program starts, when the file says so (a type 03 or 05 record,
     // an S-record start record, an ELF entry point).
     std::optional<uint32_t> start;
-    // The reason of a fault of an S-record or ELF file, in HexFaultReason's words.
+    // The reason of a fault whose words the fault kind alone does not give
+    // (two values for one place, a fault of an S-record or ELF file).
     std::string reason;
+    // What was read although it is not as it should be, one English line each
+    // ("line 9: text after the end-of-file record is not read").
+    std::vector<std::string> warnings;
 };
 
 // The message the callers show when a record's checksum does not match.
 inline constexpr const char* kBadHexFileMessage = "错误的Hex文件！";
 
 // Decodes the Intel HEX text into `image`, which the caller has zero-filled.
+// A record that gives a place of the image a value another record gave it
+// differently is a fault (TwoValues), whether the two name one address or two
+// that meet in the image (0x00000010 and 0x08000010); the same value again is
+// read, with a warning. A file without a data byte is a fault (NoData).
 // Records are separated by line ends of any kind (CR LF, LF, CR), with blanks
 // or tabs allowed before a line end and empty lines between records; the last
 // record needs no line end. Anything else before, between or inside records

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/align.h"
+#include "core/chinese_reasons.h"
 #include "core/decode_hex.h"
 #include "core/workspace.h"
 #include "formats/image_formats.h"
@@ -91,6 +92,11 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
         decodedImage = std::move(fresh);
     }
     const HexImage& image = *decodedImage;
+    // What the file holds that was read all the same: one log line each.
+    for (const std::string& warning : decoded.warnings) {
+        log.Addf("文件%d：#第%d步：注意：%s\r\n", e.FileNo, step, ChineseReason(warning).c_str());
+        ws.prompts().Warn(FailureReason{e.FileNo, e.FileName, warning});
+    }
     if (IsDamagedRecord(decoded.fault)) ShowNotice(ws.prompts(), RowFileText(kBadHexFileMessage, e.FileName));
     if (decoded.code == 0) {
         // One reason for the checksum box and the log line alike.

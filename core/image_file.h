@@ -8,6 +8,10 @@
 
 namespace torvane {
 
+// The largest BIN an image is saved as, and the most a field written past an
+// image's end may make it grow, whatever its format: 64 MiB.
+inline constexpr uint64_t kBinOutputLimit = 64u << 20;
+
 // Saves `image` as `format` at `path` (replacing it safely): a BIN of
 // [from, until) with `fill` in the gaps, or the records of a text format (its
 // S0 header the file's name). The problem, in English, when it cannot be made

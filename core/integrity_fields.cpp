@@ -1,6 +1,7 @@
 #include "core/integrity_fields.h"
 
 #include <algorithm>
+#include <array>
 
 #include "checks/sha256.h"
 #include "checks/sums.h"
@@ -67,14 +68,130 @@ std::optional<FieldSpec> Refuse(std::string* why, std::string reason) {
     return std::nullopt;
 }
 
-// The bytes of [start, end] that the image holds, the rest as `fill`.
-std::vector<uint8_t> RangeBytes(std::span<const uint8_t> image, uint32_t first, uint8_t fill, uint32_t start,
-                                uint32_t end) {
-    std::vector<uint8_t> out(static_cast<size_t>(end - start) + 1, fill);
-    const uint64_t from = static_cast<uint64_t>(start) - first;
-    const uint64_t to = std::min<uint64_t>(image.size(), static_cast<uint64_t>(end) - first + 1);
-    if (from < to) std::copy(image.begin() + static_cast<std::ptrdiff_t>(from), image.begin() + static_cast<std::ptrdiff_t>(to), out.begin());
-    return out;
+// The value of one field, fed the bytes of its range in address order as
+// pieces of data and runs of the fill byte: a range that is mostly gap is
+// never built in memory.
+class FieldValue {
+public:
+    explicit FieldValue(const FieldSpec& f) : f_(f) {
+        if (f.kind == FieldKind::Crc) crc_.emplace(f.model, f.feed);
+        if (f.kind == FieldKind::Sha256) sha_.emplace();
+    }
+
+    void Data(std::span<const uint8_t> bytes) {
+        if (crc_) crc_->Update(bytes);
+        if (sha_) sha_->Update(bytes);
+        if (f_.kind == FieldKind::Sum || f_.kind == FieldKind::ComplementedSum)
+            for (size_t i = 0; i < bytes.size(); ++i) sums_.sums[(fed_ + i) & 7] += bytes[i];
+        fed_ += bytes.size();
+    }
+
+    void Fill(uint8_t byte, uint64_t count) {
+        if (crc_ || sha_) {
+            // Fed in blocks: the digest and the CRC take no shortcut over a run.
+            std::array<uint8_t, 64 * 1024> block;
+            block.fill(byte);
+            for (uint64_t left = count; left > 0;) {
+                const size_t n = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
+                if (crc_) crc_->Update(std::span<const uint8_t>(block.data(), n));
+                if (sha_) sha_->Update(std::span<const uint8_t>(block.data(), n));
+                left -= n;
+            }
+        } else {
+            // Of the positions [fed, fed + count), (N + 7 - r) / 8 below N are r modulo 8.
+            const auto below = [](uint64_t n, uint64_t r) { return (n + 7 - r) / 8; };
+            for (uint64_t r = 0; r < 8; ++r)
+                sums_.sums[r] += (below(fed_ + count, r) - below(fed_, r)) * byte;
+        }
+        fed_ += count;
+    }
+
+    WrittenField Finish() const;
+
+private:
+    const FieldSpec& f_;
+    std::optional<Crc> crc_;
+    std::optional<Sha256> sha_;
+    PositionSums sums_;  // Sum, ComplementedSum: the byte sums by position modulo 8
+    uint64_t fed_ = 0;   // bytes of the range so far
+};
+
+WrittenField FieldValue::Finish() const {
+    WrittenField w;
+    w.field = f_;
+    uint64_t value = 0;
+    switch (f_.kind) {
+        case FieldKind::Crc:
+            value = crc_->Value();
+            w.valueText = CrcText(value, f_.model.width);
+            break;
+        case FieldKind::Sum: {
+            uint64_t sum = 0;
+            for (const uint64_t s : sums_.sums) sum += s;
+            value = f_.bits == 32 ? sum & 0xFFFFFFFF : sum & ((1ull << f_.bits) - 1);
+            w.valueText = Format("%0*llX", f_.bits / 4, static_cast<unsigned long long>(value));
+            break;
+        }
+        case FieldKind::ComplementedSum:
+            value = f_.bits == 8    ? Sum8Of(sums_)
+                    : f_.bits == 16 ? Sum16Of(sums_)
+                    : f_.bits == 32 ? Sum32Of(sums_)
+                                    : Sum64Of(sums_);
+            w.valueText = Format("%0*llX", f_.bits / 4, static_cast<unsigned long long>(value));
+            break;
+        case FieldKind::Length:
+            value = static_cast<uint64_t>(f_.end - f_.start) + 1;
+            w.valueText = Format("%08llX", static_cast<unsigned long long>(value));
+            break;
+        case FieldKind::Sha256: {
+            const std::array<uint8_t, 32> digest = sha_->Digest();
+            w.bytes.assign(digest.begin(), digest.end());
+            w.valueText = Sha256Text(digest);
+            break;
+        }
+    }
+    if (f_.kind != FieldKind::Sha256) {
+        const uint32_t n = f_.Width();
+        w.bytes.resize(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            const uint8_t b = static_cast<uint8_t>(value >> (8 * i));
+            w.bytes[f_.bigEndian ? n - 1 - i : i] = b;
+        }
+    }
+    return w;
+}
+
+// The field's value over a sparse image: its data, and `fill` where it has none.
+WrittenField ComputeField(const FieldSpec& f, const SparseImage& image, uint8_t fill) {
+    FieldValue value(f);
+    uint64_t at = f.start;
+    const uint64_t stop = static_cast<uint64_t>(f.end) + 1;
+    const std::vector<ImageSegment>& segments = image.segments();
+    auto s = std::upper_bound(segments.begin(), segments.end(), at,
+                              [](uint64_t a, const ImageSegment& seg) { return a < seg.end(); });
+    for (; s != segments.end() && s->address < stop; ++s) {
+        if (s->address > at) {
+            value.Fill(fill, s->address - at);
+            at = s->address;
+        }
+        const uint64_t to = std::min(s->end(), stop);
+        value.Data(std::span<const uint8_t>(s->bytes.data() + (at - s->address), static_cast<size_t>(to - at)));
+        at = to;
+    }
+    if (at < stop) value.Fill(fill, stop - at);
+    return value.Finish();
+}
+
+// The field's value over the image held by `image` from address `first`, `fill` past its end.
+WrittenField ComputeField(const FieldSpec& f, std::span<const uint8_t> image, uint32_t first, uint8_t fill) {
+    FieldValue value(f);
+    const uint64_t from = static_cast<uint64_t>(f.start) - first;
+    const uint64_t stop = static_cast<uint64_t>(f.end) - first + 1;
+    const uint64_t held = std::min<uint64_t>(image.size(), stop);
+    if (from < held) value.Data(image.subspan(static_cast<size_t>(from), static_cast<size_t>(held - from)));
+    const uint64_t gapFrom = std::max(from, held);
+    if (gapFrom < stop) value.Fill(fill, stop - gapFrom);
+    return value.Finish();
 }
 
 }  // namespace
@@ -186,9 +303,34 @@ std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint
             const FieldSpec& g = fields[j];
             if (f.at < g.FieldEnd() && g.at < f.FieldEnd())
                 return name + " overlaps the field " + FieldSpecText(g);
+            // Written after g, f would change bytes g's value was computed
+            // over. The other way round is the chain a later field may make:
+            // it covers the values written before it.
+            if (g.kind != FieldKind::Length && f.at <= g.end && f.FieldEnd() > g.start)
+                return name + " lies inside the range of " + FieldSpecText(g) +
+                       ", computed before it: that value would no longer match";
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> FieldsGrowthProblem(std::span<const FieldSpec> fields, uint64_t imageEnd,
+                                               uint64_t growthLimit) {
+    const uint64_t end = ImageEndWithFields(fields, imageEnd);
+    if (end - imageEnd <= growthLimit) return std::nullopt;
+    const FieldSpec* furthest = &fields.front();
+    for (const FieldSpec& f : fields)
+        if (f.FieldEnd() > furthest->FieldEnd()) furthest = &f;
+    return Format("%s would extend the image from 0x%08llX to 0x%08llX by %llu bytes, more than %llu MiB",
+                  FieldSpecText(*furthest).c_str(), static_cast<unsigned long long>(imageEnd),
+                  static_cast<unsigned long long>(end - 1), static_cast<unsigned long long>(end - imageEnd),
+                  static_cast<unsigned long long>(growthLimit >> 20));
+}
+
+uint64_t ImageEndWithFields(std::span<const FieldSpec> fields, uint64_t imageEnd) {
+    uint64_t end = imageEnd;
+    for (const FieldSpec& f : fields) end = std::max(end, f.FieldEnd());
+    return end;
 }
 
 std::vector<std::string> FieldNames() {
@@ -199,37 +341,18 @@ std::vector<std::string> FieldNames() {
     return names;
 }
 
-std::vector<WrittenField> WriteFields(std::vector<uint8_t>& image, uint32_t first, uint8_t fill,
-                                      std::span<const FieldSpec> fields) {
-    uint64_t needed = image.size();
-    for (const FieldSpec& f : fields) needed = std::max<uint64_t>(needed, f.FieldEnd() - first);
-    uint64_t length = image.size();
-    image.resize(static_cast<size_t>(needed), fill);
-    std::vector<WrittenField> written = WriteFields(std::span<uint8_t>(image), length, first, fill, fields);
-    image.resize(static_cast<size_t>(length));
-    return written;
-}
-
-namespace {
-
-// The value of one field over its range's bytes, in the field's byte order.
-WrittenField ComputeField(const FieldSpec& f, const std::vector<uint8_t>& range);
-
-}  // namespace
-
 std::string FieldCheckText(const FieldSpec& field) {
     static constexpr uint8_t kCheckBytes[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
     FieldSpec nine = field;
     nine.start = 0;
     nine.end = 8;
-    return ComputeField(nine, std::vector<uint8_t>(std::begin(kCheckBytes), std::end(kCheckBytes))).valueText;
+    return ComputeField(nine, std::span<const uint8_t>(kCheckBytes), 0, 0).valueText;
 }
 
 std::vector<WrittenField> WriteFields(SparseImage& image, uint8_t fill, std::span<const FieldSpec> fields) {
     std::vector<WrittenField> written;
     for (const FieldSpec& f : fields) {
-        const std::vector<uint8_t> range = image.Read(f.start, static_cast<uint64_t>(f.end - f.start) + 1, fill);
-        WrittenField w = ComputeField(f, range);
+        WrittenField w = ComputeField(f, image, fill);
         if (!image.empty() && f.at > image.end()) image.FillRange(static_cast<uint32_t>(image.end()), f.at, fill);
         image.Write(f.at, w.bytes);
         written.push_back(std::move(w));
@@ -241,9 +364,7 @@ std::vector<WrittenField> WriteFields(std::span<uint8_t> buffer, uint64_t& lengt
                                       std::span<const FieldSpec> fields) {
     std::vector<WrittenField> written;
     for (const FieldSpec& f : fields) {
-        const std::vector<uint8_t> range =
-            RangeBytes(buffer.first(static_cast<size_t>(length)), first, fill, f.start, f.end);
-        WrittenField w = ComputeField(f, range);
+        WrittenField w = ComputeField(f, buffer.first(static_cast<size_t>(length)), first, fill);
         const uint64_t from = static_cast<uint64_t>(f.at) - first;
         const uint64_t fieldEnd = from + w.bytes.size();
         if (fieldEnd > length) {
@@ -257,51 +378,5 @@ std::vector<WrittenField> WriteFields(std::span<uint8_t> buffer, uint64_t& lengt
     }
     return written;
 }
-
-namespace {
-
-WrittenField ComputeField(const FieldSpec& f, const std::vector<uint8_t>& range) {
-    WrittenField w;
-    w.field = f;
-    uint64_t value = 0;
-    switch (f.kind) {
-        case FieldKind::Crc:
-            value = ComputeCrc(f.model, range, f.feed);
-            w.valueText = CrcText(value, f.model.width);
-            break;
-        case FieldKind::Sum: {
-            uint64_t sum = 0;
-            for (const uint8_t b : range) sum += b;
-            value = f.bits == 32 ? sum & 0xFFFFFFFF : sum & ((1ull << f.bits) - 1);
-            w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
-            break;
-        }
-        case FieldKind::ComplementedSum:
-            value = f.bits == 8 ? Sum8(range) : f.bits == 16 ? Sum16(range) : f.bits == 32 ? Sum32(range) : Sum64(range);
-            w.valueText = Format("%0*llX", f.bits / 4, static_cast<unsigned long long>(value));
-            break;
-        case FieldKind::Length:
-            value = static_cast<uint64_t>(f.end - f.start) + 1;
-            w.valueText = Format("%08llX", static_cast<unsigned long long>(value));
-            break;
-        case FieldKind::Sha256: {
-            const std::array<uint8_t, 32> digest = ComputeSha256(range);
-            w.bytes.assign(digest.begin(), digest.end());
-            w.valueText = Sha256Text(digest);
-            break;
-        }
-    }
-    if (f.kind != FieldKind::Sha256) {
-        const uint32_t n = f.Width();
-        w.bytes.resize(n);
-        for (uint32_t i = 0; i < n; ++i) {
-            const uint8_t b = static_cast<uint8_t>(value >> (8 * i));
-            w.bytes[f.bigEndian ? n - 1 - i : i] = b;
-        }
-    }
-    return w;
-}
-
-}  // namespace
 
 }  // namespace torvane

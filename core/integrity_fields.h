@@ -58,12 +58,24 @@ std::vector<std::string> FieldNames();
 // bootloader's routine must give for the same bytes.
 std::string FieldCheckText(const FieldSpec& field);
 
-// Why the fields cannot be written into an image that starts at `first` and
-// may reach (not including) `limit`: a field inside its own range (a length
-// may be: it counts bytes, whatever they hold), two fields
-// that overlap, a field or range below `first` or past `limit`, a range whose
-// end is before its start. Nothing when they can.
+// Why the fields cannot be written, in their order, into an image that
+// starts at `first` and may reach (not including) `limit`: a field inside its
+// own range (a length may be: it counts bytes, whatever they hold), a field
+// inside the range of one written before it (whose value it would make
+// wrong, unless that one is a length), two fields that overlap, a field or
+// range below `first` or past `limit`, a range whose end is before its start.
+// Nothing when they can. A field may cover the fields written before it.
 std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint32_t first, uint64_t limit);
+
+// One past the image's last byte once the fields are written into an image
+// that ends (one past its last byte) at `imageEnd`: a field past the end
+// extends it.
+uint64_t ImageEndWithFields(std::span<const FieldSpec> fields, uint64_t imageEnd);
+// Why the fields cannot be written into an image that ends at `imageEnd`: a
+// field past the end would make it grow (the fill up to the field and the
+// field) by more than `growthLimit` bytes. Checked before the image grows.
+std::optional<std::string> FieldsGrowthProblem(std::span<const FieldSpec> fields, uint64_t imageEnd,
+                                               uint64_t growthLimit);
 
 // One field as it was written.
 struct WrittenField {
@@ -72,17 +84,17 @@ struct WrittenField {
     std::string valueText;       // the value as the check tool shows such a value
 };
 
-// Writes the fields, in their order, into the image whose byte 0 is at address
-// `first`: a later field sees the bytes an earlier one wrote. Bytes of a range
-// that the image does not hold count as `fill`; a field past the image's end
-// extends it with `fill`. The fields must have passed FieldsProblem.
-std::vector<WrittenField> WriteFields(std::vector<uint8_t>& image, uint32_t first, uint8_t fill,
-                                      std::span<const FieldSpec> fields);
-// The same over a sparse image (the addresses are its own). A field past the
-// image's end extends it: the bytes from its end up to the field take `fill`.
+// Writes the fields, in their order: a later field sees the bytes an earlier
+// one wrote. Bytes of a range that the image does not hold count as `fill`
+// and are never built: a range that is mostly gap costs no memory. The
+// fields must have passed FieldsProblem.
+//
+// Over a sparse image (the addresses are its own). A field past the image's
+// end extends it: the bytes from its end up to the field take `fill`. The
+// caller bounds that growth (ImageEndWithFields) before it is made.
 std::vector<WrittenField> WriteFields(SparseImage& image, uint8_t fill, std::span<const FieldSpec> fields);
 
-// The same over a buffer that can hold every field (FieldsProblem's `limit`
+// Over a buffer that can hold every field (FieldsProblem's `limit`
 // from `first`), whose first `length` bytes are the image; `length` grows to
 // the end of a field past it, the bytes between taking `fill`.
 std::vector<WrittenField> WriteFields(std::span<uint8_t> buffer, uint64_t& length, uint32_t first, uint8_t fill,

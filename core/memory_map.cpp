@@ -150,6 +150,12 @@ const char* HexFaultName(HexFault fault) {
         case HexFault::DataOutsideImage: return "data_outside_image";
         case HexFault::UnknownType: return "unknown_type";
         case HexFault::NoEndRecord: return "no_end_record";
+        case HexFault::BadEndRecord: return "bad_end_record";
+        case HexFault::BadStartRecord: return "bad_start_record";
+        case HexFault::RecordAfterEnd: return "record_after_end";
+        case HexFault::TwoValues: return "two_values";
+        case HexFault::NoData: return "no_data";
+        case HexFault::AddressNotZero: return "address_not_zero";
     }
     return "unknown";
 }

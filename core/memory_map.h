@@ -97,7 +97,12 @@ private:
 struct MergeAnswers {
     enum class Overlap { Force, Append, Cancel } overlap = Overlap::Force;
     enum class Oversize { Append, Cancel } oversize = Oversize::Append;
+    // A file was left out: write the image without it, or nothing.
+    enum class Incomplete { Write, Keep } incomplete = Incomplete::Write;
 };
+
+// Why a plan of fewer than two selected files stops before its first file.
+inline constexpr const char* kTooFewFilesReason = "a merge needs at least two selected files";
 
 // The map of the merge the workspace's selected rows would make with these
 // answers, computed without writing anything (HEX rows are decoded, not
@@ -114,6 +119,9 @@ struct HexSegment {
 struct HexFileInfo {
     std::vector<HexSegment> segments;  // runs of contiguous data, in address order
     HexDecodeResult decoded;           // lowest address, image end, end record, fault
+    // Whether every segment lies in the window's 2 MiB image: only then does
+    // the image end say something.
+    bool inImage = true;
 };
 
 // The segments of a HEX text: every data record the decoder places, joined

@@ -38,6 +38,24 @@ std::string Xml(const std::string& text) {
     return out;
 }
 
+const char* KindName(RangeKind kind) {
+    switch (kind) {
+        case RangeKind::File: return "file";
+        case RangeKind::Fill: return "fill";
+        case RangeKind::Overlap: return "overlap";
+        case RangeKind::Field: return "field";
+    }
+    return "file";
+}
+
+std::string Hex8(int64_t value) { return Format("0x%08X", static_cast<uint32_t>(value)); }
+
+std::string NoteJson(const MapNote& note) {
+    return Format("{\"row\": %d, \"reason\": ", note.row) + JsonString(note.reason) + "}";
+}
+
+}  // namespace
+
 bool IsUtf8(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         const size_t len = Utf8ValidLength(text, i);
@@ -56,24 +74,6 @@ std::string JsonPath(const std::string& path) {
     for (const char c : path) out += Format("%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
     return out + "\"";
 }
-
-const char* KindName(RangeKind kind) {
-    switch (kind) {
-        case RangeKind::File: return "file";
-        case RangeKind::Fill: return "fill";
-        case RangeKind::Overlap: return "overlap";
-        case RangeKind::Field: return "field";
-    }
-    return "file";
-}
-
-std::string Hex8(int64_t value) { return Format("0x%08X", static_cast<uint32_t>(value)); }
-
-std::string NoteJson(const MapNote& note) {
-    return Format("{\"row\": %d, \"reason\": ", note.row) + JsonString(note.reason) + "}";
-}
-
-}  // namespace
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
@@ -319,7 +319,8 @@ std::string HexInfoText(const std::string& path, const HexFileInfo& info) {
         out += Format("segment  0x%08X  0x%08X  %10u bytes\n", s.start, s.end, s.bytes());
     }
     const HexDecodeResult& d = info.decoded;
-    out += Format("lowest address 0x%08X, image end 0x%08X, end record %s\n", d.LowestAddress, d.ImageEnd,
+    const std::string end = info.inImage ? Format("0x%08X", d.ImageEnd) : std::string("none (outside the 2 MiB image)");
+    out += Format("lowest address 0x%08X, image end %s, end record %s\n", d.LowestAddress, end.c_str(),
                   d.code == 1 ? "reached" : "not reached");
     if (d.fault != HexFault::None) out += "stops: " + HexFaultReason(d) + "\n";
     return out;
@@ -336,8 +337,11 @@ std::string HexInfoJson(const std::string& path, const HexFileInfo& info) {
         out += Format("%s{\"start\": %u, \"end\": %u, \"bytes\": %u}", i == 0 ? "" : ", ", s.start, s.end, s.bytes());
     }
     const HexDecodeResult& d = info.decoded;
-    out += Format("], \"lowest\": %u, \"image_end\": %u, \"end_record\": %s, \"failure\": ", d.LowestAddress,
-                  d.ImageEnd, d.code == 1 ? "true" : "false");
+    out += Format("], \"lowest\": %u, \"image_end\": ", d.LowestAddress);
+    out += info.inImage ? std::to_string(d.ImageEnd) : std::string("null");
+    out += Format(", \"end_record\": %s, \"warnings\": [", d.code == 1 ? "true" : "false");
+    for (size_t i = 0; i < d.warnings.size(); ++i) out += (i == 0 ? "" : ", ") + JsonString(d.warnings[i]);
+    out += "], \"failure\": ";
     if (d.fault == HexFault::None) {
         out += "null";
     } else {

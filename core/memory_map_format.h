@@ -25,8 +25,15 @@ std::string MergeMapJson(const MergeMap& map);
 std::string MergeMapSvg(const MergeMap& map);
 
 std::string HexInfoText(const std::string& path, const HexFileInfo& info);
-// {"path": ..., "segments": [...], "lowest": N, "image_end": N, "end_record": b, "failure": null|{...}}
+// {"path": ..., "segments": [...], "lowest": N, "image_end": N|null, "end_record": b,
+//  "warnings": [...], "failure": null|{...}}; image_end is null for a file the
+// window's 2 MiB image cannot hold.
 std::string HexInfoJson(const std::string& path, const HexFileInfo& info);
+
+// Whether the bytes are UTF-8 throughout.
+bool IsUtf8(const std::string& text);
+// "\"path\": ..." and, for a name that is not UTF-8, ", \"path_bytes\": HEX".
+std::string JsonPath(const std::string& path);
 
 // Where each range of a map goes on a band `width` units wide. Ranges are as
 // wide as their share of the image, but never narrower than `minWidth`: when a

@@ -65,6 +65,8 @@ private:
     FileOutcome Copy(int k, const Source& source, const MergeCursor::Placement& placed, How how);
     FileOutcome Refuse(int k, const Source& source, int64_t at);
     FileOutcome Cancel(int k, const Source& source, const std::string& reason);
+    // Asks whether to write an image that lacks the files left out; true for Yes.
+    bool WriteIncomplete(const std::string& output);
     // The file before the k-th among the selected ones, whether or not it was placed.
     int32_t PreviousFileNo(int k) const { return k > 0 ? sel_.Entry(k - 1).FileNo : 0; }
     int32_t& Step(int k) { return sel_.StepNo[static_cast<size_t>(k)]; }
@@ -107,6 +109,8 @@ Answer MergeRun::Ask(const MessageBox& box) {
     }
     // A row the user let through as BIN asks nothing; any other one stays out.
     if (box.kind == MessageKind::HexTextAsBin) return Answer::No;
+    if (box.kind == MessageKind::MergeIncomplete)
+        return plan_->incomplete == MergeAnswers::Incomplete::Write ? Answer::Yes : Answer::No;
     return plan_->oversize == MergeAnswers::Oversize::Append ? Answer::Yes : Answer::No;
 }
 
@@ -331,6 +335,23 @@ FileOutcome MergeRun::Cancel(int k, const Source& source, const std::string& rea
     return FileOutcome::Ended;
 }
 
+bool MergeRun::WriteIncomplete(const std::string& output) {
+    // An image without one of its files would pass for the whole one and
+    // replace yesterday's good image: written only when the user says so.
+    const std::string missing = FileNoList(leftOut_);
+    const Answer answer = Ask(MessageBox{Format(kMergeIncompleteQuestionFormat, missing.c_str()),
+                                         kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNo,
+                                         MessageKind::MergeIncomplete, Answer::No});
+    if (answer == Answer::Yes) return true;
+    log_.Addf("***文件合并未完成！缺少%s，合并文件%s未写入！***\r\n", missing.c_str(), output.c_str());
+    log_.Add("");
+    ExplainFailure(prompts_, 0, output,
+                   "the image lacks the files left out, and the question whether to write it anyway was answered "
+                   "No: nothing was written");
+    recorder_.Stop(0, "the image would lack the files left out");
+    return false;
+}
+
 bool MergeRun::Finish(const std::string& output) {
     // The fields after every file, in their order; one past the image's end
     // extends it with the fill byte of the file placed last.
@@ -363,6 +384,7 @@ bool MergeRun::Finish(const std::string& output) {
                               ? static_cast<uint32_t>(ParseHexField(ws_.MergeBaseText))
                               : (records && anyConverted_ && allAtFlash_ ? kFlashBase : 0);
     base_ = base;
+    if (!leftOut_.empty() && !WriteIncomplete(output)) return false;
     if (plan_) return leftOut_.empty();
     std::string problem;
     std::string text;
@@ -431,7 +453,7 @@ bool MergeBatch(Workspace& ws) {
     if (k == ws.selection().Count) done = run.Finish(output);
     // What the merge did, as a map: also of a merge that stopped, up to there.
     MergeMap map = run.Map();
-    if (k < ws.selection().Count) map.imageSize = 0;
+    if (k < ws.selection().Count || map.stopped) map.imageSize = 0;
     ws.LastMergeMap = std::move(map);
     return done;
 }
@@ -449,7 +471,7 @@ MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers) {
     scratch.OutputFileText = ws.OutputFileText;
     MergeRun run(scratch, &answers);
     if (scratch.selection().Count < 2) {
-        run.Stop(0, "a merge needs at least two selected files");
+        run.Stop(0, kTooFewFilesReason);
         return run.Map();
     }
     if (const std::optional<std::string> problem = FieldsProblem(ws.MergeFields, 0, kMergedImageSize)) {
@@ -460,7 +482,7 @@ MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers) {
     while (k < scratch.selection().Count && run.MergeFile(k) != FileOutcome::Ended) ++k;
     if (k == scratch.selection().Count) run.Finish(std::string());
     MergeMap map = run.Map();
-    if (k < scratch.selection().Count) map.imageSize = 0;
+    if (k < scratch.selection().Count || map.stopped) map.imageSize = 0;
     return map;
 }
 

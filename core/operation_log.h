@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/format.h"
+
 namespace torvane {
 
 class Prompts;
@@ -38,13 +40,13 @@ public:
     // last line, an existing index appends to that line's text, LastLine is the
     // last line. Any other index also adds a new last line. The written line
     // becomes the selected one. Returns its index.
-    int32_t Append(int32_t index, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int32_t Append(int32_t index, const char* format, ...) TORVANE_PRINTF_FORMAT(3, 4);
 
     // The same with a finished text.
     int32_t AppendText(int32_t index, const std::string& text);
 
     // Formats the text as a new last line: what every batch operation writes.
-    int32_t Addf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    int32_t Addf(const char* format, ...) TORVANE_PRINTF_FORMAT(2, 3);
 
     // Adds `text` as a new last line: the common case of every batch operation.
     int32_t Add(const std::string& text) { return AppendText(LineCount(), text); }

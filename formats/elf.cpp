@@ -97,6 +97,14 @@ ImageRead ReadElf(std::span<const uint8_t> bytes) {
             o.fileSize = f.At(h + 16, 4);
             o.memorySize = f.At(h + 20, 4);
         }
+        if (o.fileSize > o.memorySize) {
+            read.fault = ReadFault::BadHeader;
+            read.offset = h;
+            read.reason = Format("program header %llu: its file size 0x%llX is larger than its memory size 0x%llX",
+                                 static_cast<unsigned long long>(i), static_cast<unsigned long long>(o.fileSize),
+                                 static_cast<unsigned long long>(o.memorySize));
+            return read;
+        }
         if (o.fileSize == 0) continue;  // memory only (.bss, a stack): no data
         if (o.fileOffset > n || n - o.fileOffset < o.fileSize) {
             read.fault = ReadFault::CutOff;
@@ -115,8 +123,24 @@ ImageRead ReadElf(std::span<const uint8_t> bytes) {
             return read;
         }
         o.physicalAddress = static_cast<uint32_t>(paddr);
-        read.image.Write(o.physicalAddress,
-                         bytes.subspan(static_cast<size_t>(o.fileOffset), static_cast<size_t>(o.fileSize)));
+        SparseImage::Clash clash;
+        if (read.image.WriteNew(o.physicalAddress,
+                                bytes.subspan(static_cast<size_t>(o.fileOffset), static_cast<size_t>(o.fileSize)),
+                                clash) == SparseImage::NewWrite::OtherValue) {
+            uint32_t earlier = 0;
+            for (const LoadOrigin& e : read.origins)
+                if (clash.address >= e.physicalAddress && clash.address - e.physicalAddress < e.fileSize) {
+                    earlier = e.index;
+                    break;
+                }
+            read.fault = ReadFault::TwoValues;
+            read.offset = h;
+            read.reason = Format("program header %llu: 0x%08X is given two values, 0x%02X by program header %u and "
+                                 "0x%02X by program header %llu",
+                                 static_cast<unsigned long long>(i), clash.address, clash.held, earlier, clash.given,
+                                 static_cast<unsigned long long>(i));
+            return read;
+        }
         read.origins.push_back(o);
     }
     if (read.origins.empty()) {

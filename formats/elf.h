@@ -14,7 +14,8 @@ namespace torvane {
 // address. `origins` lists each placed segment. Refused with a reason: a file
 // that is not ELF, a cut-off header or program header table, a segment whose
 // bytes lie outside the file or outside the 32-bit space, a file without a
-// single loadable byte (a relocatable object).
+// single loadable byte (a relocatable object), a segment whose file size passes
+// its memory size, two segments that give one address two values.
 ImageRead ReadElf(std::span<const uint8_t> bytes);
 
 }  // namespace torvane

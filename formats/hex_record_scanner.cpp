@@ -23,6 +23,45 @@ bool StartsWithHexRecord(std::span<const uint8_t> bytes) {
     return q == n || text[q] == '\r' || text[q] == '\n';
 }
 
+HexScanStop ScanAfterEnd(const uint8_t* text, uint64_t n, uint64_t recordEnd, uint32_t line, uint64_t endRecord) {
+    using hex_scan::IsBlank;
+    using hex_scan::kCtrlZ;
+    HexScanStop stop;
+    stop.fault = HexFault::None;
+    stop.line = line;
+    stop.offset = endRecord;
+    uint64_t q = recordEnd;
+    // The rest of the end record's own line: blanks and Ctrl-Z only.
+    while (q < n && (IsBlank(text[q]) || text[q] == kCtrlZ)) ++q;
+    if (q < n && text[q] != '\r' && text[q] != '\n') {
+        stop.fault = text[q] == ':' ? HexFault::RecordAfterEnd : HexFault::NoRecordStart;
+        stop.offset = q;
+        return stop;
+    }
+    // The lines after it.
+    while (q < n) {
+        const uint8_t c = text[q];
+        if (c == '\r' || c == '\n') {
+            ++q;
+            if (c == '\r' && q < n && text[q] == '\n') ++q;
+            ++line;
+            continue;
+        }
+        const uint64_t lineStart = q;
+        while (q < n && (IsBlank(text[q]) || text[q] == kCtrlZ)) ++q;
+        if (q == n || text[q] == '\r' || text[q] == '\n') continue;
+        if (text[q] == ':') {
+            stop.fault = HexFault::RecordAfterEnd;
+            stop.line = line;
+            stop.offset = lineStart;
+            return stop;
+        }
+        if (stop.textAfterEnd == 0) stop.textAfterEnd = line;
+        while (q < n && text[q] != '\r' && text[q] != '\n') ++q;
+    }
+    return stop;
+}
+
 std::string HexScanReason(HexFault fault, uint32_t line, uint64_t offset) {
     const unsigned at = line;
     const unsigned long long byte = offset;
@@ -38,6 +77,15 @@ std::string HexScanReason(HexFault fault, uint32_t line, uint64_t offset) {
         case HexFault::DataOutsideImage: return Format("line %u: the record's data has no place", at);
         case HexFault::UnknownType: return Format("line %u: unknown record type", at);
         case HexFault::NoEndRecord: return Format("line %u: the file ends without an end-of-file record", at);
+        case HexFault::BadEndRecord:
+            return Format("line %u: an end-of-file record holds no data (its byte count must be 00)", at);
+        case HexFault::BadStartRecord: return Format("line %u: a start address record must hold four bytes", at);
+        case HexFault::RecordAfterEnd:
+            return Format("line %u: a record follows the end-of-file record, and records after it are not read", at);
+        case HexFault::TwoValues: return Format("line %u: the record gives an address a second, other value", at);
+        case HexFault::NoData: return "the file contains no data";
+        case HexFault::AddressNotZero:
+            return Format("line %u: the address field of an address or start record must be 0000", at);
     }
     return std::string();
 }

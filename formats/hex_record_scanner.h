@@ -40,6 +40,12 @@ enum class HexFault : uint8_t {
     DataOutsideImage,  // the handler refused a data record's place
     UnknownType,       // a record type of 06 or above
     NoEndRecord,       // the text ended without an end-of-file record
+    BadEndRecord,      // an end-of-file record that holds data
+    BadStartRecord,    // a start address record (03, 05) that does not hold four bytes
+    RecordAfterEnd,    // a record after the end-of-file record, which would not be read
+    TwoValues,         // the handler found a byte given another value before
+    AddressNotZero,    // an address or start record (02 to 05) whose address field is not 0000
+    NoData,            // a whole file without a single data byte
 };
 
 // Where and why a scan stopped: the line (1 for the first) and the byte offset
@@ -48,10 +54,14 @@ struct HexScanStop {
     HexFault fault = HexFault::NoText;
     uint32_t line = 0;
     uint64_t offset = 0;
+    // The first line after the end-of-file record that holds text other than
+    // blanks and Ctrl-Z (0x1A); 0 when none. Such text is not read.
+    uint32_t textAfterEnd = 0;
 };
 
-// The English reason of a fault other than DataOutsideImage, whose words
-// depend on what the handler refused ("line 2: the record's checksum does not match").
+// The English reason of a fault other than DataOutsideImage and TwoValues,
+// whose words depend on what the handler refused ("line 2: the record's
+// checksum does not match").
 std::string HexScanReason(HexFault fault, uint32_t line, uint64_t offset);
 
 namespace hex_scan {
@@ -110,6 +120,8 @@ inline constexpr uint32_t kBodyPos = 3;  // address high, address low, type, dat
 inline constexpr size_t kRecordBufferSize = 2 + 1 + 255 + 1;
 
 inline bool IsBlank(uint8_t c) { return c == ' ' || c == '\t'; }
+// Ctrl-Z, which old editors put at the end of a text file.
+inline constexpr uint8_t kCtrlZ = 0x1A;
 
 // Two bytes as one 16-bit value in memory order, so CR LF is one compare.
 inline uint16_t LoadPair(const uint8_t* p) {
@@ -146,16 +158,33 @@ inline uint32_t DecodeBody(const uint8_t* pair, uint32_t bodyBytes, uint8_t* rec
 
 }  // namespace hex_scan
 
+// What follows the end-of-file record at `endRecord` (on `line`), whose text
+// ends at `recordEnd`: the stop of a whole file, or RecordAfterEnd for a
+// record behind it (a line whose first character other than blanks is ':'),
+// or NoRecordStart for text on the end record's own line.
+HexScanStop ScanAfterEnd(const uint8_t* text, uint64_t n, uint64_t recordEnd, uint32_t line, uint64_t endRecord);
+
 // Scans the Intel HEX text record by record. Records are separated by line ends
 // of any kind (CR LF, LF, CR), with blanks or tabs allowed before a line end and
 // empty lines between records; the last record needs no line end. Anything else
 // before, between or inside records stops the scan. Type 02 and 04 records each
 // set the base of the records after them, replacing the other's.
 //
-// The handler is told of each data record and start record:
-//   bool Data(uint32_t address, const uint8_t* data, uint8_t count)
-//       address = base + the record's own; false stops the scan with DataOutsideImage
-//   void Start(RecordType type, const uint8_t* data, uint8_t count)
+// An end-of-file record holds no data, a start record (03, 05) four bytes; the
+// address field of a record of type 02 to 05 is 0000.
+// After the end-of-file record only blanks, line ends and Ctrl-Z (0x1A) are
+// expected: a record there (a line that starts with ':') is a fault, as it
+// would not be read; other text is not read, and its line is reported.
+//
+// A type 02 base puts the records in a 64 KiB segment: a record that runs past
+// the segment's end goes on at its start, as in the processors that segment
+// addressing came from. Under a type 04 base, or none, addresses run on. The
+// last of the records 02 to 05 chooses: 02 and 03 segments, 04 and 05 linear.
+//
+// The handler is told of each data record with bytes, and each start record:
+//   HexFault Data(uint32_t address, const uint8_t* data, uint8_t count, uint32_t line)
+//       address = base + the record's own; a fault other than None stops the scan
+//   void Start(RecordType type, const uint8_t* data)  (four bytes)
 // A record that would run past the text is a fault and reaches no handler.
 template <class Handler>
 #if defined(__GNUC__)
@@ -172,6 +201,7 @@ inline HexScanStop ScanHexRecords(std::span<const uint8_t> input, Handler& handl
     // record (upper 16 bits) or the last type 02 record (segment times 16),
     // whichever came last.
     uint32_t base = 0;
+    bool segmented = false;  // the last of the records 02 to 05 was 02 or 03
     uint8_t record[kRecordBufferSize];
 
     uint64_t p = 0;
@@ -208,26 +238,44 @@ inline HexScanStop ScanHexRecords(std::span<const uint8_t> input, Handler& handl
         const uint8_t* data = record + 3;
         switch (static_cast<RecordType>(record[2])) {
             case RecordType::Data: {
-                const uint32_t address = base + (static_cast<uint32_t>(record[0]) << 8 | record[1]);
-                if (!handler.Data(address, data, count)) return fail(HexFault::DataOutsideImage, line, p);
+                const uint32_t offset = static_cast<uint32_t>(record[0]) << 8 | record[1];
+                if (count == 0) break;  // no bytes: nothing to place
+                if (segmented && offset + count > 0x10000) [[unlikely]] {
+                    // The part past the segment's end wraps to its start.
+                    const uint32_t first = 0x10000 - offset;
+                    HexFault f = handler.Data(base + offset, data, static_cast<uint8_t>(first), line);
+                    if (f == HexFault::None)
+                        f = handler.Data(base, data + first, static_cast<uint8_t>(count - first), line);
+                    if (f != HexFault::None) return fail(f, line, p);
+                    break;
+                }
+                const HexFault f = handler.Data(base + offset, data, count, line);
+                if (f != HexFault::None) [[unlikely]] return fail(f, line, p);
                 break;
             }
             case RecordType::EndOfFile:
-                stop.fault = HexFault::None;
-                stop.line = line;
-                stop.offset = p;
-                return stop;
+                if (count != 0) return fail(HexFault::BadEndRecord, line, p);
+                return ScanAfterEnd(text, n, recordEnd, line, p);
             case RecordType::ExtendedSegmentAddress:
                 if (count != 2) return fail(HexFault::BadAddressRecord, line, p);
+                if (record[0] | record[1]) return fail(HexFault::AddressNotZero, line, p);
                 base = static_cast<uint32_t>(data[0] << 8 | data[1]) << 4;
+                segmented = true;
                 break;
             case RecordType::ExtendedLinearAddress:
                 if (count != 2) return fail(HexFault::BadAddressRecord, line, p);
+                if (record[0] | record[1]) return fail(HexFault::AddressNotZero, line, p);
                 base = static_cast<uint32_t>(data[0] << 8 | data[1]) << 16;
+                segmented = false;
                 break;
             case RecordType::StartSegmentAddress:
             case RecordType::StartLinearAddress:
-                handler.Start(static_cast<RecordType>(record[2]), data, count);
+                if (count != 4) return fail(HexFault::BadStartRecord, line, p);
+                if (record[0] | record[1]) return fail(HexFault::AddressNotZero, line, p);
+                // A start record says which addressing the file uses, as for
+                // srec_cat: 03 segments, 05 linear, the base kept.
+                segmented = record[2] == static_cast<uint8_t>(RecordType::StartSegmentAddress);
+                handler.Start(static_cast<RecordType>(record[2]), data);
                 break;
             default:
                 return fail(HexFault::UnknownType, line, p);

@@ -44,7 +44,9 @@ enum class ReadFault : uint8_t {
     NoEnd,           // the text ended without its end record
     NotThisFormat,   // not an ELF file
     BadHeader,       // an ELF header or program header table that cannot be
-    NoData,          // an ELF file without a single loadable byte
+    NoData,          // a file without a single byte of data
+    TwoValues,       // one address given two different values
+    AfterEnd,        // an Intel HEX record after the end-of-file record
 };
 
 // Where one range of an ELF file's image came from.
@@ -64,6 +66,9 @@ struct ImageRead {
     uint32_t line = 0;    // of the record at fault, 1 for the first (text formats)
     uint64_t offset = 0;  // byte offset of the record or header at fault
     std::string reason;   // one English line, empty when fine
+    // What was read although it is not as it should be, one English line
+    // each, as torvane-cli prints it after "warning: ".
+    std::vector<std::string> warnings;
     std::vector<LoadOrigin> origins;  // ELF only
     bool ok() const { return fault == ReadFault::None; }
     // A record whose bytes are damaged: the window answers it as for a HEX file.

@@ -11,20 +11,42 @@ namespace {
 struct SparseHandler {
     SparseImage& image;
     uint32_t faultAddress = 0;
+    SparseImage::Clash clash{};
+    uint32_t repeatedLine = 0;  // the first record that repeats bytes with their own values
+    uint32_t repeatedAddress = 0;
 
-    bool Data(uint32_t address, const uint8_t* data, uint8_t count) {
-        if (!image.Write(address, std::span<const uint8_t>(data, count))) {
-            faultAddress = address;
-            return false;
+    HexFault Data(uint32_t address, const uint8_t* data, uint8_t count, uint32_t line) {
+        switch (image.WriteNew(address, std::span<const uint8_t>(data, count), clash)) {
+            case SparseImage::NewWrite::Written: return HexFault::None;
+            case SparseImage::NewWrite::Repeated:
+                if (repeatedLine == 0) {
+                    repeatedLine = line;
+                    repeatedAddress = clash.address;
+                }
+                return HexFault::None;
+            case SparseImage::NewWrite::OutsideSpace: faultAddress = address; return HexFault::DataOutsideImage;
+            case SparseImage::NewWrite::OtherValue: return HexFault::TwoValues;
         }
-        return true;
+        return HexFault::None;
     }
-    void Start(RecordType type, const uint8_t* data, uint8_t count) {
-        if (count != 4) return;  // a start record of another length says nothing usable
+    void Start(RecordType type, const uint8_t* data) {
         const uint32_t high = static_cast<uint32_t>(data[0] << 8 | data[1]);
         const uint32_t low = static_cast<uint32_t>(data[2] << 8 | data[3]);
         image.start = type == RecordType::StartLinearAddress ? (high << 16 | low) : (high << 4) + low;
     }
+};
+
+// Finds the first record that gave `address` a byte: its line. Run only for
+// the reason of a fault.
+struct RecordFinder {
+    uint32_t address;
+    uint32_t line = 0;
+    HexFault Data(uint32_t at, const uint8_t*, uint8_t count, uint32_t recordLine) {
+        if (address < at || address - at >= count) return HexFault::None;
+        line = recordLine;
+        return HexFault::TwoValues;
+    }
+    void Start(RecordType, const uint8_t*) {}
 };
 
 ReadFault FaultOf(HexFault fault) {
@@ -39,6 +61,12 @@ ReadFault FaultOf(HexFault fault) {
         case HexFault::UnknownType: return ReadFault::BadRecord;
         case HexFault::DataOutsideImage: return ReadFault::OutsideSpace;
         case HexFault::NoEndRecord: return ReadFault::NoEnd;
+        case HexFault::BadEndRecord:
+        case HexFault::BadStartRecord:
+        case HexFault::AddressNotZero: return ReadFault::BadRecord;
+        case HexFault::RecordAfterEnd: return ReadFault::AfterEnd;
+        case HexFault::TwoValues: return ReadFault::TwoValues;
+        case HexFault::NoData: return ReadFault::NoData;
     }
     return ReadFault::Syntax;
 }
@@ -69,18 +97,34 @@ void AppendRecord(std::string& out, uint8_t type, uint16_t address, const uint8_
 
 }  // namespace
 
-ImageRead ReadIntelHex(std::span<const uint8_t> text) {
+ImageRead ReadIntelHex(std::span<const uint8_t> text, HexScanStop* where) {
     ImageRead read;
     SparseHandler handler{read.image};
-    const HexScanStop stop = ScanHexRecords(text, handler);
+    HexScanStop stop = ScanHexRecords(text, handler);
+    if (stop.fault == HexFault::None && read.image.empty()) stop.fault = HexFault::NoData;
+    if (where) *where = stop;
+    if (handler.repeatedLine != 0)
+        read.warnings.push_back(Format("line %u: the record gives 0x%08X the value it was given before",
+                                       static_cast<unsigned>(handler.repeatedLine), handler.repeatedAddress));
+    if (stop.textAfterEnd != 0)
+        read.warnings.push_back(Format("line %u: text after the end-of-file record is not read",
+                                       static_cast<unsigned>(stop.textAfterEnd)));
     read.fault = FaultOf(stop.fault);
     if (stop.fault == HexFault::None) return read;
     read.line = stop.line;
     read.offset = stop.offset;
-    read.reason = stop.fault == HexFault::DataOutsideImage
-                      ? Format("line %u: the data at 0x%08X runs past the end of the 32-bit address space",
-                               static_cast<unsigned>(stop.line), handler.faultAddress)
-                      : HexScanReason(stop.fault, stop.line, stop.offset);
+    if (stop.fault == HexFault::DataOutsideImage) {
+        read.reason = Format("line %u: the data at 0x%08X runs past the end of the 32-bit address space",
+                             static_cast<unsigned>(stop.line), handler.faultAddress);
+    } else if (stop.fault == HexFault::TwoValues) {
+        RecordFinder finder{handler.clash.address};
+        ScanHexRecords(text, finder);
+        read.reason = Format("line %u: 0x%08X is given two values, 0x%02X on line %u and 0x%02X on line %u",
+                             static_cast<unsigned>(stop.line), handler.clash.address, handler.clash.held,
+                             static_cast<unsigned>(finder.line), handler.clash.given, static_cast<unsigned>(stop.line));
+    } else {
+        read.reason = HexScanReason(stop.fault, stop.line, stop.offset);
+    }
     return read;
 }
 

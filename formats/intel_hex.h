@@ -4,14 +4,17 @@
 #include <span>
 #include <string>
 
+#include "formats/hex_record_scanner.h"
 #include "formats/image_formats.h"
 
 namespace torvane {
 
 // Reads an Intel HEX text with the shared record scanner (the rules of
 // DecodeHex), into the whole 32-bit space. A type 05 record gives the start
-// address, and so does a type 03 record (segment * 16 + offset).
-ImageRead ReadIntelHex(std::span<const uint8_t> text);
+// address, and so does a type 03 record (segment * 16 + offset). An address
+// given two values is a fault, the same value again a warning; so is a file
+// without data. `where`, when given, receives the scanner's stop.
+ImageRead ReadIntelHex(std::span<const uint8_t> text, HexScanStop* where = nullptr);
 
 // Writes the image as Intel HEX with CR LF line ends: `recordSize` data bytes
 // a record (no record crosses a 64 KiB boundary), a type 04 record where the

@@ -46,6 +46,32 @@ bool SparseImage::Write(uint32_t address, std::span<const uint8_t> bytes) {
     return true;
 }
 
+SparseImage::NewWrite SparseImage::WriteNew(uint32_t address, std::span<const uint8_t> bytes, Clash& clash) {
+    const uint64_t end = address + static_cast<uint64_t>(bytes.size());
+    if (end > kAddressSpaceEnd) return NewWrite::OutsideSpace;
+    if (bytes.empty()) return NewWrite::Written;
+    NewWrite outcome = NewWrite::Written;
+    if (!segments_.empty() && address < segments_.back().end()) {
+        // Out of order: compare with every segment the bytes overlap.
+        auto it = std::upper_bound(segments_.begin(), segments_.end(), address,
+                                   [](uint32_t a, const ImageSegment& s) { return a < s.end(); });
+        for (; it != segments_.end() && it->address < end; ++it) {
+            const uint64_t from = std::max<uint64_t>(address, it->address);
+            const uint64_t until = std::min<uint64_t>(end, it->end());
+            for (uint64_t a = from; a < until; ++a) {
+                const uint8_t held = it->bytes[static_cast<size_t>(a - it->address)];
+                const uint8_t given = bytes[static_cast<size_t>(a - address)];
+                if (held == given && outcome == NewWrite::Repeated) continue;
+                clash = Clash{static_cast<uint32_t>(a), held, given};
+                if (held != given) return NewWrite::OtherValue;
+                outcome = NewWrite::Repeated;
+            }
+        }
+    }
+    Write(address, bytes);
+    return outcome;
+}
+
 void SparseImage::ReadInto(uint32_t address, std::span<uint8_t> out, uint8_t fill) const {
     if (out.empty()) return;  // an empty span may hold no pointer
     std::memset(out.data(), fill, out.size());

@@ -38,6 +38,20 @@ public:
     // one put at the same addresses. False, and nothing written, when the bytes
     // would pass the end of the 32-bit space.
     bool Write(uint32_t address, std::span<const uint8_t> bytes);
+
+    // What WriteNew found at the addresses it writes.
+    enum class NewWrite { Written, Repeated, OutsideSpace, OtherValue };
+    struct Clash {
+        uint32_t address = 0;  // the first address of the write that already held data
+        uint8_t held = 0;      // the byte there before
+        uint8_t given = 0;     // the byte the write gives it
+    };
+    // A reader's write: as Write, but bytes that already hold data must keep
+    // their value. OtherValue, with the first such address in `clash`, and
+    // nothing written, when one would change; Repeated (written, `clash` the
+    // first repeated byte) when some held the same value already. Writes in
+    // ascending order cost no more than Write's.
+    NewWrite WriteNew(uint32_t address, std::span<const uint8_t> bytes, Clash& clash);
     // `length` bytes from `address`, each address without data as `fill`.
     // Addresses past the 32-bit space read as `fill` too.
     std::vector<uint8_t> Read(uint32_t address, uint64_t length, uint8_t fill) const;

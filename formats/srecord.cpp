@@ -46,6 +46,36 @@ void AppendRecord(std::string& out, int type, uint32_t address, uint32_t address
 
 }  // namespace
 
+namespace {
+
+// The line of the first data record before `before` that holds `address`.
+// Run only for the reason of a fault, over records already read whole.
+uint32_t LineOfDataAt(std::span<const uint8_t> bytes, uint32_t address, uint64_t before) {
+    using hex_scan::PairAt;
+    const uint8_t* text = bytes.data();
+    uint32_t line = 1;
+    for (uint64_t p = 0; p < before;) {
+        if (IsLineEnd(text[p])) {
+            if (text[p] == '\r' && p + 1 < before && text[p + 1] == '\n') ++p;
+            ++line;
+            ++p;
+            continue;
+        }
+        if (text[p] == 'S' && p + 4 <= before && text[p + 1] >= '1' && text[p + 1] <= '3') {
+            const uint32_t type = static_cast<uint32_t>(text[p + 1] - '0');
+            const uint32_t count = PairAt(text + p + 2) & 0xFF;
+            uint32_t at = 0;
+            for (uint32_t i = 0; i <= type && p + 6 + 2 * i <= before; ++i) at = at << 8 | (PairAt(text + p + 4 + 2 * i) & 0xFF);
+            const uint32_t data = count - type - 2;  // records read whole hold at least the address and checksum
+            if (address >= at && address - at < data) return line;
+        }
+        while (p < before && !IsLineEnd(text[p])) ++p;
+    }
+    return line;
+}
+
+}  // namespace
+
 ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
     using hex_scan::PairAt;
     using hex_scan::kBadPair;
@@ -55,6 +85,9 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
     uint64_t p = 0;
     uint32_t line = 1;
     uint64_t dataRecords = 0;
+    uint32_t startLine = 0;     // the first start record's line; 0 before it
+    bool afterStartTold = false;
+    bool repeatTold = false;
     uint8_t record[256];
     for (;;) {
         // Blanks, line ends and empty lines up to the next record.
@@ -69,7 +102,7 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
             }
             ++p;
         }
-        if (p >= n) return Fail(read, ReadFault::NoEnd, line, n, "the file ends without a start record (S7, S8 or S9)");
+        if (p >= n) break;
         if (text[p] != 'S' || !lineStart)
             return Fail(read, ReadFault::Syntax, line, p, Format("no record starts at byte %llu (a record begins its line with 'S')",
                                                                  static_cast<unsigned long long>(p)));
@@ -102,16 +135,40 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
         for (uint32_t i = 0; i < addressBytes; ++i) address = address << 8 | record[i];
         const uint8_t* data = record + addressBytes;
         const uint32_t dataCount = count - addressBytes - 1;
+        if (startLine != 0 && !afterStartTold) {
+            // As srec_cat reads them: the records after a start record count.
+            afterStartTold = true;
+            read.warnings.push_back(Format("line %u: records follow the start record of line %u, and are read",
+                                           static_cast<unsigned>(line), static_cast<unsigned>(startLine)));
+        }
         switch (type) {
             case 0: read.image.header.assign(reinterpret_cast<const char*>(data), dataCount); break;
             case 1:
             case 2:
-            case 3:
-                if (!read.image.Write(address, std::span<const uint8_t>(data, dataCount)))
-                    return Fail(read, ReadFault::OutsideSpace, line, at,
-                                Format("the data at 0x%08X runs past the end of the 32-bit address space", address));
+            case 3: {
+                SparseImage::Clash clash;
+                switch (read.image.WriteNew(address, std::span<const uint8_t>(data, dataCount), clash)) {
+                    case SparseImage::NewWrite::Written: break;
+                    case SparseImage::NewWrite::Repeated:
+                        if (!repeatTold) {
+                            repeatTold = true;
+                            read.warnings.push_back(Format("line %u: the record gives 0x%08X the value it was given before",
+                                                           static_cast<unsigned>(line), clash.address));
+                        }
+                        break;
+                    case SparseImage::NewWrite::OutsideSpace:
+                        return Fail(read, ReadFault::OutsideSpace, line, at,
+                                    Format("the data at 0x%08X runs past the end of the 32-bit address space", address));
+                    case SparseImage::NewWrite::OtherValue:
+                        return Fail(read, ReadFault::TwoValues, line, at,
+                                    Format("0x%08X is given two values, 0x%02X on line %u and 0x%02X on line %u",
+                                           clash.address, clash.held,
+                                           static_cast<unsigned>(LineOfDataAt(bytes, clash.address, at)), clash.given,
+                                           static_cast<unsigned>(line)));
+                }
                 ++dataRecords;
                 break;
+            }
             case 5:
             case 6:
                 if (dataCount != 0) return Fail(read, ReadFault::BadRecord, line, at, "a count record holds no data");
@@ -122,10 +179,13 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
                 break;
             default:
                 if (dataCount != 0) return Fail(read, ReadFault::BadRecord, line, at, "a start record holds no data");
-                // A start record must end the file, so writers without a start
-                // address write 0 there: 0 is taken as none.
-                if (address != 0) read.image.start = address;
-                return read;
+                // Writers without a start address write 0 there: 0 is taken
+                // as none. The first start record is the one that counts.
+                if (startLine == 0) {
+                    startLine = line;
+                    if (address != 0) read.image.start = address;
+                }
+                break;
         }
         // The record must be all of its line.
         p = recordEnd;
@@ -134,6 +194,15 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
             return Fail(read, ReadFault::Syntax, line, p, Format("no record starts at byte %llu (a record begins its line with 'S')",
                                                                  static_cast<unsigned long long>(p)));
     }
+    if (read.image.empty()) {
+        read.fault = ReadFault::NoData;
+        read.line = line;
+        read.offset = n;
+        read.reason = "the file contains no data";
+        return read;
+    }
+    if (startLine == 0) read.warnings.push_back("no start record (S7, S8 or S9): the file gives no start address");
+    return read;
 }
 
 std::string WriteSRecords(const SparseImage& image, const WriteOptions& options, std::string& problem) {

@@ -9,11 +9,14 @@
 namespace torvane {
 
 // Reads Motorola S-records: S0 (its text kept as the image's header), S1/S2/S3
-// data, S5/S6 counts (checked against the data records before them), S7/S8/S9
-// start (the end of the records; text after it is not read; an address of 0,
-// which writers without a start address put there, counts as none). Line ends CR LF,
-// LF or CR, blanks before a line end and empty lines allowed; every checksum is
-// checked. A file without a start record is cut off.
+// data, S5/S6 counts (checked against all the data records before them),
+// S7/S8/S9 start (an address of 0, which writers without a start address put
+// there, counts as none; the first one counts). Records after a start record
+// are read, with a warning, as srec_cat reads them (two files joined by cat);
+// a file without a start record, which srec_cat writes for an image without a
+// start address, is read with a warning. Line ends CR LF, LF or CR, blanks
+// before a line end and empty lines allowed; every checksum is checked. An
+// address given two values, or a file without data, is a fault.
 ImageRead ReadSRecords(std::span<const uint8_t> text);
 
 // Writes the image as S-records with CR LF line ends: S0 with options.header,

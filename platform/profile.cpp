@@ -269,6 +269,26 @@ std::string ProfileDocument::GetString(std::string_view section, std::string_vie
     return room == 0 ? std::string() : Utf8FirstChars(text, room - 1);
 }
 
+std::optional<std::string> ProfileDocument::Value(std::string_view section, std::string_view key) const {
+    const Entry* e = Find(section, key);
+    if (!e) return std::nullopt;
+    return std::string(Value(*e));
+}
+
+std::vector<std::string> ProfileDocument::KeyNames(std::string_view section) const {
+    std::vector<std::string> names;
+    bool inSection = false;
+    for (const Entry& e : entries_) {
+        if (e.header) {
+            if (inSection) break;  // only the first section of that name counts
+            inSection = SameName(Name(e), section);
+        } else if (inSection) {
+            names.emplace_back(Name(e));
+        }
+    }
+    return names;
+}
+
 int32_t ProfileDocument::GetInt(std::string_view section, std::string_view key, int32_t fallback) const {
     const Entry* e = Find(section, key);
     if (!e || e->valueLength == 0) return fallback;

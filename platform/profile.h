@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,6 +54,13 @@ public:
     std::string GetString(std::string_view section, std::string_view key, const std::string& fallback,
                           uint32_t room) const;
     int32_t GetInt(std::string_view section, std::string_view key, int32_t fallback) const;
+    // The key's whole value, as GetString reads it but never cut, or nothing
+    // when the key or the section is missing: a caller that must not take a
+    // cut value measures it first.
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    // The key names of the first section of that name, in file order (a name
+    // given twice is listed twice); none when the section is missing.
+    std::vector<std::string> KeyNames(std::string_view section) const;
 
     // Sets the key's value, as WriteProfileString does.
     void Set(const std::string& section, const std::string& key, const std::string& value);

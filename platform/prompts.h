@@ -22,6 +22,7 @@ enum class MessageKind {
     MergeOversize,  // a file would pass the merged image's end: Yes append, No cancel
     ClearList,      // clear every row: Yes, No
     HexTextAsBin,   // a BIN row's file holds Intel HEX text: Yes use its bytes anyway, No leave the row out
+    MergeIncomplete,  // a file was left out of the merge: Yes write the image without it, No write nothing
 };
 
 struct MessageBox {
@@ -30,6 +31,9 @@ struct MessageBox {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     MessageKind kind = MessageKind::Plain;
+    // The button that Enter presses; nothing for the toolkit's choice (the
+    // first of OK and Yes). A question whose Yes loses data defaults to No.
+    std::optional<Answer> defaultAnswer = std::nullopt;
 };
 
 // Why an operation failed, in English: one line that names the file (and
@@ -101,6 +105,10 @@ public:
     // window shows its boxes and log lines only and ignores this; a console
     // prints it.
     virtual void Explain(const FailureReason&) {}
+    // Something found in a file that was read all the same (`reason` holds
+    // what). The window writes its own log line and ignores this; a console
+    // prints it.
+    virtual void Warn(const FailureReason&) {}
 
     // The last reason given through ExplainFailure, whatever Explain did with
     // it: what the merge's map says of a file it left out.

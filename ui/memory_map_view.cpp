@@ -17,6 +17,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include "core/chinese_reasons.h"
 #include "core/memory_map_legend.h"
 #include "core/workspace.h"
 #include "platform/files.h"
@@ -347,8 +348,12 @@ void CMemoryMapDlg::Refresh() {
         map = source == Source::LastMerge && ws_.LastMergeMap ? *ws_.LastMergeMap : PlanMerge(ws_, Answers());
         for (const MapNote& note : map.leftOut) notes << QStringLiteral("文件%1不在合并文件中。").arg(note.row);
         if (map.stopped) {
+            // A stop at no row: too few files, fields the merge refuses, or
+            // an image without a file left out that is not to be written.
             notes << (map.stopped->row > 0 ? QStringLiteral("合并将在文件%1处中止，不会生成合并文件。").arg(map.stopped->row)
-                                           : QStringLiteral("请选择至少两个目标文件！"));
+                      : map.stopped->reason == kTooFewFilesReason
+                          ? QStringLiteral("请选择至少两个目标文件！")
+                          : QStringLiteral("不会生成合并文件：%1").arg(QString::fromStdString(ChineseReason(map.stopped->reason))));
         } else {
             notes.prepend(map.base != 0 ? QStringLiteral("合并文件大小：%1 字节，起始地址 %2").arg(map.imageSize).arg(Hex8(map.base))
                                         : QStringLiteral("合并文件大小：%1 字节").arg(map.imageSize));

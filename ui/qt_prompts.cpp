@@ -117,6 +117,14 @@ Answer QtPrompts::Present(const MessageBox& box, const QString& detail) {
             m.setEscapeButton(QMessageBox::Cancel);
             break;
     }
+    if (box.defaultAnswer) {
+        switch (*box.defaultAnswer) {
+            case Answer::Ok: m.setDefaultButton(QMessageBox::Ok); break;
+            case Answer::Yes: m.setDefaultButton(QMessageBox::Yes); break;
+            case Answer::No: m.setDefaultButton(QMessageBox::No); break;
+            case Answer::Cancel: m.setDefaultButton(QMessageBox::Cancel); break;
+        }
+    }
     const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
         {QMessageBox::Ok, "确定"}, {QMessageBox::Yes, "是(&Y)"}, {QMessageBox::No, "否(&N)"}, {QMessageBox::Cancel, "取消"}};
     for (const auto& [button, caption] : captions) {

@@ -81,6 +81,19 @@ TEST_F(DiffTest, EqualImagesInDifferentFormatsAreTheSame) {
     EXPECT_TRUE(Contains(apart.out, "only B  0x00000000-0x000003FF  1024 bytes")) << apart.out;
 }
 
+// A reader's warning goes to stderr; the file is compared all the same.
+TEST_F(DiffTest, AReadersWarningsArePrintedAndTheFileCompared) {
+    std::string text = test::SRecordText(0x100, data);
+    text.erase(text.rfind("S7"));  // no start record
+    const std::string srec = dir.Write("nostart.s19", text);
+    const std::string bin = dir.Write("a.bin", data);
+    const Result r = Diff({srec, bin, "--base-b", "100"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "torvane-cli: " + srec + ": warning: no start record")) << r.err;
+    const Result v = Verify({srec, "--field", "add8@0:100-1FF"});
+    EXPECT_TRUE(Contains(v.err, ": warning: no start record")) << v.err;
+}
+
 TEST_F(DiffTest, EachDifferenceIsPrintedAtItsAddressWithItsBytes) {
     std::vector<uint8_t> b = data;
     b[0x10] ^= 0xFF;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/stamp_command.h"
+#include "platform/format.h"
 #include "support/temp_dir.h"
 
 namespace torvane::cli {
@@ -32,8 +33,6 @@ Result Stamp(const std::vector<std::string>& args) {
     r.err = test::DrainStream(err);
     return r;
 }
-
-bool Have(const char* command) { return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0; }
 
 class StampTest : public ::testing::Test {
 protected:
@@ -72,7 +71,50 @@ TEST_F(StampTest, FieldsThatCannotBeWrittenAreRefusedBeforeAnyWrite) {
     EXPECT_EQ(0x8000u, ReadBytes(image).size());
 }
 
+TEST_F(StampTest, AFieldInTheRangeOfAnEarlierOneIsRefused) {
+    // The SHA-256 would land in the CRC's range after the CRC was computed.
+    const Result r = Stamp({image, "-o", dir.File("out.bin"), "--field", "crc32@7FFC:0-7FFB", "--field",
+                            "sha256@7FC0:0-7FBF"});
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("sha256@7FC0:0-7FBF lies inside the range of CRC-32/ISO-HDLC@7FFC:0-7FFB"))
+        << r.err;
+    EXPECT_FALSE(test::Exists(dir.File("out.bin")));
+    // In the other order the CRC covers the digest: the value a bootloader recomputes.
+    EXPECT_EQ(0, Stamp({image, "-o", dir.File("out.bin"), "--field", "sha256@7FC0:0-7FBF", "--field",
+                        "crc32@7FFC:0-7FFB"}).status);
+}
+
+TEST_F(StampTest, AFieldFarPastTheImageIsRefusedAtOnceInEveryFormat) {
+    // Each would once have built the gap: 4 GiB, or a 755 MB HEX file.
+    for (const char* out : {"far.hex", "far.s37", "far.bin"}) {
+        for (const char* field : {"crc32@FFFFFFF0:0-F", "crc32@10000000:0-F", "crc32@4008000:0-F"}) {
+            const Result r = Stamp({image, "-o", dir.File(out), "--field", field});
+            EXPECT_EQ(1, r.status) << out << " " << field;
+            EXPECT_NE(std::string::npos, r.err.find("would extend the image from 0x00007FFC")) << r.err;
+            EXPECT_NE(std::string::npos, r.err.find("more than 64 MiB")) << r.err;
+            EXPECT_FALSE(test::Exists(dir.File(out)));
+        }
+    }
+    // Within 64 MiB of growth the image grows, the gap taking the fill byte.
+    const Result r = Stamp({image, "-o", dir.File("near.s37"), "--fill", "A5", "--field", "crc32@200000:0-F"});
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0, Stamp({dir.File("near.s37"), "-o", dir.File("near.bin"), "--field", "add8@200004:0-0"}).status);
+    const std::vector<uint8_t> bin = ReadBytes(dir.File("near.bin"));
+    ASSERT_EQ(0x200005u, bin.size());
+    EXPECT_EQ(0xA5, bin[0x1FFFFF]);
+}
+
+TEST_F(StampTest, ARangeThatIsMostlyGapIsComputedWithoutBuildingIt) {
+    // 4 GiB less 0x8000 bytes of 0xFF after the image: a sum of a run takes
+    // no time and no memory.
+    const Result r = Stamp({image, "-o", dir.File("sum.hex"), "--field", "add32@0:8000-FFFFFFFF"});
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find(Format("= %08X at", static_cast<uint32_t>(0xFFFF8000ull * 0xFF)))) << r.out;
+}
+
 #ifndef _WIN32
+bool Have(const char* command) { return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0; }
+
 TEST_F(StampTest, CrcsAndSumsAreSrecCatsAndCrcmodsAndShaIsSha256sums) {
     if (!Have("srec_cat")) GTEST_SKIP() << "srec_cat is not installed";
     struct Case {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "core/chinese_reasons.h"
 #include "core/merge.h"
 #include "platform/code_page.h"
 #include "support/hex_text.h"
@@ -198,20 +199,38 @@ TEST_F(ConfigTest, RefusedFilesChangeNothing) {
 
 TEST_F(ConfigTest, ReloadMessagesOfImportedRows) {
     const std::string b = dir.Write("b.bin", std::string(12, 'b'));
-#ifdef _WIN32
-    const std::string longName = "C:\\" + std::string(130, 'n') + ".bin";
-#else
-    const std::string longName = "/" + std::string(130, 'n') + ".bin";
-#endif
     const std::string ini = dir.Write("r.ini", "[FileInfo2]\nFileName=" + b + "\nFileSize=10\n[FileInfo4]\nFileName=" +
-                                                   longName + "\n");
+                                                   dir.File("missing.bin") + "\n");
     prompts.ExpectNotice("文件2：" + b + "的大小10已经改变！");
     prompts.ExpectNotice("文件4不存在!");
     prompts.ExpectOpen(ini);
     ImportConfig(ws);
     EXPECT_EQ("12", Row(1).FileSizeText);
     EXPECT_EQ("", Row(3).FileNameText);
-    EXPECT_EQ(longName.substr(0, 127), ws.rows().Entry(3).FileName);
+}
+
+TEST_F(ConfigTest, AValueLongerThanTheReaderTakesRefusesTheProjectUnchanged) {
+    // Cut to 127 characters, the name would be another file's (or a range
+    // would lose its end): nothing is cut, the key is named.
+    const std::string kept = WriteAndChoose(0, "keep.bin", std::string(5, 'k'));
+    const std::string b = dir.Write("b.bin", std::string(12, 'b'));
+#ifdef _WIN32
+    const std::string longName = "C:\\" + std::string(130, 'n') + ".bin";
+#else
+    const std::string longName = "/" + std::string(130, 'n') + ".bin";
+#endif
+    prompts.ExpectNotice("该配置文件中文件4的FileName超过127个字符，无法导入！");
+    Import(dir.Write("r.ini", "[FileInfo2]\nFileName=" + b + "\nFileSize=12\n[FileInfo4]\nFileName=" + longName + "\n"));
+    EXPECT_EQ(kept, Row(0).FileNameText);
+    EXPECT_EQ("", Row(1).FileNameText);
+    EXPECT_EQ("[FileInfo4] FileName holds " + std::to_string(longName.size()) +
+                  " characters, more than the 127 a project value may have",
+              prompts.reasons.back().reason);
+    // 127 characters are taken as they are; at 128 the cut would read 1, not 12.
+    Import(dir.Write("s.ini", "[FileInfo1]\nFileName=" + b + "\nFileSize=" + std::string(125, '0') + "12\n"));
+    EXPECT_EQ("12", Row(0).FileSizeText);
+    prompts.ExpectNotice("该配置文件中文件1的FileSize超过127个字符，无法导入！");
+    Import(dir.Write("t.ini", "[FileInfo1]\nFileName=" + b + "\nFileSize=" + std::string(126, '0') + "12\n"));
 }
 
 TEST_F(ConfigTest, RowNamedTwiceLoadsOnce) {
@@ -309,7 +328,8 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     WriteAndChoose(3, "b.bin", std::string(16, 'b'));
     ws.SetMergeFormat(ImageFormat::IntelHex);
     ws.MergeBaseText = "8000000";
-    ws.MergeFields = {*ParseFieldSpec("crc32@7FFC:0-7FFB"), *ParseFieldSpec("length32@7FF8:0-7FF7:be")};
+    // The length first: written after the CRC, it would lie in the CRC's range.
+    ws.MergeFields = {*ParseFieldSpec("length32@7FF8:0-7FF7:be"), *ParseFieldSpec("crc32@7FFC:0-7FFB")};
     const std::string ini = dir.File("merge.ini");
     Export(ini);
     const std::string text = ReadText(ini);
@@ -317,8 +337,8 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     // that knows only those passes over them.
     const size_t second = text.find("[FileInfo4]");
     EXPECT_NE(std::string::npos, text.find("IsSaveOffsetData=0\r\nMergeFormat=hex\r\nMergeBase=08000000\r\n"
-                                           "MergeField1=CRC-32/ISO-HDLC@7FFC:0-7FFB\r\n"
-                                           "MergeField2=length32@7FF8:0-7FF7:be\r\n[FileInfo4]"))
+                                           "MergeField1=length32@7FF8:0-7FF7:be\r\n"
+                                           "MergeField2=CRC-32/ISO-HDLC@7FFC:0-7FFB\r\n[FileInfo4]"))
         << text;
     EXPECT_EQ(std::string::npos, text.find("Merge", second));
 
@@ -330,7 +350,7 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     EXPECT_EQ("Merge.hex", ws.OutputFileText.substr(ws.OutputFileText.size() - 9));
     EXPECT_EQ("08000000", ws.MergeBaseText);
     ASSERT_EQ(2u, ws.MergeFields.size());
-    EXPECT_EQ("length32@7FF8:0-7FF7:be", FieldSpecText(ws.MergeFields[1]));
+    EXPECT_EQ("length32@7FF8:0-7FF7:be", FieldSpecText(ws.MergeFields[0]));
 
     // A project without them gives the defaults back.
     Import(dir.Write("plain.ini", "[FileInfo1]\r\nFileName=" + dir.File("a.bin") + "\r\nFileSize=16\r\n"));
@@ -393,6 +413,39 @@ TEST_F(ConfigTest, UnreadableMergeSettingsRefuseTheImportBeforeAnythingChanges) 
         EXPECT_EQ(before, Row(0)) << bad;
         EXPECT_EQ(1u, ws.MergeFields.size()) << bad;
     }
+}
+
+TEST_F(ConfigTest, MergeFieldsAreNeverCutOrSkipped) {
+    WriteAndChoose(0, "keep.bin", std::string(5, 'k'));
+    const RowControls before = Row(0);
+    const std::string a = dir.Write("a.bin", std::string(16, 'a'));
+    // A custom CRC whose ":be" stands past the 127th character.
+    std::string longField = "crc/64/42F0E1EBA9EA3693/FFFFFFFFFFFFFFFF/1/1/FFFFFFFFFFFFFFFF@00000000000010:00000000000000000000000000-";
+    longField += "0000000000000000000000000F:be";
+    ASSERT_GT(longField.size(), 127u);
+    struct Case {
+        std::string keys;
+        std::string reason;
+    };
+    for (const Case& c :
+         {Case{"MergeField1=" + longField, "[FileInfo1] MergeField1 holds " + std::to_string(longField.size()) +
+                                               " characters, more than the 127 a project value may have"},
+          Case{"MergeField1=crc32@10:0-F\r\nMergeField3=add8@20:0-F", "[FileInfo1] has MergeField3 but no MergeField2"},
+          Case{"MergeField2=crc32@10:0-F", "[FileInfo1] has MergeField2 but no MergeField1"},
+          Case{"MergeField01=crc32@10:0-F", "[FileInfo1] MergeField01 is none of MergeField1, MergeField2, ..."},
+          Case{"MergeBase=0\r\n[FileInfo2]\r\nFileName=" + a + "\r\nmergefield1=crc32@10:0-F",
+               "[FileInfo1] and [FileInfo2] both hold merge settings; a project keeps them in one section"}}) {
+        prompts.ExpectNotice("该配置文件的合并设置有误，无法导入！");
+        Import(dir.Write("bad.ini", "[FileInfo1]\r\nFileName=" + a + "\r\n" + c.keys + "\r\n"));
+        EXPECT_EQ(before, Row(0)) << c.keys;
+        EXPECT_EQ(c.reason, prompts.reasons.back().reason);
+        EXPECT_NE(c.reason, ChineseReason(c.reason)) << c.reason;
+    }
+    // Numbered from 1 without a gap, in any order and case, they are read.
+    prompts.ExpectNotice("文件1：" + a + "的大小0已经改变！");
+    Import(dir.Write("good.ini", "[FileInfo1]\r\nFileName=" + a + "\r\nMERGEFIELD2=add8@20:0-F\r\nMergeField1=crc32@10:0-F\r\n"));
+    ASSERT_EQ(2u, ws.MergeFields.size());
+    EXPECT_EQ("add8@20:0-F", FieldSpecText(ws.MergeFields[1]));
 }
 
 }  // namespace

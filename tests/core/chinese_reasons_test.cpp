@@ -36,14 +36,16 @@ bool HasEnglishWords(std::string text) {
 TEST(ChineseReasonsTest, EveryHexFaultIsTranslatedWithItsLine) {
     for (const HexFault fault : {HexFault::NoText, HexFault::NoRecordStart, HexFault::RecordPastText,
                                  HexFault::BadDigit, HexFault::BadChecksum, HexFault::BadAddressRecord,
-                                 HexFault::DataOutsideImage, HexFault::UnknownType, HexFault::NoEndRecord}) {
+                                 HexFault::DataOutsideImage, HexFault::UnknownType, HexFault::NoEndRecord,
+                                 HexFault::BadEndRecord, HexFault::BadStartRecord, HexFault::RecordAfterEnd,
+                                 HexFault::TwoValues, HexFault::NoData, HexFault::AddressNotZero}) {
         HexDecodeResult r;
         r.fault = fault;
         r.faultLine = 7;
         r.faultOffset = 123;
         const std::string chinese = ChineseReason(HexFaultReason(r));
         EXPECT_FALSE(HasEnglishWords(chinese)) << chinese;
-        if (fault != HexFault::NoText) {
+        if (fault != HexFault::NoText && fault != HexFault::NoData) {
             EXPECT_EQ(0u, chinese.find("第7行：")) << chinese;
         }
     }
@@ -77,6 +79,10 @@ TEST(ChineseReasonsTest, EveryReaderAndFieldReasonIsTranslated) {
         reasons.push_back(why);
     }
     reasons.push_back("/fw/app.bin: the output would replace the image");
+    const std::vector<FieldSpec> staleAndFar = {*ParseFieldSpec("crc32@10:0-F"), *ParseFieldSpec("add16@8:0-1"),
+                                                *ParseFieldSpec("sum8@10000000:0-0")};
+    reasons.push_back(FieldsProblem(std::span(staleAndFar).first(2), 0, 0x100).value_or(""));
+    reasons.push_back(FieldsGrowthProblem(staleAndFar, 0x10, 64u << 20).value_or(""));
     for (const std::string& english : reasons) {
         ASSERT_FALSE(english.empty());
         std::string chinese = ChineseReason(english);
@@ -85,6 +91,42 @@ TEST(ChineseReasonsTest, EveryReaderAndFieldReasonIsTranslated) {
             for (size_t at; (at = chinese.find(name)) != std::string::npos;) chinese.erase(at, std::strlen(name));
         EXPECT_FALSE(HasEnglishWords(chinese)) << english << " -> " << chinese;
     }
+}
+
+TEST(ChineseReasonsTest, EveryReasonAndWarningOfTheReadersAsSrecCatIsTranslated) {
+    // Made by the readers themselves: faults and the warnings of files read all the same.
+    std::vector<std::string> english;
+    auto read = [&english](ImageFormat format, const std::string& text) {
+        const ImageRead r = ReadImage(format, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+        if (!r.reason.empty()) english.push_back(r.reason);
+        english.insert(english.end(), r.warnings.begin(), r.warnings.end());
+    };
+    auto window = [&english](const std::string& name, const std::string& text) {
+        HexImage image;
+        const HexDecodeResult r =
+            DecodeRowFile(name, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), image);
+        if (r.fault != HexFault::None) english.push_back(HexFaultReason(r));
+        english.insert(english.end(), r.warnings.begin(), r.warnings.end());
+    };
+    const std::string twice = ":0100100011DE\n:0100100022CD\n:00000001FF\n";
+    const std::string alias = ":0100100011DE\n:020000040800F2\n:0100100022CD\n:00000001FF\n";
+    const std::string again = ":0100100011DE\n:0100100011DE\n:00000001FF\nnote\n";
+    for (const std::string& text : {twice, again, std::string(":00000001FF\n"), std::string(":01000001AA54\n"),
+                                    std::string(":020000050000F9\n"), std::string(":00000001FF\n:00000001FF\n")}) {
+        read(ImageFormat::IntelHex, text);
+        window("a.hex", text);
+    }
+    window("a.hex", alias);
+    // An S-record file with 0x10 and 0x08000010: one place of the window's image.
+    window("a.s19", "S30A00000010111111111190\nS30A08000010222222222233\n");
+    for (const std::string& text : {std::string("S1041000AA41\nS1041000BB30\n"), std::string("S1041000AA41\n"),
+                                    std::string("S1041000AA41\nS9030000FC\nS1041000AA41\n")})
+        read(ImageFormat::SRecord, text);
+    for (const std::string& english1 : english) {
+        std::string chinese = ChineseReason(english1);
+        EXPECT_FALSE(HasEnglishWords(chinese)) << english1 << " -> " << chinese;
+    }
+    EXPECT_GE(english.size(), 14u);
 }
 
 TEST(ChineseReasonsTest, TheDetailNamesTheFileAndItsRow) {

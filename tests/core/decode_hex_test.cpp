@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/hex_text.h"
 
@@ -157,9 +158,12 @@ TEST(DecodeHexTest, LowestAddressIsTheMinimumAndImageEndTheMaximum) {
     EXPECT_EQ(0x1004u, d.result.ImageEnd);
 }
 
+// A file without data is refused (srec_cat: "file contains no data"), its
+// lowest address still 0.
 TEST(DecodeHexTest, NoDataRecordGivesLowestAddressZero) {
     const Decoded d = Decode(test::LinearRecord(0x0800) + EndRecord());
-    EXPECT_EQ(1, d.result.code);
+    EXPECT_EQ(0, d.result.code);
+    EXPECT_EQ(HexFault::NoData, d.result.fault);
     EXPECT_FALSE(d.result.foundData);
     EXPECT_EQ(0u, d.result.LowestAddress);
     EXPECT_EQ(0u, d.result.ImageEnd);
@@ -288,6 +292,38 @@ TEST(DecodeHexTest, DecodesALargeFileInOnePass) {
     EXPECT_EQ(0x200000u, d.result.ImageEnd);
     EXPECT_EQ(0x08000000u, d.result.LowestAddress);
     for (uint32_t i : {0u, 1u, 0x12345u, 0x1FFFFFu}) EXPECT_EQ(test::BlockByte(i), d.image.data()[i]);
+}
+
+// Records out of order are checked byte by byte from the first one on: also
+// the ascending ones after it, and a gap between earlier runs stays free.
+TEST(DecodeHexTest, RecordsOutOfOrderAreCheckedAgainstEveryEarlierByte) {
+    const std::string down = DataRecord(0x20, {1, 2}) + DataRecord(0x10, {3, 4}) + DataRecord(0x00, {5, 6});
+    const Decoded d = Decode(down + DataRecord(0x08, {7}) + DataRecord(0x30, {8, 9}) + EndRecord());
+    ASSERT_EQ(HexFault::None, d.result.fault) << HexFaultReason(d.result);
+    EXPECT_EQ(0x32u, d.result.ImageEnd);
+    EXPECT_EQ(0, std::memcmp(d.image.data() + 0x30, "\x08\x09", 2));
+    const Decoded clash = Decode(down + DataRecord(0x30, {8, 9}) + DataRecord(0x31, {7}) + EndRecord());
+    EXPECT_EQ(HexFault::TwoValues, clash.result.fault);
+    EXPECT_EQ("line 5: 0x00000031 is given two values, 0x09 on line 4 and 0x07 on line 5", HexFaultReason(clash.result));
+    // Ascending runs with gaps: a record later put into a gap is no clash.
+    const Decoded gap = Decode(DataRecord(0x00, {1}) + DataRecord(0x10, {2}) + DataRecord(0x08, {3}) + EndRecord());
+    EXPECT_EQ(HexFault::None, gap.result.fault);
+    const Decoded back = Decode(DataRecord(0x00, {1, 2}) + DataRecord(0x10, {2}) + DataRecord(0x01, {3}) + EndRecord());
+    EXPECT_EQ("line 3: 0x00000001 is given two values, 0x02 on line 1 and 0x03 on line 3", HexFaultReason(back.result));
+}
+
+// A window row of S-records as srec_cat writes them without a start address:
+// placed, with the warning its log line names; one without data is refused.
+TEST(DecodeHexTest, ARowOfSRecordsWithoutAStartRecordIsPlacedWithItsWarning) {
+    HexImage image;
+    const HexDecodeResult row = DecodeRowFile("app.s19", Bytes("S1050020AABB75\nS5030001FB\n"), image);
+    EXPECT_EQ(1, row.code) << HexFaultReason(row);
+    EXPECT_EQ(0xAA, image.data()[0x20]);
+    EXPECT_EQ(0x22u, row.ImageEnd);
+    EXPECT_EQ((std::vector<std::string>{"no start record (S7, S8 or S9): the file gives no start address"}), row.warnings);
+    const HexDecodeResult none = DecodeRowFile("none.s19", Bytes("S9030000FC\n"), image);
+    EXPECT_EQ(0, none.code);
+    EXPECT_EQ(HexFault::NoData, none.fault);
 }
 
 }  // namespace

@@ -89,11 +89,16 @@ TEST_F(FileListTest, ChooseHexFilePresetsOffsets) {
     }
 }
 
+// Shown at address 0, but unchecked with the box and its reason: a batch would
+// only refuse it.
 TEST_F(FileListTest, HexFileWithoutDataShowsAddressZero) {
     const std::string p = dir.Write("empty.hex", std::string(test::EndRecord()));
+    prompts.ExpectNotice(kBadHexFileMessage);
     Choose(0, p);
     EXPECT_EQ("00000000", list.Controls(0).OffsetAddrText);
     EXPECT_FALSE(list.Controls(0).SaveOffsetData);
+    EXPECT_FALSE(list.Controls(0).Selected);
+    EXPECT_EQ("the file contains no data", prompts.LastReason().reason);
 }
 
 TEST_F(FileListTest, HexThatDoesNotDecodeFillsTheRowUnchecked) {
@@ -107,6 +112,17 @@ TEST_F(FileListTest, HexThatDoesNotDecodeFillsTheRowUnchecked) {
         EXPECT_FALSE(list.Controls(0).Selected);
         EXPECT_FALSE(prompts.LastReason().reason.empty());
     }
+}
+
+// One place given two values is answered as a damaged record: the box, once,
+// with the reason naming both lines.
+TEST_F(FileListTest, HexGivingOnePlaceTwoValuesIsABadHexFile) {
+    const std::string p =
+        dir.Write("twice.hex", test::DataRecord(0x2000, {1, 2}) + test::DataRecord(0x2001, {3}) + test::EndRecord());
+    prompts.ExpectNotice(kBadHexFileMessage);
+    Choose(0, p);
+    EXPECT_FALSE(list.Controls(0).Selected);
+    EXPECT_EQ("line 2: 0x00002001 is given two values, 0x02 on line 1 and 0x03 on line 2", prompts.LastReason().reason);
 }
 
 TEST_F(FileListTest, HexDataOutsideTheImageIsRefusedWithItsAddress) {

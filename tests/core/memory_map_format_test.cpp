@@ -108,7 +108,7 @@ TEST(MemoryMapFormatTest, HexInfoJsonNamesTheFailure) {
     info.decoded.faultLine = 3;
     info.decoded.faultOffset = 42;
     EXPECT_EQ("{\"path\": \"/fw.hex\", \"segments\": [{\"start\": 134217728, \"end\": 134221823, \"bytes\": 4096}], "
-              "\"lowest\": 134217728, \"image_end\": 4096, \"end_record\": false, "
+              "\"lowest\": 134217728, \"image_end\": 4096, \"end_record\": false, \"warnings\": [], "
               "\"failure\": {\"kind\": \"bad_checksum\", \"line\": 3, \"offset\": 42}}\n",
               HexInfoJson("/fw.hex", info));
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include "core/chinese_reasons.h"
 #include "support/hex_text.h"
 #include "support/workspace_fixture.h"
 
@@ -44,7 +45,14 @@ protected:
     }
 
     void ExpectDone() { prompts.ExpectNotice("合并成功!"); }
+    void ExpectIncompleteQuestion(const std::string& files, Answer answer) {
+        prompts.ExpectBox("以下文件未能合并：" + files +
+                              "\r\n合并后的文件将缺少这些文件的数据，详细原因请查看操作记录。\r\n仍然写入不完整的合并文件吗？",
+                          "提示", answer, MessageButtons::YesNo, MessageIcon::Question);
+    }
+    // Asked first and answered Yes, the image is written without the files.
     void ExpectIncomplete(const std::string& files) {
+        ExpectIncompleteQuestion(files, Answer::Yes);
         prompts.ExpectBox("合并文件已写入，但以下文件未能合并：" + files +
                               "\r\n合并后的文件缺少这些文件的数据，详细原因请查看操作记录。",
                           ApplicationName(), Answer::Ok, MessageButtons::Ok, MessageIcon::Exclamation);
@@ -176,6 +184,24 @@ TEST_F(MergeTest, ImageWithoutAFailedHexFileIsWrittenButNotASuccess) {
     EXPECT_EQ("***文件合并未完成！合并后的文件存于" + dir.File("out.bin") + ",大小为32字节，其中缺少文件1！***",
               lines[lines.size() - 2]);
     for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("合并成功")) << line;
+}
+
+TEST_F(MergeTest, AnImageWithoutAFileIsNotWrittenUnlessTheUserSaysSo) {
+    // Yesterday's good image stays when today's merge left a row out.
+    const std::string previous = dir.Write("out.bin", std::string("yesterday's image"));
+    WriteAndChooseBadHex(0, "boot.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
+    Bin(1, "b.bin", 16, 0xBB, "10", 1);
+    ExpectIncompleteQuestion("文件1", Answer::No);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_EQ(Answer::No, prompts.shownBoxes.back().defaultAnswer);  // Enter keeps the old image
+    EXPECT_EQ("yesterday's image", test::ReadText(previous));
+    const Lines lines = LogLines();
+    EXPECT_EQ("***文件合并未完成！缺少文件1，合并文件" + previous + "未写入！***", lines[lines.size() - 2]);
+    EXPECT_EQ("合并文件缺少未能合并的文件，是否仍然写入的提问回答为“否”，没有写入合并文件",
+              ChineseReason(prompts.reasons.back().reason));
+    ASSERT_TRUE(ws.LastMergeMap);
+    EXPECT_TRUE(ws.LastMergeMap->stopped);
+    EXPECT_EQ(0, ws.LastMergeMap->imageSize);
 }
 
 TEST_F(MergeTest, HexFilesAreConvertedInMemoryAndTheirStepsContinue) {

@@ -109,7 +109,7 @@ TEST(SRecordReader, ChecksCountsChecksumsAndTheEnd) {
     EXPECT_EQ(0x1000u, read.image.start.value());
     EXPECT_EQ(ReadFault::BadChecksum, ReadSRecords(Bytes("S1051000AABB86\nS9031000EC\n")).fault);
     EXPECT_EQ(ReadFault::BadCount, ReadSRecords(Bytes("S1051000AABB85\nS5030002FA\nS9031000EC\n")).fault);
-    EXPECT_EQ(ReadFault::NoEnd, ReadSRecords(Bytes("S1051000AABB85\n")).fault);
+    EXPECT_TRUE(ReadSRecords(Bytes("S1051000AABB85\n")).ok());  // srec_cat writes no start record without a start
     EXPECT_EQ(ReadFault::CutOff, ReadSRecords(Bytes("S1051000AA")).fault);
     const ImageRead bad = ReadSRecords(Bytes("S1051000AABB85\nS1051000AXBB85\n"));
     EXPECT_EQ(ReadFault::BadDigit, bad.fault);
@@ -129,7 +129,7 @@ TEST(SRecordWriter, RefusesATypeTooSmallForTheAddresses) {
 
 // A minimal 32-bit big-endian ELF: one PT_LOAD whose physical address is not
 // its virtual one, and one without file bytes.
-std::vector<uint8_t> TinyElf(bool cutTable = false, bool segmentPastFile = false) {
+std::vector<uint8_t> TinyElf(bool cutTable, bool segmentPastFile) {
     std::vector<uint8_t> f(52 + 2 * 32 + 4, 0);
     auto put = [&f](size_t at, uint64_t v, int width) {
         for (int i = 0; i < width; ++i) f[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * (width - 1 - i)));
@@ -148,7 +148,7 @@ std::vector<uint8_t> TinyElf(bool cutTable = false, bool segmentPastFile = false
 }
 
 TEST(ElfReader, PlacesFileBytesAtThePhysicalAddress) {
-    const ImageRead read = ReadElf(TinyElf());
+    const ImageRead read = ReadElf(TinyElf(false, false));
     ASSERT_TRUE(read.ok()) << read.reason;
     ASSERT_EQ(1u, read.image.segments().size());
     EXPECT_EQ(0x08000000u, read.image.lowest());
@@ -160,7 +160,7 @@ TEST(ElfReader, PlacesFileBytesAtThePhysicalAddress) {
 
 TEST(ElfReader, RefusesWhatIsNotAWholeElfFile) {
     EXPECT_EQ(ReadFault::NotThisFormat, ReadElf(std::vector<uint8_t>{':', '0', '0'}).fault);
-    EXPECT_EQ(ReadFault::CutOff, ReadElf(TinyElf(true)).fault);
+    EXPECT_EQ(ReadFault::CutOff, ReadElf(TinyElf(true, false)).fault);
     const ImageRead past = ReadElf(TinyElf(false, true));
     EXPECT_EQ(ReadFault::CutOff, past.fault);
     EXPECT_EQ("program header 0: its 8 bytes at byte 116 lie outside the file (120 bytes)", past.reason);
@@ -182,6 +182,153 @@ TEST(IntelHexReader, FaultsAsDecodeHexFindsThem) {
     const ImageRead far = ReadIntelHex(Bytes(high));
     ASSERT_TRUE(far.ok());
     EXPECT_EQ(0x1FFF0000u, far.image.lowest());
+}
+
+// What srec_cat reads, these readers read, or refuse with the line.
+
+TEST(SRecordReader, AFileWithoutAStartRecordIsReadWithAWarning) {
+    const ImageRead read = ReadSRecords(Bytes("S0030000FC\nS1051000AABB85\nS5030001FB\n"));
+    ASSERT_TRUE(read.ok()) << read.reason;
+    EXPECT_EQ((std::vector<uint8_t>{0xAA, 0xBB}), read.image.Read(0x1000, 2, 0));
+    EXPECT_FALSE(read.image.start);
+    EXPECT_EQ((std::vector<std::string>{"no start record (S7, S8 or S9): the file gives no start address"}),
+              read.warnings);
+    // Cut inside a record it stays refused.
+    const ImageRead cut = ReadSRecords(Bytes("S1051000AABB85\nS1051002AA"));
+    EXPECT_EQ(ReadFault::CutOff, cut.fault);
+    EXPECT_EQ("line 2: the record is cut off by the end of the file", cut.reason);
+}
+
+TEST(SRecordReader, RecordsAfterTheStartRecordAreReadAsTwoFilesJoinedByCat) {
+    // boot: 2 bytes at 0x1000, S5 1, S9; app: 1 byte at 0x2000, S5 2 (counts go on), S9.
+    const std::string both = "S1051000AABB85\nS5030001FB\nS9031000EC\nS0030000FC\nS10420001CBF\nS5030002FA\nS9032000DC\n";
+    const ImageRead read = ReadSRecords(Bytes(both));
+    ASSERT_TRUE(read.ok()) << read.reason;
+    EXPECT_EQ(2u, read.image.segments().size());
+    EXPECT_EQ(0x1Cu, read.image.Read(0x2000, 1, 0)[0]);
+    EXPECT_EQ(0x1000u, read.image.start.value());  // the first start record counts
+    EXPECT_EQ((std::vector<std::string>{"line 4: records follow the start record of line 3, and are read"}),
+              read.warnings);
+}
+
+TEST(Readers, AFileWithoutDataIsRefused) {
+    EXPECT_EQ(ReadFault::NoData, ReadSRecords(Bytes("S9030000FC\n")).fault);
+    EXPECT_EQ("the file contains no data", ReadSRecords(Bytes("S0030000FC\nS9030000FC\n")).reason);
+    const ImageRead hex = ReadIntelHex(Bytes(":00000001FF\n"));
+    EXPECT_EQ(ReadFault::NoData, hex.fault);
+    EXPECT_EQ("the file contains no data", hex.reason);
+    // A record without bytes is no data either.
+    EXPECT_EQ(ReadFault::NoData, ReadIntelHex(Bytes(":00001000F0\n:00000001FF\n")).fault);
+    HexImage image;
+    const HexDecodeResult window = DecodeHex(Bytes(":00000001FF\r\n"), image);
+    EXPECT_EQ(HexFault::NoData, window.fault);
+    EXPECT_EQ(0, window.code);
+    EXPECT_EQ("the file contains no data", HexFaultReason(window));
+    std::vector<uint8_t> bss = TinyElf(false, false);
+    bss[71] = 0;  // the loaded segment's file size: 0, memory only
+    EXPECT_EQ(ReadFault::NoData, ReadElf(bss).fault);
+}
+
+TEST(IntelHexReader, RecordsOfTheWrongLengthAreRefusedWithTheirLine) {
+    const std::string data = ":0400000001020304F2\n";
+    for (const auto& [record, reason] : std::vector<std::pair<std::string, std::string>>{
+             {":01000001AA54", "line 2: an end-of-file record holds no data (its byte count must be 00)"},
+             {":020000050000F9", "line 2: a start address record must hold four bytes"},
+             {":020000030000FB", "line 2: a start address record must hold four bytes"},
+             {":020010040000EA", "line 2: the address field of an address or start record must be 0000"},
+             {":040001050000000CEA", "line 2: the address field of an address or start record must be 0000"}}) {
+        const std::string text = data + record + "\n:0400100001020304E2\n:00000001FF\n";
+        const ImageRead read = ReadIntelHex(Bytes(text));
+        EXPECT_EQ(ReadFault::BadRecord, read.fault) << record;
+        EXPECT_EQ(reason, read.reason);
+        HexImage image;
+        EXPECT_EQ(reason, HexFaultReason(DecodeHex(Bytes(text), image)));
+    }
+}
+
+TEST(IntelHexReader, ARecordAfterTheEndRecordIsRefusedOtherTextIsNot) {
+    const std::string boot = ":0400000001020304F2\r\n:00000001FF\r\n";
+    const std::string app = ":0400100001020304E2\r\n:00000001FF\r\n";
+    const ImageRead joined = ReadIntelHex(Bytes(boot + app));
+    EXPECT_EQ(ReadFault::AfterEnd, joined.fault);
+    EXPECT_EQ("line 3: a record follows the end-of-file record, and records after it are not read", joined.reason);
+    HexImage image;
+    EXPECT_EQ(HexFault::RecordAfterEnd, DecodeHex(Bytes(boot + "\r\n  :0400100001020304E2\r\n"), image).fault);
+    // Blanks, empty lines and a Ctrl-Z stay as they were.
+    for (const std::string tail : {"", "\r\n\r\n  \r\n", "\x1A", "\r\n\x1A"}) {
+        const ImageRead read = ReadIntelHex(Bytes(boot + tail));
+        EXPECT_TRUE(read.ok() && read.warnings.empty()) << read.reason;
+    }
+    // Other text is not read (as srec_cat reads it), and the warning says so.
+    const ImageRead note = ReadIntelHex(Bytes(boot + "\r\nsigned: build 42\r\n"));
+    ASSERT_TRUE(note.ok()) << note.reason;
+    EXPECT_EQ((std::vector<std::string>{"line 4: text after the end-of-file record is not read"}), note.warnings);
+    // On the end record's own line, text is refused as on any record's.
+    EXPECT_EQ(ReadFault::Syntax, ReadIntelHex(Bytes(":0400000001020304F2\n:00000001FF x\n")).fault);
+}
+
+TEST(Readers, OneAddressGivenTwoValuesIsRefusedTheSameValueTwiceIsNot) {
+    // 0x0002..0x0003 again, the first with its own value, the second not.
+    const std::string hex = ":0400000001020304F2\n:0100100011DE\n:020002000305F4\n:00000001FF\n";
+    const ImageRead read = ReadIntelHex(Bytes(hex));
+    EXPECT_EQ(ReadFault::TwoValues, read.fault);
+    EXPECT_EQ("line 3: 0x00000003 is given two values, 0x04 on line 1 and 0x05 on line 3", read.reason);
+    HexImage image;
+    const HexDecodeResult window = DecodeHex(Bytes(hex), image);
+    EXPECT_EQ(HexFault::TwoValues, window.fault);
+    EXPECT_EQ(0, window.code);
+    EXPECT_EQ(read.reason, HexFaultReason(window));
+    const std::string same = ":0400000001020304F2\n:0100100011DE\n:020002000304F5\n:00000001FF\n";
+    const ImageRead again = ReadIntelHex(Bytes(same));
+    ASSERT_TRUE(again.ok()) << again.reason;
+    EXPECT_EQ((std::vector<std::string>{"line 3: the record gives 0x00000002 the value it was given before"}),
+              again.warnings);
+    EXPECT_EQ(again.warnings, DecodeHex(Bytes(same), image).warnings);
+    // Two addresses that meet in the window's image: 0x00000010 and 0x08000010.
+    const std::string alias = ":0100100011DE\n:020000040800F2\n:0100100022CD\n:00000001FF\n";
+    EXPECT_TRUE(ReadIntelHex(Bytes(alias)).ok());
+    EXPECT_EQ("line 3: 0x00000010 (line 1, 0x11) and 0x08000010 (line 3, 0x22) fall on one place of the 2 MiB image "
+              "with two values",
+              HexFaultReason(DecodeHex(Bytes(alias), image)));
+    const ImageRead srec = ReadSRecords(Bytes("S1051000AABB85\nS1041001CC1E\n"));
+    EXPECT_EQ(ReadFault::TwoValues, srec.fault);
+    EXPECT_EQ("line 2: 0x00001001 is given two values, 0xBB on line 1 and 0xCC on line 2", srec.reason);
+    EXPECT_TRUE(ReadSRecords(Bytes("S1051000AABB85\nS1041001BB2F\n")).ok());
+}
+
+TEST(ElfReader, RefusesSegmentsThatDisagreeOrHoldMoreThanTheirMemory) {
+    std::vector<uint8_t> both = TinyElf(false, false);
+    // The second segment loads the same 4 file bytes at 0x08000002.
+    both[88 + 3] = 116, both[96] = 0x08, both[97] = 0, both[98] = 0, both[99] = 2, both[103] = 4;
+    const ImageRead read = ReadElf(both);
+    EXPECT_EQ(ReadFault::TwoValues, read.fault);
+    EXPECT_EQ("program header 1: 0x08000002 is given two values, 0xBE by program header 0 and 0xDE by program header 1",
+              read.reason);
+    std::vector<uint8_t> big = TinyElf(false, false);
+    big[75] = 2;  // memory size 2, file size 4
+    EXPECT_EQ("program header 0: its file size 0x4 is larger than its memory size 0x2", ReadElf(big).reason);
+}
+
+TEST(IntelHexReader, ARecordPastItsSegmentsEndWrapsToItsStart) {
+    // Segment 0x1000: 0x10000 + 0xFFFF, two bytes: 0x1FFFF, then 0x10000 (as srec_cat places them).
+    const std::string text = ":020000021000EC\n:02FFFF000102FD\n:00000001FF\n";
+    const ImageRead read = ReadIntelHex(Bytes(text));
+    ASSERT_TRUE(read.ok()) << read.reason;
+    EXPECT_EQ(0x02u, read.image.Read(0x10000, 1, 0)[0]);
+    EXPECT_EQ(0x01u, read.image.Read(0x1FFFF, 1, 0)[0]);
+    EXPECT_EQ(2u, read.image.dataSize());
+    HexImage image;
+    ASSERT_EQ(HexFault::None, DecodeHex(Bytes(text), image).fault);
+    EXPECT_EQ(0x02u, image.data()[0x10000]);
+    // A linear base runs on.
+    const ImageRead linear = ReadIntelHex(Bytes(":020000040001F9\n:02FFFF000102FD\n:00000001FF\n"));
+    EXPECT_EQ(0x02u, linear.image.Read(0x20000, 1, 0)[0]);
+    // The last of 02 to 05 chooses, the base kept: 04 then 03 wraps in the segment,
+    // 02 then 05 runs on.
+    const ImageRead start03 = ReadIntelHex(Bytes(":020000040001F9\n:0400000300000000F9\n:02FFFF000102FD\n:00000001FF\n"));
+    EXPECT_EQ(0x02u, start03.image.Read(0x10000, 1, 0)[0]);
+    const ImageRead start05 = ReadIntelHex(Bytes(":020000021000EC\n:0400000500000000F7\n:02FFFF000102FD\n:00000001FF\n"));
+    EXPECT_EQ(0x02u, start05.image.Read(0x20000, 1, 0)[0]);
 }
 
 bool Have(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }

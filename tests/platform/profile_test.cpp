@@ -164,6 +164,21 @@ TEST(ProfileDocumentTest, ParsedBytesAnswerEveryLookup) {
     EXPECT_EQ("[S]\r\nName=\"v\"\r\nNum=42\r\n[T]\r\n", doc.Text());
 }
 
+TEST(ProfileDocumentTest, WholeValuesAndKeyNamesForCallersThatMustNotCut) {
+    const std::string longValue(200, 'v');
+    const std::string text = "[S]\r\nLong=\"" + longValue + "\"\r\n; note\r\nb = 1\r\nlong=2\r\n[T]\r\nc=3\r\n[s]\r\nd=4\r\n";
+    const ProfileDocument doc =
+        ProfileDocument::Parse(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    EXPECT_EQ(longValue, doc.Value("S", "LONG"));
+    EXPECT_EQ(longValue.substr(0, 127), doc.GetString("S", "Long", "", 128));
+    EXPECT_EQ(std::nullopt, doc.Value("S", "c"));
+    EXPECT_EQ(std::nullopt, doc.Value("U", "c"));
+    // The first section of a name only, every key line in file order.
+    EXPECT_EQ((std::vector<std::string>{"Long", "b", "long"}), doc.KeyNames("s"));
+    EXPECT_EQ((std::vector<std::string>{"c"}), doc.KeyNames("T"));
+    EXPECT_TRUE(doc.KeyNames("U").empty());
+}
+
 TEST(ProfileDocumentTest, AFileLongerThanTheLimitIsUnreadable) {
     TempDir dir;
     const std::string p = dir.Write("big.ini", "[FileInfo1]\r\nFileName=a.hex\r\n");

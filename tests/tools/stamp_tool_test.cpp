@@ -66,6 +66,10 @@ TEST_F(StampToolTest, RefusalsWriteNothing) {
     prompts.ExpectNotice(kStampFailedMessage);
     EXPECT_FALSE(RunStampTool(Inputs(out, "crc32@4:0-8"), prompts));
     EXPECT_NE(std::string::npos, prompts.reasons.back().reason.find("inside its own range"));
+    // A field that would grow the image by more than 64 MiB, refused at once.
+    prompts.ExpectNotice(kStampFailedMessage);
+    EXPECT_FALSE(RunStampTool(Inputs(out, "crc32@10000000:0-8"), prompts));
+    EXPECT_NE(std::string::npos, prompts.reasons.back().reason.find("more than 64 MiB"));
     in = Inputs(out);
     in.input = dir.Write("bad.hex", ":0100000041BE\n");
     prompts.ExpectNotice(kStampFailedMessage);

@@ -13,13 +13,6 @@
 namespace torvane {
 namespace {
 
-// What a reader noted and read past, where its result says.
-template <typename Read>
-void TakeWarnings(const Read& read, std::vector<std::string>& out) {
-    if constexpr (requires { read.warnings.begin(); })
-        for (const auto& w : read.warnings) out.push_back(std::string(w));
-}
-
 std::string PassesSpaceEnd(const std::string& path, uint64_t length, uint32_t base) {
     return Format("%s: %llu bytes at 0x%08X would pass the end of the 32-bit address space", path.c_str(),
                   static_cast<unsigned long long>(length), base);
@@ -63,7 +56,7 @@ LoadedImage LoadImageFile(const std::string& path, uint32_t base) {
         return loaded;
     }
     ImageRead read = ReadImage(loaded.format, *bytes, base);
-    TakeWarnings(read, loaded.warnings);
+    loaded.warnings = read.warnings;
     if (!read.ok()) {
         loaded.reason = read.reason;
         return loaded;

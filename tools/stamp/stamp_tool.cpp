@@ -117,16 +117,21 @@ StampResult StampImage(const StampRequest& request) {
         return fail(inPath + ": " + (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
                                                                    : FileProblem(inPath, FileUse::Read)));
     ImageRead read = ReadImage(FormatOfName(inPath), *bytes, request.base);
+    result.warnings = read.warnings;
     if (!read.ok()) return fail(inPath + ": " + read.reason);
     if (read.image.empty()) return fail(inPath + ": the image holds no byte");
     SparseImage& image = read.image;
-    // Every field is checked before anything is written.
+    // Every field and every size is checked before anything is written or
+    // any memory is taken for the image's growth.
     if (const std::optional<std::string> problem = FieldsProblem(request.fields, image.lowest(), kAddressSpaceEnd))
         return fail(inPath + ": " + *problem);
-    std::vector<WrittenField> written = WriteFields(image, request.fill, request.fields);
-    if (target == ImageFormat::Binary && image.end() - image.lowest() > kStampBinLimit)
+    if (const std::optional<std::string> problem = FieldsGrowthProblem(request.fields, image.end(), kBinOutputLimit))
+        return fail(inPath + ": " + *problem);
+    const uint64_t end = ImageEndWithFields(request.fields, image.end());
+    if (target == ImageFormat::Binary && end - image.lowest() > kBinOutputLimit)
         return fail(Format("%s: a BIN of 0x%08X-0x%08llX would need more than 64 MiB", outPath.c_str(), image.lowest(),
-                           static_cast<unsigned long long>(image.end() - 1)));
+                           static_cast<unsigned long long>(end - 1)));
+    std::vector<WrittenField> written = WriteFields(image, request.fill, request.fields);
     if (const std::optional<std::string> problem =
             SaveImageFile(target, image, image.lowest(), image.end(), request.fill, request.write, outPath))
         return fail(outPath + ": " + *problem);

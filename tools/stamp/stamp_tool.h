@@ -15,9 +15,9 @@ class Prompts;
 // "写入校验值": integrity fields written into a copy of an image file (BIN,
 // Intel HEX or S-records, by the names of the file and of the output).
 
-// The largest input read, and the largest BIN written.
+// The largest input read. The largest BIN written, and the most a field past
+// the image's end may make it grow, is kBinOutputLimit.
 inline constexpr uint64_t kStampReadLimit = 256u << 20;
-inline constexpr uint64_t kStampBinLimit = 64u << 20;
 
 struct StampRequest {
     std::string input;
@@ -33,6 +33,7 @@ struct StampResult {
     bool ok = false;
     bool ontoInput = false;  // refused: the output is the input and inPlace was not given
     std::string reason;  // English, as torvane-cli prints it, when !ok
+    std::vector<std::string> warnings;  // of the input, read all the same
     std::vector<WrittenField> written;
 };
 
