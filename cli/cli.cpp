@@ -15,10 +15,12 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/convert_command.h"
+#include "cli/diff_command.h"
 #include "cli/stamp_command.h"
 #include "cli/info_command.h"
 #include "cli/nic_commands.h"
 #include "cli/tool_commands.h"
+#include "cli/verify_command.h"
 #include "config/config_file.h"
 #include "core/align.h"
 #include "core/file_entry.h"
@@ -53,7 +55,11 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli info    FILE [--format text|json]\n"
     "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
     "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n"
-    "  torvane-cli stamp   IMAGE -o OUT --field FIELD ... [--base HEX] [--fill HEX] [--in-place]\n";
+    "  torvane-cli stamp   IMAGE -o OUT --field FIELD ... [--base HEX] [--fill HEX] [--in-place]\n"
+    "  torvane-cli diff    A B [--base-a HEX] [--base-b HEX] [--fill HEX] [--range START-END]\n"
+    "                      [--bytes N] [--format text|json]     exit 0 same, 1 differ, 2 trouble\n"
+    "  torvane-cli verify  IMAGE (--field FIELD ... | --config PROJECT.ini) [--base HEX] [--fill HEX]\n"
+    "                                                           exit 0 all match, 1 one does not, 2 trouble\n";
 constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
@@ -114,7 +120,9 @@ constexpr const char* kBatchOptionsHelp =
     "The log goes to stdout; message boxes go to stderr, each failure followed by a\n"
     "line that names the file, its row and the reason. Exit status: 0 done, 1 a file\n"
     "was refused or failed, the merge was cancelled or stdout could not be written,\n"
-    "2 a wrong command line.\n";
+    "2 a wrong command line. diff and verify answer as diff(1) and cmp(1) do: 0 the images\n"
+    "are the same (every field matches), 1 they differ (a field does not), 2 trouble: a\n"
+    "file that cannot be read or a wrong command line.\n";
 
 std::string UsageText() {
     return std::string(kBatchUsageHead) + kToolCommandsUsage + kOtherUsageLines + kBatchOptionsHelp;
@@ -126,7 +134,8 @@ std::optional<std::string> CommandUsage(const std::string& command) {
     const std::pair<const char*, const char*> own[] = {
         {"checksum", kChecksumUsage}, {"testbin", kTestBinUsage},       {"bin2c", kBinToCUsage},
         {"info", kInfoUsage},         {"nic-info", kNicInfoUsage}, {"nic-upgrade", kNicUpgradeUsage},
-        {"convert", kConvertUsage},   {"stamp", kStampUsage}};
+        {"convert", kConvertUsage},   {"stamp", kStampUsage},         {"diff", kDiffUsage},
+        {"verify", kVerifyUsage}};
     for (const auto& [word, usage] : own) {
         if (command == word) return std::string(usage);
     }
@@ -410,6 +419,8 @@ int Dispatch(const std::vector<std::string>& allArgs, std::FILE* out, std::FILE*
     if (command == "info") return RunInfoCommand(rest, out, err);
     if (command == "convert") return RunConvertCommand(rest, out, err);
     if (command == "stamp") return RunStampCommand(rest, out, err);
+    if (command == "diff") return RunDiffCommand(rest, out, err);
+    if (command == "verify") return RunVerifyCommand(rest, out, err);
     return BatchUsageError("unknown command '" + command + "'", err);
 }
 

@@ -183,6 +183,14 @@ constexpr std::array kTranslations = {
     Translation{"only Intel HEX and S-records are written as records", "只有Intel HEX和S-record文件以记录写出"},
     Translation{"a record holds 1 to 255 data bytes", "每条记录有1到255个数据字节"},
     Translation{"the S-record type is 1, 2 or 3", "S-record的类型应为1、2或3"},
+    // The image comparison and the check of fields.
+    Translation{"{} bytes at 0x{} would pass the end of the 32-bit address space", "{1}字节从0x{2}开始将超出32位地址空间"},
+    Translation{"two files are needed, A and B", "需要两个文件：文件A和文件B"},
+    Translation{"the range is START-END in hex, END not below START",
+                "比较范围应为“起始-结束”，均为十六进制数，结束不小于起始"},
+    Translation{"the field {} moved to the image's first address 0x{} would pass the end of the 32-bit address space",
+                "字段{1}按映像的最低地址0x{2}计算后将超出32位地址空间"},
+    Translation{"the file became shorter while it was read", "文件在读取过程中变短了"},
     // The merge's settings in a project.
     Translation{"[{}] {}={} is not bin, hex or srec", "[{1}] {2}={3}不是bin、hex或srec"},
     Translation{"[{}] {}={} is not 1 to 8 hex digits", "[{1}] {2}={3}不是1到8位十六进制数"},

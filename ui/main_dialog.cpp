@@ -542,6 +542,7 @@ void CQuenlorDlg::OnCommand(int id) {
         case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
         case kStampTool:
+        case kCompareTool:
         case kTestBinTool:
         case kBinToCTool:
         case kUpgradeTool: OpenTool(id); break;
@@ -588,7 +589,7 @@ void CQuenlorDlg::ShowAbout() {
     about.exec();
 }
 
-void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this); }
+void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this, ws_.MergeFields); }
 
 void CQuenlorDlg::ImportProject(const QString& path) { ImportDroppedProject(path); }
 
