@@ -25,6 +25,7 @@ struct Options {
     std::optional<std::string> output, serial, from, count, step, mac, macFrom, macStep, manifest, config, base, fill;
     bool allowReuse = false;
     bool force = false;
+    bool noSync = false;
     std::vector<FieldSpec> fields;
     std::vector<std::string> words;
 };
@@ -57,7 +58,8 @@ bool ReadOptions(const std::vector<std::string>& args, Options& o, std::string& 
         {"--count", &o.count},      {"--step", &o.step},           {"--mac", &o.mac},
         {"--mac-from", &o.macFrom}, {"--mac-step", &o.macStep},    {"--manifest", &o.manifest},
         {"--config", &o.config},    {"--base", &o.base},           {"--fill", &o.fill},
-        {"--allow-reuse", nullptr, &o.allowReuse}, {"--force", nullptr, &o.force}};
+        {"--allow-reuse", nullptr, &o.allowReuse}, {"--force", nullptr, &o.force},
+        {"--no-sync", nullptr, &o.noSync}};
     return ReadToolArguments(rest, options, o.words, error);
 }
 
@@ -202,6 +204,8 @@ int RunSerializeCommand(const std::vector<std::string>& args, std::FILE* out, st
     if (o.manifest) s.manifest = *o.manifest;
     request.force = o.force;
     request.allowReuse = o.allowReuse;
+    if (o.noSync) SetDurableWrites(false);
+    request.sync = DurableWrites();
 
     if (!o.config) return RunRequest(request, std::nullopt, nullptr, std::nullopt, out, err);
     const std::string projectPath = AbsolutePath(*o.config);
@@ -222,8 +226,8 @@ int RunProjectSerializeCommand(const std::vector<std::string>& args, std::FILE* 
     for (const std::optional<std::string>* own : {&o.output, &o.serial, &o.from, &o.step, &o.mac, &o.macFrom,
                                                   &o.macStep, &o.manifest, &o.base, &o.fill})
         if (own->has_value())
-            return UsageError(err, "run serialize takes its settings from the project; only --count, --force and "
-                                   "--allow-reuse go with it", kSerializeUsage);
+            return UsageError(err, "run serialize takes its settings from the project; only --count, --force, "
+                                   "--allow-reuse and --no-sync go with it", kSerializeUsage);
     if (!o.fields.empty()) return UsageError(err, "run serialize takes its fields from the project", kSerializeUsage);
     if (!o.config || o.config->empty()) return UsageError(err, "run serialize needs --config", kSerializeUsage);
     if (!o.count) return UsageError(err, "run serialize needs --count K", kSerializeUsage);
@@ -254,6 +258,8 @@ int RunProjectSerializeCommand(const std::vector<std::string>& args, std::FILE* 
     request.count = *count;
     request.force = o.force;
     request.allowReuse = o.allowReuse;
+    if (o.noSync) SetDurableWrites(false);
+    request.sync = DurableWrites();
     request.continueAfterRecorded = true;
     request.guarded.push_back(projectPath);
     return RunRequest(request, projectPath, &project, std::nullopt, out, err);

@@ -10,8 +10,8 @@ inline constexpr const char* kSerializeUsage =
     "Usage: torvane-cli serialize TEMPLATE -o PATTERN --serial AT:KIND --from N --count K [--step S]\n"
     "                             [--mac AT --mac-from MAC [--mac-step S]] [--field FIELD ...]\n"
     "                             [--manifest FILE.csv] [--allow-reuse] [--force] [--config PROJECT.ini]\n"
-    "                             [--base HEX] [--fill HEX]\n"
-    "       torvane-cli run serialize --config PROJECT.ini --count K [--allow-reuse] [--force]\n"
+    "                             [--base HEX] [--fill HEX] [--no-sync]\n"
+    "       torvane-cli run serialize --config PROJECT.ini --count K [--allow-reuse] [--force] [--no-sync]\n"
     "  One image per device from TEMPLATE (any format, by its name; a BIN at --base, default 0).\n"
     "  --serial AT:KIND  the serial number's place and form: KIND u8, u16, u32 or u64 (binary,\n"
     "                    little-endian; add :be for big-endian), dec:W (W ASCII decimal digits,\n"
@@ -31,7 +31,9 @@ inline constexpr const char* kSerializeUsage =
     "  --config PROJECT  keep the settings and the next number in the project (made if missing);\n"
     "                    run serialize continues from there, after any number the manifest\n"
     "                    records past the project's next\n"
-    "  --fill HEX        the byte of gaps a range or a value past the image's end makes (FF)\n";
+    "  --fill HEX        the byte of gaps a range or a value past the image's end makes (FF)\n"
+    "  --no-sync         do not wait for the disk: without it, each group of images is synced\n"
+    "                    before the images take their names and before their lines count\n";
 
 // "serialize TEMPLATE -o PATTERN --serial AT:KIND --from N --count K ...":
 // writes the images, prints a line per image and a summary.

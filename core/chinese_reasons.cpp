@@ -67,6 +67,10 @@ constexpr std::array kTranslations = {
     Translation{"it is not a regular file", "这不是普通文件"},
     Translation{"the file is read-only", "文件为只读"},
     Translation{"its folder is read-only", "文件所在的文件夹为只读"},
+    Translation{"the name ends in a separator, so it names a folder, not a file", "名称以分隔符结尾，指的是文件夹而不是文件"},
+    Translation{"the path goes through {}, a link another user made in a folder every user may write; it is not "
+                "followed",
+                "路径经过{1}，这是其他用户在所有用户都可写的文件夹中建立的链接，不予跟随"},
     Translation{"the system gave no reason", "系统未给出原因"},
     Translation{"the file cannot be read", "文件无法读取"},
     Translation{"the file is empty", "文件为空"},
@@ -180,6 +184,14 @@ constexpr std::array kTranslations = {
     Translation{"only Intel HEX and S-records are written as records", "只有Intel HEX和S-record文件以记录写出"},
     Translation{"a record holds 1 to 255 data bytes", "每条记录有1到255个数据字节"},
     Translation{"the S-record type is 1, 2 or 3", "S-record的类型应为1、2或3"},
+    // The image comparison and the check of fields.
+    Translation{"{} bytes at 0x{} would pass the end of the 32-bit address space", "{1}字节从0x{2}开始将超出32位地址空间"},
+    Translation{"two files are needed, A and B", "需要两个文件：文件A和文件B"},
+    Translation{"the range is START-END in hex, END not below START",
+                "比较范围应为“起始-结束”，均为十六进制数，结束不小于起始"},
+    Translation{"the field {} moved to the image's first address 0x{} would pass the end of the 32-bit address space",
+                "字段{1}按映像的最低地址0x{2}计算后将超出32位地址空间"},
+    Translation{"the file became shorter while it was read", "文件在读取过程中变短了"},
     // The merge's settings in a project.
     Translation{"[{}] {}={} is not bin, hex or srec", "[{1}] {2}={3}不是bin、hex或srec"},
     Translation{"[{}] {}={} is not 1 to 8 hex digits", "[{1}] {2}={3}不是1到8位十六进制数"},
@@ -292,6 +304,8 @@ constexpr std::array kTranslations = {
     Translation{"Text file busy", "文件正在使用中"},
     Translation{"Operation not permitted", "操作不允许"},
     Translation{"Invalid argument", "参数无效"},
+    Translation{"Operation canceled", "操作已取消"},
+    Translation{"Resource temporarily unavailable", "资源暂时不可用"},
     // A reason of a record's line, and a reason of a named file, last: every
     // more particular reason above is matched first.
     Translation{"line {}: {}", "第{1}行：{2}"},

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "checks/sha256.h"
+#include "checks/sums.h"
 #include "core/file_entry.h"
-#include "formats/sha256.h"
 #include "platform/format.h"
-#include "tools/checksum/check_value.h"
 
 namespace torvane {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/crc.h"
+#include "checks/crc.h"
 #include "formats/sparse_image.h"
 
 namespace torvane {

@@ -39,9 +39,10 @@ public:
     void Discard();
 
     struct Staged {
-        std::string path;  // the name it is to take
-        std::string temp;  // where it is now
+        std::string path;  // the name it is to take (Windows: the whole path)
+        std::string temp;  // where it is now (POSIX: a name in `folder`)
         int fd = -1;       // open until the commit, for its sync
+        int folder = -1;   // POSIX: its folder, held open from the one lookup of its path
         int registration = -1;
     };
 

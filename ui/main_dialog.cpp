@@ -542,6 +542,7 @@ void CQuenlorDlg::OnCommand(int id) {
         case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
         case kStampTool:
+        case kCompareTool:
         case kSerializeTool:
         case kTestBinTool:
         case kBinToCTool:
@@ -589,7 +590,7 @@ void CQuenlorDlg::ShowAbout() {
     about.exec();
 }
 
-void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this); }
+void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this, ws_.MergeFields); }
 
 void CQuenlorDlg::ImportProject(const QString& path) { ImportDroppedProject(path); }
 

@@ -50,6 +50,8 @@ QString FolderSettingsKey(FileKind kind) {
         case FileKind::StampImage: name = "StampImage"; break;
         case FileKind::StampOutput: name = "StampOutput"; break;
         case FileKind::AdapterConfig: name = "AdapterConfig"; break;
+        case FileKind::CompareImage: name = "CompareImage"; break;
+        case FileKind::CompareReport: name = "CompareReport"; break;
         case FileKind::SerialTemplate: name = "SerialTemplate"; break;
         case FileKind::SerialOutput: name = "SerialOutput"; break;
         case FileKind::SerialManifest: name = "SerialManifest"; break;

@@ -21,7 +21,7 @@ extern char** environ;
 #include <vector>
 
 #include "cli/cli.h"
-#include "formats/sha256.h"
+#include "checks/sha256.h"
 #include "platform/format.h"
 #include "support/temp_dir.h"
 #include "tools/serialize/manifest.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "formats/sha256.h"
+#include "checks/sha256.h"
 #include "platform/format.h"
 #include "tools/checksum/check_value.h"
 

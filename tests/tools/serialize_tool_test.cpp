@@ -6,8 +6,8 @@
 
 #include "config/config_file.h"
 #include "core/workspace.h"
-#include "formats/crc.h"
-#include "formats/sha256.h"
+#include "checks/crc.h"
+#include "checks/sha256.h"
 #include "platform/format.h"
 #include "platform/profile.h"
 #include "platform/program_path.h"

@@ -30,6 +30,8 @@
 #include "ui/list_item.h"
 #include "ui/memory_map_view.h"
 #include "ui/merge_settings_dialog.h"
+#include "tools/serialize/serialize_dialog.h"
+#include "tools/serialize/serialize_tool.h"
 #include "tools/stamp/field_editor.h"
 #include "ui/main_ids.h"
 #include "ui/row_ids.h"
@@ -246,6 +248,34 @@ TEST(MergeSettingsKeysTest, AltAAddsTheField) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return settings.fields()->count() == 1; }, 2000));
     Shoot(&settings, QStringLiteral("merge-settings-keys"));
     EXPECT_TRUE(prompts.Done());
+}
+
+TEST(SerializeKeysTest, LettersTabAndEnterInTheSerialiser) {
+    ScriptedPrompts prompts;
+    CDlg_Serialize dialog(prompts);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    const QStringList letters = MnemonicLetters(&dialog);
+    for (const char* letter : {"T", "S", "F", "C", "M", "A", "O", "N", "R", "G"})
+        EXPECT_TRUE(letters.contains(QString::fromLatin1(letter))) << letter;
+    EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size()) << letters.join(u',').toStdString();
+    // Alt+T reaches the template, Tab goes on to its "..." and then the base.
+    dialog.name()->setFocus();
+    QTest::keyClick(dialog.name(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(dialog.templatePath(), QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(dialog.base(), QApplication::focusWidget());
+    // Enter in an edit does nothing; on 生成 it presses it (the first input's box).
+    QTest::keyClick(dialog.base(), Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(prompts.shownBoxes.empty());
+    dialog.runButton()->setFocus();
+    prompts.ExpectNotice(kSerializeNoTemplateMessage);
+    QTest::keyClick(dialog.runButton(), Qt::Key_Return);
+    EXPECT_TRUE(prompts.Done());
+    Shoot(&dialog, QStringLiteral("serialize-keys"));
 }
 
 TEST(MemoryMapKeysTest, TabLeavesTheTableAndEnterPressesTheFocusedButton) {

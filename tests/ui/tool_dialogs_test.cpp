@@ -15,10 +15,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QProgressDialog>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include "core/chinese_reasons.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
 #include "support/scripted_prompts.h"
@@ -27,10 +30,15 @@
 #include "tools/bin2c/bin_to_c_tool.h"
 #include "tools/checksum/check_dialog.h"
 #include "tools/checksum/check_tool.h"
+#include "tools/compare/compare_dialog.h"
 #include "tools/nic/upgrade_dialog.h"
 #include "tools/nic/upgrade_image.h"
 #include "support/nic_test_support.h"
+#include "tools/serialize/serialize_dialog.h"
+#include "tools/serialize/serialize_tool.h"
+#include "tools/serialize/manifest.h"
 #include "tools/stamp/field_editor.h"
+#include "tools/stamp/field_list_editor.h"
 #include "tools/stamp/stamp_dialog.h"
 #include "tools/stamp/stamp_tool.h"
 #include "tools/testbin/test_bin_dialog.h"
@@ -473,6 +481,99 @@ TEST(StampDialogTest, TheImageDialogOffersSRecordsAndElfAndTheOutputsNoElf) {
     EXPECT_TRUE(prompts.Done());
 }
 
+// ---- 批量生成序列号映像 ----
+
+class SerializeDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tmpl = dir.Write("tmpl.bin", std::vector<uint8_t>(0x400, 0xA5));
+        test::MakeFolder(dir.File("out"));
+        dialog = std::make_unique<CDlg_Serialize>(prompts);
+        dialog->show();
+        dialog->templatePath()->setText(QString::fromStdString(tmpl));
+        Retype(dialog->serialAt(), QStringLiteral("10"));
+        dialog->kind()->setCurrentIndex(1);   // u16
+        dialog->order()->setCurrentIndex(1);  // big-endian
+        // A CRC-32 at the end over the rest, serial number included.
+        FieldEditor* f = dialog->fields()->editor();
+        f->kind()->setCurrentIndex(f->kind()->findData(QStringLiteral("CRC-32/ISO-HDLC")));
+        Retype(f->start(), QStringLiteral("0"));
+        Retype(f->end(), QStringLiteral("3FB"));
+        Retype(f->at(), QStringLiteral("3FC"));
+        QTest::mouseClick(dialog->fields()->addButton(), Qt::LeftButton);
+        dialog->folder()->setText(QString::fromStdString(dir.File("out")));
+        Retype(dialog->name(), QStringLiteral("sn_{serial}.bin"));
+        dialog->manifest()->setText(QString::fromStdString(dir.File("m.csv")));
+    }
+    void TearDown() override { EXPECT_TRUE(prompts.Done()); }
+
+    void ExpectQuestion(int count, int first) {
+        prompts.ExpectBox(Format("将生成%d个映像：\n序列号：%d 至 %d\n第一个文件：%s\n最后一个文件：%s\n记录文件：%s\n\n是否开始？", count,
+                                 first, first + count - 1, dir.File(Format("out/sn_%d.bin", first)).c_str(),
+                                 dir.File(Format("out/sn_%d.bin", first + count - 1)).c_str(),
+                                 dir.File("m.csv").c_str()),
+                          kSerializeCaption, Answer::Yes, MessageButtons::YesNo, MessageIcon::Question);
+    }
+
+    test::TempDir dir;
+    std::string tmpl;
+    ScriptedPrompts prompts;
+    std::unique_ptr<CDlg_Serialize> dialog;
+};
+
+TEST_F(SerializeDialogTest, WritesTheBatchUnderAProgressBarAndSaysWhatItIssued) {
+    Retype(dialog->first(), QStringLiteral("500"));
+    Retype(dialog->count(), QStringLiteral("3"));
+    EXPECT_FALSE(dialog->digits()->isEnabled());
+    EXPECT_FALSE(dialog->macAt()->isEnabled());
+    Shoot(dialog.get(), QStringLiteral("serialize-dialog"));
+    ExpectQuestion(3, 500);
+    prompts.ExpectBox("已生成3个映像，序列号：500 至 502。\n记录文件：" + dir.File("m.csv"), ApplicationName(), Answer::Ok,
+                      MessageButtons::Ok, MessageIcon::Information);
+    bool shot = false;
+    QObject::connect(dialog.get(), &CDlg_Serialize::imageMade, [&](quint64) {
+        if (shot) return;
+        shot = true;
+        auto* progress = dialog->findChild<QProgressDialog*>(QStringLiteral("serialProgress"));
+        ASSERT_NE(nullptr, progress);
+        EXPECT_TRUE(progress->isVisible());
+        Shoot(progress, QStringLiteral("serialize-progress"));
+    });
+    QTest::mouseClick(dialog->runButton(), Qt::LeftButton);
+    EXPECT_TRUE(shot);
+    const std::vector<uint8_t> out = test::ReadBytes(dir.File("out/sn_501.bin"));
+    ASSERT_EQ(0x400u, out.size());
+    EXPECT_EQ(0x01, out[0x10]);  // 501 = 0x01F5, big-endian
+    EXPECT_EQ(0xF5, out[0x11]);
+    EXPECT_EQ(3u, ParseManifest(test::ReadBytes(dir.File("m.csv")))->records.size());
+}
+
+TEST_F(SerializeDialogTest, CancelStopsAfterTheImageBeingMadeAndKeepsThemRecorded) {
+    Retype(dialog->first(), QStringLiteral("1"));
+    Retype(dialog->count(), QStringLiteral("200"));
+    ExpectQuestion(200, 1);
+    prompts.ExpectBox("已取消。已生成2个映像，序列号：1 至 2。\n记录文件：" + dir.File("m.csv"), ApplicationName(), Answer::Ok,
+                      MessageButtons::Ok, MessageIcon::Exclamation);
+    QObject::connect(dialog.get(), &CDlg_Serialize::imageMade, [&](quint64 made) {
+        if (made == 2) dialog->findChild<QProgressDialog*>(QStringLiteral("serialProgress"))->cancel();
+    });
+    QTest::mouseClick(dialog->runButton(), Qt::LeftButton);
+    EXPECT_TRUE(test::Exists(dir.File("out/sn_2.bin")));
+    EXPECT_FALSE(test::Exists(dir.File("out/sn_3.bin")));
+    EXPECT_EQ(2u, ParseManifest(test::ReadBytes(dir.File("m.csv")))->records.size());
+}
+
+TEST_F(SerializeDialogTest, ARefusedRunSaysWhyInChineseAndWritesNothing) {
+    Retype(dialog->first(), QStringLiteral("65535"));
+    Retype(dialog->count(), QStringLiteral("2"));
+    prompts.ExpectNotice(kSerializeRefusedMessage);
+    QTest::mouseClick(dialog->runButton(), Qt::LeftButton);
+    ASSERT_FALSE(prompts.reasons.empty());
+    EXPECT_EQ("serial number 65536 does not fit 10:u16:be, which holds at most 65535", prompts.reasons.back().reason);
+    EXPECT_EQ("序列号65536超出了10:u16:be可容纳的范围（最大为65535）", ChineseReason(prompts.reasons.back().reason));
+    EXPECT_FALSE(test::Exists(dir.File("m.csv")));
+}
+
 TEST(OpenToolDialogTest, EachToolCommandOpensItsDialogModallyForOneUse) {
     const std::pair<int, const char*> cases[] = {
         {main_ids::kChecksumTool, CDlg_Check::staticMetaObject.className()},
@@ -480,6 +581,8 @@ TEST(OpenToolDialogTest, EachToolCommandOpensItsDialogModallyForOneUse) {
         {main_ids::kBinToCTool, CDlg_BinToH::staticMetaObject.className()},
         {main_ids::kUpgradeTool, CDlg_NCUpgradeFile::staticMetaObject.className()},
         {main_ids::kStampTool, CDlg_Stamp::staticMetaObject.className()},
+        {main_ids::kSerializeTool, CDlg_Serialize::staticMetaObject.className()},
+        {main_ids::kCompareTool, CDlg_Compare::staticMetaObject.className()},
         {row_ids::kDeleteCommand, ""},  // not a tool
     };
     for (const auto& [command, className] : cases) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/image_file.h"
-#include "formats/sha256.h"
+#include "checks/sha256.h"
 #include "platform/batch_files.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
@@ -171,11 +171,6 @@ std::unique_ptr<SerialBatch> SerialBatch::Plan(const SerializeRequest& request, 
     if (values.size() == 2 && Overlap(values[0].at, values[0].end, values[1].at, values[1].end))
         return refuse(Format("the serial number at %s and the MAC address at %s overlap", Hex32(values[0].at).c_str(),
                              Hex32(values[1].at).c_str()));
-    for (const FieldSpec& f : s.fields)
-        for (const Value& v : values)
-            if (Overlap(f.at, f.FieldEnd(), v.at, v.end))
-                return refuse(Format("the field %s would be written over %s at %s", FieldSpecText(f).c_str(), v.what,
-                                     Hex32(v.at).c_str()));
 
     // The numbers against their widths.
     plan.count = request.count;
@@ -292,6 +287,13 @@ std::unique_ptr<SerialBatch> SerialBatch::Plan(const SerializeRequest& request, 
     plan.fields = s.fields;
     if (const std::optional<std::string> fieldProblem = PrepareStampFields(probe, plan.fields, plan.format))
         return refuse(s.templatePath + ": " + *fieldProblem);
+    // A field may cover the serial and the MAC, written before it, but never
+    // lie on them.
+    for (const FieldSpec& f : plan.fields)
+        for (const Value& v : values)
+            if (Overlap(f.at, f.FieldEnd(), v.at, v.end))
+                return refuse(Format("the field %s would be written over %s at %s", FieldSpecText(f).c_str(), v.what,
+                                     Hex32(v.at).c_str()));
 
     // The names: one folder, every name free (or adopted, or replaced).
     const std::string patternPath = AbsolutePath(s.pattern);

@@ -1,4 +1,4 @@
-#include "formats/crc.h"
+#include "checks/crc.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/sha256.h"
+#include "checks/sha256.h"
 
 namespace torvane {
 namespace {
@@ -106,6 +106,15 @@ TEST(Sha256Test, KnownAnswersInAnyPieces) {
     Sha256 s;
     for (char c : two) s.Update(Bytes(std::string(1, c)));
     EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1", Sha256Text(s.Digest()));
+    // FIPS 180-2's million 'a': whole blocks by the block routine, in one
+    // piece and in pieces that leave a part of a block between two of them.
+    const std::string million(1000000, 'a');
+    const char* kMillion = "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0";
+    EXPECT_EQ(kMillion, Sha256Text(ComputeSha256(Bytes(million))));
+    Sha256 pieces;
+    for (size_t at = 0; at < million.size(); at += 1037)
+        pieces.Update(Bytes(million.substr(at, std::min<size_t>(1037, million.size() - at))));
+    EXPECT_EQ(kMillion, Sha256Text(pieces.Digest()));
 }
 
 }  // namespace

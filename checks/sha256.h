@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -16,6 +17,7 @@ public:
 
 private:
     void Block(const uint8_t* block);
+    void Blocks(const uint8_t* blocks, size_t bytes);  // a whole number of blocks
 
     std::array<uint32_t, 8> h_;
     std::array<uint8_t, 64> pending_{};
