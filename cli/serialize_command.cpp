@@ -162,6 +162,11 @@ int RunSerializeCommand(const std::vector<std::string>& args, std::FILE* out, st
     if (o.macStep && !o.mac) return UsageError(err, "--mac-step needs --mac", kSerializeUsage);
     if (o.config && o.config->empty()) return UsageError(err, "--config needs a file name", kSerializeUsage);
     if (o.manifest && o.manifest->empty()) return UsageError(err, "--manifest needs a file name", kSerializeUsage);
+    for (const auto& [option, name] : {std::pair{"-o", &o.output}, std::pair{"--manifest", &o.manifest},
+                                       std::pair{"--config", &o.config}})
+        if (*name)
+            if (const std::optional<std::string> problem = OutputNameProblem(option, **name))
+                return UsageError(err, *problem, kSerializeUsage);
 
     SerializeRequest request;
     SerializeSettings& s = request.settings;

@@ -16,10 +16,11 @@
 namespace torvane {
 namespace {
 
-// A group of images is synced once, then named, then recorded: eight files
-// or 16 MiB, whichever comes first. Each waits in a temporary file that a
-// signal removes, and the removal has room for sixteen at once.
-constexpr size_t kGroupFiles = 8;
+// A group of images is synced once, then named, then recorded: fourteen
+// files or 16 MiB, whichever comes first. Each waits in a temporary file that
+// a signal removes; the removal has room for sixteen at once, and the other
+// two stay free for the project's own replacement.
+constexpr size_t kGroupFiles = 14;
 constexpr uint64_t kGroupBytes = 16u << 20;
 // The largest manifest read.
 constexpr uint64_t kManifestReadLimit = 256u << 20;
