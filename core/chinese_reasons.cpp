@@ -231,8 +231,6 @@ constexpr std::array kTranslations = {
     Translation{"{} is none of {serial}, {serial:hex}, {mac}", "{1}不是{serial}、{serial:hex}或{mac}"},
     Translation{"a placeholder stands in the folder part: every image of a run goes to one folder",
                 "文件夹部分不能含有{serial}等占位符：一次生成的映像都放在同一个文件夹中"},
-    Translation{"the serial number at 0x{}", "地址0x{1}处的序列号"},
-    Translation{"the MAC address at 0x{}", "地址0x{1}处的MAC地址"},
     Translation{"{} would make the image grow by more than 64 MiB", "{1}将使映像增大超过64 MiB"},
     Translation{"the serial number at 0x{} and the MAC address at 0x{} overlap",
                 "地址0x{1}处的序列号与地址0x{2}处的MAC地址重叠"},
@@ -243,6 +241,8 @@ constexpr std::array kTranslations = {
     Translation{"the MAC addresses from {} by {} would pass FF:FF:FF:FF:FF:FF after {} images",
                 "MAC地址从{1}起以步长{2}递增，在第{3}个映像之后将超过FF:FF:FF:FF:FF:FF"},
     Translation{"the next MAC address would pass FF:FF:FF:FF:FF:FF", "下一个MAC地址将超过FF:FF:FF:FF:FF:FF"},
+    Translation{"the MAC addresses would reach FF:FF:FF:FF:FF:FF and leave no next one",
+                "MAC地址将达到FF:FF:FF:FF:FF:FF，之后没有可用的MAC地址"},
     Translation{"the manifest records every number up to 2^64 - 1", "记录文件中已记录了直到2^64 - 1的所有序列号"},
     Translation{"serial number {} is recorded already in {} (line {}); give --allow-reuse to issue it again",
                 "序列号{1}已记录在{2}中（第{3}行），不能再次使用"},
@@ -288,6 +288,9 @@ constexpr std::array kTranslations = {
     Translation{"the first MAC address is no MAC address", "起始MAC地址不是MAC地址"},
     Translation{"no output folder was chosen", "没有选择输出文件夹"},
     Translation{"no output name was given", "没有填写输出文件名"},
+    // Parts of the reasons above, after every reason they stand in.
+    Translation{"the serial number at 0x{}", "地址0x{1}处的序列号"},
+    Translation{"the MAC address at 0x{}", "地址0x{1}处的MAC地址"},
     // The system's texts.
     Translation{"No such file or directory", "文件或文件夹不存在"},
     Translation{"Permission denied", "没有访问权限"},

@@ -147,5 +147,33 @@ TEST(ChineseReasonsTest, TheDetailNamesTheFileAndItsRow) {
     EXPECT_EQ("没有给出输出文件", ChineseReasonDetail({0, "", "no output file was given"}));
 }
 
+TEST(ChineseReasonsTest, TheSerialisersRefusalsReadInChinese) {
+    for (const char* reason : {
+             "serial number 259 does not fit 10:u8, which holds at most 255",
+             "the MAC addresses from FF:FF:FF:FF:FF:F8 by 1 would pass FF:FF:FF:FF:FF:FF after 8 images",
+             "the field CRC-32/ISO-HDLC@FFC:0-FFB would be written over the serial number at 0x00000FFC",
+             "the serial number at 0x00000010 lies below the image's first address 0x08000000",
+             "the serial number at 0x00000010 and the MAC address at 0x00000014 overlap",
+             "serial number 102 is recorded already in /m.csv (line 4); give --allow-reuse to issue it again",
+             "/o/d_1.bin exists (serial number 1); give --force to replace it",
+             "the output name /o/d.bin holds no {serial}, {serial:hex} or {mac}: every image would have the same name",
+             "the output name /o/{x}.bin: {x} is none of {serial}, {serial:hex}, {mac}",
+             "/m.csv: line 3: the serial 'x' is no decimal number",
+             "the folder /o does not exist",
+         }) {
+        const std::string chinese = ChineseReason(reason);
+        EXPECT_NE(reason, chinese);
+        // Left in Latin letters: the names of things (CRC-32/ISO-HDLC, u8, a path,
+        // the placeholders, the kind's words).
+        std::string rest = chinese;
+        for (const char* name : {"CRC-32/ISO-HDLC", "serial:hex", "serial", "mac", "MAC", "csv", "bin", "u8", "FF", "F8",
+                                 "FFC", "FFB"})
+            for (size_t at; (at = rest.find(name)) != std::string::npos;) rest.erase(at, std::string(name).size());
+        EXPECT_FALSE(HasEnglishWords(rest)) << chinese;
+    }
+    EXPECT_EQ("第3个字符“}”之前没有对应的“{”（花括号本身请写作}}）",
+              ChineseReason("the '}' at character 3 closes no placeholder (write }} for a brace)"));
+}
+
 }  // namespace
 }  // namespace torvane

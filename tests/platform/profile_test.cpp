@@ -179,6 +179,17 @@ TEST(ProfileDocumentTest, WholeValuesAndKeyNamesForCallersThatMustNotCut) {
     EXPECT_TRUE(doc.KeyNames("U").empty());
 }
 
+TEST(ProfileDocumentTest, RemoveTakesTheKeysLineFromTheFirstSectionOfItsName) {
+    const std::string text = "[S]\r\na=1\r\n; note\r\nB=2\r\n[T]\r\nb=3\r\n[s]\r\nb=4\r\n";
+    ProfileDocument doc = ProfileDocument::Parse(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    doc.Remove("s", "b");
+    doc.Remove("S", "missing");
+    doc.Remove("U", "a");
+    EXPECT_EQ("[S]\r\na=1\r\n; note\r\n[T]\r\nb=3\r\n[s]\r\nb=4\r\n", doc.Text());
+    EXPECT_EQ(std::nullopt, doc.Value("S", "B"));
+    EXPECT_EQ("3", doc.Value("T", "b"));
+}
+
 TEST(ProfileDocumentTest, AFileLongerThanTheLimitIsUnreadable) {
     TempDir dir;
     const std::string p = dir.Write("big.ini", "[FileInfo1]\r\nFileName=a.hex\r\n");

@@ -120,6 +120,10 @@ TEST_F(SerializeToolTest, ANumberTooWideForItsPlaceIsRefusedWithNothingWritten) 
     r.macFirst = 0xFFFFFFFFFFF8ull;
     EXPECT_FALSE(Plan(r));
     EXPECT_EQ("the MAC addresses from FF:FF:FF:FF:FF:F8 by 1 would pass FF:FF:FF:FF:FF:FF after 8 images", problem);
+    // The last one may be FF:FF:FF:FF:FF:FF, but the project would have no next MAC to keep.
+    r.macFirst = 0xFFFFFFFFFFF6ull;
+    EXPECT_FALSE(Plan(r));
+    EXPECT_EQ("the MAC addresses would reach FF:FF:FF:FF:FF:FF and leave no next one", problem);
     EXPECT_FALSE(Run(r));
     EXPECT_EQ(0u, FilesIn(dir.File("out")));
     EXPECT_FALSE(test::Exists(dir.File("m.csv")));

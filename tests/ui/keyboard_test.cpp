@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -33,6 +34,7 @@
 #include "tools/serialize/serialize_dialog.h"
 #include "tools/serialize/serialize_tool.h"
 #include "tools/stamp/field_editor.h"
+#include "tools/stamp/field_list_editor.h"
 #include "ui/main_ids.h"
 #include "ui/row_ids.h"
 #include "ui/shots.h"
@@ -267,6 +269,16 @@ TEST(SerializeKeysTest, LettersTabAndEnterInTheSerialiser) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dialog.base(), QApplication::focusWidget());
+    // From the MAC's step into the field list, from the editor's byte order to the folder.
+    dialog.macStep()->setEnabled(true);
+    dialog.macStep()->setFocus();
+    QTest::keyClick(dialog.macStep(), Qt::Key_Tab);
+    EXPECT_EQ(dialog.fields()->list(), QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(dialog.fields()->addButton(), QApplication::focusWidget());
+    dialog.fields()->editor()->bigEndian()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(dialog.folder(), QApplication::focusWidget());
     // Enter in an edit does nothing; on 生成 it presses it (the first input's box).
     QTest::keyClick(dialog.base(), Qt::Key_Return);
     EXPECT_TRUE(dialog.isVisible());

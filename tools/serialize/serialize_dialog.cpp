@@ -19,8 +19,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -185,13 +187,15 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
     grid->setColumnStretch(1, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
-    // Tab goes down the dialog as it reads, the field list and its editor
-    // where they stand.
-    QWidget* order[] = {template_, templateBrowse, base_,   fill_,    serialAt_,  kind_,
-                        digits_,   order_,         first_,  step_,    count_,     mac_,
-                        macAt_,    macFirst_,      macStep_, fields_, folder_,    folderBrowse,
-                        name_,     manifest_,      manifestBrowse, run_, close};
+    // Tab goes down the dialog as it reads; the field list keeps its own
+    // order (the list, its buttons, the editor) where it stands.
+    QWidget* order[] = {template_, templateBrowse, base_,    fill_,    serialAt_, kind_,
+                        digits_,   order_,         first_,   step_,    count_,    mac_,
+                        macAt_,    macFirst_,      macStep_, fields_->list()};
     for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    QWidget* after[] = {fields_->editor()->bigEndian(), folder_, folderBrowse, name_, manifest_, manifestBrowse, run_,
+                        close};
+    for (size_t i = 0; i + 1 < std::size(after); ++i) QWidget::setTabOrder(after[i], after[i + 1]);
 
     connect(templateBrowse, &QPushButton::clicked, this, [this] {
         if (const std::optional<std::string> path = BrowseSerialTemplate(prompts_))

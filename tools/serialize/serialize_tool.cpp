@@ -50,8 +50,7 @@ bool Overlap(uint64_t a, uint64_t aEnd, uint64_t b, uint64_t bEnd) { return a < 
 struct SerialBatch::State {
     SerializeRequest request;
     SparseImage templateImage;
-    NamePattern pattern;
-    std::string folder;  // with its trailing separator
+    NamePattern pattern;  // of full paths
     FileBatch files;
     AppendFile manifest;
     bool manifestOpened = false;
@@ -93,8 +92,8 @@ std::optional<std::string> BuildImage(const SparseImage& templateImage, const Se
     return ImageFileBytes(format, image, image.lowest(), image.end(), s.fill, WriteOptions{}, path, out.bytes);
 }
 
-// The manifest's records of `number` of the run's progression, the first
-// one found; nothing when it records none.
+// The record of the lowest number (or MAC) of the progression from `first`
+// to `last` by `step` that the manifest holds; nothing when it holds none.
 const ManifestRecord* FirstRecorded(const ManifestContent& manifest, uint64_t first, uint64_t last, uint64_t step,
                                     bool mac) {
     const ManifestRecord* found = nullptr;
@@ -104,6 +103,140 @@ const ManifestRecord* FirstRecorded(const ManifestContent& manifest, uint64_t fi
         if (!found || (mac ? *found->mac : found->serial) > *value) found = &r;
     }
     return found;
+}
+
+// A value the serialiser writes before the fields.
+struct Value {
+    const char* what;
+    uint32_t at;
+    uint64_t end;  // one past its last byte
+};
+
+// The serial number and the MAC: where the image may hold them (from its
+// first address, inside the 32-bit space, growing it by at most 64 MiB) and
+// apart from each other.
+std::optional<std::string> PlacesProblem(const SparseImage& image, const std::vector<Value>& values) {
+    for (const Value& v : values) {
+        if (v.at < image.lowest())
+            return Format("%s at %s lies below the image's first address %s", v.what, Hex32(v.at).c_str(),
+                          Hex32(image.lowest()).c_str());
+        if (v.end > kAddressSpaceEnd)
+            return Format("%s at %s reaches past 0xFFFFFFFF, the end of what the image may hold", v.what,
+                          Hex32(v.at).c_str());
+        if (v.end > image.end() && v.end - image.end() > kBinOutputLimit)
+            return Format("%s at %s would make the image grow by more than 64 MiB", v.what, Hex32(v.at).c_str());
+    }
+    if (values.size() == 2 && Overlap(values[0].at, values[0].end, values[1].at, values[1].end))
+        return Format("the serial number at %s and the MAC address at %s overlap", Hex32(values[0].at).c_str(),
+                      Hex32(values[1].at).c_str());
+    return std::nullopt;
+}
+
+// Reads the manifest, when it exists, into `recorded`: its columns must be
+// the run's, a last line cut short is noted for dropping.
+std::optional<std::string> ReadManifestFile(const std::string& path, const std::vector<std::string>& header,
+                                            std::optional<ManifestContent>& recorded, SerializePlan& plan) {
+    plan.manifestIsNew = true;
+    if (path.empty() || !FileExists(path)) return std::nullopt;
+    ReadFailure failure = ReadFailure::Unreadable;
+    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kManifestReadLimit, &failure);
+    if (!bytes)
+        return path + ": " +
+               (failure == ReadFailure::TooLarge ? std::string("larger than 256 MiB") : FileProblem(path, FileUse::Read));
+    std::string why;
+    recorded = ParseManifest(*bytes, &why);
+    if (!recorded) return path + ": " + why;
+    plan.manifestIsNew = recorded->header.empty();
+    if (!plan.manifestIsNew && recorded->header != header)
+        return path + ": its columns are " + HeaderText(recorded->header) + "; this run writes " + HeaderText(header) +
+               ": name another manifest";
+    if (recorded->cutAt)
+        plan.notes.push_back(path +
+                             ": its last line was cut short (an append that did not finish); it is dropped before "
+                             "this run's first line, and its image recorded again");
+    return std::nullopt;
+}
+
+// A continued run: the numbers the manifest records one after another from
+// the project's next were issued by a run that ended before it updated the
+// project; the plan starts after them (their MACs must be the project's).
+std::optional<std::string> SkipRecorded(const SerializeRequest& request, const ManifestContent& recorded,
+                                        SerializePlan& plan) {
+    const SerializeSettings& s = request.settings;
+    std::vector<const ManifestRecord*> bySerial;
+    for (const ManifestRecord& r : recorded.records) bySerial.push_back(&r);
+    std::sort(bySerial.begin(), bySerial.end(),
+              [](const ManifestRecord* a, const ManifestRecord* b) { return a->serial < b->serial; });
+    auto find = [&bySerial](uint64_t serial) -> const ManifestRecord* {
+        const auto it = std::lower_bound(bySerial.begin(), bySerial.end(), serial,
+                                         [](const ManifestRecord* r, uint64_t n) { return r->serial < n; });
+        return it != bySerial.end() && (*it)->serial == serial ? *it : nullptr;
+    };
+    for (;;) {
+        const std::optional<uint64_t> number = NthNumber(request.first, s.step, plan.skipped);
+        const ManifestRecord* r = number ? find(*number) : nullptr;
+        if (!r) break;
+        if (s.macAt) {
+            const std::optional<uint64_t> mac = NthNumber(request.macFirst, s.macStep, plan.skipped);
+            if (!r->mac || !mac || *r->mac != *mac)
+                return Format("%s line %u records serial number %s with MAC %s, where the project's settings give "
+                              "%s: the manifest and the project disagree",
+                              s.manifest.c_str(), r->line, Number(*number).c_str(),
+                              r->mac ? MacText(*r->mac).c_str() : "none", mac ? MacText(*mac).c_str() : "none");
+        }
+        ++plan.skipped;
+    }
+    if (plan.skipped == 0) return std::nullopt;
+    const std::optional<uint64_t> resume = NthNumber(request.first, s.step, plan.skipped);
+    if (!resume) return std::string("the manifest records every number up to 2^64 - 1");
+    plan.notes.push_back(Format("%s records serial numbers %s to %s after the project's next number: a run ended "
+                                "before it updated the project; this run continues at %s",
+                                s.manifest.c_str(), Number(request.first).c_str(),
+                                Number(*NthNumber(request.first, s.step, plan.skipped - 1)).c_str(),
+                                Number(*resume).c_str()));
+    plan.first = *resume;
+    if (s.macAt) {
+        const std::optional<uint64_t> mac = NthNumber(request.macFirst, s.macStep, plan.skipped);
+        if (!mac || *mac > kLargestMac) return std::string("the next MAC address would pass FF:FF:FF:FF:FF:FF");
+        plan.macFirst = *mac;
+    }
+    return std::nullopt;
+}
+
+// Every number and MAC of the run against its width, with a next one for
+// the project to keep, and against the manifest's records.
+std::optional<std::string> NumbersProblem(const SerializeRequest& request, const ManifestContent* recorded,
+                                          SerializePlan& plan) {
+    const SerializeSettings& s = request.settings;
+    const std::optional<uint64_t> last = NthNumber(plan.first, s.step, plan.count - 1);
+    if (!last || *last > s.serial.Largest())
+        return Format("serial number %s does not fit %s, which holds at most %s",
+                      last ? Number(*last).c_str() : "past 2^64 - 1", SerialPlaceText(s.serial).c_str(),
+                      Number(s.serial.Largest()).c_str());
+    plan.last = *last;
+    // The number after the last is where the next run starts.
+    if (!NthNumber(plan.first, s.step, plan.count))
+        return std::string("the serial numbers would reach 2^64 - 1 and leave no next number");
+    if (s.macAt) {
+        const std::optional<uint64_t> macLast = NthNumber(plan.macFirst, s.macStep, plan.count - 1);
+        if (!macLast || *macLast > kLargestMac)
+            return Format("the MAC addresses from %s by %s would pass FF:FF:FF:FF:FF:FF after %s images",
+                          MacText(plan.macFirst).c_str(), Number(s.macStep).c_str(),
+                          Number((kLargestMac - plan.macFirst) / s.macStep + 1).c_str());
+        plan.macLast = *macLast;
+        const std::optional<uint64_t> macNext = NthNumber(plan.macFirst, s.macStep, plan.count);
+        if (!macNext || *macNext > kLargestMac)
+            return std::string("the MAC addresses would reach FF:FF:FF:FF:FF:FF and leave no next one");
+    }
+    if (!recorded || request.allowReuse) return std::nullopt;
+    if (const ManifestRecord* r = FirstRecorded(*recorded, plan.first, plan.last, s.step, false))
+        return Format("serial number %s is recorded already in %s (line %u); give --allow-reuse to issue it again",
+                      Number(r->serial).c_str(), s.manifest.c_str(), r->line);
+    if (s.macAt)
+        if (const ManifestRecord* r = FirstRecorded(*recorded, plan.macFirst, plan.macLast, s.macStep, true))
+            return Format("MAC address %s is recorded already in %s (line %u); give --allow-reuse to issue it again",
+                          MacText(*r->mac).c_str(), s.manifest.c_str(), r->line);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -118,8 +251,14 @@ std::unique_ptr<SerialBatch> SerialBatch::Plan(const SerializeRequest& request, 
     state->request = request;
     SerializeSettings& s = state->request.settings;
     SerializePlan plan;
+    plan.count = request.count;
+    plan.step = s.step;
+    plan.macStep = s.macStep;
+    plan.first = request.first;
+    plan.mac = s.macAt.has_value();
+    plan.macFirst = request.macFirst;
 
-    // The numbers first: they need no file.
+    // The numbers and the names' pattern first: they need no file.
     if (request.count == 0) return refuse("the count is 0: nothing to write");
     if (request.count > kMaxSerializeCount)
         return refuse(Format("%s images are more than the %s one run writes", Number(request.count).c_str(),
@@ -127,11 +266,9 @@ std::unique_ptr<SerialBatch> SerialBatch::Plan(const SerializeRequest& request, 
     if (s.step == 0) return refuse("the step is 0: every image would get the same number");
     if (s.macAt && s.macStep == 0) return refuse("the MAC step is 0: every image would get the same MAC address");
     if (s.macAt && request.macFirst > kLargestMac) return refuse("the first MAC address has more than 48 bits");
-
     std::string why;
     const std::optional<NamePattern> pattern = NamePattern::Parse(s.pattern, &why);
     if (!pattern) return refuse("the output name " + s.pattern + ": " + why);
-    state->pattern = *pattern;
     if (request.count > 1 && !pattern->HasPlaceholder())
         return refuse("the output name " + s.pattern +
                       " holds no {serial}, {serial:hex} or {mac}: every image would have the same name");
@@ -139,7 +276,7 @@ std::unique_ptr<SerialBatch> SerialBatch::Plan(const SerializeRequest& request, 
     plan.format = FormatOfName(s.pattern);
     if (plan.format == ImageFormat::Elf) return refuse(s.pattern + ": ELF is read, not written");
 
-    // The template, read once for every image.
+    // The template, read once for every image, and the places in it.
     s.templatePath = AbsolutePath(s.templatePath);
     ImageRead read;
     const std::optional<std::string> unread = ReadStampImage(s.templatePath, s.base, read);
@@ -148,217 +285,106 @@ std::unique_ptr<SerialBatch> SerialBatch::Plan(const SerializeRequest& request, 
     if (unread) return refuse(*unread);
     state->templateImage = std::move(read.image);
     const SparseImage& image = state->templateImage;
-
-    // The serial and the MAC: where the image may hold them, apart from
-    // each other; then the fields over the image that holds them, as stamp
-    // would write them.
-    struct Value {
-        const char* what;
-        uint32_t at;
-        uint64_t end;
-    };
     std::vector<Value> values = {{"the serial number", s.serial.at, s.serial.FieldEnd()}};
     if (s.macAt) values.push_back({"the MAC address", *s.macAt, static_cast<uint64_t>(*s.macAt) + kMacWidth});
-    for (const Value& v : values) {
-        if (v.at < image.lowest())
-            return refuse(Format("%s at %s lies below the image's first address %s", v.what, Hex32(v.at).c_str(),
-                                 Hex32(image.lowest()).c_str()));
-        if (v.end > kAddressSpaceEnd)
-            return refuse(Format("%s at %s reaches past 0xFFFFFFFF, the end of what the image may hold", v.what,
-                                 Hex32(v.at).c_str()));
-        if (v.end > image.end() && v.end - image.end() > kBinOutputLimit)
-            return refuse(Format("%s at %s would make the image grow by more than 64 MiB", v.what, Hex32(v.at).c_str()));
-    }
-    if (values.size() == 2 && Overlap(values[0].at, values[0].end, values[1].at, values[1].end))
-        return refuse(Format("the serial number at %s and the MAC address at %s overlap", Hex32(values[0].at).c_str(),
-                             Hex32(values[1].at).c_str()));
+    if (const std::optional<std::string> p = PlacesProblem(image, values)) return refuse(*p);
 
-    // The numbers against their widths.
-    plan.count = request.count;
-    plan.step = s.step;
-    plan.macStep = s.macStep;
-    plan.first = request.first;
-    plan.mac = s.macAt.has_value();
-    plan.macFirst = request.macFirst;
-    const std::string kind = SerialPlaceText(s.serial);
-
-    // The manifest: its columns, and the numbers it records.
-    std::optional<ManifestContent> recorded;
-    plan.manifestIsNew = true;
+    // The manifest, a continued run's start, and every number.
+    if (!s.manifest.empty()) s.manifest = AbsolutePath(s.manifest);
+    plan.manifest = s.manifest;
     state->header = ManifestHeader(s.fields);
-    if (!s.manifest.empty()) {
-        s.manifest = AbsolutePath(s.manifest);
-        if (FileExists(s.manifest)) {
-            ReadFailure failure = ReadFailure::Unreadable;
-            const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(s.manifest, kManifestReadLimit, &failure);
-            if (!bytes)
-                return refuse(s.manifest + ": " + (failure == ReadFailure::TooLarge ? std::string("larger than 256 MiB")
-                                                                                    : FileProblem(s.manifest, FileUse::Read)));
-            recorded = ParseManifest(*bytes, &why);
-            if (!recorded) return refuse(s.manifest + ": " + why);
-            plan.manifestIsNew = recorded->header.empty();
-            if (!plan.manifestIsNew && recorded->header != state->header)
-                return refuse(s.manifest + ": its columns are " + HeaderText(recorded->header) + "; this run writes " +
-                              HeaderText(state->header) + ": name another manifest");
-            if (recorded->cutAt) {
-                state->manifestCutAt = recorded->cutAt;
-                plan.notes.push_back(s.manifest +
-                                     ": its last line was cut short (an append that did not finish); it is dropped "
-                                     "before this run's first line, and its image recorded again");
-            }
-        }
-    }
-    if (request.continueAfterRecorded && recorded) {
-        // The lines an interrupted run wrote after the project's last update.
-        std::vector<const ManifestRecord*> bySerial;
-        for (const ManifestRecord& r : recorded->records) bySerial.push_back(&r);
-        std::sort(bySerial.begin(), bySerial.end(),
-                  [](const ManifestRecord* a, const ManifestRecord* b) { return a->serial < b->serial; });
-        auto find = [&bySerial](uint64_t serial) -> const ManifestRecord* {
-            const auto it = std::lower_bound(bySerial.begin(), bySerial.end(), serial,
-                                             [](const ManifestRecord* r, uint64_t n) { return r->serial < n; });
-            return it != bySerial.end() && (*it)->serial == serial ? *it : nullptr;
-        };
-        for (;;) {
-            const std::optional<uint64_t> number = NthNumber(request.first, s.step, plan.skipped);
-            if (!number) break;
-            const ManifestRecord* r = find(*number);
-            if (!r) break;
-            if (s.macAt) {
-                const std::optional<uint64_t> mac = NthNumber(request.macFirst, s.macStep, plan.skipped);
-                if (!r->mac || !mac || *r->mac != *mac)
-                    return refuse(Format("%s line %u records serial number %s with MAC %s, where the project's "
-                                         "settings give %s: the manifest and the project disagree",
-                                         s.manifest.c_str(), r->line, Number(*number).c_str(),
-                                         r->mac ? MacText(*r->mac).c_str() : "none",
-                                         mac ? MacText(*mac).c_str() : "none"));
-            }
-            ++plan.skipped;
-        }
-        if (plan.skipped > 0) {
-            const std::optional<uint64_t> resume = NthNumber(request.first, s.step, plan.skipped);
-            if (!resume) return refuse("the manifest records every number up to 2^64 - 1");
-            plan.notes.push_back(Format("%s records serial numbers %s to %s after the project's next number: a run "
-                                        "ended before it updated the project; this run continues at %s",
-                                        s.manifest.c_str(), Number(request.first).c_str(),
-                                        Number(*NthNumber(request.first, s.step, plan.skipped - 1)).c_str(),
-                                        Number(*resume).c_str()));
-            plan.first = *resume;
-            if (s.macAt) {
-                const std::optional<uint64_t> mac = NthNumber(request.macFirst, s.macStep, plan.skipped);
-                if (!mac || *mac > kLargestMac) return refuse("the next MAC address would pass FF:FF:FF:FF:FF:FF");
-                plan.macFirst = *mac;
-            }
-        }
-    }
-    const std::optional<uint64_t> last = NthNumber(plan.first, s.step, plan.count - 1);
-    if (!last || *last > s.serial.Largest())
-        return refuse(Format("serial number %s does not fit %s, which holds at most %s",
-                             last ? Number(*last).c_str() : "past 2^64 - 1", kind.c_str(),
-                             Number(s.serial.Largest()).c_str()));
-    plan.last = *last;
-    // The number after the last is where the next run starts.
-    if (!NthNumber(plan.first, s.step, plan.count))
-        return refuse("the serial numbers would reach 2^64 - 1 and leave no next number");
-    if (s.macAt) {
-        const std::optional<uint64_t> macLast = NthNumber(plan.macFirst, s.macStep, plan.count - 1);
-        if (!macLast || *macLast > kLargestMac)
-            return refuse(Format("the MAC addresses from %s by %s would pass FF:FF:FF:FF:FF:FF after %s images",
-                                 MacText(plan.macFirst).c_str(), Number(s.macStep).c_str(),
-                                 Number((kLargestMac - plan.macFirst) / s.macStep + 1).c_str()));
-        plan.macLast = *macLast;
-    }
-    if (recorded && !request.allowReuse) {
-        if (const ManifestRecord* r = FirstRecorded(*recorded, plan.first, plan.last, s.step, false))
-            return refuse(Format("serial number %s is recorded already in %s (line %u); give --allow-reuse to "
-                                 "issue it again",
-                                 Number(r->serial).c_str(), s.manifest.c_str(), r->line));
-        if (s.macAt)
-            if (const ManifestRecord* r = FirstRecorded(*recorded, plan.macFirst, plan.macLast, s.macStep, true))
-                return refuse(Format("MAC address %s is recorded already in %s (line %u); give --allow-reuse to "
-                                     "issue it again",
-                                     MacText(*r->mac).c_str(), s.manifest.c_str(), r->line));
-    }
+    std::optional<ManifestContent> recorded;
+    if (const std::optional<std::string> p = ReadManifestFile(s.manifest, state->header, recorded, plan))
+        return refuse(*p);
+    if (recorded) state->manifestCutAt = recorded->cutAt;
+    state->writeHeader = plan.manifestIsNew;
+    if (request.continueAfterRecorded && recorded)
+        if (const std::optional<std::string> p = SkipRecorded(state->request, *recorded, plan)) return refuse(*p);
+    if (const std::optional<std::string> p = NumbersProblem(state->request, recorded ? &*recorded : nullptr, plan))
+        return refuse(*p);
 
-    // The fields, checked as stamp checks them, over the image as it is
-    // before them: the serial and the MAC written.
+    // The fields, prepared as stamp prepares them, over the image as it is
+    // before them: the serial and the MAC written. A field may cover those,
+    // written before it, but never lie on them.
     SparseImage probe = image;
     PlaceBytes(probe, s.serial.at, EncodeSerial(s.serial, plan.first), s.fill);
     if (s.macAt) PlaceBytes(probe, *s.macAt, MacBytes(plan.macFirst), s.fill);
     plan.fields = s.fields;
     if (const std::optional<std::string> fieldProblem = PrepareStampFields(probe, plan.fields, plan.format))
         return refuse(s.templatePath + ": " + *fieldProblem);
-    // A field may cover the serial and the MAC, written before it, but never
-    // lie on them.
     for (const FieldSpec& f : plan.fields)
         for (const Value& v : values)
             if (Overlap(f.at, f.FieldEnd(), v.at, v.end))
                 return refuse(Format("the field %s would be written over %s at %s", FieldSpecText(f).c_str(), v.what,
                                      Hex32(v.at).c_str()));
 
-    // The names: one folder, every name free (or adopted, or replaced).
-    const std::string patternPath = AbsolutePath(s.pattern);
-    plan.folder = FolderOf(patternPath);
-    state->folder = plan.folder == "/" ? plan.folder : plan.folder + "/";
-    s.pattern = patternPath;
+    // The names, all in one folder.
+    s.pattern = AbsolutePath(s.pattern);
+    state->pattern = NamePattern::Parse(s.pattern).value();
+    plan.folder = FolderOf(s.pattern);
     if (!FileExists(plan.folder)) return refuse("the folder " + plan.folder + " does not exist");
+    std::unique_ptr<SerialBatch> batch(new SerialBatch(std::move(state)));
+    batch->plan_ = std::move(plan);
+    if (const std::optional<std::string> p = batch->NamesProblem()) return refuse(*p);
+    return batch;
+}
+
+std::string SerialBatch::NameOf(uint64_t i) const {
+    const SerializeSettings& s = state_->request.settings;
+    return state_->pattern.Expand(*NthNumber(plan_.first, s.step, i),
+                                  plan_.mac ? *NthNumber(plan_.macFirst, s.macStep, i) : 0);
+}
+
+std::optional<std::string> SerialBatch::NamesProblem() {
+    const SerializeRequest& request = state_->request;
+    const SerializeSettings& s = request.settings;
     // The files of the run that no image may replace.
     std::vector<std::string> guarded;
     for (const std::string& g : request.guarded) guarded.push_back(AbsolutePath(g));
     guarded.push_back(s.templatePath);
     if (!s.manifest.empty()) {
         for (const std::string& g : guarded)
-            if (SameFile(s.manifest, g)) return refuse("the manifest " + s.manifest + " would replace " + g);
+            if (SameFile(s.manifest, g)) return "the manifest " + s.manifest + " would replace " + g;
         guarded.push_back(s.manifest);
     }
-    state->pattern = NamePattern::Parse(patternPath).value();
-    auto nameOf = [&](uint64_t i) {
-        return state->pattern.Expand(*NthNumber(plan.first, s.step, i),
-                                     plan.mac ? *NthNumber(plan.macFirst, s.macStep, i) : 0);
-    };
-    for (uint64_t i = 0; i < plan.count; ++i) {
-        const std::string name = nameOf(i);
+    for (uint64_t i = 0; i < plan_.count; ++i) {
+        const std::string name = NameOf(i);
         const bool exists = FileExists(name);
         for (const std::string& g : guarded)
-            if (name == g || (exists && SameFile(name, g)))
-                return refuse(name + " would replace " + g + ", a file of this run");
+            if (name == g || (exists && SameFile(name, g))) return name + " would replace " + g + ", a file of this run";
         if (!exists) continue;
-        if (!FileLength(name)) return refuse(name + " is not a regular file");
+        if (!FileLength(name)) return name + " is not a regular file";
         if (request.force) {
-            if (IsReadOnlyFile(name)) return refuse(name + ": the file is read-only");
+            if (IsReadOnlyFile(name)) return name + ": the file is read-only";
             continue;
         }
         // A whole image an interrupted run left at its name before it could
-        // record it: taken as issued, recorded now, never written twice.
-        const uint64_t serial = *NthNumber(plan.first, s.step, i);
-        const uint64_t mac = plan.mac ? *NthNumber(plan.macFirst, s.macStep, i) : 0;
-        bool adoptable = i == plan.adopted && !s.manifest.empty();
+        // record it (the leading ones only, with a manifest to record them
+        // in): taken as issued, recorded now, never written twice.
+        const uint64_t serial = *NthNumber(plan_.first, s.step, i);
+        bool adoptable = i == plan_.adopted && !s.manifest.empty();
         if (adoptable) {
             BuiltImage built;
+            const uint64_t mac = plan_.mac ? *NthNumber(plan_.macFirst, s.macStep, i) : 0;
             if (const std::optional<std::string> p =
-                    BuildImage(image, s, plan.fields, plan.format, serial, mac, name, built))
-                return refuse(name + ": " + *p);
+                    BuildImage(state_->templateImage, s, plan_.fields, plan_.format, serial, mac, name, built))
+                return name + ": " + *p;
             const std::optional<std::vector<uint8_t>> held = ReadWholeFile(name, built.bytes.size());
             adoptable = held && *held == built.bytes;
         }
         if (!adoptable)
-            return refuse(Format("%s exists (serial number %s); give --force to replace it", name.c_str(),
-                                 Number(serial).c_str()));
-        ++plan.adopted;
+            return Format("%s exists (serial number %s); give --force to replace it", name.c_str(), Number(serial).c_str());
+        ++plan_.adopted;
     }
-    if (plan.adopted > 0)
-        plan.notes.push_back(Format("%s: the images of serial numbers %s to %s were found whole at their names but "
-                                    "not recorded (a run ended between writing and recording them): they are "
-                                    "recorded now, not written again",
-                                    plan.folder.c_str(), Number(plan.first).c_str(),
-                                    Number(*NthNumber(plan.first, s.step, plan.adopted - 1)).c_str()));
-    plan.firstName = nameOf(0);
-    plan.lastName = nameOf(plan.count - 1);
-    state->writeHeader = plan.manifestIsNew;
-    plan.manifest = s.manifest;
-    std::unique_ptr<SerialBatch> batch(new SerialBatch(std::move(state)));
-    batch->plan_ = std::move(plan);
-    return batch;
+    if (plan_.adopted > 0)
+        plan_.notes.push_back(Format("%s: the images of serial numbers %s to %s were found whole at their names but "
+                                     "not recorded (a run ended between writing and recording them): they are "
+                                     "recorded now, not written again",
+                                     plan_.folder.c_str(), Number(plan_.first).c_str(),
+                                     Number(*NthNumber(plan_.first, s.step, plan_.adopted - 1)).c_str()));
+    plan_.firstName = NameOf(0);
+    plan_.lastName = NameOf(plan_.count - 1);
+    return std::nullopt;
 }
 
 bool SerialBatch::Fail(std::string reason) {
@@ -376,7 +402,7 @@ bool SerialBatch::Step() {
     const SerializeSettings& s = st.request.settings;
     const uint64_t serial = *NthNumber(plan_.first, s.step, made_);
     const uint64_t mac = plan_.mac ? *NthNumber(plan_.macFirst, s.macStep, made_) : 0;
-    const std::string path = st.pattern.Expand(serial, mac);
+    const std::string path = NameOf(made_);
     const bool adopted = made_ < plan_.adopted;
     BuiltImage built;
     if (const std::optional<std::string> p =
@@ -460,8 +486,8 @@ uint64_t SerialBatch::NextNumber() const { return *NthNumber(plan_.first, state_
 
 uint64_t SerialBatch::NextMac() const {
     if (!plan_.mac) return 0;
-    const std::optional<uint64_t> mac = NthNumber(plan_.macFirst, state_->request.settings.macStep, issued_);
-    return mac ? *mac : kLargestMac + 1;
+    // The plan made sure the MAC after the run's last exists.
+    return *NthNumber(plan_.macFirst, state_->request.settings.macStep, issued_);
 }
 
 bool RunSerialBatch(SerialBatch& batch) {

@@ -116,6 +116,11 @@ public:
 private:
     struct State;
     explicit SerialBatch(std::unique_ptr<State> state);
+    // The full name of image `i` of the run.
+    std::string NameOf(uint64_t i) const;
+    // Every name checked: free, adopted (counted in the plan) or to be
+    // replaced; the problem of the first that is none of those.
+    std::optional<std::string> NamesProblem();
     bool Commit();
     bool Fail(std::string reason);
 
