@@ -339,9 +339,10 @@ TEST_F(SerializeToolTest, TheWindowsRunAsksWithTheFirstAndLastNamesAndSaysWhatIt
 // ---- the project ----
 
 TEST(SerialProjectTest, SettingsReadBackAsTheyWereKept) {
+    TempDir dir;
     SerialProject p;
     SerializeSettings& s = p.settings;
-    s.templatePath = "/fw/tmpl.hex";
+    s.templatePath = dir.File("tmpl.hex");
     s.base = 0x8000000;
     s.fill = 0;
     s.serial = *ParseSerialPlace("7FF0:u32:be");
@@ -349,15 +350,15 @@ TEST(SerialProjectTest, SettingsReadBackAsTheyWereKept) {
     s.macAt = 0x7FE0;
     s.macStep = 3;
     s.fields = {*ParseFieldSpec("crc32@7FFC:0-7FFB"), *ParseFieldSpec("sha256@8000:0-7FFF")};
-    s.pattern = "/out/dev_{serial}.hex";
-    s.manifest = "/out/m.csv";
+    s.pattern = dir.File("dev_{serial}.hex");
+    s.manifest = dir.File("m.csv");
     p.next = 1000;
     p.macNext = 0x001122334455ull;
     ProfileDocument doc;
     ASSERT_FALSE(PutSerialProject(doc, p));
-    EXPECT_EQ(0u, doc.Text().find("[FileInfo1]\r\nSerialTemplate=/fw/tmpl.hex\r\n")) << doc.Text();
+    EXPECT_EQ(0u, doc.Text().find("[FileInfo1]\r\nSerialTemplate=" + dir.File("tmpl.hex") + "\r\n")) << doc.Text();
     std::string why;
-    const std::optional<SerialProject> back = ReadSerialProject(doc, "/", why);
+    const std::optional<SerialProject> back = ReadSerialProject(doc, dir.path(), why);
     ASSERT_TRUE(back) << why;
     EXPECT_EQ(1000u, back->next);
     EXPECT_EQ(0x001122334455ull, back->macNext);
@@ -369,7 +370,7 @@ TEST(SerialProjectTest, SettingsReadBackAsTheyWereKept) {
     EXPECT_EQ(0x7FE0u, back->settings.macAt);
     ASSERT_EQ(2u, back->settings.fields.size());
     EXPECT_EQ("sha256@8000:0-7FFF", FieldSpecText(back->settings.fields[1]));
-    EXPECT_EQ("/out/m.csv", back->settings.manifest);
+    EXPECT_EQ(dir.File("m.csv"), back->settings.manifest);
     // Fewer fields later: the older keys go.
     p.settings.fields.resize(1);
     p.settings.macAt.reset();
@@ -379,14 +380,17 @@ TEST(SerialProjectTest, SettingsReadBackAsTheyWereKept) {
 }
 
 TEST(SerialProjectTest, AValueTooLongIsRefusedBeforeAnythingChangesAndNeverCut) {
+    TempDir dir;
     SerialProject p;
-    p.settings.templatePath = "/" + std::string(130, 'a') + ".bin";
-    p.settings.pattern = "/out/{serial}.bin";
+    p.settings.templatePath = dir.File(std::string(130, 'a') + ".bin");
+    p.settings.pattern = dir.File("{serial}.bin");
     ProfileDocument doc;
     const std::optional<std::string> refusal = PutSerialProject(doc, p);
     ASSERT_TRUE(refusal);
-    EXPECT_NE(std::string::npos, refusal->find("it has 135 characters, more than the 127 a project value may have"))
+    EXPECT_NE(std::string::npos, refusal->find("SerialTemplate=" + p.settings.templatePath + " cannot be kept in a "
+                                               "project: it has "))
         << *refusal;
+    EXPECT_NE(std::string::npos, refusal->find("characters, more than the 127 a project value may have")) << *refusal;
     EXPECT_TRUE(doc.Text().empty());
     // A hand-written value longer than the reader takes is refused, not cut.
     const std::string text = "[FileInfo1]\r\nSerialTemplate=/" + std::string(130, 'a') +
