@@ -91,6 +91,15 @@ bool SaveProject(const std::string& path, const ProfileDocument& doc, std::FILE*
 // one. The exit status.
 int RunRequest(const SerializeRequest& request, const std::optional<std::string>& projectPath, ProfileDocument* project,
                const std::optional<SerialProject>& toStore, std::FILE* out, std::FILE* err) {
+    // The project is written twice; never over the template or the manifest.
+    if (projectPath) {
+        for (const std::string& file : {request.settings.templatePath, request.settings.manifest}) {
+            if (file.empty() || !SameFile(*projectPath, file)) continue;
+            ProblemLine(err, "the project " + *projectPath + " would replace " + AbsolutePath(file) +
+                                 ", a file of this run");
+            return kExitFailed;
+        }
+    }
     std::string problem;
     std::vector<std::string> warnings;
     std::unique_ptr<SerialBatch> batch = SerialBatch::Plan(request, problem, &warnings);

@@ -123,6 +123,14 @@ TEST_F(SerializeCommandTest, TheProjectKeepsTheSettingsAndRunContinuesWhereTheLa
     std::vector<uint64_t> serials;
     for (const ManifestRecord& rec : Records()) serials.push_back(rec.serial);
     EXPECT_EQ((std::vector<uint64_t>{16, 17, 18, 19}), serials);
+    // The project is never written over the template or the manifest.
+    for (const std::string& onto : {tmpl, dir.File("m.csv")}) {
+        const Result clash = Cli({"serialize", tmpl, "-o", dir.File("out/x{serial}.bin"), "--serial", "100:u32",
+                                  "--from", "1", "--count", "1", "--manifest", dir.File("m.csv"), "--config", onto});
+        EXPECT_EQ(1, clash.status);
+        EXPECT_NE(std::string::npos, clash.err.find(", a file of this run")) << clash.err;
+    }
+    EXPECT_EQ(0x8000u, ReadBytes(tmpl).size());
     // A project whose next number went back (an older copy) takes up after
     // the manifest's numbers, never issuing one twice.
     const size_t at = ini.find("SerialNext=20");

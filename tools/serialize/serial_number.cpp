@@ -253,7 +253,12 @@ std::optional<NamePattern> NamePattern::Parse(std::string_view text, std::string
         if (name == "serial") piece = Piece::Serial;
         else if (name == "serial:hex") piece = Piece::SerialHex;
         else if (name == "mac") piece = Piece::Mac;
-        else return refuse("{" + std::string(name) + "} is none of {serial}, {serial:hex}, {mac}");
+        else {
+            // Appended piece by piece: GCC 12 at -O3 takes "{" + string for an overlapping copy.
+            std::string reason(1, '{');
+            reason.append(name).append("} is none of {serial}, {serial:hex}, {mac}");
+            return refuse(std::move(reason));
+        }
         if (lastSeparator != std::string_view::npos && i < lastSeparator)
             return refuse("a placeholder stands in the folder part: every image of a run goes to one folder");
         p.parts_.push_back(Part{piece, {}});
