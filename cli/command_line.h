@@ -107,6 +107,7 @@ struct BatchCommand {
     bool overlapGiven = false;
     bool oversizeGiven = false;
     bool allowIncomplete = false;   // merge, run, map: --allow-incomplete
+    std::optional<GapFill> gapFill;  // every batch verb: --gap-fill row|00, the gaps of HEX rows
     std::vector<FieldSpec> fields;  // merge, map, export: --field, in their order
 };
 

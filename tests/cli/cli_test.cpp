@@ -340,7 +340,8 @@ TEST_F(CliTest, AProjectKeepsTheMergesFormatBaseAndFields) {
     Write("a.bin", std::string(256, '\xAA'));
     Write("b.bin", std::string(128, '\xBB'));
     const std::string files = " a.bin --offset 200 b.bin";
-    const std::string fields = " --field crc32@3FC:0-2FF --field length32@300:0-2FF:be";
+    // In the addresses the map shows: the image offset plus the base.
+    const std::string fields = " --field crc32@80003FC:8000000-80002FF --field length32@8000300:8000000-80002FF:be";
     Result r = Run("export --config p.ini --layout merge --to hex --base 8000000" + fields + files);
     ASSERT_EQ(0, r.status) << r.err;
     r = Run("merge -o direct.hex --base 8000000" + fields + files);
@@ -350,10 +351,16 @@ TEST_F(CliTest, AProjectKeepsTheMergesFormatBaseAndFields) {
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(ReadText(dir.File("direct.hex")), ReadText(dir.File("Merge.hex")));
     EXPECT_EQ(0u, ReadText(dir.File("Merge.hex")).find(":020000040800F2\r\n"));
-    // An output named on the command line and its own base win over the project's.
-    r = Run("run merge --config p.ini -o plain.bin --base 0");
+    // An output named on the command line wins over the project's; the
+    // project's base still gives the fields their place in a BIN.
+    r = Run("run merge --config p.ini -o plain.bin");
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0x400u, ReadBytes(dir.File("plain.bin")).size());
+    // So does a base: the fields then lie below the image, and nothing is written.
+    r = Run("run merge --config p.ini -o moved.hex --base 8010000");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("lies below the image's first address 0x08010000")) << r.err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("moved.hex")));
     // Fields the merge would refuse are not kept.
     EXPECT_EQ(2, Run("export --config bad.ini --field crc32@10:0-1F" + files).status);
     EXPECT_FALSE(torvane::test::Exists(dir.File("bad.ini")));

@@ -329,7 +329,9 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     ws.SetMergeFormat(ImageFormat::IntelHex);
     ws.MergeBaseText = "8000000";
     // The length first: written after the CRC, it would lie in the CRC's range.
-    ws.MergeFields = {*ParseFieldSpec("length32@7FF8:0-7FF7:be"), *ParseFieldSpec("crc32@7FFC:0-7FFB")};
+    // The fields are in the map's addresses, the base's (the project says so).
+    ws.MergeFields = {*ParseFieldSpec("length32@8007FF8:8000000-8007FF7:be"),
+                      *ParseFieldSpec("crc32@8007FFC:8000000-8007FFB")};
     const std::string ini = dir.File("merge.ini");
     Export(ini);
     const std::string text = ReadText(ini);
@@ -337,8 +339,9 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     // that knows only those passes over them.
     const size_t second = text.find("[FileInfo4]");
     EXPECT_NE(std::string::npos, text.find("IsSaveOffsetData=0\r\nMergeFormat=hex\r\nMergeBase=08000000\r\n"
-                                           "MergeField1=length32@7FF8:0-7FF7:be\r\n"
-                                           "MergeField2=CRC-32/ISO-HDLC@7FFC:0-7FFB\r\n[FileInfo4]"))
+                                           "MergeFieldAddresses=flash\r\n"
+                                           "MergeField1=length32@8007FF8:8000000-8007FF7:be\r\n"
+                                           "MergeField2=CRC-32/ISO-HDLC@8007FFC:8000000-8007FFB\r\n[FileInfo4]"))
         << text;
     EXPECT_EQ(std::string::npos, text.find("Merge", second));
 
@@ -350,7 +353,8 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     EXPECT_EQ("Merge.hex", ws.OutputFileText.substr(ws.OutputFileText.size() - 9));
     EXPECT_EQ("08000000", ws.MergeBaseText);
     ASSERT_EQ(2u, ws.MergeFields.size());
-    EXPECT_EQ("length32@7FF8:0-7FF7:be", FieldSpecText(ws.MergeFields[0]));
+    EXPECT_EQ("length32@8007FF8:8000000-8007FF7:be", FieldSpecText(ws.MergeFields[0]));
+    EXPECT_EQ(FieldAddresses::Map, ws.MergeFieldAddresses);
 
     // A project without them gives the defaults back.
     Import(dir.Write("plain.ini", "[FileInfo1]\r\nFileName=" + dir.File("a.bin") + "\r\nFileSize=16\r\n"));

@@ -236,7 +236,9 @@ TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
     EXPECT_FALSE(HexToBinBatch(ws));
     const Lines lines = LogLines();
     EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：文件" + dir.File("app.BIN") + "写入失败！", lines[2]);
-    EXPECT_EQ("***文件1：" + dir.File("app.hex") + "转换为Bin文件失败！***", lines[3]);
+    // The reason, in the log's own language, under the failure.
+    EXPECT_EQ("文件1：#第2步：失败原因：这是文件夹，不是文件", lines[3]);
+    EXPECT_EQ("***文件1：" + dir.File("app.hex") + "转换为Bin文件失败！***", lines[4]);
     EXPECT_EQ("", ws.OutputFileText);
 }
 

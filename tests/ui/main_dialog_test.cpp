@@ -466,9 +466,10 @@ TEST_F(MainDialogTest, MergeSettingsFromTheMenuGiveTheMergeItsFormatBaseAndField
         settings->format()->setCurrentIndex(1);
         settings->base()->setText(QStringLiteral("8000000"));
         FieldEditor* f = settings->editor();
-        f->start()->setText(QStringLiteral("0"));
-        f->end()->setText(QStringLiteral("1F"));
-        f->at()->setText(QStringLiteral("20"));
+        // The addresses the map shows: the HEX output's base plus the offset.
+        f->start()->setText(QStringLiteral("8000000"));
+        f->end()->setText(QStringLiteral("800001F"));
+        f->at()->setText(QStringLiteral("8000020"));
         f->kind()->setCurrentIndex(f->kind()->findData(QStringLiteral("CRC-32/ISO-HDLC")));
         QTest::mouseClick(settings->addButton(), Qt::LeftButton);
         EXPECT_EQ(1, settings->fields()->count());
