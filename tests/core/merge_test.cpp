@@ -218,6 +218,77 @@ TEST_F(MergeTest, HexFilesAreConvertedInMemoryAndTheirStepsContinue) {
     for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("app.BIN")) << line;
 }
 
+// A bootloader with a gap between its records, then an application BIN.
+class MergeGapTest : public MergeTest {
+protected:
+    std::string Boot() {
+        const std::string p = WriteAndChoose(0, "boot.hex",
+                                             test::LinearRecord(0x0800) + test::DataRecord(0, {1, 2, 3, 4}) +
+                                                 test::DataRecord(0x10, {5, 6}) + test::EndRecord());
+        Row(0).PolishDataIndex = 1;
+        return p;
+    }
+};
+
+TEST_F(MergeGapTest, AHexRowsGapsStayZeroByDefaultAndTheMapNamesThem) {
+    const std::string boot = Boot();
+    Bin(1, "app.bin", 4, 0xAA, "20", 1);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x24u, out.size());
+    EXPECT_EQ(std::vector<uint8_t>(12, 0x00), std::vector<uint8_t>(out.begin() + 4, out.begin() + 0x10));
+    EXPECT_EQ(std::vector<uint8_t>(14, 0xFF), std::vector<uint8_t>(out.begin() + 0x12, out.begin() + 0x20));
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件1：#第3步：文件记录之间有1处空隙，共12字节，已填充0x00", lines[3]);
+    EXPECT_EQ("文件1：#第4步：文件" + boot + "已插入到合并文件0x00000000处，空白处已填充0x00", lines[4]);
+    ASSERT_TRUE(ws.LastMergeMap);
+    const std::vector<MapRange>& r = ws.LastMergeMap->ranges;
+    ASSERT_EQ(5u, r.size());
+    EXPECT_EQ(RangeKind::File, r[0].kind);
+    EXPECT_EQ(RangeKind::Gap, r[1].kind);
+    EXPECT_EQ(4, r[1].start);
+    EXPECT_EQ(0xF, r[1].end);
+    EXPECT_EQ(1, r[1].row);
+    EXPECT_EQ(0x00, r[1].fill);
+    EXPECT_EQ(4, r[1].sourceOffset);
+    EXPECT_EQ(RangeKind::File, r[2].kind);
+    EXPECT_EQ(0x10, r[2].sourceOffset);
+    EXPECT_EQ(RangeKind::Fill, r[3].kind);
+}
+
+TEST_F(MergeGapTest, TheRowsFillFillsItsGapsWhenAsked) {
+    Boot();
+    Bin(1, "app.bin", 4, 0xAA, "20", 1);
+    ws.HexGapFill = GapFill::RowFill;
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    std::vector<uint8_t> expected(0x24, 0xFF);
+    for (uint8_t i = 0; i < 4; ++i) expected[i] = static_cast<uint8_t>(i + 1);
+    expected[0x10] = 5;
+    expected[0x11] = 6;
+    for (size_t i = 0x20; i < 0x24; ++i) expected[i] = 0xAA;
+    EXPECT_EQ(expected, Output());
+    EXPECT_EQ("文件1：#第3步：文件记录之间有1处空隙，共12字节，已填充0xFF", LogLines()[3]);
+    EXPECT_EQ(0xFF, ws.LastMergeMap->ranges[1].fill);
+}
+
+TEST_F(MergeGapTest, AFileForcedOverAGapOverlapsThatFile) {
+    Boot();
+    Bin(1, "app.bin", 4, 0xAA, "8");
+    ExpectOverlap(2, 8, 1, 0x12, Answer::Yes);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<MapRange>& r = ws.LastMergeMap->ranges;
+    ASSERT_EQ(5u, r.size());
+    EXPECT_EQ(RangeKind::Gap, r[1].kind);
+    EXPECT_EQ(7, r[1].end);
+    EXPECT_EQ(RangeKind::Overlap, r[2].kind);
+    EXPECT_EQ(1, r[2].coveredRow);
+    EXPECT_EQ(RangeKind::Gap, r[3].kind);
+    EXPECT_EQ(8, r[3].sourceOffset - 4);
+}
+
 TEST_F(MergeTest, WritesNoFileButItsOutputEvenWhenCancelled) {
     // A toolchain writes app.bin beside app.hex: the merge never replaces it.
     const std::string mine = dir.Write("app.bin", std::string(7, 'u'));
