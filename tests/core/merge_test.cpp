@@ -10,6 +10,10 @@
 #endif
 
 #include "core/chinese_reasons.h"
+#include "core/workspace.h"
+#include "formats/crc.h"
+#include "formats/image_formats.h"
+#include "platform/format.h"
 #include "support/hex_text.h"
 #include "support/workspace_fixture.h"
 
@@ -287,6 +291,122 @@ TEST_F(MergeGapTest, AFileForcedOverAGapOverlapsThatFile) {
     EXPECT_EQ(1, r[2].coveredRow);
     EXPECT_EQ(RangeKind::Gap, r[3].kind);
     EXPECT_EQ(8, r[3].sourceOffset - 4);
+}
+
+// A bootloader HEX at the flash base and an application BIN after it,
+// merged into Intel HEX: the fields are in the addresses the map shows.
+class MergeFieldTest : public MergeTest {
+protected:
+    void SetUp() override {
+        MergeTest::SetUp();
+        WriteAndChoose(0, "boot.hex", test::HexBlock(0x08000000, 32));
+        Bin(1, "app.bin", 16, 0xAA, "20");
+        ws.OutputFileText = dir.File("out.hex");
+    }
+    // The image the HEX output holds, from the flash base.
+    std::vector<uint8_t> Image() const {
+        const std::vector<uint8_t> text = ReadBytes(dir.File("out.hex"));
+        const ImageRead read = ReadImage(ImageFormat::IntelHex, text);
+        EXPECT_TRUE(read.ok()) << read.reason;
+        return read.image.Read(0x08000000, read.image.end() - 0x08000000, 0);
+    }
+    static uint32_t Crc32(std::span<const uint8_t> bytes) {
+        return static_cast<uint32_t>(ComputeCrc(*FindCrcPreset("crc32"), bytes));
+    }
+};
+
+TEST_F(MergeFieldTest, ACrcAtTheEndOfTheImageNeedsNoArithmetic) {
+    ws.MergeFields = {*ParseFieldSpec("crc32@end:start-end")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> image = Image();
+    ASSERT_EQ(0x34u, image.size());
+    const uint32_t crc = Crc32(std::span(image).first(0x30));
+    EXPECT_EQ(crc, static_cast<uint32_t>(image[0x30] | image[0x31] << 8 | image[0x32] << 16 | image[0x33] << 24));
+    const Lines lines = LogLines();
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(),
+                                     Format("#写入校验值：CRC-32/ISO-HDLC = %08X，写入合并文件0x08000030处，校验范围"
+                                            "0x08000000-0x0800002F",
+                                            crc)));
+    // The map keeps image offsets and shows them with the base.
+    ASSERT_TRUE(ws.LastMergeMap);
+    EXPECT_EQ(0x08000000u, ws.LastMergeMap->base);
+    EXPECT_EQ(0x30, ws.LastMergeMap->fields.at(0).at);
+    EXPECT_EQ(0x2F, ws.LastMergeMap->fields.at(0).end);
+}
+
+TEST_F(MergeFieldTest, TheSameFieldByNumberIsTheFlashAddress) {
+    ws.MergeFields = {*ParseFieldSpec("crc32@8000030:8000000-800002F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> image = Image();
+    ASSERT_EQ(0x34u, image.size());
+    EXPECT_EQ(Crc32(std::span(image).first(0x30)),
+              static_cast<uint32_t>(image[0x30] | image[0x31] << 8 | image[0x32] << 16 | image[0x33] << 24));
+}
+
+TEST_F(MergeFieldTest, AProjectOfImageOffsetsKeepsItsMeaning) {
+    ws.MergeFieldAddresses = FieldAddresses::ImageOffsets;
+    ws.MergeFields = {*ParseFieldSpec("crc32@30:0-2F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> offsets = Image();
+    ws.MergeFieldAddresses = FieldAddresses::Map;
+    ws.MergeFields = {*ParseFieldSpec("crc32@end:start-end")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(offsets, Image());
+}
+
+TEST_F(MergeFieldTest, AnOffsetBelowTheBaseIsRefusedOnceTheFilesArePlaced) {
+    // The base comes from the files: only once they are placed is it known.
+    ws.MergeFields = {*ParseFieldSpec("crc32@30:0-2F")};
+    prompts.ExpectNotice(kMergeFieldsRefusedMessage);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_FALSE(test::Exists(dir.File("out.hex")));
+    const Lines lines = LogLines();
+    EXPECT_EQ("***文件合并失败！校验值字段设置有误，合并文件未写入！***", lines.at(lines.size() - 2));
+    ASSERT_FALSE(prompts.reasons.empty());
+    EXPECT_EQ("CRC-32/ISO-HDLC@30:0-2F lies below the image's first address 0x08000000", prompts.reasons.back().reason);
+    EXPECT_EQ("CRC-32/ISO-HDLC（写入地址0x00000030，范围0x00000000-0x0000002F）低于映像的起始地址0x08000000",
+              ChineseReason(prompts.reasons.back().reason));
+    ASSERT_TRUE(ws.LastMergeMap);
+    EXPECT_TRUE(ws.LastMergeMap->stopped);
+}
+
+TEST_F(MergeFieldTest, ABinWithoutABaseKeepsOffsetsAndOneWithABaseTakesIt) {
+    ws.OutputFileText = dir.File("out.bin");
+    ws.MergeFields = {*ParseFieldSpec("crc32@30:0-2F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(0x34u, Output().size());
+    ws.MergeBaseText = "8000000";
+    ws.MergeFields = {*ParseFieldSpec("crc32@8000030:start-800002F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(0x34u, Output().size());
+}
+
+TEST_F(MergeFieldTest, WhatTheFilesDoNotDecideIsRefusedBeforeAnythingIsRead) {
+    // Inside its own range wherever the image lies: no log line, nothing read.
+    ws.MergeFields = {*ParseFieldSpec("crc32@8000010:8000000-800002F")};
+    prompts.ExpectNotice(kMergeFieldsRefusedMessage);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST(MergeFieldRulesTest, TheImagesFirstAddressIsKnownWhereTheFilesDoNotChooseIt) {
+    EXPECT_EQ(0u, KnownFieldOrigin(FieldAddresses::ImageOffsets, "8000000", ImageFormat::IntelHex));
+    EXPECT_EQ(0x08000000u, KnownFieldOrigin(FieldAddresses::Map, "8000000", ImageFormat::Binary));
+    EXPECT_EQ(0u, KnownFieldOrigin(FieldAddresses::Map, "", ImageFormat::Binary));
+    EXPECT_EQ(std::nullopt, KnownFieldOrigin(FieldAddresses::Map, "", ImageFormat::SRecord));
+    // Where the files choose, a field must fit an image at 0 or at the flash base.
+    const std::vector<FieldSpec> flash = {*ParseFieldSpec("crc32@8006802:8000000-80067FF")};
+    EXPECT_EQ(std::nullopt, MergeFieldsProblem(flash, FieldAddresses::Map, "", ImageFormat::IntelHex));
+    EXPECT_NE(std::nullopt, MergeFieldsProblem(flash, FieldAddresses::Map, "", ImageFormat::Binary));
+    EXPECT_NE(std::nullopt, MergeFieldsProblem(flash, FieldAddresses::ImageOffsets, "", ImageFormat::IntelHex));
+    const std::vector<FieldSpec> words = {*ParseFieldSpec("crc32@end:start-end")};
+    EXPECT_EQ(std::nullopt, MergeFieldsProblem(words, FieldAddresses::Map, "", ImageFormat::Binary));
 }
 
 TEST_F(MergeTest, WritesNoFileButItsOutputEvenWhenCancelled) {
