@@ -69,10 +69,11 @@ constexpr std::array kTranslations = {
     Translation{"the system gave no reason", "系统未给出原因"},
     Translation{"the file cannot be read", "文件无法读取"},
     Translation{"the file is empty", "文件为空"},
-    Translation{"the file is {} bytes long, more than the {} bytes ({}) a row takes",
-                "文件长{1}字节，超过一行可接受的{2}字节（{3}）"},
+    // The HEX text's limit before the general one, which would take it too.
     Translation{"the file is {} bytes long, more than the {} bytes (6 MiB of HEX text) a row takes",
                 "文件长{1}字节，超过一行可接受的{2}字节（6 MiB的HEX文本）"},
+    Translation{"the file is {} bytes long, more than the {} bytes ({}) a row takes",
+                "文件长{1}字节，超过一行可接受的{2}字节（{3}）"},
     Translation{"the file is {} bytes long, more than the {} bytes (4 MiB) a project file may be",
                 "文件长{1}字节，超过配置文件的上限{2}字节（4 MiB）"},
     Translation{"the file is {} bytes long, more than the {} bytes that are checked", "文件长{1}字节，超过可校验的{2}字节"},
@@ -233,8 +234,7 @@ constexpr std::array kTranslations = {
                 "该文件已经是BIN文件（只转换名字以hex结尾的文件）"},
     Translation{"the offset 0x{} (image index 0x{}) lies past the end of the file's data at image index 0x{}",
                 "偏移地址0x{1}（映像位置0x{2}）超出了文件数据的末尾（映像位置0x{3}）"},
-    Translation{"{} file selected; the operation needs at least {}", "选择了{1}个文件；此操作至少需要{2}个文件"},
-    Translation{"{} files selected; the operation needs at least {}", "选择了{1}个文件；此操作至少需要{2}个文件"},
+    Translation{"{} file{} selected; the operation needs at least {}", "选择了{1}个文件；此操作至少需要{3}个文件"},
     Translation{"its BIN file {} would replace {}, the file of row {}", "其BIN文件{1}将覆盖文件{3}：{2}"},
     Translation{"its offset 0x{} lies before the end 0x{} of row {}, and the question whether to force it there or "
                 "append it was answered Cancel",

@@ -519,16 +519,14 @@ std::string FieldAddressRule(FieldAddresses addresses, const std::string& baseTe
     std::string rule;
     const std::optional<uint32_t> origin = KnownFieldOrigin(addresses, baseText, output);
     if (addresses == FieldAddresses::ImageOffsets)
-        rule = "此项目由旧版本保存：校验值字段的地址为合并文件内的偏移（0为合并文件的第一个字节）。";
+        rule = "此项目由旧版本保存：字段的地址为合并文件内的偏移。";
     else if (!origin)
-        rule = "校验值字段的地址为内存分布图中的地址，即合并文件内的偏移加上起始地址（自动选择：所有HEX、S-record和ELF"
-               "文件都在0x08000000及以上时为0x08000000，如0x08006802；否则为0）。";
-    else if (*origin != 0 || !baseText.empty())
-        rule = Format("校验值字段的地址为内存分布图中的地址，即合并文件内的偏移加上起始地址0x%08X。", *origin);
+        rule = "字段的地址为内存分布图中的地址：合并文件内的偏移加上自动选择的起始地址（0x08000000或0）。";
+    else if (!baseText.empty())
+        rule = Format("字段的地址为内存分布图中的地址：合并文件内的偏移加上起始地址0x%08X。", *origin);
     else
-        rule = "输出为BIN文件且未指定起始地址：校验值字段的地址为合并文件内的偏移（0为合并文件的第一个字节）。";
-    return rule +
-           "\n写入地址填end表示映像末尾（最后一个字节之后）；校验范围填start-end表示写入该字段之前的整个映像。";
+        rule = "输出BIN文件且未指定起始地址：字段的地址为合并文件内的偏移。";
+    return rule + "\n写入地址填end为映像末尾之后；校验范围填start-end为写入该字段之前的整个映像。";
 }
 
 bool MergeBatch(Workspace& ws) {

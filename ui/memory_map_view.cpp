@@ -156,6 +156,8 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
     // Room for one address and a gap before the next.
     const int labelRoom = tick.horizontalAdvance(QStringLiteral("0x00000000")) + tick.averageCharWidth() * 2;
     const int labelBaseline = area.bottom() + 6 + tick.ascent() + 1;
+    // The end address stands at the right edge; a range's address keeps clear of it.
+    const int endRoom = map_.ranges.empty() ? 0 : tick.horizontalAdvance(Hex8(map_.Address(map_.ranges.back().end + 1)));
     int lastLabel = -1000;
     for (size_t i = 0; i < map_.ranges.size(); ++i) {
         const MapRange& r = map_.ranges[i];
@@ -171,7 +173,7 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
         const int x = static_cast<int>(piece.left());
         p.setPen(Qt::black);
         p.drawLine(x, area.bottom() + 1, x, area.bottom() + 6);
-        if (x - lastLabel >= labelRoom && x <= area.right() - labelRoom) {
+        if (x - lastLabel >= labelRoom && x + labelRoom <= area.right() - endRoom) {
             p.setFont(small);
             p.drawText(QPoint(x, labelBaseline), Hex8(map_.Address(r.start)));
             p.setFont(font());

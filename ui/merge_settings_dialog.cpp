@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,13 +67,11 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
     gapFill_->addItem(QStringLiteral("填充0x00（默认）"));
     gapFill_->addItem(QStringLiteral("按该行的补充数据填充"));
     gapFill_->setCurrentIndex(ws.HexGapFill == GapFill::RowFill ? 1 : 0);
-    auto* gapHint = new QLabel(
-        QStringLiteral("HEX、S-record和ELF文件的记录之间未写入的地址。HEX转BIN、对齐和合并都按此填充；内存分布图中显示为空隙。"),
-        this);
-    gapHint->setWordWrap(true);
+    gapFill_->setToolTip(QStringLiteral("HEX、S-record和ELF文件的记录之间未写入的地址；内存分布图中显示为空隙"));
+    auto* gapHint = new QLabel(QStringLiteral("（HEX、S-record和ELF文件内；HEX转BIN和对齐也按此填充）"), this);
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("mergeFields"));
-    list_->setMinimumHeight(list_->fontMetrics().height() * 5);
+    list_->setMinimumHeight(list_->fontMetrics().height() * 4);
     editor_ = new FieldEditor(this);
     rule_ = new QLabel(this);
     rule_->setObjectName(QStringLiteral("fieldRule"));
@@ -99,19 +98,23 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
     grid->addWidget(base_, 1, 1, Qt::AlignLeft);
     grid->addWidget(baseHint, 2, 0, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("记录之间的空隙："), this), 3, 0);
-    grid->addWidget(gapFill_, 3, 1, Qt::AlignLeft);
-    grid->addWidget(gapHint, 4, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("校验值字段（合并后按顺序写入）："), this), 5, 0, 1, 3);
-    grid->addWidget(list_, 6, 0, 1, 2);
+    auto* gap = new QHBoxLayout;
+    gap->addWidget(gapFill_);
+    gap->addSpacing(8);
+    gap->addWidget(gapHint);
+    gap->addStretch(1);
+    grid->addLayout(gap, 3, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("校验值字段（合并后按顺序写入）："), this), 4, 0, 1, 3);
+    grid->addWidget(list_, 5, 0, 1, 2);
     auto* side = new QVBoxLayout;
     for (QPushButton* b : {add_, replace_, remove_, up_, down_}) side->addWidget(b);
     side->addStretch(1);
-    grid->addLayout(side, 6, 2);
-    grid->addWidget(editor_, 7, 0, 1, 3);
-    grid->addWidget(rule_, 8, 0, 1, 3);
-    grid->addWidget(buttons, 9, 0, 1, 3);
+    grid->addLayout(side, 5, 2);
+    grid->addWidget(editor_, 6, 0, 1, 3);
+    grid->addWidget(rule_, 7, 0, 1, 3);
+    grid->addWidget(buttons, 8, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    baseHint->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 70);
+    baseHint->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 84);
 
     connect(add_, &QPushButton::clicked, this, [this] { AddField(false); });
     connect(replace_, &QPushButton::clicked, this, [this] { AddField(true); });
