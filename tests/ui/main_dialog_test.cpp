@@ -76,7 +76,7 @@ protected:
 };
 
 TEST_F(MainDialogTest, StartsInHexToBinMode) {
-    EXPECT_EQ(QStringLiteral("Torvane V120"), window->windowTitle());
+    EXPECT_EQ(QStringLiteral("Torvane V130"), window->windowTitle());
     EXPECT_EQ(QStringLiteral("对齐长度"), Find<CECStatic>(window.get(), kTitleAlign)->text());
     EXPECT_EQ(QStringLiteral("补充数据"), Find<CECStatic>(window.get(), kTitleFill)->text());
     EXPECT_EQ(QString(), Find<QLineEdit>(window.get(), kOutputFile)->text());
