@@ -1,11 +1,11 @@
 #include <optional>
 
+#include "checks/crc.h"
 #include "cli/cli.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/tool_commands.h"
 #include "core/file_entry.h"
-#include "formats/crc.h"
 #include "platform/format.h"
 #include "tools/checksum/check_tool.h"
 #include "tools/checksum/check_value.h"

@@ -3,7 +3,9 @@
 #include "torvane/version.h"
 
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <optional>
@@ -13,10 +15,12 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/convert_command.h"
+#include "cli/diff_command.h"
 #include "cli/stamp_command.h"
 #include "cli/info_command.h"
 #include "cli/nic_commands.h"
 #include "cli/tool_commands.h"
+#include "cli/verify_command.h"
 #include "config/config_file.h"
 #include "core/align.h"
 #include "core/file_entry.h"
@@ -54,10 +58,15 @@ constexpr const char* kBatchUsageHead =
     "  torvane-cli info    FILE [--format text|json]\n"
     "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
     "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n"
-    "  torvane-cli stamp   IMAGE -o OUT --field FIELD ... [--base HEX] [--fill HEX] [--in-place]\n";
+    "  torvane-cli stamp   IMAGE -o OUT --field FIELD ... [--base HEX] [--fill HEX] [--in-place]\n"
+    "  torvane-cli diff    A B [--base-a HEX] [--base-b HEX] [--fill HEX] [--range START-END]\n"
+    "                      [--bytes N] [--format text|json]     exit 0 same, 1 differ, 2 trouble\n"
+    "  torvane-cli verify  IMAGE (--field FIELD ... | --config PROJECT.ini) [--base HEX] [--fill HEX]\n"
+    "                                                           exit 0 all match, 1 one does not, 2 trouble\n";
 constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
+    "  torvane-cli --no-sync COMMAND ...    any command that writes files (see --no-sync)\n"
     "  torvane-cli --help | --version\n"
     "  torvane-cli COMMAND --help\n";
 // What every batch command shares: the rows, the file options and the answers.
@@ -112,11 +121,19 @@ constexpr const char* kBatchOptionsHelp =
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
     "                           ('-' alone is always a FILE)\n"
+    "Every command that writes files (hex2bin, align, merge, run, export, convert,\n"
+    "  stamp, testbin, bin2c, nic-upgrade), also before the command word:\n"
+    "  --no-sync                do not wait for each file written to reach the disk\n"
+    "                           (also TORVANE_NO_SYNC=1); a file is still replaced\n"
+    "                           whole or not at all, but a power cut may lose it\n"
+    "A file to write whose name ends in '/' names a folder and is refused (exit 2).\n"
     "\n"
     "The log goes to stdout; message boxes go to stderr, each failure followed by a\n"
     "line that names the file, its row and the reason. Exit status: 0 done, 1 a file\n"
     "was refused or failed, the merge was cancelled or stdout could not be written,\n"
-    "2 a wrong command line.\n";
+    "2 a wrong command line. diff and verify answer as diff(1) and cmp(1) do: 0 the images\n"
+    "are the same (every field matches), 1 they differ (a field does not), 2 trouble: a\n"
+    "file that cannot be read or a wrong command line.\n";
 
 std::string UsageText() {
     return std::string(kBatchUsageHead) + kToolCommandsUsage + kOtherUsageLines + kBatchOptionsHelp;
@@ -128,7 +145,8 @@ std::optional<std::string> CommandUsage(const std::string& command) {
     const std::pair<const char*, const char*> own[] = {
         {"checksum", kChecksumUsage}, {"testbin", kTestBinUsage},       {"bin2c", kBinToCUsage},
         {"info", kInfoUsage},         {"nic-info", kNicInfoUsage}, {"nic-upgrade", kNicUpgradeUsage},
-        {"convert", kConvertUsage},   {"stamp", kStampUsage}};
+        {"convert", kConvertUsage},   {"stamp", kStampUsage},         {"diff", kDiffUsage},
+        {"verify", kVerifyUsage}};
     for (const auto& [word, usage] : own) {
         if (command == word) return std::string(usage);
     }
@@ -323,6 +341,7 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     LogPrinter printer(ws.log(), console);
     ws.log().AddListener(&printer);
 
+    if (cmd.noSync) SetDurableWrites(false);
     SelectMode(ws, cmd);
     ws.MergeFields = cmd.fields;
     if (cmd.gapFill) ws.HexGapFill = *cmd.gapFill;
@@ -377,7 +396,17 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     return console.Finish(ok ? kExitOk : kExitFailed, err);
 }
 
-int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+// The options before the command word, which apply to any command: --no-sync.
+// The index of the command word.
+size_t TakeLeadingOptions(const std::vector<std::string>& args) {
+    size_t at = 0;
+    for (; at < args.size() && args[at] == "--no-sync"; ++at) SetDurableWrites(false);
+    return at;
+}
+
+int Dispatch(const std::vector<std::string>& allArgs, std::FILE* out, std::FILE* err) {
+    const std::vector<std::string> args(allArgs.begin() + static_cast<std::ptrdiff_t>(TakeLeadingOptions(allArgs)),
+                                        allArgs.end());
     if (args.empty()) return BatchUsageError("no command given", err);
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "--version") {
@@ -408,6 +437,8 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     if (command == "info") return RunInfoCommand(rest, out, err);
     if (command == "convert") return RunConvertCommand(rest, out, err);
     if (command == "stamp") return RunStampCommand(rest, out, err);
+    if (command == "diff") return RunDiffCommand(rest, out, err);
+    if (command == "verify") return RunVerifyCommand(rest, out, err);
     return BatchUsageError("unknown command '" + command + "'", err);
 }
 
@@ -416,6 +447,10 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
 void SetWorkHookForTesting(WorkHook hook) { g_workHook = hook; }
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    // Each run starts from the environment's choice; --no-sync then turns the
+    // sync off for this run alone.
+    const char* noSync = std::getenv("TORVANE_NO_SYNC");
+    SetDurableWrites(noSync == nullptr || std::string(noSync) != "1");
     // The one guard of every command: whatever escapes is reported, never an
     // abort that leaves a script guessing.
     try {

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "core/file_list.h"
+#include "platform/files.h"
 
 namespace torvane::cli {
 namespace {
@@ -54,7 +55,7 @@ unsigned BitOf(BatchVerb verb) {
 constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
     {"--log", true}, {"--map", true},  {"--format", true}, {"--field", true}, {"--base", true},
-    {"--to", true}, {"--allow-incomplete", false}, {"--gap-fill", true},
+    {"--to", true}, {"--allow-incomplete", false}, {"--no-sync", false}, {"--gap-fill", true},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
@@ -69,6 +70,7 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun | kMap | kExport,                  // --base
     kExport,                                         // --to
     kMerge | kRun | kMap,                            // --allow-incomplete
+    kHexToBin | kAlign | kMerge | kRun | kExport,    // --no-sync
     kHexToBin | kAlign | kMerge | kRun | kExport | kMap,  // --gap-fill
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
@@ -161,6 +163,11 @@ bool ReadToolArguments(const std::vector<std::string>& args, std::span<const Too
     return ReadArguments(args, 0, rules, take, error);
 }
 
+std::optional<std::string> OutputNameProblem(std::string_view option, const std::string& name) {
+    if (!EndsInSeparator(name)) return std::nullopt;
+    return std::string(option) + " " + name + ": " + kNamesAFolderReason;
+}
+
 bool IsHexFieldValue(const std::string& text, size_t limit) {
     if (text.empty() || text.size() > limit) return false;
     return std::all_of(text.begin(), text.end(), IsHexDigit);
@@ -234,6 +241,14 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
     if ((kGlobalOptionVerbs[index] & BitOf(cmd.verb)) == 0)
         return Fail(error, a + " is not an option of " + VerbName(cmd.verb));
 
+    if (a == "--no-sync") {
+        cmd.noSync = true;
+        return true;
+    }
+    if (a == "-o" || a == "--log" || a == "--map" || (a == "--config" && cmd.verb == BatchVerb::Export)) {
+        // A name the command writes.
+        if (const std::optional<std::string> problem = OutputNameProblem(a, v)) return Fail(error, *problem);
+    }
     if (a == "-o") return TakeOnce(cmd.output, option, error);
     if (a == "--allow-incomplete") {
         cmd.allowIncomplete = true;

@@ -55,6 +55,11 @@ struct ToolOption {
 bool ReadToolArguments(const std::vector<std::string>& args, std::span<const ToolOption> options,
                        std::vector<std::string>& words, std::string& error);
 
+// The reason line for a file name the command is to write that ends in a
+// separator (it names a folder: "-o new.hex/"), refused as a wrong command
+// line before any work; nothing for any other name.
+std::optional<std::string> OutputNameProblem(std::string_view option, const std::string& name);
+
 // True when the argument is an option: it starts with '-' and is not "-" alone.
 inline bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
 
@@ -107,6 +112,7 @@ struct BatchCommand {
     bool overlapGiven = false;
     bool oversizeGiven = false;
     bool allowIncomplete = false;   // merge, run, map: --allow-incomplete
+    bool noSync = false;  // --no-sync: see SetDurableWrites
     std::optional<GapFill> gapFill;  // every batch verb: --gap-fill row|00, the gaps of HEX rows
     std::vector<FieldSpec> fields;  // merge, map, export: --field, in their order
 };
@@ -121,11 +127,12 @@ bool IsFileOption(std::string_view name);
 bool TakeFileOption(const Argument& option, FileArgument& next, std::string& error);
 
 // The options that apply to the whole command (-o, --config, --layout,
-// --on-overlap, --on-oversize, --allow-incomplete, --log, --map, --format ...),
-// each taken by some of the verbs.
+// --on-overlap, --on-oversize, --allow-incomplete, --log, --map, --format, --field,
+// --base, --to, --no-sync), each taken by some of the verbs.
 extern const std::span<const OptionRule> kGlobalOptions;
 // Takes a global option into `cmd`. False, with `error` set, for an option
-// the verb does not take, a value it cannot have, an option given twice.
+// the verb does not take, a value it cannot have (also a file to write whose
+// name ends in a separator), an option given twice.
 bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& error);
 
 // Parses the arguments of a batch command (args[0] is the command word).

@@ -86,15 +86,20 @@ bool SaveImage(ImageFormat target, const SparseImage& image, uint32_t from, uint
 
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::optional<std::string> output, to, base, recordSize, srecType, fill, fillTo, crop;
+    bool noSync = false;
     const ToolOption options[] = {{"-o", &output, nullptr},          {"--to", &to, nullptr},
                                   {"--base", &base, nullptr},        {"--record-size", &recordSize, nullptr},
                                   {"--srec-type", &srecType, nullptr}, {"--fill", &fill, nullptr},
-                                  {"--fill-to", &fillTo, nullptr},   {"--crop", &crop, nullptr}};
+                                  {"--fill-to", &fillTo, nullptr},   {"--crop", &crop, nullptr},
+                                  {"--no-sync", nullptr, &noSync}};
     std::vector<std::string> words;
     std::string error;
     if (!ReadToolArguments(args, options, words, error)) return UsageError(err, error, kConvertUsage);
     if (words.size() != 1) return UsageError(err, "convert takes one input file", kConvertUsage);
     if (!output) return UsageError(err, "convert needs -o OUT", kConvertUsage);
+    if (const std::optional<std::string> problem = OutputNameProblem("-o", *output))
+        return UsageError(err, *problem, kConvertUsage);
+    if (noSync) SetDurableWrites(false);
 
     ImageFormat target = FormatOfName(*output);
     if (to) {

@@ -10,7 +10,7 @@ namespace torvane::cli {
 
 inline constexpr const char* kConvertUsage =
     "Usage: torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
-    "         [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n";
+    "         [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END] [--no-sync]\n";
 
 // "convert IN -o OUT [--to hex|srec|bin] ...": any format the readers know to
 // Intel HEX, S-records or BIN, over the whole 32-bit space. Exit 0 when OUT

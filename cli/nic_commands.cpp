@@ -6,6 +6,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "core/operation_log.h"
+#include "platform/files.h"
 #include "tools/nic/nic_config.h"
 #include "tools/nic/upgrade_image.h"
 
@@ -39,14 +40,17 @@ int RunNicUpgradeCommand(const std::vector<std::string>& args, std::FILE* out, s
     std::optional<std::string> cdrom;
     std::optional<std::string> image;
     bool production = false;
+    bool noSync = false;
     std::vector<std::string> words;
     std::string error;
     const ToolOption options[] = {
-        {"--config", &config}, {"--cdrom", &cdrom}, {"--image", &image}, {"--production", nullptr, &production}};
+        {"--config", &config}, {"--cdrom", &cdrom}, {"--image", &image}, {"--production", nullptr, &production},
+        {"--no-sync", nullptr, &noSync}};
     if (!ReadToolArguments(args, options, words, error)) return UsageError(err, error, kNicUpgradeUsage);
     // The command takes no word of its own: every path is an option's value.
     if (!words.empty()) return UsageError(err, "unexpected argument '" + words[0] + "'", kNicUpgradeUsage);
     if (!config) return UsageError(err, "nic-upgrade needs --config CONFIG", kNicUpgradeUsage);
+    if (noSync) SetDurableWrites(false);
 
     ConsolePrompts prompts(err);
     OperationLog list;

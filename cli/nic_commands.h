@@ -9,7 +9,7 @@ namespace torvane::cli {
 // Printed after a wrong command line and for "torvane-cli COMMAND --help".
 inline constexpr const char* kNicInfoUsage = "Usage: torvane-cli nic-info CONFIG\n";
 inline constexpr const char* kNicUpgradeUsage =
-    "Usage: torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
+    "Usage: torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production] [--no-sync]\n"
     "  --cdrom IMAGE   the upgrade image that includes the CDROM image\n"
     "  --image IMAGE   the plain upgrade image\n"
     "  --production    blank the MAC address and serial number (files for production use)\n";

@@ -26,6 +26,7 @@ std::optional<uint32_t> Hex32(const std::string& text, unsigned digits) {
 int RunStampCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::optional<std::string> output, base, fill;
     bool inPlace = false;
+    bool noSync = false;
     // --field may be given many times: the options are read one field at a time.
     std::vector<std::string> rest;
     std::vector<FieldSpec> fields;
@@ -45,18 +46,22 @@ int RunStampCommand(const std::vector<std::string>& args, std::FILE* out, std::F
         rest.push_back(args[i]);
     }
     const ToolOption options[] = {{"-o", &output, nullptr}, {"--base", &base, nullptr}, {"--fill", &fill, nullptr},
-                                  {"--in-place", nullptr, &inPlace}};
+                                  {"--in-place", nullptr, &inPlace}, {"--no-sync", nullptr, &noSync}};
     std::vector<std::string> words;
     std::string error;
     if (!ReadToolArguments(rest, options, words, error)) return UsageError(err, error, kStampUsage);
     if (words.size() != 1) return UsageError(err, "stamp takes one image file", kStampUsage);
     if (!output) return UsageError(err, "stamp needs -o OUT", kStampUsage);
+    if (const std::optional<std::string> problem = OutputNameProblem("-o", *output))
+        return UsageError(err, *problem, kStampUsage);
     if (fields.empty()) return UsageError(err, "stamp needs at least one --field", kStampUsage);
     const std::optional<uint32_t> baseValue = base ? Hex32(*base, 8) : std::optional<uint32_t>(0);
     if (!baseValue) return UsageError(err, "--base takes 1 to 8 hex digits", kStampUsage);
     const std::optional<uint32_t> fillValue = fill ? Hex32(*fill, 2) : std::optional<uint32_t>(0xFF);
     if (!fillValue) return UsageError(err, "--fill takes one hex byte", kStampUsage);
     if (FormatOfName(*output) == ImageFormat::Elf) return UsageError(err, "ELF is read, not written", kStampUsage);
+
+    if (noSync) SetDurableWrites(false);
 
     StampRequest request;
     request.input = words[0];

@@ -8,6 +8,7 @@ namespace torvane::cli {
 
 inline constexpr const char* kStampUsage =
     "Usage: torvane-cli stamp IMAGE -o OUT --field FIELD [--field FIELD ...] [--base HEX] [--fill HEX] [--in-place]\n"
+    "         [--no-sync]\n"
     "  FIELD NAME@AT:START-END[:be]: NAME a CRC preset (crc32, crc32c, crc16-ccitt-false, xmodem,\n"
     "       modbus, stm32, crc64, CRC-32/ISO-HDLC ...) or a custom one as\n"
     "       crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT (crc/16/8BB7/0/0/0/0), add8|add16|add32 (plain sums),\n"

@@ -17,7 +17,7 @@ inline constexpr const char* kToolCommandsUsage =
 // Each tool command's own usage: printed after a wrong command line and for
 // "torvane-cli COMMAND --help".
 inline constexpr const char* kBinToCUsage =
-    "Usage: torvane-cli bin2c SOURCE [-o TARGET] [--type UINT8|uint8_t]\n"
+    "Usage: torvane-cli bin2c SOURCE [-o TARGET] [--type UINT8|uint8_t] [--no-sync]\n"
     "  --type UINT8     const UINT8 Bin_Tab[ ] (the default; the project defines UINT8)\n"
     "  --type uint8_t   #include <stdint.h> and const uint8_t Bin_Tab[ ]: compiles as it is\n";
 inline constexpr const char* kChecksumUsage =
@@ -30,6 +30,7 @@ inline constexpr const char* kChecksumUsage =
     "--list prints every preset with its parameters and check value.\n";
 inline constexpr const char* kTestBinUsage =
     "Usage: torvane-cli testbin -o OUT [--length N] [--start HEX] [--end HEX] [--fill HEX | --random]\n"
+    "                           [--no-sync]\n"
     "  --length N   1 to 7 decimal digits\n"
     "  --start HEX, --end HEX   1 to 6 hex digits\n"
     "  --fill HEX   1 or 2 hex digits\n";

@@ -487,4 +487,23 @@ void ImportConfig(Workspace& ws) {
     ImportConfigFrom(ws, *path);
 }
 
+std::optional<ProjectMergeSettings> ReadProjectMergeSettings(const std::string& path, std::string& why) {
+    ProfileDocument doc;
+    ReadFailure failure = ReadFailure::Unreadable;
+    if (!doc.Load(path, &failure) || !FileExists(path)) {
+        why = failure == ReadFailure::TooLarge ? "the file is larger than a project file may be (4 MiB)"
+              : failure == ReadFailure::NoMemory ? "out of memory"
+                                                 : FileProblem(path, FileUse::Read);
+        return std::nullopt;
+    }
+    const SectionNameList list = doc.SectionNames(kSectionListRoom);
+    if (list.result == 0) {
+        why = "the file holds no section";
+        return std::nullopt;
+    }
+    const std::optional<MergeSettings> merge = ReadMergeSettings(doc, list, why);
+    if (!merge) return std::nullopt;
+    return ProjectMergeSettings{merge->format, merge->baseText, merge->fields, merge->addresses};
+}
+
 }  // namespace torvane

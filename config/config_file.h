@@ -1,7 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "core/integrity_fields.h"
+#include "core/workspace.h"
+#include "formats/image_formats.h"
 
 namespace torvane {
 
@@ -75,5 +81,17 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path);
 // The import of a project already read; relative FileName values are taken
 // against `folder`.
 ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, const std::string& folder);
+
+// A project's merge settings alone, read without loading its rows: what a
+// check of a merged file needs from the project that made it.
+struct ProjectMergeSettings {
+    ImageFormat format = ImageFormat::Binary;
+    std::string baseText;           // empty: chosen by the files
+    std::vector<FieldSpec> fields;  // in the addresses `addresses` names
+    FieldAddresses addresses = FieldAddresses::Map;
+};
+// Nothing, with the reason in English, when the file cannot be read, holds no
+// section, or holds settings that cannot be read.
+std::optional<ProjectMergeSettings> ReadProjectMergeSettings(const std::string& path, std::string& why);
 
 }  // namespace torvane

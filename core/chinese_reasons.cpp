@@ -66,6 +66,10 @@ constexpr std::array kTranslations = {
     Translation{"it is not a regular file", "这不是普通文件"},
     Translation{"the file is read-only", "文件为只读"},
     Translation{"its folder is read-only", "文件所在的文件夹为只读"},
+    Translation{"the name ends in a separator, so it names a folder, not a file", "名称以分隔符结尾，指的是文件夹而不是文件"},
+    Translation{"the path goes through {}, a link another user made in a folder every user may write; it is not "
+                "followed",
+                "路径经过{1}，这是其他用户在所有用户都可写的文件夹中建立的链接，不予跟随"},
     Translation{"the system gave no reason", "系统未给出原因"},
     Translation{"the file cannot be read", "文件无法读取"},
     Translation{"the file is empty", "文件为空"},
@@ -167,6 +171,8 @@ constexpr std::array kTranslations = {
     Translation{"{}: the image ends at 0x{}, past the 32-bit address space", "{1}：映像结束于0x{2}，超出了32位地址空间"},
     Translation{"{}: the image holds no byte for end to name", "{1}：映像中没有数据，end不能表示任何地址"},
     Translation{"{}: its words are not resolved against an image", "{1}：其中的start或end尚未按映像确定地址"},
+    Translation{"the fields with end or start do not fit an image from 0x{} that ends at 0x{}",
+                "使用end或start的字段无法放入从0x{1}开始、结束于0x{2}的映像"},
     Translation{"the range ends before it starts", "校验范围的结束地址小于起始地址"},
     Translation{"the byte order is be or le", "字节顺序应为be或le"},
     Translation{"the range of {} ends before it starts", "{1}的校验范围的结束地址小于起始地址"},
@@ -186,6 +192,14 @@ constexpr std::array kTranslations = {
     Translation{"only Intel HEX and S-records are written as records", "只有Intel HEX和S-record文件以记录写出"},
     Translation{"a record holds 1 to 255 data bytes", "每条记录有1到255个数据字节"},
     Translation{"the S-record type is 1, 2 or 3", "S-record的类型应为1、2或3"},
+    // The image comparison and the check of fields.
+    Translation{"{} bytes at 0x{} would pass the end of the 32-bit address space", "{1}字节从0x{2}开始将超出32位地址空间"},
+    Translation{"two files are needed, A and B", "需要两个文件：文件A和文件B"},
+    Translation{"the range is START-END in hex, END not below START",
+                "比较范围应为“起始-结束”，均为十六进制数，结束不小于起始"},
+    Translation{"the field {} moved to the image's first address 0x{} would pass the end of the 32-bit address space",
+                "字段{1}按映像的最低地址0x{2}计算后将超出32位地址空间"},
+    Translation{"the file became shorter while it was read", "文件在读取过程中变短了"},
     // The merge's settings in a project.
     Translation{"[{}] {}={} is not bin, hex or srec", "[{1}] {2}={3}不是bin、hex或srec"},
     Translation{"[{}] {}={} is not flash or offset", "[{1}] {2}={3}不是flash或offset"},
@@ -226,6 +240,8 @@ constexpr std::array kTranslations = {
     Translation{"Text file busy", "文件正在使用中"},
     Translation{"Operation not permitted", "操作不允许"},
     Translation{"Invalid argument", "参数无效"},
+    Translation{"Operation canceled", "操作已取消"},
+    Translation{"Resource temporarily unavailable", "资源暂时不可用"},
     // Rows, batches and projects.
     Translation{"the file changed: {} bytes with the lowest address 0x{} were recorded, it now has {} bytes with the "
                 "lowest address 0x{}",
@@ -258,7 +274,6 @@ constexpr std::array kTranslations = {
     Translation{"the path holds characters the system code page cannot represent", "路径中有当前系统编码无法表示的字符"},
     Translation{"the project would replace {}, the file of row {}", "配置文件将覆盖文件{2}：{1}"},
     Translation{"no alignment is chosen: PolishType is {}, not 0 to 3", "未选择对齐长度：PolishType为{1}，不在0到3之间"},
-    Translation{"{} bytes at 0x{} would pass the end of the 32-bit address space", "位于0x{2}的{1}字节将超出32位地址空间"},
     Translation{"S{} records cannot hold the address 0x{} (S{} or above can)", "S{1}记录无法容纳地址0x{2}（需要S{3}或以上）"},
     Translation{"the path goes through {}, a link another user made in a folder every user may write; it is not "
                 "followed",

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "checks/sha256.h"
+#include "checks/sums.h"
 #include "core/file_entry.h"
-#include "formats/sha256.h"
 #include "platform/format.h"
-#include "tools/checksum/check_value.h"
 
 namespace torvane {
 namespace {
@@ -329,6 +329,39 @@ std::optional<std::vector<FieldSpec>> ResolveFields(std::span<const FieldSpec> f
         resolved.push_back(f);
     }
     return resolved;
+}
+
+std::optional<std::vector<FieldSpec>> ResolveFieldsInWrittenImage(std::span<const FieldSpec> fields, uint32_t first,
+                                                                  uint64_t writtenEnd, std::string* why) {
+    if (std::none_of(fields.begin(), fields.end(), [](const FieldSpec& f) { return f.Symbolic(); }))
+        return std::vector<FieldSpec>(fields.begin(), fields.end());
+    // The image with the fields ends no earlier for a longer image before
+    // them: the longest that still ends by writtenEnd is found by halving.
+    const auto fits = [&](uint64_t before) -> std::optional<std::vector<FieldSpec>> {
+        std::optional<std::vector<FieldSpec>> resolved = ResolveFields(fields, first, before);
+        if (resolved && ImageEndWithFields(*resolved, before) <= writtenEnd) return resolved;
+        return std::nullopt;
+    };
+    // An image of one byte at least: "end" of an empty one names nothing.
+    uint64_t low = static_cast<uint64_t>(first) + 1;
+    uint64_t high = std::max<uint64_t>(writtenEnd, low);
+    std::optional<std::vector<FieldSpec>> best = fits(low);
+    if (!best) {
+        if (why)
+            *why = Format("the fields with end or start do not fit an image from 0x%08X that ends at 0x%08llX", first,
+                          static_cast<unsigned long long>(writtenEnd));
+        return std::nullopt;
+    }
+    while (low < high) {
+        const uint64_t middle = low + (high - low + 1) / 2;
+        if (std::optional<std::vector<FieldSpec>> resolved = fits(middle)) {
+            low = middle;
+            best = std::move(resolved);
+        } else {
+            high = middle - 1;
+        }
+    }
+    return best;
 }
 
 namespace {

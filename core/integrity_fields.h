@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/crc.h"
+#include "checks/crc.h"
 #include "formats/sparse_image.h"
 
 namespace torvane {
@@ -81,6 +81,14 @@ std::string FieldSpecText(const FieldSpec& field);
 // of an image that holds none.
 std::optional<std::vector<FieldSpec>> ResolveFields(std::span<const FieldSpec> fields, uint32_t first,
                                                     uint64_t imageEnd, std::string* why = nullptr);
+
+// The same for an image the fields are already written into, which ends (one
+// past its last byte) at `writtenEnd`: the image before them is taken as long
+// as it can be, so that the fields appended to it end where the image ends (a
+// CRC-32 at "end" is then its last four bytes, as the merge or the stamp
+// wrote it). Nothing, with the reason, when no image before them fits.
+std::optional<std::vector<FieldSpec>> ResolveFieldsInWrittenImage(std::span<const FieldSpec> fields, uint32_t first,
+                                                                  uint64_t writtenEnd, std::string* why = nullptr);
 
 // What FieldsProblem finds wrong whatever the image: a range whose end is
 // before its start, a field inside its own range, two fields that overlap, a

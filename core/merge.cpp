@@ -496,6 +496,10 @@ std::optional<uint32_t> KnownFieldOrigin(FieldAddresses addresses, const std::st
     return std::nullopt;
 }
 
+bool MergeFieldsArePositions(FieldAddresses addresses, const std::string& baseText, ImageFormat output) {
+    return KnownFieldOrigin(addresses, baseText, output) == 0u;
+}
+
 std::optional<std::string> MergeFieldsProblem(std::span<const FieldSpec> fields, FieldAddresses addresses,
                                               const std::string& baseText, ImageFormat output) {
     if (std::optional<std::string> problem = FieldsShapeProblem(fields)) return problem;

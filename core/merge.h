@@ -48,6 +48,12 @@ enum class FieldAddresses;
 // output whose base the files choose.
 std::optional<uint32_t> KnownFieldOrigin(FieldAddresses addresses, const std::string& baseText, ImageFormat output);
 
+// Whether a merge's fields, in these addresses, are positions in its image
+// rather than addresses of it: image offsets, or the map's addresses of an
+// image whose first address is 0 (a BIN without a base). A check of the
+// written image takes such fields from its lowest address.
+bool MergeFieldsArePositions(FieldAddresses addresses, const std::string& baseText, ImageFormat output);
+
 // Why the merge would refuse these fields, as far as can be told before the
 // files are read: the rules between them, and their place in the 6 MiB image
 // where its first address is known (where the files choose the base, a field

@@ -50,10 +50,13 @@ std::string FileProblem(const std::string& name, FileUse use) {
     if (name.empty()) return "no file name was given";
     const std::string path = NativePath(name);
     std::string target = path;
-    if (use == FileUse::Write) {
+    if (use == FileUse::Write && EndsInSeparator(name)) return kNamesAFolderReason;
+    if (use != FileUse::Read) {
         if (const std::optional<std::string> link = ForeignLinkInSharedFolder(name))
             return "the path goes through " + *link +
                    ", a link another user made in a folder every user may write; it is not followed";
+    }
+    if (use == FileUse::Write) {
         // A link is replaced where it points, in that file's folder.
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 
 #include "platform/code_page.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/path_walk.h"
+#include "platform/piece_buffer.h"
 
 namespace torvane {
 namespace {
@@ -218,6 +221,8 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size
 
 namespace {
 
+std::atomic<bool> g_durableWrites{true};
+
 bool WriteAll(int fd, const void* data, size_t size) {
     const uint8_t* p = static_cast<const uint8_t*>(data);
     size_t done = 0;
@@ -232,170 +237,166 @@ bool WriteAll(int fd, const void* data, size_t size) {
 
 bool HasWriteBits(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
 
+// Hands `produce` a sink that gathers its pieces for the descriptor. True
+// when it returned true and every byte went out; errno says why not.
+bool Produce(int fd, const std::function<bool(const ByteSink&)>& produce) {
+    PieceBuffer buffer([fd](const uint8_t* data, size_t size) { return WriteAll(fd, data, size); });
+    const ByteSink sink = [&buffer](const void* data, size_t size) { return buffer.Put(data, size); };
+    const bool finished = produce(sink);
+    const bool flushed = buffer.Flush();
+    if (!finished && flushed) errno = ECANCELED;
+    return finished && flushed;
+}
+
+// Opens for writing the very object the walk found: through the process's
+// own link to its handle, else (no /proc) by its name in the held folder,
+// never through a link, and only when it is still that object.
+UniqueFd OpenFoundForWriting(const WalkedPath& target) {
+    constexpr int kFlags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
+    const std::string own = "/proc/self/fd/" + std::to_string(target.file.get());
+    UniqueFd fd(::open(own.c_str(), kFlags));
+    if (!fd.valid() && errno == ENOENT)
+        fd = UniqueFd(::openat(target.folder.get(), target.name.c_str(), kFlags | O_NOFOLLOW));
+    return fd;
+}
+
 // Writes a target that is not a regular file (a device, a pipe) in place.
-bool WriteInPlace(const std::string& path, const void* data, size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, data, size);
-    ok = ::close(fd) == 0 && ok;
-    return ok;
+bool WriteInPlace(const WalkedPath& target, const std::function<bool(const ByteSink&)>& produce) {
+    UniqueFd fd = OpenFoundForWriting(target);
+    if (!fd.valid()) return false;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) return false;
+    if (st.st_dev != target.fileStat.st_dev || st.st_ino != target.fileStat.st_ino) {
+        errno = EAGAIN;  // the name changed since it was walked
+        return false;
+    }
+    if (!Produce(fd.get(), produce)) {
+        const int error = errno;
+        fd.Reset();
+        errno = error;
+        return false;
+    }
+    return fd.Close();
+}
+
+// The name of a temporary file beside `name`: ".<name>.XXXXXX" tells whose it
+// is; a name too long for that gets a short one.
+std::string TempPattern(const std::string& name, bool shortForm) {
+    return shortForm || name.size() + 8 > NAME_MAX ? ".tv-XXXXXX" : "." + name + ".XXXXXX";
+}
+
+// The new content goes to a temporary file beside the target and replaces it
+// only once it is complete, so a failed write leaves the old file as it was.
+bool ReplaceThroughTempFile(const WalkedPath& target, const std::function<bool(const ByteSink&)>& produce) {
+    const int folder = target.folder.get();
+    struct stat folderStat;
+    if (::fstat(folder, &folderStat) != 0) return false;
+    if (!HasWriteBits(folderStat.st_mode)) {  // also for root
+        errno = EACCES;
+        return false;
+    }
+    std::string temp = TempPattern(target.name, false);
+    int registration = -1;
+    UniqueFd fd(CreateTempFileAt(folder, temp, registration));
+    // A file system with names shorter than NAME_MAX.
+    if (!fd.valid() && errno == ENAMETOOLONG && temp != TempPattern(target.name, true)) {
+        temp = TempPattern(target.name, true);
+        fd = UniqueFd(CreateTempFileAt(folder, temp, registration));
+    }
+    if (!fd.valid()) return false;
+    mode_t mode;
+    if (target.exists()) {
+        const struct stat& old = target.fileStat;
+        // The owner and group first: a change of owner clears the set-user
+        // and set-group bits, which the mode then puts back. Another user's
+        // file keeps its owner where this process may give it away (root),
+        // else at least its group where the user belongs to it.
+        struct stat made;
+        if (::fstat(fd.get(), &made) == 0 && (made.st_uid != old.st_uid || made.st_gid != old.st_gid)) {
+            if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
+                (void)!::fchown(fd.get(), static_cast<uid_t>(-1), old.st_gid);
+        }
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const bool durable = DurableWrites();
+    bool ok = ::fchmod(fd.get(), mode) == 0;
+    try {
+        ok = ok && Produce(fd.get(), produce);
+    } catch (...) {
+        fd.Reset();
+        DiscardTempFileAt(registration, folder, temp);
+        throw;
+    }
+    // On disk before it takes the old file's place: after a power cut the
+    // folder then names the old file or the complete new one.
+    ok = ok && (!durable || ::fsync(fd.get()) == 0);
+    ok = fd.Close() && ok;
+    // The rename replaces whatever the name holds now, in the held folder:
+    // a link put there meanwhile is replaced itself, never followed.
+    ok = ok && CommitTempFileAt(registration, folder, temp, target.name);
+    if (!ok) {
+        DiscardTempFileAt(registration, folder, temp);
+        return false;
+    }
+    if (!durable) return true;
+    // The rename itself is made lasting by the folder's own sync. A file
+    // system that cannot sync a folder (EINVAL) has nothing to make lasting;
+    // a folder this process may write but not read is left as it is.
+    UniqueFd readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return !readable.valid() || ::fsync(readable.get()) == 0 || errno == EINVAL;
 }
 
 }  // namespace
+
+void SetDurableWrites(bool durable) { g_durableWrites.store(durable, std::memory_order_relaxed); }
+
+bool DurableWrites() { return g_durableWrites.load(std::memory_order_relaxed); }
+
+bool EndsInSeparator(const std::string& path) { return !path.empty() && path.back() == '/'; }
 
 bool RefusesLinkInFolder(uint32_t linkOwner, uint32_t folderOwner, uint32_t folderMode, uint32_t user) {
     const bool shared = (folderMode & S_ISVTX) != 0 && (folderMode & S_IWOTH) != 0;
     return shared && linkOwner != folderOwner && linkOwner != user;
 }
 
-std::optional<std::string> ForeignLinkInSharedFolder(const std::string& utf8Path) {
-    if (utf8Path.empty()) return std::nullopt;
-    const std::string path = NativePath(utf8Path);
-    // The path is walked as the kernel walks it, one name at a time, each
-    // link replaced by its target, so a link met anywhere on the way counts.
-    std::vector<std::string> pending;
-    auto push = [&pending](const std::string& text) {
-        std::vector<std::string> names;
-        size_t start = 0;
-        while (start <= text.size()) {
-            const size_t slash = text.find('/', start);
-            const size_t end = slash == std::string::npos ? text.size() : slash;
-            if (end > start) names.push_back(text.substr(start, end - start));
-            if (slash == std::string::npos) break;
-            start = slash + 1;
-        }
-        pending.insert(pending.end(), names.rbegin(), names.rend());
-    };
-    std::string done;  // the folders resolved so far; empty for the root
-    if (path.front() != '/') {
-        char cwd[PATH_MAX];
-        if (::getcwd(cwd, sizeof cwd) == nullptr) return std::nullopt;
-        push(cwd);
-        std::vector<std::string> rest;
-        rest.swap(pending);
-        push(path);
-        pending.insert(pending.end(), rest.begin(), rest.end());
-    } else {
-        push(path);
-    }
-    int links = 0;
-    const uid_t user = ::geteuid();
-    while (!pending.empty()) {
-        const std::string name = pending.back();
-        pending.pop_back();
-        if (name == ".") continue;
-        if (name == "..") {
-            const size_t slash = done.rfind('/');
-            done = slash == std::string::npos ? std::string() : done.substr(0, slash);
-            continue;
-        }
-        const std::string next = done + "/" + name;
-        struct stat st;
-        if (::lstat(next.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            done = next;
-            continue;
-        }
-        struct stat folder;
-        const std::string folderPath = done.empty() ? "/" : done;
-        if (::stat(folderPath.c_str(), &folder) == 0 &&
-            RefusesLinkInFolder(st.st_uid, folder.st_uid, folder.st_mode, user))
-            return PathFromNative(next);
-        // Past the kernel's own limit the write fails by itself.
-        if (++links > 40) return std::nullopt;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(next.c_str(), target.data(), target.size());
-        if (n <= 0 || static_cast<size_t>(n) >= target.size()) return std::nullopt;
-        target.resize(static_cast<size_t>(n));
-        if (target.front() == '/') done.clear();
-        push(target);
-    }
-    return std::nullopt;
+std::optional<std::string> ForeignLinkInSharedFolder(const std::string& path) {
+    WalkFailure failure;
+    if (WalkPath(NativePath(path), failure) || failure.foreignLink.empty()) return std::nullopt;
+    return PathFromNative(failure.foreignLink);
 }
 
-bool WriteWholeFile(const std::string& utf8Path, const void* data, size_t size) {
-    if (utf8Path.empty()) return false;
-    if (ForeignLinkInSharedFolder(utf8Path)) {
-        errno = EACCES;
+bool WriteFileInPieces(const std::string& path, const std::function<bool(const ByteSink&)>& produce) {
+    if (path.empty()) {
+        errno = ENOENT;
         return false;
     }
-    const std::string path = NativePath(utf8Path);
-    std::string target = path;
-    struct stat st;
-    bool exists = ::lstat(target.c_str(), &st) == 0;
-    if (exists && S_ISLNK(st.st_mode)) {
-        // Replace the file the link points to, not the link.
-        char resolved[PATH_MAX];
-        if (::realpath(target.c_str(), resolved) != nullptr) {
-            target = resolved;
-            exists = ::stat(target.c_str(), &st) == 0;
-        } else {
-            exists = false;
+    WalkFailure failure;
+    const std::optional<WalkedPath> target = WalkPath(NativePath(path), failure);
+    if (!target) {
+        errno = failure.error;
+        return false;
+    }
+    if (target->exists()) {
+        const mode_t mode = target->fileStat.st_mode;
+        if (S_ISDIR(mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        if (!S_ISREG(mode)) return WriteInPlace(*target, produce);
+        if (!HasWriteBits(mode)) {  // read-only, also for root
+            errno = EACCES;
+            return false;
         }
     }
-    if (exists && S_ISDIR(st.st_mode)) return false;
-    if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(target, data, size);
-    if (exists && !HasWriteBits(st.st_mode)) return false;  // read-only, also for root
-
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    struct stat dirStat;
-    if (::stat(folder.c_str(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode) || !HasWriteBits(dirStat.st_mode))
-        return false;
-
-    // The new content goes to a temporary file beside the target and replaces
-    // it only once it is complete, so a failed write leaves the old file as it
-    // was. ".<name>.XXXXXX" tells whose it is; a name too long for that (or a
-    // file system with shorter names) gets a short one.
-    const std::string base = (folder == "/" ? "" : folder) + "/.";
-    const std::string shortPattern = base + "tv-XXXXXX";
-    const bool longFits = name.size() + 8 <= NAME_MAX;
-    std::string temp = longFits ? base + name + ".XXXXXX" : shortPattern;
-    int registration = -1;
-    int fd = CreateTempFile(temp, registration);
-    if (fd < 0 && errno == ENAMETOOLONG && longFits) {
-        temp = shortPattern;
-        fd = CreateTempFile(temp, registration);
-    }
-    if (fd < 0) return false;
-    mode_t mode;
-    if (exists) {
-        // The owner and group first: a change of owner clears the set-user
-        // and set-group bits, which the mode then puts back. Another user's
-        // file keeps its owner where this process may give it away (root),
-        // else at least its group where the user belongs to it.
-        struct stat made;
-        if (::fstat(fd, &made) == 0 && (made.st_uid != st.st_uid || made.st_gid != st.st_gid)) {
-            if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
-        }
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = ::fchmod(fd, mode) == 0;
-    ok = ok && WriteAll(fd, data, size);
-    // On disk before it takes the old file's place: after a power cut the
-    // folder then names the old file or the complete new one.
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && CommitTempFile(registration, temp, target);
-    if (!ok) {
-        DiscardTempFile(registration, temp);
-        return false;
-    }
-    // The rename itself is made lasting by the folder's own sync. A file
-    // system that cannot sync a folder (EINVAL) has nothing to make lasting;
-    // a folder this process may write but not read is left as it is.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;
-        ::close(dirFd);
-        if (!synced) return false;
-    }
-    return true;
+    return ReplaceThroughTempFile(*target, produce);
 }
 
+bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
+    return WriteFileInPieces(path, [data, size](const ByteSink& sink) { return sink(data, size); });
+}
 
 }  // namespace torvane

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,13 +89,20 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
 // failure to open or read.
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::string& path, size_t count);
 
+// True when the name ends in a separator ("/", on Windows also "\"): it
+// names a folder, and a file is never written there (the writes below refuse
+// it with EISDIR) nor in the name without the separator.
+bool EndsInSeparator(const std::string& path);
+// The reason line's words for such a name.
+inline constexpr const char* kNamesAFolderReason = "the name ends in a separator, so it names a folder, not a file";
+
 // The symbolic link on the way to `path` that a write there does not follow:
 // a link in a folder that every user may write and that has the sticky bit
 // (/tmp), owned by neither that folder's owner nor the user running the
 // program. The kernel refuses to open() through such a link; a replacement
 // renames its new file onto the link's target and would pass that check, so
-// WriteWholeFile makes it itself. Nothing when no such link is on the path
-// (always nothing on Windows).
+// the writes below make it themselves, as does PadFileEnd. Nothing when no
+// such link is on the path (always nothing on Windows).
 std::optional<std::string> ForeignLinkInSharedFolder(const std::string& path);
 
 #ifndef _WIN32
@@ -103,17 +112,45 @@ std::optional<std::string> ForeignLinkInSharedFolder(const std::string& path);
 bool RefusesLinkInFolder(uint32_t linkOwner, uint32_t folderOwner, uint32_t folderMode, uint32_t user);
 #endif
 
-// Creates or replaces the file with the bytes; true only when every byte was
-// written. A regular file is replaced through a temporary file in its folder
-// that takes the old file's place only when it is complete and on disk, so a
-// failure, an interruption (see InstallInterruptCleanup) or a power cut leaves
-// the old file or the new one, never a mix. A target that is not a regular
-// file (a device) is written in place. A read-only target, or one in a folder
-// without write permission, is refused, also for root, and so is a path
-// through a link ForeignLinkInSharedFolder names. The replacement is a new
-// file: it takes the old one's mode and, where the system lets this process
-// set them, its owner and group; other hard links to the old file keep the
-// old content.
+// Whether the writes below make each file lasting before they return: the
+// new file synced to disk before it takes the old one's place, and (POSIX)
+// its folder synced after the rename. On unless turned off; process-wide. A
+// build server that converts thousands of files turns it off (torvane-cli
+// --no-sync): each file still goes through a temporary file and a rename, so
+// a failed or interrupted write leaves the old file, but after a power cut or
+// a system crash the name may hold the old file or a new one not yet whole.
+void SetDurableWrites(bool durable);
+bool DurableWrites();
+
+// Receives the next piece of the file being written; false when the write failed.
+using ByteSink = std::function<bool(const void* data, size_t size)>;
+
+// Creates or replaces the file with the bytes `produce` hands to the sink,
+// piece by piece; true only when `produce` returned true and every byte was
+// written. `produce` returns false to abandon the write: the old file then
+// stays as it was (errno ECANCELED, unless a failed write came first). Small
+// pieces are gathered (PieceBuffer), so pushing one record at a time costs no
+// system call each.
+//
+// A regular file is replaced through a temporary file in its folder that
+// takes the old file's place only when it is complete (and on disk, see
+// DurableWrites), so a failure, an interruption (see InstallInterruptCleanup)
+// or a power cut leaves the old file or the new one, never a mix. A target
+// that is not a regular file (a device, a pipe) is written in place, and
+// what was written before an abandon stays written. A read-only target, or
+// one in a folder without write permission, is refused, also for root, and
+// so is a path through a link ForeignLinkInSharedFolder names (EACCES) and a
+// name ending in a separator (EISDIR). A link otherwise is followed: the file
+// it leads to is replaced, not the link. The replacement is a new file: it
+// takes the old one's mode and, where the system lets this process set them,
+// its owner and group; other hard links to the old file keep the old content.
+//
+// On POSIX the path is looked up once: its folder is held open and every
+// check, the temporary file and the rename work relative to it, so a name
+// swapped for a link between two steps cannot send the write elsewhere.
+bool WriteFileInPieces(const std::string& path, const std::function<bool(const ByteSink&)>& produce);
+
+// WriteFileInPieces with the whole content in one piece.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
 // Opens a regular file for reading as a binary C stream, for reading it in

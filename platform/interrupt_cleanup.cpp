@@ -3,16 +3,23 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <unistd.h>
+
+#include "platform/files.h"
 
 namespace torvane {
 namespace {
 
 // A fixed table, so the handler touches nothing but static memory and calls
-// nothing but unlink(), sigaction() and raise(), which are safe in a handler.
+// nothing but unlinkat(), sigaction() and raise(), which are safe in a handler.
 // Writes run one or two at a time; more at once than places only go without
 // the clean-up.
 constexpr int kPlaces = 16;
@@ -21,7 +28,8 @@ enum : int { kFree = 0, kFilling = 1, kActive = 2 };
 
 struct Place {
     std::atomic<int> state{kFree};
-    char path[PATH_MAX];
+    int folder = AT_FDCWD;  // the held folder the name is in
+    char name[PATH_MAX];
 };
 
 Place g_places[kPlaces];
@@ -52,7 +60,7 @@ alignas(16) char g_handlerStack[65536];
 extern "C" void RemoveTempFilesAndEnd(int signal) {
     const int savedErrno = errno;
     for (Place& place : g_places) {
-        if (place.state.load(std::memory_order_acquire) == kActive) ::unlink(place.path);
+        if (place.state.load(std::memory_order_acquire) == kActive) ::unlinkat(place.folder, place.name, 0);
     }
     // The default action ends the program once the handler returns, since the
     // signal stays blocked until then; the parent sees the real signal.
@@ -108,42 +116,99 @@ void InstallInterruptCleanup() {
     for (int s : kFaultSignals) install(s, true);
 }
 
-int RegisterTempFile(const char* path) {
-    const size_t length = std::strlen(path);
+int RegisterTempFileAt(int folder, const char* name) {
+    const size_t length = std::strlen(name);
     if (length >= PATH_MAX) return -1;
     for (int i = 0; i < kPlaces; ++i) {
         int expected = kFree;
         if (!g_places[i].state.compare_exchange_strong(expected, kFilling, std::memory_order_acquire)) continue;
-        std::memcpy(g_places[i].path, path, length + 1);
+        g_places[i].folder = folder;
+        std::memcpy(g_places[i].name, name, length + 1);
         g_places[i].state.store(kActive, std::memory_order_release);
         return i;
     }
     return -1;
 }
 
+int RegisterTempFile(const char* path) { return RegisterTempFileAt(AT_FDCWD, path); }
+
 void ReleaseTempFile(int registration) {
     if (registration < 0 || registration >= kPlaces) return;
     g_places[registration].state.store(kFree, std::memory_order_release);
 }
 
-int CreateTempFile(std::string& pattern, int& registration) {
-    BlockedSignals blocked;
-    const int fd = ::mkstemp(pattern.data());
-    registration = fd >= 0 ? RegisterTempFile(pattern.c_str()) : -1;
-    return fd;
+namespace {
+
+// Letters of the random part of a temporary name.
+constexpr char kNameLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr size_t kRandomLetters = 6;
+
+// Replaces the pattern's trailing "XXXXXX" by random letters: from the
+// system's generator, else from the clock and the process, which the
+// O_EXCL creation makes safe either way.
+void FillRandomLetters(std::string& pattern, unsigned attempt) {
+    uint8_t random[kRandomLetters];
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+        struct timespec now;
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        uint64_t seed = (static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(::getpid()) << 32) ^ attempt) *
+                        0x9E3779B97F4A7C15ull;
+        for (uint8_t& b : random) {
+            b = static_cast<uint8_t>(seed >> 56);
+            seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        }
+    }
+    const size_t at = pattern.size() - kRandomLetters;
+    for (size_t i = 0; i < kRandomLetters; ++i) pattern[at + i] = kNameLetters[random[i] % (sizeof kNameLetters - 1)];
 }
 
-bool CommitTempFile(int registration, const std::string& temp, const std::string& target) {
+}  // namespace
+
+int CreateTempFileAt(int folder, std::string& pattern, int& registration) {
+    registration = -1;
+    if (pattern.size() < kRandomLetters ||
+        pattern.compare(pattern.size() - kRandomLetters, kRandomLetters, "XXXXXX") != 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        FillRandomLetters(pattern, attempt);
+        BlockedSignals blocked;
+        // Private until complete (0600); the writer gives it its mode.
+        const int fd = ::openat(folder, pattern.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            registration = RegisterTempFileAt(folder, pattern.c_str());
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool CommitTempFileAt(int registration, int folder, const std::string& temp, const std::string& target) {
     BlockedSignals blocked;
-    if (::rename(temp.c_str(), target.c_str()) != 0) return false;
+    // Where writes need not last, the new file is exchanged with the old one,
+    // which then goes under the temporary name: ext4 starts writing a file
+    // renamed over another at once (its guard for programs that replace
+    // without a sync), which costs the rename and the later removal of that
+    // file milliseconds each; the exchange is as atomic for a reader. A
+    // target that is gone, or a file system without exchanges, gets the rename.
+    if (!DurableWrites() && ::renameat2(folder, temp.c_str(), folder, target.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlinkat(folder, temp.c_str(), 0);
+    } else if (::renameat(folder, temp.c_str(), folder, target.c_str()) != 0) {
+        return false;
+    }
     ReleaseTempFile(registration);
     return true;
 }
 
-void DiscardTempFile(int registration, const std::string& temp) {
+void DiscardTempFileAt(int registration, int folder, const std::string& temp) {
     BlockedSignals blocked;
-    ::unlink(temp.c_str());
+    const int saved = errno;  // the failure that led here, for its report
+    ::unlinkat(folder, temp.c_str(), 0);
     ReleaseTempFile(registration);
+    errno = saved;
 }
 
 }  // namespace torvane

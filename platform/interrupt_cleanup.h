@@ -28,8 +28,9 @@ int RegisterTempFile(const char* path);
 // Ends a registration; -1 is ignored.
 void ReleaseTempFile(int registration);
 
-// Creates and opens a new file from a mkstemp pattern (its trailing "XXXXXX"
-// is replaced) and registers it, with the signals from outside blocked in between.
+#ifdef _WIN32
+// Creates and opens a new file from a pattern (its trailing "XXXXXX" is
+// replaced) and registers it, with the handler kept out in between.
 // Returns the descriptor, or -1 with errno set.
 int CreateTempFile(std::string& pattern, int& registration);
 // Renames the temporary file onto `target` and ends its registration, again
@@ -37,5 +38,26 @@ int CreateTempFile(std::string& pattern, int& registration);
 bool CommitTempFile(int registration, const std::string& temp, const std::string& target);
 // Removes the temporary file and ends its registration.
 void DiscardTempFile(int registration, const std::string& temp);
+#else
+// The same for a name in a folder held open (`folder`, a descriptor that
+// stays open until the registration ends): the handler removes it with
+// unlinkat() relative to that folder, wherever the folder's path now leads.
+// AT_FDCWD takes `name` as a path, as RegisterTempFile does.
+int RegisterTempFileAt(int folder, const char* name);
+
+// Creates and opens a new file in `folder` from a pattern of a name (its
+// trailing "XXXXXX" is replaced by random letters), never through a link, and
+// registers it, with the signals from outside blocked in between. Returns the
+// descriptor, or -1 with errno set.
+int CreateTempFileAt(int folder, std::string& pattern, int& registration);
+// Renames the temporary file onto `target` in the same folder and ends its
+// registration, again with no interruption in between; where writes need
+// not last (DurableWrites off) an existing target is exchanged with it and
+// then removed under the temporary name instead. On failure the file stays
+// registered.
+bool CommitTempFileAt(int registration, int folder, const std::string& temp, const std::string& target);
+// Removes the temporary file and ends its registration.
+void DiscardTempFileAt(int registration, int folder, const std::string& temp);
+#endif
 
 }  // namespace torvane

@@ -61,6 +61,8 @@ enum class FileKind {
     AdapterConfig,  // the adapter's configuration file
     StampImage,     // the stamp tool's image
     StampOutput,    // and the copy it writes
+    CompareImage,   // a file the comparison reads
+    CompareReport,  // and the report it saves
 };
 
 // An open-file or save-file question. `filter` is a list of description and

@@ -1,36 +1,17 @@
 #include "platform/sized_files.h"
 
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/code_page.h"
+#include "platform/path_walk.h"
 
 namespace torvane {
 namespace {
-
-// Closes the descriptor when the scope ends.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool HasWriteBits(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
 
@@ -38,7 +19,7 @@ bool HasWriteBits(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) !
 
 SizedRead ReadExpectedSize(const std::string& path, uint64_t expected) {
     SizedRead result;
-    Descriptor fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return result;
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return result;
@@ -70,11 +51,30 @@ SizedRead ReadExpectedSize(const std::string& path, uint64_t expected) {
 
 PadResult PadFileEnd(const std::string& path, uint32_t alignment, uint8_t fill) {
     PadResult result;
-    struct stat st;
-    if (alignment == 0 || ::stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !HasWriteBits(st.st_mode))
+    if (alignment == 0) return result;
+    // One lookup, the folder held: the file is then opened by its name in
+    // that folder, never through a link, and only when it is still the
+    // regular file the walk found, so a name swapped for a link meanwhile
+    // pads nothing.
+    WalkFailure failure;
+    const std::optional<WalkedPath> target = WalkPath(NativePath(path), failure);
+    if (!target) {
+        errno = failure.error;
         return result;
-    Descriptor fd(::open(NativePath(path).c_str(), O_RDWR | O_CLOEXEC));
-    if (fd.get() < 0) return result;
+    }
+    if (!target->exists()) {
+        errno = ENOENT;
+        return result;
+    }
+    struct stat st = target->fileStat;
+    if (!S_ISREG(st.st_mode) || !HasWriteBits(st.st_mode)) return result;
+    UniqueFd fd(::openat(target->folder.get(), target->name.c_str(),
+                         O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) return result;
+    if (::fstat(fd.get(), &st) != 0 || st.st_dev != target->fileStat.st_dev || st.st_ino != target->fileStat.st_ino) {
+        errno = EAGAIN;  // the name changed since it was walked
+        return result;
+    }
     // Measured and padded under one lock: a second program waits, then sees
     // the padded length and finds nothing to do.
     while (::flock(fd.get(), LOCK_EX) != 0) {

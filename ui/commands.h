@@ -44,7 +44,7 @@ struct Command {
 
 // In menu order. The toolbar shows the commands that have an image, in this
 // same order, with a separator between neighbours.
-inline constexpr std::array<Command, 18> kCommands = {{
+inline constexpr std::array<Command, 19> kCommands = {{
     {main_ids::kImportConfig, "导入配置文件", 0, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
      main_ids::kImportButton, "导入配置文件"},
     {main_ids::kExportConfig, "导出配置文件", 1, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
@@ -64,6 +64,7 @@ inline constexpr std::array<Command, 18> kCommands = {{
     {main_ids::kClearList, "清空文件列表信息", 5, kInMenu | kOnToolBar, MenuPopup::Function, true},
     {main_ids::kChecksumTool, "生成文件校验值", -1, kInMenu, MenuPopup::Tools, false},
     {main_ids::kStampTool, "写入校验值", -1, kInMenu, MenuPopup::Tools, false},
+    {main_ids::kCompareTool, "比较映像文件", -1, kInMenu, MenuPopup::Tools, false},
     {main_ids::kTestBinTool, "生成测试文件", -1, kInMenu, MenuPopup::Tools, true},
     {main_ids::kBinToCTool, "转换文件格式", -1, kInMenu, MenuPopup::Tools, true},
     {main_ids::kUpgradeTool, "生成网卡升级文件", -1, kInMenu, MenuPopup::Tools, true},
@@ -95,6 +96,7 @@ inline constexpr std::array<CommandKeys, kCommands.size()> kCommandKeys = {{
     {main_ids::kClearList, 'L', ""},
     {main_ids::kChecksumTool, 'C', ""},
     {main_ids::kStampTool, 'W', ""},
+    {main_ids::kCompareTool, 'D', ""},
     {main_ids::kTestBinTool, 'T', ""},
     {main_ids::kBinToCTool, 'F', ""},
     {main_ids::kUpgradeTool, 'N', ""},

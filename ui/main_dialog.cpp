@@ -571,6 +571,7 @@ void CQuenlorDlg::OnCommand(int id) {
         case kMemoryMap: ShowMemoryMap(); break;
         case kChecksumTool:
         case kStampTool:
+        case kCompareTool:
         case kTestBinTool:
         case kBinToCTool:
         case kUpgradeTool: OpenTool(id); break;
@@ -617,7 +618,10 @@ void CQuenlorDlg::ShowAbout() {
     about.exec();
 }
 
-void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this); }
+void CQuenlorDlg::OpenTool(int id) {
+    OpenToolDialog(id, this, ws_.MergeFields,
+                   MergeFieldsArePositions(ws_.MergeFieldAddresses, ws_.MergeBaseText, ws_.MergeFormat));
+}
 
 void CQuenlorDlg::ImportProject(const QString& path) { ImportDroppedProject(path); }
 

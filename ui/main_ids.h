@@ -46,6 +46,8 @@ inline constexpr int kMergePlan = 1091;
 // Our own: the stamp tool (工具), the merge's format, base and fields (功能).
 inline constexpr int kStampTool = 32812;
 inline constexpr int kMergeSettings = 32813;
+// Our own: the image comparison and field check (工具).
+inline constexpr int kCompareTool = 32814;
 // Our own: the batch of the current mode (F5), whichever it is.
 inline constexpr int kRunModeBatch = 32811;
 inline constexpr int kAbout = 32775;

@@ -50,6 +50,8 @@ QString FolderSettingsKey(FileKind kind) {
         case FileKind::StampImage: name = "StampImage"; break;
         case FileKind::StampOutput: name = "StampOutput"; break;
         case FileKind::AdapterConfig: name = "AdapterConfig"; break;
+        case FileKind::CompareImage: name = "CompareImage"; break;
+        case FileKind::CompareReport: name = "CompareReport"; break;
     }
     return name ? QStringLiteral("FileDialogFolders/") + QLatin1String(name) : QString();
 }

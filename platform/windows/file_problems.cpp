@@ -38,6 +38,7 @@ std::string FolderProblem(const std::string& folder, DWORD failure) {
 std::string FileProblem(const std::string& path, FileUse use) {
     const DWORD failure = ::GetLastError();  // before any call below can change it
     if (path.empty()) return "no file name was given";
+    if (use == FileUse::Write && EndsInSeparator(path)) return kNamesAFolderReason;
     const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();

@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <system_error>
 
 #include "platform/interrupt_cleanup.h"
+#include "platform/piece_buffer.h"
 #include "platform/windows/handle.h"
 #include "platform/windows/wide.h"
 
@@ -301,24 +303,54 @@ std::FILE* OpenReadStream(const std::string& path) {
 
 namespace {
 
+std::atomic<bool> g_durableWrites{true};
+
+// Hands `produce` a sink that gathers its pieces for the handle. True when it
+// returned true and every byte went out; errno says why not.
+bool Produce(HANDLE h, const std::function<bool(const ByteSink&)>& produce) {
+    PieceBuffer buffer([h](const uint8_t* data, size_t size) {
+        if (WriteAll(h, data, size)) return true;
+        errno = ::GetLastError() == ERROR_DISK_FULL ? ENOSPC : EIO;
+        return false;
+    });
+    const ByteSink sink = [&buffer](const void* data, size_t size) { return buffer.Put(data, size); };
+    const bool finished = produce(sink);
+    const bool flushed = buffer.Flush();
+    if (!finished && flushed) errno = ECANCELED;
+    return finished && flushed;
+}
+
 // Writes a target that is not a file on disk (a device such as NUL or a
 // serial port) in place.
-bool WriteInPlace(const std::wstring& target, const void* data, size_t size) {
+bool WriteInPlace(const std::wstring& target, const std::function<bool(const ByteSink&)>& produce) {
     Handle h(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.valid()) return false;
-    bool ok = WriteAll(h.get(), data, size);
+    bool ok = Produce(h.get(), produce);
     ok = h.Close() && ok;
     return ok;
 }
 
 }  // namespace
 
+void SetDurableWrites(bool durable) { g_durableWrites.store(durable, std::memory_order_relaxed); }
+
+bool DurableWrites() { return g_durableWrites.load(std::memory_order_relaxed); }
+
+bool EndsInSeparator(const std::string& path) { return !path.empty() && IsSeparator(path.back()); }
+
 // Windows folders have no sticky bit: no link is refused for being in one.
 std::optional<std::string> ForeignLinkInSharedFolder(const std::string&) { return std::nullopt; }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
-    if (path.empty()) return false;
+bool WriteFileInPieces(const std::string& path, const std::function<bool(const ByteSink&)>& produce) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    if (EndsInSeparator(path)) {
+        errno = EISDIR;
+        return false;
+    }
     std::string target = path;
     DWORD keptAttributes = 0;  // what the new file takes over from the old one
     {
@@ -328,12 +360,18 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
         if (h.valid()) {
             if (::GetFileType(h.get()) != FILE_TYPE_DISK) {
                 h.Close();
-                return WriteInPlace(SystemPath(path), data, size);
+                return WriteInPlace(SystemPath(path), produce);
             }
             BY_HANDLE_FILE_INFORMATION info;
             if (!::GetFileInformationByHandle(h.get(), &info)) return false;
-            if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-            if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return false;  // read-only, also for admins
+            if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                errno = EISDIR;
+                return false;
+            }
+            if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {  // read-only, also for admins
+                errno = EACCES;
+                return false;
+            }
             keptAttributes = info.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
             const DWORD linkAttributes = ::GetFileAttributesW(SystemPath(path).c_str());
@@ -353,9 +391,10 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     }
 
     // The new content goes to a temporary file beside the target and replaces
-    // it only once it is complete and on disk, so a failed write or a power
-    // cut leaves the old file or the new one. ".<name>.XXXXXX" tells whose it
-    // is; a name too long for that gets a short one.
+    // it only once it is complete (and on disk, see DurableWrites), so a
+    // failed write or a power cut leaves the old file or the new one.
+    // ".<name>.XXXXXX" tells whose it is; a name too long for that gets a
+    // short one.
     const size_t separator = target.find_last_of("\\/");
     const size_t root = RootLength(target);
     std::string folder;
@@ -374,17 +413,30 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     const int fd = CreateTempFile(temp, registration);
     if (fd < 0) return false;
     const HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
-    bool ok = h != INVALID_HANDLE_VALUE && WriteAll(h, data, size);
+    bool ok = h != INVALID_HANDLE_VALUE;
+    try {
+        ok = ok && Produce(h, produce);
+    } catch (...) {
+        ::_close(fd);
+        DiscardTempFile(registration, temp);
+        throw;
+    }
     // On disk before it takes the old file's place.
-    ok = ok && ::FlushFileBuffers(h);
+    ok = ok && (!DurableWrites() || ::FlushFileBuffers(h));
     ok = ::_close(fd) == 0 && ok;
     if (ok && keptAttributes != 0) ::SetFileAttributesW(SystemPath(temp).c_str(), keptAttributes);
     ok = ok && CommitTempFile(registration, temp, target);
     if (!ok) {
+        const int error = errno;
         DiscardTempFile(registration, temp);
+        errno = error;
         return false;
     }
     return true;
+}
+
+bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
+    return WriteFileInPieces(path, [data, size](const ByteSink& sink) { return sink(data, size); });
 }
 
 }  // namespace torvane

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/windows/wide.h"
 
 namespace torvane {
@@ -153,11 +154,11 @@ bool CommitTempFile(int registration, const std::string& temp, const std::string
     Locked locked;
     if (g_ending) return false;
     // The rename over the old file is one step of the file system, written
-    // through to disk before the call returns. (ReplaceFileW, which keeps
-    // more of the old file, may leave neither name holding the old content
-    // when it fails half-way.)
-    const bool moved =
-        ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // through to disk before the call returns where writes are to last
+    // (DurableWrites). (ReplaceFileW, which keeps more of the old file, may
+    // leave neither name holding the old content when it fails half-way.)
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (DurableWrites() ? MOVEFILE_WRITE_THROUGH : 0);
+    const bool moved = ::MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
     if (!moved) return false;
     if (registration >= 0 && registration < kPlaces) g_places[registration].active = false;
     return true;

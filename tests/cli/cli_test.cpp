@@ -4,6 +4,7 @@
 #include <windows.h>
 #else
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "platform/code_page.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
+#include "support/failing_sync.h"
 #include "support/hex_text.h"
 #include "support/temp_dir.h"
 #include "support/nic_test_support.h"
@@ -119,6 +122,26 @@ protected:
     // The same with stdout a pipe whose reader has already gone, the state a
     // `| head -1` reaches after its first line, without the race. SIGPIPE has
     // its default action, as in a shell.
+    // The same with every sync the program makes failing (EIO); nothing
+    // when the system cannot arrange that.
+    std::optional<Result> RunWithFailingSync(const std::string& args) {
+        const pid_t pid = ::fork();
+        if (pid < 0) return std::nullopt;
+        if (pid == 0) {
+            if (!torvane::test::MakeSyncsFail()) ::_exit(kNoFailingSync);
+            ::_exit(Run(args).status & 0x7F);
+        }
+        int raw = 0;
+        if (::waitpid(pid, &raw, 0) != pid || !WIFEXITED(raw) || WEXITSTATUS(raw) == kNoFailingSync)
+            return std::nullopt;
+        Result r;
+        r.status = WEXITSTATUS(raw);
+        r.out = ReadText(dir.File(".out"));
+        r.err = ReadText(dir.File(".err"));
+        return r;
+    }
+    static constexpr int kNoFailingSync = 99;
+
     Result RunIntoClosedPipe(const std::string& args) {
         int fds[2];
         if (::pipe(fds) != 0) std::abort();
@@ -1292,6 +1315,97 @@ TEST_F(CliTest, ConvertKeepsSparseDataSparseAndRefusesAHugeBin) {
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0u, ReadText(dir.File("back.hex")).find(":10010000"));
     EXPECT_EQ(2, Run("convert far.hex -o x.hex --record-size 256").status);
+}
+
+// "-o new.hex/" once wrote BIN bytes into new.hex, and "stamp x.hex -o x.hex/
+// --in-place" rewrote a HEX file as BIN, both with exit 0.
+TEST_F(CliTest, AFileToWriteWhoseNameEndsInASeparatorIsRefusedBeforeAnyWork) {
+    const std::string hex = torvane::test::HexBlock(0, 16);
+    Write("app.hex", hex);
+    Result r = Run("convert app.hex -o new.hex/");
+    EXPECT_EQ(2, r.status);
+    EXPECT_TRUE(Has(r.err, "torvane-cli: -o new.hex/: the name ends in a separator, so it names a folder, not a file\n"))
+        << r.err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("new.hex")));
+    r = Run("stamp app.hex -o app.hex/ --in-place --field crc32@10:0-F");
+    EXPECT_EQ(2, r.status);
+    EXPECT_TRUE(Has(r.err, "names a folder")) << r.err;
+    EXPECT_EQ(hex, ReadText(dir.File("app.hex")));
+    for (const char* args : {"merge -o out.bin/ app.hex", "run merge --config p.ini -o out.bin/",
+                             "hex2bin --log run.log/ app.hex", "merge --map map.txt/ app.hex",
+                             "export --config p.ini/ app.hex", "testbin -o t.bin/", "bin2c app.hex -o app.h/"}) {
+        r = Run(args);
+        EXPECT_EQ(2, r.status) << args;
+        EXPECT_TRUE(Has(r.err, "names a folder")) << args << "\n" << r.err;
+    }
+    for (const char* name : {"out.bin", "run.log", "map.txt", "p.ini", "t.bin", "app.h", "app.BIN", "Merge.Bin"})
+        EXPECT_FALSE(torvane::test::Exists(dir.File(name))) << name;
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, AlignDoesNotPadThroughAnotherUsersLinkInASharedFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user needs root to make";
+    const std::string victim = Write("victim.bin", std::string(1001, 'v'));
+    ASSERT_EQ(0, ::mkdir(dir.File("tmp").c_str(), 0755));
+    ASSERT_EQ(0, ::chmod(dir.File("tmp").c_str(), 01777));
+    ASSERT_EQ(0, ::symlink(victim.c_str(), dir.File("tmp/link.bin").c_str()));
+    ASSERT_EQ(0, ::lchown(dir.File("tmp/link.bin").c_str(), 65534, 65534));
+    const Result r = Run("align --align 8 tmp/link.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, "a link another user made in a folder every user may write")) << r.err;
+    EXPECT_EQ(1001u, ReadBytes(victim).size());
+}
+
+TEST_F(CliTest, NoSyncSkipsTheSyncOfEveryFileWritten) {
+    Write("app.hex", torvane::test::HexBlock(0, 16));
+    Write("app.bin", std::string(16, 'b'));
+    Write("b.bin", std::string(16, 'c'));
+    ASSERT_EQ(0, Run("export --config p.ini --layout merge app.bin --offset 10 b.bin").status);
+    // Every sync of the program fails: a write that syncs fails with it.
+    std::optional<Result> r = RunWithFailingSync("convert app.hex -o out.bin");
+    if (!r) GTEST_SKIP() << "syncs cannot be made to fail here";
+    EXPECT_EQ(1, r->status);
+    EXPECT_TRUE(Has(r->err, "out.bin: Input/output error")) << r->err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("out.bin")));
+    // --no-sync after the command word of each command that writes, or before any.
+    for (const char* args : {"convert app.hex -o out.bin --no-sync", "--no-sync convert app.hex -o out2.bin",
+                             "stamp --no-sync app.bin -o stamped.bin --field crc32@10:0-F",
+                             "hex2bin --no-sync --log h.log app.hex", "align --no-sync --log a.log app.bin",
+                             "merge --no-sync -o merged.bin app.bin --offset 10 b.bin",
+                             "run merge --config p.ini -o run.bin --no-sync",
+                             "export --no-sync --config q.ini app.bin", "testbin --no-sync -o t.bin",
+                             "bin2c app.bin --no-sync -o app.h"}) {
+        r = RunWithFailingSync(args);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(0, r->status) << args << "\n" << r->err;
+    }
+    for (const char* name : {"out.bin", "out2.bin", "stamped.bin", "app.BIN", "h.log", "a.log", "merged.bin", "run.bin",
+                             "q.ini", "t.bin", "app.h"})
+        EXPECT_TRUE(torvane::test::Exists(dir.File(name))) << name;
+    EXPECT_EQ(std::string(16, 'b') + std::string(16, 'c'), ReadText(dir.File("merged.bin")));
+    EXPECT_EQ(ReadText(dir.File("merged.bin")), ReadText(dir.File("run.bin")));
+    // The environment's switch; any other value than 1 syncs.
+    environment = "TORVANE_NO_SYNC=1 ";
+    EXPECT_EQ(0, RunWithFailingSync("convert app.hex -o env.bin")->status);
+    environment = "TORVANE_NO_SYNC=0 ";
+    EXPECT_EQ(1, RunWithFailingSync("convert app.hex -o env0.bin")->status);
+    EXPECT_FALSE(torvane::test::Exists(dir.File("env0.bin")));
+}
+#endif
+
+TEST_F(CliTest, NoSyncIsAnOptionOfTheCommandsThatWriteOnly) {
+    Write("app.bin", std::string(16, 'b'));
+    for (const char* args : {"info --no-sync app.bin", "map --no-sync app.bin", "checksum md5 app.bin --no-sync",
+                             "nic-info --no-sync x.cfg"})
+        EXPECT_EQ(2, Run(args).status) << args;
+    // Before the command word it is everyone's.
+    EXPECT_EQ(0, Run("--no-sync info app.bin").status);
+    EXPECT_EQ(0, Run("--no-sync --no-sync checksum md5 app.bin").status);
+    EXPECT_EQ(2, Run("--no-sync").status);
+    const Result help = Run("--help");
+    EXPECT_TRUE(Has(help.out, "  --no-sync ")) << help.out;
+    EXPECT_TRUE(Has(help.out, "TORVANE_NO_SYNC=1")) << help.out;
+    EXPECT_TRUE(Has(Run("convert --help").out, "[--no-sync]"));
 }
 
 TEST_F(CliTest, Hex2BinConvertsAnSRecordFileToItsBin) {

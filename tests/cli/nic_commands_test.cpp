@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/files.h"
 #include "platform/program_path.h"
 #include "support/temp_dir.h"
 #include "tools/nic/upgrade_image.h"
@@ -111,6 +112,15 @@ TEST_F(NicCommandsTest, NicUpgradeMapsTheOptionsToTheDialogFields) {
     const std::string out = dir.File("fw_newforproduction.bin");
     EXPECT_TRUE(o.out.ends_with("\n升级文件合并用于生产生成成功,文件名为" + out + "！\n")) << o.out;
     EXPECT_EQ(BuildUpgradeImage(std::vector<uint8_t>(0x4108, 0x77), body, true), test::ReadBytes(out));
+}
+
+TEST_F(NicCommandsTest, NicUpgradeTakesNoSync) {
+    const Outcome o = RunCommand(RunNicUpgradeCommand, {"--no-sync", "--image", image, "--config", config});
+    const bool durable = DurableWrites();
+    SetDurableWrites(true);
+    EXPECT_EQ(0, o.status) << o.err;
+    EXPECT_FALSE(durable);
+    EXPECT_TRUE(test::Exists(dir.File("fw_new.bin")));
 }
 
 TEST_F(NicCommandsTest, NicUpgradeOverItsOwnConfigurationIsStatusOneAndWritesNothing) {

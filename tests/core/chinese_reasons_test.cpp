@@ -6,6 +6,7 @@
 
 #include "core/integrity_fields.h"
 #include "formats/image_formats.h"
+#include "platform/files.h"
 
 #include <cctype>
 
@@ -144,6 +145,17 @@ TEST(ChineseReasonsTest, EveryReasonAndWarningOfTheReadersAsSrecCatIsTranslated)
         EXPECT_FALSE(HasEnglishWords(chinese)) << english1 << " -> " << chinese;
     }
     EXPECT_GE(english.size(), 14u);
+}
+
+TEST(ChineseReasonsTest, TheRefusalsOfAWriteAreTranslated) {
+    for (const std::string& english :
+         {std::string(kNamesAFolderReason),
+          std::string("the path goes through /tmp/fw.bin, a link another user made in a folder every user may "
+                      "write; it is not followed")}) {
+        std::string chinese = ChineseReason(english);
+        for (size_t at; (at = chinese.find("/tmp/fw.bin")) != std::string::npos;) chinese.erase(at, 11);
+        EXPECT_FALSE(HasEnglishWords(chinese)) << english << " -> " << chinese;
+    }
 }
 
 TEST(ChineseReasonsTest, TheDetailNamesTheFileAndItsRow) {
@@ -421,7 +433,9 @@ TEST_F(ReasonsTest, EveryToolsFailure) {
              [this](TestBinForm& f) { f.PathText = dir.File("tfolder"); }}) {
         TestBinForm f = form;
         change(f);
-        if (f.PathText == dir.File("tfolder")) ASSERT_TRUE(test::MakeFolder(f.PathText));
+        if (f.PathText == dir.File("tfolder")) {
+            ASSERT_TRUE(test::MakeFolder(f.PathText));
+        }
         GenerateTestBin(f, prompts);
     }
     // The C array tool.

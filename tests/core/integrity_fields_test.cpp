@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "formats/sha256.h"
+#include "checks/sha256.h"
 #include "platform/format.h"
 #include "tools/checksum/check_value.h"
 
@@ -182,6 +182,27 @@ TEST(IntegrityFieldsTest, TheShapeOfFieldsIsCheckedWhereverTheImageLies) {
     // A field with words waits for the image; the others are compared.
     EXPECT_EQ(std::nullopt, FieldsShapeProblem(Fields({"crc32@end:start-end", "add8@8000000:8000001-8000010"})));
     EXPECT_EQ(std::nullopt, FieldsShapeProblem(Fields({"crc32@8006800:8000000-80067FF"})));
+}
+
+// In an image the fields are already written into, "end" is the end of the
+// image before them: the longest image whose fields end where it ends.
+TEST(IntegrityFieldsTest, WordsInAWrittenImageNameTheImageBeforeItsFields) {
+    const std::optional<std::vector<FieldSpec>> one =
+        ResolveFieldsInWrittenImage(Fields({"crc32@end:start-end"}), 0x08000000, 0x08000034);
+    ASSERT_TRUE(one);
+    EXPECT_EQ("CRC-32/ISO-HDLC@8000030:8000000-800002F", FieldSpecText((*one)[0]));
+    const std::optional<std::vector<FieldSpec>> chain = ResolveFieldsInWrittenImage(
+        Fields({"length32@end:start-end", "sha256@end:start-end"}), 0, 0x100);
+    ASSERT_TRUE(chain);
+    EXPECT_EQ("length32@DC:0-DB", FieldSpecText((*chain)[0]));
+    EXPECT_EQ("sha256@E0:0-DF", FieldSpecText((*chain)[1]));
+    // Fields with numbers only are as they were; a field inside the image extends nothing.
+    EXPECT_EQ("add8@10:0-F", FieldSpecText((*ResolveFieldsInWrittenImage(Fields({"add8@10:0-F"}), 0, 0x20))[0]));
+    EXPECT_EQ("add8@0:0-1F", FieldSpecText(ResolveFieldsInWrittenImage(Fields({"add8@0:start-end"}), 0, 0x20)->front()));
+    // An image too short for the fields at its end.
+    std::string why;
+    EXPECT_FALSE(ResolveFieldsInWrittenImage(Fields({"sha256@end:start-end"}), 0x100, 0x110, &why));
+    EXPECT_EQ("the fields with end or start do not fit an image from 0x00000100 that ends at 0x00000110", why);
 }
 
 }  // namespace

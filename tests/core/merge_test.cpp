@@ -11,7 +11,7 @@
 
 #include "core/chinese_reasons.h"
 #include "core/workspace.h"
-#include "formats/crc.h"
+#include "checks/crc.h"
 #include "formats/image_formats.h"
 #include "platform/format.h"
 #include "support/hex_text.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #ifdef _WIN32
@@ -11,17 +12,23 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/file_problems.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/program_path.h"
 #include "platform/sized_files.h"
+#include "support/failing_sync.h"
 #include "support/temp_dir.h"
 
 namespace torvane {
@@ -175,6 +182,66 @@ TEST(FilesTest, NoTemporaryFileIsLeftBehind) {
     EXPECT_EQ(1u, entries);
 }
 
+TEST(FilesTest, APieceByPieceWriteHoldsEveryPieceInOrder) {
+    TempDir dir;
+    const std::string p = dir.Write("out.hex", std::string("old"));
+    std::string expected;
+    ASSERT_TRUE(WriteFileInPieces(p, [&expected](const ByteSink& sink) {
+        // Records one at a time, well past the gathering buffer's MiB, then a
+        // piece larger than the buffer and an empty one.
+        for (int i = 0; i < 200000; ++i) {
+            const std::string record = ":" + std::to_string(i) + "\n";
+            expected += record;
+            if (!sink(record.data(), record.size())) return false;
+        }
+        const std::string big((size_t{3} << 20) + 7, 'b');
+        expected += big + "end";
+        return sink(big.data(), big.size()) && sink("", 0) && sink("end", 3);
+    }));
+    EXPECT_EQ(expected, test::ReadText(p));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(test::FsPath(dir.path())), {}));
+}
+
+TEST(FilesTest, AnAbandonedPieceByPieceWriteLeavesTheOldFile) {
+    TempDir dir;
+    const std::string p = dir.Write("out.bin", std::string("old"));
+    errno = 0;
+    EXPECT_FALSE(WriteFileInPieces(p, [](const ByteSink& sink) { return sink("new", 3) && false; }));
+    EXPECT_EQ(ECANCELED, errno);
+    EXPECT_FALSE(WriteFileInPieces(dir.File("new.bin"), [](const ByteSink&) { return false; }));
+    // A producer that throws: the exception goes on to the caller, the
+    // temporary file does not stay.
+    EXPECT_THROW(WriteFileInPieces(p,
+                                   [](const ByteSink& sink) -> bool {
+                                       sink("new", 3);
+                                       throw std::runtime_error("the producer failed");
+                                   }),
+                 std::runtime_error);
+    EXPECT_EQ("old", test::ReadText(p));
+    EXPECT_FALSE(test::Exists(dir.File("new.bin")));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(test::FsPath(dir.path())), {}));
+}
+
+TEST(FilesTest, ANameEndingInASeparatorIsRefused) {
+    TempDir dir;
+    const std::string hex = dir.Write("app.hex", std::string(":00000001FF\n"));
+    std::vector<std::string> names = {hex + "/", dir.File("new.hex") + "/", dir.path() + "/"};
+#ifdef _WIN32
+    names.push_back(hex + "\\");
+#endif
+    for (const std::string& name : names) {
+        EXPECT_TRUE(EndsInSeparator(name)) << name;
+        errno = 0;
+        EXPECT_FALSE(WriteWholeFile(name, "bin", 3)) << name;
+        EXPECT_EQ(EISDIR, errno) << name;
+        EXPECT_EQ(kNamesAFolderReason, FileProblem(name, FileUse::Write)) << name;
+    }
+    EXPECT_FALSE(EndsInSeparator(hex));
+    EXPECT_FALSE(EndsInSeparator(""));
+    EXPECT_EQ(":00000001FF\n", test::ReadText(hex));
+    EXPECT_FALSE(test::Exists(dir.File("new.hex")));
+}
+
 #ifndef NAME_MAX
 #define NAME_MAX 255  // NTFS: 255 UTF-16 units
 #endif
@@ -295,6 +362,152 @@ TEST(FilesTest, ShortPaddingIsTakenBack) {
     EXPECT_EQ(PadStatus::WriteFailed, status);
     EXPECT_EQ(1001u, FileLength(p).value());
 }
+bool IsLink(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+TEST(FilesTest, APieceByPieceWriteThatFailsMidWayLeavesTheOldFile) {
+    TempDir dir;
+    const std::string target = dir.Write("out.bin", std::string("old"));
+    const int status = RunInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {kSizeLimit, kSizeLimit};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+        bool refused = false;
+        bool tookMore = true;
+        const bool written = WriteFileInPieces(target, [&](const ByteSink& sink) {
+            for (int i = 0; i < 64 && !refused; ++i) refused = !sink(kBig.data(), kBig.size());
+            // A producer that carries on regardless gets nothing more in.
+            tookMore = sink("x", 1);
+            return true;
+        });
+        if (written) return 11;
+        if (!refused || tookMore) return 12;
+        return 0;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ("old", test::ReadText(target));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
+TEST(FilesTest, WithDurableWritesOffNothingIsSynced) {
+    EXPECT_TRUE(DurableWrites());
+    TempDir dir;
+    const std::string target = dir.Write("out.bin", std::string("old"));
+    constexpr int kNoFailingSync = 20;
+    const int status = RunInChild([&] {
+        if (!test::MakeSyncsFail()) return kNoFailingSync;
+        // A sync made fails the write, which leaves the old file.
+        if (WriteWholeFile(target, "new", 3) || errno != EIO) return 11;
+        if (test::ReadText(target) != "old") return 12;
+        SetDurableWrites(false);
+        if (!WriteWholeFile(target, "new", 3)) return 13;
+        return WriteWholeFile(dir.File("made.bin"), "made", 4) ? 0 : 14;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == kNoFailingSync) GTEST_SKIP() << "syncs cannot be made to fail here";
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ("new", test::ReadText(target));
+    EXPECT_EQ("made", test::ReadText(dir.File("made.bin")));
+}
+
+// Without the sync the new file is exchanged with the old one, which is
+// then removed: still one file under the name, and a hard link's other name
+// keeps the old content.
+TEST(FilesTest, WithDurableWritesOffAReplacementIsStillANewFile) {
+    TempDir dir;
+    const std::string p = dir.Write("fw.bin", std::string("old"));
+    ASSERT_EQ(0, ::link(p.c_str(), dir.File("hard.bin").c_str()));
+    SetDurableWrites(false);
+    const bool written = WriteWholeFile(p, "new", 3);
+    SetDurableWrites(true);
+    EXPECT_TRUE(written);
+    EXPECT_EQ("new", test::ReadText(p));
+    EXPECT_EQ("old", test::ReadText(dir.File("hard.bin")));
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
+TEST(FilesTest, ADeviceOrAPipeIsWrittenInPlace) {
+    EXPECT_TRUE(WriteWholeFile("/dev/null", "abc", 3));
+    TempDir dir;
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0644));
+    ASSERT_EQ(0, ::symlink(pipe.c_str(), dir.File("link").c_str()));
+    // The reader in a process of its own: the write waits for one to open.
+    const pid_t reader = ::fork();
+    ASSERT_GE(reader, 0);
+    if (reader == 0) ::_exit(test::ReadText(pipe) == "abc" ? 0 : 1);
+    const bool written =
+        WriteFileInPieces(dir.File("link"), [](const ByteSink& sink) { return sink("ab", 2) && sink("c", 1); });
+    int status = 0;
+    ASSERT_EQ(reader, ::waitpid(reader, &status, 0));
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat st;
+    ASSERT_EQ(0, ::lstat(pipe.c_str(), &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// /dev/stdout of a program whose output is piped: a link to a link of
+// /proc/self/fd whose text ("pipe:[1234]") is no path.
+TEST(FilesTest, APipeReachedThroughTheProcesssOwnLinkIsWrittenInPlace) {
+    int fds[2];
+    ASSERT_EQ(0, ::pipe(fds));
+    const bool written = WriteWholeFile("/proc/self/fd/" + std::to_string(fds[1]), "abc", 3);
+    ::close(fds[1]);
+    char got[8] = {};
+    const ssize_t n = ::read(fds[0], got, sizeof got);
+    ::close(fds[0]);
+    EXPECT_TRUE(written);
+    EXPECT_EQ("abc", std::string(got, n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+// A link of one's own to a name nothing holds yet is followed like any other:
+// the file is made where it points, and the link stays.
+TEST(FilesTest, AnOwnLinkToAFileNotYetThereMakesThatFile) {
+    TempDir dir;
+    ASSERT_EQ(0, ::symlink(dir.File("made.bin").c_str(), dir.File("link.bin").c_str()));
+    ASSERT_TRUE(WriteWholeFile(dir.File("link.bin"), "new", 3));
+    EXPECT_EQ("new", test::ReadText(dir.File("made.bin")));
+    EXPECT_TRUE(IsLink(dir.File("link.bin")));
+}
+
+TEST(FilesTest, RelativePathsAndParentFoldersAreWalked) {
+    TempDir dir;
+    ASSERT_EQ(0, ::mkdir(dir.File("sub").c_str(), 0755));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.File("sub"));
+    const bool written = WriteWholeFile("../sub/./../rel.bin", "rel", 3);
+    errno = 0;
+    const bool intoFile = WriteWholeFile("../rel.bin/x.bin", "x", 1);
+    const int intoFileError = errno;
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(written);
+    EXPECT_EQ("rel", test::ReadText(dir.File("rel.bin")));
+    EXPECT_FALSE(intoFile);
+    EXPECT_EQ(ENOTDIR, intoFileError);
+    EXPECT_FALSE(WriteWholeFile(dir.File("sub/.."), "x", 1));
+}
+
+TEST(InterruptCleanupTest, AFileInAHeldFolderIsRemovedWhereverTheFolderWent) {
+    TempDir dir;
+    ASSERT_EQ(0, ::mkdir(dir.File("a").c_str(), 0755));
+    dir.Write("a/.t.bin.ABCDEF", std::string("partial"));
+    const int status = RunInChild([&] {
+        InstallInterruptCleanup();
+        const int folder = ::open(dir.File("a").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0 || RegisterTempFileAt(folder, ".t.bin.ABCDEF") < 0) return 1;
+        if (::rename(dir.File("a").c_str(), dir.File("b").c_str()) != 0) return 2;
+        ::raise(SIGTERM);
+        return 3;
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(SIGTERM, WTERMSIG(status));
+    EXPECT_TRUE(test::Exists(dir.File("b")));
+    EXPECT_FALSE(test::Exists(dir.File("b/.t.bin.ABCDEF")));
+}
 #else
 // The child of the test below: in a console of its own, it registers its
 // temporary files and sends itself Ctrl+C. Run only by that test.
@@ -406,6 +619,135 @@ TEST(FilesTest, AWriteThroughAnotherUsersLinkInASharedFolderIsRefused) {
     ASSERT_EQ(0, ::lchown(link.c_str(), 0, 0));
     EXPECT_TRUE(WriteWholeFile(link, "new", 3));
     EXPECT_EQ("new", test::ReadText(victim));
+}
+
+// A folder every user may write, with the sticky bit, as /tmp is: made inside
+// the test's folder, so the test's links are the only ones in it.
+std::string MakeSharedFolder(const TempDir& dir) {
+    const std::string shared = dir.File("tmp");
+    if (::mkdir(shared.c_str(), 0755) != 0 || ::chmod(shared.c_str(), 01777) != 0) return std::string();
+    return shared;
+}
+
+// A link to `target` at `link` that another user (nobody, 65534) owns, put in
+// place in one step: made under a name of its own, given away, then renamed,
+// so no moment shows the name as a link of root.
+bool PlantForeignLink(const std::string& target, const std::string& link) {
+    const std::string made = link + ".planting";
+    ::unlink(made.c_str());
+    return ::symlink(target.c_str(), made.c_str()) == 0 && ::lchown(made.c_str(), 65534, 65534) == 0 &&
+           ::rename(made.c_str(), link.c_str()) == 0;
+}
+
+// Exchanges two names of one folder over and over until it is destroyed, as
+// an unprivileged user racing a privileged write does. Two processes, so one
+// is still swapping while the other waits for a core; processes rather than
+// threads, so the test's own process keeps no trace of them (a thread's
+// memory arena would outlive it and serve a later test's allocations).
+class NameSwapper {
+public:
+    NameSwapper(const std::string& a, const std::string& b) {
+        for (pid_t& child : children_) {
+            child = ::fork();
+            if (child == 0) {
+                for (;;) ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
+            }
+        }
+    }
+    ~NameSwapper() {
+        for (const pid_t child : children_) {
+            if (child <= 0) continue;
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+        }
+    }
+    NameSwapper(const NameSwapper&) = delete;
+    NameSwapper& operator=(const NameSwapper&) = delete;
+
+private:
+    pid_t children_[2] = {-1, -1};
+};
+
+// Bounded both ways: rounds enough to hit the window between a check and a
+// use many times over, and never more than two seconds on a slow machine.
+constexpr int kRaceRounds = 50000;
+constexpr auto kRaceTime = std::chrono::seconds(2);
+
+// Without the sync a round takes microseconds, not milliseconds: many more
+// rounds in the time, and the path taken is the same.
+class QuickWrites {
+public:
+    QuickWrites() { SetDurableWrites(false); }
+    ~QuickWrites() { SetDurableWrites(true); }
+    QuickWrites(const QuickWrites&) = delete;
+    QuickWrites& operator=(const QuickWrites&) = delete;
+};
+
+// The write goes through a link of the folder's owner (allowed) to a name
+// that is swapped between a regular file and another user's link to the
+// victim: a write that looks the name up twice (a check, then a realpath)
+// has the whole walk of the path between the two looks to lose the race in.
+TEST(FilesTest, ALinkSwappedInDuringAWriteNeverReplacesItsTarget) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user needs root to make";
+    TempDir dir;
+    const std::string victim = dir.Write("victim.txt", std::string("keep"));
+    const std::string shared = MakeSharedFolder(dir);
+    ASSERT_FALSE(shared.empty());
+    const std::string inner = dir.Write("tmp/inner.bin", std::string("old"));
+    const std::string out = shared + "/out.bin";
+    ASSERT_EQ(0, ::symlink("inner.bin", out.c_str()));
+    const std::string swap = shared + "/swap";
+    ASSERT_TRUE(PlantForeignLink(victim, swap));
+    int written = 0;
+    {
+        const QuickWrites quick;
+        NameSwapper swapper(inner, swap);
+        const auto until = std::chrono::steady_clock::now() + kRaceTime;
+        for (int round = 0; round < kRaceRounds && std::chrono::steady_clock::now() < until; ++round) {
+            written += WriteWholeFile(out, "new", 3) ? 1 : 0;
+            if (test::ReadText(victim) != "keep") break;
+            // A replacement that lands on the name while it is the link
+            // replaces the link itself: a new one keeps the race going.
+            if (!IsLink(inner) && !IsLink(swap)) {
+                ASSERT_TRUE(PlantForeignLink(victim, swap));
+            }
+        }
+    }
+    EXPECT_EQ("keep", test::ReadText(victim));
+    // On a busy machine the swappers may hold the foreign link in place at
+    // every look, so every write of the race may be refused: the count is
+    // not a condition. Once the race is over the write goes through.
+    (void)written;
+    ::unlink(inner.c_str());
+    dir.Write("tmp/inner.bin", std::string("old"));
+    EXPECT_TRUE(WriteWholeFile(out, "new", 3));
+    EXPECT_EQ("new", test::ReadText(inner));
+    EXPECT_EQ("keep", test::ReadText(victim));
+    EXPECT_TRUE(IsLink(out));
+}
+
+TEST(FilesTest, AFolderSwappedForALinkDuringAWriteIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user needs root to make";
+    TempDir dir;
+    ASSERT_EQ(0, ::mkdir(dir.File("victim").c_str(), 0755));
+    const std::string victim = dir.Write("victim/out.bin", std::string("keep"));
+    const std::string shared = MakeSharedFolder(dir);
+    ASSERT_FALSE(shared.empty());
+    ASSERT_EQ(0, ::mkdir((shared + "/fw").c_str(), 0755));
+    const std::string out = dir.Write("tmp/fw/out.bin", std::string("old"));
+    const std::string swap = shared + "/swap";
+    ASSERT_TRUE(PlantForeignLink(dir.File("victim"), swap));
+    {
+        const QuickWrites quick;
+        NameSwapper swapper(shared + "/fw", swap);
+        const auto until = std::chrono::steady_clock::now() + kRaceTime;
+        for (int round = 0; round < kRaceRounds && std::chrono::steady_clock::now() < until; ++round) {
+            WriteWholeFile(out, "new", 3);
+            if (test::ReadText(victim) != "keep") break;
+        }
+    }
+    EXPECT_EQ("keep", test::ReadText(victim));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.File("victim")), {}));
 }
 
 // As an editor saves: another user's file stays theirs, with its mode; the
@@ -524,6 +866,30 @@ TEST(SizedFilesTest, TwoProgramsPaddingOneFileAtOnceDoNotBothPad) {
         }
         ASSERT_EQ(1008u, FileLength(p).value()) << "round " << round;
     }
+}
+
+TEST(SizedFilesTest, PaddingDoesNotFollowAnotherUsersLinkInASharedFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user needs root to make";
+    TempDir dir;
+    const std::string victim = dir.Write("victim.bin", std::string(1001, 'v'));
+    const std::string shared = MakeSharedFolder(dir);
+    ASSERT_FALSE(shared.empty());
+    const std::string link = shared + "/link.bin";
+    ASSERT_TRUE(PlantForeignLink(victim, link));
+    EXPECT_EQ(PadStatus::OpenFailed, PadFileEnd(link, 8, 0xFF).status);
+    EXPECT_EQ(1001u, FileLength(victim).value());
+    EXPECT_NE(std::string::npos, FileProblem(link, FileUse::ReadWrite).find("a link another user made"));
+    // Swapped in while the padding runs, it is not followed either.
+    const std::string out = dir.Write("tmp/out.bin", std::string(1001, 'o'));
+    {
+        NameSwapper swapper(out, link);
+        const auto until = std::chrono::steady_clock::now() + kRaceTime;
+        for (int round = 0; round < kRaceRounds && std::chrono::steady_clock::now() < until; ++round) {
+            PadFileEnd(out, 8, 0xFF);
+            if (FileLength(victim) != 1001u) break;
+        }
+    }
+    EXPECT_EQ(1001u, FileLength(victim).value());
 }
 #else
 // The lock is the file's, taken through each opening of it: two threads with

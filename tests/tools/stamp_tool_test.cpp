@@ -77,6 +77,14 @@ TEST_F(StampToolTest, RefusalsWriteNothing) {
     EXPECT_FALSE(test::Exists(out));
 }
 
+// Made absolute, "app.bin/" would name the image itself.
+TEST_F(StampToolTest, AnOutputNameEndingInASeparatorIsRefusedAndTheImageKept) {
+    prompts.ExpectNotice(kStampFailedMessage);
+    EXPECT_FALSE(RunStampTool(Inputs(image + "/"), prompts));
+    EXPECT_NE(std::string::npos, prompts.reasons.back().reason.find("names a folder")) << prompts.reasons.back().reason;
+    EXPECT_EQ(9u, ReadBytes(image).size());
+}
+
 TEST(CustomCrcFieldTest, ACustomModelComputesAsTheCatalogueDefinesItAndReadsBack) {
     // CRC-16/T10-DIF is no preset; its catalogue check value is D0DB.
     const std::optional<FieldSpec> dif = ParseFieldSpec("crc/16/8BB7/0/0/0/0@10:0-F");

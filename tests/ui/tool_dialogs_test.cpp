@@ -27,6 +27,7 @@
 #include "tools/bin2c/bin_to_c_tool.h"
 #include "tools/checksum/check_dialog.h"
 #include "tools/checksum/check_tool.h"
+#include "tools/compare/compare_dialog.h"
 #include "tools/nic/upgrade_dialog.h"
 #include "tools/nic/upgrade_image.h"
 #include "support/nic_test_support.h"
@@ -480,6 +481,7 @@ TEST(OpenToolDialogTest, EachToolCommandOpensItsDialogModallyForOneUse) {
         {main_ids::kBinToCTool, CDlg_BinToH::staticMetaObject.className()},
         {main_ids::kUpgradeTool, CDlg_NCUpgradeFile::staticMetaObject.className()},
         {main_ids::kStampTool, CDlg_Stamp::staticMetaObject.className()},
+        {main_ids::kCompareTool, CDlg_Compare::staticMetaObject.className()},
         {row_ids::kDeleteCommand, ""},  // not a tool
     };
     for (const auto& [command, className] : cases) {

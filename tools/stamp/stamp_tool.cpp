@@ -37,7 +37,8 @@ std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prom
     request.fill = static_cast<uint8_t>(*fill);
     const std::string in = AbsolutePath(inputs.input);
     const std::string out = AbsolutePath(inputs.output);
-    if (in == out || SameFile(in, out)) {
+    // A name ending in a separator is no output; the stamp refuses it below.
+    if (!EndsInSeparator(inputs.output) && (in == out || SameFile(in, out))) {
         const Answer a = prompts.Show(MessageBox{kStampOntoInputMessage, kStampCaption, MessageIcon::Question,
                                                  MessageButtons::YesNo});
         if (a != Answer::Yes) return std::nullopt;
@@ -103,6 +104,8 @@ StampResult StampImage(const StampRequest& request) {
         return result;
     };
     if (request.fields.empty()) return fail("no field was given");
+    // Made absolute, "app.hex/" would lose its separator and name the image.
+    if (EndsInSeparator(request.output)) return fail(request.output + ": " + kNamesAFolderReason);
     const ImageFormat target = FormatOfName(request.output);
     if (target == ImageFormat::Elf) return fail(request.output + ": ELF is read, not written");
     const std::string inPath = AbsolutePath(request.input);

@@ -1,4 +1,4 @@
-#include "tools/checksum/md5.h"
+#include "checks/md5.h"
 
 #include <bit>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "formats/sha256.h"
+#include "checks/sha256.h"
 
 #include <cstring>
 

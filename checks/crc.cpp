@@ -1,4 +1,4 @@
-#include "formats/crc.h"
+#include "checks/crc.h"
 
 #include <array>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "formats/crc.h"
+#include "checks/crc.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/sha256.h"
+#include "checks/sha256.h"
 
 namespace torvane {
 namespace {
