@@ -203,6 +203,16 @@ TEST_F(SerializeCommandTest, TheImageIsTheOneSrecCatMakesForTheSameNumber) {
                                 "4660 4 ')' -crc32-l-e 0x7FFC -o '" + dir.File("theirs.bin") + "' -binary";
     ASSERT_EQ(0, std::system(command.c_str())) << command;
     EXPECT_EQ(ReadBytes(dir.File("theirs.bin")), ReadBytes(dir.File("out/dev_4660.bin")));
+    // The words of a field name the image's own addresses as stamp takes
+    // them: the CRC of the whole image, serial number included, appended.
+    const Result words = Cli({"serialize", tmpl, "-o", dir.File("out/end_{serial}.bin"), "--serial", "100:u32",
+                              "--from", "4660", "--count", "1", "--field", "crc32@end:start-end"});
+    ASSERT_EQ(0, words.status) << words.err;
+    const std::string appended = "srec_cat '(' '" + tmpl +
+                                 "' -binary -exclude 0x100 0x104 -generate 0x100 0x104 -constant-l-e 4660 4 ')' "
+                                 "-crc32-l-e 0x8000 -o '" + dir.File("theirs.bin") + "' -binary";
+    ASSERT_EQ(0, std::system(appended.c_str())) << appended;
+    EXPECT_EQ(ReadBytes(dir.File("theirs.bin")), ReadBytes(dir.File("out/end_4660.bin")));
 }
 
 // The built program, started as a production script would, killed at some

@@ -1,6 +1,7 @@
 #include "tools/stamp/field_list_editor.h"
 
 // Torvane
+#include "core/chinese_reasons.h"
 #include "platform/format.h"
 #include "platform/prompts.h"
 #include "tools/stamp/field_editor.h"
@@ -17,8 +18,10 @@ namespace torvane::ui {
 namespace {
 
 QString FieldLine(const FieldSpec& f) {
-    return QString::fromStdString(Format("%s  @0x%08X  范围0x%08X-0x%08X  %s", f.Name().c_str(), f.at, f.start, f.end,
-                                         f.bigEndian ? "大端" : "小端"));
+    return QString::fromStdString(Format("%s  @%s  范围%s-%s  %s", f.Name().c_str(),
+                                         FieldPlaceText(f.atWord, f.at).c_str(),
+                                         FieldPlaceText(f.startWord, f.start).c_str(),
+                                         FieldPlaceText(f.endWord, f.end).c_str(), f.bigEndian ? "大端" : "小端"));
 }
 
 }  // namespace

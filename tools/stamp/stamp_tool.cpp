@@ -8,7 +8,7 @@
 
 namespace torvane {
 
-std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts) {
+std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts, uint32_t* writtenAt) {
     if (inputs.input.empty()) {
         ShowNotice(prompts, kStampNoInputMessage);
         ExplainFailure(prompts, 0, "", "no image file was chosen");
@@ -51,6 +51,7 @@ std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prom
         return std::nullopt;
     }
     ShowInformation(prompts, Format(kStampDoneFormat, out.c_str()));
+    if (writtenAt) *writtenAt = result.written.front().field.at;
     return result.written.front().valueText;
 }
 
@@ -119,8 +120,8 @@ StampResult StampImage(const StampRequest& request) {
     result.warnings = read.warnings;
     if (unread) return fail(*unread);
     SparseImage& image = read.image;
-    // Every field and every size is checked before anything is written or
-    // any memory is taken for the image's growth.
+    // Every word resolved, every field and every size checked before
+    // anything is written or any memory is taken for the image's growth.
     std::vector<FieldSpec> fields = request.fields;
     bool ofOutput = false;
     if (const std::optional<std::string> problem = PrepareStampFields(image, fields, target, &ofOutput))
@@ -149,6 +150,12 @@ std::optional<std::string> ReadStampImage(const std::string& path, uint32_t base
 std::optional<std::string> PrepareStampFields(const SparseImage& image, std::vector<FieldSpec>& fields,
                                               ImageFormat target, bool* ofOutput) {
     if (ofOutput) *ofOutput = false;
+    // The words name the image's own addresses: "start" its lowest, "end"
+    // one past its highest (and past each field that extends it).
+    std::string unresolved;
+    std::optional<std::vector<FieldSpec>> resolved = ResolveFields(fields, image.lowest(), image.end(), &unresolved);
+    if (!resolved) return unresolved;
+    fields = std::move(*resolved);
     if (const std::optional<std::string> problem = FieldsProblem(fields, image.lowest(), kAddressSpaceEnd))
         return problem;
     if (const std::optional<std::string> problem = FieldsGrowthProblem(fields, image.end(), kBinOutputLimit))
