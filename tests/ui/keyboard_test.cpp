@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -269,14 +270,19 @@ TEST(SerializeKeysTest, LettersTabAndEnterInTheSerialiser) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dialog.base(), QApplication::focusWidget());
-    // From the MAC's step into the field list, from the editor's byte order to the folder.
+    // From the MAC's step into the field list and its editor; from the
+    // editor's byte order to 添加, and from the list's last button to the folder.
     dialog.macStep()->setEnabled(true);
     dialog.macStep()->setFocus();
     QTest::keyClick(dialog.macStep(), Qt::Key_Tab);
     EXPECT_EQ(dialog.fields()->list(), QApplication::focusWidget());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(static_cast<QWidget*>(dialog.fields()->editor()->kind()), QApplication::focusWidget());
+    dialog.fields()->editor()->littleEndian()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dialog.fields()->addButton(), QApplication::focusWidget());
-    dialog.fields()->editor()->bigEndian()->setFocus();
+    dialog.fields()->downButton()->setEnabled(true);
+    dialog.fields()->downButton()->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dialog.folder(), QApplication::focusWidget());
     // Enter in an edit does nothing; on 生成 it presses it (the first input's box).

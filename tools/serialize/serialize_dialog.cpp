@@ -188,13 +188,12 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     // Tab goes down the dialog as it reads; the field list keeps its own
-    // order (the list, its buttons, the editor) where it stands.
+    // order (the list, the editor, the buttons) where it stands.
     QWidget* order[] = {template_, templateBrowse, base_,    fill_,    serialAt_, kind_,
                         digits_,   order_,         first_,   step_,    count_,    mac_,
                         macAt_,    macFirst_,      macStep_, fields_->list()};
     for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
-    QWidget* after[] = {fields_->editor()->bigEndian(), folder_, folderBrowse, name_, manifest_, manifestBrowse, run_,
-                        close};
+    QWidget* after[] = {fields_->downButton(), folder_, folderBrowse, name_, manifest_, manifestBrowse, run_, close};
     for (size_t i = 0; i + 1 < std::size(after); ++i) QWidget::setTabOrder(after[i], after[i + 1]);
 
     connect(templateBrowse, &QPushButton::clicked, this, [this] {

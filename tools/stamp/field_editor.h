@@ -37,6 +37,7 @@ public:
     QLineEdit* start() const { return start_; }
     QLineEdit* end() const { return end_; }
     QLineEdit* at() const { return at_; }
+    QRadioButton* littleEndian() const { return little_; }
     QRadioButton* bigEndian() const { return big_; }
     QLabel* checkValue() const { return check_; }
     // Fills in end, start and end: the value of the whole image, appended.

@@ -7,9 +7,12 @@
 #include "tools/stamp/field_editor.h"
 
 // Qt
+#include <QComboBox>
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -50,8 +53,15 @@ FieldListEditor::FieldListEditor(Prompts& prompts, QWidget* parent) : QWidget(pa
     grid->addLayout(side, 0, 1);
     grid->addWidget(editor_, 1, 0, 1, 2);
     grid->setColumnStretch(0, 1);
-    // Tab goes from the list to its buttons, then into the editor.
-    QWidget::setTabOrder(list_, add_);
+    // Tab goes from the list into the editor and on to 添加: a field is
+    // typed, then added.
+    QWidget::setTabOrder(list_, editor_->kind());
+    QWidget::setTabOrder(editor_->kind(), editor_->start());
+    QWidget::setTabOrder(editor_->start(), editor_->end());
+    QWidget::setTabOrder(editor_->end(), editor_->at());
+    QWidget::setTabOrder(editor_->at(), editor_->littleEndian());
+    QWidget::setTabOrder(editor_->littleEndian(), editor_->bigEndian());
+    QWidget::setTabOrder(editor_->bigEndian(), add_);
     QWidget::setTabOrder(add_, replace_);
     QWidget::setTabOrder(replace_, remove_);
     QWidget::setTabOrder(remove_, up_);

@@ -17,7 +17,8 @@ namespace torvane::ui {
 class FieldEditor;
 
 // A list of integrity fields written in their order, with the field editor
-// under it and the buttons beside it: 添加 (Alt+A) takes the editor's field
+// under it and the buttons beside it (Tab: the list, the editor, the
+// buttons): 添加 (Alt+A) takes the editor's field
 // as a new last one, 替换 puts it in place of the chosen one, 删除, 上移 and
 // 下移 act on the chosen one. Choosing a field shows it in the editor. The
 // merge settings and the serialiser use it alike.
