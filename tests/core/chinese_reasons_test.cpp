@@ -22,6 +22,7 @@
 #include "tools/checksum/check_tool.h"
 #include "tools/nic/nic_config.h"
 #include "tools/nic/upgrade_image.h"
+#include "tools/serialize/serialize_tool.h"
 #include "tools/stamp/stamp_tool.h"
 #include "tools/testbin/test_bin_tool.h"
 
@@ -506,6 +507,68 @@ TEST_F(ReasonsTest, EveryToolsFailure) {
     in.input = dir.File("gone.bin");
     RunStampTool(in, prompts);
     EXPECT_GE(Reasons(), 25u);
+}
+
+TEST_F(ReasonsTest, EverySerialiserRefusal) {
+    const std::string tmpl = dir.Write("tmpl.bin", std::string(0x100, 't'));
+    ASSERT_TRUE(test::MakeFolder(dir.File("out")));
+    SerializeInputs good;
+    good.templatePath = tmpl;
+    good.serialAtText = "10";
+    good.firstText = "1";
+    good.countText = "2";
+    good.folder = dir.File("out");
+    good.name = "d{serial}.bin";
+    good.manifest = dir.File("m.csv");
+    const std::string existing = dir.Write("out/d5.bin", std::string("x"));
+    dir.Write("bad.csv", std::string("serial,mac\r\nx,\r\n"));
+    dir.Write("other.csv", std::string("serial,mac,file\r\n"));
+    for (const auto& change : std::vector<std::function<void(SerializeInputs&)>>{
+             [](SerializeInputs& in) { in.templatePath.clear(); },
+             [this](SerializeInputs& in) { in.templatePath = dir.File("gone.bin"); },
+             [](SerializeInputs& in) { in.baseText = "xyz"; }, [](SerializeInputs& in) { in.serialAtText.clear(); },
+             [](SerializeInputs& in) { in.firstText = "one"; }, [](SerializeInputs& in) { in.countText = "0"; },
+             [](SerializeInputs& in) { in.stepText = "0"; },
+             [](SerializeInputs& in) {
+                 in.mac = true;
+                 in.macAtText = "20";
+                 in.macFirstText = "00:11";
+             },
+             [](SerializeInputs& in) {
+                 in.mac = true;
+                 in.macAtText = "12";
+                 in.macFirstText = "FF:FF:FF:FF:FF:FF";
+             },
+             [](SerializeInputs& in) { in.folder.clear(); }, [](SerializeInputs& in) { in.name.clear(); },
+             [](SerializeInputs& in) { in.name = "d.bin"; }, [](SerializeInputs& in) { in.name = "d{x}.bin"; },
+             [](SerializeInputs& in) { in.name = "d{mac}.bin"; }, [](SerializeInputs& in) { in.name = "d}.bin"; },
+             [](SerializeInputs& in) { in.name = "d{serial}.elf"; },
+             [this](SerializeInputs& in) { in.folder = dir.File("gone"); },
+             [](SerializeInputs& in) { in.firstText = "255"; },
+             [](SerializeInputs& in) { in.kind = SerialKind::U8; in.firstText = "255"; },
+             [](SerializeInputs& in) { in.serialAtText = "FFFFFFFE"; },
+             [](SerializeInputs& in) { in.fields = {*ParseFieldSpec("crc32@10:0-3")}; },
+             [](SerializeInputs& in) { in.fields = {*ParseFieldSpec("crc32@20:0-23")}; },
+             [](SerializeInputs& in) { in.firstText = "4"; },
+             [this](SerializeInputs& in) { in.manifest = dir.File("bad.csv"); },
+             [this](SerializeInputs& in) { in.manifest = dir.File("other.csv"); },
+             [this](SerializeInputs& in) { in.manifest = dir.File("tmpl.bin"); },
+         }) {
+        SerializeInputs in = good;
+        change(in);
+        prompts.answer = Answer::No;  // a run that would start is not started
+        StartSerializeTool(in, prompts);
+    }
+    // A number recorded already.
+    prompts.answer = Answer::Yes;
+    std::unique_ptr<SerialBatch> batch = StartSerializeTool(good, prompts);
+    ASSERT_TRUE(batch);
+    ASSERT_TRUE(RunSerialBatch(*batch));
+    ShowSerializeSummary(*batch, false, prompts);
+    SerializeInputs again = good;
+    again.name = "e{serial}.bin";
+    StartSerializeTool(again, prompts);
+    EXPECT_GE(Reasons(), 26u);
 }
 
 }  // namespace reasons

@@ -226,8 +226,8 @@ TEST_F(SerializeToolTest, ARecordedNumberOrMacIsRefusedUnlessReuseIsAllowed) {
     r.settings.fields.clear();
     r.first = 500;
     EXPECT_FALSE(Plan(r));
-    EXPECT_EQ(dir.File("m.csv") + ": its columns are serial,mac,file,size,CRC-32/ISO-HDLC@FFC:0-FFB,sha256; this run "
-                                  "writes serial,mac,file,size,sha256: name another manifest",
+    EXPECT_EQ(dir.File("m.csv") + ": its columns are serial | mac | file | size | CRC-32/ISO-HDLC@FFC:0-FFB | sha256; "
+                                  "this run writes serial | mac | file | size | sha256: name another manifest",
               problem);
 }
 

@@ -29,11 +29,16 @@ std::string Hex32(uint64_t value) { return Format("0x%08llX", static_cast<unsign
 
 std::string Number(uint64_t n) { return Format("%llu", static_cast<unsigned long long>(n)); }
 
-// The cells of a header as one line of text, without its line end.
+// The cells of a header for a reason: "serial | mac | file ...", each cell
+// as the file writes it.
 std::string HeaderText(const std::vector<std::string>& cells) {
-    std::string line = CsvLine(cells);
-    line.resize(line.size() - 2);
-    return line;
+    std::string text;
+    for (const std::string& cell : cells) {
+        std::string one = CsvLine(std::span(&cell, 1));
+        one.resize(one.size() - 2);
+        text += (text.empty() ? "" : " | ") + one;
+    }
+    return text;
 }
 
 // Bytes of a value written into the image; one past the end of the image
