@@ -53,13 +53,21 @@ bool ReadOptions(const std::vector<std::string>& args, Options& o, std::string& 
         }
         o.fields.push_back(*field);
     }
-    const ToolOption options[] = {
-        {"-o", &o.output},          {"--serial", &o.serial},       {"--from", &o.from},
-        {"--count", &o.count},      {"--step", &o.step},           {"--mac", &o.mac},
-        {"--mac-from", &o.macFrom}, {"--mac-step", &o.macStep},    {"--manifest", &o.manifest},
-        {"--config", &o.config},    {"--base", &o.base},           {"--fill", &o.fill},
-        {"--allow-reuse", nullptr, &o.allowReuse}, {"--force", nullptr, &o.force},
-        {"--no-sync", nullptr, &o.noSync}};
+    const ToolOption options[] = {{"-o", &o.output},
+                                  {"--serial", &o.serial},
+                                  {"--from", &o.from},
+                                  {"--count", &o.count},
+                                  {"--step", &o.step},
+                                  {"--mac", &o.mac},
+                                  {"--mac-from", &o.macFrom},
+                                  {"--mac-step", &o.macStep},
+                                  {"--manifest", &o.manifest},
+                                  {"--config", &o.config},
+                                  {"--base", &o.base},
+                                  {"--fill", &o.fill},
+                                  {"--allow-reuse", nullptr, &o.allowReuse},
+                                  {"--force", nullptr, &o.force},
+                                  {"--no-sync", nullptr, &o.noSync}};
     return ReadToolArguments(rest, options, o.words, error);
 }
 
@@ -95,8 +103,8 @@ int RunRequest(const SerializeRequest& request, const std::optional<std::string>
     if (projectPath) {
         for (const std::string& file : {request.settings.templatePath, request.settings.manifest}) {
             if (file.empty() || !SameFile(*projectPath, file)) continue;
-            ProblemLine(err, "the project " + *projectPath + " would replace " + AbsolutePath(file) +
-                                 ", a file of this run");
+            ProblemLine(
+                err, "the project " + *projectPath + " would replace " + AbsolutePath(file) + ", a file of this run");
             return kExitFailed;
         }
     }
@@ -121,7 +129,8 @@ int RunRequest(const SerializeRequest& request, const std::optional<std::string>
             ProblemLine(err, *projectPath + ": " + *refusal);
             return console.Finish(kExitFailed, err);
         }
-        if (!SaveProject(*projectPath, *project, err, "; no image was written")) return console.Finish(kExitFailed, err);
+        if (!SaveProject(*projectPath, *project, err, "; no image was written"))
+            return console.Finish(kExitFailed, err);
     }
     batch->SetIssuedCallback([&console](const ManifestEntry& e, bool adopted) {
         console.Line(Format("serial %s%s -> %s%s", Number(e.serial).c_str(),
@@ -151,7 +160,8 @@ int RunRequest(const SerializeRequest& request, const std::optional<std::string>
                           MacText(*NthNumber(plan.macFirst, request.settings.macStep, batch->Issued() - 1)).c_str());
     console.Line(summary);
     if (!request.settings.manifest.empty()) console.Line("manifest: " + request.settings.manifest);
-    if (project && batch->Issued() > 0) console.Line("next serial number " + Number(batch->NextNumber()) + " kept in " + *projectPath);
+    if (project && batch->Issued() > 0)
+        console.Line("next serial number " + Number(batch->NextNumber()) + " kept in " + *projectPath);
     return console.Finish(status, err);
 }
 
@@ -171,8 +181,8 @@ int RunSerializeCommand(const std::vector<std::string>& args, std::FILE* out, st
     if (o.macStep && !o.mac) return UsageError(err, "--mac-step needs --mac", kSerializeUsage);
     if (o.config && o.config->empty()) return UsageError(err, "--config needs a file name", kSerializeUsage);
     if (o.manifest && o.manifest->empty()) return UsageError(err, "--manifest needs a file name", kSerializeUsage);
-    for (const auto& [option, name] : {std::pair{"-o", &o.output}, std::pair{"--manifest", &o.manifest},
-                                       std::pair{"--config", &o.config}})
+    for (const auto& [option, name] :
+         {std::pair{"-o", &o.output}, std::pair{"--manifest", &o.manifest}, std::pair{"--config", &o.config}})
         if (*name)
             if (const std::optional<std::string> problem = OutputNameProblem(option, **name))
                 return UsageError(err, *problem, kSerializeUsage);
@@ -236,12 +246,15 @@ int RunProjectSerializeCommand(const std::vector<std::string>& args, std::FILE* 
     std::string error;
     if (!ReadOptions(args, o, error)) return UsageError(err, error, kSerializeUsage);
     // The project says the rest; what could contradict it is not taken.
-    if (!o.words.empty()) return UsageError(err, "run serialize takes no files: the project names them", kSerializeUsage);
-    for (const std::optional<std::string>* own : {&o.output, &o.serial, &o.from, &o.step, &o.mac, &o.macFrom,
-                                                  &o.macStep, &o.manifest, &o.base, &o.fill})
+    if (!o.words.empty())
+        return UsageError(err, "run serialize takes no files: the project names them", kSerializeUsage);
+    for (const std::optional<std::string>* own :
+         {&o.output, &o.serial, &o.from, &o.step, &o.mac, &o.macFrom, &o.macStep, &o.manifest, &o.base, &o.fill})
         if (own->has_value())
-            return UsageError(err, "run serialize takes its settings from the project; only --count, --force, "
-                                   "--allow-reuse and --no-sync go with it", kSerializeUsage);
+            return UsageError(err,
+                              "run serialize takes its settings from the project; only --count, --force, "
+                              "--allow-reuse and --no-sync go with it",
+                              kSerializeUsage);
     if (!o.fields.empty()) return UsageError(err, "run serialize takes its fields from the project", kSerializeUsage);
     if (!o.config || o.config->empty()) return UsageError(err, "run serialize needs --config", kSerializeUsage);
     if (!o.count) return UsageError(err, "run serialize needs --count K", kSerializeUsage);

@@ -99,8 +99,10 @@ bool FileBatch::Commit(bool replace, bool sync, size_t& named) {
             // Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name.
             renamed = ::MoveFileExW(SystemPath(s.temp).c_str(), SystemPath(s.path).c_str(),
                                     sync ? MOVEFILE_WRITE_THROUGH : 0) != 0;
-            if (renamed) ReleaseTempFile(s.registration);
-            else error = ErrnoOf(::GetLastError());
+            if (renamed)
+                ReleaseTempFile(s.registration);
+            else
+                error = ErrnoOf(::GetLastError());
         }
         if (!renamed) {
             ok = false;

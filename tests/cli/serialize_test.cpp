@@ -76,24 +76,24 @@ TEST_F(SerializeCommandTest, WritesTheImagesAndALinePerImage) {
         const std::string file = dir.File(Format("out/dev_%d.bin", n));
         const std::vector<uint8_t> bytes = ReadBytes(file);
         ASSERT_EQ(0x8000u, bytes.size());
-        EXPECT_NE(std::string::npos, manifest.find(Format("%d,,%s,32768,", n, file.c_str()) ) ) << manifest;
+        EXPECT_NE(std::string::npos, manifest.find(Format("%d,,%s,32768,", n, file.c_str()))) << manifest;
         EXPECT_NE(std::string::npos, manifest.find(Sha256Text(ComputeSha256(bytes)) + "\r\n")) << n;
     }
 }
 
 TEST_F(SerializeCommandTest, AWrongCommandLineIsAUsageError) {
     const std::vector<std::vector<std::string>> cases = {
-        {"serialize", tmpl, "--serial", "100:u32", "--from", "1", "--count", "1"},                          // no -o
-        {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u24", "--from", "1", "--count", "1"},       // no kind
-        {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u32", "--from", "x", "--count", "1"},       // no number
+        {"serialize", tmpl, "--serial", "100:u32", "--from", "1", "--count", "1"},                     // no -o
+        {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u24", "--from", "1", "--count", "1"},  // no kind
+        {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u32", "--from", "x", "--count", "1"},  // no number
         {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u32", "--from", "1", "--count", "0"},
         {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u32", "--from", "1", "--count", "1", "--mac", "10"},
         {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u32", "--from", "1", "--count", "1", "--mac", "10",
          "--mac-from", "00:11:22"},
         {"serialize", tmpl, "-o", "x{serial}", "--serial", "100:u32", "--from", "1", "--count", "1", "--step", "0"},
-        {"serialize", tmpl, "-o", "out/", "--serial", "100:u32", "--from", "1", "--count", "1"},           // a folder
-        {"run", "serialize", "--count", "1"},                                                              // no project
-        {"run", "serialize", "--config", "p.ini", "--count", "1", "--from", "5"},                          // not its own
+        {"serialize", tmpl, "-o", "out/", "--serial", "100:u32", "--from", "1", "--count", "1"},  // a folder
+        {"run", "serialize", "--count", "1"},                                                     // no project
+        {"run", "serialize", "--config", "p.ini", "--count", "1", "--from", "5"},                 // not its own
     };
     for (const std::vector<std::string>& args : cases) {
         const Result r = Cli(args);
@@ -107,16 +107,24 @@ TEST_F(SerializeCommandTest, AWrongCommandLineIsAUsageError) {
 
 TEST_F(SerializeCommandTest, TheProjectKeepsTheSettingsAndRunContinuesWhereTheLastRunStopped) {
     const std::string project = dir.File("p.ini");
-    Result r = Cli({"serialize", tmpl, "-o", dir.File("out/{serial:hex}.hex"), "--serial", "7F00:dec:6", "--from",
-                    "0x10", "--count", "2", "--mac", "7F10", "--mac-from", "02:00:00:00:00:FF", "--field",
-                    "crc32@7FFC:0-7FFB", "--manifest", dir.File("m.csv"), "--config", project});
+    Result r = Cli({"serialize",  tmpl,
+                    "-o",         dir.File("out/{serial:hex}.hex"),
+                    "--serial",   "7F00:dec:6",
+                    "--from",     "0x10",
+                    "--count",    "2",
+                    "--mac",      "7F10",
+                    "--mac-from", "02:00:00:00:00:FF",
+                    "--field",    "crc32@7FFC:0-7FFB",
+                    "--manifest", dir.File("m.csv"),
+                    "--config",   project});
     ASSERT_EQ(0, r.status) << r.err;
     std::string ini = ReadText(project);
     EXPECT_NE(std::string::npos, ini.find("SerialNext=18\r\n")) << ini;
     EXPECT_NE(std::string::npos, ini.find("SerialMacNext=02:00:00:00:01:01\r\n")) << ini;
     r = Cli({"run", "serialize", "--config", project, "--count", "2"});
     ASSERT_EQ(0, r.status) << r.err;
-    EXPECT_NE(std::string::npos, r.out.find("serial numbers 18 to 19, MAC 02:00:00:00:01:01 to 02:00:00:00:01:02")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("serial numbers 18 to 19, MAC 02:00:00:00:01:01 to 02:00:00:00:01:02"))
+        << r.out;
     EXPECT_TRUE(test::Exists(dir.File("out/13.hex")));
     ini = ReadText(project);
     EXPECT_NE(std::string::npos, ini.find("SerialNext=20\r\n")) << ini;
@@ -154,7 +162,9 @@ TEST_F(SerializeCommandTest, TheProjectKeepsTheSettingsAndRunContinuesWhereTheLa
 }
 
 #ifndef _WIN32
-bool Have(const char* command) { return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0; }
+bool Have(const char* command) {
+    return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 std::string Hex(const std::vector<uint8_t>& bytes) {
     std::string text;
@@ -169,9 +179,9 @@ TEST_F(SerializeCommandTest, EachKindInBothOrdersAndTheCrcOverItAreWhatPythonCom
         const char* python;  // the bytes of n
     };
     const Case cases[] = {
-        {"u8", "struct.pack('<B', n)"},       {"u16", "struct.pack('<H', n)"}, {"u16:be", "struct.pack('>H', n)"},
-        {"u32", "struct.pack('<I', n)"},      {"u32:be", "struct.pack('>I', n)"}, {"u64", "struct.pack('<Q', n)"},
-        {"u64:be", "struct.pack('>Q', n)"},   {"dec:7", "b'%07d' % n"},        {"hex:5", "b'%05X' % n"},
+        {"u8", "struct.pack('<B', n)"},     {"u16", "struct.pack('<H', n)"},    {"u16:be", "struct.pack('>H', n)"},
+        {"u32", "struct.pack('<I', n)"},    {"u32:be", "struct.pack('>I', n)"}, {"u64", "struct.pack('<Q', n)"},
+        {"u64:be", "struct.pack('>Q', n)"}, {"dec:7", "b'%07d' % n"},           {"hex:5", "b'%05X' % n"},
     };
     for (const Case& c : cases) {
         const std::string out = dir.File(std::string("out/") + c.kind[0] + c.kind[1] + "_{serial}.bin");
@@ -179,7 +189,8 @@ TEST_F(SerializeCommandTest, EachKindInBothOrdersAndTheCrcOverItAreWhatPythonCom
                               "--count", "2", "--step", "37", "--field", "crc32@7FF8:0-7FF7:be", "--force"});
         ASSERT_EQ(0, r.status) << c.kind << r.err;
         for (const int n : {200, 237}) {
-            const std::string file = dir.File(std::string("out/") + c.kind[0] + c.kind[1] + "_" + std::to_string(n) + ".bin");
+            const std::string file =
+                dir.File(std::string("out/") + c.kind[0] + c.kind[1] + "_" + std::to_string(n) + ".bin");
             const std::string script = "import struct, crcmod.predefined as p; n=" + std::to_string(n) +
                                        "; d=bytearray(open('" + tmpl + "','rb').read()); s=" + c.python +
                                        "; d[0x123:0x123+len(s)]=s; d[0x7FF8:0x7FFC]=struct.pack('>I', "
@@ -200,7 +211,8 @@ TEST_F(SerializeCommandTest, TheImageIsTheOneSrecCatMakesForTheSameNumber) {
     ASSERT_EQ(0, r.status) << r.err;
     const std::string command = "srec_cat '(' '" + tmpl +
                                 "' -binary -crop 0 0x7FFC -exclude 0x100 0x104 -generate 0x100 0x104 -constant-l-e "
-                                "4660 4 ')' -crc32-l-e 0x7FFC -o '" + dir.File("theirs.bin") + "' -binary";
+                                "4660 4 ')' -crc32-l-e 0x7FFC -o '" +
+                                dir.File("theirs.bin") + "' -binary";
     ASSERT_EQ(0, std::system(command.c_str())) << command;
     EXPECT_EQ(ReadBytes(dir.File("theirs.bin")), ReadBytes(dir.File("out/dev_4660.bin")));
     // The words of a field name the image's own addresses as stamp takes
@@ -210,7 +222,8 @@ TEST_F(SerializeCommandTest, TheImageIsTheOneSrecCatMakesForTheSameNumber) {
     ASSERT_EQ(0, words.status) << words.err;
     const std::string appended = "srec_cat '(' '" + tmpl +
                                  "' -binary -exclude 0x100 0x104 -generate 0x100 0x104 -constant-l-e 4660 4 ')' "
-                                 "-crc32-l-e 0x8000 -o '" + dir.File("theirs.bin") + "' -binary";
+                                 "-crc32-l-e 0x8000 -o '" +
+                                 dir.File("theirs.bin") + "' -binary";
     ASSERT_EQ(0, std::system(appended.c_str())) << appended;
     EXPECT_EQ(ReadBytes(dir.File("theirs.bin")), ReadBytes(dir.File("out/end_4660.bin")));
 }
@@ -221,9 +234,23 @@ TEST_F(SerializeCommandTest, TheImageIsTheOneSrecCatMakesForTheSameNumber) {
 TEST_F(SerializeCommandTest, ARunKilledHalfWayIsContinuedWithoutReuseOrGap) {
     const std::string project = dir.File("p.ini");
     const std::string manifest = dir.File("m.csv");
-    const std::string args[] = {TORVANE_CLI_PATH, "serialize", tmpl, "-o", dir.File("out/dev_{serial}.bin"),
-                                "--serial", "100:u32:be", "--from", "5000", "--count", "100000",
-                                "--field", "crc32@7FFC:0-7FFB", "--manifest", manifest, "--config", project};
+    const std::string args[] = {TORVANE_CLI_PATH,
+                                "serialize",
+                                tmpl,
+                                "-o",
+                                dir.File("out/dev_{serial}.bin"),
+                                "--serial",
+                                "100:u32:be",
+                                "--from",
+                                "5000",
+                                "--count",
+                                "100000",
+                                "--field",
+                                "crc32@7FFC:0-7FFB",
+                                "--manifest",
+                                manifest,
+                                "--config",
+                                project};
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -267,7 +294,8 @@ TEST_F(SerializeCommandTest, ARunKilledHalfWayIsContinuedWithoutReuseOrGap) {
         EXPECT_NE(std::string::npos, text.find(file + ",32768,")) << file;
         EXPECT_NE(std::string::npos, text.find(Sha256Text(ComputeSha256(bytes)))) << file;
     }
-    EXPECT_FALSE(test::Exists(dir.File(Format("out/dev_%llu.bin", static_cast<unsigned long long>(5000 + records.size())))));
+    EXPECT_FALSE(
+        test::Exists(dir.File(Format("out/dev_%llu.bin", static_cast<unsigned long long>(5000 + records.size())))));
     const std::string next = Format("SerialNext=%llu\r\n", static_cast<unsigned long long>(5000 + records.size()));
     EXPECT_NE(std::string::npos, ReadText(project).find(next)) << ReadText(project);
 }

@@ -8,8 +8,7 @@ namespace {
 std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 TEST(CsvLineTest, QuotesOnlyCellsThatNeedItAndDoublesTheirQuotes) {
-    const std::vector<std::string> cells = {"1000", "", "/out/a,b.bin", "say \"hi\"", "two\nlines", " blank",
-                                            "plain"};
+    const std::vector<std::string> cells = {"1000", "", "/out/a,b.bin", "say \"hi\"", "two\nlines", " blank", "plain"};
     EXPECT_EQ("1000,,\"/out/a,b.bin\",\"say \"\"hi\"\"\",\"two\nlines\",\" blank\",plain\r\n", CsvLine(cells));
 }
 
@@ -29,7 +28,8 @@ TEST(ManifestTest, ReadsBackWhatItWritesWhateverTheFileNamesHold) {
     std::string why;
     const std::optional<ManifestContent> m = ParseManifest(Bytes(text), &why);
     ASSERT_TRUE(m) << why;
-    EXPECT_EQ((std::vector<std::string>{"serial", "mac", "file", "size", "CRC-32/ISO-HDLC@C:0-B", "sha256"}), m->header);
+    EXPECT_EQ((std::vector<std::string>{"serial", "mac", "file", "size", "CRC-32/ISO-HDLC@C:0-B", "sha256"}),
+              m->header);
     ASSERT_EQ(2u, m->records.size());
     EXPECT_EQ(1000u, m->records[0].serial);
     EXPECT_EQ(0x001122AABBCCull, m->records[0].mac);
@@ -41,7 +41,8 @@ TEST(ManifestTest, ReadsBackWhatItWritesWhateverTheFileNamesHold) {
 }
 
 TEST(ManifestTest, AByteOrderMarkAndLineFeedsAlone) {
-    const std::optional<ManifestContent> m = ParseManifest(Bytes("\xEF\xBB\xBFmac,serial\n,7\n\n00:00:00:00:00:01,8\n"));
+    const std::optional<ManifestContent> m =
+        ParseManifest(Bytes("\xEF\xBB\xBFmac,serial\n,7\n\n00:00:00:00:00:01,8\n"));
     ASSERT_TRUE(m);
     ASSERT_EQ(2u, m->records.size());
     EXPECT_EQ(8u, m->records[1].serial);
@@ -62,14 +63,14 @@ TEST(ManifestTest, ALastLineCutShortIsFoundAndLeftOut) {
 
 TEST(ManifestTest, ADamagedManifestIsRefusedWithItsLine) {
     const char* cases[] = {
-        "file,size\r\n",                             // no serial column
-        "serial,mac\r\n1,,x\r\n",                    // a cell too many
-        "serial,mac\r\nx,\r\n",                      // no number
-        "serial,mac\r\n-1,\r\n",                     // no number either
-        "serial,mac\r\n99999999999999999999,\r\n",   // past 2^64 - 1
-        "serial,mac\r\n1,00:11\r\n",                 // no MAC
-        "serial,mac\r\n1,\"x\"y\r\n",                // text after a quoted cell
-        "serial,mac\r\n1,\"open\r\n2,\r\n",          // a quote that runs to the end over lines
+        "file,size\r\n",                            // no serial column
+        "serial,mac\r\n1,,x\r\n",                   // a cell too many
+        "serial,mac\r\nx,\r\n",                     // no number
+        "serial,mac\r\n-1,\r\n",                    // no number either
+        "serial,mac\r\n99999999999999999999,\r\n",  // past 2^64 - 1
+        "serial,mac\r\n1,00:11\r\n",                // no MAC
+        "serial,mac\r\n1,\"x\"y\r\n",               // text after a quoted cell
+        "serial,mac\r\n1,\"open\r\n2,\r\n",         // a quote that runs to the end over lines
     };
     for (const char* text : cases) {
         std::string why;

@@ -22,8 +22,8 @@ std::vector<uint8_t> Model(const SerialPlace& p, uint64_t n) {
 }
 
 TEST(SerialPlaceTest, EveryKindInBothOrdersMatchesTheModel) {
-    const char* texts[] = {"100:u8",   "100:u16", "100:u16:be", "100:u32", "100:u32:be",
-                           "100:u64",  "100:U64:BE", "100:dec:8", "100:dec:20", "100:hex:6", "100:hex:16"};
+    const char* texts[] = {"100:u8",     "100:u16",   "100:u16:be", "100:u32",   "100:u32:be", "100:u64",
+                           "100:U64:BE", "100:dec:8", "100:dec:20", "100:hex:6", "100:hex:16"};
     for (const char* text : texts) {
         const std::optional<SerialPlace> p = ParseSerialPlace(text);
         ASSERT_TRUE(p) << text;

@@ -59,7 +59,8 @@ protected:
 
     size_t FilesIn(const std::string& folder) {
         size_t n = 0;
-        for (const auto& e : std::filesystem::directory_iterator(test::FsPath(folder))) n += e.is_regular_file() ? 1 : 0;
+        for (const auto& e : std::filesystem::directory_iterator(test::FsPath(folder)))
+            n += e.is_regular_file() ? 1 : 0;
         return n;
     }
 
@@ -74,7 +75,8 @@ TEST_F(SerializeToolTest, EachImageHoldsItsNumberAndACrcComputedOverIt) {
     for (uint32_t n = 100; n < 103; ++n) {
         const std::vector<uint8_t> out = ReadBytes(dir.File(Format("out/dev_%u.bin", n)));
         ASSERT_EQ(tmpl.size(), out.size());
-        EXPECT_EQ((std::vector<uint8_t>{static_cast<uint8_t>(n), 0, 0, 0}), std::vector<uint8_t>(out.begin() + 0x10, out.begin() + 0x14));
+        EXPECT_EQ((std::vector<uint8_t>{static_cast<uint8_t>(n), 0, 0, 0}),
+                  std::vector<uint8_t>(out.begin() + 0x10, out.begin() + 0x14));
         EXPECT_TRUE(std::equal(out.begin() + 0x14, out.begin() + 0xFFC, tmpl.begin() + 0x14));
         const uint32_t crc = static_cast<uint32_t>(ComputeCrc(*FindCrcPreset("crc32"), std::span(out).first(0xFFC)));
         EXPECT_EQ(crc, static_cast<uint32_t>(out[0xFFC] | out[0xFFD] << 8 | out[0xFFE] << 16 | out[0xFFF] << 24));
@@ -141,7 +143,8 @@ TEST_F(SerializeToolTest, PlacesAreCheckedAgainstTheImageAndTheFields) {
          "the field CRC-32/ISO-HDLC@FFC:0-FFB would be written over the serial number at 0x00000FFC"},
         {"10:u32", "crc32@FFC:0-FFB", 0xFFA,
          "the field CRC-32/ISO-HDLC@FFC:0-FFB would be written over the MAC address at 0x00000FFA"},
-        {"10:u64", "crc32@FFC:0-FFB", 0x14, "the serial number at 0x00000010 and the MAC address at 0x00000014 overlap"},
+        {"10:u64", "crc32@FFC:0-FFB", 0x14,
+         "the serial number at 0x00000010 and the MAC address at 0x00000014 overlap"},
         {"FFFFFFFE:u32", "crc32@FFC:0-FFB", std::nullopt,
          "the serial number at 0xFFFFFFFE reaches past 0xFFFFFFFF, the end of what the image may hold"},
         {"8000000:u32", "crc32@FFC:0-FFB", std::nullopt,
@@ -226,8 +229,9 @@ TEST_F(SerializeToolTest, ARecordedNumberOrMacIsRefusedUnlessReuseIsAllowed) {
     r.settings.fields.clear();
     r.first = 500;
     EXPECT_FALSE(Plan(r));
-    EXPECT_EQ(dir.File("m.csv") + ": its columns are serial | mac | file | size | CRC-32/ISO-HDLC@FFC:0-FFB | sha256; "
-                                  "this run writes serial | mac | file | size | sha256: name another manifest",
+    EXPECT_EQ(dir.File("m.csv") +
+                  ": its columns are serial | mac | file | size | CRC-32/ISO-HDLC@FFC:0-FFB | sha256; "
+                  "this run writes serial | mac | file | size | sha256: name another manifest",
               problem);
 }
 
@@ -387,7 +391,8 @@ TEST(SerialProjectTest, AValueTooLongIsRefusedBeforeAnythingChangesAndNeverCut) 
     ProfileDocument doc;
     const std::optional<std::string> refusal = PutSerialProject(doc, p);
     ASSERT_TRUE(refusal);
-    EXPECT_NE(std::string::npos, refusal->find("SerialTemplate=" + p.settings.templatePath + " cannot be kept in a "
+    EXPECT_NE(std::string::npos, refusal->find("SerialTemplate=" + p.settings.templatePath +
+                                               " cannot be kept in a "
                                                "project: it has "))
         << *refusal;
     EXPECT_NE(std::string::npos, refusal->find("characters, more than the 127 a project value may have")) << *refusal;
@@ -406,7 +411,8 @@ TEST(SerialProjectTest, AKeyItDoesNotKnowOrAGapInTheFieldsIsRefused) {
         const std::string text = std::string("[FileInfo1]\r\nSerialTemplate=/t.bin\r\n") + extra +
                                  "SerialAt=0:u8\r\nSerialNext=1\r\nSerialOutput=/o/{serial}.bin\r\n";
         std::string why;
-        EXPECT_FALSE(ReadSerialProject(ProfileDocument::Parse(std::vector<uint8_t>(text.begin(), text.end())), "/", why))
+        EXPECT_FALSE(
+            ReadSerialProject(ProfileDocument::Parse(std::vector<uint8_t>(text.begin(), text.end())), "/", why))
             << extra;
         EXPECT_FALSE(why.empty()) << extra;
     }

@@ -163,8 +163,8 @@ std::optional<ManifestContent> ParseManifest(std::span<const uint8_t> bytes, std
     for (size_t r = 1; r < rows.size(); ++r) {
         const CsvRow& row = rows[r];
         if (row.cells.size() != content.header.size()) {
-            Refuse(why, Format("line %u has %zu cells, the header %zu", row.line, row.cells.size(),
-                               content.header.size()));
+            Refuse(why,
+                   Format("line %u has %zu cells, the header %zu", row.line, row.cells.size(), content.header.size()));
             return std::nullopt;
         }
         ManifestRecord record;

@@ -101,8 +101,10 @@ std::optional<SerialPlace> ParseSerialPlace(std::string_view text, std::string* 
         if (!SameWord(kind, b.word)) continue;
         place.kind = b.kind;
         if (parts.size() == 3) {
-            if (SameWord(parts[2], "be")) place.bigEndian = true;
-            else if (!SameWord(parts[2], "le")) return Refuse(why, "the byte order is be or le, not '" + std::string(parts[2]) + "'");
+            if (SameWord(parts[2], "be"))
+                place.bigEndian = true;
+            else if (!SameWord(parts[2], "le"))
+                return Refuse(why, "the byte order is be or le, not '" + std::string(parts[2]) + "'");
         }
         return place;
     }
@@ -205,9 +207,7 @@ std::string MacText(uint64_t mac) {
     return Format("%02X:%02X:%02X:%02X:%02X:%02X", b[0], b[1], b[2], b[3], b[4], b[5]);
 }
 
-std::string MacNameText(uint64_t mac) {
-    return Format("%012llX", static_cast<unsigned long long>(mac & kLargestMac));
-}
+std::string MacNameText(uint64_t mac) { return Format("%012llX", static_cast<unsigned long long>(mac & kLargestMac)); }
 
 std::optional<uint64_t> NthNumber(uint64_t first, uint64_t step, uint64_t n) {
     if (step != 0 && n > (UINT64_MAX - first) / step) return std::nullopt;
@@ -250,9 +250,12 @@ std::optional<NamePattern> NamePattern::Parse(std::string_view text, std::string
             return refuse(Format("the '{' at character %zu opens no placeholder (write {{ for a brace)", i + 1));
         const std::string_view name = text.substr(i + 1, close - i - 1);
         Piece piece;
-        if (name == "serial") piece = Piece::Serial;
-        else if (name == "serial:hex") piece = Piece::SerialHex;
-        else if (name == "mac") piece = Piece::Mac;
+        if (name == "serial")
+            piece = Piece::Serial;
+        else if (name == "serial:hex")
+            piece = Piece::SerialHex;
+        else if (name == "mac")
+            piece = Piece::Mac;
         else {
             // Appended piece by piece: GCC 12 at -O3 takes "{" + string for an overlapping copy.
             std::string reason(1, '{');

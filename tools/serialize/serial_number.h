@@ -31,7 +31,7 @@ struct SerialPlace {
     int digits = 0;          // Decimal: 1..20, Hex: 1..16; 0 for the binary kinds
     bool bigEndian = false;  // U16..U64: most significant byte first
 
-    uint32_t Width() const;  // bytes it takes
+    uint32_t Width() const;                                                    // bytes it takes
     uint64_t FieldEnd() const { return static_cast<uint64_t>(at) + Width(); }  // one past its last byte
     // The largest number it can hold: 0xFF for u8, 10^W - 1 for dec:W ...
     uint64_t Largest() const;

@@ -75,7 +75,8 @@ std::optional<SerialProject> ReadSerialProject(const ProfileDocument& doc, const
             fieldNumbers.push_back(*n);
             continue;
         }
-        if (std::none_of(std::begin(kKnownKeys), std::end(kKnownKeys), [&](const char* k) { return SameLetters(key, k); })) {
+        if (std::none_of(std::begin(kKnownKeys), std::end(kKnownKeys),
+                         [&](const char* k) { return SameLetters(key, k); })) {
             why = Format("[%s] %s is no serialiser setting this program knows", section.c_str(), key.c_str());
             return std::nullopt;
         }

@@ -57,8 +57,8 @@ struct KindChoice {
     SerialKind kind;
 };
 constexpr KindChoice kKinds[] = {
-    {"u8（1字节二进制）", SerialKind::U8},       {"u16（2字节二进制）", SerialKind::U16},
-    {"u32（4字节二进制）", SerialKind::U32},     {"u64（8字节二进制）", SerialKind::U64},
+    {"u8（1字节二进制）", SerialKind::U8},        {"u16（2字节二进制）", SerialKind::U16},
+    {"u32（4字节二进制）", SerialKind::U32},      {"u64（8字节二进制）", SerialKind::U64},
     {"十进制数字（ASCII）", SerialKind::Decimal}, {"十六进制数字（ASCII，大写）", SerialKind::Hex},
 };
 
@@ -125,9 +125,10 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
     auto* folderBrowse = BrowseButton(this);
     name_ = new QLineEdit(QStringLiteral("{serial}.bin"), this);
     name_->setObjectName(QStringLiteral("serialName"));
-    auto* nameHint = PlainLabel("{serial}为十进制序列号，{serial:hex}为十六进制序列号，{mac}为MAC地址"
-                                "（如001122AABBCC）；扩展名决定格式（.hex、.s19、.srec等，其余为BIN）。",
-                                this);
+    auto* nameHint = PlainLabel(
+        "{serial}为十进制序列号，{serial:hex}为十六进制序列号，{mac}为MAC地址"
+        "（如001122AABBCC）；扩展名决定格式（.hex、.s19、.srec等，其余为BIN）。",
+        this);
     nameHint->setWordWrap(true);
     manifest_ = new QLineEdit(this);
     manifest_->setObjectName(QStringLiteral("serialManifest"));
@@ -161,14 +162,15 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
     grid->addWidget(BuddyLabel(QStringLiteral("序列号地址(0x)(&S)："), serialAt_, this), row, 0);
     grid->addLayout(line({serialAt_, PlainLabel("格式：", this), kind_, digits_, order_}), row++, 1, 1, 2);
     grid->addWidget(BuddyLabel(QStringLiteral("起始序列号(&F)："), first_, this), row, 0);
-    grid->addLayout(line({first_, PlainLabel("步长：", this), step_, BuddyLabel(QStringLiteral("数量(&C)："), count_, this),
-                          count_}),
+    grid->addLayout(line({first_, PlainLabel("步长：", this), step_,
+                          BuddyLabel(QStringLiteral("数量(&C)："), count_, this), count_}),
                     row++, 1, 1, 2);
     grid->addWidget(mac_, row, 0);
     grid->addLayout(line({PlainLabel("写入地址(0x)：", this), macAt_, PlainLabel("起始MAC地址：", this), macFirst_,
                           PlainLabel("步长：", this), macStep_}),
                     row++, 1, 1, 2);
-    grid->addWidget(PlainLabel("校验值字段（写入序列号和MAC地址之后按顺序写入，校验范围可包含它们）：", this), row++, 0, 1, 3);
+    grid->addWidget(PlainLabel("校验值字段（写入序列号和MAC地址之后按顺序写入，校验范围可包含它们）：", this), row++, 0,
+                    1, 3);
     grid->addWidget(fields_, row++, 0, 1, 3);
     grid->addWidget(BuddyLabel(QStringLiteral("输出文件夹(&O)："), folder_, this), row, 0);
     grid->addWidget(folder_, row, 1);
@@ -189,9 +191,8 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
 
     // Tab goes down the dialog as it reads; the field list keeps its own
     // order (the list, the editor, the buttons) where it stands.
-    QWidget* order[] = {template_, templateBrowse, base_,    fill_,    serialAt_, kind_,
-                        digits_,   order_,         first_,   step_,    count_,    mac_,
-                        macAt_,    macFirst_,      macStep_, fields_->list()};
+    QWidget* order[] = {template_, templateBrowse, base_,  fill_, serialAt_, kind_,     digits_,  order_,
+                        first_,    step_,          count_, mac_,  macAt_,    macFirst_, macStep_, fields_->list()};
     for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
     QWidget* after[] = {fields_->downButton(), folder_, folderBrowse, name_, manifest_, manifestBrowse, run_, close};
     for (size_t i = 0; i + 1 < std::size(after); ++i) QWidget::setTabOrder(after[i], after[i + 1]);
@@ -224,7 +225,8 @@ void CDlg_Serialize::ShowKind() {
     digits_->setEnabled(text);
     digits_->setMaximum(kind == SerialKind::Hex ? 16 : 20);
     order_->setEnabled(!text && kind != SerialKind::U8);
-    for (QWidget* w : {static_cast<QWidget*>(macAt_), static_cast<QWidget*>(macFirst_), static_cast<QWidget*>(macStep_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(macAt_), static_cast<QWidget*>(macFirst_), static_cast<QWidget*>(macStep_)})
         w->setEnabled(mac_->isChecked());
 }
 
@@ -290,9 +292,9 @@ void CDlg_Serialize::Run() {
         }
         batch->Step();
         progress.setValue(static_cast<int>(batch->Made() / static_cast<uint64_t>(scale)));
-        progress.setLabelText(QString::fromStdString(Format(kSerializeProgressFormat,
-                                                            static_cast<unsigned long long>(batch->Made()),
-                                                            static_cast<unsigned long long>(count))));
+        progress.setLabelText(
+            QString::fromStdString(Format(kSerializeProgressFormat, static_cast<unsigned long long>(batch->Made()),
+                                          static_cast<unsigned long long>(count))));
         emit imageMade(batch->Made());
         if (batch->Done()) loop.quit();
     });

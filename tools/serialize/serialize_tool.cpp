@@ -147,7 +147,8 @@ std::optional<std::string> ReadManifestFile(const std::string& path, const std::
     const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kManifestReadLimit, &failure);
     if (!bytes)
         return path + ": " +
-               (failure == ReadFailure::TooLarge ? std::string("larger than 256 MiB") : FileProblem(path, FileUse::Read));
+               (failure == ReadFailure::TooLarge ? std::string("larger than 256 MiB")
+                                                 : FileProblem(path, FileUse::Read));
     std::string why;
     recorded = ParseManifest(*bytes, &why);
     if (!recorded) return path + ": " + why;
@@ -184,21 +185,22 @@ std::optional<std::string> SkipRecorded(const SerializeRequest& request, const M
         if (s.macAt) {
             const std::optional<uint64_t> mac = NthNumber(request.macFirst, s.macStep, plan.skipped);
             if (!r->mac || !mac || *r->mac != *mac)
-                return Format("%s line %u records serial number %s with MAC %s, where the project's settings give "
-                              "%s: the manifest and the project disagree",
-                              s.manifest.c_str(), r->line, Number(*number).c_str(),
-                              r->mac ? MacText(*r->mac).c_str() : "none", mac ? MacText(*mac).c_str() : "none");
+                return Format(
+                    "%s line %u records serial number %s with MAC %s, where the project's settings give "
+                    "%s: the manifest and the project disagree",
+                    s.manifest.c_str(), r->line, Number(*number).c_str(), r->mac ? MacText(*r->mac).c_str() : "none",
+                    mac ? MacText(*mac).c_str() : "none");
         }
         ++plan.skipped;
     }
     if (plan.skipped == 0) return std::nullopt;
     const std::optional<uint64_t> resume = NthNumber(request.first, s.step, plan.skipped);
     if (!resume) return std::string("the manifest records every number up to 2^64 - 1");
-    plan.notes.push_back(Format("%s records serial numbers %s to %s after the project's next number: a run ended "
-                                "before it updated the project; this run continues at %s",
-                                s.manifest.c_str(), Number(request.first).c_str(),
-                                Number(*NthNumber(request.first, s.step, plan.skipped - 1)).c_str(),
-                                Number(*resume).c_str()));
+    plan.notes.push_back(
+        Format("%s records serial numbers %s to %s after the project's next number: a run ended "
+               "before it updated the project; this run continues at %s",
+               s.manifest.c_str(), Number(request.first).c_str(),
+               Number(*NthNumber(request.first, s.step, plan.skipped - 1)).c_str(), Number(*resume).c_str()));
     plan.first = *resume;
     if (s.macAt) {
         const std::optional<uint64_t> mac = NthNumber(request.macFirst, s.macStep, plan.skipped);
@@ -356,7 +358,8 @@ std::optional<std::string> SerialBatch::NamesProblem() {
         const std::string name = NameOf(i);
         const bool exists = FileExists(name);
         for (const std::string& g : guarded)
-            if (name == g || (exists && SameFile(name, g))) return name + " would replace " + g + ", a file of this run";
+            if (name == g || (exists && SameFile(name, g)))
+                return name + " would replace " + g + ", a file of this run";
         if (!exists) continue;
         if (!FileLength(name)) return name + " is not a regular file";
         if (request.force) {
@@ -378,15 +381,17 @@ std::optional<std::string> SerialBatch::NamesProblem() {
             adoptable = held && *held == built.bytes;
         }
         if (!adoptable)
-            return Format("%s exists (serial number %s); give --force to replace it", name.c_str(), Number(serial).c_str());
+            return Format("%s exists (serial number %s); give --force to replace it", name.c_str(),
+                          Number(serial).c_str());
         ++plan_.adopted;
     }
     if (plan_.adopted > 0)
-        plan_.notes.push_back(Format("%s: the images of serial numbers %s to %s were found whole at their names but "
-                                     "not recorded (a run ended between writing and recording them): they are "
-                                     "recorded now, not written again",
-                                     plan_.folder.c_str(), Number(plan_.first).c_str(),
-                                     Number(*NthNumber(plan_.first, s.step, plan_.adopted - 1)).c_str()));
+        plan_.notes.push_back(
+            Format("%s: the images of serial numbers %s to %s were found whole at their names but "
+                   "not recorded (a run ended between writing and recording them): they are "
+                   "recorded now, not written again",
+                   plan_.folder.c_str(), Number(plan_.first).c_str(),
+                   Number(*NthNumber(plan_.first, s.step, plan_.adopted - 1)).c_str()));
     plan_.firstName = NameOf(0);
     plan_.lastName = NameOf(plan_.count - 1);
     return std::nullopt;
@@ -459,9 +464,10 @@ bool SerialBatch::Commit() {
         for (size_t i = 0; i < ready; ++i) lines += CsvLine(ManifestCells(st.pending[i].entry));
         if (!st.manifest.Append(lines, r.sync)) {
             const int error = errno;
-            const std::string problem = error == ENOSPC ? "the disk is full" : FileProblem(r.settings.manifest, FileUse::Write);
-            return Fail(r.settings.manifest + ": " + problem +
-                        "; the images of serial numbers " + Number(st.pending.front().entry.serial) + " on are at their names but not recorded");
+            const std::string problem =
+                error == ENOSPC ? "the disk is full" : FileProblem(r.settings.manifest, FileUse::Write);
+            return Fail(r.settings.manifest + ": " + problem + "; the images of serial numbers " +
+                        Number(st.pending.front().entry.serial) + " on are at their names but not recorded");
         }
         st.writeHeader = false;
     }
@@ -472,7 +478,7 @@ bool SerialBatch::Commit() {
     if (!committed) {
         const std::string& path = ready < st.pending.size() ? st.pending[ready].entry.file : plan_.folder;
         errno = commitError;
-        const std::string problem = commitError == EEXIST ? std::string("the name was taken while the run wrote")
+        const std::string problem = commitError == EEXIST   ? std::string("the name was taken while the run wrote")
                                     : commitError == ENOSPC ? std::string("the disk is full")
                                                             : FileProblem(path, FileUse::Write);
         return Fail(path + ": " + problem);
@@ -548,7 +554,8 @@ std::unique_ptr<SerialBatch> StartSerializeTool(const SerializeInputs& in, Promp
         {in.baseText, 8, 0, "BIN文件的起始地址", "the base address takes 1 to 8 hex digits"},
         {in.fillText, 2, 0xFF, "填充数据", "the fill byte takes 1 or 2 hex digits"},
         {in.serialAtText, 8, UINT64_MAX, "序列号地址", "the serial number's address takes 1 to 8 hex digits"},
-        {in.mac ? in.macAtText : std::string(), 8, 0, "MAC地址的写入地址", "the MAC address's place takes 1 to 8 hex digits"},
+        {in.mac ? in.macAtText : std::string(), 8, 0, "MAC地址的写入地址",
+         "the MAC address's place takes 1 to 8 hex digits"},
     };
     uint64_t values[4] = {};
     for (size_t i = 0; i < std::size(hexes); ++i) {
@@ -579,7 +586,8 @@ std::unique_ptr<SerialBatch> StartSerializeTool(const SerializeInputs& in, Promp
     for (size_t i = 0; i < std::size(decimals); ++i) {
         const Decimal& d = decimals[i];
         // An empty first number or count is no number either.
-        const std::optional<uint64_t> v = d.text.empty() && d.fallback == UINT64_MAX ? std::nullopt : NumberInput(d.text, d.fallback);
+        const std::optional<uint64_t> v =
+            d.text.empty() && d.fallback == UINT64_MAX ? std::nullopt : NumberInput(d.text, d.fallback);
         if (!v) return refuse(Format(kSerializeBadNumberFormat, d.what), d.english);
         numbers[i] = *v;
     }
@@ -606,11 +614,12 @@ std::unique_ptr<SerialBatch> StartSerializeTool(const SerializeInputs& in, Promp
     std::string text = Format(kSerializeConfirmHeadFormat, static_cast<unsigned long long>(plan.count));
     text += "\n" + Format(kSerializeConfirmSerialsFormat, IssuedRangeText(plan.first, s.step, plan.count).c_str());
     if (plan.mac)
-        text += "\n" + Format(kSerializeConfirmMacsFormat, MacText(plan.macFirst).c_str(), MacText(plan.macLast).c_str());
+        text +=
+            "\n" + Format(kSerializeConfirmMacsFormat, MacText(plan.macFirst).c_str(), MacText(plan.macLast).c_str());
     text += "\n" + Format(kSerializeConfirmFirstFormat, plan.firstName.c_str());
     if (plan.count > 1) text += "\n" + Format(kSerializeConfirmLastFormat, plan.lastName.c_str());
     text += "\n" + (s.manifest.empty() ? std::string(kSerializeConfirmNoManifest)
-                                      : Format(kSerializeConfirmManifestFormat, AbsolutePath(s.manifest).c_str()));
+                                       : Format(kSerializeConfirmManifestFormat, AbsolutePath(s.manifest).c_str()));
     for (const std::string& note : plan.notes) text += "\n" + ChineseReason(note);
     text += "\n\n" + std::string(kSerializeConfirmQuestion);
     const Answer answer =
@@ -623,7 +632,9 @@ void ShowSerializeSummary(const SerialBatch& batch, bool cancelled, Prompts& pro
     const SerializePlan& plan = batch.plan();
     const unsigned long long issued = batch.Issued();
     const std::string numbers = IssuedRangeText(plan.first, plan.step, batch.Issued());
-    const char* format = batch.Failed() ? kSerializeFailedFormat : cancelled ? kSerializeCancelledFormat : kSerializeDoneFormat;
+    const char* format = batch.Failed() ? kSerializeFailedFormat
+                         : cancelled    ? kSerializeCancelledFormat
+                                        : kSerializeDoneFormat;
     std::string text = Format(format, issued, numbers.c_str());
     if (!plan.manifest.empty()) text += "\n" + Format(kSerializeConfirmManifestFormat, plan.manifest.c_str());
     if (batch.Failed()) {
@@ -631,8 +642,10 @@ void ShowSerializeSummary(const SerialBatch& batch, bool cancelled, Prompts& pro
         ExplainFailure(prompts, 0, "", batch.reason());
         return;
     }
-    if (cancelled) ShowWarning(prompts, text);
-    else ShowInformation(prompts, text);
+    if (cancelled)
+        ShowWarning(prompts, text);
+    else
+        ShowInformation(prompts, text);
 }
 
 std::optional<std::string> BrowseSerialTemplate(Prompts& prompts) {

@@ -39,9 +39,9 @@ struct SerializeSettings {
 
 struct SerializeRequest {
     SerializeSettings settings;
-    uint64_t first = 0;     // the first serial number
-    uint64_t macFirst = 0;  // the first MAC, when settings.macAt is set
-    uint64_t count = 0;     // images, 1 to kMaxSerializeCount
+    uint64_t first = 0;       // the first serial number
+    uint64_t macFirst = 0;    // the first MAC, when settings.macAt is set
+    uint64_t count = 0;       // images, 1 to kMaxSerializeCount
     bool force = false;       // an existing file of an output name is replaced
     bool allowReuse = false;  // numbers the manifest records already may be issued again
     // A continued run (run serialize): the numbers the manifest records one
@@ -60,13 +60,13 @@ struct SerializePlan {
     uint64_t first = 0, last = 0, count = 0, step = 1;
     uint64_t macFirst = 0, macLast = 0, macStep = 1;
     bool mac = false;
-    std::string manifest;  // its full path; empty for none
+    std::string manifest;             // its full path; empty for none
     std::string firstName, lastName;  // full paths
     std::string folder;               // where every image goes
     ImageFormat format = ImageFormat::Binary;
     std::vector<FieldSpec> fields;  // as they will be written
-    uint64_t skipped = 0;  // numbers found recorded from the request's first on (continued run)
-    uint64_t adopted = 0;  // leading images found whole at their names but not recorded
+    uint64_t skipped = 0;           // numbers found recorded from the request's first on (continued run)
+    uint64_t adopted = 0;           // leading images found whole at their names but not recorded
     bool manifestIsNew = false;
     // What the run found that a person should hear about, in English: the
     // numbers skipped, images adopted, a manifest line cut short.
@@ -165,15 +165,16 @@ inline constexpr const char* kSerializeTemplateFilter =
     "映像文件(*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx;*.elf;*.axf)|"
     "*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx;*.elf;*.axf|所有文件 (*.*)|*.*||";
 inline constexpr const char* kSerializeOutputFilter =
-    "映像文件(*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx)|*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx|"
+    "映像文件(*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*.sx)|*.bin;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec;*.mot;*"
+    ".sx|"
     "所有文件 (*.*)|*.*||";
 inline constexpr const char* kSerializeManifestFilter = "CSV文件(*.csv)|*.csv|所有文件 (*.*)|*.*||";
 
 // What the dialog holds when its button is pressed.
 struct SerializeInputs {
     std::string templatePath;
-    std::string baseText;  // a BIN template's first address, hex; empty for 0
-    std::string fillText;  // hex; empty for FF
+    std::string baseText;      // a BIN template's first address, hex; empty for 0
+    std::string fillText;      // hex; empty for FF
     std::string serialAtText;  // hex
     SerialKind kind = SerialKind::U32;
     int digits = 8;  // Decimal, Hex
