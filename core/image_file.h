@@ -14,8 +14,9 @@ inline constexpr uint64_t kBinOutputLimit = 64u << 20;
 
 // Saves `image` as `format` at `path` (replacing it safely): a BIN of
 // [from, until) with `fill` in the gaps, or the records of a text format (its
-// S0 header the file's name). The problem, in English, when it cannot be made
-// or written.
+// S0 header the file's name). The file is written in pieces as they are made,
+// never whole in memory. The problem, in English, when it cannot be made or
+// written.
 std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& image, uint32_t from, uint64_t until,
                                          uint8_t fill, WriteOptions write, const std::string& path);
 
