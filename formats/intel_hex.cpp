@@ -1,6 +1,7 @@
 #include "formats/intel_hex.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "formats/hex_record_scanner.h"
 #include "formats/read_progress.h"
@@ -77,23 +78,21 @@ ReadFault FaultOf(HexFault fault) {
     return ReadFault::Syntax;
 }
 
-constexpr char kDigits[] = "0123456789ABCDEF";
-
 // Appends one record: ':', count, address, type, data, checksum, CR LF.
 void AppendRecord(record_text::RecordText& out, uint8_t type, uint16_t address, const uint8_t* data, size_t count) {
     char* p = out.Room(11 + 2 * count + 2);
     *p++ = ':';
     uint32_t sum = 0;
     auto put = [&p, &sum](uint8_t b) {
-        *p++ = kDigits[b >> 4];
-        *p++ = kDigits[b & 15];
+        std::memcpy(p, record_text::kHexPairs[b].data(), 2);
+        p += 2;
         sum += b;
     };
     put(static_cast<uint8_t>(count));
     put(static_cast<uint8_t>(address >> 8));
     put(static_cast<uint8_t>(address));
     put(type);
-    for (size_t i = 0; i < count; ++i) put(data[i]);
+    sum += record_text::PutHexBytes(p, data, count);
     put(static_cast<uint8_t>(0x100 - (sum & 0xFF)));
     *p++ = '\r';
     *p++ = '\n';

@@ -1,6 +1,7 @@
 #include "formats/srecord.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "formats/hex_record_scanner.h"
 #include "formats/read_progress.h"
@@ -23,8 +24,6 @@ ImageRead Fail(ImageRead& read, ReadFault fault, uint32_t line, uint64_t offset,
     return std::move(read);
 }
 
-constexpr char kDigits[] = "0123456789ABCDEF";
-
 void AppendRecord(record_text::RecordText& out, int type, uint32_t address, uint32_t addressBytes,
                   const uint8_t* data, size_t count) {
     char* p = out.Room(4 + 2 * (addressBytes + count + 1) + 2);
@@ -32,13 +31,13 @@ void AppendRecord(record_text::RecordText& out, int type, uint32_t address, uint
     *p++ = static_cast<char>('0' + type);
     uint32_t sum = 0;
     auto put = [&p, &sum](uint8_t b) {
-        *p++ = kDigits[b >> 4];
-        *p++ = kDigits[b & 15];
+        std::memcpy(p, record_text::kHexPairs[b].data(), 2);
+        p += 2;
         sum += b;
     };
     put(static_cast<uint8_t>(addressBytes + count + 1));
     for (uint32_t i = addressBytes; i-- > 0;) put(static_cast<uint8_t>(address >> (8 * i)));
-    for (size_t i = 0; i < count; ++i) put(data[i]);
+    sum += record_text::PutHexBytes(p, data, count);
     put(static_cast<uint8_t>(~sum));
     *p++ = '\r';
     *p++ = '\n';

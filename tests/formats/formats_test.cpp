@@ -101,6 +101,14 @@ TEST(IntelHexWriter, TypeFourWhereTheUpperHalfChangesAndNoRecordCrossesSixtyFour
               hex);
 }
 
+TEST(IntelHexWriter, EveryDigitInUpperCaseHighDigitFirst) {
+    SparseImage image;
+    const std::vector<uint8_t> bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF,
+                                     0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10, 0x5A};
+    image.Write(0, bytes);
+    EXPECT_EQ(":100000000123456789ABCDEFFEDCBA9876543210F8\r\n:010010005A95\r\n:00000001FF\r\n", WriteIntelHex(image));
+}
+
 TEST(SRecordReader, ChecksCountsChecksumsAndTheEnd) {
     // S1 record of 2 bytes at 0x1000, its count and the start record.
     const std::string good = "S0030000FC\nS1051000AABB85\r\nS5030001FB\rS9031000EC\n";
