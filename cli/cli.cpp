@@ -45,13 +45,16 @@ void StartWork(const std::string& command) {
 
 constexpr const char* kBatchUsageHead =
     "Usage:\n"
-    "  torvane-cli hex2bin [FILE-OPTIONS] FILE ...\n"
-    "  torvane-cli align   [FILE-OPTIONS] FILE ...\n"
-    "  torvane-cli merge   [-o OUT] [--base HEX] [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ...\n"
-    "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [--base HEX] [PROMPT-ANSWERS]\n"
+    "  torvane-cli hex2bin [--gap-fill row|00] [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli align   [--gap-fill row|00] [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli merge   [-o OUT] [--base HEX] [--field FIELD ...] [--gap-fill row|00] [PROMPT-ANSWERS]\n"
+    "                      [FILE-OPTIONS] FILE ...\n"
+    "  torvane-cli run     hex2bin|merge|align --config PROJECT.ini [-o OUT] [--base HEX] [--gap-fill row|00]\n"
+    "                      [PROMPT-ANSWERS]\n"
     "  torvane-cli export  --config PROJECT.ini [--layout file|merge] [--to bin|hex|srec] [--base HEX]\n"
-    "                      [--field FIELD ...] [FILE-OPTIONS] FILE ...\n"
+    "                      [--field FIELD ...] [--gap-fill row|00] [FILE-OPTIONS] FILE ...\n"
     "  torvane-cli map     [PROMPT-ANSWERS] [FILE-OPTIONS] FILE ... [--format text|json|svg] [--base HEX]\n"
+    "                      [--field FIELD ...] [--gap-fill row|00]\n"
     "  torvane-cli info    FILE [--format text|json]\n"
     "  torvane-cli convert IN -o OUT [--to hex|srec|bin] [--base HEX] [--record-size N]\n"
     "                      [--srec-type 1|2|3] [--fill HEX] [--fill-to START-END] [--crop START-END]\n"
@@ -80,7 +83,13 @@ constexpr const char* kBatchOptionsHelp =
     "Integrity fields (merge, map, export), written into the image after the files:\n"
     "  --field NAME@AT:START-END[:be]  NAME a CRC preset (crc32, crc32c, stm32, ...) or\n"
     "                           crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT,\n"
-    "                           add8|add16|add32, sum8|sum16|sum32|sum64, length32 or sha256\n"
+    "                           add8|add16|add32, sum8|sum16|sum32|sum64, length32 or sha256;\n"
+    "                           AT, START, END are the addresses the map shows (the image\n"
+    "                           offset + the base of a HEX or S-record output, or --base;\n"
+    "                           a BIN without --base: offsets). AT may be end, the first\n"
+    "                           address after the image (its files and earlier fields),\n"
+    "                           START start, END end, the image's last byte before the\n"
+    "                           field: crc32@end:start-end appends the CRC of the image.\n"
     "PROMPT-ANSWERS (merge, map; run merge):\n"
     "  --on-overlap force|append|cancel   a file overlaps the one before (default cancel)\n"
     "  --on-oversize append|cancel        the image would pass 6 MiB (default cancel)\n"
@@ -106,6 +115,9 @@ constexpr const char* kBatchOptionsHelp =
     "  --fill HEX               fill byte of the gaps in a BIN and --fill-to (default 00)\n"
     "  --fill-to START-END      fill the gaps of the range; a BIN holds the range\n"
     "  --crop START-END         keep only the range (END its last address, as in --field)\n"
+    "hex2bin, align, merge, map, run, export:\n"
+    "  --gap-fill row|00        the gaps between a HEX, S-record or ELF file's own records:\n"
+    "                           the file's --fill byte (row), or 00 (default)\n"
     "hex2bin, align, merge, run, export:\n"
     "  --log FILE               also save the log to FILE (written by every run)\n"
     "  --                       ends the options: a FILE after it may begin with '-'\n"
@@ -142,12 +154,17 @@ std::optional<std::string> CommandUsage(const std::string& command) {
     if (!IsBatchCommandWord(command)) return std::nullopt;
     // Its line of the usage text, then what the batch commands share.
     std::string lines;
+    bool taking = false;
     const std::string head = kBatchUsageHead;
     const std::string start = "  torvane-cli " + command + " ";
     for (size_t at = 0; at < head.size();) {
         const size_t end = head.find('\n', at);
         const std::string line = head.substr(at, end - at + 1);
-        if (line.compare(0, start.size(), start) == 0) lines += line;
+        // A command's line and the lines that go on with it, indented under it.
+        static const std::string kGoesOn(22, ' ');
+        const bool commandLine = line.compare(0, start.size(), start) == 0;
+        taking = commandLine || (taking && line.compare(0, kGoesOn.size(), kGoesOn) == 0);
+        if (taking) lines += line;
         at = end + 1;
     }
     return "Usage:\n" + lines + kBatchOptionsHelp;
@@ -311,6 +328,7 @@ bool LoadRows(Workspace& ws, ConsolePrompts& prompts, const BatchCommand& cmd) {
     // The project's merge settings, where the command line does not name its own.
     if (cmd.output) ws.SetOutputFile(*cmd.output);
     if (cmd.base) ws.MergeBaseText = *cmd.base;
+    if (cmd.gapFill) ws.HexGapFill = *cmd.gapFill;
     return imported.accepted && imported.loaded == imported.named && imported.changed == 0;
 }
 
@@ -327,6 +345,7 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     if (cmd.noSync) SetDurableWrites(false);
     SelectMode(ws, cmd);
     ws.MergeFields = cmd.fields;
+    if (cmd.gapFill) ws.HexGapFill = *cmd.gapFill;
 
     bool ok = false;
     // The log is saved whatever the run ends in, also when an exception stops

@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "core/merge.h"
 #include "core/merge_layout.h"
 
 #include <algorithm>
@@ -54,7 +55,7 @@ unsigned BitOf(BatchVerb verb) {
 constexpr OptionRule kGlobalOptionTable[] = {
     {"-o", true},  {"--config", true}, {"--layout", true}, {"--on-overlap", true}, {"--on-oversize", true},
     {"--log", true}, {"--map", true},  {"--format", true}, {"--field", true}, {"--base", true},
-    {"--to", true}, {"--allow-incomplete", false}, {"--no-sync", false},
+    {"--to", true}, {"--allow-incomplete", false}, {"--no-sync", false}, {"--gap-fill", true},
 };
 constexpr unsigned kGlobalOptionVerbs[] = {
     kMerge | kRun,                                   // -o
@@ -70,6 +71,7 @@ constexpr unsigned kGlobalOptionVerbs[] = {
     kExport,                                         // --to
     kMerge | kRun | kMap,                            // --allow-incomplete
     kHexToBin | kAlign | kMerge | kRun | kExport,    // --no-sync
+    kHexToBin | kAlign | kMerge | kRun | kExport | kMap,  // --gap-fill
 };
 static_assert(std::size(kGlobalOptionTable) == std::size(kGlobalOptionVerbs));
 
@@ -98,6 +100,14 @@ std::optional<Operation> RunOperationOf(const std::string& word) {
     if (word == "merge") return Operation::Merge;
     if (word == "align") return Operation::Align;
     return std::nullopt;
+}
+
+// The format the command's merge writes, as far as the command line says:
+// merge's -o (Merge.Bin without it), export's --to; map plans a BIN.
+ImageFormat OutputFormatOf(const BatchCommand& cmd) {
+    if (cmd.verb == BatchVerb::Merge) return FormatOfName(cmd.output.value_or("Merge.Bin"));
+    if (cmd.verb == BatchVerb::Export && cmd.to) return FormatOfKeyword(*cmd.to).value_or(ImageFormat::Binary);
+    return ImageFormat::Binary;
 }
 
 }  // namespace
@@ -255,6 +265,13 @@ bool TakeGlobalOption(const Argument& option, BatchCommand& cmd, std::string& er
         if (!TakeOnce(cmd.base, option, error)) return false;
         return IsHexFieldValue(v, 8) || Fail(error, "--base takes 1 to 8 hex digits");
     }
+    if (a == "--gap-fill") {
+        if (cmd.gapFill) return Fail(error, "--gap-fill given twice");
+        if (v == "row") cmd.gapFill = GapFill::RowFill;
+        else if (v == "00") cmd.gapFill = GapFill::Zero;
+        else return Fail(error, "--gap-fill takes row or 00");
+        return true;
+    }
     if (a == "--to") {
         if (!TakeOnce(cmd.to, option, error)) return false;
         return v == "bin" || v == "hex" || v == "srec" || Fail(error, "--to takes bin, hex or srec");
@@ -349,7 +366,8 @@ std::optional<BatchCommand> ParseBatchCommand(const std::vector<std::string>& ar
     else if (cmd.mapFile && cmd.operation != Operation::Merge) ok = Fail(error, "--map is an option of merge only");
     else if (cmd.format && cmd.verb != BatchVerb::Map && !cmd.mapFile)
         ok = Fail(error, "--format says how --map writes the map: give --map FILE");
-    else if (const std::optional<std::string> problem = FieldsProblem(cmd.fields, 0, kMergedImageSize))
+    else if (const std::optional<std::string> problem = MergeFieldsProblem(
+                 cmd.fields, FieldAddresses::Map, cmd.base.value_or(""), OutputFormatOf(cmd)))
         ok = Fail(error, "--field: " + *problem);
     if (!ok) return std::nullopt;
     return cmd;

@@ -113,6 +113,7 @@ struct BatchCommand {
     bool oversizeGiven = false;
     bool allowIncomplete = false;   // merge, run, map: --allow-incomplete
     bool noSync = false;  // --no-sync: see SetDurableWrites
+    std::optional<GapFill> gapFill;  // every batch verb: --gap-fill row|00, the gaps of HEX rows
     std::vector<FieldSpec> fields;  // merge, map, export: --field, in their order
 };
 

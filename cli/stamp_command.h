@@ -13,7 +13,9 @@ inline constexpr const char* kStampUsage =
     "       modbus, stm32, crc64, CRC-32/ISO-HDLC ...) or a custom one as\n"
     "       crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT (crc/16/8BB7/0/0/0/0), add8|add16|add32 (plain sums),\n"
     "       sum8|sum16|sum32|sum64 (the check tool's), length32 or sha256; AT, START, END in hex\n"
-    "       (END is the range's last address); little-endian unless :be\n"
+    "       (END is the range's last address), or the words AT end (one past the image's highest\n"
+    "       address, after earlier fields), START start (its lowest), END end (its highest):\n"
+    "       crc32@end:start-end; little-endian unless :be\n"
     "  IMAGE and OUT: BIN, Intel HEX or S-records by their names (a BIN image at --base, default 0)\n"
     "  --fill HEX   the byte of range bytes the image lacks and of the gap before a field past its end (FF)\n";
 

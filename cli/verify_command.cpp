@@ -11,6 +11,7 @@
 #include "core/field_verify.h"
 #include "core/file_entry.h"
 #include "core/integrity_fields.h"
+#include "core/merge.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "tools/compare/compare_tool.h"
@@ -30,6 +31,7 @@ std::optional<uint32_t> Hex32(const std::string& text, unsigned digits) {
 int Verify(const std::string& imagePath, uint32_t base, uint8_t fill, const std::vector<FieldSpec>& typed,
            const std::optional<std::string>& config, std::FILE* out, std::FILE* err) {
     std::vector<FieldSpec> projectFields;
+    bool projectPositions = true;
     if (config) {
         std::string why;
         const std::string project = AbsolutePath(*config);
@@ -43,6 +45,7 @@ int Verify(const std::string& imagePath, uint32_t base, uint8_t fill, const std:
             return kTrouble;
         }
         projectFields = settings->fields;
+        projectPositions = MergeFieldsArePositions(settings->addresses, settings->baseText, settings->format);
     }
     const LoadedImage loaded = LoadImageFile(imagePath, base);
     WarningLines(err, loaded.path, loaded.warnings);
@@ -55,16 +58,22 @@ int Verify(const std::string& imagePath, uint32_t base, uint8_t fill, const std:
         return kTrouble;
     }
     // The project's fields are positions in the merged image, which starts
-    // at the file's lowest address (a merged HEX file: its base).
+    // at the file's lowest address (a merged HEX file: its base), or, saved
+    // since fields take the map's addresses, the image's own addresses. The
+    // fields given are the image's own, as the stamp takes them. Their words
+    // name the image before the fields written at its end.
     std::vector<FieldSpec> fields;
     std::string why;
-    const std::optional<std::vector<FieldSpec>> moved = FieldsFrom(projectFields, loaded.image.lowest(), &why);
-    if (!moved) {
+    const std::optional<std::vector<FieldSpec>> moved =
+        FieldsOfImage(projectFields, projectPositions, loaded.image, &why);
+    const std::optional<std::vector<FieldSpec>> own =
+        moved ? FieldsOfImage(typed, false, loaded.image, &why) : std::nullopt;
+    if (!moved || !own) {
         ProblemLine(err, loaded.path + ": " + why);
         return kTrouble;
     }
     fields = *moved;
-    fields.insert(fields.end(), typed.begin(), typed.end());
+    fields.insert(fields.end(), own->begin(), own->end());
     if (const std::optional<std::string> problem = VerifyFieldsProblem(fields)) {
         ProblemLine(err, "the fields cannot be checked: " + *problem);
         return kTrouble;

@@ -5,6 +5,7 @@
 
 #include "core/hex_to_bin.h"
 #include "core/integrity_fields.h"
+#include "core/merge.h"
 #include "core/merge_layout.h"
 #include "core/workspace.h"
 #include "platform/code_page.h"
@@ -93,6 +94,10 @@ void WriteMergeSettings(const Workspace& ws, ProfileDocument& doc, const std::st
     if (ws.MergeFormat != ImageFormat::Binary) doc.Set(section, kMergeFormatKey, FormatKeyword(ws.MergeFormat));
     if (!ws.MergeBaseText.empty())
         doc.Set(section, kMergeBaseKey, Format("%.8X", static_cast<uint32_t>(ParseHexField(ws.MergeBaseText))));
+    if (ws.HexGapFill == GapFill::RowFill) doc.Set(section, kGapFillKey, "row");
+    if (!ws.MergeFields.empty())
+        doc.Set(section, kMergeFieldAddressesKey,
+                ws.MergeFieldAddresses == FieldAddresses::Map ? "flash" : "offset");
     for (size_t i = 0; i < ws.MergeFields.size(); ++i)
         doc.Set(section, Format(kMergeFieldKeyFormat, static_cast<int>(i) + 1), FieldSpecText(ws.MergeFields[i]));
 }
@@ -116,7 +121,8 @@ bool WriteExport(Workspace& ws, const std::string& path) {
         }
     }
     // A project whose merge would refuse its fields is no project to keep.
-    if (const std::optional<std::string> problem = FieldsProblem(ws.MergeFields, 0, kMergedImageSize)) {
+    if (const std::optional<std::string> problem =
+            MergeFieldsProblem(ws.MergeFields, ws.MergeFieldAddresses, ws.MergeBaseText, ws.MergeFormat)) {
         ShowNotice(prompts, kBadFieldsExportMessage);
         ExplainFailure(prompts, 0, path, *problem);
         return false;
@@ -191,6 +197,8 @@ struct MergeSettings {
     ImageFormat format = ImageFormat::Binary;
     std::string baseText;
     std::vector<FieldSpec> fields;
+    FieldAddresses addresses = FieldAddresses::Map;
+    GapFill gapFill = GapFill::Zero;
 };
 
 // A value that no key holds: a key's absence.
@@ -227,13 +235,15 @@ bool SameLetters(std::string_view a, std::string_view b) {
 }
 
 bool IsFieldKey(const std::string& key) {
-    return key.size() > kMergeFieldPrefix.size() &&
+    return key.size() > kMergeFieldPrefix.size() && !SameLetters(key, kMergeFieldAddressesKey) &&
            SameLetters(std::string_view(key).substr(0, kMergeFieldPrefix.size()), kMergeFieldPrefix);
 }
 
-// A key of the merge's settings: MergeFormat, MergeBase or MergeField...
+// A key of the merge's settings: MergeFormat, MergeBase, MergeField...,
+// MergeFieldAddresses or GapFill.
 bool IsMergeKey(const std::string& key) {
-    return SameLetters(key, kMergeFormatKey) || SameLetters(key, kMergeBaseKey) || IsFieldKey(key);
+    return SameLetters(key, kMergeFormatKey) || SameLetters(key, kMergeBaseKey) ||
+           SameLetters(key, kMergeFieldAddressesKey) || SameLetters(key, kGapFillKey) || IsFieldKey(key);
 }
 
 // The n of a key MergeField<n>, n from 1 written without leading zeros (the
@@ -297,6 +307,20 @@ std::optional<MergeSettings> ReadMergeSettings(const ProfileDocument& doc, const
     if (!format) return std::nullopt;
     const std::optional<std::string> base = ProjectValue(doc, section, kMergeBaseKey, kAbsent, why);
     if (!base) return std::nullopt;
+    const std::optional<std::string> addresses = ProjectValue(doc, section, kMergeFieldAddressesKey, kAbsent, why);
+    if (!addresses) return std::nullopt;
+    const std::optional<std::string> gapFill = ProjectValue(doc, section, kGapFillKey, kAbsent, why);
+    if (!gapFill) return std::nullopt;
+    if (*addresses != kAbsent && !SameLetters(*addresses, "flash") && !SameLetters(*addresses, "offset")) {
+        why = Format("[%s] %s=%s is not flash or offset", section.c_str(), kMergeFieldAddressesKey,
+                     addresses->c_str());
+        return std::nullopt;
+    }
+    if (*gapFill != kAbsent && !SameLetters(*gapFill, "row") && *gapFill != "00") {
+        why = Format("[%s] %s=%s is not row or 00", section.c_str(), kGapFillKey, gapFill->c_str());
+        return std::nullopt;
+    }
+    settings.gapFill = *gapFill != kAbsent && SameLetters(*gapFill, "row") ? GapFill::RowFill : GapFill::Zero;
     if (*format != kAbsent) {
         const std::optional<ImageFormat> f = FormatOfKeyword(*format);
         if (!f || *f == ImageFormat::Elf) {
@@ -330,6 +354,11 @@ std::optional<MergeSettings> ReadMergeSettings(const ProfileDocument& doc, const
         }
         settings.fields.push_back(*field);
     }
+    // Fields saved without the key are image offsets, as they were then.
+    if (*addresses != kAbsent)
+        settings.addresses = SameLetters(*addresses, "offset") ? FieldAddresses::ImageOffsets : FieldAddresses::Map;
+    else if (!settings.fields.empty())
+        settings.addresses = FieldAddresses::ImageOffsets;
     return settings;
 }
 
@@ -388,6 +417,8 @@ ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std
     // chosen by the files, a BIN image.
     ws.MergeBaseText = merge->baseText;
     ws.MergeFields = merge->fields;
+    ws.MergeFieldAddresses = merge->addresses;
+    ws.HexGapFill = merge->gapFill;
     ws.SetMergeFormat(merge->format);
     for (int row = 0; row < kRowCount; ++row) {
         if (fileList.Controls(row).FileNameText.empty()) continue;
@@ -472,7 +503,7 @@ std::optional<ProjectMergeSettings> ReadProjectMergeSettings(const std::string& 
     }
     const std::optional<MergeSettings> merge = ReadMergeSettings(doc, list, why);
     if (!merge) return std::nullopt;
-    return ProjectMergeSettings{merge->format, merge->baseText, merge->fields};
+    return ProjectMergeSettings{merge->format, merge->baseText, merge->fields, merge->addresses};
 }
 
 }  // namespace torvane

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/integrity_fields.h"
+#include "core/workspace.h"
 #include "formats/image_formats.h"
 
 namespace torvane {
@@ -37,6 +38,14 @@ inline constexpr const char* kPathWithLineBreakFormat = "文件%d的路径含有
 inline constexpr const char* kMergeFormatKey = "MergeFormat";  // bin, hex or srec
 inline constexpr const char* kMergeBaseKey = "MergeBase";      // the base address, hex
 inline constexpr const char* kMergeFieldKeyFormat = "MergeField%d";  // 1, 2, ...: a field as --field takes it
+// Which addresses the fields use, written with them: "flash", the addresses
+// the map shows (the image offset plus the base of a HEX or S-record output,
+// or the base given), or "offset". A project without the key was saved when
+// fields were image offsets, and keeps that meaning.
+inline constexpr const char* kMergeFieldAddressesKey = "MergeFieldAddresses";
+// What fills the gaps between a HEX row's records: "row", the row's fill
+// byte; without the key (or "00") 0x00.
+inline constexpr const char* kGapFillKey = "GapFill";
 inline constexpr int kMaxMergeFields = 64;
 inline constexpr const char* kTooManyFieldsFormat = "合并设置中的校验值字段超过%d个，无法保存到配置文件中，导出已取消！";
 inline constexpr const char* kBadFieldsExportMessage = "合并设置中的校验值字段有误，无法保存到配置文件中，导出已取消！";
@@ -78,7 +87,8 @@ ImportResult ImportConfigDocument(Workspace& ws, const ProfileDocument& doc, con
 struct ProjectMergeSettings {
     ImageFormat format = ImageFormat::Binary;
     std::string baseText;           // empty: chosen by the files
-    std::vector<FieldSpec> fields;  // positions in the merged image
+    std::vector<FieldSpec> fields;  // in the addresses `addresses` names
+    FieldAddresses addresses = FieldAddresses::Map;
 };
 // Nothing, with the reason in English, when the file cannot be read, holds no
 // section, or holds settings that cannot be read.

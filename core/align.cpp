@@ -49,7 +49,11 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     const int32_t after = static_cast<int32_t>(pad.newLength);
     switch (pad.status) {
         case PadStatus::OpenFailed:
-            log.Addf("文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
+            // The padding opens the file to read and to write: a file that
+            // can be read failed at the writing, and the line says so.
+            if (CanOpenRead(path)) log.Addf("文件%d：#第%d步：文件%s无法写入，对齐失败！\r\n", e.FileNo, step, name);
+            else log.Addf("文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
+            LogStepReason(log, e.FileNo, step, problem);
             ExplainFailure(ws.prompts(), e.FileNo, path, problem);
             return AlignOutcome::Failed;
         case PadStatus::NotNeeded:
@@ -65,6 +69,7 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
     ++step;
     if (pad.status == PadStatus::WriteFailed) {
         log.Addf("文件%d：#第%d步：文件%s %d字节对齐失败，填充数据写入出错！\r\n", e.FileNo, step, name, alignment);
+        LogStepReason(log, e.FileNo, step, problem);
         ExplainFailure(ws.prompts(), e.FileNo, path, problem);
         return AlignOutcome::Failed;
     }

@@ -73,10 +73,11 @@ constexpr std::array kTranslations = {
     Translation{"the system gave no reason", "系统未给出原因"},
     Translation{"the file cannot be read", "文件无法读取"},
     Translation{"the file is empty", "文件为空"},
-    Translation{"the file is {} bytes long, more than the {} bytes ({}) a row takes",
-                "文件长{1}字节，超过一行可接受的{2}字节（{3}）"},
+    // The HEX text's limit before the general one, which would take it too.
     Translation{"the file is {} bytes long, more than the {} bytes (6 MiB of HEX text) a row takes",
                 "文件长{1}字节，超过一行可接受的{2}字节（6 MiB的HEX文本）"},
+    Translation{"the file is {} bytes long, more than the {} bytes ({}) a row takes",
+                "文件长{1}字节，超过一行可接受的{2}字节（{3}）"},
     Translation{"the file is {} bytes long, more than the {} bytes (4 MiB) a project file may be",
                 "文件长{1}字节，超过配置文件的上限{2}字节（4 MiB）"},
     Translation{"the file is {} bytes long, more than the {} bytes that are checked", "文件长{1}字节，超过可校验的{2}字节"},
@@ -162,8 +163,16 @@ constexpr std::array kTranslations = {
     Translation{"the polynomial must have its lowest bit set", "多项式的最低位必须为1"},
     Translation{"the field has no range: NAME@AT:START-END", "字段没有校验范围：名称@写入地址:起始地址-结束地址"},
     Translation{"the field's address takes 1 to 8 hex digits", "字段的写入地址应为1到8位十六进制数"},
+    Translation{"the field's address takes 1 to 8 hex digits, or end", "字段的写入地址应为1到8位十六进制数，或end"},
     Translation{"the range is START-END", "校验范围的格式为“起始地址-结束地址”"},
     Translation{"the range's addresses take 1 to 8 hex digits", "校验范围的地址应为1到8位十六进制数"},
+    Translation{"the range's start takes 1 to 8 hex digits, or start", "校验范围的起始地址应为1到8位十六进制数，或start"},
+    Translation{"the range's end takes 1 to 8 hex digits, or end", "校验范围的结束地址应为1到8位十六进制数，或end"},
+    Translation{"{}: the image ends at 0x{}, past the 32-bit address space", "{1}：映像结束于0x{2}，超出了32位地址空间"},
+    Translation{"{}: the image holds no byte for end to name", "{1}：映像中没有数据，end不能表示任何地址"},
+    Translation{"{}: its words are not resolved against an image", "{1}：其中的start或end尚未按映像确定地址"},
+    Translation{"the fields with end or start do not fit an image from 0x{} that ends at 0x{}",
+                "使用end或start的字段无法放入从0x{1}开始、结束于0x{2}的映像"},
     Translation{"the range ends before it starts", "校验范围的结束地址小于起始地址"},
     Translation{"the byte order is be or le", "字节顺序应为be或le"},
     Translation{"the range of {} ends before it starts", "{1}的校验范围的结束地址小于起始地址"},
@@ -193,6 +202,8 @@ constexpr std::array kTranslations = {
     Translation{"the file became shorter while it was read", "文件在读取过程中变短了"},
     // The merge's settings in a project.
     Translation{"[{}] {}={} is not bin, hex or srec", "[{1}] {2}={3}不是bin、hex或srec"},
+    Translation{"[{}] {}={} is not flash or offset", "[{1}] {2}={3}不是flash或offset"},
+    Translation{"[{}] {}={} is not row or 00", "[{1}] {2}={3}不是row或00"},
     Translation{"[{}] {}={} is not 1 to 8 hex digits", "[{1}] {2}={3}不是1到8位十六进制数"},
     Translation{"[{}] holds more than {} fields", "[{1}]中的校验值字段超过{2}个"},
     Translation{"[{}] {}={}: {}", "[{1}] {2}={3}：{4}"},
@@ -231,6 +242,58 @@ constexpr std::array kTranslations = {
     Translation{"Invalid argument", "参数无效"},
     Translation{"Operation canceled", "操作已取消"},
     Translation{"Resource temporarily unavailable", "资源暂时不可用"},
+    // Rows, batches and projects.
+    Translation{"the file changed: {} bytes with the lowest address 0x{} were recorded, it now has {} bytes with the "
+                "lowest address 0x{}",
+                "文件已改变：记录的长度为{1}字节、最低地址为0x{2}，现在为{3}字节、最低地址为0x{4}"},
+    Translation{"the file is a BIN file already (only a name ending in \"hex\" is converted)",
+                "该文件已经是BIN文件（只转换名字以hex结尾的文件）"},
+    Translation{"the offset 0x{} (image index 0x{}) lies past the end of the file's data at image index 0x{}",
+                "偏移地址0x{1}（映像位置0x{2}）超出了文件数据的末尾（映像位置0x{3}）"},
+    Translation{"{} file{} selected; the operation needs at least {}", "选择了{1}个文件；此操作至少需要{3}个文件"},
+    Translation{"its BIN file {} would replace {}, the file of row {}", "其BIN文件{1}将覆盖文件{3}：{2}"},
+    Translation{"its offset 0x{} lies before the end 0x{} of row {}, and the question whether to force it there or "
+                "append it was answered Cancel",
+                "其偏移地址0x{1}小于文件{3}的结束地址0x{2}，是否强制插入的提问回答为“取消”"},
+    Translation{"placed at 0x{} its {} bytes would end at 0x{}, past the 6 MiB image (0x{}), and the question whether "
+                "to append it was answered No",
+                "放在0x{1}处，其{2}字节将结束于0x{3}，超出6 MiB的合并文件（0x{4}），是否追加的提问回答为“否”"},
+    Translation{"placing the file at 0x{} would pass the 6 MiB image", "文件放在0x{1}处将超出6 MiB的合并文件"},
+    Translation{"the file changed since it was chosen", "文件在选择之后已改变"},
+    Translation{"the recorded size {} bytes is no file's size", "记录的大小{1}字节不是有效的文件大小"},
+    Translation{"the file has more section names than fit the {} characters a project's list takes (at most nine "
+                "sections)",
+                "文件中的节名超过了节名列表可容纳的{1}个字符（最多九个节）"},
+    Translation{"the section name [{}] is not one of FileInfo1 to FileInfo6", "节名[{1}]不是FileInfo1到FileInfo6之一"},
+    Translation{"a section name is not one of FileInfo1 to FileInfo6", "有节名不是FileInfo1到FileInfo6之一"},
+    Translation{"the file holds no section", "文件中没有节"},
+    Translation{"the project holds no section", "配置中没有节"},
+    Translation{"the path has {} characters, more than the {} a project file holds",
+                "路径有{1}个字符，超过配置文件可保存的{2}个字符"},
+    Translation{"the path holds a line break", "路径中有换行符"},
+    Translation{"the path holds characters the system code page cannot represent", "路径中有当前系统编码无法表示的字符"},
+    Translation{"the project would replace {}, the file of row {}", "配置文件将覆盖文件{2}：{1}"},
+    Translation{"no alignment is chosen: PolishType is {}, not 0 to 3", "未选择对齐长度：PolishType为{1}，不在0到3之间"},
+    Translation{"S{} records cannot hold the address 0x{} (S{} or above can)", "S{1}记录无法容纳地址0x{2}（需要S{3}或以上）"},
+    Translation{"the path goes through {}, a link another user made in a folder every user may write; it is not "
+                "followed",
+                "路径经过{1}，这是其他用户在所有用户都可写入的文件夹中创建的链接，不会跟随该链接"},
+    // The tools' own.
+    Translation{"the data has an odd number of hex digits ({}); each byte takes two",
+                "数据中的十六进制数字为奇数个（{1}个）；每个字节需要两个数字"},
+    Translation{"the data holds no hex digit", "数据中没有十六进制数字"},
+    Translation{"\"0x\" stands before no hex digit", "“0x”之后没有十六进制数字"},
+    Translation{"'{}' is not a hex digit", "“{1}”不是十六进制数字"},
+    Translation{"the data spans 0x{} to 0x{}, more than the 64 MiB a BIN of it may have",
+                "数据从0x{1}到0x{2}，超过BIN文件的上限64 MiB"},
+    Translation{"the first filled address 0x{} lies past the length {} (0x{})", "填充起始地址0x{1}超出了文件长度{2}（0x{3}）"},
+    Translation{"the last filled address 0x{} lies past the file's last byte 0x{}",
+                "填充结束地址0x{1}超出了文件的最后一个字节0x{2}"},
+    Translation{"the first filled address 0x{} lies past the last one 0x{}", "填充起始地址0x{1}大于结束地址0x{2}"},
+    Translation{"the target would replace the source {}", "目标文件将覆盖源文件{1}"},
+    Translation{"the output would replace an input image {}", "输出文件将覆盖输入映像{1}"},
+    Translation{"the output would replace the configuration file {}", "输出文件将覆盖网卡配置文件{1}"},
+    Translation{"the output would replace the output of the other image {}", "输出文件将覆盖另一个映像的输出文件{1}"},
     // A reason of a record's line, and a reason of a named file, last: every
     // more particular reason above is matched first.
     Translation{"line {}: {}", "第{1}行：{2}"},
@@ -271,11 +334,32 @@ std::string Fill(const std::string& chinese, const std::vector<std::string>& par
     return out;
 }
 
+// A field as torvane-cli spells it ("CRC-32/ISO-HDLC@8006802:8000000-80067FF"):
+// the window names it in its own words.
+std::optional<std::string> FieldInWindowWords(const std::string& text) {
+    if (text.find('@') == std::string::npos || text.find(' ') != std::string::npos) return std::nullopt;
+    const std::optional<FieldSpec> field = ParseFieldSpec(text);
+    if (!field) return std::nullopt;
+    return FieldChineseText(*field);
+}
+
 }  // namespace
+
+std::string FieldPlaceText(FieldWord word, uint32_t value) {
+    if (word == FieldWord::Start) return "映像起始";
+    if (word == FieldWord::End) return "映像末尾";
+    return Format("0x%08X", value);
+}
+
+std::string FieldChineseText(const FieldSpec& f) {
+    return Format("%s（写入地址%s，范围%s-%s）", f.Name().c_str(), FieldPlaceText(f.atWord, f.at).c_str(),
+                  FieldPlaceText(f.startWord, f.start).c_str(), FieldPlaceText(f.endWord, f.end).c_str());
+}
 
 std::string ChineseReason(const std::string& english) {
     // Reasons are a line; anything far longer is not one of ours to match.
     if (english.size() > 2000) return english;
+    if (std::optional<std::string> field = FieldInWindowWords(english)) return *field;
     for (const Translation& t : kTranslations) {
         std::vector<std::string> parts;
         if (Match(t.english, 0, english, 0, parts)) return Fill(t.chinese, parts);

@@ -107,6 +107,37 @@ struct ImageHandler {
         if (index + count > result.ImageEnd) result.ImageEnd = index + count;
         return HexFault::None;
     }
+    // The runs written so far, ascending and apart.
+    std::vector<ImageRun> Runs() const {
+        std::vector<ImageRun> found;
+        if (runTo != kBitmapMode) {
+            for (const auto& [from, to] : runs) found.push_back(ImageRun{from, to});
+            if (runTo != runFrom) found.push_back(ImageRun{runFrom, runTo});
+            return found;
+        }
+        // Bit by bit, a word of 64 at a time where it is all set or all clear.
+        uint32_t i = 0;
+        while (i < kHexImageSize) {
+            const uint64_t word = written[i >> 6];
+            if ((i & 63) == 0 && word == 0) {
+                i += 64;
+                continue;
+            }
+            if (!(word >> (i & 63) & 1)) {
+                ++i;
+                continue;
+            }
+            const uint32_t from = i;
+            while (i < kHexImageSize) {
+                const uint64_t w = written[i >> 6];
+                if ((i & 63) == 0 && w == ~uint64_t{0}) i += 64;
+                else if (w >> (i & 63) & 1) ++i;
+                else break;
+            }
+            found.push_back(ImageRun{from, i});
+        }
+        return found;
+    }
     // Kept for a HEX or S-record output of the merge; the image ignores it.
     void Start(RecordType type, const uint8_t* data) {
         const uint32_t high = static_cast<uint32_t>(data[0] << 8 | data[1]);
@@ -149,6 +180,7 @@ HexDecodeResult Decode(std::span<const uint8_t> input, uint8_t* out, HexRecordSi
     if (out == nullptr) out = own.emplace().data();
     ImageHandler handler{result, out, sink};
     const HexScanStop stop = ScanHexRecords(input, handler);
+    result.dataRuns = handler.Runs();
     result.fault = stop.fault;
     if (stop.fault == HexFault::None && !result.foundData) result.fault = HexFault::NoData;
     if (result.fault == HexFault::None) {
@@ -210,6 +242,7 @@ HexDecodeResult PlaceImage(const std::string& name, std::span<const uint8_t> byt
             const uint32_t address = static_cast<uint32_t>(s.address + i);
             const HexFault fault = handler.Data(address, s.bytes.data() + i, count, 0);
             if (fault == HexFault::None) continue;
+            result.dataRuns = handler.Runs();
             result.fault = fault;
             if (fault == HexFault::TwoValues) {
                 // The file itself gives no address two values: two of its
@@ -226,6 +259,7 @@ HexDecodeResult PlaceImage(const std::string& name, std::span<const uint8_t> byt
             return result;
         }
     }
+    result.dataRuns = handler.Runs();
     result.start = read.image.start;
     result.fault = HexFaultOf(read.fault);
     result.reason = read.reason;
@@ -243,6 +277,16 @@ HexDecodeResult DecodeRowFile(const std::string& name, std::span<const uint8_t> 
 
 HexDecodeResult ScanRowFile(const std::string& name, std::span<const uint8_t> bytes, HexRecordSink& sink) {
     return PlaceImage(name, bytes, nullptr, &sink);
+}
+
+std::vector<ImageRun> GapsBetweenRuns(const std::vector<ImageRun>& runs, uint32_t from, uint32_t end) {
+    std::vector<ImageRun> gaps;
+    for (size_t i = 1; i < runs.size(); ++i) {
+        const uint32_t gapFrom = std::max(runs[i - 1].to, from);
+        const uint32_t gapTo = std::min(runs[i].from, end);
+        if (gapFrom < gapTo) gaps.push_back(ImageRun{gapFrom, gapTo});
+    }
+    return gaps;
 }
 
 std::string HexFaultReason(const HexDecodeResult& r) {

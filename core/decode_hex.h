@@ -47,6 +47,14 @@ inline constexpr bool IsDamagedRecord(HexFault fault) {
     return fault == HexFault::BadChecksum || fault == HexFault::BadDigit || fault == HexFault::TwoValues;
 }
 
+// A run of image indexes [from, to) that records wrote.
+struct ImageRun {
+    uint32_t from = 0;
+    uint32_t to = 0;  // exclusive
+    uint32_t size() const { return to - from; }
+    bool operator==(const ImageRun&) const = default;
+};
+
 // What one call of DecodeHex found.
 struct HexDecodeResult {
     int32_t code = 0;            // 1 when the file decoded whole: an end-of-file record reached, data found
@@ -69,7 +77,16 @@ struct HexDecodeResult {
     // What was read although it is not as it should be, one English line each
     // ("line 9: text after the end-of-file record is not read").
     std::vector<std::string> warnings;
+    // The image indexes the records wrote, ascending, apart and joined where
+    // they touch: between two runs lies a gap of the file, which the image
+    // holds as 0x00.
+    std::vector<ImageRun> dataRuns;
 };
+
+// The gaps between the runs of `runs` that lie in [from, end): the places
+// between two records of a file that no record wrote. Bytes before the
+// first run (a BIN that keeps the data before its offset) are no gap.
+std::vector<ImageRun> GapsBetweenRuns(const std::vector<ImageRun>& runs, uint32_t from, uint32_t end);
 
 // The message the callers show when a record's checksum does not match.
 inline constexpr const char* kBadHexFileMessage = "错误的Hex文件！";

@@ -76,6 +76,16 @@ std::vector<FieldCheck> VerifyFields(const SparseImage& image, uint8_t fill, std
     return checks;
 }
 
+std::optional<std::vector<FieldSpec>> FieldsOfImage(std::span<const FieldSpec> fields, bool fromLowest,
+                                                    const SparseImage& image, std::string* why) {
+    const uint32_t lowest = image.empty() ? 0 : image.lowest();
+    const uint64_t end = image.empty() ? 0 : image.end();
+    const std::optional<std::vector<FieldSpec>> resolved =
+        ResolveFieldsInWrittenImage(fields, fromLowest ? 0 : lowest, fromLowest ? end - lowest : end, why);
+    if (!resolved || !fromLowest) return resolved;
+    return FieldsFrom(*resolved, lowest, why);
+}
+
 std::optional<std::vector<FieldSpec>> FieldsFrom(std::span<const FieldSpec> fields, uint32_t offset,
                                                  std::string* why) {
     std::vector<FieldSpec> moved;

@@ -33,6 +33,17 @@ struct FieldCheck {
 // have passed FieldsProblem.
 std::vector<FieldCheck> VerifyFields(const SparseImage& image, uint8_t fill, std::span<const FieldSpec> fields);
 
+// The fields of an image they were written into, in its own addresses, every
+// word resolved as the merge or the stamp resolved it
+// (ResolveFieldsInWrittenImage). `fromLowest`: the fields are positions in
+// the image, whose first byte it holds at its lowest address (a merge's
+// fields in image offsets, or of a BIN written without a base); otherwise
+// they are the image's own addresses (the stamp's, or a merge's into HEX or
+// S-records, which are those its map shows). Nothing, with the reason, when
+// they name no address of the image.
+std::optional<std::vector<FieldSpec>> FieldsOfImage(std::span<const FieldSpec> fields, bool fromLowest,
+                                                    const SparseImage& image, std::string* why = nullptr);
+
 // The fields moved by `offset`: a project's merge fields are positions in
 // the merged image, whose first byte a file holds at its lowest address.
 // Nothing, with the reason, when one would pass the end of the 32-bit space.

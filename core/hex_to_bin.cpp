@@ -43,6 +43,10 @@ SizedRead ReadRecordedFile(const std::string& path, int32_t size, uint64_t limit
     return ReadExpectedSize(path, static_cast<uint64_t>(size));
 }
 
+void LogStepReason(OperationLog& log, int32_t fileNo, int32_t step, const std::string& english) {
+    log.Addf(kStepReasonFormat, fileNo, step, ChineseReason(english).c_str());
+}
+
 void ReportChangedFile(OperationLog& log, Prompts& prompts, int32_t fileNo, int32_t step, const std::string& path,
                        int32_t recorded, uint64_t actual) {
     log.Addf(kFileChangedFormat, fileNo, step, path.c_str(), recorded, static_cast<unsigned long long>(actual));
@@ -136,18 +140,45 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
     }
 
     const uint32_t length = end - from;
+    // The file's own gaps between its records, as offsets into the bytes
+    // converted, and what fills them.
+    std::vector<ImageRun> gaps = GapsBetweenRuns(decoded.dataRuns, from, end);
+    const uint8_t gapFill = ws.HexGapFill == GapFill::RowFill ? FillByte(e.PolishData) : uint8_t{0x00};
+    uint32_t gapBytes = 0;
+    for (ImageRun& gap : gaps) {
+        gapBytes += gap.size();
+        gap.from -= from;
+        gap.to -= from;
+    }
+    // Said only where there are gaps: the log of a file without any stays as it was.
+    const auto logGaps = [&] {
+        if (gaps.empty()) return;
+        log.Addf(kHexGapsFormat, e.FileNo, step, static_cast<int>(gaps.size()), gapBytes, gapFill);
+        ++step;
+    };
     if (mode == ConvertMode::InMemory) {
-        if (converted) *converted = ConvertedImage{decodedImage, from, length, decoded.LowestAddress, decoded.start};
+        if (converted)
+            *converted = ConvertedImage{decodedImage, from, length, decoded.LowestAddress, decoded.start, gaps, gapFill};
         sel.ConvertedName[static_cast<size_t>(k)].clear();
         sel.ConvertedSize[static_cast<size_t>(k)] = static_cast<int32_t>(length);
         log.Addf("文件%d：#第%d步：已转换为Bin数据（不生成Bin文件），大小：%d字节\r\n", e.FileNo, step,
                  static_cast<int32_t>(length));
         ++step;
+        logGaps();
         return true;
     }
-    if (!WriteWholeFile(output, image.data() + from, length)) {
+    // The image holds 0x00 in the gaps; another fill goes into a copy.
+    std::vector<uint8_t> filled;
+    const uint8_t* bytes = image.data() + from;
+    if (gapFill != 0x00 && !gaps.empty()) {
+        filled.assign(bytes, bytes + length);
+        for (const ImageRun& gap : gaps) std::fill(filled.begin() + gap.from, filled.begin() + gap.to, gapFill);
+        bytes = filled.data();
+    }
+    if (!WriteWholeFile(output, bytes, length)) {
         const std::string problem = FileProblem(output, FileUse::Write);
         log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n", e.FileNo, step, output.c_str());
+        LogStepReason(log, e.FileNo, step, problem);
         ExplainFailure(ws.prompts(), e.FileNo, output, problem);
         return false;
     }
@@ -155,6 +186,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
     sel.ConvertedSize[static_cast<size_t>(k)] = static_cast<int32_t>(length);
     log.Addf(successLine, e.FileNo, step, output.c_str(), static_cast<int32_t>(length));
     ++step;
+    logGaps();
     return true;
 }
 

@@ -29,8 +29,17 @@ struct ConvertedImage {
     uint32_t length = 0;  // bytes from there
     uint32_t lowestAddress = 0;
     std::optional<uint32_t> start;  // where the program starts, when the file says so
+    // The file's own gaps between its records, as offsets into the converted
+    // bytes, and the byte they take (the image holds 0x00 there; a caller
+    // that copies data() fills them with gapFill).
+    std::vector<ImageRun> gaps;
+    uint8_t gapFill = 0;
     const uint8_t* data() const { return image->data() + from; }
 };
+
+// The line a conversion adds when the file has gaps between its records: how
+// many, how many bytes, and the byte that filled them.
+inline constexpr const char* kHexGapsFormat = "文件%d：#第%d步：文件记录之间有%d处空隙，共%u字节，已填充0x%.2X\r\n";
 
 // Converts the k-th selected file of the workspace's BatchSelection into its BIN
 // file and logs each step. True when the BIN file was written; ConvertedName[k]
@@ -57,6 +66,11 @@ inline constexpr const char* kFileChangedFormat =
 // Logs the step line of a file that changed since it was chosen and gives its reason.
 void ReportChangedFile(OperationLog& log, Prompts& prompts, int32_t fileNo, int32_t step, const std::string& path,
                        int32_t recorded, uint64_t actual);
+
+// The reason of a step that failed to write (or open for writing) a file,
+// under the step's own line: the system's or our own words, in Chinese.
+inline constexpr const char* kStepReasonFormat = "文件%d：#第%d步：失败原因：%s\r\n";
+void LogStepReason(OperationLog& log, int32_t fileNo, int32_t step, const std::string& english);
 
 inline constexpr const char* kSelectOneFileMessage = "请选择至少一个目标文件！";
 

@@ -258,8 +258,18 @@ std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why)
     std::string_view rest = text.substr(atSign + 1);
     const size_t colon = rest.find(':');
     if (colon == std::string_view::npos) return Refuse(why, "the field has no range: NAME@AT:START-END");
-    const std::optional<uint32_t> at = HexAddress(rest.substr(0, colon));
-    if (!at) return Refuse(why, "the field's address takes 1 to 8 hex digits");
+    // An address, or the word that may stand in its place.
+    const auto place = [](std::string_view part, const char* word, FieldWord kind, uint32_t& value, FieldWord& w) {
+        if (Lower(part) == word) {
+            w = kind;
+            return true;
+        }
+        const std::optional<uint32_t> number = HexAddress(part);
+        if (number) value = *number;
+        return number.has_value();
+    };
+    if (!place(rest.substr(0, colon), "end", FieldWord::End, f.at, f.atWord))
+        return Refuse(why, "the field's address takes 1 to 8 hex digits, or end");
     rest = rest.substr(colon + 1);
     std::string_view order;
     if (const size_t second = rest.find(':'); second != std::string_view::npos) {
@@ -268,48 +278,138 @@ std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why)
     }
     const size_t dash = rest.find('-');
     if (dash == std::string_view::npos) return Refuse(why, "the range is START-END");
-    const std::optional<uint32_t> start = HexAddress(rest.substr(0, dash));
-    const std::optional<uint32_t> end = HexAddress(rest.substr(dash + 1));
-    if (!start || !end) return Refuse(why, "the range's addresses take 1 to 8 hex digits");
-    if (*end < *start) return Refuse(why, "the range ends before it starts");
+    if (!place(rest.substr(0, dash), "start", FieldWord::Start, f.start, f.startWord))
+        return Refuse(why, "the range's start takes 1 to 8 hex digits, or start");
+    if (!place(rest.substr(dash + 1), "end", FieldWord::End, f.end, f.endWord))
+        return Refuse(why, "the range's end takes 1 to 8 hex digits, or end");
+    if (f.startWord == FieldWord::Number && f.endWord == FieldWord::Number && f.end < f.start)
+        return Refuse(why, "the range ends before it starts");
     const std::string o = Lower(order);
     if (!order.empty() && o != "be" && o != "le") return Refuse(why, "the byte order is be or le");
-    f.at = *at;
-    f.start = *start;
-    f.end = *end;
     f.bigEndian = o == "be";
     return f;
 }
 
 std::string FieldSpecText(const FieldSpec& f) {
-    return Format("%s@%X:%X-%X%s", f.Name().c_str(), f.at, f.start, f.end, f.bigEndian ? ":be" : "");
+    const auto place = [](FieldWord word, uint32_t value) {
+        return word == FieldWord::Start ? std::string("start")
+               : word == FieldWord::End ? std::string("end")
+                                        : Format("%X", value);
+    };
+    return f.Name() + "@" + place(f.atWord, f.at) + ":" + place(f.startWord, f.start) + "-" +
+           place(f.endWord, f.end) + (f.bigEndian ? ":be" : "");
+}
+
+std::optional<std::vector<FieldSpec>> ResolveFields(std::span<const FieldSpec> fields, uint32_t first,
+                                                    uint64_t imageEnd, std::string* why) {
+    std::vector<FieldSpec> resolved;
+    uint64_t end = std::max<uint64_t>(imageEnd, first);
+    for (const FieldSpec& given : fields) {
+        FieldSpec f = given;
+        const std::string name = FieldSpecText(given);
+        if (f.atWord == FieldWord::End) {
+            if (end > 0xFFFFFFFFull) {
+                if (why) *why = Format("%s: the image ends at 0x%llX, past the 32-bit address space", name.c_str(),
+                                       static_cast<unsigned long long>(end));
+                return std::nullopt;
+            }
+            f.at = static_cast<uint32_t>(end);
+        }
+        if (f.startWord == FieldWord::Start) f.start = first;
+        if (f.endWord == FieldWord::End) {
+            if (end <= first) {
+                if (why) *why = Format("%s: the image holds no byte for end to name", name.c_str());
+                return std::nullopt;
+            }
+            f.end = static_cast<uint32_t>(end - 1);
+        }
+        f.atWord = f.startWord = f.endWord = FieldWord::Number;
+        // The next field's "end" lies after this one when this one extends the image.
+        end = std::max(end, f.FieldEnd());
+        resolved.push_back(f);
+    }
+    return resolved;
+}
+
+std::optional<std::vector<FieldSpec>> ResolveFieldsInWrittenImage(std::span<const FieldSpec> fields, uint32_t first,
+                                                                  uint64_t writtenEnd, std::string* why) {
+    if (std::none_of(fields.begin(), fields.end(), [](const FieldSpec& f) { return f.Symbolic(); }))
+        return std::vector<FieldSpec>(fields.begin(), fields.end());
+    // The image with the fields ends no earlier for a longer image before
+    // them: the longest that still ends by writtenEnd is found by halving.
+    const auto fits = [&](uint64_t before) -> std::optional<std::vector<FieldSpec>> {
+        std::optional<std::vector<FieldSpec>> resolved = ResolveFields(fields, first, before);
+        if (resolved && ImageEndWithFields(*resolved, before) <= writtenEnd) return resolved;
+        return std::nullopt;
+    };
+    // An image of one byte at least: "end" of an empty one names nothing.
+    uint64_t low = static_cast<uint64_t>(first) + 1;
+    uint64_t high = std::max<uint64_t>(writtenEnd, low);
+    std::optional<std::vector<FieldSpec>> best = fits(low);
+    if (!best) {
+        if (why)
+            *why = Format("the fields with end or start do not fit an image from 0x%08X that ends at 0x%08llX", first,
+                          static_cast<unsigned long long>(writtenEnd));
+        return std::nullopt;
+    }
+    while (low < high) {
+        const uint64_t middle = low + (high - low + 1) / 2;
+        if (std::optional<std::vector<FieldSpec>> resolved = fits(middle)) {
+            low = middle;
+            best = std::move(resolved);
+        } else {
+            high = middle - 1;
+        }
+    }
+    return best;
+}
+
+namespace {
+
+// The rules between fields that hold wherever the image lies.
+std::optional<std::string> ShapeProblem(const FieldSpec& f, std::span<const FieldSpec> earlier) {
+    const std::string name = FieldSpecText(f);
+    if (f.end < f.start) return "the range of " + name + " ends before it starts";
+    // A length does not depend on the bytes it counts: it may count itself,
+    // as a bootloader's "image length" does.
+    if (f.kind != FieldKind::Length && f.at <= f.end && f.FieldEnd() > f.start)
+        return name + " lies inside its own range";
+    for (const FieldSpec& g : earlier) {
+        if (g.Symbolic()) continue;
+        if (f.at < g.FieldEnd() && g.at < f.FieldEnd()) return name + " overlaps the field " + FieldSpecText(g);
+        // Written after g, f would change bytes g's value was computed
+        // over. The other way round is the chain a later field may make:
+        // it covers the values written before it.
+        if (g.kind != FieldKind::Length && f.at <= g.end && f.FieldEnd() > g.start)
+            return name + " lies inside the range of " + FieldSpecText(g) +
+                   ", computed before it: that value would no longer match";
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> FieldsShapeProblem(std::span<const FieldSpec> fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].Symbolic()) continue;
+        if (std::optional<std::string> problem = ShapeProblem(fields[i], fields.first(i))) return problem;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> FieldsProblem(std::span<const FieldSpec> fields, uint32_t first, uint64_t limit) {
     for (size_t i = 0; i < fields.size(); ++i) {
         const FieldSpec& f = fields[i];
         const std::string name = FieldSpecText(f);
+        // Words are resolved before the image is written into; one left here is the caller's slip.
+        if (f.Symbolic()) return name + ": its words are not resolved against an image";
         if (f.end < f.start) return "the range of " + name + " ends before it starts";
         if (f.at < first || f.start < first)
             return Format("%s lies below the image's first address 0x%08X", name.c_str(), first);
         if (f.FieldEnd() > limit || static_cast<uint64_t>(f.end) >= limit)
             return Format("%s reaches past 0x%08llX, the end of what the image may hold", name.c_str(),
                           static_cast<unsigned long long>(limit - 1));
-        // A length does not depend on the bytes it counts: it may count itself,
-        // as a bootloader's "image length" does.
-        if (f.kind != FieldKind::Length && f.at <= f.end && f.FieldEnd() > f.start)
-            return name + " lies inside its own range";
-        for (size_t j = 0; j < i; ++j) {
-            const FieldSpec& g = fields[j];
-            if (f.at < g.FieldEnd() && g.at < f.FieldEnd())
-                return name + " overlaps the field " + FieldSpecText(g);
-            // Written after g, f would change bytes g's value was computed
-            // over. The other way round is the chain a later field may make:
-            // it covers the values written before it.
-            if (g.kind != FieldKind::Length && f.at <= g.end && f.FieldEnd() > g.start)
-                return name + " lies inside the range of " + FieldSpecText(g) +
-                       ", computed before it: that value would no longer match";
-        }
+        if (std::optional<std::string> problem = ShapeProblem(f, fields.first(i))) return problem;
     }
     return std::nullopt;
 }
@@ -346,6 +446,7 @@ std::string FieldCheckText(const FieldSpec& field) {
     FieldSpec nine = field;
     nine.start = 0;
     nine.end = 8;
+    nine.startWord = nine.endWord = FieldWord::Number;
     return ComputeField(nine, std::span<const uint8_t>(kCheckBytes), 0, 0).valueText;
 }
 

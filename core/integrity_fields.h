@@ -21,6 +21,17 @@ enum class FieldKind {
     Sha256,           // the SHA-256 digest, 32 bytes in digest order
 };
 
+// Where a field's position or a bound of its range comes from: its number, or
+// a word that names a place of the image, resolved once the image is known
+// (ResolveFields). "The image" is the image as it stands when the field is
+// written: the files, and the fields written before this one.
+enum class FieldWord : uint8_t {
+    Number,  // the number in at, start or end
+    Start,   // "start", a range's start: the image's first address
+    End,     // "end": as the position, the first address after the image's last
+             // byte (the field is appended); as a range's end, that last byte
+};
+
 // One integrity field: a value computed over the bytes of an address range
 // [start, end] and written at `at`, in little-endian order unless bigEndian.
 struct FieldSpec {
@@ -33,7 +44,15 @@ struct FieldSpec {
     uint32_t start = 0;
     uint32_t end = 0;  // inclusive
     bool bigEndian = false;
+    // A word instead of the number: at may be End, start may be Start, end may be End.
+    FieldWord atWord = FieldWord::Number;
+    FieldWord startWord = FieldWord::Number;
+    FieldWord endWord = FieldWord::Number;
 
+    // Whether a word stands for one of its addresses.
+    bool Symbolic() const {
+        return atWord != FieldWord::Number || startWord != FieldWord::Number || endWord != FieldWord::Number;
+    }
     uint32_t Width() const;  // bytes the field takes
     uint64_t FieldEnd() const { return static_cast<uint64_t>(at) + Width(); }  // one past its last byte
     // "CRC-32/ISO-HDLC", "crc/16/1021/FFFF/0/0/0", "add16", "sum32", "length32", "sha256"
@@ -45,10 +64,38 @@ struct FieldSpec {
 // crc/WIDTH/POLY/INIT/REFIN/REFOUT/XOROUT (width in decimal, 8 to 64; the
 // values in hex; REFIN and REFOUT 0 or 1), add8|add16|add32, sum8|sum16|sum32|sum64,
 // length32 or sha256; AT, START and END 1 to 8 hex digits with an optional
-// "0x". Nothing, with the reason, for any other text.
+// "0x", or the words (in any case) "end" for AT, "start" for START and "end"
+// for END: crc32@end:start-end appends the CRC of the whole image before it.
+// Nothing, with the reason, for any other text.
 std::optional<FieldSpec> ParseFieldSpec(std::string_view text, std::string* why = nullptr);
-// The text ParseFieldSpec reads back as the same field ("CRC-32/ISO-HDLC@7FFC:0-7FFB").
+// The text ParseFieldSpec reads back as the same field
+// ("CRC-32/ISO-HDLC@7FFC:0-7FFB", "CRC-32/ISO-HDLC@end:start-end").
 std::string FieldSpecText(const FieldSpec& field);
+
+// The fields with every word replaced by its address, in the order they are
+// written into an image whose first address is `first` and that ends (one
+// past its last byte) at `imageEnd`: "start" is `first`; a field's "end" is
+// where the image ends when that field is written, after every earlier field
+// (a field past the end extends it). Nothing, with the reason, when a word
+// names no address: a position past the 32-bit address space, the last byte
+// of an image that holds none.
+std::optional<std::vector<FieldSpec>> ResolveFields(std::span<const FieldSpec> fields, uint32_t first,
+                                                    uint64_t imageEnd, std::string* why = nullptr);
+
+// The same for an image the fields are already written into, which ends (one
+// past its last byte) at `writtenEnd`: the image before them is taken as long
+// as it can be, so that the fields appended to it end where the image ends (a
+// CRC-32 at "end" is then its last four bytes, as the merge or the stamp
+// wrote it). Nothing, with the reason, when no image before them fits.
+std::optional<std::vector<FieldSpec>> ResolveFieldsInWrittenImage(std::span<const FieldSpec> fields, uint32_t first,
+                                                                  uint64_t writtenEnd, std::string* why = nullptr);
+
+// What FieldsProblem finds wrong whatever the image: a range whose end is
+// before its start, a field inside its own range, two fields that overlap, a
+// field inside the range of an earlier one. Only fields without words are
+// compared (the others wait for the image); the rules hold wherever the image
+// starts, as they move together with it.
+std::optional<std::string> FieldsShapeProblem(std::span<const FieldSpec> fields);
 
 // Every name a field can take, for a list to choose from: the CRC presets by
 // their catalogue names, then add8, add16, add32, sum8 to sum64, length32, sha256.
@@ -58,8 +105,8 @@ std::vector<std::string> FieldNames();
 // bootloader's routine must give for the same bytes.
 std::string FieldCheckText(const FieldSpec& field);
 
-// Why the fields cannot be written, in their order, into an image that
-// starts at `first` and may reach (not including) `limit`: a field inside its
+// Why the fields (without words: ResolveFields) cannot be written, in their
+// order, into an image that starts at `first` and may reach (not including) `limit`: a field inside its
 // own range (a length may be: it counts bytes, whatever they hold), a field
 // inside the range of one written before it (whose value it would make
 // wrong, unless that one is a length), two fields that overlap, a field or

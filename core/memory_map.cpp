@@ -9,7 +9,11 @@ void MergeMapRecorder::Fill(int64_t from, int64_t to, uint8_t byte) {
 }
 
 void MergeMapRecorder::File(int64_t at, int64_t size, int32_t row, const std::string& path) {
-    if (size > 0) writes_.push_back(Write{at, at + size, false, 0, row, path});
+    if (size > 0) writes_.push_back(Write{at, at + size, false, 0, row, path, -1, false, at});
+}
+
+void MergeMapRecorder::Gap(int64_t from, int64_t to, int32_t row, const std::string& path, uint8_t byte, int64_t at) {
+    if (to > from) writes_.push_back(Write{from, to, false, byte, row, path, -1, true, at});
 }
 
 void MergeMapRecorder::Field(int64_t at, int64_t size, int32_t index) {
@@ -27,7 +31,8 @@ MergeMap MergeMapRecorder::Finish(int64_t imageSize) const {
     map.stopped = stopped_;
 
     // Every place a write starts or ends cuts the image into pieces that one
-    // write, the last over them, decides. A merge has at most twelve writes.
+    // write, the last over them, decides. A merge has a dozen writes and one
+    // for each gap inside its HEX files.
     std::vector<int64_t> cuts = {0, imageSize};
     for (const Write& w : writes_) {
         cuts.push_back(std::clamp<int64_t>(w.from, 0, imageSize));
@@ -45,9 +50,11 @@ MergeMap MergeMapRecorder::Finish(int64_t imageSize) const {
         }
         if (covering.empty()) continue;  // no write reaches here: the merge leaves no such byte
         const Write* top = covering.back();
-        const Write* under = nullptr;  // the file written here last before `top`
-        for (size_t j = covering.size() - 1; !top->isFill && top->field < 0 && j-- > 0;) {
-            if (!covering[j]->isFill && covering[j]->field < 0) {
+        // The file written here last before `top`: a gap of a file is that
+        // file's bytes, which a later file overlaps like any other.
+        const Write* under = nullptr;
+        for (size_t j = covering.size() - 1; !top->isFill && top->field < 0 && !top->isGap && j-- > 0;) {
+            if (!covering[j]->isFill && covering[j]->field < 0 && covering[j]->row != top->row) {
                 under = covering[j];
                 break;
             }
@@ -61,11 +68,17 @@ MergeMap MergeMapRecorder::Finish(int64_t imageSize) const {
         } else if (top->field >= 0) {
             r.kind = RangeKind::Field;
             r.field = top->field;
+        } else if (top->isGap) {
+            r.kind = RangeKind::Gap;
+            r.row = top->row;
+            r.path = top->path;
+            r.fill = top->fill;
+            r.sourceOffset = from - top->origin;
         } else {
             r.kind = under ? RangeKind::Overlap : RangeKind::File;
             r.row = top->row;
             r.path = top->path;
-            r.sourceOffset = from - top->from;
+            r.sourceOffset = from - top->origin;
             r.coveredRow = under ? under->row : 0;
         }
         // Pieces that say the same thing join into one range.
@@ -114,7 +127,7 @@ HexFileInfo InspectHex(std::span<const uint8_t> text, const std::string& name) {
     return info;
 }
 
-MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string& path) {
+MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string& path, uint8_t gapFill) {
     MergeMap map;
     if (info.segments.empty()) return map;
     const int64_t base = info.segments.front().start;
@@ -124,6 +137,7 @@ MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string&
             gap.start = map.ranges.back().end + 1;
             gap.end = static_cast<int64_t>(s.start) - 1;
             gap.kind = RangeKind::Fill;
+            gap.fill = gapFill;
             map.ranges.push_back(gap);
         }
         MapRange r;

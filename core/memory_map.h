@@ -18,17 +18,18 @@ enum class RangeKind {
     Fill,     // the fill byte between files
     Overlap,  // a file's bytes written over an earlier file's: the later one stays
     Field,    // an integrity field written after the files (MergeMap::fields[field])
+    Gap,      // a gap between the records of a HEX, S-record or ELF file, inside its bytes
 };
 
 struct MapRange {
     int64_t start = 0;
     int64_t end = 0;  // inclusive
     RangeKind kind = RangeKind::File;
-    int32_t row = 0;       // File, Overlap: the file whose bytes the image holds (its FileNo)
-    std::string path;      // File, Overlap: that file (a HEX row's BIN file)
-    int64_t sourceOffset = 0;  // File, Overlap: where in that file the range's first byte is
+    int32_t row = 0;       // File, Overlap, Gap: the file whose bytes the image holds (its FileNo)
+    std::string path;      // File, Overlap, Gap: that file (a HEX row's BIN file)
+    int64_t sourceOffset = 0;  // File, Overlap, Gap: where in that file the range's first byte is
     int32_t coveredRow = 0;  // Overlap: the earlier file written over
-    uint8_t fill = 0;        // Fill: the byte
+    uint8_t fill = 0;        // Fill, Gap: the byte
     int32_t field = -1;      // Field: its index in MergeMap::fields
     int64_t size() const { return end - start + 1; }
 };
@@ -69,6 +70,8 @@ class MergeMapRecorder {
 public:
     void Fill(int64_t from, int64_t to, uint8_t byte);  // [from, to)
     void File(int64_t at, int64_t size, int32_t row, const std::string& path);
+    // A gap [from, to) of the file of `row` placed at `at`, which holds `byte`.
+    void Gap(int64_t from, int64_t to, int32_t row, const std::string& path, uint8_t byte, int64_t at);
     // An integrity field, the `index`-th of the merge's, written over whatever is there.
     void Field(int64_t at, int64_t size, int32_t index);
     void LeaveOut(int32_t row, std::string reason);
@@ -86,6 +89,8 @@ private:
         int32_t row;
         std::string path;
         int32_t field = -1;
+        bool isGap = false;
+        int64_t origin = 0;  // a file's or gap's: where the file's first byte went
     };
     std::vector<Write> writes_;
     std::vector<MapNote> leftOut_;
@@ -130,9 +135,10 @@ struct HexFileInfo {
 HexFileInfo InspectHex(std::span<const uint8_t> text, const std::string& name = std::string());
 
 // A HEX file's segments as a map over its addresses: each segment a file range
-// of `row`, the gaps between them zero (as its BIN file has them). Addresses are
-// absolute; imageSize is the span from the first segment to the last.
-MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string& path);
+// of `row`, the gaps between them Fill ranges of `gapFill` (as its BIN file
+// has them). Addresses are absolute; imageSize is the span from the first
+// segment to the last.
+MergeMap HexSegmentsMap(const HexFileInfo& info, int32_t row, const std::string& path, uint8_t gapFill = 0x00);
 
 // The English name of a fault kind in the map's data ("bad_checksum", ...).
 const char* HexFaultName(HexFault fault);

@@ -44,6 +44,7 @@ const char* KindName(RangeKind kind) {
         case RangeKind::Fill: return "fill";
         case RangeKind::Overlap: return "overlap";
         case RangeKind::Field: return "field";
+        case RangeKind::Gap: return "gap";
     }
     return "file";
 }
@@ -110,6 +111,7 @@ std::string MergeMapText(const MergeMap& map) {
             case RangeKind::Overlap:
                 out += Format("row %d over row %d  %s", r.row, r.coveredRow, r.path.c_str());
                 break;
+            case RangeKind::Gap: out += Format("row %d  byte 0x%02X  %s", r.row, r.fill, r.path.c_str()); break;
             case RangeKind::Field: {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
                 out += Format("%s = %s  over %s-%s", field.name.c_str(),
@@ -146,6 +148,10 @@ std::string MergeMapJson(const MergeMap& map) {
             case RangeKind::Overlap:
                 out += Format(", \"rows\": [%d, %d], \"row\": %d, ", r.coveredRow, r.row, r.row) +
                        JsonPath(r.path) + "}";
+                break;
+            case RangeKind::Gap:
+                out += Format(", \"row\": %d, \"byte\": %u, ", r.row, static_cast<unsigned>(r.fill)) + JsonPath(r.path) +
+                       "}";
                 break;
             case RangeKind::Field: {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
@@ -235,6 +241,12 @@ std::string MergeMapSvg(const MergeMap& map) {
         "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"8\" stroke=\"#8C8C8C\" stroke-width=\"2\"/></pattern></defs>\n"
         "<rect width=\"1000\" height=\"%.0f\" fill=\"#FFFFFF\"/>\n",
         height, height, kFillColour, height);
+    // A gap inside a file: the file's colour, striped white.
+    for (int row = 1; row <= 6; ++row)
+        out += Format("<defs><pattern id=\"gap%d\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+                      "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"%s\"/>"
+                      "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"#FFFFFF\" stroke-width=\"3\"/></pattern></defs>\n",
+                      row, RowColour(row));
     std::string title = map.stopped ? "合并将在此中止，不生成合并文件"
                                     : Format("合并文件大小 %lld 字节", static_cast<long long>(map.imageSize));
     if (!map.stopped && map.base != 0) title += Format("，起始地址 0x%08X", map.base);
@@ -248,6 +260,7 @@ std::string MergeMapSvg(const MergeMap& map) {
         const std::string paint = r.kind == RangeKind::Fill      ? "url(#fill)"
                                   : r.kind == RangeKind::Overlap ? kOverlapColour
                                   : r.kind == RangeKind::Field   ? kFieldColour
+                                  : r.kind == RangeKind::Gap     ? Format("url(#gap%d)", std::clamp(r.row, 1, 6))
                                                                  : RowColour(r.row);
         const std::string tip = Format("%s-%s, %lld 字节", Hex8(map.Address(r.start)).c_str(), Hex8(map.Address(r.end)).c_str(),
                                        static_cast<long long>(r.size()));
@@ -255,7 +268,7 @@ std::string MergeMapSvg(const MergeMap& map) {
                       "stroke-width=\"0.5\"><title>%s</title></rect>\n",
                       x, kTop, w, kBand, paint.c_str(), Xml(tip).c_str());
         std::string label;
-        if (r.kind == RangeKind::Fill) label = Format("0x%02X", r.fill);
+        if (r.kind == RangeKind::Fill || r.kind == RangeKind::Gap) label = Format("0x%02X", r.fill);
         else if (r.kind == RangeKind::Overlap) label = Format("%d/%d", r.coveredRow, r.row);
         else if (r.kind == RangeKind::Field) label = "✓";
         else label = Format("%d", r.row);
@@ -284,6 +297,8 @@ std::string MergeMapSvg(const MergeMap& map) {
     for (const MapRange& r : map.ranges) {
         std::string what;
         if (r.kind == RangeKind::Fill) what = Format("填充 0x%02X", r.fill);
+        else if (r.kind == RangeKind::Gap)
+            what = Format("文件%d内的空隙 填充 0x%02X  %s", r.row, r.fill, FileNameOf(r.path).c_str());
         else if (r.kind == RangeKind::Field) {
             const MapField& field = map.fields.at(static_cast<size_t>(r.field));
             what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",
@@ -294,6 +309,7 @@ std::string MergeMapSvg(const MergeMap& map) {
         const std::string swatch = r.kind == RangeKind::Fill      ? "url(#fill)"
                                    : r.kind == RangeKind::Overlap ? kOverlapColour
                                    : r.kind == RangeKind::Field   ? kFieldColour
+                                   : r.kind == RangeKind::Gap     ? Format("url(#gap%d)", std::clamp(r.row, 1, 6))
                                                                   : RowColour(r.row);
         out += Format("<rect x=\"%.0f\" y=\"%.0f\" width=\"12\" height=\"12\" fill=\"%s\"/>\n", kLeft, y - 10,
                       swatch.c_str());

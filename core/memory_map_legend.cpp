@@ -32,6 +32,9 @@ std::vector<MapLegendLine> MapLegend(const MergeMap& map) {
                 line.what = Format("重叠：文件%d覆盖文件%d  %s", r.row, r.coveredRow, FileNameOf(r.path).c_str());
                 break;
             case RangeKind::File: line.what = Format("文件%d  %s", r.row, FileNameOf(r.path).c_str()); break;
+            case RangeKind::Gap:
+                line.what = Format("文件%d内的空隙 填充 0x%02X  %s", r.row, r.fill, FileNameOf(r.path).c_str());
+                break;
             case RangeKind::Field: {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
                 line.what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",

@@ -68,6 +68,10 @@ private:
     FileOutcome Cancel(int k, const Source& source, const std::string& reason);
     // Asks whether to write an image that lacks the files left out; true for Yes.
     bool WriteIncomplete(const std::string& output);
+    // The merge's fields in image offsets, for an image whose first address
+    // is `origin` in the fields' addresses; nothing, after refusing the
+    // merge, when they cannot be written.
+    std::optional<std::vector<FieldSpec>> ImageFields(uint32_t origin);
     // The file before the k-th among the selected ones, whether or not it was placed.
     int32_t PreviousFileNo(int k) const { return k > 0 ? sel_.Entry(k - 1).FileNo : 0; }
     int32_t& Step(int k) { return sel_.StepNo[static_cast<size_t>(k)]; }
@@ -268,6 +272,9 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
     const FileEntry& e = sel_.Entry(k);
     if (image_) {
         std::memcpy(image_->data() + placed.at, source.data(), static_cast<size_t>(source.size));
+        if (source.converted && source.converted->gapFill != 0x00)
+            for (const ImageRun& gap : source.converted->gaps)
+                std::memset(image_->data() + placed.at + gap.from, source.converted->gapFill, gap.size());
         if (placed.fillTo > placed.fillFrom)
             std::memset(image_->data() + placed.fillFrom, FillByte(e.PolishData),
                         static_cast<size_t>(placed.fillTo - placed.fillFrom));
@@ -275,6 +282,10 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
     recorder_.Fill(placed.fillFrom, placed.fillTo, FillByte(e.PolishData));
     lastFill_ = FillByte(e.PolishData);
     recorder_.File(placed.at, source.size, e.FileNo, source.path);
+    if (source.converted)
+        for (const ImageRun& gap : source.converted->gaps)
+            recorder_.Gap(placed.at + gap.from, placed.at + gap.to, e.FileNo, source.path, source.converted->gapFill,
+                          placed.at);
     const char* name = source.path.c_str();
     const uint32_t at = static_cast<uint32_t>(placed.at);
     switch (how) {
@@ -353,30 +364,37 @@ bool MergeRun::WriteIncomplete(const std::string& output) {
     return false;
 }
 
+std::optional<std::vector<FieldSpec>> MergeRun::ImageFields(uint32_t origin) {
+    // In the map's addresses (or offsets), the words resolved against the
+    // image of the files, checked, then taken to image offsets.
+    std::string problem;
+    const uint64_t filesEnd = static_cast<uint64_t>(origin) + static_cast<uint64_t>(cursor_.ImageLength());
+    std::optional<std::vector<FieldSpec>> fields = ResolveFields(ws_.MergeFields, origin, filesEnd, &problem);
+    if (fields) {
+        if (std::optional<std::string> refused =
+                FieldsProblem(*fields, origin, static_cast<uint64_t>(origin) + kMergedImageSize)) {
+            problem = *refused;
+            fields.reset();
+        }
+    }
+    if (!fields) {
+        recorder_.Stop(0, problem);
+        if (plan_) return std::nullopt;
+        ShowNotice(prompts_, kMergeFieldsRefusedMessage);
+        ExplainFailure(prompts_, 0, "", problem);
+        log_.Add("***文件合并失败！校验值字段设置有误，合并文件未写入！***\r\n");
+        log_.Add("");
+        return std::nullopt;
+    }
+    for (FieldSpec& f : *fields) {
+        f.at -= origin;
+        f.start -= origin;
+        f.end -= origin;
+    }
+    return fields;
+}
+
 bool MergeRun::Finish(const std::string& output) {
-    // The fields after every file, in their order; one past the image's end
-    // extends it with the fill byte of the file placed last.
-    uint64_t grown = static_cast<uint64_t>(cursor_.ImageLength());
-    std::vector<WrittenField> stamped;
-    if (plan_) {
-        for (const FieldSpec& f : ws_.MergeFields) grown = std::max<uint64_t>(grown, f.FieldEnd());
-    } else {
-        stamped = WriteFields(std::span<uint8_t>(image_->data(), static_cast<size_t>(kMergedImageSize)), grown, 0,
-                              lastFill_, ws_.MergeFields);
-    }
-    for (size_t i = 0; i < ws_.MergeFields.size(); ++i) {
-        const FieldSpec& f = ws_.MergeFields[i];
-        const std::string value = i < stamped.size() ? stamped[i].valueText : std::string();
-        fields_.push_back(MapField{f.at, f.Width(), f.Name(), value, f.start, f.end});
-        const int64_t end = static_cast<int64_t>(cursor_.ImageLength());
-        if (f.at > end) recorder_.Fill(end, f.at, lastFill_);
-        recorder_.Field(f.at, f.Width(), static_cast<int32_t>(i));
-        if (!plan_)
-            log_.Addf("#写入校验值：%s = %s，写入合并文件0x%.8X处，校验范围0x%.8X-0x%.8X\r\n", f.Name().c_str(),
-                      value.c_str(), f.at, f.start, f.end);
-    }
-    imageLength_ = static_cast<int64_t>(grown);
-    const int32_t length = static_cast<int32_t>(grown);
     // The records' base: the one given, else the flash mapping when every
     // converted file lies there. A BIN has none unless one is given.
     const ImageFormat format = FormatOfName(plan_ ? ws_.OutputFileText : output);
@@ -385,6 +403,35 @@ bool MergeRun::Finish(const std::string& output) {
                               ? static_cast<uint32_t>(ParseHexField(ws_.MergeBaseText))
                               : (records && anyConverted_ && allAtFlash_ ? kFlashBase : 0);
     base_ = base;
+    // The fields' addresses are those the map shows: offsets plus the base.
+    const uint32_t origin = ws_.MergeFieldAddresses == FieldAddresses::Map ? base : 0;
+    const std::optional<std::vector<FieldSpec>> fields = ImageFields(origin);
+    if (!fields) return false;
+
+    // The fields after every file, in their order; one past the image's end
+    // extends it with the fill byte of the file placed last.
+    uint64_t grown = static_cast<uint64_t>(cursor_.ImageLength());
+    std::vector<WrittenField> stamped;
+    if (plan_) {
+        for (const FieldSpec& f : *fields) grown = std::max<uint64_t>(grown, f.FieldEnd());
+    } else {
+        stamped = WriteFields(std::span<uint8_t>(image_->data(), static_cast<size_t>(kMergedImageSize)), grown, 0,
+                              lastFill_, *fields);
+    }
+    for (size_t i = 0; i < fields->size(); ++i) {
+        const FieldSpec& f = (*fields)[i];
+        const std::string value = i < stamped.size() ? stamped[i].valueText : std::string();
+        fields_.push_back(MapField{f.at, f.Width(), f.Name(), value, f.start, f.end});
+        const int64_t end = static_cast<int64_t>(cursor_.ImageLength());
+        if (f.at > end) recorder_.Fill(end, f.at, lastFill_);
+        recorder_.Field(f.at, f.Width(), static_cast<int32_t>(i));
+        // In the addresses the user gave them.
+        if (!plan_)
+            log_.Addf("#写入校验值：%s = %s，写入合并文件0x%.8X处，校验范围0x%.8X-0x%.8X\r\n", f.Name().c_str(),
+                      value.c_str(), f.at + origin, f.start + origin, f.end + origin);
+    }
+    imageLength_ = static_cast<int64_t>(grown);
+    const int32_t length = static_cast<int32_t>(grown);
     if (!leftOut_.empty() && !WriteIncomplete(output)) return false;
     if (plan_) return leftOut_.empty();
     std::string problem;
@@ -426,7 +473,63 @@ bool MergeRun::Finish(const std::string& output) {
     return true;
 }
 
+// What can be told of the fields before a file is read: the rules between
+// them, and all of it where the image's first address is known and no word
+// waits for the image.
+std::optional<std::string> EarlyFieldsProblem(const Workspace& ws, ImageFormat output) {
+    if (std::optional<std::string> problem = FieldsShapeProblem(ws.MergeFields)) return problem;
+    const std::optional<uint32_t> origin = KnownFieldOrigin(ws.MergeFieldAddresses, ws.MergeBaseText, output);
+    const bool words = std::any_of(ws.MergeFields.begin(), ws.MergeFields.end(),
+                                   [](const FieldSpec& f) { return f.Symbolic(); });
+    if (!origin || words) return std::nullopt;
+    return FieldsProblem(ws.MergeFields, *origin, static_cast<uint64_t>(*origin) + kMergedImageSize);
+}
+
 }  // namespace
+
+std::optional<uint32_t> KnownFieldOrigin(FieldAddresses addresses, const std::string& baseText, ImageFormat output) {
+    if (addresses == FieldAddresses::ImageOffsets) return 0;
+    if (!baseText.empty()) return static_cast<uint32_t>(ParseHexField(baseText));
+    if (output != ImageFormat::IntelHex && output != ImageFormat::SRecord) return 0;
+    return std::nullopt;
+}
+
+bool MergeFieldsArePositions(FieldAddresses addresses, const std::string& baseText, ImageFormat output) {
+    return KnownFieldOrigin(addresses, baseText, output) == 0u;
+}
+
+std::optional<std::string> MergeFieldsProblem(std::span<const FieldSpec> fields, FieldAddresses addresses,
+                                              const std::string& baseText, ImageFormat output) {
+    if (std::optional<std::string> problem = FieldsShapeProblem(fields)) return problem;
+    std::vector<FieldSpec> numbers;
+    for (const FieldSpec& f : fields)
+        if (!f.Symbolic()) numbers.push_back(f);
+    if (numbers.empty()) return std::nullopt;
+    const std::optional<uint32_t> known = KnownFieldOrigin(addresses, baseText, output);
+    const auto problemAt = [&](uint32_t origin) {
+        return FieldsProblem(numbers, origin, static_cast<uint64_t>(origin) + kMergedImageSize);
+    };
+    if (known) return problemAt(*known);
+    // The files choose the base: 0, or the flash base when all of them lie there.
+    const std::optional<std::string> atZero = problemAt(0);
+    const std::optional<std::string> atFlash = problemAt(kFlashBase);
+    if (!atZero || !atFlash) return std::nullopt;
+    return numbers.front().at >= kFlashBase ? atFlash : atZero;
+}
+
+std::string FieldAddressRule(FieldAddresses addresses, const std::string& baseText, ImageFormat output) {
+    std::string rule;
+    const std::optional<uint32_t> origin = KnownFieldOrigin(addresses, baseText, output);
+    if (addresses == FieldAddresses::ImageOffsets)
+        rule = "此项目由旧版本保存：字段的地址为合并文件内的偏移。";
+    else if (!origin)
+        rule = "字段的地址为内存分布图中的地址：合并文件内的偏移加上自动选择的起始地址（0x08000000或0）。";
+    else if (!baseText.empty())
+        rule = Format("字段的地址为内存分布图中的地址：合并文件内的偏移加上起始地址0x%08X。", *origin);
+    else
+        rule = "输出BIN文件且未指定起始地址：字段的地址为合并文件内的偏移。";
+    return rule + "\n写入地址填end为映像末尾之后；校验范围填start-end为写入该字段之前的整个映像。";
+}
 
 bool MergeBatch(Workspace& ws) {
     const std::string output = ws.OutputFileText;
@@ -436,8 +539,9 @@ bool MergeBatch(Workspace& ws) {
         return false;
     }
     if (!ws.GatherBatch(2, kSelectTwoFilesMessage, false)) return false;
-    // The fields are checked before anything is read or written.
-    if (const std::optional<std::string> problem = FieldsProblem(ws.MergeFields, 0, kMergedImageSize)) {
+    // The fields are checked before anything is read or written, as far as
+    // they can be without the files; the rest once the files are placed.
+    if (const std::optional<std::string> problem = EarlyFieldsProblem(ws, FormatOfName(output))) {
         ShowNotice(ws.prompts(), kMergeFieldsRefusedMessage);
         ExplainFailure(ws.prompts(), 0, "", *problem);
         return false;
@@ -465,6 +569,8 @@ MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers) {
     ResetConverted(scratch.selection());
     GatherSelection(scratch.selection(), scratch.rows());
     scratch.MergeFields = ws.MergeFields;
+    scratch.MergeFieldAddresses = ws.MergeFieldAddresses;
+    scratch.HexGapFill = ws.HexGapFill;
     scratch.MergeBaseText = ws.MergeBaseText;
     scratch.OutputFileText = ws.OutputFileText;
     MergeRun run(scratch, &answers);
@@ -472,7 +578,7 @@ MergeMap PlanMerge(const Workspace& ws, const MergeAnswers& answers) {
         run.Stop(0, kTooFewFilesReason);
         return run.Map();
     }
-    if (const std::optional<std::string> problem = FieldsProblem(ws.MergeFields, 0, kMergedImageSize)) {
+    if (const std::optional<std::string> problem = EarlyFieldsProblem(ws, FormatOfName(ws.OutputFileText))) {
         run.Stop(0, *problem);
         return run.Map();
     }

@@ -127,6 +127,8 @@ MainLayout ComputeMainLayout(double scale, LayoutStretch stretch) {
 
     const int32_t outTop = v(299);
     const int32_t outBottom = v(324);
+    // The 22 pixels of the panel under the rows, which nothing else takes.
+    m.mergePlan = {m.L, m.rows.back().bottom + v(2), m.R, outTop - v(2)};
     const int32_t b1 = v.plus(m.L, 120);
     m.outputLabel = {m.L, outTop, b1, outBottom};
     m.outputEdit = {b1, outTop, v.plus(m.R, -40), outBottom};
@@ -156,6 +158,7 @@ MainLayout ComputeMainLayout(double scale, LayoutStretch stretch) {
     m.titleFontPx = v(13);
     m.pathFontPx = v(14);
     m.captionFontPx = static_cast<int32_t>(14 * scale);
+    m.planFontPx = v(12);
     return m;
 }
 

@@ -80,6 +80,9 @@ struct MainLayout {
     Rect offsetTitle;  // the HEX offset
     Rect keepTitle;
     std::array<Rect, 6> rows;            // the six file list rows
+    // Our own, in the panel between the rows and the output file: the merge
+    // mode's line of what the merge will make.
+    Rect mergePlan;
     Rect outputLabel;   // "输出文件："
     Rect outputEdit;
     Rect outputBrowse;  // its "..."
@@ -101,6 +104,7 @@ struct MainLayout {
     int32_t titleFontPx = 0;
     int32_t pathFontPx = 0;
     int32_t captionFontPx = 0;
+    int32_t planFontPx = 0;  // the merge mode's line
 };
 
 // Room a window larger than its default layout has, in pixels of the window:

@@ -24,6 +24,17 @@ enum class Operation { HexToBin, Merge, Align };
 inline constexpr int32_t kAlignLayout = 1;   // the alignment list (HEX to BIN, align)
 inline constexpr int32_t kOffsetLayout = 2;  // the BIN-offset edit (merge)
 
+// What fills the gaps between the records of a HEX, S-record or ELF row (the
+// file's own gaps, inside the bytes it converts to) in HEX-to-BIN, align and
+// the merge: 0x00, as the program has always left them and stored projects
+// expect, or the row's fill byte (PolishData).
+enum class GapFill { Zero, RowFill };
+
+// The addresses of the merge's fields: image offsets (projects saved before
+// fields took the map's addresses), or the addresses the map shows: the
+// image offset plus the base of a HEX or S-record output, or the base given.
+enum class FieldAddresses { ImageOffsets, Map };
+
 inline constexpr const char* kClearListQuestion = "确认要清空文件列表吗？";
 
 // A batch whose conversion output is another selected row's file would
@@ -69,8 +80,11 @@ public:
     // The map of the last merge that ran (also of one that stopped, up to there).
     std::optional<MergeMap> LastMergeMap;
     // Integrity fields the merge writes into its image, in order, after placing
-    // the files (addresses are image offsets).
+    // the files, in the addresses MergeFieldAddresses names.
     std::vector<FieldSpec> MergeFields;
+    FieldAddresses MergeFieldAddresses = FieldAddresses::Map;
+    // The gaps between a HEX row's records.
+    GapFill HexGapFill = GapFill::Zero;
 
     WorkMode Mode() const { return mode_; }
     // The three WorkMode flags: exactly one is 1.

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
@@ -41,7 +42,47 @@ void InstallFontSubstitutes() {
     }
 }
 
+namespace {
+
+// Consulted after Qt's own catalogue (translators are searched newest
+// first): it answers only where that one has nothing.
+class MissingQtTexts final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override {
+        return MissingQtText(context, sourceText);
+    }
+};
+
+}  // namespace
+
+QString MissingQtText(const char* context, const char* sourceText) {
+    struct Text {
+        const char* context;
+        const char* english;
+        const char* chinese;
+    };
+    // The file dialog's type column names folders, drives and links with these.
+    static constexpr Text kTexts[] = {
+        {"QAbstractFileIconProvider", "Folder", "文件夹"},
+        {"QAbstractFileIconProvider", "File Folder", "文件夹"},
+        {"QAbstractFileIconProvider", "Drive", "驱动器"},
+        {"QAbstractFileIconProvider", "Shortcut", "快捷方式"},
+        {"QAbstractFileIconProvider", "Alias", "替身"},
+        {"QAbstractFileIconProvider", "Unknown", "未知"},
+    };
+    if (context == nullptr || sourceText == nullptr) return QString();
+    for (const Text& t : kTexts)
+        if (std::strcmp(context, t.context) == 0 && std::strcmp(sourceText, t.english) == 0)
+            return QString::fromUtf8(t.chinese);
+    return QString();
+}
+
 bool InstallQtTranslations() {
+    // File types and dates in the file dialogs follow the default locale.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QCoreApplication::installTranslator(new MissingQtTexts(qApp));
     auto* translator = new QTranslator(qApp);
     // The Windows program carries Qt's texts inside (no Qt is installed
     // beside it); on Linux they come with the system's Qt.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <QApplication>
 
 namespace torvane::ui {
@@ -28,9 +30,15 @@ void InstallFontSubstitutes();
 
 // Loads Qt's own Simplified Chinese texts (file dialogs, the edit fields'
 // context menu) from Qt's translations folder, whatever the desktop's language:
-// the window speaks Chinese. False, leaving Qt's English, when they are not
-// installed.
+// the window speaks Chinese. The few texts that catalogue lacks (a folder's
+// type in the file dialog) come from a table of our own, and the default
+// locale is Chinese, so file types and dates in the dialogs are too. False,
+// leaving the rest of Qt's English, when Qt's texts are not installed.
 bool InstallQtTranslations();
+
+// The texts of Qt's dialogs that Qt's Simplified Chinese catalogue does not
+// hold, in Chinese; an empty text for any other.
+QString MissingQtText(const char* context, const char* sourceText);
 
 // The names QSettings files the program's settings under.
 inline constexpr const char* kOrganizationName = "Torvane";

@@ -88,13 +88,30 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
     connect(fileName_, &QLineEdit::returnPressed, this, [this] { CommitTypedPath(); });
     fileName_->installEventFilter(this);
     fileName_->setProperty(kTakesEnterProperty, true);
-    connect(fileSize_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().FileSizeText = t.toStdString(); });
-    connect(binOffset_, &QLineEdit::textEdited, this, [this](const QString& t) { controls().BinOffsetText = t.toStdString(); });
-    connect(offsetAddr_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { controls().OffsetAddrText = t.toStdString(); });
-    connect(polishType_, qOverload<int>(&QComboBox::activated), this, [this](int i) { controls().PolishTypeIndex = i; });
-    connect(polishData_, qOverload<int>(&QComboBox::activated), this, [this](int i) { controls().PolishDataIndex = i; });
-    connect(saveOffset_, &QCheckBox::clicked, this, [this](bool on) { controls().SaveOffsetData = on; });
+    connect(fileSize_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        controls().FileSizeText = t.toStdString();
+        emit edited(row_);
+    });
+    connect(binOffset_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        controls().BinOffsetText = t.toStdString();
+        emit edited(row_);
+    });
+    connect(offsetAddr_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        controls().OffsetAddrText = t.toStdString();
+        emit edited(row_);
+    });
+    connect(polishType_, qOverload<int>(&QComboBox::activated), this, [this](int i) {
+        controls().PolishTypeIndex = i;
+        emit edited(row_);
+    });
+    connect(polishData_, qOverload<int>(&QComboBox::activated), this, [this](int i) {
+        controls().PolishDataIndex = i;
+        emit edited(row_);
+    });
+    connect(saveOffset_, &QCheckBox::clicked, this, [this](bool on) {
+        controls().SaveOffsetData = on;
+        emit edited(row_);
+    });
     connect(select_, &QCheckBox::clicked, this, [this](bool on) {
         controls().Selected = on;
         list_.SetSelected(row_);

@@ -42,6 +42,8 @@ public:
 signals:
     // A row operation ran (the rows of the window may want to refresh).
     void changed(int row);
+    // A value was typed or picked into the row's controls (no operation ran).
+    void edited(int row);
     // A project file was dropped on the row; the window imports it.
     void projectDropped(const QString& path);
 

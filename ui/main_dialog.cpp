@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
@@ -22,6 +23,7 @@
 #include "core/align.h"
 #include "core/hex_to_bin.h"
 #include "core/merge.h"
+#include "core/merge_summary.h"
 #include "core/window_state.h"
 #include "platform/program_path.h"
 #include "platform/prompts.h"
@@ -214,9 +216,15 @@ void CQuenlorDlg::BuildControls() {
     for (int i = 0; i < kRowCount; ++i) {
         auto* r = new Dlg_ListItem(ws_.rows(), i, scale_, client_);
         connect(r, &Dlg_ListItem::changed, this, [this] { RefreshAll(); });
+        connect(r, &Dlg_ListItem::edited, this, [this] { ShowMergePlan(); });
         connect(r, &Dlg_ListItem::projectDropped, this, &CQuenlorDlg::ImportDroppedProject);
         rows_[static_cast<size_t>(i)] = r;
     }
+
+    mergePlan_ = new QLabel(client_);
+    name(mergePlan_, kMergePlan);
+    mergePlan_->setTextFormat(Qt::PlainText);
+    mergePlan_->hide();
 
     // Alt+O reaches the output file; the menu titles take F, M, T and H.
     outputLabel_ = new CECStatic(QStringLiteral("输出文件(&O)："), client_);
@@ -227,7 +235,10 @@ void CQuenlorDlg::BuildControls() {
     MakePathField(outputFile_);
     // A project dropped on the field goes to the window, not into the text.
     outputFile_->setAcceptDrops(false);
-    connect(outputFile_, &QLineEdit::textEdited, this, [this](const QString& t) { ws_.SetOutputFile(t.toStdString()); });
+    connect(outputFile_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        ws_.SetOutputFile(t.toStdString());
+        ShowMergePlan();
+    });
     outputBrowse_ = new QPushButton(QStringLiteral("..."), client_);
     name(outputBrowse_, kOutputBrowse);
     outputBrowse_->setAutoDefault(false);
@@ -359,6 +370,7 @@ void CQuenlorDlg::ApplyLayout() {
     place(offsetTitle_, m.offsetTitle);
     place(keepTitle_, m.keepTitle);
     for (size_t i = 0; i < rows_.size(); ++i) place(rows_[i], m.rows[i]);
+    place(mergePlan_, m.mergePlan);
     place(outputLabel_, m.outputLabel);
     place(outputFile_, m.outputEdit);
     place(outputBrowse_, m.outputBrowse);
@@ -388,6 +400,7 @@ void CQuenlorDlg::resizeEvent(QResizeEvent* event) {
     layout_ = ComputeMainLayout(scale_, stretch_);
     for (Dlg_ListItem* r : rows_) r->SetExtraWidth(stretch_.width);
     ApplyLayout();
+    ShowMergePlan();
     client_->update();
 }
 
@@ -448,6 +461,7 @@ void CQuenlorDlg::ApplyFonts() {
     for (CECStatic* t : {fileTitle_, sizeTitle_, alignTitle_, fillTitle_, offsetTitle_, keepTitle_}) t->setFont(title);
     outputLabel_->setFont(title);
     outputFile_->setFont(PixelFont(QStringLiteral("MS Shell Dlg"), layout_.pathFontPx));
+    mergePlan_->setFont(PixelFont(QStringLiteral("MS Shell Dlg"), layout_.planFontPx));
     // The "..." beside the output field keeps the window's dialog font.
     for (CECButton* b : {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, memoryMapButton_,
                          saveButton_, clearButton_}) {
@@ -503,6 +517,7 @@ void CQuenlorDlg::RefreshAll() {
         }
     }
 
+    ShowMergePlan();
     hexToBinButton_->setEnabled(IsEnabled(kHexToBinButton));
     mergeButton_->setEnabled(IsEnabled(kMergeButton));
     alignButton_->setEnabled(IsEnabled(kAlignButton));
@@ -510,6 +525,20 @@ void CQuenlorDlg::RefreshAll() {
         if (QAction* a = menuAction(c.id)) a->setEnabled(IsEnabled(c.id));
         if (QAction* a = toolAction(c.id)) a->setEnabled(IsEnabled(c.id));
     }
+}
+
+void CQuenlorDlg::ShowMergePlan() {
+    if (ws_.Mode() != WorkMode::MergeMode) {
+        mergePlan_->hide();
+        return;
+    }
+    const MergeSummary summary = SummarizeMerge(ws_);
+    const QString text = QString::fromStdString(summary.text);
+    // One line: what does not fit is in the tooltip.
+    mergePlan_->setText(mergePlan_->fontMetrics().elidedText(text, Qt::ElideRight, mergePlan_->width()));
+    mergePlan_->setToolTip(text);
+    mergePlan_->setStyleSheet(summary.complete ? QStringLiteral("color: #1B5E20") : QStringLiteral("color: #B71C1C"));
+    mergePlan_->show();
 }
 
 void CQuenlorDlg::OnCommand(int id) {
@@ -589,7 +618,10 @@ void CQuenlorDlg::ShowAbout() {
     about.exec();
 }
 
-void CQuenlorDlg::OpenTool(int id) { OpenToolDialog(id, this, ws_.MergeFields); }
+void CQuenlorDlg::OpenTool(int id) {
+    OpenToolDialog(id, this, ws_.MergeFields,
+                   MergeFieldsArePositions(ws_.MergeFieldAddresses, ws_.MergeBaseText, ws_.MergeFormat));
+}
 
 void CQuenlorDlg::ImportProject(const QString& path) { ImportDroppedProject(path); }
 

@@ -11,6 +11,7 @@ class QAction;
 class QCheckBox;
 class QSettings;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
@@ -54,6 +55,10 @@ public:
 
     // Shows the workspace's state in every widget.
     void RefreshAll();
+    // The merge mode's line of what the merge will make, from the rows and
+    // settings as they are now; hidden in the other modes.
+    void ShowMergePlan();
+    QLabel* mergePlan() const { return mergePlan_; }
 
     // What the command line asks at start: a project imported as a dropped
     // one is, or files chosen for rows 1.. in order as dropped ones are.
@@ -118,6 +123,7 @@ private:
     CECStatic* offsetTitle_ = nullptr;
     CECStatic* keepTitle_ = nullptr;
     std::array<Dlg_ListItem*, kRowCount> rows_{};
+    QLabel* mergePlan_ = nullptr;
     CECStatic* outputLabel_ = nullptr;
     QLineEdit* outputFile_ = nullptr;
     QPushButton* outputBrowse_ = nullptr;

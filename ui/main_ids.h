@@ -41,6 +41,8 @@ inline constexpr int kUpgradeTool = 32806;
 // Our own: the memory map of the merge, from the 功能 menu and its button.
 inline constexpr int kMemoryMap = 32810;
 inline constexpr int kMemoryMapButton = 1090;
+// Our own: the merge mode's line of what the merge will make.
+inline constexpr int kMergePlan = 1091;
 // Our own: the stamp tool (工具), the merge's format, base and fields (功能).
 inline constexpr int kStampTool = 32812;
 inline constexpr int kMergeSettings = 32813;

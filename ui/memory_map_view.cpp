@@ -38,22 +38,33 @@ QString NameOf(const std::string& path) { return QFileInfo(QString::fromStdStrin
 
 QColor Colour(const char* rgb) { return QColor(QString::fromLatin1(rgb)); }
 
+QString ByteText(uint8_t byte) { return QString::fromStdString(Format("0x%02X", byte)); }
+
 QBrush RangeBrush(const MapRange& r) {
     switch (r.kind) {
         case RangeKind::Fill: return QBrush(QColor(140, 140, 140), Qt::BDiagPattern);
         case RangeKind::Overlap: return QBrush(Colour(kOverlapColour));
         case RangeKind::Field: return QBrush(Colour(kFieldColour));
+        // A gap inside a file: the file's colour, striped over a pale ground.
+        case RangeKind::Gap: return QBrush(Colour(RowColour(r.row)), Qt::BDiagPattern);
         case RangeKind::File: break;
     }
     return QBrush(Colour(RowColour(r.row)));
 }
 
+// The ground under a range's brush, where the brush is a pattern.
+std::optional<QColor> RangeGround(const MapRange& r) {
+    if (r.kind == RangeKind::Fill) return Colour(kFillColour);
+    if (r.kind == RangeKind::Gap) return Colour(RowColour(r.row)).lighter(170);
+    return std::nullopt;
+}
+
 QString Label(const MapRange& r) {
     switch (r.kind) {
-        case RangeKind::Fill: return QStringLiteral("0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper().replace(
-                                  QStringLiteral("0X"), QStringLiteral("0x"));
+        case RangeKind::Fill: return ByteText(r.fill);
         case RangeKind::Overlap: return QStringLiteral("%1/%2").arg(r.coveredRow).arg(r.row);
         case RangeKind::Field: return QStringLiteral("校验值");
+        case RangeKind::Gap: return QStringLiteral("空隙 %1").arg(ByteText(r.fill));
         case RangeKind::File: break;
     }
     return QStringLiteral("%1 %2").arg(r.row).arg(NameOf(r.path));
@@ -124,6 +135,11 @@ QString MemoryBand::Describe(int i) const {
                          .arg(r.coveredRow)
                          .arg(QString::fromStdString(r.path), Hex8(r.sourceOffset));
             break;
+        case RangeKind::Gap:
+            source = QStringLiteral("文件%1的记录之间的空隙，填充 %2：%3（文件内偏移 %4）")
+                         .arg(r.row)
+                         .arg(ByteText(r.fill), QString::fromStdString(r.path), Hex8(r.sourceOffset));
+            break;
     }
     return QStringLiteral("起始地址：%1\n结束地址：%2\n大小：%3 字节\n来源：%4")
         .arg(Hex8(map_.Address(r.start)), Hex8(map_.Address(r.end)))
@@ -140,22 +156,24 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
     // Room for one address and a gap before the next.
     const int labelRoom = tick.horizontalAdvance(QStringLiteral("0x00000000")) + tick.averageCharWidth() * 2;
     const int labelBaseline = area.bottom() + 6 + tick.ascent() + 1;
+    // The end address stands at the right edge; a range's address keeps clear of it.
+    const int endRoom = map_.ranges.empty() ? 0 : tick.horizontalAdvance(Hex8(map_.Address(map_.ranges.back().end + 1)));
     int lastLabel = -1000;
     for (size_t i = 0; i < map_.ranges.size(); ++i) {
         const MapRange& r = map_.ranges[i];
         const QRectF piece(area.left() + band.pieces[i].x, area.top(), band.pieces[i].width, area.height());
-        if (r.kind == RangeKind::Fill) p.fillRect(piece, Colour(kFillColour));
+        if (const std::optional<QColor> ground = RangeGround(r)) p.fillRect(piece, *ground);
         p.fillRect(piece, RangeBrush(r));
         p.setPen(QPen(Qt::white, 1));
         p.drawLine(piece.topLeft(), piece.bottomLeft());
         const QString label = Label(r);
-        p.setPen(r.kind == RangeKind::Fill ? Qt::black : Qt::white);
+        p.setPen(r.kind == RangeKind::Fill || r.kind == RangeKind::Gap ? Qt::black : Qt::white);
         if (p.fontMetrics().horizontalAdvance(label) + 6 <= piece.width()) p.drawText(piece, Qt::AlignCenter, label);
         // An address tick at every range's start, labelled where there is room.
         const int x = static_cast<int>(piece.left());
         p.setPen(Qt::black);
         p.drawLine(x, area.bottom() + 1, x, area.bottom() + 6);
-        if (x - lastLabel >= labelRoom && x <= area.right() - labelRoom) {
+        if (x - lastLabel >= labelRoom && x + labelRoom <= area.right() - endRoom) {
             p.setFont(small);
             p.drawText(QPoint(x, labelBaseline), Hex8(map_.Address(r.start)));
             p.setFont(font());
@@ -336,12 +354,17 @@ void CMemoryMapDlg::Refresh() {
             notes << QStringLiteral("文件%1打开失败！").arg(choice % 10 + 1);
         } else {
             const HexFileInfo info = InspectHex(*text, path);
-            map = HexSegmentsMap(info, choice % 10 + 1, path);
+            // The gaps hold what the row's BIN file would hold there.
+            const int row = choice % 10;
+            const uint8_t gapFill = ws_.HexGapFill == GapFill::RowFill
+                                        ? FillByte(ws_.rows().Controls(row).PolishDataIndex == 1 ? 1 : 0)
+                                        : uint8_t{0x00};
+            map = HexSegmentsMap(info, row + 1, path, gapFill);
             notes << QStringLiteral("最低地址 %1，共 %2 个数据段").arg(Hex8(info.decoded.LowestAddress)).arg(info.segments.size());
             if (info.decoded.fault != HexFault::None) {
-                notes << QStringLiteral("解析在第%1行停止：%2")
-                             .arg(info.decoded.faultLine)
-                             .arg(QString::fromStdString(HexFaultReason(info.decoded)));
+                // The reason names the line itself ("第3行：...").
+                notes << QStringLiteral("解析停止：%1")
+                             .arg(QString::fromStdString(ChineseReason(HexFaultReason(info.decoded))));
             }
         }
     } else {
@@ -384,6 +407,10 @@ void CMemoryMapDlg::FillTable(const MergeMap& map, bool hexSegments) {
             case RangeKind::Overlap:
                 kind = QStringLiteral("重叠");
                 source = QStringLiteral("文件%1覆盖文件%2：%3").arg(r.row).arg(r.coveredRow).arg(QString::fromStdString(r.path));
+                break;
+            case RangeKind::Gap:
+                kind = QStringLiteral("文件%1内的空隙").arg(r.row);
+                source = QStringLiteral("填充 %1：%2").arg(ByteText(r.fill), QString::fromStdString(r.path));
                 break;
             case RangeKind::Field: {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
@@ -437,7 +464,7 @@ QImage CMemoryMapDlg::Picture() const {
             swatch.kind = line.kind;
             swatch.row = line.row;
             const QRect box(kLeft, y - 10, 12, 12);
-            if (line.kind == RangeKind::Fill) p.fillRect(box, Colour(kFillColour));
+            if (const std::optional<QColor> ground = RangeGround(swatch)) p.fillRect(box, *ground);
             p.fillRect(box, RangeBrush(swatch));
             p.setPen(Qt::black);
             p.drawText(QPoint(kLeft + 20, y), QString::fromStdString(line.addresses));

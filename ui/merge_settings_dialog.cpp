@@ -3,6 +3,7 @@
 // Torvane
 #include "core/chinese_reasons.h"
 #include "core/file_entry.h"
+#include "core/merge.h"
 #include "core/merge_layout.h"
 #include "core/workspace.h"
 #include "platform/format.h"
@@ -14,6 +15,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,9 +29,14 @@ namespace {
 constexpr ImageFormat kFormats[] = {ImageFormat::Binary, ImageFormat::IntelHex, ImageFormat::SRecord};
 
 QString FieldLine(const FieldSpec& f) {
-    return QString::fromStdString(Format("%s  @0x%08X  范围0x%08X-0x%08X  %s", f.Name().c_str(), f.at, f.start, f.end,
-                                         f.bigEndian ? "大端" : "小端"));
+    return QString::fromStdString(Format("%s  @%s  范围%s-%s  %s", f.Name().c_str(),
+                                         FieldPlaceText(f.atWord, f.at).c_str(),
+                                         FieldPlaceText(f.startWord, f.start).c_str(),
+                                         FieldPlaceText(f.endWord, f.end).c_str(), f.bigEndian ? "大端" : "小端"));
 }
+
+// Two fields alike in every part.
+bool SameField(const FieldSpec& a, const FieldSpec& b) { return FieldSpecText(a) == FieldSpecText(b); }
 
 }  // namespace
 
@@ -54,10 +62,20 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
                        "HEX和S-record文件的记录地址为合并文件内的偏移加上起始地址；内存分布图按此显示地址。"),
         this);
     baseHint->setWordWrap(true);
+    gapFill_ = new QComboBox(this);
+    gapFill_->setObjectName(QStringLiteral("gapFill"));
+    gapFill_->addItem(QStringLiteral("填充0x00（默认）"));
+    gapFill_->addItem(QStringLiteral("按该行的补充数据填充"));
+    gapFill_->setCurrentIndex(ws.HexGapFill == GapFill::RowFill ? 1 : 0);
+    gapFill_->setToolTip(QStringLiteral("HEX、S-record和ELF文件的记录之间未写入的地址；内存分布图中显示为空隙"));
+    auto* gapHint = new QLabel(QStringLiteral("（HEX、S-record和ELF文件内；HEX转BIN和对齐也按此填充）"), this);
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("mergeFields"));
-    list_->setMinimumHeight(list_->fontMetrics().height() * 5);
+    list_->setMinimumHeight(list_->fontMetrics().height() * 4);
     editor_ = new FieldEditor(this);
+    rule_ = new QLabel(this);
+    rule_->setObjectName(QStringLiteral("fieldRule"));
+    rule_->setWordWrap(true);
     // Alt+A: the other letters of this dialog are none, and the field
     // editor's inputs take no Alt key.
     add_ = new QPushButton(QStringLiteral("添加(&A)"), this);
@@ -79,16 +97,24 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
     grid->addWidget(new QLabel(QStringLiteral("起始地址(0x)："), this), 1, 0);
     grid->addWidget(base_, 1, 1, Qt::AlignLeft);
     grid->addWidget(baseHint, 2, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("校验值字段（合并后按顺序写入；地址为合并文件内的偏移）："), this), 3, 0, 1, 3);
-    grid->addWidget(list_, 4, 0, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("记录之间的空隙："), this), 3, 0);
+    auto* gap = new QHBoxLayout;
+    gap->addWidget(gapFill_);
+    gap->addSpacing(8);
+    gap->addWidget(gapHint);
+    gap->addStretch(1);
+    grid->addLayout(gap, 3, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("校验值字段（合并后按顺序写入）："), this), 4, 0, 1, 3);
+    grid->addWidget(list_, 5, 0, 1, 2);
     auto* side = new QVBoxLayout;
     for (QPushButton* b : {add_, replace_, remove_, up_, down_}) side->addWidget(b);
     side->addStretch(1);
-    grid->addLayout(side, 4, 2);
-    grid->addWidget(editor_, 5, 0, 1, 3);
-    grid->addWidget(buttons, 6, 0, 1, 3);
+    grid->addLayout(side, 5, 2);
+    grid->addWidget(editor_, 6, 0, 1, 3);
+    grid->addWidget(rule_, 7, 0, 1, 3);
+    grid->addWidget(buttons, 8, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    baseHint->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 70);
+    baseHint->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 84);
 
     connect(add_, &QPushButton::clicked, this, [this] { AddField(false); });
     connect(replace_, &QPushButton::clicked, this, [this] { AddField(true); });
@@ -107,8 +133,29 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &CMergeSettingsDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CMergeSettingsDlg::reject);
+    connect(format_, &QComboBox::currentIndexChanged, this, [this] { ShowRule(); });
+    connect(base_, &QLineEdit::textChanged, this, [this] { ShowRule(); });
+    ShowRule();
     ShowFields();
     for (QPushButton* b : {replace_, remove_, up_, down_}) b->setEnabled(false);
+}
+
+void CMergeSettingsDlg::ShowRule() {
+    rule_->setText(QString::fromStdString(FieldAddressRule(ws_.MergeFieldAddresses, base_->text().toStdString(),
+                                                           kFormats[std::max(0, format_->currentIndex())])));
+}
+
+void CMergeSettingsDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter on a button presses that button: on 添加 it adds the field typed,
+    // rather than closing the box as 确定 and losing it.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && button && button->isEnabled()) {
+        if (!event->isAutoRepeat()) button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CMergeSettingsDlg::ShowFields() {
@@ -149,14 +196,31 @@ void CMergeSettingsDlg::accept() {
         ShowNotice(prompts_, "起始地址应为1到8位十六进制数！");
         return;
     }
+    // A field typed in full but never added is not dropped unasked.
+    std::vector<FieldSpec> fields = fields_;
+    if (const std::optional<FieldSpec> typed = editor_->Field(nullptr);
+        typed && std::none_of(fields.begin(), fields.end(), [&](const FieldSpec& f) { return SameField(f, *typed); })) {
+        const std::string question = Format(kUnaddedFieldFormat, FieldChineseText(*typed).c_str());
+        switch (prompts_.Show(MessageBox{question, "提示", MessageIcon::Question, MessageButtons::YesNoCancel})) {
+            case Answer::Yes: fields.push_back(*typed); break;
+            case Answer::No: break;
+            default: return;
+        }
+    }
+    const ImageFormat format = kFormats[std::max(0, format_->currentIndex())];
     // Fields the merge would refuse are refused here, with the reason.
-    if (const std::optional<std::string> problem = FieldsProblem(fields_, 0, kMergedImageSize)) {
+    if (const std::optional<std::string> problem =
+            MergeFieldsProblem(fields, ws_.MergeFieldAddresses, base, format)) {
         ShowNotice(prompts_, "校验值字段设置有误：" + ChineseReason(*problem));
         return;
     }
     ws_.MergeBaseText = base;
-    ws_.MergeFields = fields_;
-    ws_.SetMergeFormat(kFormats[std::max(0, format_->currentIndex())]);
+    ws_.MergeFields = fields;
+    // Fields entered anew take the map's addresses; an older project's keep
+    // theirs while it has any.
+    if (fields.empty()) ws_.MergeFieldAddresses = FieldAddresses::Map;
+    ws_.HexGapFill = gapFill_->currentIndex() == 1 ? GapFill::RowFill : GapFill::Zero;
+    ws_.SetMergeFormat(format);
     QDialog::accept();
 }
 

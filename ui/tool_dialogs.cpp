@@ -33,11 +33,11 @@ void RunToolDialog(QWidget* parent, const Extra&... extra) {
 
 }  // namespace
 
-void OpenToolDialog(int command, QWidget* parent, const std::vector<FieldSpec>& mergeFields) {
+void OpenToolDialog(int command, QWidget* parent, const std::vector<FieldSpec>& mergeFields, bool mergePositions) {
     switch (command) {
         case main_ids::kChecksumTool: RunToolDialog<CDlg_Check>(parent); break;
         case main_ids::kStampTool: RunToolDialog<CDlg_Stamp>(parent); break;
-        case main_ids::kCompareTool: RunToolDialog<CDlg_Compare>(parent, mergeFields); break;
+        case main_ids::kCompareTool: RunToolDialog<CDlg_Compare>(parent, mergeFields, mergePositions); break;
         case main_ids::kTestBinTool: RunToolDialog<Dlg_TestBin>(parent); break;
         case main_ids::kBinToCTool: RunToolDialog<CDlg_BinToH>(parent); break;
         case main_ids::kUpgradeTool: RunToolDialog<CDlg_NCUpgradeFile>(parent); break;

@@ -12,6 +12,7 @@ namespace torvane::ui {
 // 32812, 32814) modally over `parent`; it is made for this one use. Other
 // numbers do nothing. The comparison checks `mergeFields`, the merge
 // settings' fields, when asked to.
-void OpenToolDialog(int command, QWidget* parent, const std::vector<FieldSpec>& mergeFields = {});
+void OpenToolDialog(int command, QWidget* parent, const std::vector<FieldSpec>& mergeFields = {},
+                    bool mergePositions = true);
 
 }  // namespace torvane::ui

@@ -1,7 +1,7 @@
 ; The Windows installer: torvane.exe and torvane-cli.exe into Program Files,
 ; a Start-menu entry, an uninstaller under Apps & features. Made by
 ; scripts/windows-package.sh with Debian's makensis:
-;   makensis -INPUTCHARSET UTF8 -DVERSION=1.2.0 -DBUILD=<build-win> -DOUT=<setup.exe> windows/installer.nsi
+;   makensis -INPUTCHARSET UTF8 -DVERSION=1.3.0 -DBUILD=<build-win> -DOUT=<setup.exe> windows/installer.nsi
 ; /S installs (and the uninstaller uninstalls) without a window.
 Unicode true
 ; A 64-bit installer for 64-bit programs (it also runs where only 64-bit

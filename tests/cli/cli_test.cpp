@@ -364,7 +364,8 @@ TEST_F(CliTest, AProjectKeepsTheMergesFormatBaseAndFields) {
     Write("a.bin", std::string(256, '\xAA'));
     Write("b.bin", std::string(128, '\xBB'));
     const std::string files = " a.bin --offset 200 b.bin";
-    const std::string fields = " --field crc32@3FC:0-2FF --field length32@300:0-2FF:be";
+    // In the addresses the map shows: the image offset plus the base.
+    const std::string fields = " --field crc32@80003FC:8000000-80002FF --field length32@8000300:8000000-80002FF:be";
     Result r = Run("export --config p.ini --layout merge --to hex --base 8000000" + fields + files);
     ASSERT_EQ(0, r.status) << r.err;
     r = Run("merge -o direct.hex --base 8000000" + fields + files);
@@ -374,10 +375,16 @@ TEST_F(CliTest, AProjectKeepsTheMergesFormatBaseAndFields) {
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(ReadText(dir.File("direct.hex")), ReadText(dir.File("Merge.hex")));
     EXPECT_EQ(0u, ReadText(dir.File("Merge.hex")).find(":020000040800F2\r\n"));
-    // An output named on the command line and its own base win over the project's.
-    r = Run("run merge --config p.ini -o plain.bin --base 0");
+    // An output named on the command line wins over the project's; the
+    // project's base still gives the fields their place in a BIN.
+    r = Run("run merge --config p.ini -o plain.bin");
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0x400u, ReadBytes(dir.File("plain.bin")).size());
+    // So does a base: the fields then lie below the image, and nothing is written.
+    r = Run("run merge --config p.ini -o moved.hex --base 8010000");
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("lies below the image's first address 0x08010000")) << r.err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("moved.hex")));
     // Fields the merge would refuse are not kept.
     EXPECT_EQ(2, Run("export --config bad.ini --field crc32@10:0-1F" + files).status);
     EXPECT_FALSE(torvane::test::Exists(dir.File("bad.ini")));
@@ -1046,7 +1053,80 @@ TEST_F(CliTest, ABootloaderMergesAtItsOwnAddressAsSrecCatPlacesIt) {
     EXPECT_EQ(0x8000u, ReadBytes(dir.File("f.bin")).size());
     EXPECT_FALSE(torvane::test::Exists(dir.File("boot.BIN")));  // the merge writes only its output
 }
+
+// The job of a firmware engineer: a bootloader HEX at 0x08000000 with a hole
+// of 4,864 bytes between its records, an application BIN at 0x08004000,
+// merged into one Intel HEX with the CRC-32 of the image in its last four
+// bytes. srec_cat makes the same file with either fill of the hole.
+TEST_F(CliTest, TheBootloaderAndApplicationJobIsSrecCatsForEitherGapFill) {
+    if (std::system("command -v srec_cat >/dev/null 2>&1") != 0) GTEST_SKIP() << "srec_cat is not installed";
+    std::string low(0x1000, '\0');
+    std::string high(0xD00, '\0');
+    std::string app(0x800, '\0');
+    for (size_t i = 0; i < low.size(); ++i) low[i] = static_cast<char>(i * 13 + 5);
+    for (size_t i = 0; i < high.size(); ++i) high[i] = static_cast<char>(i * 7 + 3);
+    for (size_t i = 0; i < app.size(); ++i) app[i] = static_cast<char>(i * 11 + 1);
+    Write("low.bin", low);
+    Write("high.bin", high);
+    Write("app.bin", app);
+    const auto shell = [&](const std::string& command) {
+        return std::system(("cd '" + dir.path() + "' && " + command + " >/dev/null 2>&1").c_str());
+    };
+    ASSERT_EQ(0, shell("srec_cat low.bin -binary -offset 0x08000000 high.bin -binary -offset 0x08002300 -o boot.hex "
+                       "-intel"));
+    struct Case {
+        const char* gapFill;
+        const char* holeFill;  // srec_cat's filter for the hole
+    };
+    for (const Case& c : {Case{"00", "-fill 0x00 0x08000000 0x08003000"}, Case{"row", ""}}) {
+        const Result r = Run(std::string("merge -o ours.hex --gap-fill ") + c.gapFill +
+                             " --field crc32@end:start-end --fill FF boot.hex --offset 4000 --fill FF app.bin");
+        ASSERT_EQ(0, r.status) << r.err;
+        EXPECT_NE(std::string::npos,
+                  r.out.find(std::string("文件1：#第3步：文件记录之间有1处空隙，共4864字节，已填充0x") +
+                             (std::string(c.gapFill) == "row" ? "FF" : "00")))
+            << r.out;
+        ASSERT_EQ(0, shell(std::string("srec_cat '(' boot.hex -intel ") + c.holeFill +
+                           " -fill 0xFF 0x08000000 0x08004000 app.bin -binary -offset 0x08004000 ')' -crc32-l-e "
+                           "0x08004800 -o ref.hex -intel"));
+        // Compared as data (srec_cmp), and as the flat image both describe.
+        EXPECT_EQ(0, shell("srec_cmp ours.hex -intel ref.hex -intel")) << c.gapFill;
+        ASSERT_EQ(0, shell("srec_cat ours.hex -intel -offset -0x08000000 -o ours.bin -binary && "
+                           "srec_cat ref.hex -intel -offset -0x08000000 -o ref.bin -binary"));
+        const std::vector<uint8_t> ours = ReadBytes(dir.File("ours.bin"));
+        EXPECT_EQ(ReadBytes(dir.File("ref.bin")), ours) << c.gapFill;
+        ASSERT_EQ(0x4804u, ours.size());
+        EXPECT_EQ(std::string(c.gapFill) == "row" ? 0xFF : 0x00, ours[0x1000]);
+    }
+}
 #endif
+
+TEST_F(CliTest, TheGapsOfAHexFileTakeTheChosenFillEverywhere) {
+    Write("gap.hex", torvane::test::DataRecord(0, {1, 2}) + torvane::test::DataRecord(0x10, {3}) +
+                         torvane::test::EndRecord());
+    Result r = Run("hex2bin --gap-fill row --align 1 --fill FF gap.hex");
+    ASSERT_EQ(0, r.status) << r.err;
+    std::vector<uint8_t> expected(0x11, 0xFF);
+    expected[0] = 1;
+    expected[1] = 2;
+    expected[0x10] = 3;
+    EXPECT_EQ(expected, ReadBytes(dir.File("gap.BIN")));
+    r = Run("map --gap-fill row --fill FF gap.hex --offset 100 --fill FF gap.hex");
+    EXPECT_NE(std::string::npos, r.out.find("0x00000002  0x0000000F          14  gap      row 1  byte 0xFF  ")) << r.out;
+    // The project keeps it; run takes it, and the command line's wins.
+    ASSERT_EQ(0, Run("export --config p.ini --gap-fill row --align 1 --fill FF gap.hex").status);
+    EXPECT_NE(std::string::npos, ReadText(dir.File("p.ini")).find("GapFill=row\r\n"));
+    ASSERT_EQ(0, Run("run hex2bin --config p.ini --gap-fill 00").status);
+    EXPECT_EQ(0x00, ReadBytes(dir.File("gap.BIN")).at(2));
+    ASSERT_EQ(0, Run("run hex2bin --config p.ini").status);
+    EXPECT_EQ(0xFF, ReadBytes(dir.File("gap.BIN")).at(2));
+    for (const char* wrong : {"hex2bin --gap-fill FF gap.hex", "hex2bin --gap-fill row --gap-fill 00 gap.hex",
+                              "info --gap-fill row gap.hex"}) {
+        EXPECT_EQ(2, Run(wrong).status) << wrong;
+    }
+    EXPECT_NE(std::string::npos, Run("--help").out.find("--gap-fill row|00"));
+    EXPECT_NE(std::string::npos, Run("export --help").out.find("[--field FIELD ...] [--gap-fill row|00]"));
+}
 
 // Every output of a run is compared with every other file of the run by one
 // normal absolute spelling, also before it exists.

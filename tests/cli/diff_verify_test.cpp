@@ -263,6 +263,42 @@ TEST_F(VerifyTest, AProjectsMergeFieldsArePositionsFromTheFilesFirstAddress) {
     EXPECT_EQ(1, Verify({hex, "--config", wrong}).status);
 }
 
+// Saved since fields take the map's addresses, a project's fields are the
+// merged HEX file's own addresses; a BIN without a base has positions.
+TEST_F(VerifyTest, AProjectsFieldsInTheMapsAddressesAreTheMergedFilesOwn) {
+    const std::string hex = dir.Write("merged.hex", StampedHex());
+    const std::string flash = dir.Write(
+        "f.ini", "[FileInfo1]\nFileName=boot.bin\nMergeFormat=hex\nMergeFieldAddresses=flash\n"
+                 "MergeField1=add16@80003FA:8000000-80000FF:be\nMergeField2=crc32@end:start-end\n");
+    const Result r = Verify({hex, "--config", flash});
+    EXPECT_EQ(0, r.status) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.out, "CRC-32/ISO-HDLC at 0x080003FC over 0x08000000-0x080003FB")) << r.out;
+    // The same fields of a BIN merge without a base are positions from the file's first address.
+    const std::string bin = dir.Write(
+        "b.ini", "[FileInfo1]\nFileName=boot.bin\nMergeFieldAddresses=flash\n"
+                 "MergeField1=add16@3FA:0-FF:be\nMergeField2=crc32@end:start-end\n");
+    EXPECT_EQ(0, Verify({hex, "--config", bin}).status);
+}
+
+// "end" names the image before the fields written at its end, as the merge
+// and the stamp took it: the CRC is the image's last four bytes.
+TEST_F(VerifyTest, WordsNameTheImageBeforeTheFieldsAtItsEnd) {
+    const std::string hex = dir.Write("ok.hex", StampedHex());
+    const Result r = Verify({hex, "--field", "crc32@end:start-end"});
+    EXPECT_EQ(0, r.status) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.out, "at 0x080003FC over 0x08000000-0x080003FB")) << r.out;
+    // A chain of them: the length, then the CRC over the image and the length.
+    SparseImage image;
+    image.Write(0x100, data);
+    const FieldSpec chain[] = {*ParseFieldSpec("length32@end:start-end"), *ParseFieldSpec("crc32@end:start-end")};
+    WriteFields(image, 0xFF, *ResolveFields(chain, image.lowest(), image.end()));
+    const std::string chained = dir.Write("chain.hex", HexText(image));
+    const Result both = Verify({chained, "--field", "length32@end:start-end", "--field", "crc32@end:start-end"});
+    EXPECT_EQ(0, both.status) << both.out << both.err;
+    EXPECT_TRUE(Contains(both.out, "length32 at 0x00000500 over 0x00000100-0x000004FF")) << both.out;
+    EXPECT_TRUE(Contains(both.out, "at 0x00000504 over 0x00000100-0x00000503")) << both.out;
+}
+
 TEST_F(VerifyTest, TroubleIsStatusTwo) {
     const std::string hex = dir.Write("ok.hex", StampedHex());
     const std::string empty = dir.Write("empty.ini", "[FileInfo1]\nFileName=boot.bin\n");

@@ -57,6 +57,24 @@ TEST_F(StampTest, FieldsWriteTheValueAtTheirAddressInTheirOrder) {
     EXPECT_NE(std::string::npos, r.out.find("CRC-32/ISO-HDLC = ")) << r.out;
 }
 
+// The words name the image's own addresses: start its lowest, end one past
+// its highest (and past a field written before).
+TEST_F(StampTest, WordsNameTheImagesOwnAddresses) {
+    const Result r = Stamp({image, "-o", dir.File("ours.bin"), "--field", "length32@end:start-end", "--field",
+                            "crc32@end:start-end"});
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("length32 = 00007FFC at 0x00007FFC over 0x00000000-0x00007FFB\n")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(" at 0x00008000 over 0x00000000-0x00007FFF\n")) << r.out;
+    const Result n = Stamp({image, "-o", dir.File("numbers.bin"), "--field", "length32@7FFC:0-7FFB", "--field",
+                            "crc32@8000:0-7FFF"});
+    ASSERT_EQ(0, n.status) << n.err;
+    EXPECT_EQ(ReadBytes(dir.File("numbers.bin")), ReadBytes(dir.File("ours.bin")));
+    // A BIN at a base: start is the base.
+    const Result based = Stamp({image, "-o", dir.File("based.hex"), "--base", "8000000", "--field", "crc32@end:start-end"});
+    ASSERT_EQ(0, based.status) << based.err;
+    EXPECT_NE(std::string::npos, based.out.find(" at 0x08007FFC over 0x08000000-0x08007FFB\n")) << based.out;
+}
+
 TEST_F(StampTest, FieldsThatCannotBeWrittenAreRefusedBeforeAnyWrite) {
     // A length may count itself; any other value may not cover itself.
     EXPECT_EQ(0, Stamp({image, "-o", dir.File("len.bin"), "--field", "length32@7FFC:0-7FFF"}).status);

@@ -329,7 +329,9 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     ws.SetMergeFormat(ImageFormat::IntelHex);
     ws.MergeBaseText = "8000000";
     // The length first: written after the CRC, it would lie in the CRC's range.
-    ws.MergeFields = {*ParseFieldSpec("length32@7FF8:0-7FF7:be"), *ParseFieldSpec("crc32@7FFC:0-7FFB")};
+    // The fields are in the map's addresses, the base's (the project says so).
+    ws.MergeFields = {*ParseFieldSpec("length32@8007FF8:8000000-8007FF7:be"),
+                      *ParseFieldSpec("crc32@8007FFC:8000000-8007FFB")};
     const std::string ini = dir.File("merge.ini");
     Export(ini);
     const std::string text = ReadText(ini);
@@ -337,8 +339,9 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     // that knows only those passes over them.
     const size_t second = text.find("[FileInfo4]");
     EXPECT_NE(std::string::npos, text.find("IsSaveOffsetData=0\r\nMergeFormat=hex\r\nMergeBase=08000000\r\n"
-                                           "MergeField1=length32@7FF8:0-7FF7:be\r\n"
-                                           "MergeField2=CRC-32/ISO-HDLC@7FFC:0-7FFB\r\n[FileInfo4]"))
+                                           "MergeFieldAddresses=flash\r\n"
+                                           "MergeField1=length32@8007FF8:8000000-8007FF7:be\r\n"
+                                           "MergeField2=CRC-32/ISO-HDLC@8007FFC:8000000-8007FFB\r\n[FileInfo4]"))
         << text;
     EXPECT_EQ(std::string::npos, text.find("Merge", second));
 
@@ -350,7 +353,8 @@ TEST_F(ConfigTest, MergeSettingsTravelInTheFirstSectionAndComeBack) {
     EXPECT_EQ("Merge.hex", ws.OutputFileText.substr(ws.OutputFileText.size() - 9));
     EXPECT_EQ("08000000", ws.MergeBaseText);
     ASSERT_EQ(2u, ws.MergeFields.size());
-    EXPECT_EQ("length32@7FF8:0-7FF7:be", FieldSpecText(ws.MergeFields[0]));
+    EXPECT_EQ("length32@8007FF8:8000000-8007FF7:be", FieldSpecText(ws.MergeFields[0]));
+    EXPECT_EQ(FieldAddresses::Map, ws.MergeFieldAddresses);
 
     // A project without them gives the defaults back.
     Import(dir.Write("plain.ini", "[FileInfo1]\r\nFileName=" + dir.File("a.bin") + "\r\nFileSize=16\r\n"));
@@ -446,6 +450,93 @@ TEST_F(ConfigTest, MergeFieldsAreNeverCutOrSkipped) {
     Import(dir.Write("good.ini", "[FileInfo1]\r\nFileName=" + a + "\r\nMERGEFIELD2=add8@20:0-F\r\nMergeField1=crc32@10:0-F\r\n"));
     ASSERT_EQ(2u, ws.MergeFields.size());
     EXPECT_EQ("add8@20:0-F", FieldSpecText(ws.MergeFields[1]));
+}
+
+// A project saved before fields took the map's addresses (no
+// MergeFieldAddresses key): its fields stay image offsets, and it merges the
+// bytes it merged then.
+TEST_F(ConfigTest, AnOlderProjectsFieldsStayImageOffsetsAndMergeTheSameBytes) {
+    ws.SelectMode(WorkMode::MergeMode);
+    const std::string boot = dir.Write("boot.hex", test::HexBlock(0x08000000, 32));
+    const std::string app = dir.Write("app.bin", std::string(16, 'a'));
+    // The project as the last release wrote it.
+    const std::string old = dir.Write(
+        "old.ini", "[FileInfo1]\r\nFileName=" + boot + "\r\nFileNo=1\r\nFileType=1\r\nFileSize=" +
+                       std::to_string(test::HexBlock(0x08000000, 32).size()) +
+                       "\r\nBINOffset=00000000\r\nPolishType=2\r\nPolishData=0\r\nOffsetAddr=08000000\r\n"
+                       "IsSaveOffsetData=0\r\nMergeFormat=hex\r\nMergeField1=CRC-32/ISO-HDLC@30:0-2F\r\n"
+                       "[FileInfo2]\r\nFileName=" + app + "\r\nFileNo=2\r\nFileType=0\r\nFileSize=16\r\n"
+                       "BINOffset=00000020\r\nPolishType=2\r\nPolishData=0\r\nOffsetAddr=00000000\r\n"
+                       "IsSaveOffsetData=0\r\n");
+    Import(old);
+    EXPECT_EQ(FieldAddresses::ImageOffsets, ws.MergeFieldAddresses);
+    ws.SetOutputFile(dir.File("old.hex"));
+    prompts.ExpectNotice("合并成功!");
+    ASSERT_TRUE(MergeBatch(ws));
+    // Saved again, it says which addresses its fields use, and keeps them.
+    const std::string again = dir.File("again.ini");
+    Export(again);
+    EXPECT_NE(std::string::npos, ReadText(again).find("MergeFieldAddresses=offset\r\nMergeField1=CRC-32/ISO-HDLC@30:0-2F"));
+    // The same CRC entered anew, at the end of the image in the map's addresses.
+    ws.MergeFieldAddresses = FieldAddresses::Map;
+    ws.MergeFields = {*ParseFieldSpec("crc32@end:start-end")};
+    ws.SetOutputFile(dir.File("new.hex"));
+    prompts.ExpectNotice("合并成功!");
+    ASSERT_TRUE(MergeBatch(ws));
+    const std::string first = ReadText(dir.File("old.hex"));
+    const std::string second = ReadText(dir.File("new.hex"));
+    EXPECT_EQ(first, second);
+    EXPECT_NE(std::string::npos, first.find(":04003000"));
+    Import(again);
+    EXPECT_EQ(FieldAddresses::ImageOffsets, ws.MergeFieldAddresses);
+}
+
+TEST_F(ConfigTest, TheGapFillAndTheFieldsAddressesTravelWhereTheyAreNotDefault) {
+    WriteAndChoose(0, "a.bin", std::string(16, 'a'));
+    const std::string plain = dir.File("plain.ini");
+    Export(plain);
+    EXPECT_EQ(std::string::npos, ReadText(plain).find("GapFill"));
+    EXPECT_EQ(std::string::npos, ReadText(plain).find("MergeFieldAddresses"));
+    ws.HexGapFill = GapFill::RowFill;
+    ws.MergeFields = {*ParseFieldSpec("crc32@end:start-end")};
+    const std::string both = dir.File("both.ini");
+    Export(both);
+    EXPECT_NE(std::string::npos,
+              ReadText(both).find("IsSaveOffsetData=0\r\nGapFill=row\r\nMergeFieldAddresses=flash\r\n"
+                                  "MergeField1=CRC-32/ISO-HDLC@end:start-end\r\n"))
+        << ReadText(both);
+    ws.HexGapFill = GapFill::Zero;
+    ws.MergeFields.clear();
+    Import(both);
+    EXPECT_EQ(GapFill::RowFill, ws.HexGapFill);
+    EXPECT_EQ(FieldAddresses::Map, ws.MergeFieldAddresses);
+    ASSERT_EQ(1u, ws.MergeFields.size());
+    EXPECT_TRUE(ws.MergeFields[0].Symbolic());
+    // A project without them gives the defaults back.
+    Import(plain);
+    EXPECT_EQ(GapFill::Zero, ws.HexGapFill);
+    EXPECT_EQ(FieldAddresses::Map, ws.MergeFieldAddresses);
+}
+
+TEST_F(ConfigTest, AGapFillOrFieldAddressesItCannotReadRefusesTheImport) {
+    WriteAndChoose(0, "keep.bin", std::string(5, 'k'));
+    const std::string a = dir.Write("a.bin", std::string(16, 'a'));
+    struct Case {
+        const char* keys;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"GapFill=FF", "[FileInfo1] GapFill=FF is not row or 00"},
+                          Case{"MergeFieldAddresses=image\r\nMergeField1=crc32@10:0-F",
+                               "[FileInfo1] MergeFieldAddresses=image is not flash or offset"},
+                          Case{"GapFill=row\r\n[FileInfo2]\r\nFileName=a.bin\r\nMergeBase=0",
+                               "[FileInfo1] and [FileInfo2] both hold merge settings; a project keeps them in one "
+                               "section"}}) {
+        prompts.ExpectNotice("该配置文件的合并设置有误，无法导入！");
+        Import(dir.Write("bad.ini", "[FileInfo1]\r\nFileName=" + a + "\r\n" + c.keys + "\r\n"));
+        EXPECT_EQ(c.reason, prompts.reasons.back().reason);
+        EXPECT_NE(c.reason, ChineseReason(c.reason));
+    }
+    EXPECT_EQ(GapFill::Zero, ws.HexGapFill);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
@@ -123,13 +125,26 @@ TEST_F(AlignTest, FailedConversionIsTheFailureSummary) {
     EXPECT_EQ("***文件1：" + hex + "对齐失败！***", lines[3]);
 }
 
-TEST_F(AlignTest, UnopenableFileIsALogLineWithoutPath) {
-    const std::string p = WriteAndChoose(0, "gone.bin", std::string(1001, 'g'));
+TEST_F(AlignTest, AReadOnlyFileIsAFailureToWriteWithItsReason) {
+    // It can be read: the line blames the writing, and the reason follows.
+    const std::string p = WriteAndChoose(0, "ro.bin", std::string(1001, 'g'));
     ASSERT_TRUE(test::MakeReadOnly(p));
     ExpectFailedFiles("文件1");
     EXPECT_FALSE(AlignBatch(ws));
-    EXPECT_EQ("文件1：#第1步：文件读取数据失败", LogLines()[1]);
+    EXPECT_EQ("文件1：#第1步：文件" + p + "无法写入，对齐失败！", LogLines()[1]);
+    EXPECT_EQ("文件1：#第1步：失败原因：文件为只读", LogLines()[2]);
     EXPECT_EQ(1001u, ReadBytes(p).size());
+}
+
+TEST_F(AlignTest, AFileGoneSinceItWasChosenIsAFailureToRead) {
+    const std::string p = WriteAndChoose(0, "gone.bin", std::string(1001, 'g'));
+    std::filesystem::remove(test::FsPath(p));
+    ExpectFailedFiles("文件1");
+    EXPECT_FALSE(AlignBatch(ws));
+    const Lines lines = LogLines();
+    const auto read = std::find(lines.begin(), lines.end(), "文件1：#第1步：文件读取数据失败");
+    ASSERT_NE(lines.end(), read);
+    EXPECT_EQ("文件1：#第1步：失败原因：文件或文件夹不存在", *(read + 1));
 }
 
 // A file size limit (setrlimit) is POSIX; Windows has no way to let only part
@@ -149,7 +164,8 @@ TEST_F(AlignTest, PaddingThatCannotBeWrittenIsAFailureAndLeavesTheFile) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(ok);
     EXPECT_EQ("文件1：#第2步：文件" + p + " 4字节对齐失败，填充数据写入出错！", LogLines()[2]);
-    EXPECT_EQ("***文件1：" + p + "对齐失败！***", LogLines()[3]);
+    EXPECT_EQ("文件1：#第2步：失败原因：文件过大", LogLines()[3]);
+    EXPECT_EQ("***文件1：" + p + "对齐失败！***", LogLines()[4]);
     EXPECT_EQ(1001u, ReadBytes(p).size());
     EXPECT_EQ("", ws.OutputFileText);
 }

@@ -326,5 +326,36 @@ TEST(DecodeHexTest, ARowOfSRecordsWithoutAStartRecordIsPlacedWithItsWarning) {
     EXPECT_EQ(HexFault::NoData, none.fault);
 }
 
+// The runs the records wrote, in order or not, and the gaps between them.
+TEST(DecodeHexTest, KeepsTheRunsItsRecordsWroteWhateverTheirOrder) {
+    const Decoded ascending = Decode(DataRecord(0x00, {1, 2}) + DataRecord(0x02, {3}) + DataRecord(0x10, {4}) + EndRecord());
+    EXPECT_EQ((std::vector<ImageRun>{{0, 3}, {0x10, 0x11}}), ascending.result.dataRuns);
+    // A record below one already written: the runs come from the bitmap, joined where they touch.
+    const Decoded mixed = Decode(DataRecord(0x40, std::vector<uint8_t>(64, 9)) + DataRecord(0x00, {1, 2}) +
+                                 DataRecord(0x80, {3}) + DataRecord(0x02, {4}) + EndRecord());
+    EXPECT_EQ((std::vector<ImageRun>{{0, 3}, {0x40, 0x81}}), mixed.result.dataRuns);
+    // A flash-base file's runs are image indexes.
+    const Decoded flash = Decode(test::LinearRecord(0x0800) + DataRecord(0x0100, {1}) + EndRecord());
+    EXPECT_EQ((std::vector<ImageRun>{{0x100, 0x101}}), flash.result.dataRuns);
+}
+
+TEST(DecodeHexTest, GapsLieBetweenRunsInsideTheRangeTaken) {
+    const std::vector<ImageRun> runs = {{0, 4}, {8, 12}, {16, 20}};
+    EXPECT_EQ((std::vector<ImageRun>{{4, 8}, {12, 16}}), GapsBetweenRuns(runs, 0, 20));
+    // Cut to the range; the bytes before the first run are no gap.
+    EXPECT_EQ((std::vector<ImageRun>{{12, 16}}), GapsBetweenRuns(runs, 10, 18));
+    EXPECT_EQ((std::vector<ImageRun>{{5, 8}, {12, 16}}), GapsBetweenRuns(runs, 5, 20));
+    EXPECT_TRUE(GapsBetweenRuns({{0x100, 0x200}}, 0, 0x200).empty());
+}
+
+// The runs of an S-record row, placed by the same rules.
+TEST(DecodeHexTest, AnSRecordRowHasItsRunsToo) {
+    HexImage image;
+    const HexDecodeResult good =
+        DecodeRowFile("app.s19", Bytes("S1050020AABB75\nS1040030CCFF\nS9030000FC\n"), image);
+    ASSERT_EQ(1, good.code) << HexFaultReason(good);
+    EXPECT_EQ((std::vector<ImageRun>{{0x20, 0x22}, {0x30, 0x31}}), good.dataRuns);
+}
+
 }  // namespace
 }  // namespace torvane

@@ -97,5 +97,22 @@ TEST(FieldVerifyTest, ProjectFieldsMoveToTheImagesFirstAddress) {
     EXPECT_NE(std::string::npos, why.find("32-bit")) << why;
 }
 
+// A merge's fields by the addresses its project records: positions from the
+// image's lowest address, or the image's own; words name the image before
+// the fields at its end.
+TEST(FieldVerifyTest, FieldsOfAnImageComeFromPositionsOrTheImagesOwnAddresses) {
+    SparseImage image;
+    image.Write(0x08000000, std::vector<uint8_t>(0x104, 0x5A));
+    const std::vector<FieldSpec> positions = {Field("crc32@100:0-FF")};
+    const std::optional<std::vector<FieldSpec>> moved = FieldsOfImage(positions, true, image);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ("CRC-32/ISO-HDLC@8000100:8000000-80000FF", FieldSpecText(moved->front()));
+    const std::vector<FieldSpec> own = {Field("crc32@8000100:8000000-80000FF")};
+    EXPECT_EQ("CRC-32/ISO-HDLC@8000100:8000000-80000FF", FieldSpecText(FieldsOfImage(own, false, image)->front()));
+    const std::vector<FieldSpec> words = {Field("crc32@end:start-end")};
+    EXPECT_EQ("CRC-32/ISO-HDLC@8000100:8000000-80000FF", FieldSpecText(FieldsOfImage(words, false, image)->front()));
+    EXPECT_EQ("CRC-32/ISO-HDLC@8000100:8000000-80000FF", FieldSpecText(FieldsOfImage(words, true, image)->front()));
+}
+
 }  // namespace
 }  // namespace torvane

@@ -120,6 +120,63 @@ TEST_F(HexToBinTest, GapsAreZeroWhateverTheFillChoice) {
     EXPECT_EQ(expected, ReadBytes(dir.File("gap.BIN")));
 }
 
+// Two gaps between three records: [2, 0x10) and [0x11, 0x20), 29 bytes.
+const std::string kGappedHex = test::DataRecord(0, {1, 2}) + test::DataRecord(0x10, {3}) +
+                               test::DataRecord(0x20, {4}) + test::EndRecord();
+
+std::vector<uint8_t> GappedBin(uint8_t gap) {
+    std::vector<uint8_t> bin(0x21, gap);
+    bin[0] = 1;
+    bin[1] = 2;
+    bin[0x10] = 3;
+    bin[0x20] = 4;
+    return bin;
+}
+
+TEST_F(HexToBinTest, TheLogNamesAFilesGapsAndTheZeroThatFilledThem) {
+    const std::string hex = WriteAndChoose(0, "gap.hex", kGappedHex);
+    Row(0).PolishTypeIndex = 0;
+    Row(0).PolishDataIndex = 1;  // the row's fill, which the gaps do not take by default
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(GappedBin(0x00), ReadBytes(dir.File("gap.BIN")));
+    const Lines lines = LogLines();
+    ASSERT_EQ(6u, lines.size());
+    EXPECT_EQ("文件1：#第3步：文件记录之间有2处空隙，共29字节，已填充0x00", lines[3]);
+    EXPECT_EQ("***文件1:" + hex + "转换为Bin文件成功！***", lines[4]);
+    EXPECT_EQ(4, ws.selection().StepNo[0]);
+}
+
+TEST_F(HexToBinTest, TheGapsTakeTheRowsFillWhenTheSettingSaysSo) {
+    WriteAndChoose(0, "gap.hex", kGappedHex);
+    Row(0).PolishTypeIndex = 0;
+    Row(0).PolishDataIndex = 1;
+    ws.HexGapFill = GapFill::RowFill;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(GappedBin(0xFF), ReadBytes(dir.File("gap.BIN")));
+    EXPECT_EQ("文件1：#第3步：文件记录之间有2处空隙，共29字节，已填充0xFF", LogLines()[3]);
+    // A row whose fill is 0x00 keeps them so.
+    Row(0).PolishDataIndex = 0;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    EXPECT_EQ(GappedBin(0x00), ReadBytes(dir.File("gap.BIN")));
+}
+
+TEST_F(HexToBinTest, DataKeptBeforeTheOffsetIsNoGap) {
+    // From 0x100 on, kept from index 0: the 0x100 bytes before the first
+    // record stay 0x00; only the gap between the records takes the fill.
+    WriteAndChoose(0, "low.hex", test::DataRecord(0x100, {1}) + test::DataRecord(0x104, {2}) + test::EndRecord());
+    Row(0).PolishTypeIndex = 0;
+    Row(0).PolishDataIndex = 1;
+    Row(0).SaveOffsetData = true;
+    ws.HexGapFill = GapFill::RowFill;
+    EXPECT_TRUE(HexToBinBatch(ws));
+    std::vector<uint8_t> expected(0x105, 0x00);
+    expected[0x100] = 1;
+    for (size_t i = 0x101; i < 0x104; ++i) expected[i] = 0xFF;
+    expected[0x104] = 2;
+    EXPECT_EQ(expected, ReadBytes(dir.File("low.BIN")));
+    EXPECT_EQ("文件1：#第3步：文件记录之间有1处空隙，共3字节，已填充0xFF", LogLines()[3]);
+}
+
 TEST_F(HexToBinTest, AFailedFileDoesNotStopTheOthers) {
     WriteAndChoose(0, "a.hex", test::HexBlock(0, 16));
     WriteAndChooseBadHex(1, "b.hex", test::HexBlock(0, 16).substr(0, 30));  // no end record
@@ -236,7 +293,9 @@ TEST_F(HexToBinTest, UnwritableOutputIsAFailureNotASuccess) {
     EXPECT_FALSE(HexToBinBatch(ws));
     const Lines lines = LogLines();
     EXPECT_EQ("文件1：#第2步：转换为Bin文件失败， 失败原因：文件" + dir.File("app.BIN") + "写入失败！", lines[2]);
-    EXPECT_EQ("***文件1：" + dir.File("app.hex") + "转换为Bin文件失败！***", lines[3]);
+    // The reason, in the log's own language, under the failure.
+    EXPECT_EQ("文件1：#第2步：失败原因：这是文件夹，不是文件", lines[3]);
+    EXPECT_EQ("***文件1：" + dir.File("app.hex") + "转换为Bin文件失败！***", lines[4]);
     EXPECT_EQ("", ws.OutputFileText);
 }
 

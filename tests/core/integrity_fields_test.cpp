@@ -124,5 +124,86 @@ TEST(IntegrityFieldsTest, ARangeOfNearlyFourGiBOfGapTakesNoMemory) {
     EXPECT_EQ(0x10u, image.end());
 }
 
+// "end" and "start" stand for places of the image until it is known.
+TEST(IntegrityFieldsTest, WordsStandForTheImagesPlacesAndAreWrittenBackAsWords) {
+    const std::optional<FieldSpec> f = ParseFieldSpec("CRC32@END:Start-End:be");
+    ASSERT_TRUE(f);
+    EXPECT_EQ(FieldWord::End, f->atWord);
+    EXPECT_EQ(FieldWord::Start, f->startWord);
+    EXPECT_EQ(FieldWord::End, f->endWord);
+    EXPECT_TRUE(f->Symbolic());
+    EXPECT_EQ("CRC-32/ISO-HDLC@end:start-end:be", FieldSpecText(*f));
+    EXPECT_EQ("CRC-32/ISO-HDLC@end:start-end:be", FieldSpecText(*ParseFieldSpec(FieldSpecText(*f))));
+    // Mixed with numbers, which keep their order check only between themselves.
+    EXPECT_EQ("add16@8000000:start-7FF", FieldSpecText(*ParseFieldSpec("add16@8000000:start-7ff")));
+    EXPECT_EQ("length32@10:20-end", FieldSpecText(*ParseFieldSpec("length32@10:20-end")));
+    EXPECT_FALSE(ParseFieldSpec("crc32@0:20-10"));
+    // Each word has its place: the position may be end, the range start-end.
+    std::string why;
+    EXPECT_FALSE(ParseFieldSpec("crc32@start:start-end", &why));
+    EXPECT_EQ("the field's address takes 1 to 8 hex digits, or end", why);
+    EXPECT_FALSE(ParseFieldSpec("crc32@end:end-end", &why));
+    EXPECT_EQ("the range's start takes 1 to 8 hex digits, or start", why);
+    EXPECT_FALSE(ParseFieldSpec("crc32@end:start-start", &why));
+    EXPECT_EQ("the range's end takes 1 to 8 hex digits, or end", why);
+}
+
+TEST(IntegrityFieldsTest, AFieldsEndIsTheImageAsItStandsWhenTheFieldIsWritten) {
+    // An image of 0x08000000-0x080067FF: the length at its end counts it, the
+    // CRC after the length covers both.
+    const std::optional<std::vector<FieldSpec>> r = ResolveFields(
+        Fields({"length32@end:start-end", "crc32@end:start-end", "add8@20:start-1F"}), 0x08000000, 0x08006800);
+    ASSERT_TRUE(r);
+    EXPECT_EQ("length32@8006800:8000000-80067FF", FieldSpecText((*r)[0]));
+    EXPECT_EQ("CRC-32/ISO-HDLC@8006804:8000000-8006803", FieldSpecText((*r)[1]));
+    EXPECT_EQ("add8@20:8000000-1F", FieldSpecText((*r)[2]));
+    // A field placed by number past the end moves the next field's end too.
+    const std::optional<std::vector<FieldSpec>> past =
+        ResolveFields(Fields({"add8@100:0-F", "crc32@end:start-end"}), 0, 0x10);
+    ASSERT_TRUE(past);
+    EXPECT_EQ("CRC-32/ISO-HDLC@101:0-100", FieldSpecText((*past)[1]));
+}
+
+TEST(IntegrityFieldsTest, AWordThatNamesNoAddressIsRefusedWithItsReason) {
+    std::string why;
+    EXPECT_FALSE(ResolveFields(Fields({"crc32@0:start-end"}), 0x100, 0x100, &why));
+    EXPECT_EQ("CRC-32/ISO-HDLC@0:start-end: the image holds no byte for end to name", why);
+    EXPECT_FALSE(ResolveFields(Fields({"crc32@end:start-end"}), 0xFFFFFF00, 0x100000000ull, &why));
+    EXPECT_EQ("CRC-32/ISO-HDLC@end:start-end: the image ends at 0x100000000, past the 32-bit address space", why);
+    // The checks that need numbers refuse words they were given unresolved.
+    EXPECT_NE(std::nullopt, FieldsProblem(Fields({"crc32@end:start-end"}), 0, 0x10000));
+}
+
+TEST(IntegrityFieldsTest, TheShapeOfFieldsIsCheckedWhereverTheImageLies) {
+    // The rules between fields hold at 0 and at the flash base alike.
+    EXPECT_EQ("CRC-32/ISO-HDLC@8000010:8000000-80000FF lies inside its own range",
+              FieldsShapeProblem(Fields({"crc32@8000010:8000000-80000FF"})).value_or(""));
+    EXPECT_NE(std::nullopt, FieldsShapeProblem(Fields({"crc32@8000100:8000000-80000FF", "add8@8000102:0-0"})));
+    // A field with words waits for the image; the others are compared.
+    EXPECT_EQ(std::nullopt, FieldsShapeProblem(Fields({"crc32@end:start-end", "add8@8000000:8000001-8000010"})));
+    EXPECT_EQ(std::nullopt, FieldsShapeProblem(Fields({"crc32@8006800:8000000-80067FF"})));
+}
+
+// In an image the fields are already written into, "end" is the end of the
+// image before them: the longest image whose fields end where it ends.
+TEST(IntegrityFieldsTest, WordsInAWrittenImageNameTheImageBeforeItsFields) {
+    const std::optional<std::vector<FieldSpec>> one =
+        ResolveFieldsInWrittenImage(Fields({"crc32@end:start-end"}), 0x08000000, 0x08000034);
+    ASSERT_TRUE(one);
+    EXPECT_EQ("CRC-32/ISO-HDLC@8000030:8000000-800002F", FieldSpecText((*one)[0]));
+    const std::optional<std::vector<FieldSpec>> chain = ResolveFieldsInWrittenImage(
+        Fields({"length32@end:start-end", "sha256@end:start-end"}), 0, 0x100);
+    ASSERT_TRUE(chain);
+    EXPECT_EQ("length32@DC:0-DB", FieldSpecText((*chain)[0]));
+    EXPECT_EQ("sha256@E0:0-DF", FieldSpecText((*chain)[1]));
+    // Fields with numbers only are as they were; a field inside the image extends nothing.
+    EXPECT_EQ("add8@10:0-F", FieldSpecText((*ResolveFieldsInWrittenImage(Fields({"add8@10:0-F"}), 0, 0x20))[0]));
+    EXPECT_EQ("add8@0:0-1F", FieldSpecText(ResolveFieldsInWrittenImage(Fields({"add8@0:start-end"}), 0, 0x20)->front()));
+    // An image too short for the fields at its end.
+    std::string why;
+    EXPECT_FALSE(ResolveFieldsInWrittenImage(Fields({"sha256@end:start-end"}), 0x100, 0x110, &why));
+    EXPECT_EQ("the fields with end or start do not fit an image from 0x00000100 that ends at 0x00000110", why);
+}
+
 }  // namespace
 }  // namespace torvane

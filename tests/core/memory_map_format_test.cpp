@@ -38,6 +38,26 @@ TEST(MemoryMapFormatTest, ABaseTurnsOffsetsIntoAddressesWhereTheMapIsShown) {
     EXPECT_EQ(std::string::npos, svg.find("0x00000200"));
 }
 
+// A gap between a HEX file's records: its own kind, its row and the byte it holds.
+TEST(MemoryMapFormatTest, AGapInsideAFileIsARangeOfItsOwnInEveryForm) {
+    MergeMapRecorder rec;
+    rec.File(0, 0x40, 1, "/abs/boot.hex");
+    rec.Gap(0x10, 0x30, 1, "/abs/boot.hex", 0xFF, 0);
+    MergeMap map = rec.Finish(0x40);
+    map.base = 0x08000000;
+    ASSERT_EQ(3u, map.ranges.size());
+    EXPECT_EQ(0x20, map.ranges[2].sourceOffset - map.ranges[1].sourceOffset);
+    EXPECT_NE(std::string::npos,
+              MergeMapText(map).find("0x08000010  0x0800002F          32  gap      row 1  byte 0xFF  /abs/boot.hex\n"))
+        << MergeMapText(map);
+    EXPECT_NE(std::string::npos,
+              MergeMapJson(map).find(
+                  "{\"start\": 16, \"end\": 47, \"kind\": \"gap\", \"row\": 1, \"byte\": 255, \"path\": \"/abs/boot.hex\"}"));
+    const std::string svg = MergeMapSvg(map);
+    EXPECT_NE(std::string::npos, svg.find("fill=\"url(#gap1)\"")) << svg;
+    EXPECT_NE(std::string::npos, svg.find("文件1内的空隙 填充 0xFF  boot.hex")) << svg;
+}
+
 TEST(MemoryMapFormatTest, JsonStringsStayValidWhateverThePath) {
     EXPECT_EQ("\"a\\\"b\\\\c\\u000a\\ufffd固件\"", JsonString("a\"b\\c\n\xff固件"));
 }

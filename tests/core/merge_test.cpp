@@ -10,6 +10,10 @@
 #endif
 
 #include "core/chinese_reasons.h"
+#include "core/workspace.h"
+#include "checks/crc.h"
+#include "formats/image_formats.h"
+#include "platform/format.h"
 #include "support/hex_text.h"
 #include "support/workspace_fixture.h"
 
@@ -216,6 +220,193 @@ TEST_F(MergeTest, HexFilesAreConvertedInMemoryAndTheirStepsContinue) {
     ASSERT_EQ(0x30u, out.size());
     EXPECT_EQ(test::BlockByte(31), out[31]);
     for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("app.BIN")) << line;
+}
+
+// A bootloader with a gap between its records, then an application BIN.
+class MergeGapTest : public MergeTest {
+protected:
+    std::string Boot() {
+        const std::string p = WriteAndChoose(0, "boot.hex",
+                                             test::LinearRecord(0x0800) + test::DataRecord(0, {1, 2, 3, 4}) +
+                                                 test::DataRecord(0x10, {5, 6}) + test::EndRecord());
+        Row(0).PolishDataIndex = 1;
+        return p;
+    }
+};
+
+TEST_F(MergeGapTest, AHexRowsGapsStayZeroByDefaultAndTheMapNamesThem) {
+    const std::string boot = Boot();
+    Bin(1, "app.bin", 4, 0xAA, "20", 1);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> out = Output();
+    ASSERT_EQ(0x24u, out.size());
+    EXPECT_EQ(std::vector<uint8_t>(12, 0x00), std::vector<uint8_t>(out.begin() + 4, out.begin() + 0x10));
+    EXPECT_EQ(std::vector<uint8_t>(14, 0xFF), std::vector<uint8_t>(out.begin() + 0x12, out.begin() + 0x20));
+    const Lines lines = LogLines();
+    EXPECT_EQ("文件1：#第3步：文件记录之间有1处空隙，共12字节，已填充0x00", lines[3]);
+    EXPECT_EQ("文件1：#第4步：文件" + boot + "已插入到合并文件0x00000000处，空白处已填充0x00", lines[4]);
+    ASSERT_TRUE(ws.LastMergeMap);
+    const std::vector<MapRange>& r = ws.LastMergeMap->ranges;
+    ASSERT_EQ(5u, r.size());
+    EXPECT_EQ(RangeKind::File, r[0].kind);
+    EXPECT_EQ(RangeKind::Gap, r[1].kind);
+    EXPECT_EQ(4, r[1].start);
+    EXPECT_EQ(0xF, r[1].end);
+    EXPECT_EQ(1, r[1].row);
+    EXPECT_EQ(0x00, r[1].fill);
+    EXPECT_EQ(4, r[1].sourceOffset);
+    EXPECT_EQ(RangeKind::File, r[2].kind);
+    EXPECT_EQ(0x10, r[2].sourceOffset);
+    EXPECT_EQ(RangeKind::Fill, r[3].kind);
+}
+
+TEST_F(MergeGapTest, TheRowsFillFillsItsGapsWhenAsked) {
+    Boot();
+    Bin(1, "app.bin", 4, 0xAA, "20", 1);
+    ws.HexGapFill = GapFill::RowFill;
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    std::vector<uint8_t> expected(0x24, 0xFF);
+    for (uint8_t i = 0; i < 4; ++i) expected[i] = static_cast<uint8_t>(i + 1);
+    expected[0x10] = 5;
+    expected[0x11] = 6;
+    for (size_t i = 0x20; i < 0x24; ++i) expected[i] = 0xAA;
+    EXPECT_EQ(expected, Output());
+    EXPECT_EQ("文件1：#第3步：文件记录之间有1处空隙，共12字节，已填充0xFF", LogLines()[3]);
+    EXPECT_EQ(0xFF, ws.LastMergeMap->ranges[1].fill);
+}
+
+TEST_F(MergeGapTest, AFileForcedOverAGapOverlapsThatFile) {
+    Boot();
+    Bin(1, "app.bin", 4, 0xAA, "8");
+    ExpectOverlap(2, 8, 1, 0x12, Answer::Yes);
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<MapRange>& r = ws.LastMergeMap->ranges;
+    ASSERT_EQ(5u, r.size());
+    EXPECT_EQ(RangeKind::Gap, r[1].kind);
+    EXPECT_EQ(7, r[1].end);
+    EXPECT_EQ(RangeKind::Overlap, r[2].kind);
+    EXPECT_EQ(1, r[2].coveredRow);
+    EXPECT_EQ(RangeKind::Gap, r[3].kind);
+    EXPECT_EQ(8, r[3].sourceOffset - 4);
+}
+
+// A bootloader HEX at the flash base and an application BIN after it,
+// merged into Intel HEX: the fields are in the addresses the map shows.
+class MergeFieldTest : public MergeTest {
+protected:
+    void SetUp() override {
+        MergeTest::SetUp();
+        WriteAndChoose(0, "boot.hex", test::HexBlock(0x08000000, 32));
+        Bin(1, "app.bin", 16, 0xAA, "20");
+        ws.OutputFileText = dir.File("out.hex");
+    }
+    // The image the HEX output holds, from the flash base.
+    std::vector<uint8_t> Image() const {
+        const std::vector<uint8_t> text = ReadBytes(dir.File("out.hex"));
+        const ImageRead read = ReadImage(ImageFormat::IntelHex, text);
+        EXPECT_TRUE(read.ok()) << read.reason;
+        return read.image.Read(0x08000000, read.image.end() - 0x08000000, 0);
+    }
+    static uint32_t Crc32(std::span<const uint8_t> bytes) {
+        return static_cast<uint32_t>(ComputeCrc(*FindCrcPreset("crc32"), bytes));
+    }
+};
+
+TEST_F(MergeFieldTest, ACrcAtTheEndOfTheImageNeedsNoArithmetic) {
+    ws.MergeFields = {*ParseFieldSpec("crc32@end:start-end")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> image = Image();
+    ASSERT_EQ(0x34u, image.size());
+    const uint32_t crc = Crc32(std::span(image).first(0x30));
+    EXPECT_EQ(crc, static_cast<uint32_t>(image[0x30] | image[0x31] << 8 | image[0x32] << 16 | image[0x33] << 24));
+    const Lines lines = LogLines();
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(),
+                                     Format("#写入校验值：CRC-32/ISO-HDLC = %08X，写入合并文件0x08000030处，校验范围"
+                                            "0x08000000-0x0800002F",
+                                            crc)));
+    // The map keeps image offsets and shows them with the base.
+    ASSERT_TRUE(ws.LastMergeMap);
+    EXPECT_EQ(0x08000000u, ws.LastMergeMap->base);
+    EXPECT_EQ(0x30, ws.LastMergeMap->fields.at(0).at);
+    EXPECT_EQ(0x2F, ws.LastMergeMap->fields.at(0).end);
+}
+
+TEST_F(MergeFieldTest, TheSameFieldByNumberIsTheFlashAddress) {
+    ws.MergeFields = {*ParseFieldSpec("crc32@8000030:8000000-800002F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> image = Image();
+    ASSERT_EQ(0x34u, image.size());
+    EXPECT_EQ(Crc32(std::span(image).first(0x30)),
+              static_cast<uint32_t>(image[0x30] | image[0x31] << 8 | image[0x32] << 16 | image[0x33] << 24));
+}
+
+TEST_F(MergeFieldTest, AProjectOfImageOffsetsKeepsItsMeaning) {
+    ws.MergeFieldAddresses = FieldAddresses::ImageOffsets;
+    ws.MergeFields = {*ParseFieldSpec("crc32@30:0-2F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    const std::vector<uint8_t> offsets = Image();
+    ws.MergeFieldAddresses = FieldAddresses::Map;
+    ws.MergeFields = {*ParseFieldSpec("crc32@end:start-end")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(offsets, Image());
+}
+
+TEST_F(MergeFieldTest, AnOffsetBelowTheBaseIsRefusedOnceTheFilesArePlaced) {
+    // The base comes from the files: only once they are placed is it known.
+    ws.MergeFields = {*ParseFieldSpec("crc32@30:0-2F")};
+    prompts.ExpectNotice(kMergeFieldsRefusedMessage);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_FALSE(test::Exists(dir.File("out.hex")));
+    const Lines lines = LogLines();
+    EXPECT_EQ("***文件合并失败！校验值字段设置有误，合并文件未写入！***", lines.at(lines.size() - 2));
+    ASSERT_FALSE(prompts.reasons.empty());
+    EXPECT_EQ("CRC-32/ISO-HDLC@30:0-2F lies below the image's first address 0x08000000", prompts.reasons.back().reason);
+    EXPECT_EQ("CRC-32/ISO-HDLC（写入地址0x00000030，范围0x00000000-0x0000002F）低于映像的起始地址0x08000000",
+              ChineseReason(prompts.reasons.back().reason));
+    ASSERT_TRUE(ws.LastMergeMap);
+    EXPECT_TRUE(ws.LastMergeMap->stopped);
+}
+
+TEST_F(MergeFieldTest, ABinWithoutABaseKeepsOffsetsAndOneWithABaseTakesIt) {
+    ws.OutputFileText = dir.File("out.bin");
+    ws.MergeFields = {*ParseFieldSpec("crc32@30:0-2F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(0x34u, Output().size());
+    ws.MergeBaseText = "8000000";
+    ws.MergeFields = {*ParseFieldSpec("crc32@8000030:start-800002F")};
+    ExpectDone();
+    EXPECT_TRUE(MergeBatch(ws));
+    EXPECT_EQ(0x34u, Output().size());
+}
+
+TEST_F(MergeFieldTest, WhatTheFilesDoNotDecideIsRefusedBeforeAnythingIsRead) {
+    // Inside its own range wherever the image lies: no log line, nothing read.
+    ws.MergeFields = {*ParseFieldSpec("crc32@8000010:8000000-800002F")};
+    prompts.ExpectNotice(kMergeFieldsRefusedMessage);
+    EXPECT_FALSE(MergeBatch(ws));
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST(MergeFieldRulesTest, TheImagesFirstAddressIsKnownWhereTheFilesDoNotChooseIt) {
+    EXPECT_EQ(0u, KnownFieldOrigin(FieldAddresses::ImageOffsets, "8000000", ImageFormat::IntelHex));
+    EXPECT_EQ(0x08000000u, KnownFieldOrigin(FieldAddresses::Map, "8000000", ImageFormat::Binary));
+    EXPECT_EQ(0u, KnownFieldOrigin(FieldAddresses::Map, "", ImageFormat::Binary));
+    EXPECT_EQ(std::nullopt, KnownFieldOrigin(FieldAddresses::Map, "", ImageFormat::SRecord));
+    // Where the files choose, a field must fit an image at 0 or at the flash base.
+    const std::vector<FieldSpec> flash = {*ParseFieldSpec("crc32@8006802:8000000-80067FF")};
+    EXPECT_EQ(std::nullopt, MergeFieldsProblem(flash, FieldAddresses::Map, "", ImageFormat::IntelHex));
+    EXPECT_NE(std::nullopt, MergeFieldsProblem(flash, FieldAddresses::Map, "", ImageFormat::Binary));
+    EXPECT_NE(std::nullopt, MergeFieldsProblem(flash, FieldAddresses::ImageOffsets, "", ImageFormat::IntelHex));
+    const std::vector<FieldSpec> words = {*ParseFieldSpec("crc32@end:start-end")};
+    EXPECT_EQ(std::nullopt, MergeFieldsProblem(words, FieldAddresses::Map, "", ImageFormat::Binary));
 }
 
 TEST_F(MergeTest, WritesNoFileButItsOutputEvenWhenCancelled) {

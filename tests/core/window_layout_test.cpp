@@ -36,6 +36,7 @@ std::vector<Named> ClientControls(const MainLayout& m) {
                             {"exportButton", m.exportButton}, {"hexToBinButton", m.hexToBinButton},
                             {"mergeButton", m.mergeButton},   {"alignButton", m.alignButton},
                             {"memoryMapButton", m.memoryMapButton},
+                            {"mergePlan", m.mergePlan},
                             {"logGroup", m.logGroup}};
     for (size_t i = 0; i < m.rows.size(); ++i) c.emplace_back("row" + std::to_string(i), m.rows[i]);
     return c;
@@ -169,6 +170,11 @@ TEST(MainLayoutTest, EverythingLiesInsideTheClientArea) {
         for (const auto& [name, r] : HeaderControls(m)) EXPECT_TRUE(Inside(r, m.headerBand)) << name << " at " << dpi;
         for (const auto& [name, r] : LogControls(m)) EXPECT_TRUE(Inside(r, m.logGroup)) << name << " at " << dpi;
         for (const Rect& row : m.rows) EXPECT_TRUE(Inside(row, m.panel)) << dpi;
+        // The merge mode's line lies in the panel under the rows, as high as its font needs.
+        EXPECT_TRUE(Inside(m.mergePlan, m.panel)) << dpi;
+        EXPECT_GT(m.mergePlan.top, m.rows.back().bottom) << dpi;
+        EXPECT_LT(m.mergePlan.bottom, m.outputLabel.top) << dpi;
+        EXPECT_GE(m.mergePlan.height(), m.planFontPx + 4) << dpi;
         // The mode buttons stand on the panel's top edge, like tabs.
         for (const Rect& b : {m.hexToBinMode, m.mergeMode, m.alignMode}) EXPECT_EQ(m.panel.top, b.bottom) << dpi;
     }

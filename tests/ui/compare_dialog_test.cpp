@@ -23,6 +23,7 @@
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "tools/stamp/field_editor.h"
+#include "tools/stamp/stamp_tool.h"
 #include "shots.h"
 
 namespace torvane::ui {
@@ -169,7 +170,7 @@ TEST_F(CompareDialogTest, WhatCannotBeComparedIsSaidInABoxWithItsReason) {
     prompts.ExpectNotice(kCompareBadRangeMessage);
     QTest::mouseClick(dialog.compareButton(), Qt::LeftButton);
     // No field in the merge settings and none typed: the editor's is refused with its reason.
-    prompts.ExpectNotice(Format("%s应为1到%d位十六进制数！", "校验范围的起始地址", 8));
+    prompts.ExpectNotice(Format(kFieldBadAddressFormat, "校验范围的起始地址", "start"));
     QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
     prompts.ExpectNotice(kCompareNothingToExportMessage);
     QTest::mouseClick(dialog.exportButton(), Qt::LeftButton);

@@ -76,7 +76,7 @@ protected:
 };
 
 TEST_F(MainDialogTest, StartsInHexToBinMode) {
-    EXPECT_EQ(QStringLiteral("Torvane V120"), window->windowTitle());
+    EXPECT_EQ(QStringLiteral("Torvane V130"), window->windowTitle());
     EXPECT_EQ(QStringLiteral("对齐长度"), Find<CECStatic>(window.get(), kTitleAlign)->text());
     EXPECT_EQ(QStringLiteral("补充数据"), Find<CECStatic>(window.get(), kTitleFill)->text());
     EXPECT_EQ(QString(), Find<QLineEdit>(window.get(), kOutputFile)->text());
@@ -466,9 +466,10 @@ TEST_F(MainDialogTest, MergeSettingsFromTheMenuGiveTheMergeItsFormatBaseAndField
         settings->format()->setCurrentIndex(1);
         settings->base()->setText(QStringLiteral("8000000"));
         FieldEditor* f = settings->editor();
-        f->start()->setText(QStringLiteral("0"));
-        f->end()->setText(QStringLiteral("1F"));
-        f->at()->setText(QStringLiteral("20"));
+        // The addresses the map shows: the HEX output's base plus the offset.
+        f->start()->setText(QStringLiteral("8000000"));
+        f->end()->setText(QStringLiteral("800001F"));
+        f->at()->setText(QStringLiteral("8000020"));
         f->kind()->setCurrentIndex(f->kind()->findData(QStringLiteral("CRC-32/ISO-HDLC")));
         QTest::mouseClick(settings->addButton(), Qt::LeftButton);
         EXPECT_EQ(1, settings->fields()->count());

@@ -91,6 +91,25 @@ TEST_F(MemoryMapViewTest, AHexRowShowsItsOwnSegments) {
     Shoot(&view, QStringLiteral("memory-map-hex-segments"));
 }
 
+// Where a HEX row's decoding stops, the note says why in Chinese; its gaps
+// hold the row's fill byte when the merge settings say so.
+TEST_F(MemoryMapViewTest, AHexRowsStopIsSaidInChineseAndItsGapsTakeTheChosenFill) {
+    const std::string body = test::DataRecord(0, {1, 2}) + test::DataRecord(0x10, {3});
+    Load(0, "fw.hex", body + test::EndRecord(), "0", 1);
+    ws.HexGapFill = GapFill::RowFill;
+    CMemoryMapDlg view(ws, prompts);
+    view.show();
+    view.ShowSource(CMemoryMapDlg::Source::HexRow, 0);
+    ASSERT_EQ(3u, view.shown().ranges.size());
+    EXPECT_EQ(0xFF, view.shown().ranges[1].fill);
+    // The file changed on disk since it was chosen: its end record is gone.
+    dir.Write("fw.hex", body);
+    view.ShowSource(CMemoryMapDlg::Source::Preview);
+    view.ShowSource(CMemoryMapDlg::Source::HexRow, 0);
+    EXPECT_TRUE(view.notes()->text().contains(QStringLiteral("解析停止：第3行：文件结束时没有文件结束记录")))
+        << view.notes()->text().toStdString();
+}
+
 TEST_F(MemoryMapViewTest, ExportsWriteThePicture) {
     Load(0, "a.bin", std::string(16, 'a'), "0");
     Load(1, "b.bin", std::string(16, 'b'), "100");

@@ -450,7 +450,7 @@ TEST(StampDialogTest, WritesTheChosenFieldAndShowsTheValueAndThePresetsCheck) {
     EXPECT_EQ("123456789\x31\xC3", test::ReadText(out));
     // A field the inputs cannot make is said in a box; nothing is written.
     Retype(field->at(), QString());
-    prompts.ExpectNotice(Format(kStampBadNumberFormat, "写入地址", 8));
+    prompts.ExpectNotice(Format(kFieldBadAddressFormat, "写入地址", "end"));
     QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
     EXPECT_TRUE(dialog.result()->text().isEmpty());
     EXPECT_TRUE(prompts.Done());

@@ -347,8 +347,8 @@ void CompareBands::paintEvent(QPaintEvent*) {
                                           : QStringLiteral("（刻度未按比例；折线处两个文件都没有数据）"));
 }
 
-CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields, QWidget* parent)
-    : QDialog(parent), prompts_(prompts), mergeFields_(std::move(mergeFields)),
+CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields, bool mergePositions, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), mergeFields_(std::move(mergeFields)), mergePositions_(mergePositions),
       ranges_(std::make_unique<CompareRangesModel>()), bytes_(std::make_unique<CompareBytesModel>()) {
     setObjectName(QStringLiteral("compareDialog"));
     setWindowTitle(QString::fromUtf8(kCompareCaption));
@@ -451,8 +451,11 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     mergeNote->setWordWrap(true);
     mergeNote->setText(mergeFields_.empty()
                            ? QStringLiteral("合并设置中没有校验值字段。")
-                           : QStringLiteral("合并设置中有%1个字段；其地址为合并文件内的偏移，按文件A的最低地址计。")
-                                 .arg(mergeFields_.size()));
+                           : mergePositions_
+                               ? QStringLiteral("合并设置中有%1个字段；其地址为合并文件内的偏移，按文件A的最低地址计。")
+                                     .arg(mergeFields_.size())
+                               : QStringLiteral("合并设置中有%1个字段；其地址为内存分布图中的地址，即合并后文件A中的地址。")
+                                     .arg(mergeFields_.size()));
     editor_ = new FieldEditor(check);
     typedList_ = new QListWidget(check);
     typedList_->setObjectName(QStringLiteral("compareFieldList"));
@@ -785,9 +788,12 @@ bool CDlg_Compare::Verify() {
     }
     const std::optional<LoadedImage> a = Load(fileA_, baseA_, "文件A的起始地址");
     if (!a) return false;
-    if (!typed) {
+    {
+        // The merge's fields from where they lie in file A; the words of
+        // either name A's image before the fields at its end.
         std::string why;
-        const std::optional<std::vector<FieldSpec>> moved = FieldsFrom(fields, a->image.lowest(), &why);
+        const std::optional<std::vector<FieldSpec>> moved =
+            FieldsOfImage(fields, !typed && mergePositions_, a->image, &why);
         if (!moved) {
             ShowNotice(prompts_, kCompareBadFieldsMessage);
             ExplainFailure(prompts_, 0, a->path, why);

@@ -66,8 +66,12 @@ private:
 class CDlg_Compare : public QDialog {
     Q_OBJECT
 public:
-    // `mergeFields`: the fields of the merge settings, positions in the merged image.
-    CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields, QWidget* parent = nullptr);
+    // `mergeFields`: the fields of the merge settings; `mergePositions`:
+    // positions in the merged image (MergeFieldsArePositions), else the
+    // addresses its map shows, which are the merged file's own.
+    CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields, bool mergePositions, QWidget* parent = nullptr);
+    CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields, QWidget* parent = nullptr)
+        : CDlg_Compare(prompts, std::move(mergeFields), true, parent) {}
     ~CDlg_Compare() override;
 
     QLineEdit* fileA() const { return fileA_; }
@@ -115,6 +119,7 @@ private:
 
     Prompts& prompts_;
     std::vector<FieldSpec> mergeFields_;
+    bool mergePositions_ = true;
     std::vector<FieldSpec> typedFields_;
 
     QLineEdit* fileA_ = nullptr;

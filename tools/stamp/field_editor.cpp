@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <algorithm>
@@ -28,6 +29,17 @@ void MakeHexField(QLineEdit* field, int digits) {
     field->setFixedWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (digits + 3) + 12);
 }
 
+void MakeFieldAddressEdit(QLineEdit* field, const char* word) {
+    // The hex keys and the letters of the word (e and d are hex digits already).
+    const std::u32string letters = std::u32string(U"xX") + (std::string(word) == "start" ? U"sStTaArR" : U"nN");
+    field->installEventFilter(new TypedKeyFilter(
+        [letters](char32_t ch) { return AcceptsHexFieldKey(ch) || letters.find(ch) != std::u32string::npos; },
+        field));
+    field->setMaxLength(10);
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 11 + 12);
+    field->setPlaceholderText(QStringLiteral("或%1").arg(QLatin1String(word)));
+}
+
 FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
     kind_ = new QComboBox(this);
     kind_->setObjectName(QStringLiteral("fieldKind"));
@@ -39,7 +51,13 @@ FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
     end_->setObjectName(QStringLiteral("fieldEnd"));
     at_ = new QLineEdit(this);
     at_->setObjectName(QStringLiteral("fieldAt"));
-    for (QLineEdit* e : {start_, end_, at_}) MakeHexField(e, 8);
+    MakeFieldAddressEdit(start_, "start");
+    MakeFieldAddressEdit(end_, "end");
+    MakeFieldAddressEdit(at_, "end");
+    whole_ = new QPushButton(QStringLiteral("整个映像，写在末尾"), this);
+    whole_->setObjectName(QStringLiteral("fieldWholeImage"));
+    whole_->setAutoDefault(false);
+    whole_->setToolTip(QStringLiteral("写入地址填end（映像最后一个字节之后），校验范围填start-end（写入前的整个映像）"));
     little_ = new QRadioButton(QStringLiteral("小端（低字节在前）"), this);
     big_ = new QRadioButton(QStringLiteral("大端（高字节在前）"), this);
     big_->setObjectName(QStringLiteral("fieldBigEndian"));
@@ -69,7 +87,12 @@ FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
     range->addStretch(1);
     grid->addLayout(range, 1, 1, 1, 2);
     grid->addWidget(label("写入地址(0x)："), 2, 0);
-    grid->addWidget(at_, 2, 1, Qt::AlignLeft);
+    auto* place = new QHBoxLayout;
+    place->addWidget(at_);
+    place->addSpacing(12);
+    place->addWidget(whole_);
+    place->addStretch(1);
+    grid->addLayout(place, 2, 1, 1, 2);
     grid->addWidget(label("字节顺序："), 3, 0);
     auto* orders = new QHBoxLayout;
     orders->addWidget(little_);
@@ -84,6 +107,11 @@ FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
         emit changed();
     });
     for (QLineEdit* e : {start_, end_, at_}) connect(e, &QLineEdit::textChanged, this, &FieldEditor::changed);
+    connect(whole_, &QPushButton::clicked, this, [this] {
+        at_->setText(QStringLiteral("end"));
+        start_->setText(QStringLiteral("start"));
+        end_->setText(QStringLiteral("end"));
+    });
     connect(big_, &QRadioButton::toggled, this, [this] {
         ShowCheckValue();
         emit changed();
@@ -118,16 +146,20 @@ std::optional<FieldSpec> FieldEditor::Field(QString* problem) const {
     struct Input {
         QLineEdit* edit;
         const char* what;
+        const char* word;
     };
-    for (const Input in : {Input{start_, "校验范围的起始地址"}, Input{end_, "校验范围的结束地址"}, Input{at_, "写入地址"}}) {
-        if (!ParseHexNumber(in.edit->text().toStdString(), 8)) {
-            if (problem) *problem = QString::fromStdString(Format(kStampBadNumberFormat, in.what, 8));
+    for (const Input in : {Input{start_, "校验范围的起始地址", "start"}, Input{end_, "校验范围的结束地址", "end"},
+                           Input{at_, "写入地址", "end"}}) {
+        const std::string text = in.edit->text().trimmed().toLower().toStdString();
+        if (text != in.word && !ParseHexNumber(text, 8)) {
+            if (problem)
+                *problem = QString::fromStdString(Format(kFieldBadAddressFormat, in.what, in.word));
             return std::nullopt;
         }
     }
-    const std::string text = kind_->currentData().toString().toStdString() + "@" + at_->text().toStdString() + ":" +
-                             start_->text().toStdString() + "-" + end_->text().toStdString() +
-                             (big_->isChecked() ? ":be" : "");
+    const auto typed = [](const QLineEdit* e) { return e->text().trimmed().toStdString(); };
+    const std::string text = kind_->currentData().toString().toStdString() + "@" + typed(at_) + ":" + typed(start_) +
+                             "-" + typed(end_) + (big_->isChecked() ? ":be" : "");
     std::string why;
     std::optional<FieldSpec> f = ParseFieldSpec(text, &why);
     if (!f && problem) *problem = QStringLiteral("校验范围的结束地址小于起始地址！");
@@ -143,9 +175,14 @@ void FieldEditor::SetField(const FieldSpec& f) {
         index = kind_->count() - 1;
     }
     kind_->setCurrentIndex(index);
-    start_->setText(QString::fromStdString(Format("%X", f.start)));
-    end_->setText(QString::fromStdString(Format("%X", f.end)));
-    at_->setText(QString::fromStdString(Format("%X", f.at)));
+    const auto place = [](FieldWord word, uint32_t value) {
+        return QString::fromStdString(word == FieldWord::Start ? std::string("start")
+                                      : word == FieldWord::End ? std::string("end")
+                                                               : Format("%X", value));
+    };
+    start_->setText(place(f.startWord, f.start));
+    end_->setText(place(f.endWord, f.end));
+    at_->setText(place(f.atWord, f.at));
     (f.bigEndian ? big_ : little_)->setChecked(true);
 }
 

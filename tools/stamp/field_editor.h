@@ -9,6 +9,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace torvane::ui {
@@ -38,6 +39,8 @@ public:
     QLineEdit* at() const { return at_; }
     QRadioButton* bigEndian() const { return big_; }
     QLabel* checkValue() const { return check_; }
+    // Fills in end, start and end: the value of the whole image, appended.
+    QPushButton* wholeImage() const { return whole_; }
 
 signals:
     void changed();
@@ -52,10 +55,14 @@ private:
     QRadioButton* little_ = nullptr;
     QRadioButton* big_ = nullptr;
     QLabel* check_ = nullptr;
+    QPushButton* whole_ = nullptr;
     std::vector<QLabel*> labels_;
 };
 
 // A one-line hex input of up to `digits` digits, "0x" allowed.
 void MakeHexField(QLineEdit* field, int digits);
+// A field's address input: 1 to 8 hex digits, "0x" allowed, or the word
+// `word` ("start", "end") that names a place of the image.
+void MakeFieldAddressEdit(QLineEdit* field, const char* word);
 
 }  // namespace torvane::ui

@@ -120,9 +120,10 @@ void CDlg_Stamp::Write() {
     inputs.fillText = fill_->text().toStdString();
     inputs.field = *field;
     result_->clear();
-    if (const std::optional<std::string> value = RunStampTool(inputs, prompts_))
-        result_->setText(QString::fromStdString(
-            Format("%s = %s，已写入0x%08X处", field->Name().c_str(), value->c_str(), field->at)));
+    uint32_t at = field->at;
+    if (const std::optional<std::string> value = RunStampTool(inputs, prompts_, &at))
+        result_->setText(
+            QString::fromStdString(Format("%s = %s，已写入0x%08X处", field->Name().c_str(), value->c_str(), at)));
 }
 
 }  // namespace torvane::ui

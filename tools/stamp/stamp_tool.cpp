@@ -8,7 +8,7 @@
 
 namespace torvane {
 
-std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts) {
+std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts, uint32_t* writtenAt) {
     if (inputs.input.empty()) {
         ShowNotice(prompts, kStampNoInputMessage);
         ExplainFailure(prompts, 0, "", "no image file was chosen");
@@ -51,6 +51,7 @@ std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prom
         return std::nullopt;
     }
     ShowInformation(prompts, Format(kStampDoneFormat, out.c_str()));
+    if (writtenAt) *writtenAt = result.written.front().field.at;
     return result.written.front().valueText;
 }
 
@@ -124,17 +125,23 @@ StampResult StampImage(const StampRequest& request) {
     if (!read.ok()) return fail(inPath + ": " + read.reason);
     if (read.image.empty()) return fail(inPath + ": the image holds no byte");
     SparseImage& image = read.image;
+    // The words name the image's own addresses: "start" its lowest, "end"
+    // one past its highest (and past each field that extends it).
+    std::string unresolved;
+    const std::optional<std::vector<FieldSpec>> fields =
+        ResolveFields(request.fields, image.lowest(), image.end(), &unresolved);
+    if (!fields) return fail(inPath + ": " + unresolved);
     // Every field and every size is checked before anything is written or
     // any memory is taken for the image's growth.
-    if (const std::optional<std::string> problem = FieldsProblem(request.fields, image.lowest(), kAddressSpaceEnd))
+    if (const std::optional<std::string> problem = FieldsProblem(*fields, image.lowest(), kAddressSpaceEnd))
         return fail(inPath + ": " + *problem);
-    if (const std::optional<std::string> problem = FieldsGrowthProblem(request.fields, image.end(), kBinOutputLimit))
+    if (const std::optional<std::string> problem = FieldsGrowthProblem(*fields, image.end(), kBinOutputLimit))
         return fail(inPath + ": " + *problem);
-    const uint64_t end = ImageEndWithFields(request.fields, image.end());
+    const uint64_t end = ImageEndWithFields(*fields, image.end());
     if (target == ImageFormat::Binary && end - image.lowest() > kBinOutputLimit)
         return fail(Format("%s: a BIN of 0x%08X-0x%08llX would need more than 64 MiB", outPath.c_str(), image.lowest(),
                            static_cast<unsigned long long>(end - 1)));
-    std::vector<WrittenField> written = WriteFields(image, request.fill, request.fields);
+    std::vector<WrittenField> written = WriteFields(image, request.fill, *fields);
     if (const std::optional<std::string> problem =
             SaveImageFile(target, image, image.lowest(), image.end(), request.fill, request.write, outPath))
         return fail(outPath + ": " + *problem);

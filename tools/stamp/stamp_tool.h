@@ -58,6 +58,8 @@ inline constexpr const char* kStampNoInputMessage = "请选择要写入校验值
 inline constexpr const char* kStampNoOutputMessage = "请选择输出文件！";
 inline constexpr const char* kStampBadFieldMessage = "校验值设置有误！";
 inline constexpr const char* kStampBadNumberFormat = "%s应为1到%d位十六进制数！";
+// An address of a field, which may be a word instead ("start", "end").
+inline constexpr const char* kFieldBadAddressFormat = "%s应为1到8位十六进制数，或%s！";
 inline constexpr const char* kStampFailedMessage = "校验值写入失败！";
 inline constexpr const char* kStampOntoInputMessage = "输出文件就是源文件，继续将覆盖源文件。是否继续？";
 inline constexpr const char* kStampDoneFormat = "已将校验值写入%s。";
@@ -74,8 +76,9 @@ struct StampInputs {
 // The dialog's run: its inputs checked in their order, an output that is the
 // input asked about (Yes writes over it), the image stamped. The value
 // written, as the check tool shows such a value, or nothing when it was not
-// written (the box that said why has been shown).
-std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts);
+// written (the box that said why has been shown). `writtenAt`, when given,
+// takes the address it was written at ("end" resolved).
+std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prompts, uint32_t* writtenAt = nullptr);
 
 // The file dialogs of the image and of the output.
 std::optional<std::string> BrowseStampImage(Prompts& prompts);
