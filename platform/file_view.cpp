@@ -34,7 +34,6 @@ struct GuardPlace {
 GuardPlace g_guard[kGuardPlaces];
 struct sigaction g_previousBusAction;
 uintptr_t g_pageSize = 4096;
-std::atomic<int> g_guardInstalled{0};  // 0 not yet, 1 installed, -1 failed
 
 static_assert(std::atomic<uintptr_t>::is_always_lock_free, "the handler reads the places without locks");
 
@@ -63,19 +62,20 @@ extern "C" void OnBusError(int signal, siginfo_t* info, void* context) {
     errno = savedErrno;
 }
 
+// Installed once, by the first view (thread-safe as a static's first use):
+// the action it replaces is the one a foreign fault goes back to.
 bool InstallGuard() {
-    int state = g_guardInstalled.load(std::memory_order_acquire);
-    if (state != 0) return state > 0;
-    g_pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-    struct sigaction act;
-    std::memset(&act, 0, sizeof act);
-    act.sa_sigaction = OnBusError;
-    // On the alternate stack where the program has one (InstallInterruptCleanup).
-    act.sa_flags = SA_SIGINFO | SA_ONSTACK;
-    sigemptyset(&act.sa_mask);
-    state = ::sigaction(SIGBUS, &act, &g_previousBusAction) == 0 ? 1 : -1;
-    g_guardInstalled.store(state, std::memory_order_release);
-    return state > 0;
+    static const bool installed = [] {
+        g_pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+        struct sigaction act;
+        std::memset(&act, 0, sizeof act);
+        act.sa_sigaction = OnBusError;
+        // On the alternate stack where the program has one (InstallInterruptCleanup).
+        act.sa_flags = SA_SIGINFO | SA_ONSTACK;
+        sigemptyset(&act.sa_mask);
+        return ::sigaction(SIGBUS, &act, &g_previousBusAction) == 0;
+    }();
+    return installed;
 }
 
 int TakeGuardPlace() {

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
+#include <csignal>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -90,6 +94,28 @@ TEST(FileView, AFileCutShortWhileViewedReadsZerosAndIsTold) {
     ASSERT_EQ(0, ::truncate(q.c_str(), 4500));
     EXPECT_EQ(0, other->bytes()[4600]);
     EXPECT_TRUE(other->CutShort());
+}
+
+// The guard takes only the faults of views: any other bus error, or the
+// signal sent, ends the program as it did without views.
+TEST(FileViewDeathTest, OtherBusErrorsStillEndTheProgram) {
+    TempDir dir;
+    const std::string p = dir.Write("a.bin", Pattern(8 * 4096));
+    const std::string q = dir.Write("b.bin", Pattern(8 * 4096));
+    auto foreignFault = [&] {
+        std::optional<FileView> view = FileView::Open(p, 1 << 20);
+        const int fd = ::open(q.c_str(), O_RDONLY);
+        auto* map = static_cast<volatile const uint8_t*>(::mmap(nullptr, 8 * 4096, PROT_READ, MAP_PRIVATE, fd, 0));
+        if (::truncate(q.c_str(), 0) == 0) (void)map[5 * 4096];
+        std::exit(0);
+    };
+    EXPECT_EXIT(foreignFault(), ::testing::KilledBySignal(SIGBUS), "");
+    auto sent = [&] {
+        std::optional<FileView> view = FileView::Open(p, 1 << 20);
+        ::raise(SIGBUS);
+        std::exit(0);
+    };
+    EXPECT_EXIT(sent(), ::testing::KilledBySignal(SIGBUS), "");
 }
 #endif
 
