@@ -103,20 +103,15 @@ std::optional<int> ConvertElfToBinInPlace(const FileView& view, const std::strin
     const uint32_t from = places.front().address;
     const uint64_t until = places.back().end();
     if (BinTooLarge(from, until, outPath, err)) return kExitFailed;
-    bool cutShort = false;
     const bool written = WriteFileInPieces(outPath, [&](const ByteSink& sink) {
-        if (!WriteBinary(places, from, until, fill, sink)) return false;
         // The bytes went out of the view: they were the file's only if it
         // still holds them all. If not, the old output stays.
-        cutShort = view.CutShort();
-        return !cutShort;
+        return WriteBinary(places, from, until, fill, sink) && !view.CutShort();
     });
-    if (cutShort) {
-        InputCutShort(view, inPath, err);
-        return kExitFailed;
-    }
     if (!written) {
-        ProblemLine(err, outPath + ": " + FileProblem(outPath, FileUse::Write));
+        // A page gone from the view also fails the write itself (EFAULT).
+        const std::string problem = FileProblem(outPath, FileUse::Write);
+        if (!InputCutShort(view, inPath, err)) ProblemLine(err, outPath + ": " + problem);
         return kExitFailed;
     }
     // Loads that touch are one segment, as in an image.
