@@ -10,7 +10,7 @@ build="${TORVANE_BUILD_DIR:-$here/build-release}"
 cli="$build/torvane-cli"
 
 need=()
-for p in binutils binutils-arm-none-eabi srecord python3-intelhex coreutils xxd hyperfine cmake g++ libarchive-zip-perl; do
+for p in binutils binutils-arm-none-eabi srecord python3-intelhex coreutils xxd hyperfine time cmake g++ libarchive-zip-perl; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -161,3 +161,37 @@ for row in "${rows[@]}"; do
 n, o = ${nosync[$job]}, $ms
 print('%s: torvane --no-sync %.2f ms, objcopy %.2f ms, ratio %.2f (%s)' % ('$job', n, o, n / o, 'at most objcopy\'s time' if n <= o else 'slower than objcopy'))"
 done
+
+# Peak memory of the conversions of a 16 MiB image (45 MB of HEX text, 41 MB
+# of S-records), as the maximum resident set of the whole process. Torvane
+# reads the input through a view of the file that keeps a window of it in
+# memory, and writes its records as they are made; objcopy and srec_cat hold
+# the image. srec_cat reads no ELF.
+head -c 16777216 /dev/urandom >big.bin
+srec_cat big.bin -binary -offset 0x08000000 -o big.hex -intel -address-length=4 -obs=16
+srec_cat big.bin -binary -offset 0x08000000 -o big.srec -motorola
+arm-none-eabi-ld -b binary big.bin -o big.elf --section-start=.data=0x08000000 -e 0
+"$cli" convert big.hex -o big-t.srec --no-sync >/dev/null
+srec_cat big-t.srec -motorola -offset -0x08000000 -o back.bin -binary && cmp back.bin big.bin
+"$cli" convert big.srec -o big-t.hex --no-sync >/dev/null 2>&1
+srec_cat big-t.hex -intel -offset -0x08000000 -o back.bin -binary && cmp back.bin big.bin
+"$cli" convert big.elf -o big-t.bin --no-sync >/dev/null
+cmp big-t.bin big.bin
+peak() {  # command: its peak resident memory in MiB, the median of three runs
+    local kib=()
+    for _ in 1 2 3; do kib+=("$(/usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1)"); done
+    printf '%s\n' "${kib[@]}" | sort -n | sed -n 2p | awk '{printf "%.1f", $1 / 1024}'
+}
+echo
+echo "Peak memory (maximum resident set) of the conversions of a 16 MiB image; goal: Torvane at most 64 MiB."
+echo
+printf '| %-28s | %-9s | %8s |\n' job tool "peak MiB"
+printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..30})" "$(printf -- '-%.0s' {1..11})" "$(printf -- '-%.0s' {1..10})"
+printf '| %-28s | %-9s | %8s |\n' "HEX to S-record, 16 MiB" torvane "$(peak "$cli" convert big.hex -o big-t.srec --no-sync)"
+printf '| %-28s | %-9s | %8s |\n' "HEX to S-record, 16 MiB" srec_cat "$(peak srec_cat big.hex -intel -o big-s.srec -motorola)"
+printf '| %-28s | %-9s | %8s |\n' "HEX to S-record, 16 MiB" objcopy "$(peak objcopy -I ihex -O srec big.hex big-o.srec)"
+printf '| %-28s | %-9s | %8s |\n' "S-record to HEX, 16 MiB" torvane "$(peak "$cli" convert big.srec -o big-t.hex --no-sync)"
+printf '| %-28s | %-9s | %8s |\n' "S-record to HEX, 16 MiB" srec_cat "$(peak srec_cat big.srec -motorola -o big-s.hex -intel)"
+printf '| %-28s | %-9s | %8s |\n' "S-record to HEX, 16 MiB" objcopy "$(peak objcopy -I srec -O ihex big.srec big-o.hex)"
+printf '| %-28s | %-9s | %8s |\n' "ELF to BIN, 16 MiB" torvane "$(peak "$cli" convert big.elf -o big-t.bin --no-sync)"
+printf '| %-28s | %-9s | %8s |\n' "ELF to BIN, 16 MiB" objcopy "$(peak arm-none-eabi-objcopy -O binary big.elf big-o.bin)"

@@ -7,9 +7,11 @@
 #include "cli/console.h"
 #include "core/file_entry.h"
 #include "core/memory_map_format.h"
-#include "formats/binary.h"
 #include "core/image_file.h"
+#include "formats/binary.h"
+#include "formats/elf.h"
 #include "formats/image_formats.h"
+#include "platform/file_view.h"
 #include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -45,14 +47,81 @@ std::optional<uint64_t> ParseDecimal(const std::string& text) {
     return v;
 }
 
-std::optional<std::vector<uint8_t>> ReadInput(const std::string& path, std::FILE* err) {
+// The input in place (FileView): a text is read through a window of its
+// pages, so a 45 MB HEX text of a 16 MiB image does not sit in memory whole.
+std::optional<FileView> ReadInput(const std::string& path, std::FILE* err) {
     ReadFailure why = ReadFailure::Unreadable;
-    std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kConvertReadLimit, &why);
-    if (!bytes)
+    std::optional<FileView> view = FileView::Open(path, kConvertReadLimit, &why);
+    if (!view)
         ProblemLine(err, path + ": " +
                              (why == ReadFailure::TooLarge ? std::string("the file is larger than 256 MiB")
                                                            : FileProblem(path, FileUse::Read)));
-    return bytes;
+    return view;
+}
+
+// Whether the input was cut short while it was read, which is said instead of
+// whatever the reader made of the zeros it then saw.
+bool InputCutShort(const FileView& view, const std::string& path, std::FILE* err) {
+    if (!view.CutShort()) return false;
+    ProblemLine(err, path + ": the file was cut short while it was read");
+    return true;
+}
+
+// The refusal of a BIN larger than kBinOutputLimit.
+bool BinTooLarge(uint32_t from, uint64_t until, const std::string& outPath, std::FILE* err) {
+    if (until - from <= kBinOutputLimit) return false;
+    ProblemLine(err, Format("%s: a BIN of 0x%08X-0x%08llX would need %llu bytes, more than 64 MiB; give "
+                            "--crop START-END or --fill-to START-END for the range it is to hold",
+                            outPath.c_str(), from, static_cast<unsigned long long>(until - 1),
+                            static_cast<unsigned long long>(until - from)));
+    return true;
+}
+
+int Converted(const std::string& inPath, const std::string& outPath, ImageFormat target, uint64_t dataBytes,
+              size_t segments, std::FILE* out, std::FILE* err) {
+    ConsoleOut console(out);
+    console.Text(Format("%s -> %s (%s, %llu data bytes in %zu segments)\n", inPath.c_str(), outPath.c_str(),
+                        FormatName(target), static_cast<unsigned long long>(dataBytes), segments));
+    return console.Finish(kExitOk, err);
+}
+
+// ELF to BIN without a crop or a fill range, from the loads' bytes where they
+// lie in the input: no copy of the image is made. Nothing when the loads
+// overlap, which the ordinary reading handles.
+std::optional<int> ConvertElfToBinInPlace(const FileView& view, const std::string& inPath, const std::string& outPath,
+                                          uint8_t fill, std::FILE* out, std::FILE* err) {
+    std::vector<PlacedBytes> places;
+    const std::optional<ImageRead> read = ReadElfInPlace(view.bytes(), places);
+    if (!read) return std::nullopt;
+    if (InputCutShort(view, inPath, err)) return kExitFailed;
+    WarningLines(err, inPath, read->warnings);
+    if (!read->ok()) {
+        ProblemLine(err, inPath + ": " + read->reason);
+        return kExitFailed;
+    }
+    // Sorted and apart: the first starts the image, the last ends it.
+    const uint32_t from = places.front().address;
+    const uint64_t until = places.back().end();
+    if (BinTooLarge(from, until, outPath, err)) return kExitFailed;
+    const bool written = WriteFileInPieces(outPath, [&](const ByteSink& sink) {
+        // The bytes went out of the view: they were the file's only if it
+        // still holds them all. If not, the old output stays.
+        return WriteBinary(places, from, until, fill, sink) && !view.CutShort();
+    });
+    if (!written) {
+        // A page gone from the view also fails the write itself (EFAULT).
+        const std::string problem = FileProblem(outPath, FileUse::Write);
+        if (!InputCutShort(view, inPath, err)) ProblemLine(err, outPath + ": " + problem);
+        return kExitFailed;
+    }
+    // Loads that touch are one segment, as in an image.
+    uint64_t dataBytes = 0;
+    size_t segments = 0;
+    for (size_t i = 0; i < places.size(); ++i) {
+        dataBytes += places[i].bytes.size();
+        if (i == 0 || places[i].address != places[i - 1].end()) ++segments;
+    }
+    return Converted(inPath, outPath, ImageFormat::Binary, dataBytes, segments, out, err);
 }
 
 // An S0 header's text as a line shows it: printable ASCII as it is, every
@@ -137,17 +206,24 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std:
         ProblemLine(err, outPath + ": the output would replace the input");
         return kExitFailed;
     }
-    const std::optional<std::vector<uint8_t>> bytes = ReadInput(inPath, err);
-    if (!bytes) return kExitFailed;
+    std::optional<FileView> view = ReadInput(inPath, err);
+    if (!view) return kExitFailed;
     const ImageFormat source = FormatOfName(inPath);
-    ImageRead read = ReadImage(source, *bytes, static_cast<uint32_t>(*baseValue));
+    const uint8_t fillByte = static_cast<uint8_t>(*fillValue);
+    if (source == ImageFormat::Elf && target == ImageFormat::Binary && !cropRange && !fillRange) {
+        if (const std::optional<int> done = ConvertElfToBinInPlace(*view, inPath, outPath, fillByte, out, err))
+            return *done;
+    }
+    ImageRead read = ReadImage(source, view->bytes(), static_cast<uint32_t>(*baseValue),
+                               [&view](uint64_t offset) { view->Release(offset); });
+    if (InputCutShort(*view, inPath, err)) return kExitFailed;
+    view.reset();  // the image holds every byte from here on
     WarningLines(err, inPath, read.warnings);
     if (!read.ok()) {
         ProblemLine(err, inPath + ": " + read.reason);
         return kExitFailed;
     }
     SparseImage& image = read.image;
-    const uint8_t fillByte = static_cast<uint8_t>(*fillValue);
     if (cropRange) image.Crop(cropRange->first, cropRange->second);
     if (fillRange) {
         if (fillRange->second - fillRange->first > kBinOutputLimit) {
@@ -162,22 +238,12 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* out, std:
         uint64_t until = image.end();
         if (fillRange) std::tie(from, until) = *fillRange;
         else if (cropRange && !image.empty()) std::tie(from, until) = *cropRange;
-        if (until - from > kBinOutputLimit) {
-            ProblemLine(err, Format("%s: a BIN of 0x%08X-0x%08llX would need %llu bytes, more than 64 MiB; give "
-                                    "--crop START-END or --fill-to START-END for the range it is to hold",
-                                    outPath.c_str(), from, static_cast<unsigned long long>(until - 1),
-                                    static_cast<unsigned long long>(until - from)));
-            return kExitFailed;
-        }
+        if (BinTooLarge(from, until, outPath, err)) return kExitFailed;
         if (!SaveImage(target, image, from, until, fillByte, write, outPath, err)) return kExitFailed;
     } else if (!SaveImage(target, image, 0, 0, fillByte, write, outPath, err)) {
         return kExitFailed;
     }
-    ConsoleOut console(out);
-    console.Text(Format("%s -> %s (%s, %llu data bytes in %zu segments)\n", inPath.c_str(), outPath.c_str(),
-                        FormatName(target), static_cast<unsigned long long>(image.dataSize()),
-                        image.segments().size()));
-    return console.Finish(kExitOk, err);
+    return Converted(inPath, outPath, target, image.dataSize(), image.segments().size(), out, err);
 }
 
 int RunFormatInfo(const std::string& path, const std::vector<uint8_t>& bytes, bool json, std::FILE* out,

@@ -25,20 +25,19 @@ std::optional<std::string> SaveImageFile(ImageFormat format, const SparseImage& 
                                          uint8_t fill, WriteOptions write, const std::string& path) {
     bool written = false;
     if (format == ImageFormat::Binary) {
-        // One segment that is the whole range is written as it stands.
-        const std::vector<ImageSegment>& segments = image.segments();
-        if (segments.size() == 1 && segments[0].address == from && segments[0].end() == until) {
-            written = WriteWholeFile(path, segments[0].bytes.data(), segments[0].bytes.size());
-        } else {
-            const std::vector<uint8_t> binary = WriteBinary(image, from, until, fill);
-            written = WriteWholeFile(path, binary.data(), binary.size());
-        }
+        // The segments' bytes go to the file as they lie, the gaps as fill.
+        const std::vector<PlacedBytes> pieces = image.places();
+        written = WriteFileInPieces(
+            path, [&](const ByteSink& sink) { return WriteBinary(pieces, from, until, fill, sink); });
     } else {
         write.header = FileNameOf(path);
-        std::string problem;
-        const std::string text = WriteImage(format, image, write, problem);
+        // Refused before the file is touched.
+        const std::string problem = WriteProblem(format, image, write);
         if (!problem.empty()) return problem;
-        written = WriteWholeFile(path, text.data(), text.size());
+        written = WriteFileInPieces(path, [&](const ByteSink& sink) {
+            std::string unexpected;
+            return WriteImage(format, image, write, sink, unexpected);
+        });
     }
     if (!written) return FileProblem(path, FileUse::Write);
     return std::nullopt;

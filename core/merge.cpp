@@ -8,6 +8,7 @@
 
 #include "core/decode_hex.h"
 #include "core/hex_to_bin.h"
+#include "core/image_file.h"
 #include "core/memory_map.h"
 #include "core/workspace.h"
 #include "formats/image_formats.h"
@@ -434,7 +435,6 @@ bool MergeRun::Finish(const std::string& output) {
     if (!leftOut_.empty() && !WriteIncomplete(output)) return false;
     if (plan_) return leftOut_.empty();
     std::string problem;
-    std::string text;
     if (records) {
         // Where the records put the image: the base is no longer to be guessed.
         log_.Addf("#输出格式：%s，起始地址0x%.8X\r\n", FormatName(format), base);
@@ -445,13 +445,11 @@ bool MergeRun::Finish(const std::string& output) {
                              "address space",
                              length, base);
         } else {
-            WriteOptions options;
-            options.header = FileNameOf(output);
-            text = WriteImage(format, image, options, problem);
+            // The records go to the file as they are made; the header is the file's name.
+            problem = SaveImageFile(format, image, 0, 0, 0, WriteOptions{}, output).value_or(std::string());
         }
     }
-    const bool written = records ? problem.empty() && WriteWholeFile(output, text.data(), text.size())
-                                 : WriteWholeFile(output, image_->data(), static_cast<size_t>(length));
+    const bool written = records ? problem.empty() : WriteWholeFile(output, image_->data(), static_cast<size_t>(length));
     if (!written) {
         if (problem.empty()) problem = FileProblem(output, FileUse::Write);
         ShowNotice(prompts_, kMergeWriteFailedMessage);

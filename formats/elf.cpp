@@ -1,5 +1,7 @@
 #include "formats/elf.h"
 
+#include <algorithm>
+
 #include "platform/format.h"
 
 namespace torvane {
@@ -32,9 +34,11 @@ ImageRead Refuse(ReadFault fault, uint64_t offset, std::string why) {
 
 constexpr uint32_t kLoad = 1;
 
-}  // namespace
-
-ImageRead ReadElf(std::span<const uint8_t> bytes) {
+// Reads the headers and walks the program headers in order, handing each
+// load with bytes to `place(origin, its bytes, read)`, which either places
+// them or sets the fault in `read` and returns false to stop.
+template <class Place>
+ImageRead WalkLoads(std::span<const uint8_t> bytes, Place&& place) {
     const uint64_t n = bytes.size();
     if (n < 16 || bytes[0] != 0x7F || bytes[1] != 'E' || bytes[2] != 'L' || bytes[3] != 'F')
         return Refuse(ReadFault::NotThisFormat, 0, "the file is not an ELF file (no ELF magic at its start)");
@@ -123,24 +127,8 @@ ImageRead ReadElf(std::span<const uint8_t> bytes) {
             return read;
         }
         o.physicalAddress = static_cast<uint32_t>(paddr);
-        SparseImage::Clash clash;
-        if (read.image.WriteNew(o.physicalAddress,
-                                bytes.subspan(static_cast<size_t>(o.fileOffset), static_cast<size_t>(o.fileSize)),
-                                clash) == SparseImage::NewWrite::OtherValue) {
-            uint32_t earlier = 0;
-            for (const LoadOrigin& e : read.origins)
-                if (clash.address >= e.physicalAddress && clash.address - e.physicalAddress < e.fileSize) {
-                    earlier = e.index;
-                    break;
-                }
-            read.fault = ReadFault::TwoValues;
-            read.offset = h;
-            read.reason = Format("program header %llu: 0x%08X is given two values, 0x%02X by program header %u and "
-                                 "0x%02X by program header %llu",
-                                 static_cast<unsigned long long>(i), clash.address, clash.held, earlier, clash.given,
-                                 static_cast<unsigned long long>(i));
+        if (!place(o, bytes.subspan(static_cast<size_t>(o.fileOffset), static_cast<size_t>(o.fileSize)), h, read))
             return read;
-        }
         read.origins.push_back(o);
     }
     if (read.origins.empty()) {
@@ -149,6 +137,44 @@ ImageRead ReadElf(std::span<const uint8_t> bytes) {
         return read;
     }
     if (entry < kAddressSpaceEnd) read.image.start = static_cast<uint32_t>(entry);
+    return read;
+}
+
+}  // namespace
+
+ImageRead ReadElf(std::span<const uint8_t> bytes) {
+    return WalkLoads(bytes, [](const LoadOrigin& o, std::span<const uint8_t> data, uint64_t h, ImageRead& read) {
+        SparseImage::Clash clash;
+        if (read.image.WriteNew(o.physicalAddress, data, clash) != SparseImage::NewWrite::OtherValue) return true;
+        uint32_t earlier = 0;
+        for (const LoadOrigin& e : read.origins)
+            if (clash.address >= e.physicalAddress && clash.address - e.physicalAddress < e.fileSize) {
+                earlier = e.index;
+                break;
+            }
+        read.fault = ReadFault::TwoValues;
+        read.offset = h;
+        read.reason = Format("program header %u: 0x%08X is given two values, 0x%02X by program header %u and "
+                             "0x%02X by program header %u",
+                             o.index, clash.address, clash.held, earlier, clash.given, o.index);
+        return false;
+    });
+}
+
+std::optional<ImageRead> ReadElfInPlace(std::span<const uint8_t> bytes, std::vector<PlacedBytes>& places) {
+    places.clear();
+    ImageRead read = WalkLoads(bytes, [&places](const LoadOrigin& o, std::span<const uint8_t> data, uint64_t,
+                                                ImageRead&) {
+        places.push_back({o.physicalAddress, data});
+        return true;
+    });
+    // Only loads that overlap can give an address two values, the one fault
+    // the walk alone does not find: the walk gives ReadElf's outcome when
+    // none of the loads before its stop overlap.
+    std::sort(places.begin(), places.end(),
+              [](const PlacedBytes& a, const PlacedBytes& b) { return a.address < b.address; });
+    for (size_t i = 1; i < places.size(); ++i)
+        if (places[i].address < places[i - 1].end()) return std::nullopt;
     return read;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "formats/image_formats.h"
 
@@ -17,5 +19,11 @@ namespace torvane {
 // single loadable byte (a relocatable object), a segment whose file size passes
 // its memory size, two segments that give one address two values.
 ImageRead ReadElf(std::span<const uint8_t> bytes);
+
+// ReadElf without a copy of the bytes: the image stays empty (but for its
+// start address) and `places` receives each load's bytes where they lie in
+// `bytes`, sorted by address; origins and faults as ReadElf gives them.
+// Nothing when two loads overlap, as only ReadElf compares their bytes.
+std::optional<ImageRead> ReadElfInPlace(std::span<const uint8_t> bytes, std::vector<PlacedBytes>& places);
 
 }  // namespace torvane

@@ -185,6 +185,9 @@ HexScanStop ScanAfterEnd(const uint8_t* text, uint64_t n, uint64_t recordEnd, ui
 //   HexFault Data(uint32_t address, const uint8_t* data, uint8_t count, uint32_t line)
 //       address = base + the record's own; a fault other than None stops the scan
 //   void Start(RecordType type, const uint8_t* data)  (four bytes)
+// and, where it has one, of each record's offset before the record is read,
+// as the scan needs no byte before it any more:
+//   void Passed(uint64_t offset)
 // A record that would run past the text is a fault and reaches no handler.
 template <class Handler>
 #if defined(__GNUC__)
@@ -217,6 +220,7 @@ inline HexScanStop ScanHexRecords(std::span<const uint8_t> input, Handler& handl
     // here, the others where their line end is found.
     if (text[0] != ':') return fail(HexFault::NoRecordStart, line, 0);
     for (;;) {
+        if constexpr (requires { handler.Passed(p); }) handler.Passed(p);
         // The byte count must lie inside the text.
         if (p + kBodyPos > n) return fail(HexFault::RecordPastText, line, p);
         const uint16_t countPair = PairAt(text + p + kCountPos);

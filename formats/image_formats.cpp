@@ -73,26 +73,37 @@ std::string WithFormatExtension(std::string_view path, ImageFormat format) {
     return std::string(stem) + extension;
 }
 
-ImageRead ReadImage(ImageFormat format, std::span<const uint8_t> bytes, uint32_t base) {
+ImageRead ReadImage(ImageFormat format, std::span<const uint8_t> bytes, uint32_t base, const ReadProgress& progress) {
     switch (format) {
-        case ImageFormat::IntelHex: return ReadIntelHex(bytes);
-        case ImageFormat::SRecord: return ReadSRecords(bytes);
+        case ImageFormat::IntelHex: return ReadIntelHex(bytes, nullptr, progress);
+        case ImageFormat::SRecord: return ReadSRecords(bytes, progress);
         case ImageFormat::Elf: return ReadElf(bytes);
         case ImageFormat::Binary: break;
     }
     return ReadBinary(bytes, base);
 }
 
+std::string WriteProblem(ImageFormat format, const SparseImage& image, const WriteOptions& options) {
+    if (options.recordSize < 1 || options.recordSize > 255) return "a record holds 1 to 255 data bytes";
+    if (format == ImageFormat::IntelHex) return std::string();
+    if (format == ImageFormat::SRecord) return SRecordsProblem(image, options);
+    return "only Intel HEX and S-records are written as records";
+}
+
+bool WriteImage(ImageFormat format, const SparseImage& image, const WriteOptions& options, const ByteSink& sink,
+                std::string& problem) {
+    problem = WriteProblem(format, image, options);
+    if (!problem.empty()) return false;
+    if (format == ImageFormat::IntelHex) return WriteIntelHex(image, options.recordSize, sink);
+    return WriteSRecords(image, options, sink, problem);
+}
+
 std::string WriteImage(ImageFormat format, const SparseImage& image, const WriteOptions& options,
                        std::string& problem) {
-    if (options.recordSize < 1 || options.recordSize > 255) {
-        problem = "a record holds 1 to 255 data bytes";
-        return std::string();
-    }
+    problem = WriteProblem(format, image, options);
+    if (!problem.empty()) return std::string();
     if (format == ImageFormat::IntelHex) return WriteIntelHex(image, options.recordSize);
-    if (format == ImageFormat::SRecord) return WriteSRecords(image, options, problem);
-    problem = "only Intel HEX and S-records are written as records";
-    return std::string();
+    return WriteSRecords(image, options, problem);
 }
 
 }  // namespace torvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "formats/sparse_image.h"
+#include "platform/files.h"
 
 namespace torvane {
 
@@ -75,8 +77,15 @@ struct ImageRead {
     bool damaged() const { return fault == ReadFault::BadDigit || fault == ReadFault::BadChecksum; }
 };
 
+// Told now and then, by the record readers, how far they have come: the
+// offset before which they need none of the bytes any more, so a view of the
+// file can give those pages back (FileView::Release). A reader may still go
+// back over earlier bytes to name the line of a fault.
+using ReadProgress = std::function<void(uint64_t offset)>;
+
 // Reads `bytes` as `format`; a binary file's first byte lies at `base`.
-ImageRead ReadImage(ImageFormat format, std::span<const uint8_t> bytes, uint32_t base = 0);
+ImageRead ReadImage(ImageFormat format, std::span<const uint8_t> bytes, uint32_t base = 0,
+                    const ReadProgress& progress = {});
 
 // How a writer lays out its records.
 struct WriteOptions {
@@ -85,8 +94,17 @@ struct WriteOptions {
     std::string header;        // an S-record file's S0 text (the output's file name)
 };
 
-// The text of `image` in a record format (IntelHex or SRecord). Empty, with the
-// reason in `problem`, when the options cannot hold the image.
+// Why the options cannot hold `image` in a record format (IntelHex or
+// SRecord), or empty when they can: asked before a file is opened.
+std::string WriteProblem(ImageFormat format, const SparseImage& image, const WriteOptions& options);
+// The text of `image` in a record format, handed to `sink` in pieces of about
+// 1 MiB, so a file is written without the whole text in memory. False when
+// the options cannot hold the image (the reason in `problem`, nothing handed
+// on) or the sink refused a piece (`problem` empty).
+bool WriteImage(ImageFormat format, const SparseImage& image, const WriteOptions& options, const ByteSink& sink,
+                std::string& problem);
+// The same text, whole. Empty, with the reason in `problem`, when the options
+// cannot hold the image.
 std::string WriteImage(ImageFormat format, const SparseImage& image, const WriteOptions& options,
                        std::string& problem);
 

@@ -1,8 +1,11 @@
 #include "formats/intel_hex.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "formats/hex_record_scanner.h"
+#include "formats/read_progress.h"
+#include "formats/record_text.h"
 #include "platform/format.h"
 
 namespace torvane {
@@ -10,6 +13,7 @@ namespace {
 
 struct SparseHandler {
     SparseImage& image;
+    ProgressReports reports;
     uint32_t faultAddress = 0;
     SparseImage::Clash clash{};
     uint32_t repeatedLine = 0;  // the first record that repeats bytes with their own values
@@ -29,6 +33,7 @@ struct SparseHandler {
         }
         return HexFault::None;
     }
+    void Passed(uint64_t offset) { reports.Passed(offset); }
     void Start(RecordType type, const uint8_t* data) {
         const uint32_t high = static_cast<uint32_t>(data[0] << 8 | data[1]);
         const uint32_t low = static_cast<uint32_t>(data[2] << 8 | data[3]);
@@ -40,7 +45,9 @@ struct SparseHandler {
 // the reason of a fault.
 struct RecordFinder {
     uint32_t address;
+    ProgressReports reports;
     uint32_t line = 0;
+    void Passed(uint64_t offset) { reports.Passed(offset); }
     HexFault Data(uint32_t at, const uint8_t*, uint8_t count, uint32_t recordLine) {
         if (address < at || address - at >= count) return HexFault::None;
         line = recordLine;
@@ -71,35 +78,32 @@ ReadFault FaultOf(HexFault fault) {
     return ReadFault::Syntax;
 }
 
-constexpr char kDigits[] = "0123456789ABCDEF";
-
 // Appends one record: ':', count, address, type, data, checksum, CR LF.
-void AppendRecord(std::string& out, uint8_t type, uint16_t address, const uint8_t* data, size_t count) {
-    const size_t at = out.size();
-    out.resize(at + 11 + 2 * count + 2);
-    char* p = out.data() + at;
+void AppendRecord(record_text::RecordText& out, uint8_t type, uint16_t address, const uint8_t* data, size_t count) {
+    char* p = out.Room(11 + 2 * count + 2);
     *p++ = ':';
     uint32_t sum = 0;
     auto put = [&p, &sum](uint8_t b) {
-        *p++ = kDigits[b >> 4];
-        *p++ = kDigits[b & 15];
+        std::memcpy(p, record_text::kHexPairs[b].data(), 2);
+        p += 2;
         sum += b;
     };
     put(static_cast<uint8_t>(count));
     put(static_cast<uint8_t>(address >> 8));
     put(static_cast<uint8_t>(address));
     put(type);
-    for (size_t i = 0; i < count; ++i) put(data[i]);
+    sum += record_text::PutHexBytes(p, data, count);
     put(static_cast<uint8_t>(0x100 - (sum & 0xFF)));
     *p++ = '\r';
-    *p = '\n';
+    *p++ = '\n';
+    out.Used(p);
 }
 
 }  // namespace
 
-ImageRead ReadIntelHex(std::span<const uint8_t> text, HexScanStop* where) {
+ImageRead ReadIntelHex(std::span<const uint8_t> text, HexScanStop* where, const ReadProgress& progress) {
     ImageRead read;
-    SparseHandler handler{read.image};
+    SparseHandler handler{read.image, ProgressReports(progress)};
     HexScanStop stop = ScanHexRecords(text, handler);
     if (stop.fault == HexFault::None && read.image.empty()) stop.fault = HexFault::NoData;
     if (where) *where = stop;
@@ -117,7 +121,7 @@ ImageRead ReadIntelHex(std::span<const uint8_t> text, HexScanStop* where) {
         read.reason = Format("line %u: the data at 0x%08X runs past the end of the 32-bit address space",
                              static_cast<unsigned>(stop.line), handler.faultAddress);
     } else if (stop.fault == HexFault::TwoValues) {
-        RecordFinder finder{handler.clash.address};
+        RecordFinder finder{handler.clash.address, ProgressReports(progress)};
         ScanHexRecords(text, finder);
         read.reason = Format("line %u: 0x%08X is given two values, 0x%02X on line %u and 0x%02X on line %u",
                              static_cast<unsigned>(stop.line), handler.clash.address, handler.clash.held,
@@ -128,20 +132,14 @@ ImageRead ReadIntelHex(std::span<const uint8_t> text, HexScanStop* where) {
     return read;
 }
 
-std::string WriteIntelHex(const SparseImage& image, uint32_t recordSize) {
-    std::string out;
-    // The whole text at once: ":", count, address, type, data, checksum, CR LF
-    // a record, with a type 04 record at each 64 KiB.
-    uint64_t records = 4;
-    for (const ImageSegment& segment : image.segments())
-        records += (segment.bytes.size() + recordSize - 1) / recordSize + (segment.bytes.size() >> 16) + 2;
-    out.reserve(static_cast<size_t>(image.dataSize() * 2 + records * 17 + 16));
+bool WriteIntelHex(const SparseImage& image, uint32_t recordSize, const ByteSink& sink) {
+    record_text::RecordText out(sink);
     uint32_t upper = 0;  // the upper half the records now stand in
     for (const ImageSegment& segment : image.segments()) {
         const uint8_t* data = segment.bytes.data();
         uint64_t where = segment.address;
         uint64_t left = segment.bytes.size();
-        while (left > 0) {
+        while (left > 0 && out.ok()) {
             const uint32_t high = static_cast<uint32_t>(where >> 16);
             if (high != upper) {
                 const uint8_t value[2] = {static_cast<uint8_t>(high >> 8), static_cast<uint8_t>(high)};
@@ -164,6 +162,18 @@ std::string WriteIntelHex(const SparseImage& image, uint32_t recordSize) {
         AppendRecord(out, 0x05, 0, value, 4);
     }
     AppendRecord(out, 0x01, 0, nullptr, 0);
+    return out.Finish();
+}
+
+std::string WriteIntelHex(const SparseImage& image, uint32_t recordSize) {
+    std::string out;
+    // Room for the whole text at once: ":", count, address, type, data,
+    // checksum, CR LF a record, with a type 04 record at each 64 KiB.
+    uint64_t records = 4;
+    for (const ImageSegment& segment : image.segments())
+        records += (segment.bytes.size() + recordSize - 1) / recordSize + (segment.bytes.size() >> 16) + 2;
+    out.reserve(static_cast<size_t>(image.dataSize() * 2 + records * 17 + 16));
+    WriteIntelHex(image, recordSize, record_text::AppendTo(out));
     return out;
 }
 

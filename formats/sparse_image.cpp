@@ -11,6 +11,13 @@ uint64_t SparseImage::dataSize() const {
     return total;
 }
 
+std::vector<PlacedBytes> SparseImage::places() const {
+    std::vector<PlacedBytes> places;
+    places.reserve(segments_.size());
+    for (const ImageSegment& s : segments_) places.push_back({s.address, s.bytes});
+    return places;
+}
+
 bool SparseImage::Write(uint32_t address, std::span<const uint8_t> bytes) {
     const uint64_t end = address + static_cast<uint64_t>(bytes.size());
     if (end > kAddressSpaceEnd) return false;

@@ -20,6 +20,14 @@ struct ImageSegment {
     bool operator==(const ImageSegment&) const = default;
 };
 
+// Bytes at an address, borrowed from where they lie: an image's segment, or a
+// range of an input file read in place.
+struct PlacedBytes {
+    uint32_t address = 0;
+    std::span<const uint8_t> bytes;
+    uint64_t end() const { return address + static_cast<uint64_t>(bytes.size()); }
+};
+
 // The contents of a firmware file over the whole 32-bit address space: sorted
 // segments that neither overlap nor touch (touching writes join one segment),
 // no bytes held for the gaps. Every reader of formats/ gives one, every writer
@@ -33,6 +41,8 @@ public:
     uint64_t end() const { return empty() ? 0 : segments_.back().end(); }
     // The bytes of data held, gaps not counted.
     uint64_t dataSize() const;
+    // The segments as placed bytes, borrowed from the image.
+    std::vector<PlacedBytes> places() const;
 
     // Writes `bytes` at `address`; a later write replaces the bytes an earlier
     // one put at the same addresses. False, and nothing written, when the bytes

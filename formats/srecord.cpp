@@ -1,8 +1,11 @@
 #include "formats/srecord.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "formats/hex_record_scanner.h"
+#include "formats/read_progress.h"
+#include "formats/record_text.h"
 #include "platform/format.h"
 
 namespace torvane {
@@ -21,27 +24,40 @@ ImageRead Fail(ImageRead& read, ReadFault fault, uint32_t line, uint64_t offset,
     return std::move(read);
 }
 
-constexpr char kDigits[] = "0123456789ABCDEF";
-
-void AppendRecord(std::string& out, int type, uint32_t address, uint32_t addressBytes, const uint8_t* data,
-                  size_t count) {
-    const size_t at = out.size();
-    out.resize(at + 4 + 2 * (addressBytes + count + 1) + 2);
-    char* p = out.data() + at;
+void AppendRecord(record_text::RecordText& out, int type, uint32_t address, uint32_t addressBytes,
+                  const uint8_t* data, size_t count) {
+    char* p = out.Room(4 + 2 * (addressBytes + count + 1) + 2);
     *p++ = 'S';
     *p++ = static_cast<char>('0' + type);
     uint32_t sum = 0;
     auto put = [&p, &sum](uint8_t b) {
-        *p++ = kDigits[b >> 4];
-        *p++ = kDigits[b & 15];
+        std::memcpy(p, record_text::kHexPairs[b].data(), 2);
+        p += 2;
         sum += b;
     };
     put(static_cast<uint8_t>(addressBytes + count + 1));
     for (uint32_t i = addressBytes; i-- > 0;) put(static_cast<uint8_t>(address >> (8 * i)));
-    for (size_t i = 0; i < count; ++i) put(data[i]);
+    sum += record_text::PutHexBytes(p, data, count);
     put(static_cast<uint8_t>(~sum));
     *p++ = '\r';
-    *p = '\n';
+    *p++ = '\n';
+    out.Used(p);
+}
+
+// The data record type (1, 2 or 3) the options ask for, or 0 with the reason
+// in `problem` when it cannot hold the image's addresses.
+int DataRecordType(const SparseImage& image, const WriteOptions& options, std::string& problem) {
+    const uint64_t highest = image.empty() ? 0 : image.end() - 1;
+    const uint64_t top = std::max<uint64_t>(highest, image.start.value_or(0));
+    const int needed = top <= 0xFFFF ? 1 : top <= 0xFFFFFF ? 2 : 3;
+    const int type = options.srecType == 0 ? needed : options.srecType;
+    if (type < needed || type > 3) {
+        problem = type < 1 || type > 3 ? std::string("the S-record type is 1, 2 or 3")
+                                       : Format("S%d records cannot hold the address 0x%08llX (S%d or above can)", type,
+                                                static_cast<unsigned long long>(top), needed);
+        return 0;
+    }
+    return type;
 }
 
 }  // namespace
@@ -50,11 +66,13 @@ namespace {
 
 // The line of the first data record before `before` that holds `address`.
 // Run only for the reason of a fault, over records already read whole.
-uint32_t LineOfDataAt(std::span<const uint8_t> bytes, uint32_t address, uint64_t before) {
+uint32_t LineOfDataAt(std::span<const uint8_t> bytes, uint32_t address, uint64_t before, const ReadProgress& progress) {
     using hex_scan::PairAt;
     const uint8_t* text = bytes.data();
+    ProgressReports reports(progress);
     uint32_t line = 1;
     for (uint64_t p = 0; p < before;) {
+        reports.Passed(p);
         if (IsLineEnd(text[p])) {
             if (text[p] == '\r' && p + 1 < before && text[p + 1] == '\n') ++p;
             ++line;
@@ -76,10 +94,11 @@ uint32_t LineOfDataAt(std::span<const uint8_t> bytes, uint32_t address, uint64_t
 
 }  // namespace
 
-ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
+ImageRead ReadSRecords(std::span<const uint8_t> bytes, const ReadProgress& progress) {
     using hex_scan::PairAt;
     using hex_scan::kBadPair;
     ImageRead read;
+    ProgressReports reports(progress);
     const uint8_t* text = bytes.data();
     const uint64_t n = bytes.size();
     uint64_t p = 0;
@@ -103,6 +122,7 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
             ++p;
         }
         if (p >= n) break;
+        reports.Passed(p);
         if (text[p] != 'S' || !lineStart)
             return Fail(read, ReadFault::Syntax, line, p, Format("no record starts at byte %llu (a record begins its line with 'S')",
                                                                  static_cast<unsigned long long>(p)));
@@ -163,7 +183,7 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
                         return Fail(read, ReadFault::TwoValues, line, at,
                                     Format("0x%08X is given two values, 0x%02X on line %u and 0x%02X on line %u",
                                            clash.address, clash.held,
-                                           static_cast<unsigned>(LineOfDataAt(bytes, clash.address, at)), clash.given,
+                                           static_cast<unsigned>(LineOfDataAt(bytes, clash.address, at, progress)), clash.given,
                                            static_cast<unsigned>(line)));
                 }
                 ++dataRecords;
@@ -205,31 +225,24 @@ ImageRead ReadSRecords(std::span<const uint8_t> bytes) {
     return read;
 }
 
-std::string WriteSRecords(const SparseImage& image, const WriteOptions& options, std::string& problem) {
-    const uint64_t highest = image.empty() ? 0 : image.end() - 1;
-    const uint64_t top = std::max<uint64_t>(highest, image.start.value_or(0));
-    const int needed = top <= 0xFFFF ? 1 : top <= 0xFFFFFF ? 2 : 3;
-    const int type = options.srecType == 0 ? needed : options.srecType;
-    if (type < needed || type > 3) {
-        problem = type < 1 || type > 3 ? std::string("the S-record type is 1, 2 or 3")
-                                       : Format("S%d records cannot hold the address 0x%08llX (S%d or above can)", type,
-                                                static_cast<unsigned long long>(top), needed);
-        return std::string();
-    }
+std::string SRecordsProblem(const SparseImage& image, const WriteOptions& options) {
+    std::string problem;
+    DataRecordType(image, options, problem);
+    return problem;
+}
+
+bool WriteSRecords(const SparseImage& image, const WriteOptions& options, const ByteSink& sink, std::string& problem) {
+    const int type = DataRecordType(image, options, problem);
+    if (type == 0) return false;
     const uint32_t addressBytes = static_cast<uint32_t>(type) + 1;
     // A record holds at most 255 bytes: address, data and checksum.
     const uint32_t recordSize = std::min<uint32_t>(options.recordSize, 255 - addressBytes - 1);
-    std::string out;
-    // The whole text at once: each record is "S", its type, the count, the
-    // address, the data, the checksum and CR LF.
-    uint64_t dataRecords = 0;
-    for (const ImageSegment& segment : image.segments()) dataRecords += (segment.bytes.size() + recordSize - 1) / recordSize;
-    out.reserve(static_cast<size_t>(image.dataSize() * 2 + dataRecords * (8 + 2 * addressBytes) + 3 * 600));
+    record_text::RecordText out(sink);
     const std::string header = options.header.substr(0, 255 - 3);
     AppendRecord(out, 0, 0, 2, reinterpret_cast<const uint8_t*>(header.data()), header.size());
     uint64_t records = 0;
     for (const ImageSegment& segment : image.segments()) {
-        for (size_t i = 0; i < segment.bytes.size(); i += recordSize) {
+        for (size_t i = 0; i < segment.bytes.size() && out.ok(); i += recordSize) {
             const size_t now = std::min<size_t>(recordSize, segment.bytes.size() - i);
             AppendRecord(out, type, static_cast<uint32_t>(segment.address + i), addressBytes, segment.bytes.data() + i,
                          now);
@@ -239,6 +252,21 @@ std::string WriteSRecords(const SparseImage& image, const WriteOptions& options,
     if (records <= 0xFFFF) AppendRecord(out, 5, static_cast<uint32_t>(records), 2, nullptr, 0);
     else if (records <= 0xFFFFFF) AppendRecord(out, 6, static_cast<uint32_t>(records), 3, nullptr, 0);
     AppendRecord(out, 10 - type, image.start.value_or(0), addressBytes, nullptr, 0);
+    return out.Finish();
+}
+
+std::string WriteSRecords(const SparseImage& image, const WriteOptions& options, std::string& problem) {
+    const int type = DataRecordType(image, options, problem);
+    if (type == 0) return std::string();
+    // Room for the whole text at once: each record is "S", its type, the
+    // count, the address, the data, the checksum and CR LF.
+    const uint32_t addressBytes = static_cast<uint32_t>(type) + 1;
+    const uint32_t recordSize = std::min<uint32_t>(options.recordSize, 255 - addressBytes - 1);
+    uint64_t dataRecords = 0;
+    for (const ImageSegment& segment : image.segments()) dataRecords += (segment.bytes.size() + recordSize - 1) / recordSize;
+    std::string out;
+    out.reserve(static_cast<size_t>(image.dataSize() * 2 + dataRecords * (8 + 2 * addressBytes) + 3 * 600));
+    WriteSRecords(image, options, record_text::AppendTo(out), problem);
     return out;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iconv.h>
+#include <optional>
+#include <string_view>
 #include <langinfo.h>
 #include <locale.h>
 #include <strings.h>
@@ -18,7 +20,27 @@ bool IsUtf8Name(const std::string& name) {
     return strcasecmp(name.c_str(), "UTF-8") == 0 || strcasecmp(name.c_str(), "UTF8") == 0;
 }
 
+// The locale's code set where its name alone says it: UTF-8 for a name whose
+// code set part is UTF-8, and for C and POSIX (below). Nothing otherwise. It
+// spares every start of a program the locale files newlocale reads.
+std::optional<std::string> CodeSetOfName() {
+    const char* name = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        name = std::getenv(variable);
+        if (name && *name) break;
+    }
+    if (!name || !*name || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0) return "UTF-8";
+    std::string_view set(name);
+    const size_t dot = set.find('.');
+    if (dot == std::string_view::npos) return std::nullopt;
+    set = set.substr(dot + 1);
+    set = set.substr(0, set.find('@'));
+    if (IsUtf8Name(std::string(set))) return "UTF-8";
+    return std::nullopt;
+}
+
 std::string LocaleCodeSet() {
+    if (std::optional<std::string> set = CodeSetOfName()) return *set;
     // newlocale with "" reads the environment without touching the process locale.
     locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
     if (loc == static_cast<locale_t>(0)) return "UTF-8";

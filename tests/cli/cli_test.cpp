@@ -26,6 +26,7 @@
 #include "platform/program_path.h"
 #include "support/failing_sync.h"
 #include "support/hex_text.h"
+#include "support/image_text.h"
 #include "support/temp_dir.h"
 #include "support/nic_test_support.h"
 
@@ -1315,6 +1316,42 @@ TEST_F(CliTest, ConvertKeepsSparseDataSparseAndRefusesAHugeBin) {
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0u, ReadText(dir.File("back.hex")).find(":10010000"));
     EXPECT_EQ(2, Run("convert far.hex -o x.hex --record-size 256").status);
+}
+
+// ELF to BIN goes from the loads' bytes where they lie in the file; the BIN
+// and the summary are those of the image all the same.
+TEST_F(CliTest, ConvertWritesAnElfsLoadsAsTheBinOfItsImage) {
+    using Loads = std::vector<std::pair<uint32_t, std::vector<uint8_t>>>;
+    auto write = [this](const std::string& name, const Loads& loads) {
+        dir.Write(name, torvane::test::ElfOfLoads(loads, 0x08000000));
+    };
+    // Out of order; the last touches the second, which then make one segment.
+    write("app.elf", Loads{{0x08000010, {7}}, {0x08000004, {1, 2, 3, 4}}, {0x08000000, {9, 9, 9, 9}}});
+    Result r = Run("convert app.elf -o app.bin --fill AA");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(std::vector<uint8_t>({9, 9, 9, 9, 1, 2, 3, 4, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 7}),
+              ReadBytes(dir.File("app.bin")));
+    EXPECT_TRUE(Has(r.out, "app.bin (binary, 9 data bytes in 2 segments)\n")) << r.out;
+    ASSERT_EQ(0, Run("convert app.elf -o crop.bin --crop 08000002-08000011").status);
+    EXPECT_EQ(std::vector<uint8_t>({9, 9, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0}), ReadBytes(dir.File("crop.bin")));
+    // Loads that overlap with the same bytes make one image; with others, the file is refused.
+    write("same.elf", Loads{{0x100, {1, 2, 3}}, {0x101, {2, 3, 4}}});
+    r = Run("convert same.elf -o same.bin");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(std::vector<uint8_t>({1, 2, 3, 4}), ReadBytes(dir.File("same.bin")));
+    EXPECT_TRUE(Has(r.out, "(binary, 4 data bytes in 1 segments)\n")) << r.out;
+    write("other.elf", Loads{{0x100, {1, 2, 3}}, {0x101, {2, 5, 4}}});
+    r = Run("convert other.elf -o other.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, "other.elf: program header 1: 0x00000102 is given two values, 0x03 by program header 0 "
+                           "and 0x05 by program header 1\n"))
+        << r.err;
+    EXPECT_FALSE(torvane::test::Exists(dir.File("other.bin")));
+    write("far.elf", Loads{{0, {1}}, {0x08000000, {2}}});
+    r = Run("convert far.elf -o far.bin");
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, "far.bin: a BIN of 0x00000000-0x08000000 would need 134217729 bytes, more than 64 MiB"))
+        << r.err;
 }
 
 // "-o new.hex/" once wrote BIN bytes into new.hex, and "stamp x.hex -o x.hex/

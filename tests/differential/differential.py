@@ -9,7 +9,9 @@ against objcopy on the files as made). The rule, for every input:
   * both read it: the same bytes at the same addresses;
   * or torvane-cli refuses it: a non-zero exit and a reason line naming the file.
 
-Never other bytes with exit 0. Where srec_cat refuses a text that torvane-cli
+Never other bytes with exit 0. An ELF file read is also converted to BIN, which
+is written from the loads' bytes where they lie in the file, not from the
+image: the BIN must hold the bytes of the HEX. Where srec_cat refuses a text that torvane-cli
 reads on purpose (blanks before a line end, CR alone as a line end), the text
 without them must give srec_cat the bytes torvane-cli read.
 
@@ -559,6 +561,25 @@ def torvane(tools, path, out):
         return parse_ihex(f.read().decode("latin-1")), rc, err
 
 
+def elf_bin_problem(tools, path, image, folder):
+    """Why the BIN torvane-cli writes of an ELF file, from the loads' bytes where
+    they lie in the file, is not the image it read for its HEX ("" when it is)."""
+    low, high = min(image), max(image) + 1
+    if high - low > 4 << 20:
+        return ""
+    out = os.path.join(folder, "out.bin")
+    rc, _, err = tools.run([tools.cli, "convert", path, "-o", out])
+    if rc != 0:
+        return "converted to HEX, refused as BIN: %s" % err.strip()
+    expected = bytearray(high - low)
+    for address, value in image.items():
+        expected[address - low] = value
+    with open(out, "rb") as f:
+        if f.read() != bytes(expected):
+            return "the BIN holds other bytes than the HEX"
+    return ""
+
+
 def judge(tools, path, fmt, data, folder):
     """The outcome of one input and a line that says why."""
     mine, rc, err = torvane(tools, path, os.path.join(folder, "out.hex"))
@@ -591,6 +612,10 @@ def judge(tools, path, fmt, data, folder):
     if theirs != mine:
         diff = sorted(set(theirs.items()) ^ set(mine.items()))[:1]
         return Outcome.FAIL, "other bytes with exit 0 (first difference at 0x%08X)" % diff[0][0]
+    if fmt == "elf" and mine:
+        problem = elf_bin_problem(tools, path, mine, folder)
+        if problem:
+            return Outcome.FAIL, problem
     return Outcome.AGREE, ""
 
 

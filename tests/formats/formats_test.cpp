@@ -14,6 +14,7 @@
 #include "formats/intel_hex.h"
 #include "formats/sparse_image.h"
 #include "formats/srecord.h"
+#include "support/image_text.h"
 #include "support/temp_dir.h"
 
 namespace torvane {
@@ -98,6 +99,14 @@ TEST(IntelHexWriter, TypeFourWhereTheUpperHalfChangesAndNoRecordCrossesSixtyFour
     EXPECT_EQ(":020000040800F2\r\n:08FFF800111111111111111179\r\n:020000040801F1\r\n"
               ":08000000111111111111111170\r\n:00000001FF\r\n",
               hex);
+}
+
+TEST(IntelHexWriter, EveryDigitInUpperCaseHighDigitFirst) {
+    SparseImage image;
+    const std::vector<uint8_t> bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF,
+                                     0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10, 0x5A};
+    image.Write(0, bytes);
+    EXPECT_EQ(":100000000123456789ABCDEFFEDCBA9876543210F8\r\n:010010005A95\r\n:00000001FF\r\n", WriteIntelHex(image));
 }
 
 TEST(SRecordReader, ChecksCountsChecksumsAndTheEnd) {
@@ -373,6 +382,166 @@ TEST(SRecordWriter, SrecCatReadsItWithoutAWarningAndFindsItEqual) {
     ASSERT_EQ(0, std::system(("srec_cat " + dir.File("t.s37") + " -o " + dir.File("c.hex") + " -intel 2> " + warn).c_str()));
     EXPECT_EQ("", Load(warn));
     EXPECT_EQ(0, std::system(("srec_cmp " + dir.File("t.s37") + " " + dir.File("t.hex") + " -intel").c_str()));
+}
+
+// The pieces a writer hands its sink, kept.
+struct Pieces {
+    std::vector<size_t> sizes;
+    std::string text;
+    size_t refuseAt = SIZE_MAX;  // the piece the sink refuses, from 0
+    ByteSink Sink() {
+        return [this](const void* data, size_t size) {
+            if (sizes.size() == refuseAt) {
+                sizes.push_back(size);
+                return false;
+            }
+            sizes.push_back(size);
+            text.append(static_cast<const char*>(data), size);
+            return true;
+        };
+    }
+};
+
+TEST(StreamedWriters, PiecesOfAtLeastAMiBMakeTheWholeText) {
+    std::mt19937 rng(11);
+    SparseImage image;
+    std::vector<uint8_t> bytes(1536 * 1024);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(rng());
+    image.Write(0x0800FF00, bytes);
+    image.Write(0x20000000, std::vector<uint8_t>(5, 0xAB));
+    image.start = 0x08000101;
+    WriteOptions options;
+    options.header = "big.s37";
+    for (const ImageFormat format : {ImageFormat::IntelHex, ImageFormat::SRecord}) {
+        Pieces pieces;
+        std::string problem;
+        ASSERT_TRUE(WriteImage(format, image, options, pieces.Sink(), problem)) << problem;
+        EXPECT_EQ(WriteImage(format, image, options, problem), pieces.text);
+        ASSERT_GE(pieces.sizes.size(), 3u);
+        // Each but the last as large as a file write's own pieces: written without a copy.
+        for (size_t i = 0; i + 1 < pieces.sizes.size(); ++i) EXPECT_GE(pieces.sizes[i], size_t{1} << 20);
+    }
+}
+
+TEST(StreamedWriters, StopAtARefusedPieceAndTellAProblemBeforeAnyPiece) {
+    SparseImage image;
+    image.Write(0x10000, std::vector<uint8_t>(3 << 20, 0x11));
+    for (const ImageFormat format : {ImageFormat::IntelHex, ImageFormat::SRecord}) {
+        Pieces pieces;
+        pieces.refuseAt = 0;
+        std::string problem;
+        EXPECT_FALSE(WriteImage(format, image, WriteOptions{}, pieces.Sink(), problem));
+        EXPECT_EQ("", problem);
+        EXPECT_EQ(1u, pieces.sizes.size());
+    }
+    WriteOptions options;
+    options.srecType = 1;
+    Pieces pieces;
+    std::string problem;
+    EXPECT_FALSE(WriteImage(ImageFormat::SRecord, image, options, pieces.Sink(), problem));
+    EXPECT_EQ("S1 records cannot hold the address 0x0030FFFF (S2 or above can)", problem);
+    EXPECT_EQ(problem, WriteProblem(ImageFormat::SRecord, image, options));
+    EXPECT_TRUE(pieces.sizes.empty());
+    options.srecType = 0;
+    options.recordSize = 0;
+    EXPECT_EQ("a record holds 1 to 255 data bytes", WriteProblem(ImageFormat::IntelHex, image, options));
+    EXPECT_EQ("", WriteProblem(ImageFormat::IntelHex, image, WriteOptions{}));
+}
+
+TEST(BinaryWriter, PlacesBytesFillsBetweenAndKeepsToTheRange) {
+    const std::vector<uint8_t> a{1, 2}, b{3};
+    const std::vector<PlacedBytes> places{{0x10, a}, {0x14, b}};
+    auto write = [&places](uint32_t from, uint64_t to) {
+        Pieces pieces;
+        EXPECT_TRUE(WriteBinary(places, from, to, 0xFF, pieces.Sink()));
+        return std::vector<uint8_t>(pieces.text.begin(), pieces.text.end());
+    };
+    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF, 1, 2, 0xFF, 0xFF, 3, 0xFF}), write(0x0E, 0x16));
+    EXPECT_EQ((std::vector<uint8_t>{2, 0xFF}), write(0x11, 0x13));
+    EXPECT_EQ((std::vector<uint8_t>{}), write(0x12, 0x12));
+    EXPECT_EQ(std::vector<uint8_t>(100000, 0xFF), write(0x100, 0x100 + 100000));  // after every piece
+    // The pieces' bytes go on where they lie.
+    std::vector<const void*> handed;
+    ASSERT_TRUE(WriteBinary(places, 0x10, 0x12, 0, [&handed](const void* data, size_t) {
+        handed.push_back(data);
+        return true;
+    }));
+    EXPECT_EQ(std::vector<const void*>{a.data()}, handed);
+    Pieces pieces;
+    pieces.refuseAt = 1;
+    EXPECT_FALSE(WriteBinary(places, 0x0E, 0x16, 0, pieces.Sink()));
+    EXPECT_EQ(2u, pieces.sizes.size());
+}
+
+// Reading in place gives ReadElf's outcome and the same BIN, for files read
+// whole and for every fault the headers can give.
+TEST(ElfInPlace, GivesReadElfsOutcomeWithoutACopy) {
+    std::vector<std::vector<uint8_t>> files{TinyElf(false, false), TinyElf(true, false), TinyElf(false, true)};
+    files.push_back(TinyElf(false, false));
+    files.back()[71] = 0;  // memory only: no data
+    files.push_back(TinyElf(false, false));
+    files.back()[75] = 2;  // file size past memory size
+    files.push_back(TinyElf(false, false));
+    // The second header loads the same 4 bytes right after the first: they touch.
+    files.back()[88 + 3] = 116, files.back()[103] = 4;
+    files.back()[96] = 0x08, files.back()[97] = 0, files.back()[98] = 0, files.back()[99] = 4;
+    files.push_back(test::ElfImage(0x08000000, std::vector<uint8_t>(300, 0x5A)));
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::vector<uint8_t>& file = files[i];
+        std::vector<PlacedBytes> places;
+        const std::optional<ImageRead> inPlace = ReadElfInPlace(file, places);
+        ASSERT_TRUE(inPlace) << i;
+        const ImageRead read = ReadElf(file);
+        EXPECT_EQ(read.fault, inPlace->fault) << i;
+        EXPECT_EQ(read.reason, inPlace->reason) << i;
+        EXPECT_EQ(read.offset, inPlace->offset) << i;
+        EXPECT_EQ(read.origins.size(), inPlace->origins.size()) << i;
+        EXPECT_EQ(read.image.start, inPlace->image.start) << i;
+        EXPECT_TRUE(inPlace->image.segments().empty());
+        if (!read.ok()) continue;
+        for (const PlacedBytes& p : places) {
+            EXPECT_GE(p.bytes.data(), file.data());
+            EXPECT_LE(p.bytes.data() + p.bytes.size(), file.data() + file.size());
+        }
+        Pieces pieces;
+        ASSERT_TRUE(WriteBinary(places, read.image.lowest(), read.image.end(), 0, pieces.Sink()));
+        const std::vector<uint8_t> whole = WriteBinary(read.image, read.image.lowest(), read.image.end(), 0);
+        EXPECT_EQ(std::string(whole.begin(), whole.end()), pieces.text) << i;
+    }
+    // Loads that overlap are compared byte by byte: only ReadElf does that.
+    std::vector<uint8_t> both = TinyElf(false, false);
+    both[88 + 3] = 116, both[96] = 0x08, both[97] = 0, both[98] = 0, both[99] = 2, both[103] = 4;
+    std::vector<PlacedBytes> places;
+    EXPECT_FALSE(ReadElfInPlace(both, places));
+}
+
+TEST(ReadProgress, TellsRecordStartsAboutEveryMiBAndChangesNothing) {
+    SparseImage image;
+    image.Write(0x08000000, std::vector<uint8_t>(900 * 1024, 0x3C));
+    std::string problem;
+    const std::string hex = WriteIntelHex(image);
+    const std::string srec = WriteSRecords(image, WriteOptions{}, problem);
+    for (const std::string* text : {&hex, &srec}) {
+        const ImageFormat format = text == &hex ? ImageFormat::IntelHex : ImageFormat::SRecord;
+        std::vector<uint64_t> told;
+        const ImageRead read = ReadImage(format, Bytes(*text), 0, [&told](uint64_t at) { told.push_back(at); });
+        ASSERT_TRUE(read.ok()) << read.reason;
+        EXPECT_EQ(image.segments(), read.image.segments());
+        ASSERT_EQ(2u, told.size());  // 2.6 and 2.8 MB of text
+        for (size_t i = 0; i < told.size(); ++i) {
+            EXPECT_GE(told[i], (i + 1) << 20);
+            EXPECT_LT(told[i], ((i + 1) << 20) + 100);
+            EXPECT_EQ(format == ImageFormat::IntelHex ? ':' : 'S', (*text)[told[i]]);
+        }
+    }
+    // A fault's line is found by going over the text again: from the start.
+    const std::string clash = hex.substr(0, hex.size() - 13) + ":01000000AA55\r\n:00000001FF\r\n";
+    std::vector<uint64_t> told;
+    const ImageRead read = ReadIntelHex(Bytes(clash), nullptr, [&told](uint64_t at) { told.push_back(at); });
+    EXPECT_EQ(ReadIntelHex(Bytes(clash)).reason, read.reason);
+    EXPECT_EQ(ReadFault::TwoValues, read.fault);
+    ASSERT_EQ(4u, told.size());
+    EXPECT_LT(told[2], told[1]);
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -83,6 +86,32 @@ TEST_F(CodePageTest, CAndPosixLocalesCountAsUtf8) {
         EXPECT_TRUE(CodePageIsUtf8()) << name << " gave " << CodePageName();
     }
     if (old) ::setenv("LC_ALL", saved.c_str(), 1); else ::unsetenv("LC_ALL");
+    SetCodePage("");
+}
+
+// A name whose code set part is UTF-8 is taken at its word, installed or not;
+// the first of LC_ALL, LC_CTYPE and LANG that is set names the locale.
+TEST_F(CodePageTest, ALocaleNamedUtf8IsUtf8WithoutItsFiles) {
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        saved.emplace_back(variable, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    ::setenv("LC_ALL", "", 1);
+    ::setenv("LC_CTYPE", "", 1);
+    for (const char* name : {"C.UTF-8", "xx_YY.utf8", "xx_YY.Utf-8@euro", "en_US.UTF8"}) {
+        ::setenv("LANG", name, 1);
+        ASSERT_TRUE(SetCodePage(""));
+        EXPECT_TRUE(CodePageIsUtf8()) << name << " gave " << CodePageName();
+    }
+    ::setenv("LC_CTYPE", "C", 1);
+    ::setenv("LANG", "xx_YY.GB18030", 1);
+    ASSERT_TRUE(SetCodePage(""));
+    EXPECT_TRUE(CodePageIsUtf8()) << CodePageName();
+    for (const auto& [variable, value] : saved) {
+        if (value) ::setenv(variable, value->c_str(), 1);
+        else ::unsetenv(variable);
+    }
     SetCodePage("");
 }
 #endif

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace torvane::test {
@@ -34,27 +35,41 @@ inline std::string SRecordText(uint32_t address, const std::vector<uint8_t>& dat
     return text;
 }
 
-// A 32-bit little-endian ELF executable for ARM with one PT_LOAD segment that
-// holds `data` at the physical and virtual address `address`.
-inline std::vector<uint8_t> ElfImage(uint32_t address, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> f(52 + 32 + data.size(), 0);
+// A 32-bit little-endian ELF executable for ARM with one PT_LOAD segment per
+// load, in the order given, each holding its bytes at the physical and virtual
+// address given; the entry point is `entry`.
+inline std::vector<uint8_t> ElfOfLoads(const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& loads,
+                                       uint32_t entry) {
+    const size_t tableEnd = 52 + 32 * loads.size();
+    std::vector<uint8_t> f(tableEnd, 0);
     auto put = [&f](size_t at, uint32_t v, int width) {
         for (int i = 0; i < width; ++i) f[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
     };
     f[0] = 0x7F, f[1] = 'E', f[2] = 'L', f[3] = 'F', f[4] = 1, f[5] = 1, f[6] = 1;
-    put(16, 2, 2);        // ET_EXEC
-    put(18, 40, 2);       // EM_ARM
-    put(20, 1, 4);        // EV_CURRENT
-    put(24, address, 4);  // entry
-    put(28, 52, 4);       // phoff
-    put(40, 52, 2);       // ehsize
-    put(42, 32, 2);       // phentsize
-    put(44, 1, 2);        // phnum
-    const uint32_t size = static_cast<uint32_t>(data.size());
-    put(52, 1, 4), put(56, 84, 4), put(60, address, 4), put(64, address, 4), put(68, size, 4), put(72, size, 4),
-        put(76, 5, 4), put(80, 4, 4);
-    std::copy(data.begin(), data.end(), f.begin() + 84);
+    put(16, 2, 2);      // ET_EXEC
+    put(18, 40, 2);     // EM_ARM
+    put(20, 1, 4);      // EV_CURRENT
+    put(24, entry, 4);  // entry
+    put(28, 52, 4);     // phoff
+    put(40, 52, 2);     // ehsize
+    put(42, 32, 2);     // phentsize
+    put(44, static_cast<uint32_t>(loads.size()), 2);  // phnum
+    for (size_t i = 0; i < loads.size(); ++i) {
+        const size_t h = 52 + 32 * i;
+        const uint32_t offset = static_cast<uint32_t>(f.size());
+        const uint32_t address = loads[i].first;
+        const uint32_t size = static_cast<uint32_t>(loads[i].second.size());
+        put(h, 1, 4), put(h + 4, offset, 4), put(h + 8, address, 4), put(h + 12, address, 4), put(h + 16, size, 4),
+            put(h + 20, size, 4), put(h + 24, 5, 4), put(h + 28, 4, 4);
+        f.insert(f.end(), loads[i].second.begin(), loads[i].second.end());
+    }
     return f;
+}
+
+// The same with one PT_LOAD segment that holds `data` at `address`, which is
+// also the entry point.
+inline std::vector<uint8_t> ElfImage(uint32_t address, const std::vector<uint8_t>& data) {
+    return ElfOfLoads({{address, data}}, address);
 }
 
 }  // namespace torvane::test
