@@ -320,6 +320,7 @@ constexpr std::array kTranslations = {
     Translation{"Invalid argument", "参数无效"},
     Translation{"Operation canceled", "操作已取消"},
     Translation{"Resource temporarily unavailable", "资源暂时不可用"},
+    Translation{"File exists", "文件已存在"},
     // Rows, batches and projects.
     Translation{"the file changed: {} bytes with the lowest address 0x{} were recorded, it now has {} bytes with the "
                 "lowest address 0x{}",

@@ -43,7 +43,63 @@ std::wstring SystemPath(const std::string& utf8Path) {
     return L"\\\\?\\" + full;
 }
 
+namespace {
+
+// The failures a file operation meets every day, in the words the C library
+// gives them on every other system: the reasons read alike whatever language
+// Windows itself speaks, and the window's reason table knows every one.
+const char* CommonErrorText(unsigned long code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return "No such file or directory";
+        case ERROR_ACCESS_DENIED:
+        case ERROR_NETWORK_ACCESS_DENIED:
+            return "Permission denied";
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return "No space left on device";
+        case ERROR_WRITE_PROTECT:
+            return "Read-only file system";
+        case ERROR_DIRECTORY:
+            return "Not a directory";
+        case ERROR_FILENAME_EXCED_RANGE:
+            return "File name too long";
+        case ERROR_FILE_TOO_LARGE:
+            return "File too large";
+        case ERROR_CRC:
+        case ERROR_IO_DEVICE:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+            return "Input/output error";
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return "Too many levels of symbolic links";
+        case ERROR_DISK_QUOTA_EXCEEDED:
+            return "Disk quota exceeded";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_BUSY:
+            return "Device or resource busy";
+        case ERROR_INVALID_NAME:
+        case ERROR_INVALID_PARAMETER:
+            return "Invalid argument";
+        case ERROR_OPERATION_ABORTED:
+            return "Operation canceled";
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return "File exists";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
 std::string ErrorText(unsigned long code) {
+    if (const char* common = CommonErrorText(code)) return common;
     wchar_t* buffer = nullptr;
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
