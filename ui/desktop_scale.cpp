@@ -48,17 +48,27 @@ DesktopScaleHints CurrentHints() {
     return hints;
 }
 
+// A style option's copy, deleted as the type it was made as: QStyleOption has
+// no virtual destructor, so deleting a QStyleOptionToolBar through its base
+// would be undefined.
+using OptionCopy = std::unique_ptr<QStyleOption, void (*)(QStyleOption*)>;
+
+template <typename T>
+OptionCopy MakeCopy(const T& option) {
+    return OptionCopy(new T(option), [](QStyleOption* p) { delete static_cast<T*>(p); });
+}
+
 // A copy of a style option as its own type; nothing for a type not known here.
 template <typename T>
-bool CopyAs(const QStyleOption& option, std::unique_ptr<QStyleOption>& copy) {
+bool CopyAs(const QStyleOption& option, OptionCopy& copy) {
     const T* typed = qstyleoption_cast<const T*>(&option);
     if (!typed) return false;
-    copy = std::make_unique<T>(*typed);
+    copy = MakeCopy(*typed);
     return true;
 }
 
-std::unique_ptr<QStyleOption> CopyOption(const QStyleOption& o) {
-    std::unique_ptr<QStyleOption> c;
+OptionCopy CopyOption(const QStyleOption& o) {
+    OptionCopy c(nullptr, nullptr);
     // The newer version of a type before the older, the complex kinds before
     // their common base, the plain option last.
     (void)(CopyAs<QStyleOptionComboBox>(o, c) || CopyAs<QStyleOptionSlider>(o, c) || CopyAs<QStyleOptionSpinBox>(o, c) ||
@@ -71,8 +81,8 @@ std::unique_ptr<QStyleOption> CopyOption(const QStyleOption& o) {
            CopyAs<QStyleOptionTabBarBase>(o, c) || CopyAs<QStyleOptionTabWidgetFrame>(o, c) ||
            CopyAs<QStyleOptionToolBar>(o, c) || CopyAs<QStyleOptionToolBox>(o, c) ||
            CopyAs<QStyleOptionDockWidget>(o, c) || CopyAs<QStyleOptionRubberBand>(o, c));
-    if (!c && o.type == QStyleOption::SO_Complex) c = std::make_unique<QStyleOptionComplex>(*qstyleoption_cast<const QStyleOptionComplex*>(&o));
-    if (!c && o.type == QStyleOption::SO_Default) c = std::make_unique<QStyleOption>(o);
+    if (!c && o.type == QStyleOption::SO_Complex) c = MakeCopy(*qstyleoption_cast<const QStyleOptionComplex*>(&o));
+    if (!c && o.type == QStyleOption::SO_Default) c = MakeCopy(o);
     return c;
 }
 
@@ -106,7 +116,7 @@ public:
         if (std::abs(factor - 1.0) < 1e-6) return;
         const int dpi = static_cast<int>(std::lround(ScreenDpi() * factor));
         if (dpi < 1 || (option && option->fontMetrics.fontDpi() == dpi)) return;
-        copy_ = option ? CopyOption(*option) : std::make_unique<QStyleOption>();
+        copy_ = option ? CopyOption(*option) : MakeCopy(QStyleOption());
         if (!copy_) return;
         QFont font = widget ? widget->font() : QApplication::font();
         if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() / factor);
@@ -117,7 +127,7 @@ public:
 
 private:
     const QStyleOption* original_;
-    std::unique_ptr<QStyleOption> copy_;
+    OptionCopy copy_{nullptr, nullptr};
 };
 
 class DesktopScaledStyle : public QProxyStyle {
