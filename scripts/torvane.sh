@@ -22,7 +22,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # Debian packages the build and the tests need.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev qt6-base-dev fonts-wqy-microhei xvfb xauth
           clang libclang-rt-14-dev
-          dpkg-dev librsvg2-bin desktop-file-utils shared-mime-info appstream qt6-translations-l10n x11-utils bash-completion man-db lintian
+          dpkg-dev librsvg2-bin desktop-file-utils shared-mime-info appstream qt6-translations-l10n qt6-l10n-tools x11-utils bash-completion man-db lintian
           libxml2-utils libssl-dev python3
           g++-mingw-w64-x86-64-posix googletest wine64 locales
           srecord python3-intelhex python3-crcmod binutils-arm-none-eabi
