@@ -67,6 +67,10 @@ const CatalogueEntry kEnglishCatalogue[] = {
     {"校验范围的起始地址", "The start of the range"},
     {"校验范围的结束地址", "The end of the range"},
     {"写入地址", "The address"},
+    {"校验值字段%s已填写，但尚未添加到列表中。\r\n 选是，添加该字段并保存设置\r\n 选否，不添加该字段，保存设置\r\n"
+     " 选取消，返回继续编辑",
+     "The checksum field %s is filled in but not added to the list.\r\n Yes: add the field and save the settings\r\n"
+     " No: save the settings without it\r\n Cancel: go back to editing"},
 };
 const size_t kEnglishCatalogueSize = sizeof(kEnglishCatalogue) / sizeof(kEnglishCatalogue[0]);
 

@@ -149,7 +149,7 @@
     </message>
     <message>
         <source>补充数据</source>
-        <translation>Fill byte</translation>
+        <translation>Pad byte</translation>
     </message>
     <message>
         <source>HEX文件偏移地址(0x)</source>

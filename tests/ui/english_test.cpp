@@ -288,6 +288,10 @@ TEST_F(EnglishWindowTest, TheLanguageMenuRemembersTheChoiceForTheNextStart) {
     EXPECT_EQ(QStringLiteral("en"), QSettings().value(QString::fromLatin1(kLanguageKey)).toString());
     EXPECT_EQ(Language::English, LanguageOfSetting(QStringLiteral("en")));
     EXPECT_EQ(Language::Chinese, LanguageOfSetting(QStringLiteral("zh")));
+    EXPECT_EQ(Language::English, LanguageOfSetting(QStringLiteral(" EN ")));
+    // "system", nothing or a word the program does not know: the system's.
+    for (const char* value : {"system", "", "fr", "zh_CN"})
+        EXPECT_EQ(SystemLanguage(), LanguageOfSetting(QString::fromLatin1(value))) << value;
     // Choosing what is already chosen says nothing.
     english->trigger();
     EXPECT_TRUE(prompts.Done());
