@@ -39,7 +39,7 @@ const CatalogueEntry kEnglishCatalogue[] = {
      "并在记录文件（CSV）中为每个映像记一行。",
      "Makes one image per device from a template image: writes its serial number (and MAC address), then the "
      "checksum fields in order, and records one line per image in the record file (CSV)."},
-    {"写入校验值", "Stamp checksum"},
+    {"写入校验值", "Write checksum"},
     {"计算映像文件中一段地址范围的校验值，写入指定地址，另存为输出文件（BIN、HEX或S-record格式，由文件名决定）。",
      "Computes the checksum of an address range of an image file, stores it at the given address and saves the "
      "result as the output file (BIN, HEX or S-record, as its name says)."},

@@ -49,11 +49,11 @@
     </message>
     <message>
         <source>导入配置文件</source>
-        <translation>Open project</translation>
+        <translation>Import project</translation>
     </message>
     <message>
         <source>导出配置文件</source>
-        <translation>Save project</translation>
+        <translation>Export project</translation>
     </message>
     <message>
         <source>保存操作记录</source>
@@ -105,11 +105,11 @@
     </message>
     <message>
         <source>写入校验值</source>
-        <translation>Stamp checksum</translation>
+        <translation>Write checksum into image</translation>
     </message>
     <message>
         <source>比较映像文件</source>
-        <translation>Compare images</translation>
+        <translation>Compare images and fields</translation>
     </message>
     <message>
         <source>批量生成序列号映像</source>
@@ -121,7 +121,7 @@
     </message>
     <message>
         <source>转换文件格式</source>
-        <translation>Convert to C array</translation>
+        <translation>Convert file to C array</translation>
     </message>
     <message>
         <source>生成网卡升级文件</source>

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStyle>
@@ -271,6 +272,26 @@ TEST_F(EnglishWindowTest, AMessageBoxSpeaksEnglish) {
         box->close();
     });
     prompts.Show(MessageBox{"当前无操作记录！", ApplicationName(), MessageIcon::Question, MessageButtons::YesNoCancel});
+}
+
+// Each English menu item has its letter, marked in its word, and no two items
+// of a menu share one.
+TEST_F(EnglishWindowTest, EveryMenuItemHasItsOwnLetter) {
+    ScriptedPrompts prompts;
+    CQuenlorDlg window(prompts, 1.0);
+    for (QAction* title : window.menuBar()->actions()) {
+        QStringList letters;
+        for (QAction* a : title->menu()->actions()) {
+            if (a->isSeparator() || a->objectName().startsWith(QLatin1String("language"))) continue;
+            const qsizetype at = a->text().indexOf(QLatin1Char('&'));
+            ASSERT_GE(at, 0) << a->text().toStdString();
+            EXPECT_FALSE(a->text().contains(QLatin1String("(&"))) << a->text().toStdString();
+            letters << a->text().mid(at + 1, 1).toUpper();
+        }
+        EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size())
+            << title->text().toStdString() << ": " << letters.join(u',').toStdString();
+    }
+    EXPECT_TRUE(prompts.Done());
 }
 
 TEST_F(EnglishWindowTest, TheLanguageMenuRemembersTheChoiceForTheNextStart) {
