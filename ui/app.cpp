@@ -275,8 +275,10 @@ int CQuenlorApp::Run(int argc, char** argv) {
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();
     // The language is chosen before the first text is made; a change in the
-    // menu is remembered for the next start.
-    InstallLanguage(LanguageOfSetting(QSettings().value(QString::fromLatin1(kLanguageKey)).toString()));
+    // menu is remembered for the next start. Without its English the window
+    // stays Chinese as a whole rather than half translated.
+    const Language language = LanguageOfSetting(QSettings().value(QString::fromLatin1(kLanguageKey)).toString());
+    if (!InstallLanguage(language) && language == Language::English) InstallLanguage(Language::Chinese);
     ScalePointFontsForDesktop();
     InstallDesktopScaledStyle();
 
