@@ -115,8 +115,7 @@ QString MemoryBand::Describe(int i) const {
     QString source;
     switch (r.kind) {
         case RangeKind::Fill:
-            source = Texts::tr("填充数据 0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper();
-            source.replace(QStringLiteral("0X"), QStringLiteral("0x"));
+            source = Texts::tr("填充数据 0x%1").arg(QStringLiteral("%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper());
             break;
         case RangeKind::File:
             source = Texts::tr("文件%1：%2（文件内偏移 %3）")

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "core/language.h"
+#include "core/memory_map.h"
 #include "core/workspace.h"
 #include "platform/program_path.h"
 #include "support/scripted_prompts.h"
@@ -272,6 +273,18 @@ TEST_F(EnglishWindowTest, AMessageBoxSpeaksEnglish) {
         box->close();
     });
     prompts.Show(MessageBox{"当前无操作记录！", ApplicationName(), MessageIcon::Question, MessageButtons::YesNoCancel});
+}
+
+// A filled range's tooltip: the words translated, the byte in capitals after "0x".
+TEST_F(EnglishWindowTest, TheMapsTooltipTranslatesItsWordsAndKeepsTheByte) {
+    MergeMap map;
+    map.imageSize = 32;
+    map.ranges.push_back(MapRange{0, 15, RangeKind::Fill, 0, "", 0, 0, 0xAB});
+    map.ranges.push_back(MapRange{16, 31, RangeKind::Fill, 0, "", 0, 0, 0x0C});
+    MemoryBand band;
+    band.SetMap(map);
+    EXPECT_EQ(QStringLiteral("Start: 0x00000000\nEnd: 0x0000000F\nSize: 16 bytes\nSource: Fill byte 0xAB"), band.Describe(0));
+    EXPECT_TRUE(band.Describe(1).endsWith(QStringLiteral("Source: Fill byte 0x0C"))) << band.Describe(1).toStdString();
 }
 
 // Each English menu item has its letter, marked in its word, and no two items
