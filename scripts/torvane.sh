@@ -94,10 +94,13 @@ windows_pass() {
         LC_ALL=$locale "$here/scripts/windows-window.sh" "$build" "$win" "${locale%%.*}"
         echo "took $((SECONDS - started)) s"
     done
-    echo "== The Windows installer and zip"
-    started=$SECONDS
-    LC_ALL=zh_CN.UTF-8 "$here/scripts/windows-package.sh" "$win" "$build/screenshots"
-    echo "took $((SECONDS - started)) s"
+    # The installer's pages and the Start-menu entry in Chinese, then in English.
+    for locale in zh_CN.UTF-8 C.UTF-8; do
+        echo "== The Windows installer and zip, LC_ALL=$locale"
+        started=$SECONDS
+        LC_ALL=$locale "$here/scripts/windows-package.sh" "$win" "$build/screenshots"
+        echo "took $((SECONDS - started)) s"
+    done
     unset LOCPATH WINEPREFIX WINEDEBUG
 }
 
