@@ -30,9 +30,9 @@ public:
 // Maps the font faces the window names to installed fonts with Chinese glyphs.
 void InstallFontSubstitutes();
 
-// Loads Qt's own Simplified Chinese texts (file dialogs, the edit fields'
-// context menu) from Qt's translations folder, whatever the desktop's language:
-// the window speaks Chinese. The few texts that catalogue lacks (a folder's
+// The window in Chinese (InstallLanguage(Language::Chinese)): loads Qt's own
+// Simplified Chinese texts (file dialogs, the edit fields' context menu) from
+// Qt's translations folder, whatever the desktop's language. The few texts that catalogue lacks (a folder's
 // type in the file dialog) come from a table of our own, and the default
 // locale is Chinese, so file types and dates in the dialogs are too. False,
 // leaving the rest of Qt's English, when Qt's texts are not installed.
