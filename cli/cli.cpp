@@ -26,6 +26,7 @@
 #include "core/align.h"
 #include "core/file_entry.h"
 #include "core/hex_to_bin.h"
+#include "core/language.h"
 #include "core/memory_map.h"
 #include "core/memory_map_format.h"
 #include "core/merge.h"
@@ -72,6 +73,8 @@ constexpr const char* kOtherUsageLines =
     "  torvane-cli nic-info CONFIG\n"
     "  torvane-cli nic-upgrade --config CONFIG [--cdrom IMAGE] [--image IMAGE] [--production]\n"
     "  torvane-cli --no-sync COMMAND ...    any command that writes files (see --no-sync)\n"
+    "  torvane-cli --lang zh|en COMMAND ... the log and the boxes in Chinese or English\n"
+    "                                       (default: LC_ALL, LC_MESSAGES, LANG, LANGUAGE)\n"
     "  torvane-cli --help | --version\n"
     "  torvane-cli COMMAND --help\n";
 // What every batch command shares: the rows, the file options and the answers.
@@ -402,17 +405,36 @@ int RunBatch(const BatchCommand& cmd, std::FILE* out, std::FILE* err) {
     return console.Finish(ok ? kExitOk : kExitFailed, err);
 }
 
-// The options before the command word, which apply to any command: --no-sync.
-// The index of the command word.
-size_t TakeLeadingOptions(const std::vector<std::string>& args) {
+// The options before the command word, which apply to any command: --no-sync
+// and --lang zh|en. The index of the command word; nothing for a --lang
+// without its word, with `problem` saying so.
+std::optional<size_t> TakeLeadingOptions(const std::vector<std::string>& args, std::string& problem) {
     size_t at = 0;
-    for (; at < args.size() && args[at] == "--no-sync"; ++at) SetDurableWrites(false);
+    while (at < args.size()) {
+        if (args[at] == "--no-sync") {
+            SetDurableWrites(false);
+            ++at;
+        } else if (args[at] == "--lang") {
+            const std::optional<Language> language =
+                at + 1 < args.size() ? LanguageOfWord(args[at + 1]) : std::nullopt;
+            if (!language) {
+                problem = "--lang takes zh or en";
+                return std::nullopt;
+            }
+            SetLanguage(*language);
+            at += 2;
+        } else {
+            break;
+        }
+    }
     return at;
 }
 
 int Dispatch(const std::vector<std::string>& allArgs, std::FILE* out, std::FILE* err) {
-    const std::vector<std::string> args(allArgs.begin() + static_cast<std::ptrdiff_t>(TakeLeadingOptions(allArgs)),
-                                        allArgs.end());
+    std::string problem;
+    const std::optional<size_t> commandAt = TakeLeadingOptions(allArgs, problem);
+    if (!commandAt) return BatchUsageError(problem, err);
+    const std::vector<std::string> args(allArgs.begin() + static_cast<std::ptrdiff_t>(*commandAt), allArgs.end());
     if (args.empty()) return BatchUsageError("no command given", err);
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "--version") {
@@ -463,6 +485,11 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     // sync off for this run alone.
     const char* noSync = std::getenv("TORVANE_NO_SYNC");
     SetDurableWrites(noSync == nullptr || std::string(noSync) != "1");
+    // --lang holds for this run alone; the language chosen at start comes back.
+    struct KeepLanguage {
+        Language language = CurrentLanguage();
+        ~KeepLanguage() { SetLanguage(language); }
+    } keepLanguage;
     // The one guard of every command: whatever escapes is reported, never an
     // abort that leaves a script guessing.
     try {
@@ -485,6 +512,9 @@ int Main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     UseUtf8Console();
+    // The log and the boxes speak the user's language, chosen as command-line
+    // programs choose it; reasons and usage stay English.
+    SetLanguage(LanguageOfEnvironment(SystemLocaleName()));
     std::vector<std::string> args = ProgramArguments(argc, argv);
     if (!args.empty()) args.erase(args.begin());
     return Run(args, stdout, stderr);

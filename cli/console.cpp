@@ -1,5 +1,7 @@
 #include "cli/console.h"
 
+#include "core/messages.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -20,7 +22,7 @@ void ConsolePrompts::FlushHeldBox() {
 
 Answer ConsolePrompts::Show(const MessageBox& box) {
     FlushHeldBox();
-    const std::string line = ToConsole(box.caption + ": " + box.text + "\n");
+    const std::string line = ToConsole(Localized(box.caption) + ": " + Localized(box.text) + "\n");
     // A notice said before is held until its reason: a file whose reason was
     // given when its row was loaded is not reported twice when it is converted.
     if (box.kind == MessageKind::Plain && box.buttons == MessageButtons::Ok && !boxesSaid_.insert(line).second) {

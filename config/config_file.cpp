@@ -1,5 +1,7 @@
 #include "config/config_file.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -45,12 +47,12 @@ struct Refusal {
 std::optional<Refusal> UnstorablePath(const FileEntry& e) {
     const std::string& name = e.FileName;
     if (name.find('\r') != std::string::npos || name.find('\n') != std::string::npos)
-        return Refusal{Format(kPathWithLineBreakFormat, e.FileNo), "the path holds a line break"};
+        return Refusal{Format(Localized(kPathWithLineBreakFormat), e.FileNo), "the path holds a line break"};
     if (FromCodePage(ToCodePage(name)) != name)
-        return Refusal{Format(kPathNotInCodePageFormat, e.FileNo, name.c_str()),
+        return Refusal{Format(Localized(kPathNotInCodePageFormat), e.FileNo, name.c_str()),
                        "the path holds characters the system code page cannot represent"};
     if (Utf8CharCount(name) > kValueRoom - 1)
-        return Refusal{Format(kPathTooLongFormat, e.FileNo),
+        return Refusal{Format(Localized(kPathTooLongFormat), e.FileNo),
                        Format("the path has %llu characters, more than the %u a project file holds",
                               static_cast<unsigned long long>(Utf8CharCount(name)), kValueRoom - 1)};
     return std::nullopt;
@@ -120,7 +122,7 @@ bool WriteExport(Workspace& ws, const std::string& path) {
     for (int k = 0; k < sel.Count; ++k) {
         const FileEntry& e = sel.Entry(k);
         if (SameFile(path, e.FileName)) {
-            ShowNotice(prompts, Format(kConfigOntoRowFormat, e.FileNo, e.FileName.c_str()));
+            ShowNotice(prompts, Format(Localized(kConfigOntoRowFormat), e.FileNo, e.FileName.c_str()));
             ExplainFailure(prompts, 0, path,
                            Format("the project would replace %s, the file of row %d", e.FileName.c_str(), e.FileNo));
             return false;
@@ -140,7 +142,7 @@ bool WriteExport(Workspace& ws, const std::string& path) {
         return false;
     }
     if (static_cast<int>(ws.MergeFields.size()) > kMaxMergeFields) {
-        ShowNotice(prompts, Format(kTooManyFieldsFormat, kMaxMergeFields));
+        ShowNotice(prompts, Format(Localized(kTooManyFieldsFormat), kMaxMergeFields));
         ExplainFailure(prompts, 0, path, Format("a project keeps at most %d fields", kMaxMergeFields));
         return false;
     }
@@ -170,7 +172,7 @@ bool WriteExport(Workspace& ws, const std::string& path) {
         ExplainFailure(prompts, 0, path, problem);
         return false;
     }
-    prompts.Show(MessageBox{kConfigSavedMessage, "信息", MessageIcon::Information, MessageButtons::Ok});
+    prompts.Show(MessageBox{kConfigSavedMessage, Localized("信息"), MessageIcon::Information, MessageButtons::Ok});
     return true;
 }
 
@@ -480,7 +482,7 @@ ImportResult ImportDocument(Workspace& ws, const ProfileDocument& doc, const std
         const std::string section = Format("FileInfo%d", r + 1);
         for (const char* key : kRowTextKeys) {
             if (ProjectValue(doc, section, key, "", why)) continue;
-            ShowNotice(prompts, Format(kConfigValueTooLongFormat, r + 1, key, kValueRoom - 1));
+            ShowNotice(prompts, Format(Localized(kConfigValueTooLongFormat), r + 1, key, kValueRoom - 1));
             ExplainFailure(prompts, 0, path, why);
             return result;
         }
@@ -535,7 +537,7 @@ ImportResult ImportConfigFrom(Workspace& ws, const std::string& path) {
     std::string noSections = "the file holds no section";
     if (!doc.Load(path, &why)) {
         if (why == ReadFailure::TooLarge) {
-            ShowNotice(ws.prompts(), Format(kConfigTooLargeFormat, path.c_str()));
+            ShowNotice(ws.prompts(), Format(Localized(kConfigTooLargeFormat), path.c_str()));
             ExplainFailure(ws.prompts(), 0, path,
                            Format("the file is %llu bytes long, more than the %llu bytes (4 MiB) a project file may be",
                                   static_cast<unsigned long long>(FileLength(path).value_or(kProfileSizeLimit + 1)),

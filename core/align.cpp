@@ -1,5 +1,7 @@
 #include "core/align.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -24,13 +26,13 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
 
     if (e.FileType == kBinFile) step = 1;
     if (e.PolishType == kAlign1) {
-        log.Addf("文件%d：#第%d步：对齐失败！原因：选择了1字节对齐\r\n", e.FileNo, step);
+        log.Addf(Localized("文件%d：#第%d步：对齐失败！原因：选择了1字节对齐\r\n"), e.FileNo, step);
         ExplainFailure(ws.prompts(), e.FileNo, path, "the alignment is 1 byte, which pads nothing");
         return AlignOutcome::Failed;
     }
     if (e.PolishType < 0 || e.PolishType > 3) {
         // A project file without the key leaves no alignment chosen.
-        log.Addf("文件%d：#第%d步：对齐失败！原因：未选择对齐长度\r\n", e.FileNo, step);
+        log.Addf(Localized("文件%d：#第%d步：对齐失败！原因：未选择对齐长度\r\n"), e.FileNo, step);
         ExplainFailure(ws.prompts(), e.FileNo, path,
                        Format("no alignment is chosen: PolishType is %d, not 0 to 3", e.PolishType));
         return AlignOutcome::Failed;
@@ -51,13 +53,13 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
         case PadStatus::OpenFailed:
             // The padding opens the file to read and to write: a file that
             // can be read failed at the writing, and the line says so.
-            if (CanOpenRead(path)) log.Addf("文件%d：#第%d步：文件%s无法写入，对齐失败！\r\n", e.FileNo, step, name);
-            else log.Addf("文件%d：#第%d步：文件读取数据失败\r\n", e.FileNo, step);
+            if (CanOpenRead(path)) log.Addf(Localized("文件%d：#第%d步：文件%s无法写入，对齐失败！\r\n"), e.FileNo, step, name);
+            else log.Addf(Localized("文件%d：#第%d步：文件读取数据失败\r\n"), e.FileNo, step);
             LogStepReason(log, e.FileNo, step, problem);
             ExplainFailure(ws.prompts(), e.FileNo, path, problem);
             return AlignOutcome::Failed;
         case PadStatus::NotNeeded:
-            log.Addf("文件%d：#第%d步：文件%s长度%d已经是%d字节的整数倍，无需对齐\r\n", e.FileNo, step, name, before,
+            log.Addf(Localized("文件%d：#第%d步：文件%s长度%d已经是%d字节的整数倍，无需对齐\r\n"), e.FileNo, step, name, before,
                      alignment);
             ++step;
             return AlignOutcome::NotNeeded;
@@ -65,15 +67,15 @@ AlignOutcome AlignFileOutcome(Workspace& ws, const std::string& path, int k) {
         case PadStatus::Padded: break;
     }
     // Nothing is read: the line reports the length found.
-    log.Addf("文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, before);
+    log.Addf(Localized("文件%d：#第%d步：文件%s已读取%d字节数据\r\n"), e.FileNo, step, name, before);
     ++step;
     if (pad.status == PadStatus::WriteFailed) {
-        log.Addf("文件%d：#第%d步：文件%s %d字节对齐失败，填充数据写入出错！\r\n", e.FileNo, step, name, alignment);
+        log.Addf(Localized("文件%d：#第%d步：文件%s %d字节对齐失败，填充数据写入出错！\r\n"), e.FileNo, step, name, alignment);
         LogStepReason(log, e.FileNo, step, problem);
         ExplainFailure(ws.prompts(), e.FileNo, path, problem);
         return AlignOutcome::Failed;
     }
-    log.Addf("文件%d：#第%d步：文件%s %d字节对齐成功, 对齐后文件的长度由%d变为%d\r\n", e.FileNo, step, name, alignment,
+    log.Addf(Localized("文件%d：#第%d步：文件%s %d字节对齐成功, 对齐后文件的长度由%d变为%d\r\n"), e.FileNo, step, name, alignment,
              before, after);
 
     if (e.FileType == kHexFile) {
@@ -105,7 +107,7 @@ bool MayPadAsBin(Workspace& ws, int k) {
     const std::optional<std::vector<uint8_t>> head =
         ReadFilePrefix(e.FileName, static_cast<size_t>(std::min<uint64_t>(*length, kHexLineProbe)));
     if (!head || !StartsWithHexRecord(*head)) return true;
-    return ws.prompts().Show(HexTextAsBinQuestion(e, "对齐")) == Answer::Yes;
+    return ws.prompts().Show(HexTextAsBinQuestion(e, Localized("对齐"))) == Answer::Yes;
 }
 
 }  // namespace
@@ -115,7 +117,7 @@ bool AlignBatch(Workspace& ws) {
     OperationLog& log = ws.log();
     if (!ws.GatherBatch(1, kSelectOneFileMessage)) return false;
 
-    log.Add("***************对齐操作***************\r\n");
+    log.Add(Localized("***************对齐操作***************\r\n"));
     int last = -1;
     std::vector<int32_t> failed;
     for (int k = 0; k < sel.Count; ++k) {
@@ -123,17 +125,17 @@ bool AlignBatch(Workspace& ws) {
         AlignOutcome outcome;
         if (e.FileType == kHexFile) {
             if (!ConvertHexFile(ws, k)) {
-                log.Addf("***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
+                log.Addf(Localized("***文件%d：%s对齐失败！***\r\n"), e.FileNo, e.FileName.c_str());
                 log.Add("");
                 failed.push_back(e.FileNo);
                 continue;
             }
             outcome = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)], k);
         } else if (!MayPadAsBin(ws, k)) {
-            log.Addf("文件%d：#第1步：文件%s的内容是HEX格式的文本，未作为BIN文件对齐\r\n", e.FileNo,
+            log.Addf(Localized("文件%d：#第1步：文件%s的内容是HEX格式的文本，未作为BIN文件对齐\r\n"), e.FileNo,
                      e.FileName.c_str());
             ExplainFailure(ws.prompts(), e.FileNo, e.FileName, kHexTextAsBinReason);
-            log.Addf("***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf(Localized("***文件%d：%s对齐失败！***\r\n"), e.FileNo, e.FileName.c_str());
             log.Add("");
             failed.push_back(e.FileNo);
             continue;
@@ -142,11 +144,11 @@ bool AlignBatch(Workspace& ws) {
         }
         if (outcome == AlignOutcome::Padded) {
             last = k;
-            log.Addf("***文件%d：%s对齐成功！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf(Localized("***文件%d：%s对齐成功！***\r\n"), e.FileNo, e.FileName.c_str());
         } else {
             // A file that needed no padding also gets the failure summary, but
             // it is not named as failed at the end: nothing was left undone.
-            log.Addf("***文件%d：%s对齐失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf(Localized("***文件%d：%s对齐失败！***\r\n"), e.FileNo, e.FileName.c_str());
         }
         if (outcome == AlignOutcome::Failed) failed.push_back(e.FileNo);
         log.Add("");

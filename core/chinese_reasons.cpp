@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/messages.h"
 #include "platform/format.h"
 
 namespace torvane {
@@ -430,8 +431,8 @@ std::optional<std::string> FieldInWindowWords(const std::string& text) {
 }  // namespace
 
 std::string FieldPlaceText(FieldWord word, uint32_t value) {
-    if (word == FieldWord::Start) return "映像起始";
-    if (word == FieldWord::End) return "映像末尾";
+    if (word == FieldWord::Start) return Localized("映像起始");
+    if (word == FieldWord::End) return Localized("映像末尾");
     return Format("0x%08X", value);
 }
 

@@ -1,5 +1,7 @@
 #include "core/file_entry.h"
 
+#include "core/messages.h"
+
 #include <climits>
 #include <string_view>
 
@@ -38,10 +40,11 @@ const char* RowFormatWord(const std::string& fileName) {
 }
 
 std::string RowFileText(std::string_view text, const std::string& fileName) {
-    std::string result(text);
+    std::string result = Localized(std::string(text));
     const std::string_view word = RowFormatWord(fileName);
     if (word == "HEX") return result;
-    for (const std::string_view named : {std::string_view("HEX文件"), std::string_view("Hex文件")}) {
+    for (const std::string_view named : {std::string_view("HEX文件"), std::string_view("Hex文件"), std::string_view("HEX file"),
+                                       std::string_view("Hex file")}) {
         const size_t at = result.find(named);
         if (at == std::string::npos) continue;
         result.replace(at, 3, word);

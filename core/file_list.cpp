@@ -1,5 +1,7 @@
 #include "core/file_list.h"
 
+#include "core/messages.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -172,7 +174,7 @@ bool FileList::ScanHexOffset(int row, const std::string& path, uint64_t size) {
     }
     const HexDecodeResult& decoded = scan->decoded;
     if (decoded.fault == HexFault::DataOutsideImage) {
-        ShowNotice(prompts_, RowFileText(Format(kHexOutsideImageFormat, decoded.faultAddress), path));
+        ShowNotice(prompts_, RowFileText(Format(Localized(kHexOutsideImageFormat), decoded.faultAddress), path));
         ExplainFailure(prompts_, fileNo, path, HexFaultReason(decoded));
         return false;
     }
@@ -219,28 +221,28 @@ void FileList::ReloadEntry(int row) {
 
     if (!FileExists(e.FileName)) {
         const std::string problem = FileProblem(e.FileName, FileUse::Read);
-        ShowNotice(prompts_, Format("文件%d不存在!", e.FileNo));
+        ShowNotice(prompts_, Format(Localized("文件%d不存在!"), e.FileNo));
         ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
     // The same limits and the same access as choosing the file.
     if (!CanOpenRead(e.FileName)) {
         const std::string problem = FileProblem(e.FileName, FileUse::Read);
-        ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
+        ShowNotice(prompts_, Format(Localized("文件%d:%s打开失败！"), e.FileNo, name));
         ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
     const std::optional<uint64_t> length = FileLength(e.FileName);
     if (!length) {
         const std::string problem = FileProblem(e.FileName, FileUse::Read);
-        ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
+        ShowNotice(prompts_, Format(Localized("文件%d:%s打开失败！"), e.FileNo, name));
         ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
         return;
     }
     const bool hex = FileTypeOf(e.FileName) == kHexFile;
     const uint64_t limit = SizeLimitFor(hex ? kHexFile : kBinFile);
     if (*length > limit) {
-        ShowNotice(prompts_, Format(hex ? "文件%d大于6M,加载失败!" : "文件%d大于2M,加载失败!", e.FileNo));
+        ShowNotice(prompts_, Format(hex ? Localized("文件%d大于6M,加载失败!") : Localized("文件%d大于2M,加载失败!"), e.FileNo));
         ExplainFailure(prompts_, e.FileNo, e.FileName,
                        TooLongReason(*length, limit, hex ? "6 MiB of HEX text" : "2 MiB"));
         return;
@@ -251,12 +253,12 @@ void FileList::ReloadEntry(int row) {
         std::string problem;
         const std::shared_ptr<const HexScan> scan = ScanHexFile(e.FileNo, e.FileName, *length, prompts_, problem);
         if (!scan) {
-            ShowNotice(prompts_, Format("文件%d:%s打开失败！", e.FileNo, name));
+            ShowNotice(prompts_, Format(Localized("文件%d:%s打开失败！"), e.FileNo, name));
             ExplainFailure(prompts_, e.FileNo, e.FileName, problem);
             return;
         }
         if (scan->decoded.fault == HexFault::DataOutsideImage) {
-            ShowNotice(prompts_, RowFileText(Format(kHexOutsideImageFormat, scan->decoded.faultAddress), e.FileName));
+            ShowNotice(prompts_, RowFileText(Format(Localized(kHexOutsideImageFormat), scan->decoded.faultAddress), e.FileName));
             ExplainFailure(prompts_, e.FileNo, e.FileName, HexFaultReason(scan->decoded));
             return;
         }
@@ -269,7 +271,7 @@ void FileList::ReloadEntry(int row) {
             c.FileSizeReadOnly = true;
             c.OffsetAddrReadOnly = true;
         } else {
-            ShowNotice(prompts_, Format("文件%d：%s的信息已经改变！", e.FileNo, name));
+            ShowNotice(prompts_, Format(Localized("文件%d：%s的信息已经改变！"), e.FileNo, name));
             ExplainFailure(prompts_, e.FileNo, e.FileName,
                            Format("the file changed: %d bytes with the lowest address 0x%.8X were recorded, it now "
                                   "has %d bytes with the lowest address 0x%.8X",
@@ -281,7 +283,7 @@ void FileList::ReloadEntry(int row) {
         }
     } else {
         if (n != e.FileSize) {
-            ShowNotice(prompts_, Format("文件%d：%s的大小%d已经改变！", e.FileNo, name, e.FileSize));
+            ShowNotice(prompts_, Format(Localized("文件%d：%s的大小%d已经改变！"), e.FileNo, name, e.FileSize));
             ExplainFailure(prompts_, e.FileNo, e.FileName,
                            Format("the file changed: %d bytes were recorded, it now has %d", e.FileSize, n));
             c.FileNameText = e.FileName;

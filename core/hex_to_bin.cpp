@@ -1,5 +1,7 @@
 #include "core/hex_to_bin.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -44,7 +46,7 @@ SizedRead ReadRecordedFile(const std::string& path, int32_t size, uint64_t limit
 }
 
 void LogStepReason(OperationLog& log, int32_t fileNo, int32_t step, const std::string& english) {
-    log.Addf(kStepReasonFormat, fileNo, step, ChineseReason(english).c_str());
+    log.Addf(kStepReasonFormat, fileNo, step, ShownReason(english).c_str());
 }
 
 void ReportChangedFile(OperationLog& log, Prompts& prompts, int32_t fileNo, int32_t step, const std::string& path,
@@ -75,7 +77,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
     else if (readable) text = ReadRecordedFile(e.FileName, e.FileSize, kHexTextSizeLimit);
     if (text.status == SizedReadStatus::Unreadable) {
         const std::string problem = FileProblem(e.FileName, FileUse::Read);
-        log.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, step, name);
+        log.Addf(Localized("文件%d：#第%d步：文件%s读取数据失败\r\n"), e.FileNo, step, name);
         ExplainFailure(ws.prompts(), e.FileNo, e.FileName, problem);
         return false;
     }
@@ -83,7 +85,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
         ReportChangedFile(log, ws.prompts(), e.FileNo, step, e.FileName, e.FileSize, text.actualLength);
         return false;
     }
-    log.Addf("文件%d：#第%d步：文件%s已读取%d字节数据\r\n", e.FileNo, step, name, e.FileSize);
+    log.Addf(Localized("文件%d：#第%d步：文件%s已读取%d字节数据\r\n"), e.FileNo, step, name, e.FileSize);
     ++step;
 
     std::shared_ptr<const HexImage> decodedImage = scanned ? scan->image : nullptr;
@@ -98,13 +100,13 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
     const HexImage& image = *decodedImage;
     // What the file holds that was read all the same: one log line each.
     for (const std::string& warning : decoded.warnings) {
-        log.Addf("文件%d：#第%d步：注意：%s\r\n", e.FileNo, step, ChineseReason(warning).c_str());
+        log.Addf(Localized("文件%d：#第%d步：注意：%s\r\n"), e.FileNo, step, ShownReason(warning).c_str());
         ws.prompts().Warn(FailureReason{e.FileNo, e.FileName, warning});
     }
     if (IsDamagedRecord(decoded.fault)) ShowNotice(ws.prompts(), RowFileText(kBadHexFileMessage, e.FileName));
     if (decoded.code == 0) {
         // One reason for the checksum box and the log line alike.
-        log.Addf("文件%d：#第%d步：转换为Bin文件失败！\r\n", e.FileNo, step);
+        log.Addf(Localized("文件%d：#第%d步：转换为Bin文件失败！\r\n"), e.FileNo, step);
         ExplainFailure(ws.prompts(), e.FileNo, e.FileName, HexFaultReason(decoded));
         return false;
     }
@@ -118,17 +120,17 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
         // The three success lines differ by one space: this one, at offset 0,
         // has a blank after the full-width comma; the program has always
         // written them so, and logs are compared by people and by scripts.
-        successLine = "文件%d：#第%d步：转换为Bin文件成功， 生成的Bin文件为：%s  大小：%d字节\r\n";
+        successLine = Localized("文件%d：#第%d步：转换为Bin文件成功， 生成的Bin文件为：%s  大小：%d字节\r\n");
     } else if (e.IsSaveOffsetData == 1) {
         // The BIN holds the image from index 0 to the end of the data, which
         // the decoder keeps inside the image: it always fits, also for a file
         // at the flash base (its index, not its address, is what counts).
-        successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";
+        successLine = Localized("文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n");
     } else {
         from = ImageIndexOf(offset);
         if (from > end) {
             // Only an offset typed or imported by hand can lie past the data.
-            log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址0x%.8X超出HEX文件的数据范围！\r\n",
+            log.Addf(Localized("文件%d：#第%d步：转换为Bin文件失败， 失败原因：偏移地址0x%.8X超出HEX文件的数据范围！\r\n"),
                      e.FileNo, step, offset);
             ExplainFailure(ws.prompts(), e.FileNo, e.FileName,
                            Format("the offset 0x%.8X (image index 0x%X) lies past the end of the file's data at "
@@ -136,7 +138,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
                                   offset, from, end));
             return false;
         }
-        successLine = "文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n";
+        successLine = Localized("文件%d：#第%d步：转换为Bin文件成功，生成的Bin文件为：%s  大小：%d字节\r\n");
     }
 
     const uint32_t length = end - from;
@@ -161,7 +163,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
             *converted = ConvertedImage{decodedImage, from, length, decoded.LowestAddress, decoded.start, gaps, gapFill};
         sel.ConvertedName[static_cast<size_t>(k)].clear();
         sel.ConvertedSize[static_cast<size_t>(k)] = static_cast<int32_t>(length);
-        log.Addf("文件%d：#第%d步：已转换为Bin数据（不生成Bin文件），大小：%d字节\r\n", e.FileNo, step,
+        log.Addf(Localized("文件%d：#第%d步：已转换为Bin数据（不生成Bin文件），大小：%d字节\r\n"), e.FileNo, step,
                  static_cast<int32_t>(length));
         ++step;
         logGaps();
@@ -177,7 +179,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
     }
     if (!WriteWholeFile(output, bytes, length)) {
         const std::string problem = FileProblem(output, FileUse::Write);
-        log.Addf("文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n", e.FileNo, step, output.c_str());
+        log.Addf(Localized("文件%d：#第%d步：转换为Bin文件失败， 失败原因：文件%s写入失败！\r\n"), e.FileNo, step, output.c_str());
         LogStepReason(log, e.FileNo, step, problem);
         ExplainFailure(ws.prompts(), e.FileNo, output, problem);
         return false;
@@ -191,7 +193,7 @@ bool ConvertHexFile(Workspace& ws, int k, ConvertMode mode, ConvertedImage* conv
 }
 
 MessageBox HexTextAsBinQuestion(const FileEntry& e, const char* work) {
-    return MessageBox{Format(kHexTextAsBinFormat, e.FileNo, e.FileName.c_str(), work, work), kHexTextAsBinCaption,
+    return MessageBox{Format(Localized(kHexTextAsBinFormat), e.FileNo, e.FileName.c_str(), work, work), kHexTextAsBinCaption,
                       MessageIcon::Question, MessageButtons::YesNo, MessageKind::HexTextAsBin};
 }
 
@@ -200,16 +202,16 @@ bool HexToBinBatch(Workspace& ws) {
     OperationLog& log = ws.log();
     if (!ws.GatherBatch(1, kSelectOneFileMessage)) return false;
 
-    log.Add("***************hex转bin操作***************\r\n");
+    log.Add(Localized("***************hex转bin操作***************\r\n"));
     int last = -1;
     std::vector<int32_t> failed;
     for (int k = 0; k < sel.Count; ++k) {
         const FileEntry& e = sel.Entry(k);
         if (e.FileType == kBinFile) {
-            log.Addf("文件%d：#第1步：该文件已经是Bin文件\r\n", e.FileNo);
+            log.Addf(Localized("文件%d：#第1步：该文件已经是Bin文件\r\n"), e.FileNo);
             ExplainFailure(ws.prompts(), e.FileNo, e.FileName,
                            "the file is a BIN file already (only a name ending in \"hex\" is converted)");
-            log.Addf("***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf(Localized("***文件%d：%s转换为Bin文件失败！***\r\n"), e.FileNo, e.FileName.c_str());
             log.Add("");
             failed.push_back(e.FileNo);
             continue;
@@ -222,9 +224,9 @@ bool HexToBinBatch(Workspace& ws) {
                 const AlignOutcome padded = AlignFileOutcome(ws, sel.ConvertedName[static_cast<size_t>(k)], k);
                 if (padded == AlignOutcome::Failed) failed.push_back(e.FileNo);
             }
-            log.Addf("***文件%d:%s转换为Bin文件成功！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf(Localized("***文件%d:%s转换为Bin文件成功！***\r\n"), e.FileNo, e.FileName.c_str());
         } else {
-            log.Addf("***文件%d：%s转换为Bin文件失败！***\r\n", e.FileNo, e.FileName.c_str());
+            log.Addf(Localized("***文件%d：%s转换为Bin文件失败！***\r\n"), e.FileNo, e.FileName.c_str());
             failed.push_back(e.FileNo);
         }
         log.Add("");

@@ -21,12 +21,12 @@ Language CurrentLanguage() { return g_language; }
 
 std::optional<Language> LanguageOfLocale(std::string_view locale) {
     if (locale.empty() || locale == "C" || locale == "POSIX" || locale.substr(0, 2) == "C.") return std::nullopt;
-    if (locale.substr(0, 2) == "zh" && (locale.size() == 2 || locale[2] == '_' || locale[2] == '.' || locale[2] == '@'))
+    if (locale.substr(0, 2) == "zh" && (locale.size() == 2 || locale[2] == '_' || locale[2] == '-' || locale[2] == '.' || locale[2] == '@'))
         return Language::Chinese;
     return Language::English;
 }
 
-Language LanguageOfEnvironment() {
+Language LanguageOfEnvironment(std::string_view systemLocale) {
     const char* locale = nullptr;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
         if ((locale = NonEmptyVariable(name)) != nullptr) break;
@@ -47,6 +47,8 @@ Language LanguageOfEnvironment() {
         }
         return *fromLocale;
     }
+    // Where no variable is set at all (Windows), the system's own choice.
+    if (locale == nullptr) return LanguageOfLocale(systemLocale).value_or(Language::English);
     return Language::English;
 }
 

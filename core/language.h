@@ -14,8 +14,8 @@ enum class Language { Chinese, English };
 void SetLanguage(Language language);
 Language CurrentLanguage();
 
-// The language a locale name asks for: Chinese for "zh" and every "zh_*"
-// ("zh_CN.UTF-8", "zh_TW"), English for any other name; nothing for an empty
+// The language a locale name asks for: Chinese for "zh" and every "zh_*" or
+// "zh-*" ("zh_CN.UTF-8", "zh_TW", "zh-CN"), English for any other name; nothing for an empty
 // name, "C" and "POSIX" (which name no language).
 std::optional<Language> LanguageOfLocale(std::string_view locale);
 
@@ -23,8 +23,9 @@ std::optional<Language> LanguageOfLocale(std::string_view locale);
 // first of LC_ALL, LC_MESSAGES and LANG that is set and not empty names the
 // locale; where that locale names a language, LANGUAGE (a colon-separated
 // list of preferences) may override it with its first entry that names one.
-// English when nothing names a language.
-Language LanguageOfEnvironment();
+// Where none of the three is set, `systemLocale` (the user's locale as
+// Windows names it, "zh-CN"); English when nothing names a language.
+Language LanguageOfEnvironment(std::string_view systemLocale = {});
 
 // "zh" or "en", as --lang takes it and the settings store it; nothing for any
 // other word.

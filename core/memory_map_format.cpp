@@ -1,5 +1,7 @@
 #include "core/memory_map_format.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -247,11 +249,11 @@ std::string MergeMapSvg(const MergeMap& map) {
                       "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"%s\"/>"
                       "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"#FFFFFF\" stroke-width=\"3\"/></pattern></defs>\n",
                       row, RowColour(row));
-    std::string title = map.stopped ? "合并将在此中止，不生成合并文件"
-                                    : Format("合并文件大小 %lld 字节", static_cast<long long>(map.imageSize));
-    if (!map.stopped && map.base != 0) title += Format("，起始地址 0x%08X", map.base);
+    std::string title = map.stopped ? Localized("合并将在此中止，不生成合并文件")
+                                    : Format(Localized("合并文件大小 %lld 字节"), static_cast<long long>(map.imageSize));
+    if (!map.stopped && map.base != 0) title += Format(Localized("，起始地址 0x%08X"), map.base);
     out += Format("<text x=\"%.0f\" y=\"24\" font-size=\"14\">%s%s</text>\n", kLeft, Xml(title).c_str(),
-                  band.broken ? "（刻度未按比例）" : "");
+                  band.broken ? Localized("（刻度未按比例）") : "");
     double lastLabel = -1e9;
     for (size_t i = 0; i < map.ranges.size(); ++i) {
         const MapRange& r = map.ranges[i];
@@ -262,7 +264,7 @@ std::string MergeMapSvg(const MergeMap& map) {
                                   : r.kind == RangeKind::Field   ? kFieldColour
                                   : r.kind == RangeKind::Gap     ? Format("url(#gap%d)", std::clamp(r.row, 1, 6))
                                                                  : RowColour(r.row);
-        const std::string tip = Format("%s-%s, %lld 字节", Hex8(map.Address(r.start)).c_str(), Hex8(map.Address(r.end)).c_str(),
+        const std::string tip = Format(Localized("%s-%s, %lld 字节"), Hex8(map.Address(r.start)).c_str(), Hex8(map.Address(r.end)).c_str(),
                                        static_cast<long long>(r.size()));
         out += Format("<rect x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"%s\" stroke=\"#FFFFFF\" "
                       "stroke-width=\"0.5\"><title>%s</title></rect>\n",
@@ -296,16 +298,16 @@ std::string MergeMapSvg(const MergeMap& map) {
     double y = kTop + kBand + 60;
     for (const MapRange& r : map.ranges) {
         std::string what;
-        if (r.kind == RangeKind::Fill) what = Format("填充 0x%02X", r.fill);
+        if (r.kind == RangeKind::Fill) what = Format(Localized("填充 0x%02X"), r.fill);
         else if (r.kind == RangeKind::Gap)
-            what = Format("文件%d内的空隙 填充 0x%02X  %s", r.row, r.fill, FileNameOf(r.path).c_str());
+            what = Format(Localized("文件%d内的空隙 填充 0x%02X  %s"), r.row, r.fill, FileNameOf(r.path).c_str());
         else if (r.kind == RangeKind::Field) {
             const MapField& field = map.fields.at(static_cast<size_t>(r.field));
-            what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",
+            what = Format(Localized("校验值 %s%s%s，范围%s-%s"), field.name.c_str(), field.value.empty() ? "" : " = ",
                           field.value.c_str(), Hex8(map.Address(field.start)).c_str(), Hex8(map.Address(field.end)).c_str());
         } else if (r.kind == RangeKind::Overlap)
-            what = Format("重叠：文件%d覆盖文件%d  %s", r.row, r.coveredRow, FileNameOf(r.path).c_str());
-        else what = Format("文件%d  %s", r.row, FileNameOf(r.path).c_str());
+            what = Format(Localized("重叠：文件%d覆盖文件%d  %s"), r.row, r.coveredRow, FileNameOf(r.path).c_str());
+        else what = Format(Localized("文件%d  %s"), r.row, FileNameOf(r.path).c_str());
         const std::string swatch = r.kind == RangeKind::Fill      ? "url(#fill)"
                                    : r.kind == RangeKind::Overlap ? kOverlapColour
                                    : r.kind == RangeKind::Field   ? kFieldColour
@@ -315,13 +317,13 @@ std::string MergeMapSvg(const MergeMap& map) {
                       swatch.c_str());
         out += Format("<text x=\"%.0f\" y=\"%.0f\">%s - %s</text>\n", kLeft + 20, y, Hex8(map.Address(r.start)).c_str(),
                       Hex8(map.Address(r.end)).c_str());
-        out += Format("<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"end\">%lld 字节</text>\n", kLeft + 330, y,
+        out += Format(Localized("<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"end\">%lld 字节</text>\n"), kLeft + 330, y,
                       static_cast<long long>(r.size()));
         out += Format("<text x=\"%.0f\" y=\"%.0f\">%s</text>\n", kLeft + 350, y, Xml(what).c_str());
         y += 22;
     }
     for (const MapNote& note : map.leftOut) {
-        out += Format("<text x=\"%.0f\" y=\"%.0f\" fill=\"%s\">文件%d未能合并</text>\n", kLeft, y, kOverlapColour,
+        out += Format(Localized("<text x=\"%.0f\" y=\"%.0f\" fill=\"%s\">文件%d未能合并</text>\n"), kLeft, y, kOverlapColour,
                       note.row);
         y += 22;
     }

@@ -1,5 +1,7 @@
 #include "core/memory_map_legend.h"
 
+#include "core/messages.h"
+
 #include "platform/files.h"
 #include "platform/format.h"
 
@@ -11,10 +13,10 @@ std::string Hex8(int64_t value) { return Format("0x%08X", static_cast<uint32_t>(
 }  // namespace
 
 std::string MapHeading(const MergeMap& map, bool broken) {
-    std::string heading = map.stopped ? "合并将在此中止，不生成合并文件"
-                                      : Format("合并文件大小 %lld 字节", static_cast<long long>(map.imageSize));
-    if (!map.stopped && map.base != 0) heading += Format("，起始地址 0x%08X", map.base);
-    if (broken) heading += "（刻度未按比例）";
+    std::string heading = map.stopped ? Localized("合并将在此中止，不生成合并文件")
+                                      : Format(Localized("合并文件大小 %lld 字节"), static_cast<long long>(map.imageSize));
+    if (!map.stopped && map.base != 0) heading += Format(Localized("，起始地址 0x%08X"), map.base);
+    if (broken) heading += Localized("（刻度未按比例）");
     return heading;
 }
 
@@ -25,19 +27,19 @@ std::vector<MapLegendLine> MapLegend(const MergeMap& map) {
         line.kind = r.kind;
         line.row = r.row;
         line.addresses = Hex8(map.Address(r.start)) + " - " + Hex8(map.Address(r.end));
-        line.size = Format("%lld 字节", static_cast<long long>(r.size()));
+        line.size = Format(Localized("%lld 字节"), static_cast<long long>(r.size()));
         switch (r.kind) {
-            case RangeKind::Fill: line.what = Format("填充 0x%02X", r.fill); break;
+            case RangeKind::Fill: line.what = Format(Localized("填充 0x%02X"), r.fill); break;
             case RangeKind::Overlap:
-                line.what = Format("重叠：文件%d覆盖文件%d  %s", r.row, r.coveredRow, FileNameOf(r.path).c_str());
+                line.what = Format(Localized("重叠：文件%d覆盖文件%d  %s"), r.row, r.coveredRow, FileNameOf(r.path).c_str());
                 break;
-            case RangeKind::File: line.what = Format("文件%d  %s", r.row, FileNameOf(r.path).c_str()); break;
+            case RangeKind::File: line.what = Format(Localized("文件%d  %s"), r.row, FileNameOf(r.path).c_str()); break;
             case RangeKind::Gap:
-                line.what = Format("文件%d内的空隙 填充 0x%02X  %s", r.row, r.fill, FileNameOf(r.path).c_str());
+                line.what = Format(Localized("文件%d内的空隙 填充 0x%02X  %s"), r.row, r.fill, FileNameOf(r.path).c_str());
                 break;
             case RangeKind::Field: {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
-                line.what = Format("校验值 %s%s%s，范围%s-%s", field.name.c_str(), field.value.empty() ? "" : " = ",
+                line.what = Format(Localized("校验值 %s%s%s，范围%s-%s"), field.name.c_str(), field.value.empty() ? "" : " = ",
                                    field.value.c_str(), Hex8(map.Address(field.start)).c_str(), Hex8(map.Address(field.end)).c_str());
                 break;
             }
@@ -48,7 +50,7 @@ std::vector<MapLegendLine> MapLegend(const MergeMap& map) {
         MapLegendLine line;
         line.row = note.row;
         line.leftOut = true;
-        line.what = Format("文件%d未能合并", note.row);
+        line.what = Format(Localized("文件%d未能合并"), note.row);
         lines.push_back(std::move(line));
     }
     return lines;

@@ -1,5 +1,7 @@
 #include "core/merge.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -155,7 +157,7 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
         const std::string problem = source.size < 0
                                         ? Format("the recorded size %d bytes is no file's size", source.size)
                                         : FileProblem(source.path, FileUse::Read);
-        log_.Addf("文件%d：#第%d步：文件%s读取数据失败\r\n", e.FileNo, Step(k), source.path.c_str());
+        log_.Addf(Localized("文件%d：#第%d步：文件%s读取数据失败\r\n"), e.FileNo, Step(k), source.path.c_str());
         ExplainFailure(prompts_, e.FileNo, source.path, problem);
         log_.Add("");
         recorder_.Stop(e.FileNo, "the file cannot be read");
@@ -172,7 +174,7 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
         return std::nullopt;
     }
     source.bytes = std::move(read.bytes);
-    log_.Addf("文件%d：#第%d步：文件%s已读取%d数据\r\n", e.FileNo, Step(k), source.path.c_str(), source.size);
+    log_.Addf(Localized("文件%d：#第%d步：文件%s已读取%d数据\r\n"), e.FileNo, Step(k), source.path.c_str(), source.size);
     ++Step(k);
     // HEX text under a BIN name would go into the image as its characters.
     const bool asBin = ws_.rows().Row(sel_.Rows[static_cast<size_t>(k)]).hexTextAsBin;
@@ -181,8 +183,8 @@ std::optional<MergeRun::Source> MergeRun::ReadSource(int k, FileOutcome& failure
     const std::span<const uint8_t> start =
         head ? std::span<const uint8_t>(*head) : std::span<const uint8_t>(source.bytes.data(), source.bytes.size());
     if (!asBin && StartsWithHexRecord(start) &&
-        Ask(HexTextAsBinQuestion(e, "合并")) != Answer::Yes) {
-        log_.Addf("文件%d：#第%d步：文件%s的内容是HEX格式的文本，未作为BIN文件合并\r\n", e.FileNo, Step(k),
+        Ask(HexTextAsBinQuestion(e, Localized("合并"))) != Answer::Yes) {
+        log_.Addf(Localized("文件%d：#第%d步：文件%s的内容是HEX格式的文本，未作为BIN文件合并\r\n"), e.FileNo, Step(k),
                   source.path.c_str());
         ExplainFailure(prompts_, e.FileNo, source.path, kHexTextAsBinReason);
         log_.Add("");
@@ -216,9 +218,9 @@ FileOutcome MergeRun::AskOverlap(int k, const Source& source, int64_t offset) {
     const FileEntry& e = sel_.Entry(k);
     const int32_t previous = PreviousFileNo(k);
     const std::string question = Format(
-        "文件%d当前偏移地址0x%.8X小于文件%d在FLASH存储空间的结束地址0x%.8X，是否强制插入？\r\n"
+        Localized("文件%d当前偏移地址0x%.8X小于文件%d在FLASH存储空间的结束地址0x%.8X，是否强制插入？\r\n"
         " 选是，该文件将强制插入到偏移地址处\r\n 选否，则该文件将追加到文件%d结束地址处\r\n"
-        " 选取消，则取消合并操作\r\n",
+        " 选取消，则取消合并操作\r\n"),
         e.FileNo, static_cast<uint32_t>(offset), previous, static_cast<uint32_t>(cursor_.PreviousEnd()), previous);
     switch (Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNoCancel,
                            MessageKind::MergeOverlap})) {
@@ -243,10 +245,10 @@ FileOutcome MergeRun::AskSize(int k, const Source& source, int64_t offset) {
     // start of the image, and the question says so.
     const uint32_t end = static_cast<uint32_t>(cursor_.PreviousEnd());
     const std::string target =
-        k > 0 ? Format("文件%d结束地址0x%.8X", PreviousFileNo(k), end) : Format("合并文件起始地址0x%.8X", end);
+        k > 0 ? Format(Localized("文件%d结束地址0x%.8X"), PreviousFileNo(k), end) : Format(Localized("合并文件起始地址0x%.8X"), end);
     const std::string question = Format(
-        "文件%d偏移地址0x%.8X太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n"
-        "是，将该文件将追加到%s\r\n否，取消合并",
+        Localized("文件%d偏移地址0x%.8X太大导致合并后的文件超过6M.\r\n是否确定继续合并？\r\n"
+        "是，将该文件将追加到%s\r\n否，取消合并"),
         e.FileNo, static_cast<uint32_t>(offset), target.c_str());
     const Answer answer = Ask(MessageBox{question, kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNo,
                                          MessageKind::MergeOversize});
@@ -290,14 +292,14 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
     const uint32_t at = static_cast<uint32_t>(placed.at);
     switch (how) {
         case How::AtOffset:
-            log_.Addf("文件%d：#第%d步：文件%s已插入到合并文件0x%.8X处，空白处已填充0x%.2X\r\n", e.FileNo, Step(k),
+            log_.Addf(Localized("文件%d：#第%d步：文件%s已插入到合并文件0x%.8X处，空白处已填充0x%.2X\r\n"), e.FileNo, Step(k),
                       name, at, placed.shownFill);
             break;
         case How::Forced:
-            log_.Addf("文件%d：#第%d步：文件%s已强制插入到合并文件0x%.8X处\r\n", e.FileNo, Step(k), name, at);
+            log_.Addf(Localized("文件%d：#第%d步：文件%s已强制插入到合并文件0x%.8X处\r\n"), e.FileNo, Step(k), name, at);
             break;
         case How::Appended:
-            log_.Addf("文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n", e.FileNo, Step(k), name, at);
+            log_.Addf(Localized("文件%d：#第%d步：文件%s已追加到合并文件0x%.8X处\r\n"), e.FileNo, Step(k), name, at);
             break;
     }
     if (source.converted) {
@@ -314,7 +316,7 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
         const int64_t landed = placed.at + static_cast<int64_t>(own) - source.converted->from;
         if (landed != static_cast<int64_t>(own)) {
             ++Step(k);
-            log_.Addf("文件%d：#第%d步：注意：HEX文件中地址0x%.8X的数据位于合并文件0x%.8X处，而不是0x%.8X处\r\n",
+            log_.Addf(Localized("文件%d：#第%d步：注意：HEX文件中地址0x%.8X的数据位于合并文件0x%.8X处，而不是0x%.8X处\r\n"),
                       e.FileNo, Step(k), lowest, static_cast<uint32_t>(landed), own);
         }
     }
@@ -326,7 +328,7 @@ FileOutcome MergeRun::Copy(int k, const Source& source, const MergeCursor::Place
 FileOutcome MergeRun::Refuse(int k, const Source& source, int64_t at) {
     // Every copy stays inside the image; a file that cannot be placed ends the
     // merge, so no image is written without it.
-    log_.Addf("文件%d：#第%d步：文件%s放置到0x%.8X处将超出合并文件6M的范围，合并终止\r\n", sel_.Entry(k).FileNo,
+    log_.Addf(Localized("文件%d：#第%d步：文件%s放置到0x%.8X处将超出合并文件6M的范围，合并终止\r\n"), sel_.Entry(k).FileNo,
               Step(k), source.path.c_str(), static_cast<uint32_t>(at));
     ExplainFailure(prompts_, sel_.Entry(k).FileNo, source.path,
                    Format("placed at 0x%.8X its %d bytes would end at 0x%.8llX, past the 6 MiB image (0x%.8X)",
@@ -341,7 +343,7 @@ FileOutcome MergeRun::Refuse(int k, const Source& source, int64_t at) {
 }
 
 FileOutcome MergeRun::Cancel(int k, const Source& source, const std::string& reason) {
-    log_.Add("#第1步：取消合并\r\n");
+    log_.Add(Localized("#第1步：取消合并\r\n"));
     ExplainFailure(prompts_, sel_.Entry(k).FileNo, source.path, "the merge was cancelled: " + reason);
     recorder_.Stop(sel_.Entry(k).FileNo, "the merge is cancelled here: " + reason);
     return FileOutcome::Ended;
@@ -351,11 +353,11 @@ bool MergeRun::WriteIncomplete(const std::string& output) {
     // An image without one of its files would pass for the whole one and
     // replace yesterday's good image: written only when the user says so.
     const std::string missing = FileNoList(leftOut_);
-    const Answer answer = Ask(MessageBox{Format(kMergeIncompleteQuestionFormat, missing.c_str()),
+    const Answer answer = Ask(MessageBox{Format(Localized(kMergeIncompleteQuestionFormat), missing.c_str()),
                                          kMergeQuestionCaption, MessageIcon::Question, MessageButtons::YesNo,
                                          MessageKind::MergeIncomplete, Answer::No});
     if (answer == Answer::Yes) return true;
-    log_.Addf("***文件合并未完成！缺少%s，合并文件%s未写入！***\r\n", missing.c_str(), output.c_str());
+    log_.Addf(Localized("***文件合并未完成！缺少%s，合并文件%s未写入！***\r\n"), missing.c_str(), output.c_str());
     log_.Add("");
     ExplainFailure(prompts_, 0, output,
                    "the image lacks the files left out, and the question whether to write it anyway was answered "
@@ -382,7 +384,7 @@ std::optional<std::vector<FieldSpec>> MergeRun::ImageFields(uint32_t origin) {
         if (plan_) return std::nullopt;
         ShowNotice(prompts_, kMergeFieldsRefusedMessage);
         ExplainFailure(prompts_, 0, "", problem);
-        log_.Add("***文件合并失败！校验值字段设置有误，合并文件未写入！***\r\n");
+        log_.Add(Localized("***文件合并失败！校验值字段设置有误，合并文件未写入！***\r\n"));
         log_.Add("");
         return std::nullopt;
     }
@@ -427,7 +429,7 @@ bool MergeRun::Finish(const std::string& output) {
         recorder_.Field(f.at, f.Width(), static_cast<int32_t>(i));
         // In the addresses the user gave them.
         if (!plan_)
-            log_.Addf("#写入校验值：%s = %s，写入合并文件0x%.8X处，校验范围0x%.8X-0x%.8X\r\n", f.Name().c_str(),
+            log_.Addf(Localized("#写入校验值：%s = %s，写入合并文件0x%.8X处，校验范围0x%.8X-0x%.8X\r\n"), f.Name().c_str(),
                       value.c_str(), f.at + origin, f.start + origin, f.end + origin);
     }
     imageLength_ = static_cast<int64_t>(grown);
@@ -437,7 +439,7 @@ bool MergeRun::Finish(const std::string& output) {
     std::string problem;
     if (records) {
         // Where the records put the image: the base is no longer to be guessed.
-        log_.Addf("#输出格式：%s，起始地址0x%.8X\r\n", FormatName(format), base);
+        log_.Addf(Localized("#输出格式：%s，起始地址0x%.8X\r\n"), FormatName(format), base);
         SparseImage image;
         image.start = start_;
         if (!image.Write(base, std::span<const uint8_t>(image_->data(), static_cast<size_t>(length)))) {
@@ -454,21 +456,21 @@ bool MergeRun::Finish(const std::string& output) {
         if (problem.empty()) problem = FileProblem(output, FileUse::Write);
         ShowNotice(prompts_, kMergeWriteFailedMessage);
         ExplainFailure(prompts_, 0, output, problem);
-        log_.Addf("***文件合并失败！合并后的文件%s写入失败！***\r\n", output.c_str());
+        log_.Addf(Localized("***文件合并失败！合并后的文件%s写入失败！***\r\n"), output.c_str());
         log_.Add("");
         return false;
     }
     if (!leftOut_.empty()) {
         // An image without one of its files would pass for the whole one.
         const std::string missing = FileNoList(leftOut_);
-        ShowWarning(prompts_, Format(kMergeIncompleteFormat, missing.c_str()));
-        log_.Addf("***文件合并未完成！合并后的文件存于%s,大小为%d字节，其中缺少%s！***\r\n", output.c_str(), length,
+        ShowWarning(prompts_, Format(Localized(kMergeIncompleteFormat), missing.c_str()));
+        log_.Addf(Localized("***文件合并未完成！合并后的文件存于%s,大小为%d字节，其中缺少%s！***\r\n"), output.c_str(), length,
                   missing.c_str());
         log_.Add("");
         return false;
     }
     ShowNotice(prompts_, kMergeDoneMessage);
-    log_.Addf("***文件合并成功！合并后的文件存于%s,大小为%d字节！***\r\n", output.c_str(), length);
+    log_.Addf(Localized("***文件合并成功！合并后的文件存于%s,大小为%d字节！***\r\n"), output.c_str(), length);
     log_.Add("");
     return true;
 }
@@ -521,14 +523,14 @@ std::string FieldAddressRule(FieldAddresses addresses, const std::string& baseTe
     std::string rule;
     const std::optional<uint32_t> origin = KnownFieldOrigin(addresses, baseText, output);
     if (addresses == FieldAddresses::ImageOffsets)
-        rule = "此项目由旧版本保存：字段的地址为合并文件内的偏移。";
+        rule = Localized("此项目由旧版本保存：字段的地址为合并文件内的偏移。");
     else if (!origin)
-        rule = "字段的地址为内存分布图中的地址：合并文件内的偏移加上自动选择的起始地址（0x08000000或0）。";
+        rule = Localized("字段的地址为内存分布图中的地址：合并文件内的偏移加上自动选择的起始地址（0x08000000或0）。");
     else if (!baseText.empty())
-        rule = Format("字段的地址为内存分布图中的地址：合并文件内的偏移加上起始地址0x%08X。", *origin);
+        rule = Format(Localized("字段的地址为内存分布图中的地址：合并文件内的偏移加上起始地址0x%08X。"), *origin);
     else
-        rule = "输出BIN文件且未指定起始地址：字段的地址为合并文件内的偏移。";
-    return rule + "\n写入地址填end为映像末尾之后；校验范围填start-end为写入该字段之前的整个映像。";
+        rule = Localized("输出BIN文件且未指定起始地址：字段的地址为合并文件内的偏移。");
+    return rule + Localized("\n写入地址填end为映像末尾之后；校验范围填start-end为写入该字段之前的整个映像。");
 }
 
 bool MergeBatch(Workspace& ws) {
@@ -547,7 +549,7 @@ bool MergeBatch(Workspace& ws) {
         return false;
     }
 
-    ws.log().Add("***************合并操作***************\r\n");
+    ws.log().Add(Localized("***************合并操作***************\r\n"));
     MergeRun run(ws, nullptr);
     bool done = false;
     int k = 0;

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <utility>
 
+#include "core/messages.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -17,7 +18,7 @@ std::string CutToChars(const std::string& text, size_t maxChars) { return Utf8Fi
 int32_t OperationLog::Append(int32_t index, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::string text = FormatV(format, args);
+    std::string text = FormatV(Localized(format), args);
     va_end(args);
     return AppendText(index, text);
 }
@@ -25,10 +26,13 @@ int32_t OperationLog::Append(int32_t index, const char* format, ...) {
 int32_t OperationLog::Addf(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::string text = FormatV(format, args);
+    std::string text = FormatV(Localized(format), args);
     va_end(args);
     return AppendText(LineCount(), text);
 }
+
+// A whole line the catalogue knows (a heading) is translated as it is added.
+int32_t OperationLog::Add(const std::string& text) { return AppendText(LineCount(), Localized(text)); }
 
 int32_t OperationLog::AppendText(int32_t index, const std::string& text) {
     const int32_t count = LineCount();

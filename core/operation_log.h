@@ -49,7 +49,7 @@ public:
     int32_t Addf(const char* format, ...) TORVANE_PRINTF_FORMAT(2, 3);
 
     // Adds `text` as a new last line: the common case of every batch operation.
-    int32_t Add(const std::string& text) { return AppendText(LineCount(), text); }
+    int32_t Add(const std::string& text);
 
     int32_t LineCount() const { return static_cast<int32_t>(lines_.size()); }
     const std::string& Line(int32_t index) const { return lines_.at(static_cast<size_t>(index)); }

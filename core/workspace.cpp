@@ -1,5 +1,7 @@
 #include "core/workspace.h"
 
+#include "core/messages.h"
+
 #include "core/hex_to_bin.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -17,8 +19,8 @@ Workspace::Workspace(Prompts& prompts) : prompts_(prompts), rows_(prompts) {
 void Workspace::SelectMode(WorkMode mode) {
     mode_ = mode;
     const bool merge = mode == WorkMode::MergeMode;
-    AlignTitle = merge ? "偏移地址(0x)" : "对齐长度";
-    FillTitle = merge ? "填充数据" : "补充数据";
+    AlignTitle = merge ? Localized("偏移地址(0x)") : Localized("对齐长度");
+    FillTitle = merge ? Localized("填充数据") : Localized("补充数据");
     OutputFileText = merge ? WithFormatExtension(DefaultOutputPath, MergeFormat) : std::string();
     for (int row = 0; row < kRowCount; ++row) {
         if (merge) {
@@ -77,7 +79,7 @@ bool Workspace::OutputsAreNotInputs() {
         for (int j = 0; j < selection_.Count; ++j) {
             const FileEntry& other = selection_.Entry(j);
             if (!SameFile(output, other.FileName)) continue;
-            ShowNotice(prompts_, Format(kOutputIsInputFormat, hex.FileNo, output.c_str(), other.FileNo, other.FileNo));
+            ShowNotice(prompts_, Format(Localized(kOutputIsInputFormat), hex.FileNo, output.c_str(), other.FileNo, other.FileNo));
             ExplainFailure(prompts_, hex.FileNo, hex.FileName,
                            Format("its BIN file %s would replace %s, the file of row %d", output.c_str(),
                                   other.FileName.c_str(), other.FileNo));
@@ -89,15 +91,15 @@ bool Workspace::OutputsAreNotInputs() {
 
 bool Workspace::ReportFailedFiles(const std::vector<int32_t>& fileNos) {
     if (fileNos.empty()) return true;
-    ShowWarning(prompts_, Format(kFilesFailedFormat, FileNoList(fileNos).c_str()));
+    ShowWarning(prompts_, Format(Localized(kFilesFailedFormat), FileNoList(fileNos).c_str()));
     return false;
 }
 
 std::string FileNoList(const std::vector<int32_t>& fileNos) {
     std::string list;
     for (const int32_t no : fileNos) {
-        if (!list.empty()) list += "、";
-        list += Format("文件%d", no);
+        if (!list.empty()) list += Localized("、");
+        list += Format(Localized("文件%d"), no);
     }
     return list;
 }

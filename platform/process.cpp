@@ -15,6 +15,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 
 void UseUtf8Console() {}
 
+std::string SystemLocaleName() { return std::string(); }
+
 uint64_t PeakMemoryKiB() {
     struct rusage usage;
     if (::getrusage(RUSAGE_SELF, &usage) != 0 || usage.ru_maxrss < 0) return 0;

@@ -17,6 +17,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // is switched to the UTF-8 code page; on POSIX nothing is needed.
 void UseUtf8Console();
 
+// The user's locale as the system names it where no environment variable
+// does ("zh-CN" on Windows); empty on POSIX, whose locale is the environment's.
+std::string SystemLocaleName();
+
 // The most memory the process has held at once, in KiB (resident set on
 // POSIX, working set on Windows); 0 when the system does not say.
 uint64_t PeakMemoryKiB();

@@ -47,6 +47,12 @@ void UseUtf8Console() {
     std::atexit(RestoreConsoleCodePage);
 }
 
+std::string SystemLocaleName() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    const int length = ::GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
+    return length > 1 ? windows::Narrow(std::wstring_view(name, static_cast<size_t>(length - 1))) : std::string();
+}
+
 uint64_t PeakMemoryKiB() {
     PROCESS_MEMORY_COUNTERS counters;
     if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;

@@ -77,8 +77,6 @@ const char* CommonErrorText(unsigned long code) {
             return "Input/output error";
         case ERROR_CANT_RESOLVE_FILENAME:
             return "Too many levels of symbolic links";
-        case ERROR_DISK_QUOTA_EXCEEDED:
-            return "Disk quota exceeded";
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_BUSY:

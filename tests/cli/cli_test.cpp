@@ -304,6 +304,36 @@ TEST_F(CliTest, MergeWritesMergeBinInTheCurrentFolderByDefault) {
     EXPECT_NE(std::string::npos, r.out.find("***文件合并成功！合并后的文件存于Merge.Bin,大小为640字节！***\n"));
 }
 
+#ifndef _WIN32
+// Under an English locale the log and the boxes are English, with nothing of
+// the Chinese left; --lang chooses either whatever the locale says.
+TEST_F(CliTest, TheLogAndTheBoxesFollowTheLocaleAndLang) {
+    Write("a.bin", std::string(256, '\xAA'));
+    Write("b.bin", std::string(128, '\xBB'));
+    const auto hasChinese = [](const std::string& text) {
+        for (size_t i = 0; i + 2 < text.size(); ++i)
+            if (static_cast<unsigned char>(text[i]) >= 0xE4 && static_cast<unsigned char>(text[i]) <= 0xE9) return true;
+        return false;
+    };
+    environment = "LC_ALL= LANG=en_US.UTF-8 ";
+    const Result english = Run("merge a.bin --offset 200 --fill FF b.bin");
+    EXPECT_EQ(0, english.status) << english.err;
+    EXPECT_EQ("torvane-cli: Merge succeeded.\n", english.err);
+    EXPECT_NE(std::string::npos, english.out.find("***Merge succeeded! Merged file saved as Merge.Bin, 640 bytes***\n"));
+    EXPECT_FALSE(hasChinese(english.out)) << english.out;
+
+    const Result chosen = Run("--lang zh merge a.bin --offset 200 --fill FF b.bin");
+    EXPECT_EQ("torvane-cli: 合并成功!\n", chosen.err);
+
+    environment = "";
+    const Result english2 = Run("--lang en merge a.bin --offset 200 --fill FF b.bin");
+    EXPECT_EQ(english.out, english2.out);
+    const Result wrong = Run("--lang de merge a.bin b.bin");
+    EXPECT_EQ(2, wrong.status);
+    EXPECT_NE(std::string::npos, wrong.err.find("--lang takes zh or en")) << wrong.err;
+}
+#endif
+
 TEST_F(CliTest, MergeOverlapIsCancelledUnlessAnswered) {
     Write("a.bin", std::string(256, '\xAA'));
     Write("b.bin", std::string(16, '\xBB'));

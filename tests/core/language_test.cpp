@@ -59,7 +59,7 @@ TEST(LanguageTest, ChineseIsTheLanguageUntilOneIsChosen) {
 }
 
 TEST(LanguageTest, LocaleNamesGiveChineseOnlyForZh) {
-    for (const char* zh : {"zh", "zh_CN.UTF-8", "zh_TW", "zh_CN.GB18030", "zh.UTF-8"})
+    for (const char* zh : {"zh", "zh_CN.UTF-8", "zh_TW", "zh_CN.GB18030", "zh.UTF-8", "zh-CN"})
         EXPECT_EQ(Language::Chinese, LanguageOfLocale(zh)) << zh;
     for (const char* other : {"en_US.UTF-8", "de_DE", "zhx", "fr"}) EXPECT_EQ(Language::English, LanguageOfLocale(other)) << other;
     for (const char* none : {"", "C", "POSIX", "C.UTF-8"}) EXPECT_FALSE(LanguageOfLocale(none)) << none;
@@ -87,6 +87,14 @@ TEST(LanguageTest, TheEnvironmentIsReadAsCommandLineProgramsReadIt) {
         // LANGUAGE picks among the languages the program has, once a locale names one.
         const Environment env({{"LANG", "en_US.UTF-8"}, {"LANGUAGE", "de:zh_CN:en"}});
         EXPECT_EQ(Language::Chinese, LanguageOfEnvironment());
+    }
+    {
+        // With no variable set, the system's locale decides; a C locale set is no language.
+        const Environment env({});
+        EXPECT_EQ(Language::Chinese, LanguageOfEnvironment("zh-CN"));
+        EXPECT_EQ(Language::English, LanguageOfEnvironment("de-DE"));
+        const Environment c({{"LC_ALL", "C.UTF-8"}});
+        EXPECT_EQ(Language::English, LanguageOfEnvironment("zh-CN"));
     }
     {
         // Under the C locale LANGUAGE is not read.

@@ -1,5 +1,7 @@
 #include "tools/checksum/check_tool.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <new>
@@ -102,7 +104,7 @@ std::optional<std::string> CheckImageData(const std::string& path, CheckValueStr
     }
     const SparseImage& image = read.image;
     if (image.end() - image.lowest() > kCheckImageDataLimit) {
-        ShowStop(prompts, Format(kCheckImageTooLargeFormat, RowFormatWord(path)));
+        ShowStop(prompts, Format(Localized(kCheckImageTooLargeFormat), RowFormatWord(path)));
         ExplainFailure(prompts, 0, path,
                        Format("the data spans 0x%08X to 0x%08llX, more than the 64 MiB a BIN of it may have",
                               image.lowest(), static_cast<unsigned long long>(image.end() - 1)));
@@ -143,15 +145,15 @@ std::string CheckFileNote(const std::string& path) {
     if (!DescribesData(path)) return std::string();
     const char* word = RowFormatWord(path);
     if (FormatOfName(path) == ImageFormat::Elf)
-        return "ELF文件默认按整个文件的字节计算校验值，而不是按其中的数据；选“按ELF文件描述的数据计算”则按"
-               "其可装载的数据计算（从最低地址到最高地址，空隙为0x00，与转换成的BIN文件相同）。";
-    return Format("%s文件是文本，默认按文件的文本计算校验值，而不是按其中的数据；选“按%s文件描述的数据计算”则按"
-                  "其数据计算（从最低地址到最高地址，空隙为0x00，与转换成的BIN文件相同）。",
+        return Localized("ELF文件默认按整个文件的字节计算校验值，而不是按其中的数据；选“按ELF文件描述的数据计算”则按"
+               "其可装载的数据计算（从最低地址到最高地址，空隙为0x00，与转换成的BIN文件相同）。");
+    return Format(Localized("%s文件是文本，默认按文件的文本计算校验值，而不是按其中的数据；选“按%s文件描述的数据计算”则按"
+                  "其数据计算（从最低地址到最高地址，空隙为0x00，与转换成的BIN文件相同）。"),
                   word, word);
 }
 
 std::string ImageDataCaption(const std::string& path) {
-    return DescribesData(path) ? Format("按%s文件描述的数据计算", RowFormatWord(path)) : std::string();
+    return DescribesData(path) ? Format(Localized("按%s文件描述的数据计算"), RowFormatWord(path)) : std::string();
 }
 
 CheckOutcome RunCheckComputation(const std::string& pathText, const std::string& dataText, int selectedIndex,

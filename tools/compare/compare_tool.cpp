@@ -1,5 +1,7 @@
 #include "tools/compare/compare_tool.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -30,14 +32,14 @@ bool ReadExactly(std::FILE* f, uint8_t* into, size_t n) { return std::fread(into
 // while they are compared, and a read of this size costs little per byte.
 constexpr size_t kPiece = 256u << 10;
 
-std::string SizeText(uint64_t bytes) { return Format("%llu字节", static_cast<unsigned long long>(bytes)); }
+std::string SizeText(uint64_t bytes) { return Format(Localized("%llu字节"), static_cast<unsigned long long>(bytes)); }
 
 std::string SideLine(const char* label, const CompareSide& s) {
-    std::string line = Format("%s：%s（%s", label, s.path.c_str(), FormatName(s.format));
-    if (s.format == ImageFormat::Binary) line += Format("，起始地址0x%08X", s.base);
-    line += Format("，%llu段，%s", static_cast<unsigned long long>(s.segments), SizeText(s.bytes).c_str());
-    if (s.bytes) line += Format("，0x%08X-0x%08llX", s.lowest, static_cast<unsigned long long>(s.end - 1));
-    return line + "）\n";
+    std::string line = Format(Localized("%s：%s（%s"), label, s.path.c_str(), FormatName(s.format));
+    if (s.format == ImageFormat::Binary) line += Format(Localized("，起始地址0x%08X"), s.base);
+    line += Format(Localized("，%llu段，%s"), static_cast<unsigned long long>(s.segments), SizeText(s.bytes).c_str());
+    if (s.bytes) line += Format(Localized("，0x%08X-0x%08llX"), s.lowest, static_cast<unsigned long long>(s.end - 1));
+    return line + Localized("）\n");
 }
 
 }  // namespace
@@ -222,25 +224,25 @@ CompareBandLayout LayoutCompareBand(const std::vector<CompareRange>& ranges, dou
 
 const char* CompareKindCaption(CompareKind kind) {
     switch (kind) {
-        case CompareKind::Same: return "相同";
-        case CompareKind::Differ: return "不同";
-        case CompareKind::OnlyA: return "仅A有";
-        case CompareKind::OnlyB: return "仅B有";
+        case CompareKind::Same: return Localized("相同");
+        case CompareKind::Differ: return Localized("不同");
+        case CompareKind::OnlyA: return Localized("仅A有");
+        case CompareKind::OnlyB: return Localized("仅B有");
     }
     return "";
 }
 
 std::string CompareReportText(const CompareSide& a, const CompareSide& b, const CompareOptions& options,
                               const ImageComparison& comparison) {
-    std::string text = "比较映像文件\n";
-    text += SideLine("文件A", a);
-    text += SideLine("文件B", b);
-    text += Format("比较范围：0x%08X-0x%08llX", options.from,
+    std::string text = Localized("比较映像文件\n");
+    text += SideLine(Localized("文件A"), a);
+    text += SideLine(Localized("文件B"), b);
+    text += Format(Localized("比较范围：0x%08X-0x%08llX"), options.from,
                    static_cast<unsigned long long>(std::min(options.to, kAddressSpaceEnd) - 1));
-    if (options.fill) text += Format("；只在一个文件中的地址按0x%02X与另一个文件比较", *options.fill);
+    if (options.fill) text += Format(Localized("；只在一个文件中的地址按0x%02X与另一个文件比较"), *options.fill);
     text += "\n";
     const CompareTotals& t = comparison.totals;
-    text += t.equal() ? "结果：两个文件的内容相同\n\n" : "结果：两个文件的内容不同\n\n";
+    text += t.equal() ? Localized("结果：两个文件的内容相同\n\n") : Localized("结果：两个文件的内容不同\n\n");
     for (const CompareRange& r : comparison.ranges) {
         if (r.kind == CompareKind::Same) continue;
         // Padded by the columns the words take: a Chinese character takes two.
@@ -248,13 +250,13 @@ std::string CompareReportText(const CompareSide& a, const CompareSide& b, const 
         text += Format("%s%s0x%08X-0x%08llX  %s", CompareKindCaption(r.kind), pad, r.start,
                        static_cast<unsigned long long>(r.end - 1), SizeText(r.size()).c_str());
         if (r.kind == CompareKind::Differ)
-            text += Format("，其中%s不同", SizeText(r.differing).c_str());
+            text += Format(Localized("，其中%s不同"), SizeText(r.differing).c_str());
         text += "\n";
         for (const ByteDifference& d : r.first) text += Format("        0x%08X  A=%02X  B=%02X\n", d.address, d.a, d.b);
         if (r.kind == CompareKind::Differ && r.differing > r.first.size() && !r.first.empty())
-            text += Format("        ……另有%llu字节不同\n", static_cast<unsigned long long>(r.differing - r.first.size()));
+            text += Format(Localized("        ……另有%llu字节不同\n"), static_cast<unsigned long long>(r.differing - r.first.size()));
     }
-    text += Format("\n合计：不同%s（%llu处），仅A有%s（%llu处），仅B有%s（%llu处），相同%s\n",
+    text += Format(Localized("\n合计：不同%s（%llu处），仅A有%s（%llu处），仅B有%s（%llu处），相同%s\n"),
                    SizeText(t.differing).c_str(), static_cast<unsigned long long>(t.differRanges),
                    SizeText(t.onlyA).c_str(), static_cast<unsigned long long>(t.onlyARanges),
                    SizeText(t.onlyB).c_str(), static_cast<unsigned long long>(t.onlyBRanges),
@@ -268,17 +270,17 @@ std::optional<std::string> VerifyFieldsProblem(std::span<const FieldSpec> fields
 }
 
 std::string VerifyReportText(const std::string& path, const std::vector<FieldCheck>& checks) {
-    std::string text = Format("校验值字段（文件%s）\n", path.c_str());
+    std::string text = Format(Localized("校验值字段（文件%s）\n"), path.c_str());
     size_t wrong = 0;
     for (const FieldCheck& c : checks) {
         const FieldSpec& f = c.field;
-        text += Format("%s  写在0x%08X  范围0x%08X-0x%08X  计算值%s  ", f.Name().c_str(), f.at, f.start, f.end,
+        text += Format(Localized("%s  写在0x%08X  范围0x%08X-0x%08X  计算值%s  "), f.Name().c_str(), f.at, f.start, f.end,
                        c.computed.valueText.c_str());
-        if (!c.stored) text += "文件中没有该字段的数据  不一致\n";
-        else text += Format("存储值%s  %s\n", c.storedText.c_str(), c.matches() ? "一致" : "不一致");
+        if (!c.stored) text += Localized("文件中没有该字段的数据  不一致\n");
+        else text += Format(Localized("存储值%s  %s\n"), c.storedText.c_str(), c.matches() ? Localized("一致") : Localized("不一致"));
         wrong += c.matches() ? 0 : 1;
     }
-    text += wrong ? Format("结果：%zu个字段不一致\n", wrong) : std::string("结果：全部字段一致\n");
+    text += wrong ? Format(Localized("结果：%zu个字段不一致\n"), wrong) : std::string(Localized("结果：全部字段一致\n"));
     return text;
 }
 

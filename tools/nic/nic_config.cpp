@@ -1,5 +1,7 @@
 #include "tools/nic/nic_config.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -94,69 +96,69 @@ void AppendNicSettingLines(const NicConfigBody& b, OperationLog& list) {
     const int period = (b[kLedStyleOffset] >> 2) & 3;
     const int duty = b[kLedStyleOffset] & 3;
 
-    list.Addf(Bit(b, kEnableUsbOffset, 7) ? "网卡配置项-USB基础配置使能:开启\r\n"
-                                                              : "网卡配置项-USB基础配置使能:关闭\r\n");
-    list.Addf(bcdUsb == kBcdUsb21 ? "网卡配置项-USB2.0/2.1配置:USB2.1\r\n"
-                                                      : "网卡配置项-USB2.0/2.1配置:USB2.0\r\n");
-    list.Addf("网卡配置项-USB VID:%s\r\n", Hex16(b, kVidOffset).c_str());
-    list.Addf("网卡配置项-USB PID:%s\r\n", Hex16(b, kPidOffset).c_str());
-    list.Addf("网卡配置项-USB BCD:%s\r\n", Hex16(b, kBcdDeviceOffset).c_str());
-    list.Addf("网卡配置项-USB MaxPower(mA):%d\r\n", b[kMaxPowerOffset] * 2);
-    list.Addf(Bit(b, kPowerFlagsOffset, 6) ? "网卡配置项-供电方式:Self-Powered\r\n"
-                                                               : "网卡配置项-供电方式:Bus-Powered\r\n");
-    list.Addf(Bit(b, kPowerFlagsOffset, 5) ? "网卡配置项-唤醒方式:Enable\r\n"
-                                                               : "网卡配置项-唤醒方式:Disable\r\n");
-    list.Addf("网卡配置项-USB产品字符串:%s\r\n",
+    list.Addf(Bit(b, kEnableUsbOffset, 7) ? Localized("网卡配置项-USB基础配置使能:开启\r\n")
+                                                              : Localized("网卡配置项-USB基础配置使能:关闭\r\n"));
+    list.Addf(bcdUsb == kBcdUsb21 ? Localized("网卡配置项-USB2.0/2.1配置:USB2.1\r\n")
+                                                      : Localized("网卡配置项-USB2.0/2.1配置:USB2.0\r\n"));
+    list.Addf(Localized("网卡配置项-USB VID:%s\r\n"), Hex16(b, kVidOffset).c_str());
+    list.Addf(Localized("网卡配置项-USB PID:%s\r\n"), Hex16(b, kPidOffset).c_str());
+    list.Addf(Localized("网卡配置项-USB BCD:%s\r\n"), Hex16(b, kBcdDeviceOffset).c_str());
+    list.Addf(Localized("网卡配置项-USB MaxPower(mA):%d\r\n"), b[kMaxPowerOffset] * 2);
+    list.Addf(Bit(b, kPowerFlagsOffset, 6) ? Localized("网卡配置项-供电方式:Self-Powered\r\n")
+                                                               : Localized("网卡配置项-供电方式:Bus-Powered\r\n"));
+    list.Addf(Bit(b, kPowerFlagsOffset, 5) ? Localized("网卡配置项-唤醒方式:Enable\r\n")
+                                                               : Localized("网卡配置项-唤醒方式:Disable\r\n"));
+    list.Addf(Localized("网卡配置项-USB产品字符串:%s\r\n"),
                 NicDescriptorText(b, kNicProductDescriptorOffset).c_str());
-    list.Addf("网卡配置项-USB厂商字符串:%s\r\n",
+    list.Addf(Localized("网卡配置项-USB厂商字符串:%s\r\n"),
                 NicDescriptorText(b, kNicManufacturerDescriptorOffset).c_str());
-    list.Addf("网卡配置项-USB序列号:%s\r\n",
+    list.Addf(Localized("网卡配置项-USB序列号:%s\r\n"),
                 NicDescriptorText(b, kNicSerialDescriptorOffset).c_str());
-    list.Addf(Bit(b, kEnableGroupBOffset, 5) ? "网卡配置项-MAC配置使能:开启\r\n"
-                                                                 : "网卡配置项-MAC配置使能:关闭\r\n");
-    list.Addf("网卡配置项-模块MAC:%s\r\n",
+    list.Addf(Bit(b, kEnableGroupBOffset, 5) ? Localized("网卡配置项-MAC配置使能:开启\r\n")
+                                                                 : Localized("网卡配置项-MAC配置使能:关闭\r\n"));
+    list.Addf(Localized("网卡配置项-模块MAC:%s\r\n"),
                 HexBytes(b, kNicModuleMacOffset, kNicModuleMacSize).c_str());
-    list.Addf(Bit(b, kEnableGroupAOffset, 6) ? "网卡配置项-LED灯效配置使能:开启\r\n"
-                                                                 : "网卡配置项-LED灯效配置使能:关闭\r\n");
-    list.Addf(Bit(b, kLedSwapOffset, 0) ? "网卡配置项-LED0/1功能交换:LED0/LED1:LINK/ACK\r\n"
-                                                            : "网卡配置项-LED0/1功能交换:LED0/LED1:ACK/LINK\r\n");
-    list.Addf(Bit(b, kLedStyleOffset, 6) ? "网卡配置项-LED0电平极性配置:低电平\r\n"
-                                                             : "网卡配置项-LED0电平极性配置:高电平\r\n");
-    list.Addf(Bit(b, kLedStyleOffset, 5) ? "网卡配置项-LED1电平极性配置:低电平\r\n"
-                                                             : "网卡配置项-LED1电平极性配置:高电平\r\n");
-    list.Addf(period == 0   ? "网卡配置项-LED闪烁周期配置:240ms\r\n"
-                                  : period == 1 ? "网卡配置项-LED闪烁周期配置:160ms\r\n"
-                                  : period == 2 ? "网卡配置项-LED闪烁周期配置:80ms\r\n"
-                                                : "网卡配置项-LED闪烁周期配置:100ms\r\n");
+    list.Addf(Bit(b, kEnableGroupAOffset, 6) ? Localized("网卡配置项-LED灯效配置使能:开启\r\n")
+                                                                 : Localized("网卡配置项-LED灯效配置使能:关闭\r\n"));
+    list.Addf(Bit(b, kLedSwapOffset, 0) ? Localized("网卡配置项-LED0/1功能交换:LED0/LED1:LINK/ACK\r\n")
+                                                            : Localized("网卡配置项-LED0/1功能交换:LED0/LED1:ACK/LINK\r\n"));
+    list.Addf(Bit(b, kLedStyleOffset, 6) ? Localized("网卡配置项-LED0电平极性配置:低电平\r\n")
+                                                             : Localized("网卡配置项-LED0电平极性配置:高电平\r\n"));
+    list.Addf(Bit(b, kLedStyleOffset, 5) ? Localized("网卡配置项-LED1电平极性配置:低电平\r\n")
+                                                             : Localized("网卡配置项-LED1电平极性配置:高电平\r\n"));
+    list.Addf(period == 0   ? Localized("网卡配置项-LED闪烁周期配置:240ms\r\n")
+                                  : period == 1 ? Localized("网卡配置项-LED闪烁周期配置:160ms\r\n")
+                                  : period == 2 ? Localized("网卡配置项-LED闪烁周期配置:80ms\r\n")
+                                                : Localized("网卡配置项-LED闪烁周期配置:100ms\r\n"));
     // Format texts: "%%" shows as one percent sign.
-    list.Addf(duty == 0   ? "网卡配置项-LED闪烁占空比配置:12.5%%\r\n"
-                                  : duty == 1 ? "网卡配置项-LED闪烁占空比配置:25%%\r\n"
-                                  : duty == 2 ? "网卡配置项-LED闪烁占空比配置:50%%\r\n"
-                                              : "网卡配置项-LED闪烁占空比配置:75%%\r\n");
-    list.Addf(Bit(b, kEnableGroupBOffset, 7) ? "网卡配置项-HASH表配置使能:开启\r\n"
-                                                                 : "网卡配置项-HASH表配置使能:关闭\r\n");
-    list.Addf(Bit(b, kHashFilterOffset, 2) ? "网卡配置项-HASH表过滤使能:开启\r\n"
-                                                               : "网卡配置项-HASH表过滤使能:关闭\r\n");
-    list.Addf("网卡配置项-HASH列表:%s\r\n", HexBytes(b, kHashListOffset, kHashListSize).c_str());
+    list.Addf(duty == 0   ? Localized("网卡配置项-LED闪烁占空比配置:12.5%%\r\n")
+                                  : duty == 1 ? Localized("网卡配置项-LED闪烁占空比配置:25%%\r\n")
+                                  : duty == 2 ? Localized("网卡配置项-LED闪烁占空比配置:50%%\r\n")
+                                              : Localized("网卡配置项-LED闪烁占空比配置:75%%\r\n"));
+    list.Addf(Bit(b, kEnableGroupBOffset, 7) ? Localized("网卡配置项-HASH表配置使能:开启\r\n")
+                                                                 : Localized("网卡配置项-HASH表配置使能:关闭\r\n"));
+    list.Addf(Bit(b, kHashFilterOffset, 2) ? Localized("网卡配置项-HASH表过滤使能:开启\r\n")
+                                                               : Localized("网卡配置项-HASH表过滤使能:关闭\r\n"));
+    list.Addf(Localized("网卡配置项-HASH列表:%s\r\n"), HexBytes(b, kHashListOffset, kHashListSize).c_str());
     // "Dulplex" is misspelt on purpose: users compare these lines with the ones
     // they know.
-    list.Addf(Bit(b, kDuplexOffset, 0) ? "网卡配置项-Dulplex Mode:Full-Dulplex\r\n"
-                                                           : "网卡配置项-Dulplex Mode:Half-Dulplex\r\n");
-    list.Addf(Bit(b, kSpeedOffset, 7) ? "网卡配置项-Speed Mode:100M\r\n"
-                                                          : "网卡配置项-Speed Mode:10M\r\n");
-    list.Addf(Bit(b, kEnableGroupAOffset, 3) ? "网卡配置项-流控配置使能:开启\r\n"
-                                                                 : "网卡配置项-流控配置使能:关闭\r\n");
-    list.Addf("网卡配置项-流控阈值寄存器:%s\r\n", Hex16(b, kFlowThresholdOffset).c_str());
-    list.Addf(Bit(b, kEnableGroupAOffset, 2) ? "网卡配置项-MAC过滤配置使能:开启\r\n"
-                                                                 : "网卡配置项-MAC过滤配置使能:关闭\r\n");
-    list.Addf("网卡配置项-MAC过滤配置:%s\r\n", HexBytes(b, kMacFilterOffset, 2).c_str());
-    list.Addf("网卡配置项-过滤MAC:%s\r\n", HexBytes(b, kFilterMacOffset, 6).c_str());
-    list.Addf(Bit(b, kEnableGroupBOffset, 6) ? "网卡配置项-唤醒包配置使能:开启\r\n"
-                                                                 : "网卡配置项-唤醒包配置使能:关闭\r\n");
-    list.Addf("网卡配置项-自定义唤醒包配置字:%s\r\n",
+    list.Addf(Bit(b, kDuplexOffset, 0) ? Localized("网卡配置项-Dulplex Mode:Full-Dulplex\r\n")
+                                                           : Localized("网卡配置项-Dulplex Mode:Half-Dulplex\r\n"));
+    list.Addf(Bit(b, kSpeedOffset, 7) ? Localized("网卡配置项-Speed Mode:100M\r\n")
+                                                          : Localized("网卡配置项-Speed Mode:10M\r\n"));
+    list.Addf(Bit(b, kEnableGroupAOffset, 3) ? Localized("网卡配置项-流控配置使能:开启\r\n")
+                                                                 : Localized("网卡配置项-流控配置使能:关闭\r\n"));
+    list.Addf(Localized("网卡配置项-流控阈值寄存器:%s\r\n"), Hex16(b, kFlowThresholdOffset).c_str());
+    list.Addf(Bit(b, kEnableGroupAOffset, 2) ? Localized("网卡配置项-MAC过滤配置使能:开启\r\n")
+                                                                 : Localized("网卡配置项-MAC过滤配置使能:关闭\r\n"));
+    list.Addf(Localized("网卡配置项-MAC过滤配置:%s\r\n"), HexBytes(b, kMacFilterOffset, 2).c_str());
+    list.Addf(Localized("网卡配置项-过滤MAC:%s\r\n"), HexBytes(b, kFilterMacOffset, 6).c_str());
+    list.Addf(Bit(b, kEnableGroupBOffset, 6) ? Localized("网卡配置项-唤醒包配置使能:开启\r\n")
+                                                                 : Localized("网卡配置项-唤醒包配置使能:关闭\r\n"));
+    list.Addf(Localized("网卡配置项-自定义唤醒包配置字:%s\r\n"),
                 HexBytes(b, kWakeWordsOffset, kWakeWordsSize).c_str());
-    list.Addf(b[kCdromDisableOffset] == 0 ? "网卡配置项-CDROM使能:开启\r\n"
-                                                              : "网卡配置项-CDROM使能:关闭\r\n");
+    list.Addf(b[kCdromDisableOffset] == 0 ? Localized("网卡配置项-CDROM使能:开启\r\n")
+                                                              : Localized("网卡配置项-CDROM使能:关闭\r\n"));
 }
 
 bool LoadNicConfig(const std::string& path, NicConfigBody& body, OperationLog& list, Prompts& prompts) {
@@ -168,7 +170,7 @@ bool LoadNicConfig(const std::string& path, NicConfigBody& body, OperationLog& l
     body.fill(0);
     if (!FileExists(path)) {
         const std::string problem = FileProblem(path, FileUse::Read);
-        list.Addf("网卡配置文件不存在！\r\n");
+        list.Addf(Localized("网卡配置文件不存在！\r\n"));
         ExplainFailure(prompts, 0, path, problem);
         return false;
     }
@@ -179,14 +181,14 @@ bool LoadNicConfig(const std::string& path, NicConfigBody& body, OperationLog& l
         length ? ReadFilePrefix(path, kNicConfigReadSize) : std::nullopt;
     if (!prefix) {
         const std::string problem = FileProblem(path, FileUse::Read);
-        list.Addf("网卡配置文件打开失败！\r\n");
+        list.Addf(Localized("网卡配置文件打开失败！\r\n"));
         ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     const size_t got = static_cast<size_t>(std::min<uint64_t>(*length, kNicConfigReadSize));
     const std::optional<NicConfigBody> parsed = ParseNicConfig(std::span<const uint8_t>(prefix->data(), got));
     if (!parsed) {
-        list.Addf("网卡配置文件无效！\r\n");
+        list.Addf(Localized("网卡配置文件无效！\r\n"));
         ExplainFailure(prompts, 0, path,
                        got < kNicConfigTagLength + 1
                            ? Format("the file is %llu bytes long, shorter than its %llu-byte tag",
@@ -196,7 +198,7 @@ bool LoadNicConfig(const std::string& path, NicConfigBody& body, OperationLog& l
         return false;
     }
     body = *parsed;
-    list.Addf("网卡配置文件读取成功！\r\n");
+    list.Addf(Localized("网卡配置文件读取成功！\r\n"));
     AppendNicSettingLines(body, list);
     return true;
 }

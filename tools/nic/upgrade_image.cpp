@@ -1,5 +1,7 @@
 #include "tools/nic/upgrade_image.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 
 #include "core/operation_log.h"
@@ -19,7 +21,7 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
     if (!FileExists(path)) {
         const std::string problem = FileProblem(path, FileUse::Read);
         // The spaces around '+' belong to this one text.
-        list.Addf(cdrom ? "升级文件 + CDROM不存在！\r\n" : "升级文件不存在！\r\n");
+        list.Addf(cdrom ? Localized("升级文件 + CDROM不存在！\r\n") : Localized("升级文件不存在！\r\n"));
         ExplainFailure(prompts, 0, path, problem);
         return false;
     }
@@ -27,8 +29,8 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
     std::optional<std::vector<uint8_t>> image = ReadWholeFile(path, kUpgradeImageMaxSize, &why);
     if (!image && why == ReadFailure::TooLarge) {
         const auto size = static_cast<unsigned long long>(FileLength(path).value_or(kUpgradeImageMaxSize + 1));
-        list.Addf(cdrom ? "升级文件+CDROM长度为%llu字节,超过64MB,无法写入网卡配置！\r\n"
-                          : "升级文件长度为%llu字节,超过64MB,无法写入网卡配置！\r\n",
+        list.Addf(cdrom ? Localized("升级文件+CDROM长度为%llu字节,超过64MB,无法写入网卡配置！\r\n")
+                          : Localized("升级文件长度为%llu字节,超过64MB,无法写入网卡配置！\r\n"),
                     size);
         ExplainFailure(prompts, 0, path,
                        Format("the image is %llu bytes long, more than the %llu bytes (64 MiB) an image may be", size,
@@ -36,21 +38,21 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
         return false;
     }
     if (!image && why == ReadFailure::NoMemory) {
-        list.Addf(cdrom ? "升级文件+CDROM生成失败,内存不足！\r\n" : "升级文件生成失败,内存不足！\r\n");
+        list.Addf(cdrom ? Localized("升级文件+CDROM生成失败,内存不足！\r\n") : Localized("升级文件生成失败,内存不足！\r\n"));
         ExplainFailure(prompts, 0, path, "out of memory");
         return false;
     }
     if (!image) {
         const std::string problem = FileProblem(path, FileUse::Read);
-        list.Addf(cdrom ? "升级文件+CDROM打开失败！\r\n" : "升级文件打开失败！\r\n");
+        list.Addf(cdrom ? Localized("升级文件+CDROM打开失败！\r\n") : Localized("升级文件打开失败！\r\n"));
         ExplainFailure(prompts, 0, path, problem);
         return false;
     }
     // Placed in the buffer read, so the image is held once, not twice.
     if (!PlaceUpgradeSettings(*image, body, production)) {
         const auto size = static_cast<unsigned long long>(image->size());
-        list.Addf(cdrom ? "升级文件+CDROM长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n"
-                          : "升级文件长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n",
+        list.Addf(cdrom ? Localized("升级文件+CDROM长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n")
+                          : Localized("升级文件长度为%llu字节,不足16648字节,无法写入网卡配置！\r\n"),
                     size);
         ExplainFailure(prompts, 0, path,
                        Format("the image is %llu bytes long; the settings at 0x%llX need at least %llu bytes", size,
@@ -62,16 +64,16 @@ bool ProcessImage(const std::string& path, bool cdrom, const NicConfigBody& body
     // A read-only output is refused even where the process could write it anyway.
     if (IsReadOnlyFile(output) || !WriteWholeFile(output, image->data(), image->size())) {
         const std::string problem = FileProblem(output, FileUse::Write);
-        list.Addf(cdrom ? "升级文件+CDROM生成失败,无法写入文件%s！\r\n"
-                                            : "升级文件生成失败,无法写入文件%s！\r\n",
+        list.Addf(cdrom ? Localized("升级文件+CDROM生成失败,无法写入文件%s！\r\n")
+                                            : Localized("升级文件生成失败,无法写入文件%s！\r\n"),
                     output.c_str());
         ExplainFailure(prompts, 0, output, problem);
         return false;
     }
-    list.Addf(cdrom ? (production ? "升级文件+CDROM合并用于生产生成成功,文件名为%s！\r\n"
-                                    : "升级文件+CDROM合并生成成功,文件名为%s！\r\n")
-                      : (production ? "升级文件合并用于生产生成成功,文件名为%s！\r\n"
-                                    : "升级文件合并生成成功,文件名为%s！\r\n"),
+    list.Addf(cdrom ? (production ? Localized("升级文件+CDROM合并用于生产生成成功,文件名为%s！\r\n")
+                                    : Localized("升级文件+CDROM合并生成成功,文件名为%s！\r\n"))
+                      : (production ? Localized("升级文件合并用于生产生成成功,文件名为%s！\r\n")
+                                    : Localized("升级文件合并生成成功,文件名为%s！\r\n")),
                 output.c_str());
     return true;
 }
@@ -88,8 +90,8 @@ bool RefuseOverwrites(const std::string& cdromImagePath, const std::string& imag
         if (output.empty()) continue;
         for (const std::string* other : {&configPath, &cdromImagePath, &imagePath, cdrom ? nullptr : &outA}) {
             if (other == nullptr || !SameFile(output, *other)) continue;
-            list.Addf(cdrom ? "升级文件+CDROM生成失败,生成的文件%s会覆盖%s！\r\n"
-                              : "升级文件生成失败,生成的文件%s会覆盖%s！\r\n",
+            list.Addf(cdrom ? Localized("升级文件+CDROM生成失败,生成的文件%s会覆盖%s！\r\n")
+                              : Localized("升级文件生成失败,生成的文件%s会覆盖%s！\r\n"),
                         output.c_str(), other->c_str());
             const char* role = other == &configPath ? "the configuration file"
                                : other == &outA    ? "the output of the other image"

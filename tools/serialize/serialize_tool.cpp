@@ -1,5 +1,7 @@
 #include "tools/serialize/serialize_tool.h"
 
+#include "core/messages.h"
+
 #include <algorithm>
 
 #include "core/image_file.h"
@@ -508,9 +510,9 @@ bool RunSerialBatch(SerialBatch& batch) {
 }
 
 std::string IssuedRangeText(uint64_t first, uint64_t step, uint64_t issued) {
-    if (issued == 0) return "无";
+    if (issued == 0) return Localized("无");
     if (issued == 1) return Number(first);
-    return Number(first) + " 至 " + Number(*NthNumber(first, step, issued - 1));
+    return Number(first) + Localized(" 至 ") + Number(*NthNumber(first, step, issued - 1));
 }
 
 namespace {
@@ -551,17 +553,17 @@ std::unique_ptr<SerialBatch> StartSerializeTool(const SerializeInputs& in, Promp
         const char* english;
     };
     const Hex hexes[] = {
-        {in.baseText, 8, 0, "BIN文件的起始地址", "the base address takes 1 to 8 hex digits"},
-        {in.fillText, 2, 0xFF, "填充数据", "the fill byte takes 1 or 2 hex digits"},
-        {in.serialAtText, 8, UINT64_MAX, "序列号地址", "the serial number's address takes 1 to 8 hex digits"},
-        {in.mac ? in.macAtText : std::string(), 8, 0, "MAC地址的写入地址",
+        {in.baseText, 8, 0, Localized("BIN文件的起始地址"), "the base address takes 1 to 8 hex digits"},
+        {in.fillText, 2, 0xFF, Localized("填充数据"), "the fill byte takes 1 or 2 hex digits"},
+        {in.serialAtText, 8, UINT64_MAX, Localized("序列号地址"), "the serial number's address takes 1 to 8 hex digits"},
+        {in.mac ? in.macAtText : std::string(), 8, 0, Localized("MAC地址的写入地址"),
          "the MAC address's place takes 1 to 8 hex digits"},
     };
     uint64_t values[4] = {};
     for (size_t i = 0; i < std::size(hexes); ++i) {
         const Hex& h = hexes[i];
         const std::optional<uint64_t> v = HexInput(h.text, h.digits, h.fallback);
-        if (!v || *v == UINT64_MAX) return refuse(Format(kSerializeBadHexFormat, h.what, h.digits), h.english);
+        if (!v || *v == UINT64_MAX) return refuse(Format(Localized(kSerializeBadHexFormat), h.what, h.digits), h.english);
         values[i] = *v;
     }
     s.base = static_cast<uint32_t>(values[0]);
@@ -577,10 +579,10 @@ std::unique_ptr<SerialBatch> StartSerializeTool(const SerializeInputs& in, Promp
         const char* english;
     };
     const Decimal decimals[] = {
-        {in.firstText, UINT64_MAX, "起始序列号", "the first serial number is no number"},
-        {in.stepText, 1, "序列号步长", "the step is no number"},
-        {in.countText, UINT64_MAX, "数量", "the count is no number"},
-        {in.mac ? in.macStepText : std::string(), 1, "MAC地址步长", "the MAC step is no number"},
+        {in.firstText, UINT64_MAX, Localized("起始序列号"), "the first serial number is no number"},
+        {in.stepText, 1, Localized("序列号步长"), "the step is no number"},
+        {in.countText, UINT64_MAX, Localized("数量"), "the count is no number"},
+        {in.mac ? in.macStepText : std::string(), 1, Localized("MAC地址步长"), "the MAC step is no number"},
     };
     uint64_t numbers[4] = {};
     for (size_t i = 0; i < std::size(decimals); ++i) {
@@ -588,7 +590,7 @@ std::unique_ptr<SerialBatch> StartSerializeTool(const SerializeInputs& in, Promp
         // An empty first number or count is no number either.
         const std::optional<uint64_t> v =
             d.text.empty() && d.fallback == UINT64_MAX ? std::nullopt : NumberInput(d.text, d.fallback);
-        if (!v) return refuse(Format(kSerializeBadNumberFormat, d.what), d.english);
+        if (!v) return refuse(Format(Localized(kSerializeBadNumberFormat), d.what), d.english);
         numbers[i] = *v;
     }
     request.first = numbers[0];
@@ -611,17 +613,17 @@ std::unique_ptr<SerialBatch> StartSerializeTool(const SerializeInputs& in, Promp
     std::unique_ptr<SerialBatch> batch = SerialBatch::Plan(request, problem);
     if (!batch) return refuse(kSerializeRefusedMessage, problem);
     const SerializePlan& plan = batch->plan();
-    std::string text = Format(kSerializeConfirmHeadFormat, static_cast<unsigned long long>(plan.count));
-    text += "\n" + Format(kSerializeConfirmSerialsFormat, IssuedRangeText(plan.first, s.step, plan.count).c_str());
+    std::string text = Format(Localized(kSerializeConfirmHeadFormat), static_cast<unsigned long long>(plan.count));
+    text += "\n" + Format(Localized(kSerializeConfirmSerialsFormat), IssuedRangeText(plan.first, s.step, plan.count).c_str());
     if (plan.mac)
         text +=
-            "\n" + Format(kSerializeConfirmMacsFormat, MacText(plan.macFirst).c_str(), MacText(plan.macLast).c_str());
-    text += "\n" + Format(kSerializeConfirmFirstFormat, plan.firstName.c_str());
-    if (plan.count > 1) text += "\n" + Format(kSerializeConfirmLastFormat, plan.lastName.c_str());
-    text += "\n" + (s.manifest.empty() ? std::string(kSerializeConfirmNoManifest)
-                                       : Format(kSerializeConfirmManifestFormat, AbsolutePath(s.manifest).c_str()));
-    for (const std::string& note : plan.notes) text += "\n" + ChineseReason(note);
-    text += "\n\n" + std::string(kSerializeConfirmQuestion);
+            "\n" + Format(Localized(kSerializeConfirmMacsFormat), MacText(plan.macFirst).c_str(), MacText(plan.macLast).c_str());
+    text += "\n" + Format(Localized(kSerializeConfirmFirstFormat), plan.firstName.c_str());
+    if (plan.count > 1) text += "\n" + Format(Localized(kSerializeConfirmLastFormat), plan.lastName.c_str());
+    text += "\n" + (s.manifest.empty() ? std::string(Localized(kSerializeConfirmNoManifest))
+                                       : Format(Localized(kSerializeConfirmManifestFormat), AbsolutePath(s.manifest).c_str()));
+    for (const std::string& note : plan.notes) text += "\n" + ShownReason(note);
+    text += "\n\n" + std::string(Localized(kSerializeConfirmQuestion));
     const Answer answer =
         prompts.Show(MessageBox{text, kSerializeCaption, MessageIcon::Question, MessageButtons::YesNo});
     if (answer != Answer::Yes) return nullptr;
@@ -635,8 +637,8 @@ void ShowSerializeSummary(const SerialBatch& batch, bool cancelled, Prompts& pro
     const char* format = batch.Failed() ? kSerializeFailedFormat
                          : cancelled    ? kSerializeCancelledFormat
                                         : kSerializeDoneFormat;
-    std::string text = Format(format, issued, numbers.c_str());
-    if (!plan.manifest.empty()) text += "\n" + Format(kSerializeConfirmManifestFormat, plan.manifest.c_str());
+    std::string text = Format(Localized(format), issued, numbers.c_str());
+    if (!plan.manifest.empty()) text += "\n" + Format(Localized(kSerializeConfirmManifestFormat), plan.manifest.c_str());
     if (batch.Failed()) {
         ShowStop(prompts, text);
         ExplainFailure(prompts, 0, "", batch.reason());

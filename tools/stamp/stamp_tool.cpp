@@ -1,5 +1,7 @@
 #include "tools/stamp/stamp_tool.h"
 
+#include "core/messages.h"
+
 #include "platform/file_problems.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -28,7 +30,7 @@ std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prom
     const std::optional<uint64_t> fill = inputs.fillText.empty() ? std::optional<uint64_t>(0xFF)
                                                                  : ParseHexNumber(inputs.fillText, 2);
     if (!base || !fill) {
-        ShowNotice(prompts, Format(kStampBadNumberFormat, base ? "填充数据" : "BIN文件的起始地址", base ? 2 : 8));
+        ShowNotice(prompts, Format(Localized(kStampBadNumberFormat), base ? Localized("填充数据") : Localized("BIN文件的起始地址"), base ? 2 : 8));
         ExplainFailure(prompts, 0, "", base ? "the fill byte takes 1 or 2 hex digits"
                                             : "the base address takes 1 to 8 hex digits");
         return std::nullopt;
@@ -50,7 +52,7 @@ std::optional<std::string> RunStampTool(const StampInputs& inputs, Prompts& prom
         ExplainFailure(prompts, 0, in, result.reason);
         return std::nullopt;
     }
-    ShowInformation(prompts, Format(kStampDoneFormat, out.c_str()));
+    ShowInformation(prompts, Format(Localized(kStampDoneFormat), out.c_str()));
     if (writtenAt) *writtenAt = result.written.front().field.at;
     return result.written.front().valueText;
 }
@@ -93,7 +95,7 @@ std::string FieldNameCaption(const std::string& name) {
         {"STM32", "STM32的CRC单元：CRC-32/MPEG-2，按32位小端字计算"},
     };
     for (const Caption& c : kCaptions)
-        if (name == c.name) return name + "（" + c.words + "）";
+        if (name == c.name) return name + Localized("（") + Localized(c.words) + Localized("）");
     return name;
 }
 
