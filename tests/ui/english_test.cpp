@@ -153,14 +153,6 @@ std::optional<std::pair<int, int>> TextRoom(QWidget* w) {
     return std::nullopt;
 }
 
-// Lines the core composes from its own words and numbers (the merge plan, the
-// field kinds, the fields' address rule), which the core's catalogue
-// translates, not the window's.
-bool MadeByTheCore(const QWidget* w) {
-    static const QStringList names = {QStringLiteral("1091"), QStringLiteral("fieldKind"), QStringLiteral("fieldRule")};
-    return names.contains(w->objectName());
-}
-
 // What a window shows in Chinese or cuts off, one line each.
 QStringList Faults(QWidget* root) {
     QStringList faults;
@@ -168,7 +160,6 @@ QStringList Faults(QWidget* root) {
     for (QWidget* w : root->findChildren<QWidget*>())
         if (w->isVisibleTo(root)) widgets.push_back(w);
     for (QWidget* w : widgets) {
-        if (MadeByTheCore(w)) continue;
         const QString who = QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName();
         for (const QString& text : ShownTexts(w))
             if (text.contains(Chinese())) faults << who + QStringLiteral(": Chinese: ") + text;
