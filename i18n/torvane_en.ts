@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>联系我们</source>
-        <translation>Contact us</translation>
+        <translation>Contact Us</translation>
     </message>
     <message>
         <source>确定</source>
@@ -49,15 +49,15 @@
     </message>
     <message>
         <source>导入配置文件</source>
-        <translation>Import project</translation>
+        <translation>Import Project</translation>
     </message>
     <message>
         <source>导出配置文件</source>
-        <translation>Export project</translation>
+        <translation>Export Project</translation>
     </message>
     <message>
         <source>保存操作记录</source>
-        <translation>Save log</translation>
+        <translation>Save Log</translation>
     </message>
     <message>
         <source>保存</source>
@@ -65,7 +65,7 @@
     </message>
     <message>
         <source>清空操作记录</source>
-        <translation>Clear log</translation>
+        <translation>Clear Log</translation>
     </message>
     <message>
         <source>清空</source>
@@ -81,51 +81,51 @@
     </message>
     <message>
         <source>合并BIN文件</source>
-        <translation>Merge BIN files</translation>
+        <translation>Merge BIN Files</translation>
     </message>
     <message>
         <source>对齐BIN文件</source>
-        <translation>Align BIN files</translation>
+        <translation>Align BIN Files</translation>
     </message>
     <message>
         <source>内存分布图</source>
-        <translation>Memory map</translation>
+        <translation>Memory Map</translation>
     </message>
     <message>
         <source>合并设置</source>
-        <translation>Merge settings</translation>
+        <translation>Merge Settings</translation>
     </message>
     <message>
         <source>清空文件列表信息</source>
-        <translation>Clear file list</translation>
+        <translation>Clear File List</translation>
     </message>
     <message>
         <source>生成文件校验值</source>
-        <translation>Checksum of a file</translation>
+        <translation>Compute Check Value</translation>
     </message>
     <message>
         <source>写入校验值</source>
-        <translation>Write checksum into image</translation>
+        <translation>Write Check Value</translation>
     </message>
     <message>
         <source>比较映像文件</source>
-        <translation>Compare images and fields</translation>
+        <translation>Compare Image Files</translation>
     </message>
     <message>
         <source>批量生成序列号映像</source>
-        <translation>Serialize images</translation>
+        <translation>Serial-Number Images</translation>
     </message>
     <message>
         <source>生成测试文件</source>
-        <translation>Make test file</translation>
+        <translation>Create Test File</translation>
     </message>
     <message>
         <source>转换文件格式</source>
-        <translation>Convert file to C array</translation>
+        <translation>Convert to C Array</translation>
     </message>
     <message>
         <source>生成网卡升级文件</source>
-        <translation>Make NIC upgrade file</translation>
+        <translation>Create NIC Upgrade File</translation>
     </message>
     <message>
         <source>关于Torvane</source>
@@ -145,11 +145,11 @@
     </message>
     <message>
         <source>对齐字节</source>
-        <translation>Align to</translation>
+        <translation>Alignment</translation>
     </message>
     <message>
         <source>补充数据</source>
-        <translation>Pad byte</translation>
+        <translation>Fill byte</translation>
     </message>
     <message>
         <source>HEX文件偏移地址(0x)</source>
@@ -173,11 +173,11 @@
     </message>
     <message>
         <source>操作记录</source>
-        <translation>Log</translation>
+        <translation>Operation Log</translation>
     </message>
     <message>
         <source>跟随系统</source>
-        <translation>Use system language</translation>
+        <translation>Use System Language</translation>
     </message>
     <message>
         <source>语言</source>
@@ -189,7 +189,7 @@
     </message>
     <message>
         <source>校验值</source>
-        <translation>Checksum</translation>
+        <translation>Check value</translation>
     </message>
     <message>
         <source>空隙 %1</source>
@@ -205,7 +205,7 @@
     </message>
     <message>
         <source>校验值 %1 %2，校验范围 %3-%4</source>
-        <translation>Checksum %1 %2 over %3-%4</translation>
+        <translation>Check value %1 %2, range %3-%4</translation>
     </message>
     <message>
         <source>重叠：文件%1覆盖了文件%2，保留文件%1的数据：%3（文件内偏移 %4）</source>
@@ -371,7 +371,7 @@ Source: %4</translation>
     </message>
     <message>
         <source>%1 %2，范围 %3-%4</source>
-        <translation>%1 %2 over %3-%4</translation>
+        <translation>%1 %2, range %3-%4</translation>
     </message>
     <message>
         <source>BIN文件（默认）</source>
@@ -429,7 +429,7 @@ HEX and S-record records are addressed at the offset in the merged file plus the
     </message>
     <message>
         <source>校验值字段（合并后按顺序写入）：</source>
-        <translation>Checksum fields (written in order after the merge):</translation>
+        <translation>Check fields (written in order after the merge):</translation>
     </message>
     <message>
         <source>起始地址应为1到8位十六进制数！</source>
@@ -441,7 +441,7 @@ HEX and S-record records are addressed at the offset in the merged file plus the
     </message>
     <message>
         <source>校验值字段设置有误：%1</source>
-        <translation>The checksum fields are not valid: %1</translation>
+        <translation>Invalid check field settings: %1</translation>
     </message>
     <message>
         <source>是(&amp;Y)</source>
@@ -513,7 +513,7 @@ HEX and S-record records are addressed at the offset in the merged file plus the
     </message>
     <message>
         <source>合并设置中没有校验值字段。</source>
-        <translation>The merge settings have no checksum fields.</translation>
+        <translation>The merge settings have no check fields.</translation>
     </message>
     <message>
         <source>合并设置中有%1个字段；其地址为合并文件内的偏移，按文件A的最低地址计。</source>
@@ -525,11 +525,11 @@ HEX and S-record records are addressed at the offset in the merged file plus the
     </message>
     <message>
         <source>添加字段(&amp;D)</source>
-        <translation>A&amp;dd field</translation>
+        <translation>A&amp;dd Field</translation>
     </message>
     <message>
         <source>删除字段(&amp;R)</source>
-        <translation>&amp;Remove field</translation>
+        <translation>&amp;Remove Field</translation>
     </message>
     <message>
         <source>校验(&amp;V)</source>
@@ -561,7 +561,7 @@ HEX and S-record records are addressed at the offset in the merged file plus the
     </message>
     <message>
         <source>导出报告(&amp;E)</source>
-        <translation>&amp;Export report</translation>
+        <translation>&amp;Export Report</translation>
     </message>
     <message>
         <source>文件A(&amp;A)：</source>
@@ -651,11 +651,11 @@ Note: %1: %2</translation>
     </message>
     <message>
         <source>生成合并后的文件</source>
-        <translation>Make merged file</translation>
+        <translation>Create Merged File</translation>
     </message>
     <message>
         <source>生成生产使用文件</source>
-        <translation>Make production file</translation>
+        <translation>Create Production File</translation>
     </message>
     <message>
         <source>原因：%1</source>
@@ -751,7 +751,7 @@ Note: %1: %2</translation>
     </message>
     <message>
         <source>校验值字段（写入序列号和MAC地址之后按顺序写入，校验范围可包含它们）：</source>
-        <translation>Checksum fields (written in order after the serial number and MAC address; their ranges may cover them):</translation>
+        <translation>Check fields (written in order after the serial number and MAC address; their ranges may cover them):</translation>
     </message>
     <message>
         <source>输出文件夹(&amp;O)：</source>
@@ -779,7 +779,7 @@ Note: %1: %2</translation>
     </message>
     <message>
         <source>校验方式：</source>
-        <translation>Algorithm:</translation>
+        <translation>Method:</translation>
     </message>
     <message>
         <source>校验范围(0x)：</source>
@@ -811,11 +811,11 @@ Note: %1: %2</translation>
     </message>
     <message>
         <source>上移</source>
-        <translation>Move up</translation>
+        <translation>Move Up</translation>
     </message>
     <message>
         <source>下移</source>
-        <translation>Move down</translation>
+        <translation>Move Down</translation>
     </message>
     <message>
         <source>源文件：</source>

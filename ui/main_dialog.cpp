@@ -16,10 +16,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QSet>
 #include <QScrollArea>
 #include <QSettings>
 #include <QTimer>
 #include <QToolBar>
+#include <vector>
 
 #include "config/config_file.h"
 #include "core/align.h"
@@ -55,15 +57,67 @@ using namespace main_ids;
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
+// Where a letter stands in an English text: at the start of a word if it
+// can, else anywhere; -1 where the text lacks it.
+qsizetype LetterAt(const QString& text, QChar letter) {
+    qsizetype anywhere = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].toUpper() != letter.toUpper()) continue;
+        if (i == 0 || !text[i - 1].isLetterOrNumber()) return i;
+        if (anywhere < 0) anywhere = i;
+    }
+    return anywhere;
+}
+
 // A menu item's text with its letter: after the text in the Chinese way
-// ("导入配置文件(&I)"); in English the letter is marked where the word has it
-// ("&Import project"), or added in brackets when the text lacks it.
+// ("导入配置文件(&I)"); in English marked in the word ("&Import Project"),
+// or in brackets after the text when it lacks the letter.
 QString WithMnemonic(const QString& text, char letter) {
     const QString mark = QStringLiteral("(&%1)").arg(QLatin1Char(letter));
     if (CurrentLanguage() == Language::Chinese) return text + mark;
-    const qsizetype at = text.indexOf(QLatin1Char(letter), 0, Qt::CaseInsensitive);
+    const qsizetype at = LetterAt(text, QLatin1Char(letter));
     if (at < 0) return text + QLatin1Char(' ') + mark;
     return text.left(at) + QLatin1Char('&') + text.mid(at);
+}
+
+// The letters of one menu's items (texts[i] with letters[i]; 0 for an item
+// that marks its own). An English text that lacks its letter takes the first
+// letter starting one of its words (else any of its letters) that no other
+// item of the menu takes, so every item keeps a letter of its own.
+void MarkMenuLetters(std::vector<QString>& texts, const std::vector<char>& letters) {
+    if (CurrentLanguage() == Language::Chinese) {
+        for (size_t i = 0; i < texts.size(); ++i)
+            if (letters[i]) texts[i] = WithMnemonic(texts[i], letters[i]);
+        return;
+    }
+    QSet<QChar> taken;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const qsizetype own = texts[i].indexOf(QLatin1Char('&'));
+        if (own >= 0 && own + 1 < texts[i].size()) taken.insert(texts[i][own + 1].toUpper());
+        if (letters[i] && LetterAt(texts[i], QLatin1Char(letters[i])) >= 0) taken.insert(QChar(letters[i]).toUpper());
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (!letters[i]) continue;
+        QString& text = texts[i];
+        if (LetterAt(text, QLatin1Char(letters[i])) >= 0) {
+            text = WithMnemonic(text, letters[i]);
+            continue;
+        }
+        qsizetype chosen = -1;
+        for (const bool wordStart : {true, false}) {
+            for (qsizetype j = 0; j < text.size() && chosen < 0; ++j) {
+                const bool starts = j == 0 || !text[j - 1].isLetterOrNumber();
+                if (text[j].isLetter() && text[j].unicode() < 128 && (starts || !wordStart) && !taken.contains(text[j].toUpper()))
+                    chosen = j;
+            }
+        }
+        if (chosen < 0) {
+            text = WithMnemonic(text, letters[i]);
+            continue;
+        }
+        taken.insert(text[chosen].toUpper());
+        text.insert(chosen, QLatin1Char('&'));
+    }
 }
 
 // The batch command a mode enables.
@@ -294,6 +348,21 @@ CButtonST* CQuenlorDlg::ModeButtonFor(WorkMode mode) const {
 }
 
 void CQuenlorDlg::BuildMenus() {
+    // The items' texts, with their letters marked a menu at a time.
+    std::vector<QString> texts(kCommands.size());
+    for (size_t p = 0; p < static_cast<size_t>(MenuPopup::Count); ++p) {
+        std::vector<size_t> items;
+        std::vector<QString> popupTexts;
+        std::vector<char> letters;
+        for (size_t i = 0; i < kCommands.size(); ++i) {
+            if (!(kCommands[i].where & kInMenu) || static_cast<size_t>(kCommands[i].menu) != p) continue;
+            items.push_back(i);
+            popupTexts.push_back(Texts::tr(kCommands[i].caption));
+            letters.push_back(kCommandKeys[i].mnemonic);
+        }
+        MarkMenuLetters(popupTexts, letters);
+        for (size_t k = 0; k < items.size(); ++k) texts[items[k]] = popupTexts[k];
+    }
     QMenu* menu = nullptr;
     int popup = -1;
     for (const Command& c : kCommands) {
@@ -303,10 +372,9 @@ void CQuenlorDlg::BuildMenus() {
             menu = menuBar()->addMenu(Texts::tr(kMenuTitles[static_cast<size_t>(popup)]));
         }
         if (c.separatorBefore) menu->addSeparator();
-        const CommandKeys& keys = kCommandKeys[static_cast<size_t>(&c - kCommands.data())];
-        QString text = Texts::tr(c.caption);
-        if (keys.mnemonic) text = WithMnemonic(text, keys.mnemonic);
-        QAction* a = menu->addAction(text);
+        const size_t index = static_cast<size_t>(&c - kCommands.data());
+        const CommandKeys& keys = kCommandKeys[index];
+        QAction* a = menu->addAction(texts[index]);
         a->setObjectName(QStringLiteral("menu%1").arg(c.id));
         if (*keys.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(keys.shortcut)));
         connect(a, &QAction::triggered, this, [this, id = c.id] { OnCommand(id); });

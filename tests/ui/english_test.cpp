@@ -48,6 +48,7 @@
 #include "ui/about_dialog.h"
 #include "ui/app.h"
 #include "ui/commands.h"
+#include "ui/main_ids.h"
 #include "ui/main_dialog.h"
 #include "ui/memory_map_view.h"
 #include "ui/merge_settings_dialog.h"
@@ -295,6 +296,11 @@ TEST_F(EnglishWindowTest, EveryMenuItemHasItsOwnLetter) {
         EXPECT_EQ(letters.size(), QSet<QString>(letters.begin(), letters.end()).size())
             << title->text().toStdString() << ": " << letters.join(u',').toStdString();
     }
+    // The letter at the start of a word where the text has it; where it lacks
+    // it, the first free letter starting one of its words.
+    EXPECT_EQ(QStringLiteral("&Import Project"), window.menuAction(main_ids::kImportConfig)->text());
+    EXPECT_EQ(QStringLiteral("Create &Test File"), window.menuAction(main_ids::kTestBinTool)->text());
+    EXPECT_EQ(QStringLiteral("Compare &Image Files"), window.menuAction(main_ids::kCompareTool)->text());
     EXPECT_TRUE(prompts.Done());
 }
 
