@@ -217,9 +217,11 @@ TEST(ChineseWindowTest, TitlesAndCaptionsKeepTheLayoutsSizesAtEveryScale) {
         window.show();
         for (const WorkMode mode : {WorkMode::HexToBinMode, WorkMode::AlignMode, WorkMode::MergeMode}) {
             window.OnCommand(ModeButtonOf(mode).id);
-            for (CECStatic* t : window.findChildren<CECStatic*>())
-                if (t->parentWidget()->objectName() == QLatin1String("client") && !t->text().isEmpty())
+            for (CECStatic* t : window.findChildren<CECStatic*>()) {
+                if (t->parentWidget()->objectName() == QLatin1String("client") && !t->text().isEmpty()) {
                     EXPECT_EQ(window.layout().titleFontPx, t->font().pixelSize()) << t->text().toStdString() << " at " << scale;
+                }
+            }
             for (CECButton* b : window.findChildren<CECButton*>())
                 EXPECT_EQ(window.layout().captionFontPx, b->CaptionPixelSize()) << b->text().toStdString() << " at " << scale;
         }
