@@ -501,6 +501,28 @@ const CatalogueEntry kEnglishCatalogue[] = {
     {"BIN文件打开失败！", "Failed to open the BIN file."},
     {"映像起始", "start"},
     {"映像末尾", "end"},
+
+    // The window's texts kept in the core's headers, and the formats and words
+    // the window's dialogs look up through Localized().
+    {"bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||", "BIN files (*.bin)|*.bin|All files (*.*)|*.*||"},
+    {"SVG图片(*.svg)|*.svg||", "SVG images (*.svg)|*.svg||"},
+    {"PNG图片(*.png)|*.png||", "PNG images (*.png)|*.png||"},
+    {"%s  @0x%08X  范围0x%08X-0x%08X  %s", "%s  @0x%08X  range 0x%08X-0x%08X  %s"},
+    {"%s  @%s  范围%s-%s  %s", "%s  @%s  range %s-%s  %s"},
+    {"%s = %s，已写入0x%08X处", "%s = %s, stored at 0x%08X"},
+    {"大端", "big endian"},
+    {"小端", "little endian"},
+    {"空白处的填充数据", "The fill byte for blanks"},
+    {"文件A的起始地址", "The base address of file A"},
+    {"文件B的起始地址", "The base address of file B"},
+    {"比较报告.txt", "comparison report.txt"},
+    {"校验范围的起始地址", "The start of the range"},
+    {"校验范围的结束地址", "The end of the range"},
+    {"写入地址", "The address"},
+    {"校验值字段%s已填写，但尚未添加到列表中。\r\n 选是，添加该字段并保存设置\r\n 选否，不添加该字段，保存设置\r\n"
+     " 选取消，返回继续编辑",
+     "The check field %s is filled in but not added to the list.\r\n Yes: add the field and save the settings\r\n"
+     " No: save the settings without it\r\n Cancel: go back to editing"},
 };
 const size_t kEnglishCatalogueSize = sizeof(kEnglishCatalogue) / sizeof(kEnglishCatalogue[0]);
 

@@ -6,7 +6,9 @@
 # folder; then, under Wine, installs the setup silently, finds the programs,
 # the Start-menu entry and the uninstaller with its Apps & features entry,
 # starts the installed torvane-cli.exe and the window (a picture of it goes
-# to SCREENSHOT-DIR), uninstalls silently and finds the folder gone.
+# to SCREENSHOT-DIR), uninstalls silently and finds the folder gone. The
+# installer speaks the language of Wine's locale (LC_ALL): under zh_CN the
+# Start-menu entry and the Apps & features name are Chinese, otherwise English.
 # WINEPREFIX is the caller's. Any problem ends it with "FAILED".
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -80,7 +82,11 @@ echo "== The installer under Wine"
 started=$SECONDS
 prefix_c="${WINEPREFIX:?WINEPREFIX must be set}/drive_c"
 installed="$prefix_c/Program Files/Torvane"
-menu="$prefix_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Torvane 固件工具.lnk"
+case "${LC_ALL:-${LANG:-}}" in
+    zh*) menu_name="Torvane 固件工具" language=zh ;;
+    *) menu_name="Torvane Firmware Tool" language=en ;;
+esac
+menu="$prefix_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$menu_name.lnk"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Torvane'
 "$wineserver" -w
 [ ! -e "$installed" ] || fail "$installed is there before the installation"
@@ -93,7 +99,7 @@ done
 # Exported as UTF-16, whatever the console's code page.
 DISPLAY= "$wine" reg export "$key" "Z:$stage/entry.reg" /y >/dev/null 2>&1 || fail "no Apps & features entry"
 entry=$(iconv -f UTF-16 -t UTF-8 "$stage/entry.reg" | tr -d '\r')
-for value in "DisplayName.*Torvane 固件工具" "DisplayVersion.*$version" "Publisher.*The Torvane developers" \
+for value in "DisplayName.*$menu_name" "DisplayVersion.*$version" "Publisher.*The Torvane developers" \
     'DisplayIcon.*torvane\.exe' 'UninstallString.*uninstall\.exe' 'QuietUninstallString.*/S' 'EstimatedSize"=dword:'; do
     grep -Eq "$value" <<<"$entry" || fail "the Apps & features entry lacks $value: $entry"
 done
@@ -101,7 +107,7 @@ cli_version=$(DISPLAY= "$wine" "C:\\Program Files\\Torvane\\torvane-cli.exe" --v
 grep -q "$version" <<<"$cli_version" || fail "the installed torvane-cli.exe said: $cli_version"
 "$wineserver" -w
 mkdir -p "$shots"
-shot="$shots/windows-installed-under-wine.png"
+shot="$shots/windows-installed-under-wine-$language.png"
 rm -f "$shot"
 xvfb-run -a -s "-screen 0 1280x800x24" "$wine" "C:\\Program Files\\Torvane\\torvane.exe" --screenshot "Z:$shot" >/dev/null 2>&1 ||
     fail "the installed window did not start"

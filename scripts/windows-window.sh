@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The real Windows window under Wine on a virtual display, end to end:
-#   scripts/windows-window.sh LINUX-BUILD-DIR WINDOWS-BUILD-DIR
+#   scripts/windows-window.sh LINUX-BUILD-DIR WINDOWS-BUILD-DIR [NAME]
 # makes a merge project with the Windows torvane-cli, starts torvane.exe with
 # it, switches to the merge mode and presses the merge button with the mouse
 # (xdotool), compares the merged file with the Linux torvane-cli's byte for
-# byte and saves a picture of the window to LINUX-BUILD-DIR/screenshots/.
+# byte and saves a picture of the window to LINUX-BUILD-DIR/screenshots/
+# (windows-window-under-wine-NAME.png when a NAME is given). The window speaks
+# the language of Wine's locale (LC_ALL): Chinese under zh_CN, English under C;
+# its controls stand in the same places in both.
 # WINEPREFIX is the caller's (scripts/torvane.sh passes the Windows tests' own).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -55,7 +58,7 @@ linux=$(cd "$1" && pwd)
 win=$(cd "$2" && pwd)
 [ -f "$win/torvane.exe" ] || fail "$win holds no torvane.exe"
 mkdir -p "$linux/screenshots"
-shot="$linux/screenshots/windows-window-under-wine.png"
+shot="$linux/screenshots/windows-window-under-wine${3:+-$3}.png"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

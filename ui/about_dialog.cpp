@@ -1,6 +1,7 @@
 #include "ui/about_dialog.h"
 
 #include "torvane/version.h"
+#include "widgets/texts.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -12,16 +13,16 @@
 namespace torvane::ui {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("关于 Torvane"));
+    setWindowTitle(Texts::tr("关于 Torvane"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 18, 24, 18);
     layout->setSpacing(10);
     // The release in the window title's form, from the project's version.
     auto* product = new QLabel(QStringLiteral("Torvane, " TORVANE_VERSION_TAG), this);
     product->setObjectName(QStringLiteral("product"));
-    auto* rights = new QLabel(QStringLiteral("版权所有 (C) 2026 Torvane 开发者，保留所有权利。"), this);
+    auto* rights = new QLabel(Texts::tr("版权所有 (C) 2026 Torvane 开发者，保留所有权利。"), this);
     rights->setObjectName(QStringLiteral("rights"));
-    auto* link = new QPushButton(QStringLiteral("联系我们"), this);
+    auto* link = new QPushButton(Texts::tr("联系我们"), this);
     link->setObjectName(QStringLiteral("contact"));
     link->setFlat(true);
     link->setAutoDefault(false);
@@ -41,13 +42,13 @@ void CAboutDlg::ShowContactAddress() {
     // success, so the address is always shown as well, to be copied.
     QDesktopServices::openUrl(QUrl(address));
     QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("联系我们"));
+    box.setWindowTitle(Texts::tr("联系我们"));
     box.setIcon(QMessageBox::Information);
     box.setTextFormat(Qt::PlainText);
-    box.setText(QString::fromUtf8(kContactText) + QLatin1Char('\n') + address);
+    box.setText(Texts::tr(kContactText) + QLatin1Char('\n') + address);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.setStandardButtons(QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Ok)->setText(Texts::tr("确定"));
     box.exec();
 }
 

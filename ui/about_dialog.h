@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QtGlobal>
 
 namespace torvane::ui {
 
@@ -9,7 +10,7 @@ namespace torvane::ui {
 // io.github.torvane.torvane names.
 inline constexpr const char* kContactAddress = "https://github.com/torvane/torvane";
 // The line above the address in the box "联系我们" opens.
-inline constexpr const char* kContactText = "我们的联系网址如下，可复制后在浏览器中打开：";
+inline constexpr const char* kContactText = QT_TRANSLATE_NOOP("Torvane", "我们的联系网址如下，可复制后在浏览器中打开：");
 
 // "关于 Torvane": the product and version, a rights line and the contact link.
 class CAboutDlg : public QDialog {

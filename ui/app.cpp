@@ -15,6 +15,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,7 @@
 #include "ui/icons.h"
 #include "ui/main_dialog.h"
 #include "ui/qt_prompts.h"
+#include "widgets/texts.h"
 
 namespace torvane::ui {
 
@@ -79,10 +81,57 @@ QString MissingQtText(const char* context, const char* sourceText) {
     return QString();
 }
 
-bool InstallQtTranslations() {
+namespace {
+
+// What InstallLanguage installed last, removed before it installs anew.
+std::vector<QTranslator*>& InstalledTranslators() {
+    static std::vector<QTranslator*> installed;
+    return installed;
+}
+
+void Install(QTranslator* translator) {
+    QCoreApplication::installTranslator(translator);
+    InstalledTranslators().push_back(translator);
+}
+
+}  // namespace
+
+bool InstallQtTranslations() { return InstallLanguage(Language::Chinese); }
+
+Language LanguageOfSetting(const QString& value) {
+    if (const std::optional<Language> chosen = LanguageOfWord(value.trimmed().toLower().toStdString())) return *chosen;
+    return SystemLanguage();
+}
+
+Language SystemLanguage() {
+#ifdef Q_OS_WIN
+    return QLocale::system().language() == QLocale::Chinese ? Language::Chinese : Language::English;
+#else
+    return LanguageOfEnvironment();
+#endif
+}
+
+bool InstallLanguage(Language language) {
+    for (QTranslator* t : InstalledTranslators()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+    InstalledTranslators().clear();
+    SetLanguage(language);
+    if (language == Language::English) {
+        // Qt's own texts are English already; dates and file types follow.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        auto* own = new QTranslator(qApp);
+        if (!own->load(QStringLiteral(":/i18n/torvane_en.qm"))) {
+            delete own;
+            return false;
+        }
+        Install(own);
+        return true;
+    }
     // File types and dates in the file dialogs follow the default locale.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    QCoreApplication::installTranslator(new MissingQtTexts(qApp));
+    Install(new MissingQtTexts(qApp));
     auto* translator = new QTranslator(qApp);
     // The Windows program carries Qt's texts inside (no Qt is installed
     // beside it); on Linux they come with the system's Qt.
@@ -94,7 +143,8 @@ bool InstallQtTranslations() {
         delete translator;
         return false;
     }
-    return QCoreApplication::installTranslator(translator);
+    Install(translator);
+    return true;
 }
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
@@ -106,7 +156,7 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     } catch (...) {
         message = kUnexpectedFailureMessage;
     }
-    QMessageBox::critical(activeWindow(), applicationName(), QString::fromUtf8(message));
+    QMessageBox::critical(activeWindow(), applicationName(), Texts::tr(message));
     return false;
 }
 
@@ -224,7 +274,11 @@ int CQuenlorApp::Run(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(TORVANE_APP_ID));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallFontSubstitutes();
-    InstallQtTranslations();
+    // The language is chosen before the first text is made; a change in the
+    // menu is remembered for the next start. Without its English the window
+    // stays Chinese as a whole rather than half translated.
+    const Language language = LanguageOfSetting(QSettings().value(QString::fromLatin1(kLanguageKey)).toString());
+    if (!InstallLanguage(language) && language == Language::English) InstallLanguage(Language::Chinese);
     ScalePointFontsForDesktop();
     InstallDesktopScaledStyle();
 

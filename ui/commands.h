@@ -6,6 +6,9 @@
 #include "ui/icons.h"
 #include "ui/main_ids.h"
 
+// Qt
+#include <QtGlobal>
+
 // Standard library
 #include <array>
 #include <cstddef>
@@ -13,13 +16,15 @@
 
 // The main window's commands, captions and their places, each defined once:
 // the menu bar, the toolbar and the window's buttons are built from these tables.
+// The captions are the Chinese ids of the window's texts: shown through
+// Texts::tr (widgets/texts.h).
 namespace torvane::ui {
 
 // The popups of the menu bar, in their order.
 enum class MenuPopup { File, Function, Tools, Help, Count };
 
 inline constexpr std::array<const char*, static_cast<size_t>(MenuPopup::Count)> kMenuTitles = {
-    "文件(&F)", "功能(&M)", "工具(&T)", "帮助(&H)"};
+    QT_TRANSLATE_NOOP("Torvane", "文件(&F)"), QT_TRANSLATE_NOOP("Torvane", "功能(&M)"), QT_TRANSLATE_NOOP("Torvane", "工具(&T)"), QT_TRANSLATE_NOOP("Torvane", "帮助(&H)")};
 
 // Where a command can be issued from; a command may appear in several places.
 enum Where : unsigned {
@@ -45,33 +50,33 @@ struct Command {
 // In menu order. The toolbar shows the commands that have an image, in this
 // same order, with a separator between neighbours.
 inline constexpr std::array<Command, 20> kCommands = {{
-    {main_ids::kImportConfig, "导入配置文件", 0, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
-     main_ids::kImportButton, "导入配置文件"},
-    {main_ids::kExportConfig, "导出配置文件", 1, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
-     main_ids::kExportButton, "导出配置文件"},
-    {main_ids::kSaveLog, "保存操作记录", -1, kInMenu | kAsButton, MenuPopup::File, true, main_ids::kSaveLog, "保存"},
-    {main_ids::kClearLog, "清空操作记录", -1, kInMenu | kAsButton, MenuPopup::File, false, main_ids::kClearLog, "清空"},
-    {main_ids::kExit, "退出", -1, kInMenu, MenuPopup::File, true},
-    {main_ids::kHexToBin, "HEX转BIN", 2, kInMenu | kOnToolBar | kAsButton, MenuPopup::Function, false,
-     main_ids::kHexToBinButton, "HEX转BIN"},
-    {main_ids::kMerge, "合并BIN文件", 3, kInMenu | kOnToolBar | kAsButton, MenuPopup::Function, false,
-     main_ids::kMergeButton, "合并BIN文件"},
-    {main_ids::kAlign, "对齐BIN文件", 4, kInMenu | kOnToolBar | kAsButton, MenuPopup::Function, false,
-     main_ids::kAlignButton, "对齐BIN文件"},
-    {main_ids::kMemoryMap, "内存分布图", -1, kInMenu | kAsButton, MenuPopup::Function, false,
-     main_ids::kMemoryMapButton, "内存分布图"},
-    {main_ids::kMergeSettings, "合并设置", -1, kInMenu, MenuPopup::Function, false},
-    {main_ids::kClearList, "清空文件列表信息", 5, kInMenu | kOnToolBar, MenuPopup::Function, true},
-    {main_ids::kChecksumTool, "生成文件校验值", -1, kInMenu, MenuPopup::Tools, false},
-    {main_ids::kStampTool, "写入校验值", -1, kInMenu, MenuPopup::Tools, false},
-    {main_ids::kCompareTool, "比较映像文件", -1, kInMenu, MenuPopup::Tools, false},
-    {main_ids::kSerializeTool, "批量生成序列号映像", -1, kInMenu, MenuPopup::Tools, false},
-    {main_ids::kTestBinTool, "生成测试文件", -1, kInMenu, MenuPopup::Tools, true},
-    {main_ids::kBinToCTool, "转换文件格式", -1, kInMenu, MenuPopup::Tools, true},
-    {main_ids::kUpgradeTool, "生成网卡升级文件", -1, kInMenu, MenuPopup::Tools, true},
-    {main_ids::kAbout, "关于Torvane", 6, kInMenu | kOnToolBar, MenuPopup::Help, false},
+    {main_ids::kImportConfig, QT_TRANSLATE_NOOP("Torvane", "导入配置文件"), 0, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
+     main_ids::kImportButton, QT_TRANSLATE_NOOP("Torvane", "导入配置文件")},
+    {main_ids::kExportConfig, QT_TRANSLATE_NOOP("Torvane", "导出配置文件"), 1, kInMenu | kOnToolBar | kAsButton, MenuPopup::File, false,
+     main_ids::kExportButton, QT_TRANSLATE_NOOP("Torvane", "导出配置文件")},
+    {main_ids::kSaveLog, QT_TRANSLATE_NOOP("Torvane", "保存操作记录"), -1, kInMenu | kAsButton, MenuPopup::File, true, main_ids::kSaveLog, QT_TRANSLATE_NOOP("Torvane", "保存")},
+    {main_ids::kClearLog, QT_TRANSLATE_NOOP("Torvane", "清空操作记录"), -1, kInMenu | kAsButton, MenuPopup::File, false, main_ids::kClearLog, QT_TRANSLATE_NOOP("Torvane", "清空")},
+    {main_ids::kExit, QT_TRANSLATE_NOOP("Torvane", "退出"), -1, kInMenu, MenuPopup::File, true},
+    {main_ids::kHexToBin, QT_TRANSLATE_NOOP("Torvane", "HEX转BIN"), 2, kInMenu | kOnToolBar | kAsButton, MenuPopup::Function, false,
+     main_ids::kHexToBinButton, QT_TRANSLATE_NOOP("Torvane", "HEX转BIN")},
+    {main_ids::kMerge, QT_TRANSLATE_NOOP("Torvane", "合并BIN文件"), 3, kInMenu | kOnToolBar | kAsButton, MenuPopup::Function, false,
+     main_ids::kMergeButton, QT_TRANSLATE_NOOP("Torvane", "合并BIN文件")},
+    {main_ids::kAlign, QT_TRANSLATE_NOOP("Torvane", "对齐BIN文件"), 4, kInMenu | kOnToolBar | kAsButton, MenuPopup::Function, false,
+     main_ids::kAlignButton, QT_TRANSLATE_NOOP("Torvane", "对齐BIN文件")},
+    {main_ids::kMemoryMap, QT_TRANSLATE_NOOP("Torvane", "内存分布图"), -1, kInMenu | kAsButton, MenuPopup::Function, false,
+     main_ids::kMemoryMapButton, QT_TRANSLATE_NOOP("Torvane", "内存分布图")},
+    {main_ids::kMergeSettings, QT_TRANSLATE_NOOP("Torvane", "合并设置"), -1, kInMenu, MenuPopup::Function, false},
+    {main_ids::kClearList, QT_TRANSLATE_NOOP("Torvane", "清空文件列表信息"), 5, kInMenu | kOnToolBar, MenuPopup::Function, true},
+    {main_ids::kChecksumTool, QT_TRANSLATE_NOOP("Torvane", "生成文件校验值"), -1, kInMenu, MenuPopup::Tools, false},
+    {main_ids::kStampTool, QT_TRANSLATE_NOOP("Torvane", "写入校验值"), -1, kInMenu, MenuPopup::Tools, false},
+    {main_ids::kCompareTool, QT_TRANSLATE_NOOP("Torvane", "比较映像文件"), -1, kInMenu, MenuPopup::Tools, false},
+    {main_ids::kSerializeTool, QT_TRANSLATE_NOOP("Torvane", "批量生成序列号映像"), -1, kInMenu, MenuPopup::Tools, false},
+    {main_ids::kTestBinTool, QT_TRANSLATE_NOOP("Torvane", "生成测试文件"), -1, kInMenu, MenuPopup::Tools, true},
+    {main_ids::kBinToCTool, QT_TRANSLATE_NOOP("Torvane", "转换文件格式"), -1, kInMenu, MenuPopup::Tools, true},
+    {main_ids::kUpgradeTool, QT_TRANSLATE_NOOP("Torvane", "生成网卡升级文件"), -1, kInMenu, MenuPopup::Tools, true},
+    {main_ids::kAbout, QT_TRANSLATE_NOOP("Torvane", "关于Torvane"), 6, kInMenu | kOnToolBar, MenuPopup::Help, false},
     // The system menu's about item has no portable place; it stands here.
-    {main_ids::kSystemAbout, "关于 Torvane(&A)...", -1, kInMenu, MenuPopup::Help, true},
+    {main_ids::kSystemAbout, QT_TRANSLATE_NOOP("Torvane", "关于 Torvane(&A)..."), -1, kInMenu, MenuPopup::Help, true},
 }};
 
 // The keyboard's way to each command, in the order of kCommands: the letter
@@ -187,9 +192,9 @@ struct ModeButton {
     const char* caption;
 };
 inline constexpr std::array<ModeButton, 3> kModeButtons = {{
-    {WorkMode::HexToBinMode, main_ids::kModeHexToBin, "HEX转BIN"},
-    {WorkMode::MergeMode, main_ids::kModeMerge, "合并BIN文件"},
-    {WorkMode::AlignMode, main_ids::kModeAlign, "对齐BIN文件"},
+    {WorkMode::HexToBinMode, main_ids::kModeHexToBin, QT_TRANSLATE_NOOP("Torvane", "HEX转BIN")},
+    {WorkMode::MergeMode, main_ids::kModeMerge, QT_TRANSLATE_NOOP("Torvane", "合并BIN文件")},
+    {WorkMode::AlignMode, main_ids::kModeAlign, QT_TRANSLATE_NOOP("Torvane", "对齐BIN文件")},
 }};
 constexpr bool ModeButtonsFollowTheModes() {
     for (size_t i = 0; i < kModeButtons.size(); ++i) {
@@ -208,12 +213,12 @@ struct ColumnTitle {
     const char* caption;
 };
 inline constexpr std::array<ColumnTitle, 6> kColumnTitles = {{
-    {main_ids::kTitleFile, "目标文件"},
-    {main_ids::kTitleSize, "文件大小（字节)"},
-    {main_ids::kTitleAlign, "对齐字节"},
-    {main_ids::kTitleFill, "补充数据"},
-    {main_ids::kTitleOffset, "HEX文件偏移地址(0x)"},
-    {main_ids::kTitleKeep, "保留HEX文件偏移地址前数据"},
+    {main_ids::kTitleFile, QT_TRANSLATE_NOOP("Torvane", "目标文件")},
+    {main_ids::kTitleSize, QT_TRANSLATE_NOOP("Torvane", "文件大小（字节)")},
+    {main_ids::kTitleAlign, QT_TRANSLATE_NOOP("Torvane", "对齐字节")},
+    {main_ids::kTitleFill, QT_TRANSLATE_NOOP("Torvane", "补充数据")},
+    {main_ids::kTitleOffset, QT_TRANSLATE_NOOP("Torvane", "HEX文件偏移地址(0x)")},
+    {main_ids::kTitleKeep, QT_TRANSLATE_NOOP("Torvane", "保留HEX文件偏移地址前数据")},
 }};
 static_assert(kColumnTitles.size() == std::tuple_size_v<decltype(MainLayout::columnEdges)>,
               "one title per column of the rows");

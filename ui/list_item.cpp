@@ -22,6 +22,7 @@
 #include "widgets/key_filter.h"
 #include "widgets/path_field.h"
 #include "ui/row_ids.h"
+#include "widgets/texts.h"
 
 namespace torvane::ui {
 namespace {
@@ -49,7 +50,7 @@ Dlg_ListItem::Dlg_ListItem(FileList& list, int row, double scale, QWidget* paren
     fileSize_->setAlignment(Qt::AlignCenter);
     polishType_ = new QComboBox(this);
     name(polishType_, row_ids::kPolishType);
-    for (const char* item : kPolishTypeItems) polishType_->addItem(QString::fromUtf8(item));
+    for (const char* item : kPolishTypeItems) polishType_->addItem(CoreText(item));
     binOffset_ = new QLineEdit(this);
     name(binOffset_, row_ids::kBinOffset);
     binOffset_->setAlignment(Qt::AlignCenter);
@@ -170,7 +171,7 @@ void Dlg_ListItem::Refresh() {
     refreshing_ = true;
     typed_ = false;
     const RowControls& c = list_.Controls(row_);
-    select_->setText(QString::fromStdString(c.SelectCaption));
+    select_->setText(QString::fromStdString(Localized(c.SelectCaption)));
     select_->setChecked(c.Selected);
     auto setText = [](QLineEdit* e, const std::string& text) {
         const QString t = QString::fromStdString(text);
@@ -207,7 +208,7 @@ void Dlg_ListItem::paintEvent(QPaintEvent*) {
 QMenu* Dlg_ListItem::CreateContextMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("FileListMenu"));
-    QAction* remove = menu->addAction(QStringLiteral("删除"));
+    QAction* remove = menu->addAction(Texts::tr("删除"));
     remove->setObjectName(QString::number(row_ids::kDeleteCommand));
     remove->setEnabled(true);
     connect(remove, &QAction::triggered, this, [this] {

@@ -3,6 +3,7 @@
 #include "torvane/version.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
@@ -10,14 +11,17 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QSet>
 #include <QScrollArea>
 #include <QSettings>
 #include <QTimer>
 #include <QToolBar>
+#include <vector>
 
 #include "config/config_file.h"
 #include "core/align.h"
@@ -42,6 +46,9 @@
 #include "ui/main_ids.h"
 #include "ui/memory_map_view.h"
 #include "ui/tool_dialogs.h"
+#include "core/language.h"
+#include "ui/app.h"
+#include "widgets/texts.h"
 
 namespace torvane::ui {
 namespace {
@@ -49,6 +56,69 @@ namespace {
 using namespace main_ids;
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// Where a letter stands in an English text: at the start of a word if it
+// can, else anywhere; -1 where the text lacks it.
+qsizetype LetterAt(const QString& text, QChar letter) {
+    qsizetype anywhere = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].toUpper() != letter.toUpper()) continue;
+        if (i == 0 || !text[i - 1].isLetterOrNumber()) return i;
+        if (anywhere < 0) anywhere = i;
+    }
+    return anywhere;
+}
+
+// A menu item's text with its letter: after the text in the Chinese way
+// ("导入配置文件(&I)"); in English marked in the word ("&Import Project"),
+// or in brackets after the text when it lacks the letter.
+QString WithMnemonic(const QString& text, char letter) {
+    const QString mark = QStringLiteral("(&%1)").arg(QLatin1Char(letter));
+    if (CurrentLanguage() == Language::Chinese) return text + mark;
+    const qsizetype at = LetterAt(text, QLatin1Char(letter));
+    if (at < 0) return text + QLatin1Char(' ') + mark;
+    return text.left(at) + QLatin1Char('&') + text.mid(at);
+}
+
+// The letters of one menu's items (texts[i] with letters[i]; 0 for an item
+// that marks its own). An English text that lacks its letter takes the first
+// letter starting one of its words (else any of its letters) that no other
+// item of the menu takes, so every item keeps a letter of its own.
+void MarkMenuLetters(std::vector<QString>& texts, const std::vector<char>& letters) {
+    if (CurrentLanguage() == Language::Chinese) {
+        for (size_t i = 0; i < texts.size(); ++i)
+            if (letters[i]) texts[i] = WithMnemonic(texts[i], letters[i]);
+        return;
+    }
+    QSet<QChar> taken;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const qsizetype own = texts[i].indexOf(QLatin1Char('&'));
+        if (own >= 0 && own + 1 < texts[i].size()) taken.insert(texts[i][own + 1].toUpper());
+        if (letters[i] && LetterAt(texts[i], QLatin1Char(letters[i])) >= 0) taken.insert(QChar(letters[i]).toUpper());
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (!letters[i]) continue;
+        QString& text = texts[i];
+        if (LetterAt(text, QLatin1Char(letters[i])) >= 0) {
+            text = WithMnemonic(text, letters[i]);
+            continue;
+        }
+        qsizetype chosen = -1;
+        for (const bool wordStart : {true, false}) {
+            for (qsizetype j = 0; j < text.size() && chosen < 0; ++j) {
+                const bool starts = j == 0 || !text[j - 1].isLetterOrNumber();
+                if (text[j].isLetter() && text[j].unicode() < 128 && (starts || !wordStart) && !taken.contains(text[j].toUpper()))
+                    chosen = j;
+            }
+        }
+        if (chosen < 0) {
+            text = WithMnemonic(text, letters[i]);
+            continue;
+        }
+        taken.insert(text[chosen].toUpper());
+        text.insert(chosen, QLatin1Char('&'));
+    }
+}
 
 // The batch command a mode enables.
 int BatchOfMode(WorkMode mode) {
@@ -185,7 +255,7 @@ void CQuenlorDlg::BuildControls() {
 
     auto modeButton = [&](WorkMode mode) {
         const ModeButton& entry = ModeButtonOf(mode);
-        auto* b = new CButtonST(QString::fromUtf8(entry.caption), client_);
+        auto* b = new CButtonST(Texts::tr(entry.caption), client_);
         name(b, entry.id);
         connect(b, &QPushButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
         return b;
@@ -194,7 +264,7 @@ void CQuenlorDlg::BuildControls() {
     mergeMode_ = modeButton(WorkMode::MergeMode);
     alignMode_ = modeButton(WorkMode::AlignMode);
 
-    headerCheck_ = new QCheckBox(QStringLiteral("序号"), client_);
+    headerCheck_ = new QCheckBox(Texts::tr("序号"), client_);
     name(headerCheck_, kHeaderCheck);
     connect(headerCheck_, &QCheckBox::clicked, this, [this](bool on) {
         ws_.HeaderChecked = on;
@@ -202,7 +272,7 @@ void CQuenlorDlg::BuildControls() {
     });
 
     auto title = [&](int id) {
-        auto* t = new CECStatic(QString::fromUtf8(TitleCaption(id)), client_);
+        auto* t = new CECStatic(Texts::tr(TitleCaption(id)), client_);
         name(t, id);
         return t;
     };
@@ -227,7 +297,7 @@ void CQuenlorDlg::BuildControls() {
     mergePlan_->hide();
 
     // Alt+O reaches the output file; the menu titles take F, M, T and H.
-    outputLabel_ = new CECStatic(QStringLiteral("输出文件(&O)："), client_);
+    outputLabel_ = new CECStatic(Texts::tr("输出文件(&O)："), client_);
     name(outputLabel_, kOutputLabel);
     outputFile_ = new QLineEdit(client_);
     name(outputFile_, kOutputFile);
@@ -251,7 +321,7 @@ void CQuenlorDlg::BuildControls() {
     alignButton_ = MakeActionButton(kAlignButton);
     memoryMapButton_ = MakeActionButton(kMemoryMapButton);
 
-    logGroup_ = new QGroupBox(QStringLiteral("操作记录"), client_);
+    logGroup_ = new QGroupBox(Texts::tr("操作记录"), client_);
     name(logGroup_, kLogGroup);
     logList_ = new CNewListBox(client_);
     name(logList_, kLogList);
@@ -262,7 +332,7 @@ void CQuenlorDlg::BuildControls() {
 
 CECButton* CQuenlorDlg::MakeActionButton(int buttonId) {
     const Command* command = ButtonCommand(buttonId);
-    auto* b = new CECButton(QString::fromUtf8(command ? command->buttonCaption : ""), client_);
+    auto* b = new CECButton(command ? Texts::tr(command->buttonCaption) : QString(), client_);
     b->setObjectName(QString::number(buttonId));
     connect(b, &QPushButton::clicked, this, [this, buttonId] { OnCommand(buttonId); });
     return b;
@@ -278,24 +348,39 @@ CButtonST* CQuenlorDlg::ModeButtonFor(WorkMode mode) const {
 }
 
 void CQuenlorDlg::BuildMenus() {
+    // The items' texts, with their letters marked a menu at a time.
+    std::vector<QString> texts(kCommands.size());
+    for (size_t p = 0; p < static_cast<size_t>(MenuPopup::Count); ++p) {
+        std::vector<size_t> items;
+        std::vector<QString> popupTexts;
+        std::vector<char> letters;
+        for (size_t i = 0; i < kCommands.size(); ++i) {
+            if (!(kCommands[i].where & kInMenu) || static_cast<size_t>(kCommands[i].menu) != p) continue;
+            items.push_back(i);
+            popupTexts.push_back(Texts::tr(kCommands[i].caption));
+            letters.push_back(kCommandKeys[i].mnemonic);
+        }
+        MarkMenuLetters(popupTexts, letters);
+        for (size_t k = 0; k < items.size(); ++k) texts[items[k]] = popupTexts[k];
+    }
     QMenu* menu = nullptr;
     int popup = -1;
     for (const Command& c : kCommands) {
         if (!(c.where & kInMenu)) continue;
         if (static_cast<int>(c.menu) != popup) {
             popup = static_cast<int>(c.menu);
-            menu = menuBar()->addMenu(QString::fromUtf8(kMenuTitles[static_cast<size_t>(popup)]));
+            menu = menuBar()->addMenu(Texts::tr(kMenuTitles[static_cast<size_t>(popup)]));
         }
         if (c.separatorBefore) menu->addSeparator();
-        const CommandKeys& keys = kCommandKeys[static_cast<size_t>(&c - kCommands.data())];
-        QString text = QString::fromUtf8(c.caption);
-        if (keys.mnemonic) text += QStringLiteral("(&%1)").arg(QLatin1Char(keys.mnemonic));
-        QAction* a = menu->addAction(text);
+        const size_t index = static_cast<size_t>(&c - kCommands.data());
+        const CommandKeys& keys = kCommandKeys[index];
+        QAction* a = menu->addAction(texts[index]);
         a->setObjectName(QStringLiteral("menu%1").arg(c.id));
         if (*keys.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(keys.shortcut)));
         connect(a, &QAction::triggered, this, [this, id = c.id] { OnCommand(id); });
         menuActions_[c.id] = a;
     }
+    if (menu) AddLanguageMenu(menu);
     for (const CommandKeys& keys : kWindowKeys) {
         auto* a = new QAction(this);
         a->setObjectName(QStringLiteral("key%1").arg(keys.id));
@@ -314,6 +399,41 @@ void CQuenlorDlg::BuildMenus() {
     addAction(f10);
 }
 
+void CQuenlorDlg::AddLanguageMenu(QMenu* help) {
+    // The language of the next start: the window's texts are made once, so a
+    // change waits for it. Each language is named in its own words.
+    struct Choice {
+        const char* value;
+        QString caption;
+        const char* name;
+    };
+    const Choice choices[] = {
+        {"zh", QStringLiteral("中文"), "languageZh"},
+        {"en", QStringLiteral("English"), "languageEn"},
+        {"system", Texts::tr("跟随系统"), "languageSystem"},
+    };
+    help->addSeparator();
+    QMenu* languages = help->addMenu(WithMnemonic(Texts::tr("语言"), 'L'));
+    languages->setObjectName(QStringLiteral("languageMenu"));
+    auto* group = new QActionGroup(languages);
+    const QString key = QString::fromLatin1(kLanguageKey);
+    QString current = QSettings().value(key).toString().trimmed().toLower();
+    if (current != QLatin1String("zh") && current != QLatin1String("en")) current = QStringLiteral("system");
+    for (const Choice& choice : choices) {
+        QAction* a = languages->addAction(choice.caption);
+        a->setObjectName(QString::fromLatin1(choice.name));
+        a->setCheckable(true);
+        a->setChecked(current == QLatin1String(choice.value));
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, key, value = QString::fromLatin1(choice.value)] {
+            QSettings settings;
+            if (settings.value(key).toString() == value) return;
+            settings.setValue(key, value);
+            ShowInformation(ws_.prompts(), Texts::tr("语言设置将在下次启动Torvane时生效。").toStdString());
+        });
+    }
+}
+
 void CQuenlorDlg::BuildToolBar() {
     gripper_ = new Gripper(client_);
     toolBar_ = new QToolBar(client_);
@@ -326,8 +446,8 @@ void CQuenlorDlg::BuildToolBar() {
     for (const Command& c : kCommands) {
         if (!(c.where & kOnToolBar)) continue;
         if (!toolActions_.empty()) toolBar_->addSeparator();
-        QAction* a = toolBar_->addAction(strip[static_cast<size_t>(c.iconSlot)], QString::fromUtf8(c.caption));
-        a->setToolTip(QString::fromUtf8(c.caption));
+        QAction* a = toolBar_->addAction(strip[static_cast<size_t>(c.iconSlot)], Texts::tr(c.caption));
+        a->setToolTip(Texts::tr(c.caption));
         a->setObjectName(QStringLiteral("tool%1").arg(c.id));
         connect(a, &QAction::triggered, this, [this, id = c.id] { OnCommand(id); });
         toolActions_[c.id] = a;
@@ -389,6 +509,7 @@ void CQuenlorDlg::ApplyLayout() {
     place(clearButton_, m.clearButton);
     saveButton_->raise();
     clearButton_->raise();
+    FitCaptionFonts();
 }
 
 void CQuenlorDlg::resizeEvent(QResizeEvent* event) {
@@ -458,15 +579,29 @@ void CQuenlorDlg::ApplyFonts() {
     logGroup_->setFont(PixelFont(hei, layout_.groupFontPx));
     const QFont title = PixelFont(hei, layout_.titleFontPx);
     headerCheck_->setFont(title);
-    for (CECStatic* t : {fileTitle_, sizeTitle_, alignTitle_, fillTitle_, offsetTitle_, keepTitle_}) t->setFont(title);
+    FitCaptionFonts();
     outputLabel_->setFont(title);
     outputFile_->setFont(PixelFont(QStringLiteral("MS Shell Dlg"), layout_.pathFontPx));
     mergePlan_->setFont(PixelFont(QStringLiteral("MS Shell Dlg"), layout_.planFontPx));
     // The "..." beside the output field keeps the window's dialog font.
+    FitCaptionFonts();
+}
+
+void CQuenlorDlg::FitCaptionFonts() {
+    // The columns' titles and the filled buttons' captions in the layout's
+    // sizes; one that would not fit its place (a longer English text) a pixel
+    // smaller at a time until it does. The Chinese ones all fit.
+    const QString hei = QStringLiteral("黑体");
+    auto fitted = [&](int px, const QString& text, int room) {
+        while (px > 6 && QFontMetrics(PixelFont(hei, px)).horizontalAdvance(text) > room) --px;
+        return px;
+    };
+    for (CECStatic* t : {fileTitle_, sizeTitle_, alignTitle_, fillTitle_, offsetTitle_, keepTitle_})
+        t->setFont(PixelFont(hei, fitted(layout_.titleFontPx, t->text(), t->contentsRect().width())));
+    // A caption keeps a few pixels from the button's edges.
     for (CECButton* b : {importButton_, exportButton_, hexToBinButton_, mergeButton_, alignButton_, memoryMapButton_,
-                         saveButton_, clearButton_}) {
-        b->SetCaptionFont(layout_.captionFontPx, hei, 0);
-    }
+                         saveButton_, clearButton_})
+        b->SetCaptionFont(fitted(layout_.captionFontPx, b->text(), b->width() - 6), hei, 0);
 }
 
 bool CQuenlorDlg::IsEnabled(int id) const {
@@ -494,8 +629,9 @@ void CQuenlorDlg::SelectMode(WorkMode mode) {
 }
 
 void CQuenlorDlg::RefreshAll() {
-    alignTitle_->setText(QString::fromStdString(ws_.AlignTitle));
-    fillTitle_->setText(QString::fromStdString(ws_.FillTitle));
+    alignTitle_->setText(QString::fromStdString(Localized(ws_.AlignTitle)));
+    fillTitle_->setText(QString::fromStdString(Localized(ws_.FillTitle)));
+    FitCaptionFonts();
     ShowPath(outputFile_, QString::fromStdString(ws_.OutputFileText));
     // Shows the box's state only: the rows' selection is the command's work.
     headerCheck_->setChecked(ws_.HeaderChecked);
@@ -593,7 +729,7 @@ void CQuenlorDlg::ChooseOutputFile() {
     FileDialog dialog;
     dialog.kind = FileKind::MergeOutput;
     // Any name may be chosen: the merge writes the format it asks for.
-    dialog.filter = "bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
+    dialog.filter = Localized("bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
     dialog.defaultExtension = "Bin";
     dialog.initialFolder = DefaultFilesFolder();
     dialog.overwritePrompt = true;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+
+class QMenu;
 #include <array>
 #include <map>
 
@@ -81,12 +83,15 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
+    // 帮助 → 语言: 中文, English or 跟随系统, for the next start.
+    void AddLanguageMenu(QMenu* help);
     void BuildToolBar();
     // Sets the window's size limits and its size for the stretch.
     void ApplySize();
     // Puts every control where the layout says.
     void ApplyLayout();
     void ApplyFonts();
+    void FitCaptionFonts();
     void ApplyTabOrder();
     void SelectMode(WorkMode mode);
     void ChooseOutputFile();

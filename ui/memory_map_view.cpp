@@ -24,6 +24,7 @@
 #include "platform/format.h"
 #include "platform/prompts.h"
 #include "widgets/point_font.h"
+#include "widgets/texts.h"
 
 namespace torvane::ui {
 namespace {
@@ -63,8 +64,8 @@ QString Label(const MapRange& r) {
     switch (r.kind) {
         case RangeKind::Fill: return ByteText(r.fill);
         case RangeKind::Overlap: return QStringLiteral("%1/%2").arg(r.coveredRow).arg(r.row);
-        case RangeKind::Field: return QStringLiteral("校验值");
-        case RangeKind::Gap: return QStringLiteral("空隙 %1").arg(ByteText(r.fill));
+        case RangeKind::Field: return Texts::tr("校验值");
+        case RangeKind::Gap: return Texts::tr("空隙 %1").arg(ByteText(r.fill));
         case RangeKind::File: break;
     }
     return QStringLiteral("%1 %2").arg(r.row).arg(NameOf(r.path));
@@ -114,34 +115,33 @@ QString MemoryBand::Describe(int i) const {
     QString source;
     switch (r.kind) {
         case RangeKind::Fill:
-            source = QStringLiteral("填充数据 0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper();
-            source.replace(QStringLiteral("0X"), QStringLiteral("0x"));
+            source = Texts::tr("填充数据 0x%1").arg(QStringLiteral("%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper());
             break;
         case RangeKind::File:
-            source = QStringLiteral("文件%1：%2（文件内偏移 %3）")
+            source = Texts::tr("文件%1：%2（文件内偏移 %3）")
                          .arg(r.row)
                          .arg(QString::fromStdString(r.path), Hex8(r.sourceOffset));
             break;
         case RangeKind::Field: {
             const MapField& field = map_.fields.at(static_cast<size_t>(r.field));
-            source = QStringLiteral("校验值 %1 %2，校验范围 %3-%4")
+            source = Texts::tr("校验值 %1 %2，校验范围 %3-%4")
                          .arg(QString::fromStdString(field.name), QString::fromStdString(field.value),
                               Hex8(map_.Address(field.start)), Hex8(map_.Address(field.end)));
             break;
         }
         case RangeKind::Overlap:
-            source = QStringLiteral("重叠：文件%1覆盖了文件%2，保留文件%1的数据：%3（文件内偏移 %4）")
+            source = Texts::tr("重叠：文件%1覆盖了文件%2，保留文件%1的数据：%3（文件内偏移 %4）")
                          .arg(r.row)
                          .arg(r.coveredRow)
                          .arg(QString::fromStdString(r.path), Hex8(r.sourceOffset));
             break;
         case RangeKind::Gap:
-            source = QStringLiteral("文件%1的记录之间的空隙，填充 %2：%3（文件内偏移 %4）")
+            source = Texts::tr("文件%1的记录之间的空隙，填充 %2：%3（文件内偏移 %4）")
                          .arg(r.row)
                          .arg(ByteText(r.fill), QString::fromStdString(r.path), Hex8(r.sourceOffset));
             break;
     }
-    return QStringLiteral("起始地址：%1\n结束地址：%2\n大小：%3 字节\n来源：%4")
+    return Texts::tr("起始地址：%1\n结束地址：%2\n大小：%3 字节\n来源：%4")
         .arg(Hex8(map_.Address(r.start)), Hex8(map_.Address(r.end)))
         .arg(r.size())
         .arg(source);
@@ -191,7 +191,7 @@ void MemoryBand::Paint(QPainter& p, const QRect& area) const {
     if (band.broken) {
         p.setFont(small);
         p.setPen(Qt::darkGray);
-        p.drawText(QPoint(area.left(), labelBaseline + tick.lineSpacing()), QStringLiteral("刻度未按比例：小的区段已放大显示"));
+        p.drawText(QPoint(area.left(), labelBaseline + tick.lineSpacing()), Texts::tr("刻度未按比例：小的区段已放大显示"));
         p.setFont(font());
     }
 }
@@ -220,28 +220,28 @@ bool MemoryBand::event(QEvent* e) {
 CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     : QDialog(parent), ws_(ws), prompts_(prompts) {
     setObjectName(QStringLiteral("memoryMap"));
-    setWindowTitle(QStringLiteral("内存分布图"));
+    setWindowTitle(Texts::tr("内存分布图"));
     // As large again as the fonts are at the desktop's scale.
     resize(QSize(960, 560) * PointFontScale());
 
     source_ = new QComboBox(this);
     source_->setObjectName(QStringLiteral("source"));
-    source_->addItem(QStringLiteral("合并预览（按当前选中的文件）"), QVariant::fromValue(static_cast<int>(Source::Preview) * 10));
+    source_->addItem(Texts::tr("合并预览（按当前选中的文件）"), QVariant::fromValue(static_cast<int>(Source::Preview) * 10));
     if (ws_.LastMergeMap) {
-        source_->addItem(QStringLiteral("上次合并的结果"), QVariant::fromValue(static_cast<int>(Source::LastMerge) * 10));
+        source_->addItem(Texts::tr("上次合并的结果"), QVariant::fromValue(static_cast<int>(Source::LastMerge) * 10));
     }
     for (int row = 0; row < kRowCount; ++row) {
         const std::string& name = ws_.rows().Controls(row).FileNameText;
         if (name.empty() || FileTypeOf(name) != kHexFile) continue;
-        source_->addItem(QStringLiteral("文件%1的%2分段：%3").arg(row + 1).arg(QString::fromLatin1(RowFormatWord(name)), NameOf(name)),
+        source_->addItem(Texts::tr("文件%1的%2分段：%3").arg(row + 1).arg(QString::fromLatin1(RowFormatWord(name)), NameOf(name)),
                          QVariant::fromValue(static_cast<int>(Source::HexRow) * 10 + row));
     }
     overlap_ = new QComboBox(this);
     overlap_->setObjectName(QStringLiteral("overlap"));
-    overlap_->addItems({QStringLiteral("强制插入"), QStringLiteral("追加到上一文件之后"), QStringLiteral("取消合并")});
+    overlap_->addItems({Texts::tr("强制插入"), Texts::tr("追加到上一文件之后"), Texts::tr("取消合并")});
     oversize_ = new QComboBox(this);
     oversize_->setObjectName(QStringLiteral("oversize"));
-    oversize_->addItems({QStringLiteral("追加到上一文件之后"), QStringLiteral("取消合并")});
+    oversize_->addItems({Texts::tr("追加到上一文件之后"), Texts::tr("取消合并")});
 
     band_ = new MemoryBand(this);
     band_->setObjectName(QStringLiteral("band"));
@@ -252,8 +252,8 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     table_ = new QTableWidget(this);
     table_->setObjectName(QStringLiteral("ranges"));
     table_->setColumnCount(5);
-    table_->setHorizontalHeaderLabels({QStringLiteral("起始地址"), QStringLiteral("结束地址"), QStringLiteral("大小（字节）"),
-                                       QStringLiteral("类型"), QStringLiteral("来源")});
+    table_->setHorizontalHeaderLabels({Texts::tr("起始地址"), Texts::tr("结束地址"), Texts::tr("大小（字节）"),
+                                       Texts::tr("类型"), Texts::tr("来源")});
     // The columns share the table's width; the source column takes what is left.
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table_->horizontalHeader()->setStretchLastSection(true);
@@ -263,21 +263,21 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     // Tab leaves the table for the buttons instead of walking its cells.
     table_->setTabKeyNavigation(false);
 
-    png_ = new QPushButton(QStringLiteral("导出PNG..."), this);
-    svg_ = new QPushButton(QStringLiteral("导出SVG..."), this);
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    png_ = new QPushButton(Texts::tr("导出PNG..."), this);
+    svg_ = new QPushButton(Texts::tr("导出SVG..."), this);
+    auto* close = new QPushButton(Texts::tr("关闭"), this);
     png_->setObjectName(QStringLiteral("exportPng"));
     svg_->setObjectName(QStringLiteral("exportSvg"));
     close->setObjectName(QStringLiteral("close"));
     for (QPushButton* b : {png_, svg_, close}) b->setAutoDefault(false);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("显示："), this));
+    top->addWidget(new QLabel(Texts::tr("显示："), this));
     top->addWidget(source_, 1);
     top->addSpacing(16);
-    top->addWidget(new QLabel(QStringLiteral("重叠时："), this));
+    top->addWidget(new QLabel(Texts::tr("重叠时："), this));
     top->addWidget(overlap_);
-    top->addWidget(new QLabel(QStringLiteral("超过6M时："), this));
+    top->addWidget(new QLabel(Texts::tr("超过6M时："), this));
     top->addWidget(oversize_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -315,14 +315,14 @@ void CMemoryMapDlg::keyPressEvent(QKeyEvent* event) {
 
 void CMemoryMapDlg::Export(bool svg) {
     FileDialog d;
-    d.filter = svg ? "SVG图片(*.svg)|*.svg||" : "PNG图片(*.png)|*.png||";
+    d.filter = svg ? Localized("SVG图片(*.svg)|*.svg||") : Localized("PNG图片(*.png)|*.png||");
     d.defaultExtension = svg ? "svg" : "png";
     d.proposedName = "MemoryMap";
     d.overwritePrompt = true;
     const std::optional<std::string> path = prompts_.SaveFile(d);
     if (!path) return;
     const QString target = QString::fromStdString(*path);
-    if (!(svg ? SaveSvg(target) : SavePng(target))) ShowNotice(prompts_, "图片保存失败！");
+    if (!(svg ? SaveSvg(target) : SavePng(target))) ShowNotice(prompts_, Texts::tr("图片保存失败！").toStdString());
 }
 
 MergeAnswers CMemoryMapDlg::Answers() const {
@@ -351,7 +351,7 @@ void CMemoryMapDlg::Refresh() {
         const std::string& path = ws_.rows().Controls(choice % 10).FileNameText;
         const std::optional<std::vector<uint8_t>> text = ReadWholeFile(path, kHexImageSize * 4);
         if (!text) {
-            notes << QStringLiteral("文件%1打开失败！").arg(choice % 10 + 1);
+            notes << Texts::tr("文件%1打开失败！").arg(choice % 10 + 1);
         } else {
             const HexFileInfo info = InspectHex(*text, path);
             // The gaps hold what the row's BIN file would hold there.
@@ -360,26 +360,26 @@ void CMemoryMapDlg::Refresh() {
                                         ? FillByte(ws_.rows().Controls(row).PolishDataIndex == 1 ? 1 : 0)
                                         : uint8_t{0x00};
             map = HexSegmentsMap(info, row + 1, path, gapFill);
-            notes << QStringLiteral("最低地址 %1，共 %2 个数据段").arg(Hex8(info.decoded.LowestAddress)).arg(info.segments.size());
+            notes << Texts::tr("最低地址 %1，共 %2 个数据段").arg(Hex8(info.decoded.LowestAddress)).arg(info.segments.size());
             if (info.decoded.fault != HexFault::None) {
                 // The reason names the line itself ("第3行：...").
-                notes << QStringLiteral("解析停止：%1")
-                             .arg(QString::fromStdString(ChineseReason(HexFaultReason(info.decoded))));
+                notes << Texts::tr("解析停止：%1")
+                             .arg(QString::fromStdString(ShownReason(HexFaultReason(info.decoded))));
             }
         }
     } else {
         map = source == Source::LastMerge && ws_.LastMergeMap ? *ws_.LastMergeMap : PlanMerge(ws_, Answers());
-        for (const MapNote& note : map.leftOut) notes << QStringLiteral("文件%1不在合并文件中。").arg(note.row);
+        for (const MapNote& note : map.leftOut) notes << Texts::tr("文件%1不在合并文件中。").arg(note.row);
         if (map.stopped) {
             // A stop at no row: too few files, fields the merge refuses, or
             // an image without a file left out that is not to be written.
-            notes << (map.stopped->row > 0 ? QStringLiteral("合并将在文件%1处中止，不会生成合并文件。").arg(map.stopped->row)
+            notes << (map.stopped->row > 0 ? Texts::tr("合并将在文件%1处中止，不会生成合并文件。").arg(map.stopped->row)
                       : map.stopped->reason == kTooFewFilesReason
-                          ? QStringLiteral("请选择至少两个目标文件！")
-                          : QStringLiteral("不会生成合并文件：%1").arg(QString::fromStdString(ChineseReason(map.stopped->reason))));
+                          ? Texts::tr("请选择至少两个目标文件！")
+                          : Texts::tr("不会生成合并文件：%1").arg(QString::fromStdString(ShownReason(map.stopped->reason))));
         } else {
-            notes.prepend(map.base != 0 ? QStringLiteral("合并文件大小：%1 字节，起始地址 %2").arg(map.imageSize).arg(Hex8(map.base))
-                                        : QStringLiteral("合并文件大小：%1 字节").arg(map.imageSize));
+            notes.prepend(map.base != 0 ? Texts::tr("合并文件大小：%1 字节，起始地址 %2").arg(map.imageSize).arg(Hex8(map.base))
+                                        : Texts::tr("合并文件大小：%1 字节").arg(map.imageSize));
         }
     }
     notes_->setText(notes.join(QLatin1Char('\n')));
@@ -397,25 +397,25 @@ void CMemoryMapDlg::FillTable(const MergeMap& map, bool hexSegments) {
         QString source;
         switch (r.kind) {
             case RangeKind::File:
-                kind = hexSegments ? QStringLiteral("数据段") : QStringLiteral("文件%1").arg(r.row);
+                kind = hexSegments ? Texts::tr("数据段") : Texts::tr("文件%1").arg(r.row);
                 source = QString::fromStdString(r.path);
                 break;
             case RangeKind::Fill:
-                kind = hexSegments ? QStringLiteral("空白") : QStringLiteral("填充");
+                kind = hexSegments ? Texts::tr("空白") : Texts::tr("填充");
                 source = QStringLiteral("0x%1").arg(r.fill, 2, 16, QLatin1Char('0')).toUpper().replace(QStringLiteral("0X"), QStringLiteral("0x"));
                 break;
             case RangeKind::Overlap:
-                kind = QStringLiteral("重叠");
-                source = QStringLiteral("文件%1覆盖文件%2：%3").arg(r.row).arg(r.coveredRow).arg(QString::fromStdString(r.path));
+                kind = Texts::tr("重叠");
+                source = Texts::tr("文件%1覆盖文件%2：%3").arg(r.row).arg(r.coveredRow).arg(QString::fromStdString(r.path));
                 break;
             case RangeKind::Gap:
-                kind = QStringLiteral("文件%1内的空隙").arg(r.row);
-                source = QStringLiteral("填充 %1：%2").arg(ByteText(r.fill), QString::fromStdString(r.path));
+                kind = Texts::tr("文件%1内的空隙").arg(r.row);
+                source = Texts::tr("填充 %1：%2").arg(ByteText(r.fill), QString::fromStdString(r.path));
                 break;
             case RangeKind::Field: {
                 const MapField& field = map.fields.at(static_cast<size_t>(r.field));
-                kind = QStringLiteral("校验值");
-                source = QStringLiteral("%1 %2，范围 %3-%4")
+                kind = Texts::tr("校验值");
+                source = Texts::tr("%1 %2，范围 %3-%4")
                              .arg(QString::fromStdString(field.name), QString::fromStdString(field.value),
                                   Hex8(map.Address(field.start)), Hex8(map.Address(field.end)));
                 break;

@@ -11,6 +11,7 @@
 #include "tools/stamp/field_editor.h"
 #include "tools/stamp/field_list_editor.h"
 #include "widgets/point_font.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QComboBox>
@@ -36,32 +37,32 @@ bool SameField(const FieldSpec& a, const FieldSpec& b) { return FieldSpecText(a)
 CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
     : QDialog(parent), ws_(ws), prompts_(prompts) {
     setObjectName(QStringLiteral("mergeSettings"));
-    setWindowTitle(QStringLiteral("合并设置"));
+    setWindowTitle(Texts::tr("合并设置"));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     format_ = new QComboBox(this);
     format_->setObjectName(QStringLiteral("mergeFormat"));
-    format_->addItem(QStringLiteral("BIN文件（默认）"));
-    format_->addItem(QStringLiteral("Intel HEX文件"));
-    format_->addItem(QStringLiteral("S-record文件"));
+    format_->addItem(Texts::tr("BIN文件（默认）"));
+    format_->addItem(Texts::tr("Intel HEX文件"));
+    format_->addItem(Texts::tr("S-record文件"));
     for (int i = 0; i < 3; ++i)
         if (kFormats[i] == ws.MergeFormat) format_->setCurrentIndex(i);
     base_ = new QLineEdit(QString::fromStdString(ws.MergeBaseText), this);
     base_->setObjectName(QStringLiteral("mergeBase"));
     MakeHexField(base_, 8);
-    base_->setPlaceholderText(QStringLiteral("自动"));
+    base_->setPlaceholderText(Texts::tr("自动"));
     auto* baseHint = new QLabel(
-        QStringLiteral("留空则自动选择：所有HEX、S-record和ELF文件都在0x08000000及以上时为0x08000000，否则为0。\n"
-                       "HEX和S-record文件的记录地址为合并文件内的偏移加上起始地址；内存分布图按此显示地址。"),
+        Texts::tr("留空则自动选择：所有HEX、S-record和ELF文件都在0x08000000及以上时为0x08000000，否则为0。\n"
+                  "HEX和S-record文件的记录地址为合并文件内的偏移加上起始地址；内存分布图按此显示地址。"),
         this);
     baseHint->setWordWrap(true);
     gapFill_ = new QComboBox(this);
     gapFill_->setObjectName(QStringLiteral("gapFill"));
-    gapFill_->addItem(QStringLiteral("填充0x00（默认）"));
-    gapFill_->addItem(QStringLiteral("按该行的补充数据填充"));
+    gapFill_->addItem(Texts::tr("填充0x00（默认）"));
+    gapFill_->addItem(Texts::tr("按该行的补充数据填充"));
     gapFill_->setCurrentIndex(ws.HexGapFill == GapFill::RowFill ? 1 : 0);
-    gapFill_->setToolTip(QStringLiteral("HEX、S-record和ELF文件的记录之间未写入的地址；内存分布图中显示为空隙"));
-    auto* gapHint = new QLabel(QStringLiteral("（HEX、S-record和ELF文件内；HEX转BIN和对齐也按此填充）"), this);
+    gapFill_->setToolTip(Texts::tr("HEX、S-record和ELF文件的记录之间未写入的地址；内存分布图中显示为空隙"));
+    auto* gapHint = new QLabel(Texts::tr("（HEX、S-record和ELF文件内；HEX转BIN和对齐也按此填充）"), this);
     // Alt+A adds: the other letters of this dialog are none.
     fieldList_ = new FieldListEditor(prompts, this);
     fieldList_->list()->setObjectName(QStringLiteral("mergeFields"));
@@ -71,26 +72,26 @@ CMergeSettingsDlg::CMergeSettingsDlg(Workspace& ws, Prompts& prompts, QWidget* p
     rule_->setObjectName(QStringLiteral("fieldRule"));
     rule_->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(Texts::tr("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Texts::tr("取消"));
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(16, 14, 16, 16);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(10);
-    grid->addWidget(new QLabel(QStringLiteral("输出格式："), this), 0, 0);
+    grid->addWidget(new QLabel(Texts::tr("输出格式："), this), 0, 0);
     grid->addWidget(format_, 0, 1, Qt::AlignLeft);
-    grid->addWidget(new QLabel(QStringLiteral("起始地址(0x)："), this), 1, 0);
+    grid->addWidget(new QLabel(Texts::tr("起始地址(0x)："), this), 1, 0);
     grid->addWidget(base_, 1, 1, Qt::AlignLeft);
     grid->addWidget(baseHint, 2, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("记录之间的空隙："), this), 3, 0);
+    grid->addWidget(new QLabel(Texts::tr("记录之间的空隙："), this), 3, 0);
     auto* gap = new QHBoxLayout;
     gap->addWidget(gapFill_);
     gap->addSpacing(8);
     gap->addWidget(gapHint);
     gap->addStretch(1);
     grid->addLayout(gap, 3, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("校验值字段（合并后按顺序写入）："), this), 4, 0, 1, 3);
+    grid->addWidget(new QLabel(Texts::tr("校验值字段（合并后按顺序写入）："), this), 4, 0, 1, 3);
     grid->addWidget(fieldList_, 5, 0, 1, 3);
     grid->addWidget(rule_, 6, 0, 1, 3);
     grid->addWidget(buttons, 7, 0, 1, 3);
@@ -131,15 +132,15 @@ void CMergeSettingsDlg::keyPressEvent(QKeyEvent* event) {
 void CMergeSettingsDlg::accept() {
     const std::string base = base_->text().toStdString();
     if (!base.empty() && !ParseHexNumber(base, 8)) {
-        ShowNotice(prompts_, "起始地址应为1到8位十六进制数！");
+        ShowNotice(prompts_, Texts::tr("起始地址应为1到8位十六进制数！").toStdString());
         return;
     }
     // A field typed in full but never added is not dropped unasked.
     std::vector<FieldSpec> fields = fieldList_->Fields();
     if (const std::optional<FieldSpec> typed = fieldList_->editor()->Field(nullptr);
         typed && std::none_of(fields.begin(), fields.end(), [&](const FieldSpec& f) { return SameField(f, *typed); })) {
-        const std::string question = Format(kUnaddedFieldFormat, FieldChineseText(*typed).c_str());
-        switch (prompts_.Show(MessageBox{question, "提示", MessageIcon::Question, MessageButtons::YesNoCancel})) {
+        const std::string question = Format(Localized(kUnaddedFieldFormat), FieldChineseText(*typed).c_str());
+        switch (prompts_.Show(MessageBox{question, Texts::tr("提示").toStdString(), MessageIcon::Question, MessageButtons::YesNoCancel})) {
             case Answer::Yes: fields.push_back(*typed); break;
             case Answer::No: break;
             default: return;
@@ -149,7 +150,7 @@ void CMergeSettingsDlg::accept() {
     // Fields the merge would refuse are refused here, with the reason.
     if (const std::optional<std::string> problem =
             MergeFieldsProblem(fields, ws_.MergeFieldAddresses, base, format)) {
-        ShowNotice(prompts_, "校验值字段设置有误：" + ChineseReason(*problem));
+        ShowNotice(prompts_, Texts::tr("校验值字段设置有误：%1").arg(QString::fromStdString(ShownReason(*problem))).toStdString());
         return;
     }
     ws_.MergeBaseText = base;

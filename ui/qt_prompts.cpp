@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "core/chinese_reasons.h"
+#include "widgets/texts.h"
 
 namespace torvane::ui {
 
@@ -79,7 +80,7 @@ Answer QtPrompts::Show(const MessageBox& box) {
 }
 
 void QtPrompts::Explain(const FailureReason& reason) {
-    const QString detail = QString::fromStdString(ChineseReasonDetail(reason));
+    const QString detail = QString::fromStdString(ShownReasonDetail(reason));
     if (waiting_) {
         const MessageBox box = *waiting_;
         waiting_.reset();
@@ -98,8 +99,10 @@ void QtPrompts::ShowWaitingBox() {
 
 Answer QtPrompts::Present(const MessageBox& box, const QString& detail) {
     QMessageBox m(owner_);
-    m.setWindowTitle(QString::fromStdString(box.caption));
-    m.setText(QString::fromStdString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // A box's caption and text are looked up whole as a last resort: most
+    // come translated already, and an English text passes through unchanged.
+    m.setWindowTitle(QString::fromStdString(Localized(box.caption)));
+    m.setText(QString::fromStdString(Localized(box.text)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     // The file's name is the user's: never taken for markup.
     if (!detail.isEmpty()) m.setInformativeText(Qt::convertFromPlainText(detail, Qt::WhiteSpaceNormal));
     switch (box.icon) {
@@ -129,9 +132,12 @@ Answer QtPrompts::Present(const MessageBox& box, const QString& detail) {
         }
     }
     const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
-        {QMessageBox::Ok, "确定"}, {QMessageBox::Yes, "是(&Y)"}, {QMessageBox::No, "否(&N)"}, {QMessageBox::Cancel, "取消"}};
+        {QMessageBox::Ok, QT_TRANSLATE_NOOP("Torvane", "确定")},
+        {QMessageBox::Yes, QT_TRANSLATE_NOOP("Torvane", "是(&Y)")},
+        {QMessageBox::No, QT_TRANSLATE_NOOP("Torvane", "否(&N)")},
+        {QMessageBox::Cancel, QT_TRANSLATE_NOOP("Torvane", "取消")}};
     for (const auto& [button, caption] : captions) {
-        if (QAbstractButton* b = m.button(button)) b->setText(QString::fromUtf8(caption));
+        if (QAbstractButton* b = m.button(button)) b->setText(Texts::tr(caption));
     }
     // A short text makes a box too narrow for its title bar to show the caption.
     if (auto* grid = qobject_cast<QGridLayout*>(m.layout())) {
@@ -160,7 +166,7 @@ std::optional<std::string> QtPrompts::Ask(const FileDialog& dialog, bool save) {
     d.setOption(QFileDialog::HideNameFilterDetails, true);
     d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d.setFileMode(save || dialog.allowNewFile ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QStringList filters = QtNameFilters(dialog.filter);
+    const QStringList filters = QtNameFilters(Localized(dialog.filter));
     if (!filters.isEmpty()) d.setNameFilters(filters);
     if (!dialog.defaultExtension.empty()) d.setDefaultSuffix(QString::fromStdString(dialog.defaultExtension));
 

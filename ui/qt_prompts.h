@@ -21,8 +21,8 @@ namespace torvane::ui {
 //
 // A failure's reason comes just after the box that reported it. A box with
 // only an OK button, whose answer is known, therefore waits until the next
-// thing the program says: a reason becomes its detail (in Chinese, see
-// ChineseReasonDetail); another box, a file dialog or the return to the event
+// thing the program says: a reason becomes its detail (in the window's
+// language, see ShownReasonDetail); another box, a file dialog or the return to the event
 // loop shows it as it is. A reason without a box waiting goes to the sink set
 // for it, if any.
 class QtPrompts final : public Prompts {

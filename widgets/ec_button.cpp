@@ -35,6 +35,14 @@ void CECButton::SetCaptionFont(int sizePx, const QString& face, int style) {
     update();
 }
 
+QFont CECButton::CaptionFont() const {
+    QFont font(face_);
+    font.setPixelSize(std::max(1, sizePx_));
+    font.setBold(style_ & 1);
+    font.setItalic(style_ & 2);
+    return font;
+}
+
 QColor CECButton::CurrentFill() const {
     if (!isEnabled()) return QColor::fromRgba(kDisabledFill);
     if (isDown()) return QColor::fromRgba(kPressedFill);
@@ -56,11 +64,7 @@ void CECButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.fillRect(rect(), CurrentFill());
-    QFont font(face_);
-    font.setPixelSize(std::max(1, sizePx_));
-    font.setBold(style_ & 1);
-    font.setItalic(style_ & 2);
-    p.setFont(font);
+    p.setFont(CaptionFont());
     p.setPen(CaptionColour());
     p.drawText(rect(), Qt::AlignCenter, text());
     if (ShowsFocusMark(*this)) DrawFocusMark(p, rect(), CaptionColour());

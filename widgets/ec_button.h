@@ -16,6 +16,8 @@ public:
     // Sets the caption font (size in pixels, face, style bits: 1 bold, 2 italic).
     void SetCaptionFont(int sizePx, const QString& face, int style);
     int CaptionPixelSize() const { return sizePx_; }
+    // The font the caption is drawn in.
+    QFont CaptionFont() const;
 
     // The fill the button shows in its current state, and the caption colour.
     QColor CurrentFill() const;

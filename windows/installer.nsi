@@ -22,11 +22,10 @@ RequestExecutionLevel admin
 !endif
 
 !define NAME "Torvane"
-!define MENU_NAME "Torvane 固件工具"
 !define PUBLISHER "The Torvane developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Torvane"
 
-Name "${MENU_NAME} ${VERSION}"
+Name "$(MenuName) ${VERSION}"
 OutFile "${OUT}"
 InstallDir "$PROGRAMFILES64\Torvane"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -35,7 +34,7 @@ UninstallIcon "${BUILD}\windows\torvane.ico"
 BrandingText "${NAME} ${VERSION}"
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=2052 "ProductName" "${NAME}"
-VIAddVersionKey /LANG=2052 "FileDescription" "${MENU_NAME} 安装程序"
+VIAddVersionKey /LANG=2052 "FileDescription" "Torvane 固件工具 安装程序"
 VIAddVersionKey /LANG=2052 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
@@ -50,7 +49,16 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "© ${PUBLISHER}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; The installer's pages speak the language of the user's Windows: Simplified
+; Chinese on a Chinese Windows, English on any other (the first is the one
+; taken when no language matches). The program chooses its own language at
+; each start in the same way, so one setup.exe serves both.
+!insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "SimpChinese"
+
+; The Start-menu entry and the name under Apps & features.
+LangString MenuName ${LANG_ENGLISH} "Torvane Firmware Tool"
+LangString MenuName ${LANG_SIMPCHINESE} "Torvane 固件工具"
 
 Function .onInit
   SetRegView 64
@@ -68,9 +76,11 @@ Section "Torvane"
   File "${BUILD}\torvane-cli.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  CreateShortcut "$SMPROGRAMS\${MENU_NAME}.lnk" "$INSTDIR\torvane.exe" "" "$INSTDIR\torvane.exe" 0
+  CreateShortcut "$SMPROGRAMS\$(MenuName).lnk" "$INSTDIR\torvane.exe" "" "$INSTDIR\torvane.exe" 0
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${MENU_NAME}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "$(MenuName)"
+  ; The entry's name as installed, for the uninstaller, whatever language it speaks.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "MenuName" "$(MenuName)"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\torvane.exe,0"
@@ -85,7 +95,10 @@ Section "Torvane"
 SectionEnd
 
 Section "Uninstall"
-  Delete "$SMPROGRAMS\${MENU_NAME}.lnk"
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "MenuName"
+  StrCmp $0 "" +2
+  Delete "$SMPROGRAMS\$0.lnk"
+  Delete "$SMPROGRAMS\$(MenuName).lnk"
   Delete "$INSTDIR\torvane.exe"
   Delete "$INSTDIR\torvane-cli.exe"
   Delete "$INSTDIR\uninstall.exe"

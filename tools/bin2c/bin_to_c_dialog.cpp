@@ -5,6 +5,7 @@
 #include "tools/bin2c/bin_to_c_ids.h"
 #include "widgets/path_field.h"
 #include "widgets/point_font.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QCheckBox>
@@ -22,11 +23,11 @@ namespace torvane::ui {
 
 CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(bin2c_ids::kDialog));
-    setWindowTitle(QString::fromUtf8(kBinToCCaption));
+    setWindowTitle(CoreText(kBinToCCaption));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
-    auto label = [this](const char* caption) {
-        auto* l = new QLabel(QString::fromUtf8(caption), this);
+    auto label = [this](const QString& caption) {
+        auto* l = new QLabel(caption, this);
         l->setTextFormat(Qt::PlainText);
         return l;
     };
@@ -38,21 +39,21 @@ CDlg_BinToH::CDlg_BinToH(Prompts& prompts, QWidget* parent) : QDialog(parent), p
         return e;
     };
     // No button is a default one: Enter must not start a conversion by surprise.
-    auto button = [this](const char* caption, int id) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+    auto button = [this](const QString& caption, int id) {
+        auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::number(id));
         b->setAutoDefault(false);
         return b;
     };
 
-    auto* sourceLabel = label(kBinToCSourceLabel);
+    auto* sourceLabel = label(CoreText(kBinToCSourceLabel));
     source_ = edit(bin2c_ids::kSource);
-    browseSource_ = button("...", bin2c_ids::kBrowseSource);
-    auto* targetLabel = label(kBinToCTargetLabel);
+    browseSource_ = button(QStringLiteral("..."), bin2c_ids::kBrowseSource);
+    auto* targetLabel = label(CoreText(kBinToCTargetLabel));
     target_ = edit(bin2c_ids::kTarget);
-    browseTarget_ = button("...", bin2c_ids::kBrowseTarget);
-    convert_ = button("转换", bin2c_ids::kConvert);
-    stdint_ = new QCheckBox(QString::fromUtf8(kBinToCStdintCaption), this);
+    browseTarget_ = button(QStringLiteral("..."), bin2c_ids::kBrowseTarget);
+    convert_ = button(Texts::tr("转换"), bin2c_ids::kConvert);
+    stdint_ = new QCheckBox(CoreText(kBinToCStdintCaption), this);
     stdint_->setObjectName(QString::number(bin2c_ids::kStdintType));
     const int browseWidth = fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24;
     browseSource_->setFixedWidth(browseWidth);

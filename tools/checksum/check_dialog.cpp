@@ -9,6 +9,7 @@
 #include "widgets/path_field.h"
 #include "widgets/plain_label.h"
 #include "tools/checksum/check_ids.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QCheckBox>
@@ -89,13 +90,13 @@ private:
 
 CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(check_ids::kDialog));
-    setWindowTitle(QString::fromUtf8(kCheckCaption));
+    setWindowTitle(CoreText(kCheckCaption));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
     // Created in the order of the tab chain: hint, path, "...", data, methods, result.
-    auto* hint = PlainLabel(kCheckHint, this);
-    auto* pathLabel = PlainLabel(kCheckPathLabel, this);
+    auto* hint = PlainLabel(CoreText(kCheckHint), this);
+    auto* pathLabel = PlainLabel(CoreText(kCheckPathLabel), this);
     path_ = new QLineEdit(this);
     name(path_, check_ids::kPath);
     MakePathField(path_);
@@ -108,16 +109,16 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     note_->setWordWrap(true);
     imageData_ = new QCheckBox(this);
     imageData_->setObjectName(QStringLiteral("checkImageData"));
-    auto* dataLabel = PlainLabel(kCheckDataLabel, this);
+    auto* dataLabel = PlainLabel(CoreText(kCheckDataLabel), this);
     data_ = new QLineEdit(this);
     name(data_, check_ids::kData);
     data_->installEventFilter(new TypedKeyFilter(AcceptsCheckDataKey, this));
-    auto* methodLabel = PlainLabel(kCheckMethodLabel, this);
+    auto* methodLabel = PlainLabel(CoreText(kCheckMethodLabel), this);
     methods_ = new CheckMethodList([this] { Compute(); }, this);
     name(methods_, check_ids::kMethodList);
-    for (const char* caption : kChecksumMethodCaptions) methods_->addItem(QString::fromUtf8(caption));
+    for (const char* caption : kChecksumMethodCaptions) methods_->addItem(CoreText(caption));
     methods_->SelectQuietly(0);
-    auto* resultLabel = PlainLabel(kCheckResultLabel, this);
+    auto* resultLabel = PlainLabel(CoreText(kCheckResultLabel), this);
     result_ = new QLineEdit(this);
     name(result_, check_ids::kResult);
     // The value is computed, never typed; it can still be selected and copied.
@@ -130,7 +131,7 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     browse_->setFixedWidth(browseWidth);
     int widest = 0;
     for (const char* caption : kChecksumMethodCaptions)
-        widest = std::max(widest, fontMetrics().horizontalAdvance(QString::fromUtf8(caption)));
+        widest = std::max(widest, fontMetrics().horizontalAdvance(CoreText(caption)));
     methods_->setFixedWidth(widest + 48);
     methods_->setFixedHeight(methods_->sizeHint().height());
 
@@ -166,8 +167,8 @@ CDlg_Check::CDlg_Check(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
 void CDlg_Check::ShowPathKind() {
     const std::string path = path_->text().toStdString();
     const bool described = DescribesData(path);
-    note_->setText(QString::fromStdString(CheckFileNote(path)));
-    imageData_->setText(QString::fromStdString(ImageDataCaption(path)));
+    note_->setText(QString::fromStdString(Localized(CheckFileNote(path))));
+    imageData_->setText(QString::fromStdString(Localized(ImageDataCaption(path))));
     note_->setVisible(described);
     imageData_->setVisible(described);
 }

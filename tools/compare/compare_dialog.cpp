@@ -12,6 +12,7 @@
 #include "widgets/path_field.h"
 #include "widgets/plain_label.h"
 #include "widgets/point_font.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QAbstractTableModel>
@@ -68,10 +69,10 @@ QPushButton* BrowseButton(QWidget* parent) {
 }
 
 QString RangeTip(const CompareRange& r) {
-    QString tip = QStringLiteral("%1：%2-%3，%4字节")
-                      .arg(QString::fromUtf8(CompareKindCaption(r.kind)), Hex8(r.start), Hex8(r.end - 1))
+    QString tip = Texts::tr("%1：%2-%3，%4字节")
+                      .arg(CoreText(CompareKindCaption(r.kind)), Hex8(r.start), Hex8(r.end - 1))
                       .arg(r.size());
-    if (r.kind == CompareKind::Differ) tip += QStringLiteral("，其中%1字节不同").arg(r.differing);
+    if (r.kind == CompareKind::Differ) tip += Texts::tr("，其中%1字节不同").arg(r.differing);
     return tip;
 }
 
@@ -95,7 +96,7 @@ public:
         const CompareRange& r = (*ranges_)[static_cast<size_t>(index.row())];
         if (role == Qt::DisplayRole) {
             switch (index.column()) {
-                case 0: return QString::fromUtf8(CompareKindCaption(r.kind));
+                case 0: return CoreText(CompareKindCaption(r.kind));
                 case 1: return Hex8(r.start);
                 case 2: return Hex8(r.end - 1);
                 case 3: return QString::number(r.size());
@@ -109,8 +110,10 @@ public:
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-        static const char* const kTitles[] = {"类型", "起始地址", "结束地址", "大小（字节）", "不同字节"};
-        return QString::fromUtf8(kTitles[section]);
+        static const char* const kTitles[] = {QT_TRANSLATE_NOOP("Torvane", "类型"), QT_TRANSLATE_NOOP("Torvane", "起始地址"),
+                                              QT_TRANSLATE_NOOP("Torvane", "结束地址"), QT_TRANSLATE_NOOP("Torvane", "大小（字节）"),
+                                              QT_TRANSLATE_NOOP("Torvane", "不同字节")};
+        return Texts::tr(kTitles[section]);
     }
 
 private:
@@ -150,12 +153,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
         if (role == Qt::DisplayRole) {
-            if (section == 0) return QStringLiteral("地址");
+            if (section == 0) return Texts::tr("地址");
             if (section == kGap) return QString();
             return QStringLiteral("%1").arg(section < kGap ? section - 1 : section - kGap - 1, 0, 16).toUpper();
         }
         if (role == Qt::ToolTipRole && section != 0 && section != kGap)
-            return section < kGap ? QStringLiteral("文件A") : QStringLiteral("文件B");
+            return section < kGap ? Texts::tr("文件A") : Texts::tr("文件B");
         return {};
     }
     QVariant data(const QModelIndex& index, int role) const override {
@@ -236,7 +239,7 @@ CompareBands::CompareBands(QWidget* parent) : QWidget(parent) {
 QSize CompareBands::sizeHint() const { return QSize(860, 2 * 26 + 14 + 2 * fontMetrics().height() + 10); }
 
 QRect CompareBands::BandArea() const {
-    const int label = fontMetrics().horizontalAdvance(QStringLiteral("文件A")) + 12;
+    const int label = fontMetrics().horizontalAdvance(Texts::tr("文件A")) + 12;
     return QRect(label, 4, std::max(1, width() - label - 8), 2 * 26 + 6);
 }
 
@@ -291,8 +294,8 @@ void CompareBands::paintEvent(QPaintEvent*) {
     constexpr int kBand = 26;
     const int rows[2] = {area.top(), area.top() + kBand + 6};
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(QRect(0, rows[0], area.left() - 6, kBand), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("文件A"));
-    p.drawText(QRect(0, rows[1], area.left() - 6, kBand), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("文件B"));
+    p.drawText(QRect(0, rows[0], area.left() - 6, kBand), Qt::AlignRight | Qt::AlignVCenter, Texts::tr("文件A"));
+    p.drawText(QRect(0, rows[1], area.left() - 6, kBand), Qt::AlignRight | Qt::AlignVCenter, Texts::tr("文件B"));
     for (const int top : rows) p.fillRect(QRect(area.left(), top, area.width(), kBand), QColor(0xFA, 0xFA, 0xFA));
     if (!ranges_ || ranges_->empty()) return;
     // Each band holds what its file has: A's the same, differing and only-A
@@ -343,19 +346,19 @@ void CompareBands::paintEvent(QPaintEvent*) {
     label(area.left() + layout_.x[last] + layout_.width[last], (*ranges_)[last].end - 1, true);
     if (layout_.broken)
         p.drawText(QRect(area.left(), textTop + m.height(), area.width(), m.height()), Qt::AlignLeft,
-                   layout_.breaks.empty() ? QStringLiteral("（刻度未按比例）")
-                                          : QStringLiteral("（刻度未按比例；折线处两个文件都没有数据）"));
+                   layout_.breaks.empty() ? Texts::tr("（刻度未按比例）")
+                                          : Texts::tr("（刻度未按比例；折线处两个文件都没有数据）"));
 }
 
 CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields, bool mergePositions, QWidget* parent)
     : QDialog(parent), prompts_(prompts), mergeFields_(std::move(mergeFields)), mergePositions_(mergePositions),
       ranges_(std::make_unique<CompareRangesModel>()), bytes_(std::make_unique<CompareBytesModel>()) {
     setObjectName(QStringLiteral("compareDialog"));
-    setWindowTitle(QString::fromUtf8(kCompareCaption));
+    setWindowTitle(CoreText(kCompareCaption));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
-    auto* hint = PlainLabel(kCompareHint, this);
+    auto* hint = PlainLabel(CoreText(kCompareHint), this);
     hint->setWordWrap(true);
     // The widgets are made in the order Tab visits them.
     auto pathRow = [this](QLineEdit*& path, QLineEdit*& base, const char* name) {
@@ -371,7 +374,7 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
         base->setPlaceholderText(QStringLiteral("0"));
         connect(browse, &QPushButton::clicked, this, [this, path] {
             FileDialog dialog;
-            dialog.filter = kCompareFileFilter;
+            dialog.filter = Localized(kCompareFileFilter);
             dialog.kind = FileKind::CompareImage;
             if (const std::optional<std::string> chosen = prompts_.OpenFile(dialog))
                 ShowPath(path, QString::fromStdString(*chosen));
@@ -382,13 +385,13 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     QPushButton* browseB = pathRow(fileB_, baseB_, "B");
     range_ = new QLineEdit(this);
     range_->setObjectName(QStringLiteral("compareRange"));
-    range_->setPlaceholderText(QStringLiteral("全部地址"));
+    range_->setPlaceholderText(Texts::tr("全部地址"));
     range_->setFixedWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 22 + 12);
     fill_ = new QLineEdit(this);
     fill_->setObjectName(QStringLiteral("compareFill"));
     MakeHexField(fill_, 2);
-    fill_->setPlaceholderText(QStringLiteral("不填"));
-    compare_ = new QPushButton(QStringLiteral("比较(&C)"), this);
+    fill_->setPlaceholderText(Texts::tr("不填"));
+    compare_ = new QPushButton(Texts::tr("比较(&C)"), this);
     compare_->setObjectName(QStringLiteral("compareRun"));
 
     // The comparison and the check of fields, each on a page of its own.
@@ -410,12 +413,12 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     rangeTable_->horizontalHeader()->setStretchLastSection(true);
     // Widths by what the columns hold, not by their rows: a comparison may have many.
     const int address = fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")) + 14;
-    rangeTable_->setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("仅A有")) + 40);
+    rangeTable_->setColumnWidth(0, fontMetrics().horizontalAdvance(Texts::tr("仅A有")) + 40);
     rangeTable_->setColumnWidth(1, address);
     rangeTable_->setColumnWidth(2, address);
-    rangeTable_->setColumnWidth(3, fontMetrics().horizontalAdvance(QStringLiteral("大小（字节）")) + 14);
+    rangeTable_->setColumnWidth(3, fontMetrics().horizontalAdvance(Texts::tr("大小（字节）")) + 14);
     rangeTable_->setMinimumWidth(rangeTable_->columnWidth(0) + 2 * address + rangeTable_->columnWidth(3) +
-                                 fontMetrics().horizontalAdvance(QStringLiteral("不同字节")) + 40);
+                                 fontMetrics().horizontalAdvance(Texts::tr("不同字节")) + 40);
     bytesTable_ = new QTableView(comparePage);
     bytesTable_->setObjectName(QStringLiteral("compareBytes"));
     bytesTable_->setModel(bytes_.get());
@@ -439,9 +442,9 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     summary_->setWordWrap(true);
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    fromMerge_ = new QRadioButton(QStringLiteral("合并设置中的字段(&M)"), check);
+    fromMerge_ = new QRadioButton(Texts::tr("合并设置中的字段(&M)"), check);
     fromMerge_->setObjectName(QStringLiteral("compareMergeFields"));
-    typed_ = new QRadioButton(QStringLiteral("输入的字段(&T)"), check);
+    typed_ = new QRadioButton(Texts::tr("输入的字段(&T)"), check);
     typed_->setObjectName(QStringLiteral("compareTypedFields"));
     auto* choice = new QButtonGroup(this);
     choice->addButton(fromMerge_);
@@ -450,25 +453,25 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     auto* mergeNote = new QLabel(check);
     mergeNote->setWordWrap(true);
     mergeNote->setText(mergeFields_.empty()
-                           ? QStringLiteral("合并设置中没有校验值字段。")
+                           ? Texts::tr("合并设置中没有校验值字段。")
                            : mergePositions_
-                               ? QStringLiteral("合并设置中有%1个字段；其地址为合并文件内的偏移，按文件A的最低地址计。")
+                               ? Texts::tr("合并设置中有%1个字段；其地址为合并文件内的偏移，按文件A的最低地址计。")
                                      .arg(mergeFields_.size())
-                               : QStringLiteral("合并设置中有%1个字段；其地址为内存分布图中的地址，即合并后文件A中的地址。")
+                               : Texts::tr("合并设置中有%1个字段；其地址为内存分布图中的地址，即合并后文件A中的地址。")
                                      .arg(mergeFields_.size()));
     editor_ = new FieldEditor(check);
     typedList_ = new QListWidget(check);
     typedList_->setObjectName(QStringLiteral("compareFieldList"));
     typedList_->setMaximumHeight(typedList_->fontMetrics().height() * 4 + 8);
-    addField_ = new QPushButton(QStringLiteral("添加字段(&D)"), check);
+    addField_ = new QPushButton(Texts::tr("添加字段(&D)"), check);
     addField_->setObjectName(QStringLiteral("compareAddField"));
-    removeField_ = new QPushButton(QStringLiteral("删除字段(&R)"), check);
-    verify_ = new QPushButton(QStringLiteral("校验(&V)"), check);
+    removeField_ = new QPushButton(Texts::tr("删除字段(&R)"), check);
+    verify_ = new QPushButton(Texts::tr("校验(&V)"), check);
     verify_->setObjectName(QStringLiteral("compareVerify"));
     verifyTable_ = new QTableWidget(0, 6, check);
     verifyTable_->setObjectName(QStringLiteral("compareVerifyTable"));
-    verifyTable_->setHorizontalHeaderLabels({QStringLiteral("字段"), QStringLiteral("写入地址"), QStringLiteral("校验范围"),
-                                             QStringLiteral("存储值"), QStringLiteral("计算值"), QStringLiteral("结果")});
+    verifyTable_->setHorizontalHeaderLabels({Texts::tr("字段"), Texts::tr("写入地址"), Texts::tr("校验范围"),
+                                             Texts::tr("存储值"), Texts::tr("计算值"), Texts::tr("结果")});
     verifyTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     verifyTable_->setTabKeyNavigation(false);
     verifyTable_->verticalHeader()->hide();
@@ -476,9 +479,9 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     verifyTable_->setMinimumHeight(fontMetrics().height() * 6);
     verifySummary_ = new QLabel(check);
     verifySummary_->setObjectName(QStringLiteral("compareVerifySummary"));
-    export_ = new QPushButton(QStringLiteral("导出报告(&E)"), this);
+    export_ = new QPushButton(Texts::tr("导出报告(&E)"), this);
     export_->setObjectName(QStringLiteral("compareExport"));
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    auto* close = new QPushButton(Texts::tr("关闭"), this);
     close->setObjectName(QStringLiteral("close"));
     for (QPushButton* b : {browseA, browseB, compare_, addField_, removeField_, verify_, export_, close}) {
         b->setAutoDefault(false);
@@ -488,31 +491,31 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(8);
-    auto* labelA = new QLabel(QStringLiteral("文件A(&A)："), this);
+    auto* labelA = new QLabel(Texts::tr("文件A(&A)："), this);
     labelA->setBuddy(fileA_);
-    auto* labelB = new QLabel(QStringLiteral("文件B(&B)："), this);
+    auto* labelB = new QLabel(Texts::tr("文件B(&B)："), this);
     labelB->setBuddy(fileB_);
     grid->addWidget(labelA, 0, 0);
     grid->addWidget(fileA_, 0, 1);
     grid->addWidget(browseA, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("BIN文件起始地址(0x)："), this), 0, 3);
+    grid->addWidget(new QLabel(Texts::tr("BIN文件起始地址(0x)："), this), 0, 3);
     grid->addWidget(baseA_, 0, 4);
     grid->addWidget(labelB, 1, 0);
     grid->addWidget(fileB_, 1, 1);
     grid->addWidget(browseB, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("BIN文件起始地址(0x)："), this), 1, 3);
+    grid->addWidget(new QLabel(Texts::tr("BIN文件起始地址(0x)："), this), 1, 3);
     grid->addWidget(baseB_, 1, 4);
     auto* options = new QHBoxLayout;
-    auto* rangeLabel = new QLabel(QStringLiteral("比较范围(&G)(0x)："), this);
+    auto* rangeLabel = new QLabel(Texts::tr("比较范围(&G)(0x)："), this);
     rangeLabel->setBuddy(range_);
-    auto* fillLabel = new QLabel(QStringLiteral("空白处按(&F)(0x)："), this);
+    auto* fillLabel = new QLabel(Texts::tr("空白处按(&F)(0x)："), this);
     fillLabel->setBuddy(fill_);
     options->addWidget(rangeLabel);
     options->addWidget(range_);
     options->addSpacing(16);
     options->addWidget(fillLabel);
     options->addWidget(fill_);
-    options->addWidget(new QLabel(QStringLiteral("（只在一个文件中有数据的地址，按此字节与另一个文件比较）"), this));
+    options->addWidget(new QLabel(Texts::tr("（只在一个文件中有数据的地址，按此字节与另一个文件比较）"), this));
     options->addStretch(1);
     options->addWidget(compare_);
     grid->addLayout(options, 2, 0, 1, 5);
@@ -522,7 +525,7 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     comparison->addWidget(bands_, 0, 0, 1, 2);
     comparison->addWidget(rangeTable_, 1, 0);
     comparison->addWidget(bytesTable_, 1, 1);
-    comparison->addWidget(new QLabel(QStringLiteral("每行16字节，左为文件A，右为文件B；不同的字节标为红色，灰色为范围之外或文件中没有的地址。"),
+    comparison->addWidget(new QLabel(Texts::tr("每行16字节，左为文件A，右为文件B；不同的字节标为红色，灰色为范围之外或文件中没有的地址。"),
                                      comparePage),
                           2, 0, 1, 2);
     comparison->addWidget(bytesNote_, 3, 0, 1, 2);
@@ -563,8 +566,8 @@ CDlg_Compare::CDlg_Compare(Prompts& prompts, std::vector<FieldSpec> mergeFields,
     column->setSpacing(10);
     column->addWidget(hint);
     column->addLayout(grid);
-    tabs_->addTab(comparePage, QStringLiteral("比较结果"));
-    tabs_->addTab(check, QStringLiteral("校验文件A中的字段"));
+    tabs_->addTab(comparePage, Texts::tr("比较结果"));
+    tabs_->addTab(check, Texts::tr("校验文件A中的字段"));
     column->addWidget(tabs_, 1);
     column->addLayout(buttons);
 
@@ -629,7 +632,7 @@ std::optional<uint32_t> CDlg_Compare::BaseOf(QLineEdit* edit, const char* what) 
     if (text.empty()) return 0;
     const std::optional<uint64_t> v = ParseHexNumber(text, 8);
     if (!v) {
-        ShowNotice(prompts_, Format(kCompareBadNumberFormat, what, 8));
+        ShowNotice(prompts_, Format(Localized(kCompareBadNumberFormat), what, 8));
         ExplainFailure(prompts_, 0, "", "the base address takes 1 to 8 hex digits");
         edit->setFocus();
         return std::nullopt;
@@ -644,7 +647,7 @@ std::optional<CompareOptions> CDlg_Compare::OptionsOf() {
     if (!fill.empty()) {
         const std::optional<uint64_t> v = ParseHexNumber(fill, 2);
         if (!v) {
-            ShowNotice(prompts_, Format(kCompareBadNumberFormat, "空白处的填充数据", 2));
+            ShowNotice(prompts_, Format(Localized(kCompareBadNumberFormat), Localized("空白处的填充数据"), 2));
             ExplainFailure(prompts_, 0, "", "the fill byte takes 1 or 2 hex digits");
             fill_->setFocus();
             return std::nullopt;
@@ -657,7 +660,7 @@ std::optional<CompareOptions> CDlg_Compare::OptionsOf() {
         const std::optional<uint64_t> from = dash == std::string::npos ? std::nullopt : ParseHexNumber(range.substr(0, dash), 8);
         const std::optional<uint64_t> last = dash == std::string::npos ? std::nullopt : ParseHexNumber(range.substr(dash + 1), 8);
         if (!from || !last || *last < *from) {
-            ShowNotice(prompts_, kCompareBadRangeMessage);
+            ShowNotice(prompts_, Localized(kCompareBadRangeMessage));
             ExplainFailure(prompts_, 0, "", "the range is START-END in hex, END not below START");
             range_->setFocus();
             return std::nullopt;
@@ -673,7 +676,7 @@ std::optional<LoadedImage> CDlg_Compare::Load(QLineEdit* path, QLineEdit* base, 
     if (!at) return std::nullopt;
     LoadedImage loaded = LoadImageFile(path->text().toStdString(), *at);
     if (!loaded.ok) {
-        ShowNotice(prompts_, Format(kCompareReadFailedFormat, loaded.path.c_str()));
+        ShowNotice(prompts_, Format(Localized(kCompareReadFailedFormat), loaded.path.c_str()));
         ExplainFailure(prompts_, 0, loaded.path, loaded.reason);
         return std::nullopt;
     }
@@ -682,16 +685,16 @@ std::optional<LoadedImage> CDlg_Compare::Load(QLineEdit* path, QLineEdit* base, 
 
 bool CDlg_Compare::Compare() {
     if (fileA_->text().isEmpty() || fileB_->text().isEmpty()) {
-        ShowNotice(prompts_, kCompareNoFileMessage);
+        ShowNotice(prompts_, Localized(kCompareNoFileMessage));
         ExplainFailure(prompts_, 0, "", "two files are needed, A and B");
         (fileA_->text().isEmpty() ? fileA_ : fileB_)->setFocus();
         return false;
     }
     const std::optional<CompareOptions> options = OptionsOf();
     if (!options) return false;
-    std::optional<LoadedImage> a = Load(fileA_, baseA_, "文件A的起始地址");
+    std::optional<LoadedImage> a = Load(fileA_, baseA_, Localized("文件A的起始地址"));
     if (!a) return false;
-    std::optional<LoadedImage> b = Load(fileB_, baseB_, "文件B的起始地址");
+    std::optional<LoadedImage> b = Load(fileB_, baseB_, Localized("文件B的起始地址"));
     if (!b) return false;
     a_ = std::make_shared<const LoadedImage>(std::move(*a));
     b_ = std::make_shared<const LoadedImage>(std::move(*b));
@@ -700,8 +703,8 @@ bool CDlg_Compare::Compare() {
     ranges_->Set(&comparison_->ranges);
     bands_->SetComparison(&comparison_->ranges);
     const CompareTotals& t = comparison_->totals;
-    QString text = t.equal() ? QStringLiteral("两个文件的内容相同：%1字节。").arg(t.same)
-                             : QStringLiteral("两个文件的内容不同：%1字节不同（%2处），仅A有%3字节（%4处），仅B有%5字节（%6处），%7字节相同。")
+    QString text = t.equal() ? Texts::tr("两个文件的内容相同：%1字节。").arg(t.same)
+                             : Texts::tr("两个文件的内容不同：%1字节不同（%2处），仅A有%3字节（%4处），仅B有%5字节（%6处），%7字节相同。")
                                    .arg(t.differing)
                                    .arg(t.differRanges)
                                    .arg(t.onlyA)
@@ -711,7 +714,7 @@ bool CDlg_Compare::Compare() {
                                    .arg(t.same);
     for (const LoadedImage* side : {a_.get(), b_.get()})
         for (const std::string& w : side->warnings)
-            text += QStringLiteral("\n注意：%1：%2").arg(QString::fromStdString(side->path), QString::fromStdString(ChineseReason(w)));
+            text += Texts::tr("\n注意：%1：%2").arg(QString::fromStdString(side->path), QString::fromStdString(ShownReason(w)));
     summary_->setText(text);
     // The first range that is not the same, else the first.
     int first = comparison_->ranges.empty() ? -1 : 0;
@@ -740,7 +743,7 @@ void CDlg_Compare::SelectRange(int range) {
         rangeTable_->selectRow(range);
     }
     rangeTable_->scrollTo(index);
-    bytesNote_->setText(bytes_->Cut() ? QStringLiteral("%1（只显示前1 MiB）").arg(RangeTip(r)) : RangeTip(r));
+    bytesNote_->setText(bytes_->Cut() ? Texts::tr("%1（只显示前1 MiB）").arg(RangeTip(r)) : RangeTip(r));
 }
 
 void CDlg_Compare::AddTypedField() {
@@ -751,14 +754,14 @@ void CDlg_Compare::AddTypedField() {
         return;
     }
     typedFields_.push_back(*f);
-    typedList_->addItem(QString::fromStdString(Format("%s  @0x%08X  范围0x%08X-0x%08X  %s", f->Name().c_str(), f->at,
-                                                      f->start, f->end, f->bigEndian ? "大端" : "小端")));
+    typedList_->addItem(QString::fromStdString(Format(Localized("%s  @0x%08X  范围0x%08X-0x%08X  %s"), f->Name().c_str(), f->at,
+                                                      f->start, f->end, Localized(f->bigEndian ? "大端" : "小端"))));
     typedList_->setCurrentRow(typedList_->count() - 1);
 }
 
 bool CDlg_Compare::Verify() {
     if (fileA_->text().isEmpty()) {
-        ShowNotice(prompts_, kCompareNoImageMessage);
+        ShowNotice(prompts_, Localized(kCompareNoImageMessage));
         ExplainFailure(prompts_, 0, "", "no image file was chosen");
         fileA_->setFocus();
         return false;
@@ -776,7 +779,7 @@ bool CDlg_Compare::Verify() {
         fields.push_back(*f);
     }
     if (fields.empty()) {
-        ShowNotice(prompts_, kCompareNoFieldMessage);
+        ShowNotice(prompts_, Localized(kCompareNoFieldMessage));
         ExplainFailure(prompts_, 0, "", "no field was given");
         return false;
     }
@@ -786,7 +789,7 @@ bool CDlg_Compare::Verify() {
         if (!o) return false;
         fill = o->fill.value_or(0xFF);
     }
-    const std::optional<LoadedImage> a = Load(fileA_, baseA_, "文件A的起始地址");
+    const std::optional<LoadedImage> a = Load(fileA_, baseA_, Localized("文件A的起始地址"));
     if (!a) return false;
     {
         // The merge's fields from where they lie in file A; the words of
@@ -795,14 +798,14 @@ bool CDlg_Compare::Verify() {
         const std::optional<std::vector<FieldSpec>> moved =
             FieldsOfImage(fields, !typed && mergePositions_, a->image, &why);
         if (!moved) {
-            ShowNotice(prompts_, kCompareBadFieldsMessage);
+            ShowNotice(prompts_, Localized(kCompareBadFieldsMessage));
             ExplainFailure(prompts_, 0, a->path, why);
             return false;
         }
         fields = *moved;
     }
     if (const std::optional<std::string> problem = VerifyFieldsProblem(fields)) {
-        ShowNotice(prompts_, kCompareBadFieldsMessage);
+        ShowNotice(prompts_, Localized(kCompareBadFieldsMessage));
         ExplainFailure(prompts_, 0, "", *problem);
         return false;
     }
@@ -815,9 +818,9 @@ bool CDlg_Compare::Verify() {
         const int row = static_cast<int>(i);
         const QString cells[] = {QString::fromStdString(f.Name()), Hex8(f.at),
                                  QStringLiteral("%1-%2").arg(Hex8(f.start), Hex8(f.end)),
-                                 c.stored ? QString::fromStdString(c.storedText) : QStringLiteral("（文件中没有）"),
+                                 c.stored ? QString::fromStdString(c.storedText) : Texts::tr("（文件中没有）"),
                                  QString::fromStdString(c.computed.valueText),
-                                 c.matches() ? QStringLiteral("一致") : QStringLiteral("不一致")};
+                                 c.matches() ? Texts::tr("一致") : Texts::tr("不一致")};
         for (int col = 0; col < 6; ++col) {
             auto* item = new QTableWidgetItem(cells[col]);
             if (col == 5) item->setForeground(c.matches() ? QColor(0x2E, 0x7D, 0x32) : QColor(0xC6, 0x28, 0x28));
@@ -826,8 +829,8 @@ bool CDlg_Compare::Verify() {
         wrong += c.matches() ? 0 : 1;
     }
     verifyTable_->resizeColumnsToContents();
-    verifySummary_->setText(wrong ? QStringLiteral("%1个字段不一致。").arg(wrong)
-                                  : QStringLiteral("全部%1个字段一致。").arg(checks.size()));
+    verifySummary_->setText(wrong ? Texts::tr("%1个字段不一致。").arg(wrong)
+                                  : Texts::tr("全部%1个字段一致。").arg(checks.size()));
     verifyReport_ = VerifyReportText(a->path, checks);
     return wrong == 0;
 }
@@ -842,24 +845,24 @@ std::string CDlg_Compare::ReportText() const {
 void CDlg_Compare::Export() {
     const std::string text = ReportText();
     if (text.empty()) {
-        ShowNotice(prompts_, kCompareNothingToExportMessage);
+        ShowNotice(prompts_, Localized(kCompareNothingToExportMessage));
         return;
     }
     FileDialog dialog;
-    dialog.filter = kCompareReportFilter;
+    dialog.filter = Localized(kCompareReportFilter);
     dialog.defaultExtension = "txt";
-    dialog.proposedName = "比较报告.txt";
+    dialog.proposedName = Localized("比较报告.txt");
     dialog.overwritePrompt = true;
     dialog.kind = FileKind::CompareReport;
     const std::optional<std::string> path = prompts_.SaveFile(dialog);
     if (!path) return;
     if (!WriteWholeFile(*path, text.data(), text.size())) {
         const std::string problem = FileProblem(*path, FileUse::Write);
-        ShowStop(prompts_, Format(kCompareExportFailedFormat, path->c_str()));
+        ShowStop(prompts_, Format(Localized(kCompareExportFailedFormat), path->c_str()));
         ExplainFailure(prompts_, 0, *path, problem);
         return;
     }
-    ShowInformation(prompts_, Format(kCompareExportedFormat, path->c_str()));
+    ShowInformation(prompts_, Format(Localized(kCompareExportedFormat), path->c_str()));
 }
 
 }  // namespace torvane::ui

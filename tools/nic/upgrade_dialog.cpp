@@ -7,6 +7,7 @@
 #include "widgets/path_field.h"
 #include "widgets/point_font.h"
 #include "tools/nic/upgrade_ids.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QAction>
@@ -41,31 +42,31 @@ QIcon BrowseIcon(const QColor& colour) {
 
 CDlg_NCUpgradeFile::CDlg_NCUpgradeFile(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QString::number(upgrade_ids::kDialog));
-    setWindowTitle(QStringLiteral("生成网卡升级文件"));
+    setWindowTitle(Texts::tr("生成网卡升级文件"));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
-    auto label = [this](const char* caption) {
-        auto* l = new QLabel(QString::fromUtf8(caption), this);
+    auto label = [this](const QString& caption) {
+        auto* l = new QLabel(caption, this);
         l->setTextFormat(Qt::PlainText);
         return l;
     };
     // No button is a default one: Enter must not write files by surprise.
-    auto button = [this](const char* caption, int id) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+    auto button = [this](const QString& caption, int id) {
+        auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::number(id));
         b->setAutoDefault(false);
         b->setMinimumWidth(b->sizeHint().width() + 24);
         return b;
     };
 
-    auto* cdromLabel = label("升级文件+CDROM");
+    auto* cdromLabel = label(Texts::tr("升级文件+CDROM"));
     cdromImage_ = PathEdit(upgrade_ids::kCdromImage, FileKind::UpgradeImage);
-    auto* imageLabel = label("升级文件");
+    auto* imageLabel = label(Texts::tr("升级文件"));
     image_ = PathEdit(upgrade_ids::kImage, FileKind::UpgradeImage);
-    auto* configLabel = label("网卡配置文件");
+    auto* configLabel = label(Texts::tr("网卡配置文件"));
     config_ = PathEdit(upgrade_ids::kConfig, FileKind::AdapterConfig);
-    merge_ = button("生成合并后的文件", upgrade_ids::kMerge);
-    production_ = button("生成生产使用文件", upgrade_ids::kProduction);
+    merge_ = button(Texts::tr("生成合并后的文件"), upgrade_ids::kMerge);
+    production_ = button(Texts::tr("生成生产使用文件"), upgrade_ids::kProduction);
     list_ = new CNewListBox(this);
     list_->setObjectName(QString::number(upgrade_ids::kList));
     list_->Show(&lines_);
@@ -125,7 +126,7 @@ CDlg_NCUpgradeFile::~CDlg_NCUpgradeFile() {
 }
 
 void CDlg_NCUpgradeFile::ShowReason(const QString& reason) {
-    reason_->setText(reason.isEmpty() ? QString() : QStringLiteral("原因：") + reason);
+    reason_->setText(reason.isEmpty() ? QString() : Texts::tr("原因：%1").arg(reason));
     reason_->setVisible(!reason.isEmpty());
 }
 

@@ -9,6 +9,7 @@
 #include "widgets/path_field.h"
 #include "widgets/plain_label.h"
 #include "widgets/point_font.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QCheckBox>
@@ -57,19 +58,22 @@ struct KindChoice {
     SerialKind kind;
 };
 constexpr KindChoice kKinds[] = {
-    {"u8（1字节二进制）", SerialKind::U8},        {"u16（2字节二进制）", SerialKind::U16},
-    {"u32（4字节二进制）", SerialKind::U32},      {"u64（8字节二进制）", SerialKind::U64},
-    {"十进制数字（ASCII）", SerialKind::Decimal}, {"十六进制数字（ASCII，大写）", SerialKind::Hex},
+    {QT_TRANSLATE_NOOP("Torvane", "u8（1字节二进制）"), SerialKind::U8},
+    {QT_TRANSLATE_NOOP("Torvane", "u16（2字节二进制）"), SerialKind::U16},
+    {QT_TRANSLATE_NOOP("Torvane", "u32（4字节二进制）"), SerialKind::U32},
+    {QT_TRANSLATE_NOOP("Torvane", "u64（8字节二进制）"), SerialKind::U64},
+    {QT_TRANSLATE_NOOP("Torvane", "十进制数字（ASCII）"), SerialKind::Decimal},
+    {QT_TRANSLATE_NOOP("Torvane", "十六进制数字（ASCII，大写）"), SerialKind::Hex},
 };
 
 }  // namespace
 
 CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("serializeDialog"));
-    setWindowTitle(QString::fromUtf8(kSerializeCaption));
+    setWindowTitle(CoreText(kSerializeCaption));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
-    auto* hint = PlainLabel(kSerializeHint, this);
+    auto* hint = PlainLabel(CoreText(kSerializeHint), this);
     hint->setWordWrap(true);
     template_ = new QLineEdit(this);
     template_->setObjectName(QStringLiteral("serialTemplate"));
@@ -89,23 +93,23 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
     MakeHexField(serialAt_, 8);
     kind_ = new QComboBox(this);
     kind_->setObjectName(QStringLiteral("serialKind"));
-    for (const KindChoice& k : kKinds) kind_->addItem(QString::fromUtf8(k.caption));
+    for (const KindChoice& k : kKinds) kind_->addItem(Texts::tr(k.caption));
     kind_->setCurrentIndex(2);
     digits_ = new QSpinBox(this);
     digits_->setObjectName(QStringLiteral("serialDigits"));
     digits_->setRange(1, 20);
     digits_->setValue(8);
-    digits_->setSuffix(QStringLiteral(" 位"));
+    digits_->setSuffix(Texts::tr(" 位"));
     order_ = new QComboBox(this);
     order_->setObjectName(QStringLiteral("serialOrder"));
-    order_->addItem(QStringLiteral("小端（低字节在前）"));
-    order_->addItem(QStringLiteral("大端（高字节在前）"));
+    order_->addItem(Texts::tr("小端（低字节在前）"));
+    order_->addItem(Texts::tr("大端（高字节在前）"));
     first_ = NumberField("serialFirst", 20, this);
     step_ = NumberField("serialStep", 8, this);
     step_->setPlaceholderText(QStringLiteral("1"));
     count_ = NumberField("serialCount", 8, this);
 
-    mac_ = new QCheckBox(QStringLiteral("写入MAC地址(&M)"), this);
+    mac_ = new QCheckBox(Texts::tr("写入MAC地址(&M)"), this);
     mac_->setObjectName(QStringLiteral("serialMac"));
     macAt_ = new QLineEdit(this);
     macAt_->setObjectName(QStringLiteral("serialMacAt"));
@@ -126,19 +130,19 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
     name_ = new QLineEdit(QStringLiteral("{serial}.bin"), this);
     name_->setObjectName(QStringLiteral("serialName"));
     auto* nameHint = PlainLabel(
-        "{serial}为十进制序列号，{serial:hex}为十六进制序列号，{mac}为MAC地址"
-        "（如001122AABBCC）；扩展名决定格式（.hex、.s19、.srec等，其余为BIN）。",
+        Texts::tr("{serial}为十进制序列号，{serial:hex}为十六进制序列号，{mac}为MAC地址"
+        "（如001122AABBCC）；扩展名决定格式（.hex、.s19、.srec等，其余为BIN）。"),
         this);
     nameHint->setWordWrap(true);
     manifest_ = new QLineEdit(this);
     manifest_->setObjectName(QStringLiteral("serialManifest"));
     MakePathField(manifest_);
-    manifest_->setPlaceholderText(QStringLiteral("不记录"));
+    manifest_->setPlaceholderText(Texts::tr("不记录"));
     auto* manifestBrowse = BrowseButton(this);
-    run_ = new QPushButton(QStringLiteral("生成(&G)"), this);
+    run_ = new QPushButton(Texts::tr("生成(&G)"), this);
     run_->setObjectName(QStringLiteral("serialRun"));
     run_->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    auto* close = new QPushButton(Texts::tr("关闭"), this);
     close->setAutoDefault(false);
     template_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 56);
 
@@ -154,31 +158,31 @@ CDlg_Serialize::CDlg_Serialize(Prompts& prompts, QWidget* parent) : QDialog(pare
         return box;
     };
     grid->addWidget(hint, row++, 0, 1, 3);
-    grid->addWidget(BuddyLabel(QStringLiteral("模板映像(&T)："), template_, this), row, 0);
+    grid->addWidget(BuddyLabel(Texts::tr("模板映像(&T)："), template_, this), row, 0);
     grid->addWidget(template_, row, 1);
     grid->addWidget(templateBrowse, row++, 2);
-    grid->addWidget(PlainLabel("BIN文件起始地址(0x)：", this), row, 0);
-    grid->addLayout(line({base_, PlainLabel("填充数据(0x)：", this), fill_}), row++, 1, 1, 2);
-    grid->addWidget(BuddyLabel(QStringLiteral("序列号地址(0x)(&S)："), serialAt_, this), row, 0);
-    grid->addLayout(line({serialAt_, PlainLabel("格式：", this), kind_, digits_, order_}), row++, 1, 1, 2);
-    grid->addWidget(BuddyLabel(QStringLiteral("起始序列号(&F)："), first_, this), row, 0);
-    grid->addLayout(line({first_, PlainLabel("步长：", this), step_,
-                          BuddyLabel(QStringLiteral("数量(&C)："), count_, this), count_}),
+    grid->addWidget(PlainLabel(Texts::tr("BIN文件起始地址(0x)："), this), row, 0);
+    grid->addLayout(line({base_, PlainLabel(Texts::tr("填充数据(0x)："), this), fill_}), row++, 1, 1, 2);
+    grid->addWidget(BuddyLabel(Texts::tr("序列号地址(0x)(&S)："), serialAt_, this), row, 0);
+    grid->addLayout(line({serialAt_, PlainLabel(Texts::tr("格式："), this), kind_, digits_, order_}), row++, 1, 1, 2);
+    grid->addWidget(BuddyLabel(Texts::tr("起始序列号(&F)："), first_, this), row, 0);
+    grid->addLayout(line({first_, PlainLabel(Texts::tr("步长："), this), step_,
+                          BuddyLabel(Texts::tr("数量(&C)："), count_, this), count_}),
                     row++, 1, 1, 2);
     grid->addWidget(mac_, row, 0);
-    grid->addLayout(line({PlainLabel("写入地址(0x)：", this), macAt_, PlainLabel("起始MAC地址：", this), macFirst_,
-                          PlainLabel("步长：", this), macStep_}),
+    grid->addLayout(line({PlainLabel(Texts::tr("写入地址(0x)："), this), macAt_, PlainLabel(Texts::tr("起始MAC地址："), this), macFirst_,
+                          PlainLabel(Texts::tr("步长："), this), macStep_}),
                     row++, 1, 1, 2);
-    grid->addWidget(PlainLabel("校验值字段（写入序列号和MAC地址之后按顺序写入，校验范围可包含它们）：", this), row++, 0,
+    grid->addWidget(PlainLabel(Texts::tr("校验值字段（写入序列号和MAC地址之后按顺序写入，校验范围可包含它们）："), this), row++, 0,
                     1, 3);
     grid->addWidget(fields_, row++, 0, 1, 3);
-    grid->addWidget(BuddyLabel(QStringLiteral("输出文件夹(&O)："), folder_, this), row, 0);
+    grid->addWidget(BuddyLabel(Texts::tr("输出文件夹(&O)："), folder_, this), row, 0);
     grid->addWidget(folder_, row, 1);
     grid->addWidget(folderBrowse, row++, 2);
-    grid->addWidget(BuddyLabel(QStringLiteral("文件名(&N)："), name_, this), row, 0);
+    grid->addWidget(BuddyLabel(Texts::tr("文件名(&N)："), name_, this), row, 0);
     grid->addWidget(name_, row++, 1, 1, 2);
     grid->addWidget(nameHint, row++, 1, 1, 2);
-    grid->addWidget(BuddyLabel(QStringLiteral("记录文件(CSV)(&R)："), manifest_, this), row, 0);
+    grid->addWidget(BuddyLabel(Texts::tr("记录文件(CSV)(&R)："), manifest_, this), row, 0);
     grid->addWidget(manifest_, row, 1);
     grid->addWidget(manifestBrowse, row++, 2);
     auto* buttons = new QHBoxLayout;
@@ -270,10 +274,10 @@ void CDlg_Serialize::Run() {
     const uint64_t count = batch->plan().count;
     // The bar counts in thousandths when the run has more images than an int holds.
     const int scale = count > 1000000 ? static_cast<int>(count / 1000000 + 1) : 1;
-    QProgressDialog progress(QString(), QString::fromUtf8(kSerializeCancelText), 0,
+    QProgressDialog progress(QString(), CoreText(kSerializeCancelText), 0,
                              static_cast<int>(count / static_cast<uint64_t>(scale)), this);
     progress.setObjectName(QStringLiteral("serialProgress"));
-    progress.setWindowTitle(QString::fromUtf8(kSerializeCaption));
+    progress.setWindowTitle(CoreText(kSerializeCaption));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
@@ -293,7 +297,7 @@ void CDlg_Serialize::Run() {
         batch->Step();
         progress.setValue(static_cast<int>(batch->Made() / static_cast<uint64_t>(scale)));
         progress.setLabelText(
-            QString::fromStdString(Format(kSerializeProgressFormat, static_cast<unsigned long long>(batch->Made()),
+            QString::fromStdString(Format(Localized(kSerializeProgressFormat), static_cast<unsigned long long>(batch->Made()),
                                           static_cast<unsigned long long>(count))));
         emit imageMade(batch->Made());
         if (batch->Done()) loop.quit();

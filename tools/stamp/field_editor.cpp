@@ -6,6 +6,7 @@
 #include "platform/format.h"
 #include "tools/stamp/stamp_tool.h"
 #include "widgets/key_filter.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QButtonGroup>
@@ -37,14 +38,14 @@ void MakeFieldAddressEdit(QLineEdit* field, const char* word) {
         field));
     field->setMaxLength(10);
     field->setFixedWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 11 + 12);
-    field->setPlaceholderText(QStringLiteral("或%1").arg(QLatin1String(word)));
+    field->setPlaceholderText(Texts::tr("或%1").arg(QLatin1String(word)));
 }
 
 FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
     kind_ = new QComboBox(this);
     kind_->setObjectName(QStringLiteral("fieldKind"));
     for (const std::string& name : FieldNames())
-        kind_->addItem(QString::fromStdString(FieldNameCaption(name)), QString::fromStdString(name));
+        kind_->addItem(QString::fromStdString(Localized(FieldNameCaption(name))), QString::fromStdString(name));
     start_ = new QLineEdit(this);
     start_->setObjectName(QStringLiteral("fieldStart"));
     end_ = new QLineEdit(this);
@@ -54,12 +55,12 @@ FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
     MakeFieldAddressEdit(start_, "start");
     MakeFieldAddressEdit(end_, "end");
     MakeFieldAddressEdit(at_, "end");
-    whole_ = new QPushButton(QStringLiteral("整个映像，写在末尾"), this);
+    whole_ = new QPushButton(Texts::tr("整个映像，写在末尾"), this);
     whole_->setObjectName(QStringLiteral("fieldWholeImage"));
     whole_->setAutoDefault(false);
-    whole_->setToolTip(QStringLiteral("写入地址填end（映像最后一个字节之后），校验范围填start-end（写入前的整个映像）"));
-    little_ = new QRadioButton(QStringLiteral("小端（低字节在前）"), this);
-    big_ = new QRadioButton(QStringLiteral("大端（高字节在前）"), this);
+    whole_->setToolTip(Texts::tr("写入地址填end（映像最后一个字节之后），校验范围填start-end（写入前的整个映像）"));
+    little_ = new QRadioButton(Texts::tr("小端（低字节在前）"), this);
+    big_ = new QRadioButton(Texts::tr("大端（高字节在前）"), this);
     big_->setObjectName(QStringLiteral("fieldBigEndian"));
     little_->setChecked(true);
     auto* order = new QButtonGroup(this);
@@ -69,31 +70,31 @@ FieldEditor::FieldEditor(QWidget* parent) : QWidget(parent) {
     check_->setObjectName(QStringLiteral("fieldCheck"));
     check_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto label = [this](const char* caption) {
-        labels_.push_back(new QLabel(QString::fromUtf8(caption), this));
+    auto label = [this](const QString& caption) {
+        labels_.push_back(new QLabel(caption, this));
         return labels_.back();
     };
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(8);
-    grid->addWidget(label("校验方式："), 0, 0);
+    grid->addWidget(label(Texts::tr("校验方式：")), 0, 0);
     grid->addWidget(kind_, 0, 1, 1, 2);
-    grid->addWidget(label("校验范围(0x)："), 1, 0);
+    grid->addWidget(label(Texts::tr("校验范围(0x)：")), 1, 0);
     auto* range = new QHBoxLayout;
     range->addWidget(start_);
-    range->addWidget(new QLabel(QStringLiteral("至"), this));
+    range->addWidget(new QLabel(Texts::tr("至"), this));
     range->addWidget(end_);
     range->addStretch(1);
     grid->addLayout(range, 1, 1, 1, 2);
-    grid->addWidget(label("写入地址(0x)："), 2, 0);
+    grid->addWidget(label(Texts::tr("写入地址(0x)：")), 2, 0);
     auto* place = new QHBoxLayout;
     place->addWidget(at_);
     place->addSpacing(12);
     place->addWidget(whole_);
     place->addStretch(1);
     grid->addLayout(place, 2, 1, 1, 2);
-    grid->addWidget(label("字节顺序："), 3, 0);
+    grid->addWidget(label(Texts::tr("字节顺序：")), 3, 0);
     auto* orders = new QHBoxLayout;
     orders->addWidget(little_);
     orders->addWidget(big_);
@@ -137,7 +138,7 @@ void FieldEditor::ShowCheckValue() {
         check_->clear();
         return;
     }
-    check_->setText(QStringLiteral("“123456789”的校验值：%1（宽%2字节）")
+    check_->setText(Texts::tr("“123456789”的校验值：%1（宽%2字节）")
                         .arg(QString::fromStdString(FieldCheckText(*f)))
                         .arg(f->Width()));
 }
@@ -148,12 +149,12 @@ std::optional<FieldSpec> FieldEditor::Field(QString* problem) const {
         const char* what;
         const char* word;
     };
-    for (const Input in : {Input{start_, "校验范围的起始地址", "start"}, Input{end_, "校验范围的结束地址", "end"},
-                           Input{at_, "写入地址", "end"}}) {
+    for (const Input in : {Input{start_, Localized("校验范围的起始地址"), "start"},
+                           Input{end_, Localized("校验范围的结束地址"), "end"}, Input{at_, Localized("写入地址"), "end"}}) {
         const std::string text = in.edit->text().trimmed().toLower().toStdString();
         if (text != in.word && !ParseHexNumber(text, 8)) {
             if (problem)
-                *problem = QString::fromStdString(Format(kFieldBadAddressFormat, in.what, in.word));
+                *problem = QString::fromStdString(Format(Localized(kFieldBadAddressFormat), in.what, in.word));
             return std::nullopt;
         }
     }
@@ -162,7 +163,7 @@ std::optional<FieldSpec> FieldEditor::Field(QString* problem) const {
                              "-" + typed(end_) + (big_->isChecked() ? ":be" : "");
     std::string why;
     std::optional<FieldSpec> f = ParseFieldSpec(text, &why);
-    if (!f && problem) *problem = QStringLiteral("校验范围的结束地址小于起始地址！");
+    if (!f && problem) *problem = Texts::tr("校验范围的结束地址小于起始地址！");
     return f;
 }
 

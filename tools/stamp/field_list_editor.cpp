@@ -5,6 +5,7 @@
 #include "platform/format.h"
 #include "platform/prompts.h"
 #include "tools/stamp/field_editor.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QComboBox>
@@ -21,10 +22,10 @@ namespace torvane::ui {
 namespace {
 
 QString FieldLine(const FieldSpec& f) {
-    return QString::fromStdString(Format("%s  @%s  范围%s-%s  %s", f.Name().c_str(),
+    return QString::fromStdString(Format(Localized("%s  @%s  范围%s-%s  %s"), f.Name().c_str(),
                                          FieldPlaceText(f.atWord, f.at).c_str(),
                                          FieldPlaceText(f.startWord, f.start).c_str(),
-                                         FieldPlaceText(f.endWord, f.end).c_str(), f.bigEndian ? "大端" : "小端"));
+                                         FieldPlaceText(f.endWord, f.end).c_str(), Localized(f.bigEndian ? "大端" : "小端")));
 }
 
 }  // namespace
@@ -35,11 +36,11 @@ FieldListEditor::FieldListEditor(Prompts& prompts, QWidget* parent) : QWidget(pa
     list_->setMinimumHeight(list_->fontMetrics().height() * 5);
     editor_ = new FieldEditor(this);
     // Alt+A: the field editor's inputs take no Alt key.
-    add_ = new QPushButton(QStringLiteral("添加(&A)"), this);
-    replace_ = new QPushButton(QStringLiteral("替换"), this);
-    remove_ = new QPushButton(QStringLiteral("删除"), this);
-    up_ = new QPushButton(QStringLiteral("上移"), this);
-    down_ = new QPushButton(QStringLiteral("下移"), this);
+    add_ = new QPushButton(Texts::tr("添加(&A)"), this);
+    replace_ = new QPushButton(Texts::tr("替换"), this);
+    remove_ = new QPushButton(Texts::tr("删除"), this);
+    up_ = new QPushButton(Texts::tr("上移"), this);
+    down_ = new QPushButton(Texts::tr("下移"), this);
     for (QPushButton* b : {add_, replace_, remove_, up_, down_}) b->setAutoDefault(false);
 
     auto* grid = new QGridLayout(this);

@@ -8,6 +8,7 @@
 #include "widgets/path_field.h"
 #include "widgets/plain_label.h"
 #include "widgets/point_font.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QGridLayout>
@@ -31,10 +32,10 @@ QPushButton* BrowseButton(QWidget* parent) {
 
 CDlg_Stamp::CDlg_Stamp(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("stampDialog"));
-    setWindowTitle(QString::fromUtf8(kStampCaption));
+    setWindowTitle(CoreText(kStampCaption));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
-    auto* hint = PlainLabel(kStampHint, this);
+    auto* hint = PlainLabel(CoreText(kStampHint), this);
     hint->setWordWrap(true);
     input_ = new QLineEdit(this);
     input_->setObjectName(QStringLiteral("stampInput"));
@@ -53,7 +54,7 @@ CDlg_Stamp::CDlg_Stamp(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     output_->setObjectName(QStringLiteral("stampOutput"));
     MakePathField(output_);
     auto* outputBrowse = BrowseButton(this);
-    write_ = new QPushButton(QString::fromUtf8(kStampCaption), this);
+    write_ = new QPushButton(CoreText(kStampCaption), this);
     write_->setObjectName(QStringLiteral("stampWrite"));
     write_->setAutoDefault(false);
     result_ = new QLineEdit(this);
@@ -67,15 +68,15 @@ CDlg_Stamp::CDlg_Stamp(Prompts& prompts, QWidget* parent) : QDialog(parent), pro
     grid->setVerticalSpacing(10);
     int row = 0;
     grid->addWidget(hint, row++, 0, 1, 3);
-    grid->addWidget(PlainLabel("源文件：", this), row, 0);
+    grid->addWidget(PlainLabel(Texts::tr("源文件："), this), row, 0);
     grid->addWidget(input_, row, 1);
     grid->addWidget(inputBrowse, row++, 2);
-    grid->addWidget(PlainLabel("BIN文件起始地址(0x)：", this), row, 0);
+    grid->addWidget(PlainLabel(Texts::tr("BIN文件起始地址(0x)："), this), row, 0);
     grid->addWidget(base_, row++, 1, Qt::AlignLeft);
     grid->addWidget(field_, row++, 0, 1, 3);
-    grid->addWidget(PlainLabel("填充数据(0x)：", this), row, 0);
+    grid->addWidget(PlainLabel(Texts::tr("填充数据(0x)："), this), row, 0);
     grid->addWidget(fill_, row++, 1, Qt::AlignLeft);
-    grid->addWidget(PlainLabel("输出文件：", this), row, 0);
+    grid->addWidget(PlainLabel(Texts::tr("输出文件："), this), row, 0);
     grid->addWidget(output_, row, 1);
     grid->addWidget(outputBrowse, row++, 2);
     grid->addWidget(write_, row, 0);
@@ -123,7 +124,7 @@ void CDlg_Stamp::Write() {
     uint32_t at = field->at;
     if (const std::optional<std::string> value = RunStampTool(inputs, prompts_, &at))
         result_->setText(
-            QString::fromStdString(Format("%s = %s，已写入0x%08X处", field->Name().c_str(), value->c_str(), at)));
+            QString::fromStdString(Format(Localized("%s = %s，已写入0x%08X处"), field->Name().c_str(), value->c_str(), at)));
 }
 
 }  // namespace torvane::ui

@@ -6,6 +6,7 @@
 #include "widgets/point_font.h"
 #include "widgets/path_field.h"
 #include "tools/testbin/test_bin_ids.h"
+#include "widgets/texts.h"
 
 // Qt
 #include <QCheckBox>
@@ -24,7 +25,7 @@
 namespace torvane::ui {
 namespace {
 
-QLabel* Label(const char* caption, QWidget* parent) {
+QLabel* Label(const QString& caption, QWidget* parent) {
     // The captions align their "0x" with blanks, which plain text keeps.
     QLabel* label = PlainLabel(caption, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -51,7 +52,7 @@ void ShowText(QLineEdit* edit, const std::string& text, int limit = 0) {
 Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), defaultPath_(TestBinDefaultPath()), form_(StartTestBinForm(defaultPath_)) {
     setObjectName(QString::number(testbin_ids::kDialog));
-    setWindowTitle(QString::fromUtf8(kTestBinCaption));
+    setWindowTitle(CoreText(kTestBinCaption));
     setFont(PointFont(QStringLiteral("MS Shell Dlg"), 9));
 
     auto numberEdit = [this](int id, TestBinField field, int limit) {
@@ -63,30 +64,30 @@ Dlg_TestBin::Dlg_TestBin(Prompts& prompts, QWidget* parent)
         connect(edit, &QLineEdit::textEdited, this, [edit, limit] { FitLimit(edit, limit); });
         return edit;
     };
-    auto button = [this](const char* caption, int id) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+    auto button = [this](const QString& caption, int id) {
+        auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::number(id));
         b->setAutoDefault(false);
         return b;
     };
 
-    auto* lengthLabel = Label("文件长度：", this);
+    auto* lengthLabel = Label(Texts::tr("文件长度："), this);
     length_ = numberEdit(testbin_ids::kLength, TestBinField::Length, kLengthTextLimit);
-    auto* startLabel = Label("填充首地址： 0x", this);
+    auto* startLabel = Label(Texts::tr("填充首地址： 0x"), this);
     start_ = numberEdit(testbin_ids::kStart, TestBinField::Start, kStartTextLimit);
-    auto* endLabel = Label("填充末地址： 0x", this);
+    auto* endLabel = Label(Texts::tr("填充末地址： 0x"), this);
     end_ = numberEdit(testbin_ids::kEnd, TestBinField::End, kEndTextLimit);
-    auto* fillLabel = Label("填充数据 ：  0x", this);
+    auto* fillLabel = Label(Texts::tr("填充数据 ：  0x"), this);
     fill_ = numberEdit(testbin_ids::kFill, TestBinField::Fill, kFillTextLimit);
-    random_ = new QCheckBox(QStringLiteral("随机数"), this);
+    random_ = new QCheckBox(Texts::tr("随机数"), this);
     random_->setObjectName(QString::number(testbin_ids::kRandom));
-    auto* pathLabel = Label("BIN文件路径：", this);
+    auto* pathLabel = Label(Texts::tr("BIN文件路径："), this);
     path_ = new QLineEdit(this);
     path_->setObjectName(QString::number(testbin_ids::kPath));
     MakePathField(path_);
-    browse_ = button("...", testbin_ids::kBrowse);
-    generate_ = button("生成", testbin_ids::kGenerate);
-    reset_ = button("重置", testbin_ids::kReset);
+    browse_ = button(QStringLiteral("..."), testbin_ids::kBrowse);
+    generate_ = button(Texts::tr("生成"), testbin_ids::kGenerate);
+    reset_ = button(Texts::tr("重置"), testbin_ids::kReset);
 
     // Wide enough for "FFFFFFFF", which an empty length puts into the end field.
     const int numberWidth = fontMetrics().horizontalAdvance(QStringLiteral("FFFFFFFF")) + 20;
