@@ -147,6 +147,26 @@ bool TakeOnce(std::optional<std::string>& slot, const Argument& option, std::str
     return true;
 }
 
+std::optional<std::string> TakeFieldOptions(const std::vector<std::string>& args, std::vector<std::string>& rest,
+                                            std::vector<FieldSpec>& fields) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        if (args[i] != "--field") {
+            rest.push_back(args[i]);
+            continue;
+        }
+        if (i + 1 == args.size()) return std::string("--field needs a value");
+        std::string why;
+        const std::optional<FieldSpec> field = ParseFieldSpec(args[++i], &why);
+        if (!field) return "--field " + args[i] + ": " + why;
+        fields.push_back(*field);
+    }
+    return std::nullopt;
+}
+
 bool ReadToolArguments(const std::vector<std::string>& args, std::span<const ToolOption> options,
                        std::vector<std::string>& words, std::string& error) {
     std::vector<OptionRule> rules;

@@ -49,6 +49,13 @@ struct ToolOption {
     bool* flag = nullptr;
 };
 
+// Takes every "--field FIELD" out of a command's arguments (--field may be
+// given many times, so the options are read one field at a time), the other
+// words into `rest` in order; everything from "--" on stays in `rest`. The
+// usage problem for a --field without its value or with a wrong one.
+std::optional<std::string> TakeFieldOptions(const std::vector<std::string>& args, std::vector<std::string>& rest,
+                                            std::vector<FieldSpec>& fields);
+
 // Reads the arguments of a tool or adapter command: the options into their
 // places, every other word into `words`. False, with `error` set, as
 // ReadArguments, or for a value option given twice.

@@ -27,24 +27,10 @@ int RunStampCommand(const std::vector<std::string>& args, std::FILE* out, std::F
     std::optional<std::string> output, base, fill;
     bool inPlace = false;
     bool noSync = false;
-    // --field may be given many times: the options are read one field at a time.
     std::vector<std::string> rest;
     std::vector<FieldSpec> fields;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") {
-            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            break;
-        }
-        if (args[i] == "--field") {
-            if (i + 1 == args.size()) return UsageError(err, "--field needs a value", kStampUsage);
-            std::string why;
-            const std::optional<FieldSpec> field = ParseFieldSpec(args[++i], &why);
-            if (!field) return UsageError(err, "--field " + args[i] + ": " + why, kStampUsage);
-            fields.push_back(*field);
-            continue;
-        }
-        rest.push_back(args[i]);
-    }
+    if (const std::optional<std::string> problem = TakeFieldOptions(args, rest, fields))
+        return UsageError(err, *problem, kStampUsage);
     const ToolOption options[] = {{"-o", &output, nullptr}, {"--base", &base, nullptr}, {"--fill", &fill, nullptr},
                                   {"--in-place", nullptr, &inPlace}, {"--no-sync", nullptr, &noSync}};
     std::vector<std::string> words;

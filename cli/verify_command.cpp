@@ -103,24 +103,10 @@ int Verify(const std::string& imagePath, uint32_t base, uint8_t fill, const std:
 
 int RunVerifyCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::optional<std::string> base, fill, config;
-    // --field may be given many times: the options are read one field at a time.
     std::vector<std::string> rest;
     std::vector<FieldSpec> fields;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") {
-            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            break;
-        }
-        if (args[i] == "--field") {
-            if (i + 1 == args.size()) return UsageError(err, "--field needs a value", kVerifyUsage);
-            std::string why;
-            const std::optional<FieldSpec> field = ParseFieldSpec(args[++i], &why);
-            if (!field) return UsageError(err, "--field " + args[i] + ": " + why, kVerifyUsage);
-            fields.push_back(*field);
-            continue;
-        }
-        rest.push_back(args[i]);
-    }
+    if (const std::optional<std::string> problem = TakeFieldOptions(args, rest, fields))
+        return UsageError(err, *problem, kVerifyUsage);
     const ToolOption options[] = {{"--base", &base, nullptr}, {"--fill", &fill, nullptr}, {"--config", &config, nullptr}};
     std::vector<std::string> words;
     std::string error;
