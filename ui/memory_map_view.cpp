@@ -24,6 +24,7 @@
 #include "platform/format.h"
 #include "platform/prompts.h"
 #include "widgets/point_font.h"
+#include "widgets/key_filter.h"
 #include "widgets/texts.h"
 
 namespace torvane::ui {
@@ -301,16 +302,8 @@ CMemoryMapDlg::CMemoryMapDlg(Workspace& ws, Prompts& prompts, QWidget* parent)
 }
 
 void CMemoryMapDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter presses the button that has the focus; no button is the default,
-    // so Enter elsewhere (in the table, a list) does nothing.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter) {
-        auto* button = qobject_cast<QPushButton*>(focusWidget());
-        if (button && button->isEnabled() && !event->isAutoRepeat()) button->click();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // No button is the default: Enter presses the focused one.
+    if (!PressFocusedButtonOnEnter(this, event)) QDialog::keyPressEvent(event);
 }
 
 void CMemoryMapDlg::Export(bool svg) {

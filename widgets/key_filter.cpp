@@ -1,6 +1,8 @@
 #include "widgets/key_filter.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QWidget>
 
 namespace torvane::ui {
 
@@ -23,6 +25,14 @@ bool TypedKeyFilter::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool PressFocusedButtonOnEnter(QWidget* dialog, QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
+    auto* button = qobject_cast<QPushButton*>(dialog->focusWidget());
+    if (button && button->isEnabled() && !event->isAutoRepeat()) button->click();
+    event->accept();
+    return true;
 }
 
 }  // namespace torvane::ui

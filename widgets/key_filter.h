@@ -5,6 +5,7 @@
 #include <string>
 
 class QKeyEvent;
+class QWidget;
 
 namespace torvane::ui {
 
@@ -13,6 +14,12 @@ namespace torvane::ui {
 // shortcuts such as Ctrl+V, which paste rather than type. Backspace counts as a
 // typed character (code 8), as the key rules expect.
 std::u32string TypedCharacters(const QKeyEvent& key);
+
+// Enter in a dialog without a default button: presses the focused button (an
+// enabled one, not on auto-repeat) and takes the key, so Enter in an edit, a
+// table or a list does nothing. False for any other key, which the dialog
+// handles as usual.
+bool PressFocusedButtonOnEnter(QWidget* dialog, QKeyEvent* event);
 
 // Drops a key press that types a character `accepts` refuses. Pasted text does
 // not come through key presses and is not filtered.

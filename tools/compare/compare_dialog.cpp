@@ -10,6 +10,7 @@
 #include "platform/prompts.h"
 #include "tools/stamp/field_editor.h"
 #include "widgets/path_field.h"
+#include "widgets/key_filter.h"
 #include "widgets/plain_label.h"
 #include "widgets/point_font.h"
 #include "widgets/texts.h"
@@ -615,16 +616,8 @@ void CDlg_Compare::ShowFieldChoice() {
 }
 
 void CDlg_Compare::keyPressEvent(QKeyEvent* event) {
-    // Enter presses the button that has the focus; no button is the default,
-    // so Enter in an edit, a table or a list does nothing.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter) {
-        auto* button = qobject_cast<QPushButton*>(focusWidget());
-        if (button && button->isEnabled() && !event->isAutoRepeat()) button->click();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // No button is the default: Enter presses the focused one.
+    if (!PressFocusedButtonOnEnter(this, event)) QDialog::keyPressEvent(event);
 }
 
 std::optional<uint32_t> CDlg_Compare::BaseOf(QLineEdit* edit, const char* what) {

@@ -7,6 +7,7 @@
 #include "tools/stamp/field_editor.h"
 #include "tools/stamp/field_list_editor.h"
 #include "widgets/path_field.h"
+#include "widgets/key_filter.h"
 #include "widgets/plain_label.h"
 #include "widgets/point_font.h"
 #include "widgets/texts.h"
@@ -235,15 +236,8 @@ void CDlg_Serialize::ShowKind() {
 }
 
 void CDlg_Serialize::keyPressEvent(QKeyEvent* event) {
-    // Enter presses the button that has the focus; no button is the default,
-    // so Enter in an edit does nothing.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        auto* button = qobject_cast<QPushButton*>(focusWidget());
-        if (button && button->isEnabled() && !event->isAutoRepeat()) button->click();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // No button is the default: Enter presses the focused one.
+    if (!PressFocusedButtonOnEnter(this, event)) QDialog::keyPressEvent(event);
 }
 
 void CDlg_Serialize::Run() {
