@@ -32,26 +32,9 @@ struct Options {
 
 bool ReadOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
     std::vector<std::string> rest;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") {
-            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            break;
-        }
-        if (args[i] != "--field") {
-            rest.push_back(args[i]);
-            continue;
-        }
-        if (i + 1 == args.size()) {
-            error = "--field needs a value";
-            return false;
-        }
-        std::string why;
-        const std::optional<FieldSpec> field = ParseFieldSpec(args[++i], &why);
-        if (!field) {
-            error = "--field " + args[i] + ": " + why;
-            return false;
-        }
-        o.fields.push_back(*field);
+    if (const std::optional<std::string> problem = TakeFieldOptions(args, rest, o.fields)) {
+        error = *problem;
+        return false;
     }
     const ToolOption options[] = {{"-o", &o.output},
                                   {"--serial", &o.serial},
