@@ -54,11 +54,24 @@ TEST(FilesTest, ReadWholeFileTellsTooLargeFromUnreadable) {
     EXPECT_EQ(ReadFailure::TooLarge, why);
     EXPECT_FALSE(ReadWholeFile(dir.File("none"), 100, &why));
     EXPECT_EQ(ReadFailure::Unreadable, why);
-    // 64 GiB of holes: refused by its length, before a buffer is even asked for.
+}
+
+TEST(FilesTest, AHugeFileIsRefusedByItsLengthBeforeABufferIsAskedFor) {
+    TempDir dir;
+    // Holes, not bytes: 64 GiB where the file system lets a file be that long,
+    // else 4 GiB (some file systems, and Wine on some of them, stop between).
     const std::string huge = dir.File("huge.bin");
-    ASSERT_TRUE(test::SetFileLength(huge, uint64_t{64} << 30));
-    EXPECT_FALSE(ReadWholeFile(huge, uint64_t{1} << 20, &why));
-    EXPECT_EQ(ReadFailure::TooLarge, why);
+    uint64_t length = 0;
+    for (const uint64_t tried : {uint64_t{64} << 30, uint64_t{4} << 30}) {
+        if (test::SetFileLength(huge, tried)) {
+            length = tried;
+            break;
+        }
+    }
+    if (length == 0) GTEST_SKIP() << "no sparse file of 4 GiB can be made here";
+    ReadFailure why = ReadFailure::Unreadable;
+    EXPECT_FALSE(ReadWholeFile(huge, uint64_t{1} << 20, &why)) << length;
+    EXPECT_EQ(ReadFailure::TooLarge, why) << length;
 }
 
 TEST(FilesTest, FoldersAndMissingFilesAreNotFiles) {
