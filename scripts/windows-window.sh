@@ -40,12 +40,18 @@ if [ "${1:-}" = "--on-display" ]; then
     [ -n "$window" ] || { kill "$pid" 2>/dev/null; fail "no window appeared in 60 s"; }
     echo "The window appeared after $((($(date +%s%N) - started) / 1000000)) ms"
     sleep 2
-    xdotool mousemove --window "$window" "${merge_mode_at[@]}" click 1
-    sleep 1
-    xdotool mousemove --window "$window" "${merge_button_at[@]}" click 1
-    for _ in $(seq 100); do
+    # A slow machine may show the title before the window takes clicks: the
+    # two clicks again, a few times, until the merge is there.
+    for attempt in 1 2 3 4 5; do
+        xdotool mousemove --window "$window" "${merge_mode_at[@]}" click 1
+        sleep 1
+        xdotool mousemove --window "$window" "${merge_button_at[@]}" click 1
+        for _ in $(seq 100); do
+            [ -s "$output" ] && break
+            sleep 0.1
+        done
         [ -s "$output" ] && break
-        sleep 0.1
+        echo "no merge after attempt $attempt: the clicks again"
     done
     sleep 1
     xwd -silent -root | xwdtopnm 2>/dev/null | pnmtopng >"$shot"
